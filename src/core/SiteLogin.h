@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// One per-site login account: transfers from `server` log in with it.
+struct SiteLogin {
+    QString server;
+    QString userName;
+    QString password;
+
+    bool operator==(const SiteLogin&) const = default;
+};
+
+// The first login whose server equals `host` exactly (letter case counts);
+// an empty login when there is none.
+SiteLogin LookupSiteLogin(const QList<SiteLogin>& logins, const QString& host);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "core/SiteLogin.h"
+
+#include <QList>
+#include <QString>
+
+// The fields of a download job that come from its URL.
+struct UrlParts {
+    QString Server;
+    int Port = 0;
+    QString UserName;
+    QString Password;
+    QString FileName;
+    QString RemotePath;
+    bool IsHTTP = false;
+    bool IsFTP = false;
+
+    bool operator==(const UrlParts&) const = default;
+};
+
+// The password sent for anonymous FTP logins.
+inline const QString kAnonymousPassword = QStringLiteral("keva@quillspan.invalid");
+
+// Splits a download URL into the fields of its job. A URL that contains
+// "http://" is fetched over HTTP (default port 80, the remote path keeps its
+// leading "/"); anything else over FTP (default port 21, the remote path loses
+// its leading "/", credentials from "user:password@" or else an anonymous
+// login). A login stored for the host in `logins` replaces the URL's
+// credentials. "%20" in the folder part of the path becomes a blank; the file
+// name keeps it. Parts that cannot be split are left empty (the port 0).
+UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins);

@@ -1,0 +1,22 @@
+#include "core/TextLookup.h"
+
+#include "platform/ProfileReader.h"
+
+TextLookup::TextLookup(QString languageFolder, QString languageFile)
+    : languageFolder_(std::move(languageFolder))
+    , languageFile_(std::move(languageFile))
+{
+}
+
+QString TextLookup::GetText(const QString& key, const QString& fallback) const
+{
+    QString text = ProfileReader::getString(languageFolder_ + QLatin1Char('/') + languageFile_,
+                                            QStringLiteral("KEVA"), key, fallback, kMaxTextLength + 1);
+    qsizetype start = 0;
+    while (start < text.size() && text[start] == QLatin1Char(' '))
+        ++start;
+    qsizetype end = text.size();
+    while (end > start && text[end - 1] == QLatin1Char(' '))
+        --end;
+    return text.mid(start, end - start);
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// Texts by digit key from the current language file, "<LanguageFile>" in the
+// language folder, section "KEVA". Every look-up reads the file again, so an
+// edited language file takes effect at once.
+class TextLookup {
+public:
+    static constexpr int kMaxTextLength = 499;
+
+    explicit TextLookup(QString languageFolder, QString languageFile = QStringLiteral("English.ini"));
+
+    // The text of `key`, trimmed of blanks and cut to 499 characters; `fallback`
+    // when the file, the section or the key is missing.
+    QString GetText(const QString& key, const QString& fallback = QString()) const;
+
+    QString languageFolder() const { return languageFolder_; }
+    QString languageFile() const { return languageFile_; }
+    void setLanguageFile(const QString& languageFile) { languageFile_ = languageFile; }
+
+private:
+    QString languageFolder_;
+    QString languageFile_;
+};

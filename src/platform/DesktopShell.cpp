@@ -1,0 +1,10 @@
+#include "platform/DesktopShell.h"
+
+#include <QProcess>
+
+bool DesktopShell::open(const QString& target)
+{
+    if (target.isEmpty())
+        return false;
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
+}

@@ -1,0 +1,137 @@
+#include "platform/Registry.h"
+
+#include "platform/AtomicFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+// Holds an exclusive flock on a lock file beside the hive. The hive itself is
+// replaced by rename, so it cannot carry the lock.
+class HiveLock {
+public:
+    explicit HiveLock(const QString& path)
+        : fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    {
+        if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~HiveLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    HiveLock(const HiveLock&) = delete;
+    HiveLock& operator=(const HiveLock&) = delete;
+
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+Registry::Registry(QString folder)
+    : folder_(std::move(folder))
+{
+}
+
+QString Registry::defaultFolder()
+{
+    const QString explicitFolder = qEnvironmentVariable("KEVA_REGISTRY_DIR");
+    if (!explicitFolder.isEmpty())
+        return explicitFolder;
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty())
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return config + QStringLiteral("/Quillspan/registry");
+}
+
+QString Registry::hivePath(RegistryRoot root) const
+{
+    return folder_ + QLatin1Char('/') + registryRootName(root) + QStringLiteral(".reg");
+}
+
+RegistryHive Registry::load(RegistryRoot root) const
+{
+    QFile file(hivePath(root));
+    if (!file.open(QIODevice::ReadOnly))
+        return RegistryHive(registryRootName(root));
+    return RegistryHive::parse(registryRootName(root), file.readAll());
+}
+
+std::optional<QString> Registry::readValue(RegistryRoot root, const QString& keyPath, const QString& name) const
+{
+    return load(root).value(splitPath(keyPath), name);
+}
+
+bool Registry::keyExists(RegistryRoot root, const QString& keyPath) const
+{
+    return load(root).hasKey(splitPath(keyPath));
+}
+
+QStringList Registry::subkeys(RegistryRoot root, const QString& keyPath) const
+{
+    return load(root).subkeys(splitPath(keyPath));
+}
+
+bool Registry::createKey(RegistryRoot root, const QString& keyPath)
+{
+    const QStringList path = splitPath(keyPath);
+    return modify(root, [&](RegistryHive& hive) {
+        hive.createKey(path);
+        return true;
+    });
+}
+
+bool Registry::writeValue(RegistryRoot root, const QString& keyPath, const QString& name, const QString& data)
+{
+    const QStringList path = splitPath(keyPath);
+    return modify(root, [&](RegistryHive& hive) {
+        hive.setValue(path, name, data);
+        return true;
+    });
+}
+
+bool Registry::deleteValue(RegistryRoot root, const QString& keyPath, const QString& name)
+{
+    const QStringList path = splitPath(keyPath);
+    return modify(root, [&](RegistryHive& hive) { return hive.removeValue(path, name); });
+}
+
+bool Registry::deleteKey(RegistryRoot root, const QString& keyPath)
+{
+    const QStringList path = splitPath(keyPath);
+    return modify(root, [&](RegistryHive& hive) { return hive.removeKey(path); });
+}
+
+QStringList Registry::splitPath(const QString& keyPath)
+{
+    return keyPath.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+}
+
+bool Registry::modify(RegistryRoot root, const std::function<bool(RegistryHive&)>& edit)
+{
+    if (!QDir().mkpath(folder_))
+        return false;
+    const HiveLock lock(hivePath(root) + QStringLiteral(".lock"));
+    if (!lock.held())
+        return false;
+    // A hive that exists but cannot be read must not be replaced by an empty one.
+    const QFileInfo existing(hivePath(root));
+    if (existing.exists() && !existing.isReadable())
+        return false;
+    RegistryHive hive = load(root);
+    if (!edit(hive))
+        return false;
+    return AtomicFile::write(hivePath(root), hive.serialize(), 0600);
+}

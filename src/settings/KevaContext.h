@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/TextLookup.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Prompter.h"
+#include "platform/Registry.h"
+#include "platform/ShellOpener.h"
+#include "settings/AppSettings.h"
+#include "settings/SaveLocationChoice.h"
+
+#include <QString>
+
+#include <memory>
+
+class SettingsDialogState;
+
+// The values that the whole program shares, made once by the program (and
+// once by each test) and handed down: the settings record, the settings
+// dialog's values, the file-exists choice, the language, and the services of
+// the platform.
+class KevaContext {
+public:
+    KevaContext(ProgramFolder programFolder, const QString& registryFolder, Prompter& prompter,
+                ShellOpener& shell, QString executablePath);
+    ~KevaContext();
+    KevaContext(const KevaContext&) = delete;
+    KevaContext& operator=(const KevaContext&) = delete;
+
+    // The program title, the caption of its message boxes.
+    static inline const QString kTitle = QStringLiteral("Quillspan");
+
+    const ProgramFolder programFolder;
+    Registry registry;
+    TextLookup text;
+    Prompter& prompter;
+    ShellOpener& shell;
+    // The running program's own file.
+    const QString executablePath;
+
+    AppSettings appSettings;
+    SaveLocationChoice saveLocation;
+    // The full path last chosen in the save prompt.
+    QString LastSavePath;
+    // 0 overwrite, -1 resume, -2 cancel: what to do with a file that exists.
+    int FileExistsAction = 0;
+    bool UrlAddedThisSession = false;
+    bool SiteDownloadMode = false;
+
+    // The settings dialog's values, loaded from the store the first time they
+    // are needed and again after the dialog was closed.
+    SettingsDialogState& frmSettings();
+    bool settingsDialogLoaded() const { return settingsDialog_ && !settingsDialogClosed_; }
+    // OK and Cancel close the dialog; the next access loads it anew.
+    void closeSettingsDialog() { settingsDialogClosed_ = true; }
+
+private:
+    std::unique_ptr<SettingsDialogState> settingsDialog_;
+    bool settingsDialogClosed_ = false;
+};

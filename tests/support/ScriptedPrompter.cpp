@@ -1,0 +1,10 @@
+#include "support/ScriptedPrompter.h"
+
+Prompter::Answer ScriptedPrompter::ask(const QString& text, const QString& caption, Icon icon, Buttons buttons)
+{
+    shown.append({text, caption, icon, buttons});
+    if (!answers_.isEmpty())
+        return answers_.takeFirst();
+    const bool hasOk = buttons == Buttons::Ok || buttons == Buttons::OkCancel;
+    return hasOk ? Answer::Ok : Answer::Yes;
+}

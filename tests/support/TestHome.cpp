@@ -1,0 +1,65 @@
+#include "support/TestHome.h"
+
+#include "settings/KevaContext.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+const char* const kVariables[3] = {"KEVA_HOME", "KEVA_REGISTRY_DIR", "KEVA_RUNTIME_DIR"};
+
+} // namespace
+
+TestHome::TestHome()
+{
+    const QString folders[3] = {programFolder(), registryFolder(), runtimeFolder()};
+    for (int i = 0; i < 3; ++i) {
+        QDir().mkpath(folders[i]);
+        savedEnvironment_[i] = qgetenv(kVariables[i]);
+        qputenv(kVariables[i], QFile::encodeName(folders[i]));
+    }
+    QFile::setPermissions(runtimeFolder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+TestHome::~TestHome()
+{
+    context_.reset();
+    for (int i = 0; i < 3; ++i) {
+        if (savedEnvironment_[i].isNull())
+            qunsetenv(kVariables[i]);
+        else
+            qputenv(kVariables[i], savedEnvironment_[i]);
+    }
+}
+
+void TestHome::writeFile(const QString& name, const QByteArray& content) const
+{
+    const QString full = path(name);
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    QFile file(full);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(content);
+}
+
+QByteArray TestHome::readFile(const QString& name) const
+{
+    QFile file(path(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+KevaContext& TestHome::newContext()
+{
+    context_.reset();
+    context_ = std::make_unique<KevaContext>(ProgramFolder(programFolder(), programFolder() + QStringLiteral("/Lang")),
+                                             registryFolder(), prompter, shell,
+                                             binFolder() + QStringLiteral("/KEVA"));
+    return *context_;
+}
+
+QString TestHome::binFolder()
+{
+    const QString fromEnvironment = qEnvironmentVariable("KEVA_BIN_DIR");
+    return fromEnvironment.isEmpty() ? QDir::currentPath() : fromEnvironment;
+}

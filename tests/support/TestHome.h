@@ -1,0 +1,46 @@
+#pragma once
+
+#include "platform/ProgramFolder.h"
+#include "support/RecordingShell.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+
+class KevaContext;
+
+// A private program folder, registry folder and runtime folder for one test,
+// with a context over them. The environment variables that programs read
+// (KEVA_HOME, KEVA_REGISTRY_DIR, KEVA_RUNTIME_DIR) point at them while the
+// TestHome lives, so programs the test starts use them too.
+class TestHome {
+public:
+    TestHome();
+    ~TestHome();
+
+    QString programFolder() const { return root_.path() + QStringLiteral("/home"); }
+    QString registryFolder() const { return root_.path() + QStringLiteral("/registry"); }
+    QString runtimeFolder() const { return root_.path() + QStringLiteral("/run"); }
+    QString path(const QString& name) const { return root_.path() + QLatin1Char('/') + name; }
+
+    // Writes a file below the root (folders made as needed).
+    void writeFile(const QString& name, const QByteArray& content) const;
+    QByteArray readFile(const QString& name) const;
+
+    // A fresh context over the folders (a new program start).
+    KevaContext& newContext();
+    KevaContext& context() { return *context_; }
+
+    ScriptedPrompter prompter;
+    RecordingShell shell;
+
+    // <build>/bin: the programs and helpers built with the tests.
+    static QString binFolder();
+
+private:
+    QTemporaryDir root_;
+    std::unique_ptr<KevaContext> context_;
+    QByteArray savedEnvironment_[3];
+};
