@@ -1,5 +1,7 @@
 #include "platform/WindowMessage.h"
 
+#include "support/QtPrinters.h"
+
 #include <gtest/gtest.h>
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "settings/KevaContext.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -61,5 +62,5 @@ KevaContext& TestHome::newContext()
 QString TestHome::binFolder()
 {
     const QString fromEnvironment = qEnvironmentVariable("KEVA_BIN_DIR");
-    return fromEnvironment.isEmpty() ? QDir::currentPath() : fromEnvironment;
+    return fromEnvironment.isEmpty() ? QCoreApplication::applicationDirPath() : fromEnvironment;
 }

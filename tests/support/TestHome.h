@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ProgramFolder.h"
+#include "support/QtPrinters.h"
 #include "support/RecordingShell.h"
 #include "support/ScriptedPrompter.h"
 

@@ -1,0 +1,72 @@
+#include "core/TextLookup.h"
+
+#include "support/CaseName.h"
+#include "support/TestHome.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct LookupCase {
+    const char* name;
+    const char* key;
+    const char* fallback;
+    QString expected;
+};
+
+const QByteArray kEnglish = "[KEVA]\n"
+                            "11048=Connected\n"
+                            "11045= can not log in.\n"
+                            "01008=Total Transfer Rate: \n"
+                            "padded=\"   both sides   \"\n"
+                            "long=" + QByteArray(600, 'x') + "\n"
+                            "longpadded=\"" + QByteArray(498, 'y') + "   z\"\n"
+                            "[Other]\n"
+                            "11041=wrong section\n";
+
+class TextLookupCases : public testing::TestWithParam<LookupCase> {};
+
+TEST_P(TextLookupCases, ReadsTheLanguageFile)
+{
+    TestHome home;
+    home.writeFile(QStringLiteral("home/Lang/English.ini"), kEnglish);
+    const TextLookup text(home.programFolder() + QStringLiteral("/Lang"));
+    const LookupCase& c = GetParam();
+    EXPECT_EQ(text.GetText(QString::fromLatin1(c.key), QString::fromLatin1(c.fallback)), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TextLookupCases,
+    testing::Values(LookupCase {"Present", "11048", "", QStringLiteral("Connected")},
+                    LookupCase {"LeadingSpacesDropped", "11045", "", QStringLiteral("can not log in.")},
+                    LookupCase {"TrailingSpacesDropped", "01008", "", QStringLiteral("Total Transfer Rate:")},
+                    LookupCase {"QuotedSpacesDropped", "padded", "", QStringLiteral("both sides")},
+                    LookupCase {"MissingKeyGivesFallback", "11041", "Invalid URL", QStringLiteral("Invalid URL")},
+                    LookupCase {"MissingKeyWithoutFallback", "11041", "", QString()},
+                    LookupCase {"FallbackTrimmed", "nokey", "  Enter Numeric Value  ", QStringLiteral("Enter Numeric Value")},
+                    LookupCase {"CutTo499", "long", "", QString(499, QLatin1Char('x'))},
+                    LookupCase {"CutBeforeTrimming", "longpadded", "", QString(498, QLatin1Char('y'))}),
+    CaseName());
+
+TEST(TextLookup, MissingLanguageFileGivesEveryFallback)
+{
+    TestHome home;
+    home.writeFile(QStringLiteral("home/Lang/English.ini"), kEnglish);
+    TextLookup text(home.programFolder() + QStringLiteral("/Lang"));
+    text.setLanguageFile(QStringLiteral("Klingon.ini"));
+    EXPECT_EQ(text.GetText(QStringLiteral("11048"), QStringLiteral("Connected!")), QStringLiteral("Connected!"));
+    EXPECT_EQ(text.GetText(QStringLiteral("11048")), QString());
+    EXPECT_EQ(text.languageFile(), QStringLiteral("Klingon.ini"));
+}
+
+TEST(TextLookup, ShippedEnglishFileHoldsTheMessageTexts)
+{
+    const TextLookup text(TestHome::binFolder() + QStringLiteral("/Lang"));
+    EXPECT_EQ(text.GetText(QStringLiteral("11041"), QStringLiteral("fallback")), QStringLiteral("Invalid URL"));
+    EXPECT_EQ(text.GetText(QStringLiteral("13021")),
+              QStringLiteral("you will not be able to resume this file later(Segmented mode only), Stop?"));
+    for (const char* key : {"11017", "11018", "11019", "090000", "091010", "0904222", "09110"})
+        EXPECT_FALSE(text.GetText(QString::fromLatin1(key)).isEmpty()) << key;
+}
+
+} // namespace

@@ -1,0 +1,160 @@
+#include "settings/LoadSettings.h"
+
+#include "settings/BrowserRegistration.h"
+#include "settings/CRegister.h"
+#include "settings/KevaContext.h"
+#include "settings/SettingsDefaults.h"
+#include "settings/SettingsDialogState.h"
+
+#include "support/CaseName.h"
+#include "support/TestHome.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
+
+QString stored(KevaContext& context, const char* name)
+{
+    return CRegister(context.registry).REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QString::fromLatin1(name),
+                                                     QStringLiteral("<missing>"));
+}
+
+void store(TestHome& home, const char* name, const QString& text)
+{
+    Registry registry(home.registryFolder());
+    CRegister(registry).REGSaveSetting(HKLM, SettingsDefaults::kSettingsKey, QString::fromLatin1(name), text);
+}
+
+TEST(LoadSettings, FirstStartWritesEveryFirstRunValue)
+{
+    TestHome home;
+    KevaContext& context = home.newContext();
+    LoadSettings(context, LoadReason::Startup);
+
+    const QString folder = home.programFolder();
+    const std::pair<const char*, QString> expected[] = {
+        {"RunTimes", QStringLiteral("1")},           {"MonitorTypes", SettingsDefaults::kMonitorTypes},
+        {"MonitorServer", SettingsDefaults::kMonitorServer},
+        {"ClickCapture", QStringLiteral("1")},       {"ClipboardMonitoring", QStringLiteral("1")},
+        {"Timeout", QStringLiteral("60")},           {"StopResume", QStringLiteral("1")},
+        {"TimeResume", QStringLiteral("300")},       {"TimeNoResume", QStringLiteral("600")},
+        {"Retry", QStringLiteral("1")},              {"RetryTime", QStringLiteral("300")},
+        {"Retries", QStringLiteral("30")},           {"Rollback", QStringLiteral("4096")},
+        {"StartupWithWindows", QStringLiteral("1")}, {"Segment", QStringLiteral("1")},
+        {"SegmentSize1", QStringLiteral("2097152")}, {"SegmentSize3", QStringLiteral("5242880")},
+        {"SegmentSize9", QStringLiteral("20971520")},
+        {"PromptDone", QStringLiteral("0")},         {"CloseDownloadWindowWhenDone", QStringLiteral("0")},
+        {"DownloadNowOption", QStringLiteral("0")},  {"DownloadLaterOption", QStringLiteral("0")},
+        {"DownloadPromptOption", QStringLiteral("-1")}, {"SaveSameDir", QStringLiteral("0")},
+        {"TextSameDir", folder},                     {"SaveLastDir", QStringLiteral("-1")},
+        {"SaveFileType", QStringLiteral("0")},       {"SaveFileInfo", QStringLiteral("0")},
+        {"ParentDir", folder},                       {"UseServer", QStringLiteral("0")},
+        {"UseDate", QStringLiteral("0")},            {"UseFileExt", QStringLiteral("0")},
+        {"UseCustom", QStringLiteral("0")},          {"TextCustom", QStringLiteral("%M%%D%%Y%")},
+        {"Downloads", QStringLiteral("<missing>")},  {"UsePASV", QStringLiteral("<missing>")},
+        {"LimitHTTP", QStringLiteral("<missing>")},
+    };
+    for (const auto& [name, text] : expected)
+        EXPECT_EQ(stored(context, name), text) << name;
+
+    const AppSettings& s = context.appSettings;
+    EXPECT_EQ(s.RunTimes, 1);
+    EXPECT_TRUE(s.ClickCapture && s.ClipboardMonitoring && s.StopResume && s.Retry && s.StartupWithWindows);
+    EXPECT_EQ(s.Timeout, 60);
+    EXPECT_EQ(s.RetryTime, 300);
+    EXPECT_EQ(s.Retries, 30);
+    EXPECT_EQ(s.Rollback, 4096);
+    EXPECT_EQ(s.Segment, 1);
+    const std::array<double, 10> table = {0, 2097152, 5242880, 5242881, 10485760, 10485761,
+                                          15728640, 15728641, 20971520, 20971521};
+    EXPECT_EQ(s.SegmentSize, table);
+    EXPECT_TRUE(s.DownloadPromptOption);
+    EXPECT_FALSE(s.DownloadNowOption || s.DownloadLaterOption || s.PromptDone || s.UsePASV || s.UseProxy);
+    EXPECT_EQ(s.ProxyPort, 80);
+
+    // Click capture is on, so both browser registrations are in place.
+    EXPECT_TRUE(context.registry.keyExists(HKLM, BrowserRegistration::kHelperKey));
+    EXPECT_EQ(context.registry.readValue(RegistryRoot::HKEY_CURRENT_USER, QStringLiteral("Software\\Netscape"),
+                                         QStringLiteral("DownloadManagerPath")),
+              context.executablePath);
+    // The dialog shows the first-run values.
+    EXPECT_EQ(context.frmSettings().txtParentDir, folder);
+    EXPECT_EQ(context.frmSettings().txtMonitorTypes, SettingsDefaults::kMonitorTypes);
+}
+
+TEST(LoadSettings, LaterStartsAreCountedAndReloadsAreNot)
+{
+    TestHome home;
+    LoadSettings(home.newContext(), LoadReason::Startup);
+    KevaContext& second = home.newContext();
+    LoadSettings(second, LoadReason::Startup);
+    EXPECT_EQ(stored(second, "RunTimes"), QStringLiteral("2"));
+    EXPECT_EQ(second.appSettings.RunTimes, 2);
+
+    LoadSettings(second, LoadReason::Reload);
+    EXPECT_EQ(stored(second, "RunTimes"), QStringLiteral("2"));
+    EXPECT_EQ(second.appSettings.RunTimes, 2);
+}
+
+struct StoredCase {
+    const char* name;
+    const char* value;
+    const char* text;
+    std::function<bool(const AppSettings&)> holds;
+};
+
+class LoadSettingsConversions : public testing::TestWithParam<StoredCase> {};
+
+TEST_P(LoadSettingsConversions, ConvertsTheStoredText)
+{
+    TestHome home;
+    store(home, "RunTimes", QStringLiteral("5"));
+    store(home, GetParam().value, QString::fromUtf8(GetParam().text));
+    KevaContext& context = home.newContext();
+    LoadSettings(context, LoadReason::Startup);
+    EXPECT_TRUE(GetParam().holds(context.appSettings)) << GetParam().value << " = \"" << GetParam().text << '"';
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LoadSettingsConversions,
+    testing::Values(
+        StoredCase {"ClickCaptureOne", "ClickCapture", "1", [](const AppSettings& s) { return s.ClickCapture; }},
+        StoredCase {"ClickCaptureZero", "ClickCapture", "0", [](const AppSettings& s) { return !s.ClickCapture; }},
+        StoredCase {"ClickCaptureMinusOneIsNotOne", "ClickCapture", "-1", [](const AppSettings& s) { return !s.ClickCapture; }},
+        StoredCase {"PasvTrue", "UsePASV", "True", [](const AppSettings& s) { return s.UsePASV; }},
+        StoredCase {"PasvTrueLower", "UsePASV", "true", [](const AppSettings& s) { return s.UsePASV; }},
+        StoredCase {"PasvMinusOne", "UsePASV", "-1", [](const AppSettings& s) { return s.UsePASV; }},
+        StoredCase {"PasvOne", "UsePASV", "1", [](const AppSettings& s) { return s.UsePASV; }},
+        StoredCase {"PasvFalse", "UsePASV", "False", [](const AppSettings& s) { return !s.UsePASV; }},
+        StoredCase {"PasvZero", "UsePASV", "0", [](const AppSettings& s) { return !s.UsePASV; }},
+        StoredCase {"PromptDoneMinusOneIsOff", "PromptDone", "-1", [](const AppSettings& s) { return !s.PromptDone; }},
+        StoredCase {"PromptDoneOne", "PromptDone", "1", [](const AppSettings& s) { return s.PromptDone; }},
+        StoredCase {"EmptyTimeoutIsTheDefault", "Timeout", "", [](const AppSettings& s) { return s.Timeout == 60; }},
+        StoredCase {"MissingRetriesIsTheDefault", "Unrelated", "x", [](const AppSettings& s) { return s.Retries == 30; }},
+        StoredCase {"WordLeavesTimeoutUnset", "Timeout", "soon", [](const AppSettings& s) { return s.Timeout == 0; }},
+        StoredCase {"TooLargeForSixteenBits", "TimeNoResume", "99999", [](const AppSettings& s) { return s.TimeNoResume == 0; }},
+        StoredCase {"HighProxyPort", "ProxyPort", "65000", [](const AppSettings& s) { return s.ProxyPort == 65000; }},
+        StoredCase {"StartupMissingIsOn", "Unrelated", "x", [](const AppSettings& s) { return s.StartupWithWindows; }},
+        StoredCase {"SegmentBoundRaised", "SegmentSize5", "1000", [](const AppSettings& s) { return s.SegmentSize[5] == 1001; }},
+        StoredCase {"SegmentBoundKept", "SegmentSize4", "1000", [](const AppSettings& s) { return s.SegmentSize[4] == 1000; }},
+        StoredCase {"LargeByteCount", "AllBytes", "12345678901", [](const AppSettings& s) { return s.AllBytes == 12345678901.0; }},
+        StoredCase {"ProxyTexts", "UserID", "proxy user", [](const AppSettings& s) { return s.UserID == QStringLiteral("proxy user"); }}),
+    CaseName());
+
+TEST(LoadSettings, DialogCheckBoxesFollowTheRecord)
+{
+    TestHome home;
+    store(home, "RunTimes", QStringLiteral("1"));
+    store(home, "ClipboardMonitoring", QStringLiteral("0"));
+    store(home, "StartupWithWindows", QStringLiteral("0"));
+    KevaContext& context = home.newContext();
+    context.frmSettings().chkClipboard = true;
+    context.frmSettings().chkStartWin = true;
+    LoadSettings(context, LoadReason::Startup);
+    EXPECT_FALSE(context.frmSettings().chkClipboard);
+    EXPECT_FALSE(context.frmSettings().chkStartWin);
+}
+
+} // namespace
