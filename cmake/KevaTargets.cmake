@@ -7,13 +7,19 @@ function(keva_add_library name)
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE keva_compile_settings ${ARG_PRIVATE_LIBS})
 endfunction()
 
-# keva_add_test(NAME SOURCES... LIBS...)
+# keva_add_test(NAME SOURCES... LIBS... [WIDGETS])
 # A GoogleTest program of one test folder, registered test by test with CTest.
+# WIDGETS gives it a QApplication (offscreen) instead of a QCoreApplication.
 # The programs it starts (helpers, KEVA itself) are found in <build>/bin.
 function(keva_add_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "WIDGETS" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE keva_compile_settings keva_test_support keva_test_main_core
+  if(ARG_WIDGETS)
+    set(test_main keva_test_main_widgets)
+  else()
+    set(test_main keva_test_main_core)
+  endif()
+  target_link_libraries(${name} PRIVATE keva_compile_settings keva_test_support ${test_main}
     ${ARG_LIBS} GTest::gtest GTest::gmock)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin

@@ -186,7 +186,7 @@ std::optional<QString> RegistryHive::value(const QStringList& keyPath, const QSt
 
 bool RegistryHive::hasKey(const QStringList& keyPath) const
 {
-    return findKey(keyPath) != nullptr;
+    return keyPath.isEmpty() || findKey(keyPath) != nullptr;
 }
 
 QStringList RegistryHive::subkeys(const QStringList& keyPath) const
@@ -207,7 +207,8 @@ QStringList RegistryHive::subkeys(const QStringList& keyPath) const
 
 void RegistryHive::createKey(const QStringList& keyPath)
 {
-    for (qsizetype depth = 0; depth <= keyPath.size(); ++depth) {
+    // The root always exists; it gets a section only when it holds values.
+    for (qsizetype depth = keyPath.isEmpty() ? 0 : 1; depth <= keyPath.size(); ++depth) {
         const QStringList path = keyPath.mid(0, depth);
         if (!findKey(path))
             keys_.append(Key{path, {}});
