@@ -1,0 +1,187 @@
+#pragma once
+
+#include "core/SplitUrl.h"
+#include "engine/JobList.h"
+#include "engine/SegmentTable.h"
+
+#include <QFile>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <array>
+#include <memory>
+
+class KevaContext;
+class SegmentConnection;
+
+// One download: its fields, its connections, its file handles, its timers and
+// everything its window shows. It runs without a window (the command-line
+// front end drives it directly); frmDownload is a thin view over it.
+//
+// HTTP: a probe asks for the whole file as a range and learns the size and
+// whether ranges work; then one GET per segment writes its bytes straight
+// into the target file at their own offsets. Timers refresh the progress,
+// count down the connection time-out and watch for stalls.
+class DownloadJob : public QObject {
+    Q_OBJECT
+public:
+    DownloadJob(KevaContext& context, JobList& jobs, QObject* parent = nullptr);
+    ~DownloadJob() override;
+
+    // Fields filled before StartDownload.
+    qint64 ReceivedBytes = 0;
+    qint64 FileSize = 0;
+    double CurrentRate = 0;
+    int JobIndex = 0;
+    QString SavePath;
+    QString URL;
+    QString Server;
+    QString FileName;
+    QString UserName;
+    QString Password;
+    int Port = 0;
+    QString RemotePath;
+    bool IsHTTP = false;
+    bool IsFTP = false;
+    // The job's own row of the job list.
+    JobList::Row row;
+
+    void applyUrlParts(const UrlParts& parts);
+
+    // What the window shows.
+    struct Display {
+        QString caption = QStringLiteral("Download Window");
+        QString txtURL;
+        QString txtSaveTo;
+        QString lblStatus;
+        bool lblStatusIsError = false; // shown in red
+        QString lblResume;
+        QString lblFileSize;
+        QString lblRecievedSize;
+        QString lblTransferRate;
+        QString lblTimeRemaining;
+        QString lblElapsedTime;
+        QString lblPer;
+        QString lblTimer;
+        int ProgressBar1 = 0;
+        bool ProgressBar1Visible = false;
+        std::array<int, SegmentTable::kMaxSegments> PVProgressBar {};
+        int segmentBarsVisible = 0;
+        QString cmdPause;
+        QString cmdStop;
+        bool cmdPauseEnabled = true;
+        bool cmdStopEnabled = true;
+        bool cmdOpenVisible = false;
+        bool cmdGotoDirVisible = false;
+        bool rightToLeft = false;
+        bool visible = false;
+        // Captions set by SetCaptions.
+        QString Frame2, Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8;
+        QString cmdOpen, cmdGotoDir, cmdMore, interactdata_mnu;
+    };
+    const Display& view() const { return view_; }
+
+    QString PauseCaption, ResumeCaption, StopCaption, CloseCaption;
+    // Every response header received, in order.
+    QString InteractionLog;
+    // The file size; -1 while it is not known.
+    qint64 ContentLength = 0;
+    SegmentTable segments;
+
+    // Operations.
+    void StartDownload();
+    void Check_Create(qint64 size);
+    bool isFileDownloaded() const;
+    void SetSegIndecies();
+    void Update(int index);
+    void Pause_Resume(); // a click on cmdPause
+    void StopMe();       // a click on cmdStop
+    void SetCaptions();
+    void CloseConnections();
+    void FinishTransfer();
+    qint64 TotalReceived() const { return segments.TotalReceived(); }
+    void cmdOpen_Click();
+    void cmdGotoDir_Click();
+    void interactdata_mnu_Click();
+    // Closes the window: the transfer is finished first.
+    void unload();
+
+    // Timer ticks, also called directly by tests.
+    void tmrUpdate_Timer();
+    void tmrTimeOut_Timer();
+    void tmrReconnect_Timer();
+
+    // The job is transferring (its progress timer runs).
+    bool isTransferring() const { return tmrUpdate_.isActive(); }
+    bool isPaused() const { return view_.cmdPause != PauseCaption; }
+    bool completed() const { return completed_; }
+    bool failed() const { return failed_; }
+    bool rangesSupported() const { return rangesSupported_; }
+    int reconnectAttempts() const { return ReconnectAttempts; }
+    int stalledSeconds() const { return StalledSeconds; }
+    int watchdogIntervalMs() const { return tmrReconnect_.interval(); }
+    bool watchdogRunning() const { return tmrReconnect_.isActive(); }
+
+    static constexpr int kMaxRedirects = 20;
+
+signals:
+    void displayChanged();
+    // A status text was shown (in the window or in the job's row).
+    void statusShown(const QString& text, bool isError);
+    void completedSuccessfully();
+    void failedWith(const QString& text);
+    void unloaded();
+    void serverDataRequested(const QString& log);
+
+private:
+    QString text(const char* key, const QString& fallback) const;
+    void setStatus(const QString& text, bool isError);
+    void setRowStatus(const QString& text);
+    void setRow(int subItem, const QString& text);
+    void changed() { emit displayChanged(); }
+
+    void probe();
+    void probeHeader();
+    void probeEnded(bool complete);
+    void probeError(const QString& description);
+    void ParseHeadReply();
+    void fail(const QString& message);
+
+    void connectSegment(int i);
+    void segmentHeader(int i);
+    void segmentBody(int i, const char* data, qsizetype size);
+    void segmentEnded(int i, bool complete);
+    void segmentError(int i, int code, const QString& description);
+    void restartFromZero();
+    void LayoutSegmentBars(int count);
+    bool openSegmentFile(int i);
+    void closeFiles();
+    void complete();
+    void checkCompletionSoon();
+
+    KevaContext& context_;
+    JobList& jobs_;
+    Display view_;
+
+    std::unique_ptr<SegmentConnection> WSHead;
+    std::array<std::unique_ptr<SegmentConnection>, SegmentTable::kMaxSegments> wsHTTP;
+    std::array<std::unique_ptr<QFile>, SegmentTable::kMaxSegments> SegFile;
+    std::array<bool, SegmentTable::kMaxSegments> segmentFailed_ {};
+
+    QTimer tmrUpdate_;
+    QTimer tmrTimeOut_;
+    QTimer tmrReconnect_;
+
+    qint64 LastTotal = 0;
+    int StalledSeconds = 0;
+    int ReconnectAttempts = 0;
+    int TimeoutLeft = 0;
+    double ElapsedSeconds = 0;
+    int redirects_ = 0;
+    bool rangesSupported_ = false;
+    bool completed_ = false;
+    bool failed_ = false;
+    bool finished_ = false;
+    bool completionQueued_ = false;
+};

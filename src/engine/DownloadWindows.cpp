@@ -1,0 +1,89 @@
+#include "engine/DownloadWindows.h"
+
+#include "core/FileExists.h"
+#include "core/SplitUrl.h"
+#include "settings/KevaContext.h"
+#include "settings/SettingsDialogState.h"
+
+DownloadWindows::DownloadWindows(KevaContext& context, JobList& jobs, QObject* parent)
+    : QObject(parent)
+    , context_(context)
+    , jobs_(jobs)
+{
+}
+
+DownloadWindows::~DownloadWindows() = default;
+
+DownloadJob* DownloadWindows::slot(int index) const
+{
+    return index >= 0 && index < kSlots ? slots_[static_cast<std::size_t>(index)].get() : nullptr;
+}
+
+// The slot of a row is its number less one, and a new row's slot is the
+// number of rows. When rows were removed that slot may still hold a running
+// job of another row: then the first slot without a running job serves.
+int DownloadWindows::slotFor(int row) const
+{
+    const int preferred = row > 0 ? row - 1 : jobs_.rowCount();
+    const JobList::Row target = row > 0 ? jobs_.row(row) : JobList::Row();
+    const auto usable = [&](int index) {
+        const DownloadJob* job = slot(index);
+        return !job || !job->isTransferring() || (target && job->row == target);
+    };
+    if (preferred < kSlots && usable(preferred))
+        return preferred;
+    for (int index = 0; index < kSlots; ++index) {
+        if (usable(index))
+            return index;
+    }
+    return -1;
+}
+
+DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePath, int& row)
+{
+    const int index = slotFor(row);
+    if (index < 0) {
+        context_.prompter.tell(QStringLiteral("All %1 download windows are busy. Wait for a download to finish, "
+                                              "then start this one again.")
+                                   .arg(kSlots),
+                               KevaContext::kTitle, Prompter::Icon::Exclamation);
+        return nullptr;
+    }
+    auto& holder = slots_[static_cast<std::size_t>(index)];
+    if (holder && holder->isTransferring())
+        holder->CloseConnections();
+    else
+        holder = std::make_unique<DownloadJob>(context_, jobs_);
+    DownloadJob& job = *holder;
+    job.JobIndex = index;
+
+    context_.FileExistsAction = 0;
+    if (FileExists(savePath)) {
+        if (scheduleRun)
+            context_.FileExistsAction = scheduleExistingFileChoice == 2 ? -1 : scheduleExistingFileChoice == 3 ? -2 : 0;
+        else if (askFileExists)
+            context_.FileExistsAction = askFileExists(savePath);
+    }
+
+    job.applyUrlParts(SplitUrl(url, context_.frmSettings().lstLogin));
+    if (row < 0) {
+        job.row = jobs_.addRow({QStringLiteral("N/A"), QStringLiteral("0%"), QStringLiteral("N/A"),
+                                QStringLiteral("N/A"), QStringLiteral("N/A"), url});
+        row = jobs_.rowCount();
+    } else {
+        job.row = jobs_.row(row);
+    }
+    if (showWindow)
+        showWindow(job);
+    job.SavePath = savePath;
+    job.URL = url;
+    job.StartDownload();
+    return &job;
+}
+
+void DownloadWindows::QueueJob(const QString& url, const QString& savePath)
+{
+    jobs_.addRow({savePath, QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"),
+                  QStringLiteral("Not Downloaded"), url});
+    context_.FileExistsAction = -2;
+}

@@ -1,0 +1,62 @@
+#include "engine/HttpRequest.h"
+
+namespace {
+
+const QByteArray kLineEnd = "\r\n";
+
+} // namespace
+
+QByteArray HttpRequest::head(const QString& remotePath, const QString& server, int port)
+{
+    return "HEAD " + requestTarget(remotePath) + " HTTP/1.0" + kLineEnd
+         + "Accept: *.*, */*" + kLineEnd
+         + "Range: bytes=0-" + kLineEnd
+         + "User-Agent: KEVA" + kLineEnd
+         + "Referer: " + server.toUtf8() + kLineEnd
+         + "Host: " + hostHeader(server, port) + kLineEnd
+         + kLineEnd;
+}
+
+QByteArray HttpRequest::get(const QString& remotePath, const QString& server, int port, const Range* range,
+                            int segment, const ProxyLogin& proxy)
+{
+    QByteArray request = "GET " + requestTarget(remotePath) + " HTTP/1.1" + kLineEnd
+                       + "Host: " + hostHeader(server, port) + kLineEnd;
+    if (range) {
+        request += "Range: bytes=" + QByteArray::number(range->first) + '-';
+        if (range->last >= 0)
+            request += QByteArray::number(range->last);
+        request += kLineEnd;
+    }
+    request += "User-Agent: KEVA Segment " + QByteArray::number(segment) + kLineEnd
+             + "Accept:  */*" + kLineEnd;
+    if (proxy.send) {
+        const QString credentials = proxy.userId + QLatin1Char(':') + (proxy.withPassword ? proxy.password : QString());
+        request += "Proxy-Authorization: Basic " + Encode2Base64(credentials).toLatin1() + kLineEnd;
+    }
+    return request + kLineEnd;
+}
+
+QByteArray HttpRequest::requestTarget(const QString& remotePath)
+{
+    QByteArray target;
+    for (const char c : remotePath.toUtf8()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte <= 0x20 || byte >= 0x7F)
+            target += '%' + QByteArray::number(byte, 16).toUpper().rightJustified(2, '0');
+        else
+            target += c;
+    }
+    return target.isEmpty() ? QByteArray("/") : target;
+}
+
+QByteArray HttpRequest::hostHeader(const QString& server, int port)
+{
+    const QByteArray host = server.contains(QLatin1Char(':')) ? '[' + server.toUtf8() + ']' : server.toUtf8();
+    return port == 80 ? host : host + ':' + QByteArray::number(port);
+}
+
+QString Encode2Base64(const QString& text)
+{
+    return QString::fromLatin1(text.toLatin1().toBase64());
+}

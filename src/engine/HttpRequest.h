@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The requests a download job sends. Every line ends in CR LF; an empty line
+// ends the request.
+class HttpRequest {
+public:
+    // The probe: asks for the whole file as a range, so that the reply tells
+    // both the size (Content-Length, or the total of Content-Range) and
+    // whether the server serves ranges (206).
+    static QByteArray head(const QString& remotePath, const QString& server, int port);
+
+    struct Range {
+        qint64 first = 0;
+        qint64 last = -1; // -1: to the end of the file
+    };
+    struct ProxyLogin {
+        bool send = false;
+        QString userId;
+        QString password;
+        bool withPassword = false;
+    };
+    // The GET of segment `segment`; without a range when `range` is empty.
+    static QByteArray get(const QString& remotePath, const QString& server, int port, const Range* range,
+                          int segment, const ProxyLogin& proxy);
+
+    // The path as it goes on the request line: blanks, control characters and
+    // non-ASCII characters percent-encoded (as UTF-8), everything else kept.
+    static QByteArray requestTarget(const QString& remotePath);
+    // "host" for the default port 80, else "host:port".
+    static QByteArray hostHeader(const QString& server, int port);
+};
+
+// Standard Base64 (RFC 4648) of the text's single-byte characters, with "="
+// padding and no line breaks.
+QString Encode2Base64(const QString& text);

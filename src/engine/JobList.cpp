@@ -1,0 +1,52 @@
+#include "engine/JobList.h"
+
+JobList::JobList(QObject* parent)
+    : QObject(parent)
+{
+}
+
+JobList::Row JobList::row(int number) const
+{
+    return number >= 1 && number <= rowCount() ? rows_[number - 1] : Row();
+}
+
+int JobList::numberOf(const Row& row) const
+{
+    return row ? static_cast<int>(rows_.indexOf(row)) + 1 : 0;
+}
+
+JobList::Row JobList::addRow(const QStringList& subItems)
+{
+    auto row = std::make_shared<JobRow>();
+    for (qsizetype k = 0; k < subItems.size() && k < JobRow::kSubItems; ++k)
+        row->subItems[static_cast<std::size_t>(k) + 1] = subItems[k];
+    rows_.append(row);
+    emit rowAdded(rowCount());
+    return row;
+}
+
+void JobList::setSubItem(const Row& row, int subItem, const QString& text)
+{
+    if (!row || subItem < 1 || subItem > JobRow::kSubItems)
+        return;
+    QString& cell = row->subItems[static_cast<std::size_t>(subItem)];
+    if (cell == text)
+        return;
+    cell = text;
+    if (const int number = numberOf(row))
+        emit rowChanged(number, subItem);
+}
+
+void JobList::removeRow(int number)
+{
+    if (number < 1 || number > rowCount())
+        return;
+    rows_.removeAt(number - 1);
+    emit rowRemoved(number);
+}
+
+void JobList::clear()
+{
+    rows_.clear();
+    emit cleared();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "engine/JobRow.h"
+
+#include <QList>
+#include <QObject>
+
+#include <memory>
+
+// The rows of the job list. A job keeps a handle on its own row, so it goes
+// on writing into the right row when rows above it are removed.
+class JobList : public QObject {
+    Q_OBJECT
+public:
+    using Row = std::shared_ptr<JobRow>;
+
+    explicit JobList(QObject* parent = nullptr);
+
+    int rowCount() const { return static_cast<int>(rows_.size()); }
+    // Rows are numbered from 1, as in the list.
+    Row row(int number) const;
+    // The number of a row, or 0 when it has been removed.
+    int numberOf(const Row& row) const;
+
+    // Appends a row with sub-items 1 to 6 (and 7 when given).
+    Row addRow(const QStringList& subItems);
+    void setSubItem(const Row& row, int subItem, const QString& text);
+    void removeRow(int number);
+    void clear();
+
+signals:
+    void rowAdded(int number);
+    void rowChanged(int number, int subItem);
+    void rowRemoved(int number);
+    void cleared();
+
+private:
+    QList<Row> rows_;
+};

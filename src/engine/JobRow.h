@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+// One row of the job list: sub-item 1 save path, 2 percentage, 3 size,
+// 4 received size, 5 status, 6 URL, 7 date (history rows only).
+struct JobRow {
+    static constexpr int kSubItems = 7;
+
+    std::array<QString, kSubItems + 1> subItems; // entry 0 unused
+
+    const QString& subItem(int k) const { return subItems[static_cast<std::size_t>(k)]; }
+};

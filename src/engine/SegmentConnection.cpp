@@ -1,0 +1,95 @@
+#include "engine/SegmentConnection.h"
+
+namespace {
+
+constexpr std::size_t kReadBuffer = 256 * 1024;
+
+} // namespace
+
+SegmentConnection::SegmentConnection(Callbacks callbacks, QObject* parent)
+    : QObject(parent)
+    , callbacks_(std::move(callbacks))
+    , buffer_(kReadBuffer)
+{
+    connect(&socket_, &QTcpSocket::connected, this, [this] { socket_.write(request_); });
+    connect(&socket_, &QTcpSocket::readyRead, this, &SegmentConnection::readAvailable);
+    connect(&socket_, &QTcpSocket::disconnected, this, [this] {
+        if (!open_)
+            return;
+        readAvailable();
+        if (!open_)
+            return;
+        parser_.connectionClosed();
+        finish(parser_.state() == HttpResponseParser::State::Complete);
+    });
+    connect(&socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+        if (!open_ || error == QAbstractSocket::RemoteHostClosedError)
+            return; // a closed connection is handled as its end
+        const QString description = socket_.errorString();
+        close();
+        if (callbacks_.onError)
+            callbacks_.onError(static_cast<int>(error), description);
+    });
+}
+
+void SegmentConnection::open(const QString& host, int port, const QByteArray& request, bool headRequest)
+{
+    close();
+    ++generation_;
+    open_ = true;
+    request_ = request;
+    parser_.reset(headRequest);
+    socket_.connectToHost(host, static_cast<quint16>(port));
+}
+
+void SegmentConnection::close()
+{
+    if (!open_)
+        return;
+    open_ = false;
+    ++generation_;
+    socket_.abort();
+}
+
+void SegmentConnection::readAvailable()
+{
+    const quint64 generation = generation_;
+    const auto stillMine = [&] { return open_ && generation == generation_; };
+    const HttpResponseParser::BodySink sink = [&](const char* data, qsizetype size) {
+        if (stillMine() && callbacks_.onBody)
+            callbacks_.onBody(data, size);
+    };
+    while (stillMine()) {
+        const qint64 got = socket_.read(buffer_.data(), static_cast<qint64>(buffer_.size()));
+        if (got <= 0)
+            return;
+        qsizetype offset = 0;
+        while (offset < got && stillMine()) {
+            const bool hadHeader = parser_.headersDone();
+            offset += parser_.feed(buffer_.data() + offset, static_cast<qsizetype>(got) - offset, sink);
+            if (!hadHeader && parser_.headersDone() && callbacks_.onHeader) {
+                callbacks_.onHeader();
+                if (!stillMine())
+                    return;
+            }
+            switch (parser_.state()) {
+            case HttpResponseParser::State::Complete:
+                finish(true);
+                return;
+            case HttpResponseParser::State::Failed:
+                finish(false);
+                return;
+            case HttpResponseParser::State::Headers:
+            case HttpResponseParser::State::Body:
+                break;
+            }
+        }
+    }
+}
+
+void SegmentConnection::finish(bool complete)
+{
+    close();
+    if (callbacks_.onEnd)
+        callbacks_.onEnd(complete);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "settings/AppSettings.h"
+
+#include <QtGlobal>
+
+#include <array>
+
+// How a file is split into byte ranges that are fetched in parallel and
+// written straight into the one target file.
+//
+// Segment i covers the 0-based offsets SegStart[i] to SegStart[i+1] - 1;
+// SegPos[i] is the 1-based file position where its next byte goes, so
+// SegPos[i] - 1 is the next offset to fetch. With one connection
+// (NumSegments 0) segment 0 covers the whole file.
+class SegmentTable {
+public:
+    static constexpr int kMaxSegments = 6;
+
+    int NumSegments = 0;
+    std::array<qint64, kMaxSegments + 1> SegStart {};
+    std::array<qint64, kMaxSegments> SegPos {};
+    std::array<bool, kMaxSegments> SegResume {};
+
+    // The number of connections for a file of `size` bytes: 0 (one) or 2 to 6,
+    // from the segment bounds; `current` where the bounds leave a gap.
+    static int segmentsFor(qint64 size, const AppSettings& settings, int current);
+
+    // Connections in use: 1 for one connection, else NumSegments.
+    int connections() const { return NumSegments == 0 ? 1 : NumSegments; }
+
+    // One connection over the whole file.
+    void layoutSingle(qint64 contentLength);
+    // `count` (2 to 6) segments of equal size; the last takes the remainder.
+    void layoutSegments(qint64 contentLength, int count);
+
+    // Positions the segments on an existing partial file of `length` bytes,
+    // fetching `rollback` bytes again before the point where it ends.
+    void SetSegIndecies(qint64 length, qint64 rollback);
+    // Moves every segment that has advanced more than `rollback` bytes back by
+    // that much, and marks each to continue where it stands.
+    void rollBackForResume(qint64 rollback);
+
+    // Bytes received so far, plus one.
+    qint64 TotalReceived() const;
+    // The end (exclusive offset) of segment i.
+    qint64 segmentEnd(int i) const { return SegStart[static_cast<std::size_t>(i) + 1]; }
+    bool segmentDone(int i) const { return SegPos[static_cast<std::size_t>(i)] - 1 >= segmentEnd(i); }
+    // The first offset segment i asks for.
+    qint64 requestStart(int i) const;
+};
