@@ -1,0 +1,188 @@
+// kevaget: the download engine of KEVA without windows.
+//
+//   kevaget [-o SAVEPATH] [-c | -f] URL
+//
+// Fetches URL into SAVEPATH (default: the URL's file name in the current
+// folder) with the same settings as KEVA. An existing target is resumed with
+// -c and overwritten with -f; without either it is left alone. Exits 0 once
+// the file is complete, else 1 with the reason.
+#include "app/ConsolePrompter.h"
+#include "core/Formatting.h"
+#include "core/SplitUrl.h"
+#include "engine/DownloadWindows.h"
+#include "platform/DesktopShell.h"
+#include "platform/ProgramFolder.h"
+#include "settings/KevaContext.h"
+#include "settings/LoadSettings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QTimer>
+#include <QUrl>
+
+#include <unistd.h>
+
+namespace {
+
+struct Options {
+    QString url;
+    QString savePath;
+    int fileExistsAction = 1; // 1: not chosen
+};
+
+int usage(const QString& problem)
+{
+    QTextStream err(stderr);
+    if (!problem.isEmpty())
+        err << "kevaget: " << problem << '\n';
+    err << "usage: kevaget [-o SAVEPATH] [-c | -f] URL\n"
+           "  -o SAVEPATH  where to save the file (default: the URL's file name here)\n"
+           "  -c           resume the file when it exists\n"
+           "  -f           overwrite the file when it exists\n";
+    return 2;
+}
+
+std::optional<Options> parse(const QStringList& args, QString& problem)
+{
+    Options options;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (arg == QStringLiteral("-o")) {
+            if (++i >= args.size()) {
+                problem = QStringLiteral("-o needs a save path");
+                return std::nullopt;
+            }
+            options.savePath = args[i];
+        } else if (arg == QStringLiteral("-c") || arg == QStringLiteral("-f")) {
+            const int action = arg == QStringLiteral("-c") ? -1 : 0;
+            if (options.fileExistsAction != 1 && options.fileExistsAction != action) {
+                problem = QStringLiteral("-c and -f exclude each other");
+                return std::nullopt;
+            }
+            options.fileExistsAction = action;
+        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
+            problem = QStringLiteral("unknown option %1").arg(arg);
+            return std::nullopt;
+        } else if (options.url.isEmpty()) {
+            options.url = arg;
+        } else {
+            problem = QStringLiteral("only one URL at a time");
+            return std::nullopt;
+        }
+    }
+    if (options.url.isEmpty()) {
+        problem = QStringLiteral("no URL given");
+        return std::nullopt;
+    }
+    return options;
+}
+
+QString defaultSavePath(const QString& url)
+{
+    QString name = QUrl::fromPercentEncoding(SplitUrl(url, {}).FileName.toUtf8());
+    name = name.section(QLatin1Char('?'), 0, 0);
+    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
+        name = QStringLiteral("index.html");
+    return QDir::current().filePath(name);
+}
+
+// "45% 10.00 MB / 24.00 MB 2.00 MB/s 00:00:07 left", redrawn in place.
+QString progressLine(const DownloadJob& job)
+{
+    const DownloadJob::Display& view = job.view();
+    const QString size = job.ContentLength >= 0 ? FormatSize(static_cast<double>(job.ContentLength)) : QStringLiteral("?");
+    return QStringLiteral("%1 %2 / %3  %4/s  %5 left")
+        .arg(view.lblPer.isEmpty() ? QStringLiteral("0%") : view.lblPer, -4)
+        .arg(FormatSize(static_cast<double>(job.TotalReceived() - 1)), size, FormatSize(job.CurrentRate),
+             view.lblTimeRemaining.isEmpty() ? QStringLiteral("--:--:--") : view.lblTimeRemaining);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kevaget"));
+
+    QString problem;
+    const auto options = parse(QCoreApplication::arguments(), problem);
+    if (!options)
+        return usage(problem);
+    if (!options->url.contains(QStringLiteral("://")))
+        return usage(QStringLiteral("%1 is no URL (expected http://...)").arg(options->url));
+
+    const QString savePath = options->savePath.isEmpty() ? defaultSavePath(options->url)
+                                                         : QFileInfo(options->savePath).absoluteFilePath();
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (QFileInfo::exists(savePath) && options->fileExistsAction == 1) {
+        err << "kevaget: " << savePath << " exists; use -c to resume it or -f to overwrite it.\n";
+        return 2;
+    }
+    if (!QFileInfo(QFileInfo(savePath).absolutePath()).isDir()) {
+        err << "kevaget: the folder of " << savePath << " does not exist.\n";
+        return 2;
+    }
+
+    ConsolePrompter prompter;
+    DesktopShell shell;
+    KevaContext context(ProgramFolder::fromEnvironment(), Registry::defaultFolder(), prompter, shell,
+                        QCoreApplication::applicationFilePath());
+    LoadSettings(context, LoadReason::Reload);
+
+    JobList jobs;
+    DownloadWindows windows(context, jobs);
+    const int chosen = options->fileExistsAction;
+    windows.askFileExists = [chosen](const QString&) { return chosen; };
+
+    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    int exitCode = 1;
+    QString lastStatus;
+    QTimer progress;
+    int row = -1;
+    DownloadJob* job = nullptr;
+
+    const auto printStatus = [&](const QString& text, bool isError) {
+        if (text.isEmpty() || text == lastStatus)
+            return;
+        lastStatus = text;
+        if (terminal)
+            err << "\r\033[K";
+        (isError ? err : out) << (isError ? QStringLiteral("kevaget: ") : QString()) << text << Qt::endl;
+    };
+
+    QTimer::singleShot(0, [&] {
+        job = windows.StartJob(options->url, savePath, row);
+        if (!job) {
+            QCoreApplication::exit(1);
+            return;
+        }
+        QObject::connect(job, &DownloadJob::statusShown, printStatus);
+        QObject::connect(job, &DownloadJob::completedSuccessfully, [&] {
+            exitCode = 0;
+            if (terminal)
+                err << "\r\033[K" << progressLine(*job) << Qt::endl;
+            out << savePath << Qt::endl;
+            QCoreApplication::exit(0);
+        });
+        QObject::connect(job, &DownloadJob::failedWith, [&](const QString& text) {
+            printStatus(text, true);
+            QCoreApplication::exit(1);
+        });
+        QObject::connect(job, &DownloadJob::unloaded, [&] {
+            if (!job->completed())
+                QCoreApplication::exit(1);
+        });
+        if (terminal) {
+            QObject::connect(&progress, &QTimer::timeout, [&] { err << "\r\033[K" << progressLine(*job) << Qt::flush; });
+            progress.start(500);
+        }
+        if (!job->view().visible && !job->completed())
+            QCoreApplication::exit(1); // cancelled before it began
+    });
+
+    const int loopResult = QCoreApplication::exec();
+    return exitCode == 0 ? 0 : std::max(loopResult, 1);
+}

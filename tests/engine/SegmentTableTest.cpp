@@ -1,0 +1,122 @@
+#include "engine/SegmentTable.h"
+
+#include "support/CaseName.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+AppSettings defaults()
+{
+    AppSettings settings;
+    settings.Segment = 1;
+    const double bounds[] = {2097152, 5242880, 5242880, 10485760, 10485760, 15728640, 15728640, 20971520, 20971520};
+    for (int i = 1; i <= 9; ++i)
+        settings.setSegmentBound(i, bounds[i - 1]);
+    return settings;
+}
+
+struct CountCase {
+    const char* name;
+    qint64 size;
+    int segments;
+};
+
+class SegmentCount : public testing::TestWithParam<CountCase> {};
+
+TEST_P(SegmentCount, FollowsTheBounds)
+{
+    EXPECT_EQ(SegmentTable::segmentsFor(GetParam().size, defaults(), 0), GetParam().segments);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SegmentCount,
+                         testing::Values(CountCase {"Small", 1000, 0}, CountCase {"JustBelowTwoMegabytes", 2097151, 0},
+                                         CountCase {"TwoMegabytes", 2097152, 2}, CountCase {"FiveMegabytes", 5242880, 2},
+                                         CountCase {"OneMore", 5242881, 3}, CountCase {"TenMegabytes", 10485760, 3},
+                                         CountCase {"FifteenMegabytesAndOne", 15728641, 5},
+                                         CountCase {"TwentyMegabytesAndOne", 20971521, 6},
+                                         CountCase {"FourGigabytes", 4LL << 30, 6}),
+                         CaseName());
+
+TEST(SegmentTable, SegmentingOffOrAGapKeepsOneConnection)
+{
+    AppSettings settings = defaults();
+    settings.Segment = 0;
+    EXPECT_EQ(SegmentTable::segmentsFor(30000000, settings, 0), 0);
+    settings = defaults();
+    settings.SegmentSize[3] = 6000000; // a gap between 5242880 and 6000000
+    EXPECT_EQ(SegmentTable::segmentsFor(5500000, settings, 0), 0);
+}
+
+TEST(SegmentTable, SplitsEvenlyAndTheLastTakesTheRest)
+{
+    SegmentTable table;
+    table.layoutSegments(10000001, 3);
+    EXPECT_EQ(table.SegStart[0], 0);
+    EXPECT_EQ(table.SegStart[1], 3333333);
+    EXPECT_EQ(table.SegStart[2], 6666666);
+    EXPECT_EQ(table.SegStart[3], 10000001);
+    EXPECT_EQ(table.segmentEnd(2) - table.SegStart[2], 3333335);
+    EXPECT_EQ(table.SegPos[1], 3333334);
+    EXPECT_EQ(table.TotalReceived(), 1);
+    EXPECT_EQ(table.requestStart(1), 3333333);
+}
+
+TEST(SegmentTable, SizesBeyondFourGigabytes)
+{
+    SegmentTable table;
+    const qint64 size = 5LL * 1024 * 1024 * 1024 + 7;
+    table.layoutSegments(size, 6);
+    EXPECT_EQ(table.SegStart[6], size);
+    table.SegPos[5] = table.segmentEnd(5) + 1;
+    EXPECT_TRUE(table.segmentDone(5));
+    EXPECT_EQ(table.TotalReceived() - 1, size - table.SegStart[5]);
+}
+
+struct ResumeCase {
+    const char* name;
+    int segments;
+    qint64 contentLength;
+    qint64 fileLength;
+    std::vector<qint64> positions; // SegPos after positioning
+};
+
+class SegmentResume : public testing::TestWithParam<ResumeCase> {};
+
+TEST_P(SegmentResume, PositionsOnThePartialFile)
+{
+    const ResumeCase& c = GetParam();
+    SegmentTable table;
+    if (c.segments == 0)
+        table.layoutSingle(c.contentLength);
+    else
+        table.layoutSegments(c.contentLength, c.segments);
+    table.SegResume.fill(true);
+    table.SetSegIndecies(c.fileLength, 4096);
+    for (std::size_t i = 0; i < c.positions.size(); ++i)
+        EXPECT_EQ(table.SegPos[i], c.positions[i]) << "segment " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SegmentResume,
+    testing::Values(ResumeCase {"OneConnection", 0, 100000, 10000, {5904}},
+                    ResumeCase {"ShortFileStartsOver", 0, 100000, 4096, {1}},
+                    ResumeCase {"SegmentsAroundTheEnd", 3, 30000, 15000, {10000, 15000 - 4096 / 3, 20001}}),
+    CaseName());
+
+TEST(SegmentTable, ResumeMovesBackOnlySegmentsThatAdvancedBeyondTheRollback)
+{
+    SegmentTable table;
+    table.layoutSegments(30000, 3);
+    table.SegPos[0] = 9001;  // 9000 bytes in
+    table.SegPos[1] = 10001 + 100; // 100 bytes in
+    table.SegPos[2] = 20001; // nothing yet
+    table.rollBackForResume(4096);
+    EXPECT_EQ(table.SegPos[0], 9001 - 4096);
+    EXPECT_EQ(table.SegPos[1], 10101);
+    EXPECT_EQ(table.SegPos[2], 20001);
+    EXPECT_TRUE(table.SegResume[0] && table.SegResume[1] && table.SegResume[2]);
+    EXPECT_EQ(table.requestStart(0), 9000 - 4096);
+}
+
+} // namespace
