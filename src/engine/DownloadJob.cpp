@@ -125,7 +125,7 @@ void DownloadJob::StartDownload()
 {
     SetCaptions();
     tmrReconnect_.stop();
-    completed_ = failed_ = finished_ = completionQueued_ = false;
+    completed_ = failed_ = finished_ = completionQueued_ = probeWithGet_ = rangeless_ = false;
     redirects_ = 0;
     if (context_.FileExistsAction == -2) {
         unload();
@@ -330,7 +330,12 @@ void DownloadJob::probe()
             [this](int, const QString& description) { probeError(description); },
         });
     }
-    WSHead->open(Server, Port, HttpRequest::head(RemotePath, Server, Port), true);
+    if (probeWithGet_) {
+        const HttpRequest::Range whole {0, -1};
+        WSHead->open(Server, Port, HttpRequest::get(RemotePath, Server, Port, &whole, 0, {}), false);
+    } else {
+        WSHead->open(Server, Port, HttpRequest::head(RemotePath, Server, Port), true);
+    }
 }
 
 void DownloadJob::probeHeader()
@@ -358,6 +363,12 @@ void DownloadJob::ParseHeadReply()
 {
     const HttpResponseParser& reply = WSHead->response();
     const int code = reply.statusCode();
+    if ((code == 405 || code == 501) && !probeWithGet_) {
+        // Some servers refuse HEAD; the header of a GET tells the same.
+        probeWithGet_ = true;
+        probe();
+        return;
+    }
 
     if (code == 300 || code == 301 || code == 302 || code == 303 || code == 307 || code == 308) {
         const auto location = reply.header("Location");
@@ -503,8 +514,9 @@ void DownloadJob::connectSegment(int i)
     const AppSettings& settings = context_.appSettings;
     const HttpRequest::ProxyLogin proxy {settings.UseProxy && settings.LoginProxy, settings.UserID, settings.UserPass,
                                          settings.UsePass};
-    if (ContentLength < 0) {
-        // Unknown size: the whole file on one connection, to the end of the reply.
+    if (ContentLength < 0 || rangeless_) {
+        // Unknown size, or ranges that go wrong: the whole file on one
+        // connection, to the end of the reply.
         segments.SegPos[0] = 1;
         SegFile[0]->resize(0);
         connection->open(Server, Port, HttpRequest::get(RemotePath, Server, Port, nullptr, i, proxy), false);
@@ -520,7 +532,7 @@ void DownloadJob::segmentHeader(int i)
     const HttpResponseParser& reply = connection.response();
     InteractionLog += QStringLiteral("\r\n") + QString::fromLatin1(reply.headerText()) + QStringLiteral("\r\n");
     const int code = reply.statusCode();
-    const qint64 asked = ContentLength < 0 ? 0 : segments.requestStart(i);
+    const qint64 asked = ContentLength < 0 || rangeless_ ? 0 : segments.requestStart(i);
 
     if (code == 206) {
         const auto range = parseContentRange(reply.header("Content-Range").value_or(QByteArray()));
@@ -552,6 +564,7 @@ void DownloadJob::restartFromZero()
             connection->close();
     }
     rangesSupported_ = false;
+    rangeless_ = true;
     view_.lblResume.clear();
     segments.layoutSingle(ContentLength);
     segments.SegResume.fill(false);

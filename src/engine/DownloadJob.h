@@ -179,7 +179,9 @@ private:
     int TimeoutLeft = 0;
     double ElapsedSeconds = 0;
     int redirects_ = 0;
+    bool probeWithGet_ = false; // the server refused HEAD: probe with a GET whose body is not read
     bool rangesSupported_ = false;
+    bool rangeless_ = false; // the server mishandles ranges: fetch the whole file without one
     bool completed_ = false;
     bool failed_ = false;
     bool finished_ = false;

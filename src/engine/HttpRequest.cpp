@@ -8,12 +8,13 @@ const QByteArray kLineEnd = "\r\n";
 
 QByteArray HttpRequest::head(const QString& remotePath, const QString& server, int port)
 {
-    return "HEAD " + requestTarget(remotePath) + " HTTP/1.0" + kLineEnd
+    return "HEAD " + requestTarget(remotePath) + " HTTP/1.1" + kLineEnd
          + "Accept: *.*, */*" + kLineEnd
          + "Range: bytes=0-" + kLineEnd
          + "User-Agent: KEVA" + kLineEnd
          + "Referer: " + server.toUtf8() + kLineEnd
          + "Host: " + hostHeader(server, port) + kLineEnd
+         + "Connection: close" + kLineEnd
          + kLineEnd;
 }
 

@@ -9,7 +9,8 @@ class HttpRequest {
 public:
     // The probe: asks for the whole file as a range, so that the reply tells
     // both the size (Content-Length, or the total of Content-Range) and
-    // whether the server serves ranges (206).
+    // whether the server serves ranges (206). HTTP/1.1, because some servers
+    // leave out Accept-Ranges in their replies to HTTP/1.0.
     static QByteArray head(const QString& remotePath, const QString& server, int port);
 
     struct Range {

@@ -11,8 +11,8 @@ namespace {
 TEST(HttpRequest, ProbeAsksForTheWholeFileAsARange)
 {
     EXPECT_EQ(HttpRequest::head(QStringLiteral("/a b/f.zip"), QStringLiteral("h.example"), 80),
-              QByteArray("HEAD /a%20b/f.zip HTTP/1.0\r\nAccept: *.*, */*\r\nRange: bytes=0-\r\nUser-Agent: KEVA\r\n"
-                         "Referer: h.example\r\nHost: h.example\r\n\r\n"));
+              QByteArray("HEAD /a%20b/f.zip HTTP/1.1\r\nAccept: *.*, */*\r\nRange: bytes=0-\r\nUser-Agent: KEVA\r\n"
+                         "Referer: h.example\r\nHost: h.example\r\nConnection: close\r\n\r\n"));
     EXPECT_TRUE(HttpRequest::head(QStringLiteral("/f"), QStringLiteral("h"), 8080).contains("\r\nHost: h:8080\r\n"));
 }
 

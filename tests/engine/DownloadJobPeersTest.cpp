@@ -1,0 +1,412 @@
+#include "JobRunner.h"
+
+#include "engine/DownloadJob.h"
+#include "settings/CRegister.h"
+#include "settings/KevaContext.h"
+#include "settings/LoadSettings.h"
+#include "settings/SettingsDefaults.h"
+
+#include "support/CaseName.h"
+#include "support/FaultServer.h"
+#include "support/LighttpdServer.h"
+#include "support/NginxServer.h"
+#include "support/PeerRequirement.h"
+#include "support/TestHome.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr qint64 kMiB = 1048576;
+
+QByteArray sha256(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "unreadable " + path.toUtf8();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(&file);
+    return hash.result().toHex();
+}
+
+// Files of random bytes in the served folder, made once per test program.
+class ServedFiles {
+public:
+    static ServedFiles& instance()
+    {
+        static ServedFiles files;
+        return files;
+    }
+    QString root() const { return folder_.path() + QStringLiteral("/www"); }
+    QString path(const QString& name) const { return root() + QLatin1Char('/') + name; }
+    QString make(qint64 size)
+    {
+        const QString name = QStringLiteral("f%1.bin").arg(size);
+        if (!QFile::exists(path(name))) {
+            QFile file(path(name));
+            file.open(QIODevice::WriteOnly);
+            QRandomGenerator generator(static_cast<quint32>(size));
+            QByteArray block(1 << 16, Qt::Uninitialized);
+            for (qint64 left = size; left > 0; left -= block.size()) {
+                generator.fillRange(reinterpret_cast<quint32*>(block.data()), block.size() / 4);
+                file.write(block.constData(), std::min<qint64>(left, block.size()));
+            }
+            file.close();
+            QFile::setPermissions(path(name), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther
+                                                  | QFileDevice::ReadGroup);
+        }
+        return name;
+    }
+    void write(const QString& name, const QByteArray& content)
+    {
+        QFile file(path(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(content);
+    }
+
+private:
+    ServedFiles()
+    {
+        QDir().mkpath(root());
+        QFile::setPermissions(folder_.path(), QFile::permissions(folder_.path()) | QFileDevice::ExeOther | QFileDevice::ReadOther);
+        QFile::setPermissions(root(), QFile::permissions(root()) | QFileDevice::ExeOther | QFileDevice::ReadOther);
+    }
+    QTemporaryDir folder_;
+};
+
+class DownloadJobPeers : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir().mkpath(home.programFolder() + QStringLiteral("/Lang"));
+        QFile::copy(TestHome::binFolder() + QStringLiteral("/Lang/English.ini"), home.programFolder() + QStringLiteral("/Lang/English.ini"));
+        context = &home.newContext();
+        LoadSettings(*context, LoadReason::Startup);
+        runner = std::make_unique<JobRunner>(*context);
+    }
+    QString saveTo(const QString& name) const { return home.path(name); }
+    QString stored(const char* name) const
+    {
+        return CRegister(context->registry).REGGetSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey,
+                                                         QString::fromLatin1(name));
+    }
+    void store(const char* name, const QString& text)
+    {
+        CRegister(context->registry).REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey,
+                                                   QString::fromLatin1(name), text);
+    }
+
+    TestHome home;
+    KevaContext* context = nullptr;
+    std::unique_ptr<JobRunner> runner;
+    ServedFiles& files = ServedFiles::instance();
+};
+
+// Sizes at the segment bounds: byte-exact files, and one GET per segment
+// with the ranges of the segment table, as nginx logged them.
+struct BoundCase {
+    const char* name;
+    qint64 size;
+    int segments; // connections used
+};
+
+class DownloadJobSegments : public DownloadJobPeers, public testing::WithParamInterface<BoundCase> {};
+
+TEST_P(DownloadJobSegments, FetchesEachRangeOnceFromNginx)
+{
+    const BoundCase& c = GetParam();
+    const QString name = files.make(c.size);
+    NginxServer nginx(files.root());
+    KEVA_REQUIRE_PEER(nginx);
+
+    const auto result = runner->run(nginx.url(QLatin1Char('/') + name).toString(), saveTo(name));
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_EQ(sha256(saveTo(name)), sha256(files.path(name)));
+    EXPECT_EQ(result.job->view().lblResume, QStringLiteral("** Resume Supported **"));
+
+    QStringList ranges;
+    for (const AccessLogEntry& entry : nginx.accessLog(c.segments + 1)) {
+        if (entry.method() == QStringLiteral("GET"))
+            ranges.append(entry.range);
+    }
+    const qint64 part = c.size / c.segments;
+    QStringList expected;
+    for (int i = 0; i < c.segments; ++i) {
+        const qint64 first = part * i;
+        const qint64 last = i == c.segments - 1 ? c.size - 1 : part * (i + 1) - 1;
+        expected.append(QStringLiteral("bytes=%1-%2").arg(first).arg(last));
+    }
+    ranges.sort();
+    expected.sort();
+    EXPECT_EQ(ranges, expected);
+    EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("Download Success"));
+    EXPECT_EQ(runner->jobs.row(1)->subItem(2), QStringLiteral("100%"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Bounds, DownloadJobSegments,
+                         testing::Values(BoundCase {"BelowTwoMegabytes", 2097151, 1}, BoundCase {"TwoMegabytes", 2097152, 2},
+                                         BoundCase {"FiveMegabytes", 5242880, 2}, BoundCase {"FiveMegabytesAndOne", 5242881, 3},
+                                         BoundCase {"TwentyMegabytesAndOne", 20971521, 6},
+                                         BoundCase {"TwentyFourMegabytes", 24 * kMiB, 6}),
+                         CaseName());
+
+TEST_F(DownloadJobPeers, LighttpdServesTheSegmentsToo)
+{
+    const QString name = files.make(5242881);
+    LighttpdServer lighttpd(files.root());
+    KEVA_REQUIRE_PEER(lighttpd);
+    const auto result = runner->run(lighttpd.url(QLatin1Char('/') + name).toString(), saveTo(name));
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_EQ(sha256(saveTo(name)), sha256(files.path(name)));
+    EXPECT_EQ(result.job->segments.NumSegments, 3);
+}
+
+TEST_F(DownloadJobPeers, ResumesAPartialFileFromItsLengthLessTheRollback)
+{
+    const QString name = files.make(kMiB);
+    NginxServer nginx(files.root());
+    KEVA_REQUIRE_PEER(nginx);
+    QFile source(files.path(name));
+    source.open(QIODevice::ReadOnly);
+    home.writeFile(name, source.read(10000));
+
+    const auto result = runner->run(nginx.url(QLatin1Char('/') + name).toString(), saveTo(name), -1);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_EQ(sha256(saveTo(name)), sha256(files.path(name)));
+    QStringList ranges;
+    for (const AccessLogEntry& entry : nginx.accessLog(2)) {
+        if (entry.method() == QStringLiteral("GET"))
+            ranges.append(entry.range);
+    }
+    EXPECT_EQ(ranges, QStringList {QStringLiteral("bytes=5903-1048575")});
+}
+
+TEST_F(DownloadJobPeers, OverwritesAReadOnlyFile)
+{
+    const QString name = files.make(3000);
+    NginxServer nginx(files.root());
+    KEVA_REQUIRE_PEER(nginx);
+    home.writeFile(name, "old content that must go");
+    QFile::setPermissions(saveTo(name), QFileDevice::ReadOwner);
+
+    const auto result = runner->run(nginx.url(QLatin1Char('/') + name).toString(), saveTo(name), 0);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_EQ(sha256(saveTo(name)), sha256(files.path(name)));
+}
+
+TEST_F(DownloadJobPeers, CountsEveryCompletionInTheStore)
+{
+    const QString name = files.make(1000);
+    NginxServer nginx(files.root());
+    KEVA_REQUIRE_PEER(nginx);
+    store("PromptDone", QStringLiteral("1"));
+
+    ASSERT_TRUE(runner->run(nginx.url(QLatin1Char('/') + name).toString(), saveTo(QStringLiteral("a.bin"))).completed);
+    ASSERT_TRUE(runner->run(nginx.url(QLatin1Char('/') + name).toString(), saveTo(QStringLiteral("b.bin"))).completed);
+    EXPECT_EQ(stored("Downloads"), QStringLiteral("2"));
+    EXPECT_EQ(stored("AllBytes"), QStringLiteral("2000"));
+    EXPECT_EQ(context->appSettings.Downloads, 2);
+    ASSERT_EQ(home.prompter.shown.size(), 2) << "one message per finished job";
+    EXPECT_EQ(home.prompter.shown[0].icon, Prompter::Icon::Information);
+
+    store("CloseDownloadWindowWhenDone", QStringLiteral("1"));
+    bool unloaded = false;
+    DownloadJob* job = runner->start(nginx.url(QLatin1Char('/') + name).toString(), saveTo(QStringLiteral("c.bin")));
+    QObject::connect(job, &DownloadJob::unloaded, [&] { unloaded = true; });
+    ASSERT_TRUE(runner->wait(job).completed);
+    EXPECT_TRUE(unloaded);
+    EXPECT_FALSE(job->view().visible);
+}
+
+// What real servers rarely do, from the scripted fault server.
+struct FaultCase {
+    const char* name;
+    const char* path;  // %1 is the file's name
+    qint64 size;
+    const char* failure; // empty: the download must complete byte-exact
+};
+
+class DownloadJobFaults : public DownloadJobPeers, public testing::WithParamInterface<FaultCase> {};
+
+TEST_P(DownloadJobFaults, EndsRightOrFailsClearly)
+{
+    const FaultCase& c = GetParam();
+    const QString name = files.make(c.size);
+    FaultServer server(files.root());
+    KEVA_REQUIRE_PEER(server);
+
+    const QString url = server.url(QString::fromLatin1(c.path).arg(name)).toString();
+    const auto result = runner->run(url, saveTo(name), 0, 60000);
+    if (*c.failure) {
+        EXPECT_FALSE(result.completed);
+        EXPECT_EQ(result.failure, QString::fromLatin1(c.failure));
+        EXPECT_TRUE(result.job->view().lblStatusIsError);
+        EXPECT_EQ(runner->jobs.row(1)->subItem(5), QString::fromLatin1(c.failure));
+        EXPECT_FALSE(QFileInfo(saveTo(name)).size() > 0) << "an error body is no part of the file";
+    } else {
+        ASSERT_TRUE(result.completed) << result.failure.toStdString() << (result.timedOut ? " (timed out)" : "");
+        EXPECT_EQ(sha256(saveTo(name)), sha256(files.path(name)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DownloadJobFaults,
+    testing::Values(FaultCase {"IgnoredRangesSegmented", "/ignore-range/%1", 6 * kMiB, ""},
+                    FaultCase {"IgnoredRangesSmall", "/ignore-range/%1", 100000, ""},
+                    FaultCase {"WrongRangeStart", "/bad-range/%1", 3 * kMiB, ""},
+                    FaultCase {"EarlyClose", "/close-after-once/300000/%1", 3 * kMiB, ""},
+                    FaultCase {"SplitHeaders", "/split-headers/%1", 300000, ""},
+                    FaultCase {"Chunked", "/chunked/%1", 250000, ""},
+                    FaultCase {"NoLength", "/no-length/%1", 250000, ""},
+                    FaultCase {"HeadRefused", "/head-405/%1", 3 * kMiB, ""},
+                    FaultCase {"RedirectChain", "/redirect/3/%1", 2000, ""},
+                    FaultCase {"RelativeRedirects", "/redirect-relative/2/%1", 2000, ""},
+                    FaultCase {"PathRedirects", "/redirect-path/2/%1", 2000, ""},
+                    FaultCase {"RedirectLoop", "/redirect-loop/%1", 2000, "Too many redirects (more than 20)."},
+                    FaultCase {"NotFound", "/status/404/%1", 2000, "HTTP 404-Object Not Found"},
+                    FaultCase {"Unavailable", "/status/503/%1", 2000, "HTTP 503 Service Unavailable"},
+                    FaultCase {"TooManyRequests", "/status/429/%1", 2000, "HTTP 429 Too Many Requests"}),
+    CaseName());
+
+TEST_F(DownloadJobPeers, ABodyThatLooksLikeHeadersIsData)
+{
+    const QByteArray body = QByteArray("Content-Type: text/html\r\nLocation: http://elsewhere/\r\n\r\n").repeated(40000);
+    files.write(QStringLiteral("headerlike.txt"), body);
+    NginxServer nginx(files.root());
+    KEVA_REQUIRE_PEER(nginx);
+    const auto result = runner->run(nginx.url(QStringLiteral("/headerlike.txt")).toString(), saveTo(QStringLiteral("h.txt")));
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_EQ(home.readFile(QStringLiteral("h.txt")), body);
+}
+
+TEST_F(DownloadJobPeers, AnEmptyFileCompletes)
+{
+    files.write(QStringLiteral("empty.bin"), QByteArray());
+    NginxServer nginx(files.root());
+    KEVA_REQUIRE_PEER(nginx);
+    const auto result = runner->run(nginx.url(QStringLiteral("/empty.bin")).toString(), saveTo(QStringLiteral("empty.bin")));
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(saveTo(QStringLiteral("empty.bin"))));
+    EXPECT_EQ(QFileInfo(saveTo(QStringLiteral("empty.bin"))).size(), 0);
+}
+
+// A stall: the watchdog, driven through its tick, pauses and resumes the
+// job, which then fetches the rest.
+TEST_F(DownloadJobPeers, WatchdogResumesAStalledTransfer)
+{
+    const QString name = files.make(150000);
+    FaultServer server(files.root());
+    KEVA_REQUIRE_PEER(server);
+    DownloadJob* job = runner->start(server.url(QStringLiteral("/stall/100000/forever/") + name).toString(), saveTo(name));
+    const QDeadlineTimer deadline(20000);
+    while (job->TotalReceived() - 1 < 100000 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(job->TotalReceived() - 1, 100000);
+    ASSERT_TRUE(job->watchdogRunning());
+
+    // RetryTime 300 and TimeResume 300: ten quiet 30-second ticks.
+    job->tmrReconnect_Timer(); // the first tick only notes the position
+    int ticks = 0;
+    while (job->reconnectAttempts() == 0 && ticks < 20) {
+        job->tmrReconnect_Timer();
+        ++ticks;
+    }
+    EXPECT_EQ(job->reconnectAttempts(), 1);
+    EXPECT_EQ(job->watchdogIntervalMs(), 30000);
+    const auto result = runner->wait(job, 20000);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_EQ(sha256(saveTo(name)), sha256(files.path(name)));
+}
+
+TEST_F(DownloadJobPeers, PauseAndResumeMoveSegmentsBackByTheRollback)
+{
+    const QString name = files.make(3 * kMiB);
+    NginxServer nginx(files.root());
+    nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 1024 * 1024);
+    KEVA_REQUIRE_PEER(nginx);
+    DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
+    const QDeadlineTimer deadline(20000);
+    while (job->TotalReceived() < 200000 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(job->segments.NumSegments, 2);
+
+    job->Pause_Resume();
+    EXPECT_TRUE(job->isPaused());
+    EXPECT_FALSE(job->isTransferring());
+    EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("Paused/Stopped"));
+    const auto before = job->segments.SegPos;
+    job->Pause_Resume();
+    EXPECT_FALSE(job->isPaused());
+    for (int i = 0; i < 2; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        const qint64 advanced = before[at] - 1 - job->segments.SegStart[at];
+        EXPECT_EQ(job->segments.SegPos[at], advanced > 4096 ? before[at] - 4096 : before[at]) << "segment " << i;
+    }
+    const auto result = runner->wait(job, 30000);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_EQ(sha256(saveTo(name)), sha256(files.path(name)));
+}
+
+TEST_F(DownloadJobPeers, StoppingASegmentedJobAsksFirst)
+{
+    const QString name = files.make(3 * kMiB);
+    NginxServer nginx(files.root());
+    nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 256 * 1024);
+    KEVA_REQUIRE_PEER(nginx);
+    DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
+    const QDeadlineTimer deadline(20000);
+    while (!job->isTransferring() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+
+    home.prompter.script({Prompter::Answer::No});
+    job->StopMe();
+    ASSERT_EQ(home.prompter.shown.size(), 1);
+    EXPECT_EQ(home.prompter.shown[0].text,
+              QStringLiteral("you will not be able to resume this file later(Segmented mode only), Stop?"));
+    EXPECT_TRUE(job->isTransferring()) << "No leaves the job running";
+
+    home.prompter.script({Prompter::Answer::Yes});
+    job->StopMe();
+    EXPECT_FALSE(job->isTransferring());
+    EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("Paused/Stopped"));
+    EXPECT_EQ(job->view().cmdStop, job->CloseCaption);
+    EXPECT_FALSE(job->completed());
+}
+
+TEST_F(DownloadJobPeers, ASilentServerTimesOut)
+{
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    DownloadJob* job = runner->start(QStringLiteral("http://127.0.0.1:%1/f.bin").arg(silent.serverPort()), saveTo(QStringLiteral("t.bin")));
+    for (int second = 60; second > 1; --second) {
+        job->tmrTimeOut_Timer();
+        EXPECT_EQ(job->view().lblTimer, QStringLiteral("Timeout: %1 sec.").arg(second - 1));
+    }
+    EXPECT_FALSE(job->failed());
+    job->tmrTimeOut_Timer();
+    EXPECT_TRUE(job->failed());
+    EXPECT_EQ(job->view().lblStatus, QStringLiteral("Connection has timed out."));
+    EXPECT_TRUE(job->view().lblStatusIsError);
+    EXPECT_EQ(runner->jobs.row(1)->subItem(2), QStringLiteral("Connection has timed out."));
+}
+
+TEST_F(DownloadJobPeers, ACancelledJobTouchesNothing)
+{
+    home.writeFile(QStringLiteral("keep.bin"), "precious");
+    bool unloaded = false;
+    DownloadJob* job = runner->start(QStringLiteral("http://127.0.0.1:9/keep.bin"), saveTo(QStringLiteral("keep.bin")), -2);
+    ASSERT_NE(job, nullptr);
+    QObject::connect(job, &DownloadJob::unloaded, [&] { unloaded = true; });
+    EXPECT_FALSE(job->view().visible);
+    EXPECT_EQ(home.readFile(QStringLiteral("keep.bin")), QByteArray("precious"));
+}
+
+} // namespace

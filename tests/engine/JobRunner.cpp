@@ -1,0 +1,36 @@
+#include "JobRunner.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+JobRunner::JobRunner(KevaContext& context)
+    : windows(context, jobs)
+{
+}
+
+DownloadJob* JobRunner::start(const QString& url, const QString& savePath, int fileExistsAction)
+{
+    windows.askFileExists = [fileExistsAction](const QString&) { return fileExistsAction; };
+    int row = -1;
+    return windows.StartJob(url, savePath, row);
+}
+
+JobRunner::Result JobRunner::wait(DownloadJob* job, int timeoutMs)
+{
+    Result result;
+    result.job = job;
+    if (!job)
+        return result;
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!job->completed() && !job->failed() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    result.completed = job->completed();
+    result.failure = job->failed() ? job->view().lblStatus : QString();
+    result.timedOut = !job->completed() && !job->failed();
+    return result;
+}
+
+JobRunner::Result JobRunner::run(const QString& url, const QString& savePath, int fileExistsAction, int timeoutMs)
+{
+    return wait(start(url, savePath, fileExistsAction), timeoutMs);
+}

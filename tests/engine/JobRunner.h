@@ -1,0 +1,33 @@
+#pragma once
+
+#include "engine/DownloadWindows.h"
+#include "engine/JobList.h"
+
+#include <QString>
+
+class KevaContext;
+
+// Runs downloads through DownloadWindows the way the program does, and waits
+// (running the event loop) until each ends.
+class JobRunner {
+public:
+    explicit JobRunner(KevaContext& context);
+
+    struct Result {
+        bool completed = false;
+        QString failure;      // the failure text, when the job failed
+        DownloadJob* job = nullptr;
+        bool timedOut = false;
+    };
+
+    // Starts `url` into `savePath`, answering the file-exists question with
+    // `fileExistsAction`, and waits up to `timeoutMs`.
+    Result run(const QString& url, const QString& savePath, int fileExistsAction = 0, int timeoutMs = 30000);
+    // Starts without waiting.
+    DownloadJob* start(const QString& url, const QString& savePath, int fileExistsAction = 0);
+    // Waits until the job completes or fails.
+    Result wait(DownloadJob* job, int timeoutMs = 30000);
+
+    JobList jobs;
+    DownloadWindows windows;
+};
