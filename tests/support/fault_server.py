@@ -71,6 +71,7 @@ ARGUMENT_COUNTS = {
     "reset-after": 1, "status": 1, "redirect": 1, "redirect-path": 1, "redirect-relative": 1,
     "stall": 2,
 }
+REDIRECT_WORDS = ("redirect", "redirect-path", "redirect-relative")
 
 
 class Plan:
@@ -105,11 +106,15 @@ def parse_plan(path, first_request):
         if taken is None or len(parts) <= taken:
             break
         args = parts[1:1 + taken]
-        if plan.redirect is None and word.startswith("redirect") and word != "redirect-loop":
-            plan.redirect = (word, int(args[0]))
-            plan.prefix_before_redirect = list(plan.prefix)
-        elif word == "close-after" or (word == "close-after-once" and first_request):
-            plan.close_after = int(args[0])
+        if word in REDIRECT_WORDS:
+            # Only the outermost redirect acts; inner ones stay in the path
+            # for the requests that follow the chain.
+            if plan.redirect is None:
+                plan.redirect = (word, int(args[0]))
+                plan.prefix_before_redirect = list(plan.prefix)
+        elif word in ("close-after", "close-after-once"):
+            if word == "close-after" or first_request:
+                plan.close_after = int(args[0])
         elif word == "reset-after":
             plan.reset_after = int(args[0])
         elif word == "stall":
@@ -117,7 +122,7 @@ def parse_plan(path, first_request):
             plan.stall_seconds = None if args[1] == "forever" else int(args[1]) / 1000
         elif word == "status":
             plan.status = int(args[0])
-        elif word != "close-after-once":
+        else:
             setattr(plan, word.replace("-", "_"), True)
         plan.prefix += parts[:1 + taken]
         parts = parts[1 + taken:]

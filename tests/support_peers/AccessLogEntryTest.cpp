@@ -42,11 +42,4 @@ INSTANTIATE_TEST_SUITE_P(
         LogCase{"EmptyLine", QString(), false, {}}),
     CaseName());
 
-TEST(AccessLogEntryRequestTest, SplitsMethodAndTarget)
-{
-    const AccessLogEntry entry{QStringLiteral("GET /x/y.bin HTTP/1.1"), {}, {}, 200, 1};
-    EXPECT_EQ(entry.method(), QStringLiteral("GET"));
-    EXPECT_EQ(entry.target(), QStringLiteral("/x/y.bin"));
-}
-
 } // namespace
