@@ -263,6 +263,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FaultCase {"IgnoredRangesSmall", "/ignore-range/%1", 100000, ""},
                     FaultCase {"WrongRangeStart", "/bad-range/%1", 3 * kMiB, ""},
                     FaultCase {"EarlyClose", "/close-after-once/300000/%1", 3 * kMiB, ""},
+                    FaultCase {"ConnectionReset", "/reset-after/100000/%1", 300000, ""},
+                    FaultCase {"SegmentsReset", "/reset-after/700000/%1", 3 * kMiB, ""},
                     FaultCase {"SplitHeaders", "/split-headers/%1", 300000, ""},
                     FaultCase {"Chunked", "/chunked/%1", 250000, ""},
                     FaultCase {"NoLength", "/no-length/%1", 250000, ""},

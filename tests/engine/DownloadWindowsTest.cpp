@@ -1,0 +1,143 @@
+#include "engine/DownloadWindows.h"
+
+#include "settings/KevaContext.h"
+#include "settings/LoadSettings.h"
+
+#include "support/TestHome.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// No server listens on port 9 (discard) of loopback: jobs fail at once, which
+// is all these tests of the slot table need.
+const QString kUrl = QStringLiteral("http://127.0.0.1:9/file.zip");
+
+class DownloadWindowsTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        context = &home.newContext();
+        LoadSettings(*context, LoadReason::Startup);
+        windows = std::make_unique<DownloadWindows>(*context, jobs);
+    }
+    void addRows(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            jobs.addRow({QStringLiteral("p%1").arg(i), QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"),
+                         QStringLiteral("Not Downloaded"), QStringLiteral("http://h/%1").arg(i)});
+    }
+
+    TestHome home;
+    KevaContext* context = nullptr;
+    JobList jobs;
+    std::unique_ptr<DownloadWindows> windows;
+};
+
+TEST_F(DownloadWindowsTest, RestartingARowUsesItsSlotAndAddsNoRow)
+{
+    addRows(4);
+    int row = 3;
+    DownloadJob* job = windows->StartJob(kUrl, home.path(QStringLiteral("a.zip")), row);
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(job->JobIndex, 2);
+    EXPECT_EQ(windows->slot(2), job);
+    EXPECT_EQ(jobs.rowCount(), 4);
+    EXPECT_EQ(job->row, jobs.row(3));
+    EXPECT_EQ(job->Server, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(job->Port, 9);
+    EXPECT_EQ(job->FileName, QStringLiteral("file.zip"));
+}
+
+TEST_F(DownloadWindowsTest, ANewJobTakesTheNextSlotAndANewRow)
+{
+    addRows(4);
+    int row = -1;
+    DownloadJob* job = windows->StartJob(kUrl, home.path(QStringLiteral("a.zip")), row);
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(job->JobIndex, 4);
+    EXPECT_EQ(row, 5);
+    ASSERT_EQ(jobs.rowCount(), 5);
+    const JobList::Row added = jobs.row(5);
+    EXPECT_EQ(added->subItem(2), QStringLiteral("0%"));
+    EXPECT_EQ(added->subItem(6), kUrl);
+    EXPECT_EQ(job->row, added);
+}
+
+TEST_F(DownloadWindowsTest, QueueJobListsWithoutStarting)
+{
+    windows->QueueJob(kUrl, QStringLiteral("/d/file.zip"));
+    ASSERT_EQ(jobs.rowCount(), 1);
+    const JobList::Row row = jobs.row(1);
+    const QStringList cells = {row->subItem(1), row->subItem(2), row->subItem(3), row->subItem(4), row->subItem(5), row->subItem(6)};
+    EXPECT_EQ(cells, (QStringList {QStringLiteral("/d/file.zip"), QStringLiteral("0%"), QStringLiteral("N/A"),
+                                   QStringLiteral("N/A"), QStringLiteral("Not Downloaded"), kUrl}));
+    EXPECT_EQ(context->FileExistsAction, -2);
+    EXPECT_EQ(windows->slot(0), nullptr);
+}
+
+struct ExistingCase {
+    const char* name;
+    bool scheduled;
+    int scheduleChoice;
+    int asked; // the answer of the file-exists question
+    int action;
+};
+
+class DownloadWindowsExisting : public DownloadWindowsTest, public testing::WithParamInterface<ExistingCase> {};
+
+TEST_P(DownloadWindowsExisting, SettlesWhatToDoWithAnExistingFile)
+{
+    const ExistingCase& c = GetParam();
+    home.writeFile(QStringLiteral("exists.zip"), "partial");
+    int questions = 0;
+    windows->askFileExists = [&](const QString&) {
+        ++questions;
+        return c.asked;
+    };
+    windows->scheduleRun = c.scheduled;
+    windows->scheduleExistingFileChoice = c.scheduleChoice;
+    int row = -1;
+    windows->StartJob(kUrl, home.path(QStringLiteral("exists.zip")), row);
+    EXPECT_EQ(context->FileExistsAction, c.action);
+    EXPECT_EQ(questions, c.scheduled ? 0 : 1);
+    EXPECT_EQ(home.readFile(QStringLiteral("exists.zip")).isEmpty(), c.action == 0)
+        << "overwriting removes the old file; resuming and cancelling keep it";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DownloadWindowsExisting,
+                         testing::Values(ExistingCase {"AskedOverwrite", false, 0, 0, 0},
+                                         ExistingCase {"AskedResume", false, 0, -1, -1},
+                                         ExistingCase {"AskedCancel", false, 0, -2, -2},
+                                         ExistingCase {"ScheduleOverwrites", true, 1, 9, 0},
+                                         ExistingCase {"ScheduleResumes", true, 2, 9, -1},
+                                         ExistingCase {"ScheduleSkips", true, 3, 9, -2}),
+                         [](const testing::TestParamInfo<ExistingCase>& row) { return std::string(row.param.name); });
+
+TEST_F(DownloadWindowsTest, RowsKeepTheirJobsWhenRowsAboveGo)
+{
+    int first = -1;
+    int second = -1;
+    DownloadJob* a = windows->StartJob(kUrl, home.path(QStringLiteral("a.zip")), first);
+    DownloadJob* b = windows->StartJob(kUrl, home.path(QStringLiteral("b.zip")), second);
+    ASSERT_TRUE(a && b);
+    jobs.removeRow(1);
+    EXPECT_EQ(jobs.numberOf(b->row), 1);
+    EXPECT_EQ(jobs.numberOf(a->row), 0);
+    jobs.setSubItem(b->row, 5, QStringLiteral("still mine"));
+    EXPECT_EQ(jobs.row(1)->subItem(5), QStringLiteral("still mine"));
+}
+
+TEST_F(DownloadWindowsTest, AFullTableRefusesWithAMessage)
+{
+    addRows(DownloadWindows::kSlots + 5);
+    int row = -1;
+    // Slot 106 does not exist: the first slot without a running job serves.
+    DownloadJob* job = windows->StartJob(kUrl, home.path(QStringLiteral("a.zip")), row);
+    ASSERT_NE(job, nullptr);
+    EXPECT_EQ(job->JobIndex, 0);
+    EXPECT_EQ(jobs.rowCount(), DownloadWindows::kSlots + 6);
+    EXPECT_TRUE(home.prompter.shown.isEmpty());
+}
+
+} // namespace
