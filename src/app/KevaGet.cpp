@@ -30,6 +30,7 @@ struct Options {
     QString url;
     QString savePath;
     int fileExistsAction = 1; // 1: not chosen
+    bool help = false;
 };
 
 int usage(const QString& problem)
@@ -40,7 +41,8 @@ int usage(const QString& problem)
     err << "usage: kevaget [-o SAVEPATH] [-c | -f] URL\n"
            "  -o SAVEPATH  where to save the file (default: the URL's file name here)\n"
            "  -c           resume the file when it exists\n"
-           "  -f           overwrite the file when it exists\n";
+           "  -f           overwrite the file when it exists\n"
+           "  -h, --help   show this text\n";
     return 2;
 }
 
@@ -62,6 +64,9 @@ std::optional<Options> parse(const QStringList& args, QString& problem)
                 return std::nullopt;
             }
             options.fileExistsAction = action;
+        } else if (arg == QStringLiteral("-h") || arg == QStringLiteral("--help")) {
+            options.help = true;
+            return options;
         } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
             problem = QStringLiteral("unknown option %1").arg(arg);
             return std::nullopt;
@@ -110,6 +115,10 @@ int main(int argc, char** argv)
     const auto options = parse(QCoreApplication::arguments(), problem);
     if (!options)
         return usage(problem);
+    if (options->help) {
+        usage(QString());
+        return 0;
+    }
     if (!options->url.contains(QStringLiteral("://")))
         return usage(QStringLiteral("%1 is no URL (expected http://...)").arg(options->url));
 
