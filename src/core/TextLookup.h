@@ -18,6 +18,8 @@ public:
     QString languageFolder() const { return languageFolder_; }
     QString languageFile() const { return languageFile_; }
     void setLanguageFile(const QString& languageFile) { languageFile_ = languageFile; }
+    // Windows are laid out right to left with the Arabic language file.
+    bool rightToLeft() const { return languageFile_ == QStringLiteral("Arabic.ini"); }
 
 private:
     QString languageFolder_;

@@ -1,0 +1,278 @@
+#include "engine/ui/frmDownload.h"
+
+#include "engine/DownloadJob.h"
+#include "engine/ui/frmServerData.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename Widget>
+Widget* named(Widget* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QLabel* valueLabel(QWidget* parent, const char* name)
+{
+    auto* label = named(new QLabel(parent), name);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setMinimumWidth(110);
+    return label;
+}
+
+QProgressBar* progressBar(QWidget* parent, const char* name)
+{
+    auto* bar = named(new QProgressBar(parent), name);
+    bar->setRange(0, 100);
+    bar->setTextVisible(false);
+    bar->setFixedHeight(14);
+    return bar;
+}
+
+// A line edit keeps its cursor and scroll position unless its text changes.
+void setLineText(QLineEdit* edit, const QString& text)
+{
+    if (edit->text() != text) {
+        edit->setText(text);
+        edit->setCursorPosition(0);
+    }
+}
+
+} // namespace
+
+frmDownload::frmDownload(const KevaContext& context, DownloadJob& job, QWidget* parent)
+    : QWidget(parent)
+    , context_(context)
+    , job_(job)
+{
+    setObjectName(QStringLiteral("frmDownload"));
+    buildControls();
+    layOutControls();
+    connectCommands();
+    refreshTimer_.setSingleShot(true);
+    refreshTimer_.setInterval(kRefreshMs);
+    connect(&refreshTimer_, &QTimer::timeout, this, &frmDownload::refresh);
+    refresh();
+}
+
+frmDownload* frmDownload::showFor(const KevaContext& context, DownloadJob& job)
+{
+    frmDownload* window = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* candidate = qobject_cast<frmDownload*>(widget);
+        if (candidate && &candidate->job() == &job)
+            window = candidate;
+    }
+    if (!window) {
+        window = new frmDownload(context, job);
+        connect(&job, &QObject::destroyed, window, [window] { delete window; });
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+void frmDownload::buildControls()
+{
+    Frame2 = named(new QGroupBox(this), "Frame2");
+    Label1 = named(new QLabel(Frame2), "Label1");
+    Label2 = named(new QLabel(Frame2), "Label2");
+    Label3 = named(new QLabel(Frame2), "Label3");
+    Label4 = named(new QLabel(Frame2), "Label4");
+    Label5 = named(new QLabel(Frame2), "Label5");
+    Label6 = named(new QLabel(Frame2), "Label6");
+    Label7 = named(new QLabel(Frame2), "Label7");
+    Label8 = named(new QLabel(Frame2), "Label8");
+    txtURL = named(new QLineEdit(Frame2), "txtURL");
+    txtSaveTo = named(new QLineEdit(Frame2), "txtSaveTo");
+    txtURL->setReadOnly(true);
+    txtSaveTo->setReadOnly(true);
+    lblFileSize = valueLabel(Frame2, "lblFileSize");
+    lblRecievedSize = valueLabel(Frame2, "lblRecievedSize");
+    lblTimeRemaining = valueLabel(Frame2, "lblTimeRemaining");
+    lblElapsedTime = valueLabel(Frame2, "lblElapsedTime");
+    lblTransferRate = valueLabel(Frame2, "lblTransferRate");
+    lblResume = valueLabel(Frame2, "lblResume");
+
+    lblStatus = named(new QLabel(this), "lblStatus");
+    lblStatus->setWordWrap(true);
+    lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblTimer = named(new QLabel(this), "lblTimer");
+    lblPer = named(new QLabel(this), "lblPer");
+    lblPer->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("100%")) + 6);
+    lblPer->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    ProgressBar1 = progressBar(this, "ProgressBar1");
+    for (QProgressBar*& bar : PVProgressBar)
+        bar = progressBar(this, "PVProgressBar");
+
+    cmdPause = named(new QPushButton(this), "cmdPause");
+    cmdStop = named(new QPushButton(this), "cmdStop");
+    cmdOpen = named(new QPushButton(this), "cmdOpen");
+    cmdGotoDir = named(new QPushButton(this), "cmdGotoDir");
+    cmdMore = named(new QPushButton(this), "cmdMore");
+    mnuMore = named(new QMenu(this), "mnuMore");
+    interactdata_mnu = named(mnuMore->addAction(QString()), "interactdata_mnu");
+}
+
+void frmDownload::layOutControls()
+{
+    auto* info = new QGridLayout(Frame2);
+    info->setColumnStretch(1, 1);
+    info->setColumnStretch(3, 1);
+    info->setHorizontalSpacing(10);
+    info->addWidget(Label2, 0, 0);
+    info->addWidget(txtURL, 0, 1, 1, 3);
+    info->addWidget(Label1, 1, 0);
+    info->addWidget(txtSaveTo, 1, 1, 1, 3);
+    info->addWidget(Label4, 2, 0);
+    info->addWidget(lblFileSize, 2, 1);
+    info->addWidget(Label6, 2, 2);
+    info->addWidget(lblRecievedSize, 2, 3);
+    info->addWidget(Label5, 3, 0);
+    info->addWidget(lblTimeRemaining, 3, 1);
+    info->addWidget(Label7, 3, 2);
+    info->addWidget(lblElapsedTime, 3, 3);
+    info->addWidget(Label8, 4, 0);
+    info->addWidget(lblTransferRate, 4, 1);
+    info->addWidget(Label3, 4, 2);
+    info->addWidget(lblResume, 4, 3);
+
+    auto* status = new QHBoxLayout;
+    status->addWidget(lblStatus, 1);
+    status->addWidget(lblTimer, 0, Qt::AlignTop);
+
+    // The whole-file bar above, the segments' bars side by side below it.
+    auto* segments = new QHBoxLayout;
+    segments->setSpacing(4);
+    for (QProgressBar* bar : PVProgressBar)
+        segments->addWidget(bar, 1);
+    auto* bars = new QGridLayout;
+    bars->setVerticalSpacing(4);
+    bars->addWidget(ProgressBar1, 0, 0);
+    bars->addLayout(segments, 1, 0);
+    bars->addWidget(lblPer, 0, 1, 2, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdMore);
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOpen);
+    buttons->addWidget(cmdGotoDir);
+    buttons->addWidget(cmdPause);
+    buttons->addWidget(cmdStop);
+
+    auto* page = new QVBoxLayout(this);
+    page->addWidget(Frame2);
+    page->addLayout(status);
+    page->addLayout(bars);
+    page->addStretch(1);
+    page->addLayout(buttons);
+    setMinimumWidth(500);
+}
+
+void frmDownload::connectCommands()
+{
+    connect(cmdPause, &QPushButton::clicked, &job_, &DownloadJob::Pause_Resume);
+    connect(cmdStop, &QPushButton::clicked, &job_, &DownloadJob::StopMe);
+    connect(cmdOpen, &QPushButton::clicked, &job_, &DownloadJob::cmdOpen_Click);
+    connect(cmdGotoDir, &QPushButton::clicked, &job_, &DownloadJob::cmdGotoDir_Click);
+    connect(interactdata_mnu, &QAction::triggered, &job_, &DownloadJob::interactdata_mnu_Click);
+    // The menu opens below the button, at its left edge.
+    connect(cmdMore, &QPushButton::clicked, this,
+            [this] { mnuMore->popup(cmdMore->mapToGlobal(QPoint(0, cmdMore->height()))); });
+    connect(&job_, &DownloadJob::displayChanged, this, &frmDownload::scheduleRefresh);
+    connect(&job_, &DownloadJob::unloaded, this, &QWidget::hide);
+    connect(&job_, &DownloadJob::serverDataRequested, this, &frmDownload::showServerData);
+}
+
+void frmDownload::scheduleRefresh()
+{
+    if (!refreshTimer_.isActive())
+        refreshTimer_.start();
+}
+
+void frmDownload::refresh()
+{
+    const DownloadJob::Display& view = job_.view();
+    setWindowTitle(view.caption);
+    setLayoutDirection(view.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+
+    Frame2->setTitle(view.Frame2);
+    const std::pair<QLabel*, const QString&> labels[] = {
+        {Label1, view.Label1},
+        {Label2, view.Label2},
+        {Label3, view.Label3},
+        {Label4, view.Label4},
+        {Label5, view.Label5},
+        {Label6, view.Label6},
+        {Label7, view.Label7},
+        {Label8, view.Label8},
+        {lblResume, view.lblResume},
+        {lblFileSize, view.lblFileSize},
+        {lblRecievedSize, view.lblRecievedSize},
+        {lblTransferRate, view.lblTransferRate},
+        {lblTimeRemaining, view.lblTimeRemaining},
+        {lblElapsedTime, view.lblElapsedTime},
+        {lblPer, view.lblPer},
+        {lblTimer, view.lblTimer},
+    };
+    for (const auto& [label, text] : labels)
+        label->setText(text);
+    setLineText(txtURL, view.txtURL);
+    setLineText(txtSaveTo, view.txtSaveTo);
+    showStatus(view.lblStatus, view.lblStatusIsError);
+
+    ProgressBar1->setVisible(view.ProgressBar1Visible);
+    ProgressBar1->setValue(view.ProgressBar1);
+    for (std::size_t i = 0; i < PVProgressBar.size(); ++i) {
+        PVProgressBar[i]->setVisible(static_cast<int>(i) < view.segmentBarsVisible);
+        PVProgressBar[i]->setValue(view.PVProgressBar[i]);
+    }
+
+    cmdPause->setText(view.cmdPause);
+    cmdPause->setEnabled(view.cmdPauseEnabled);
+    cmdStop->setText(view.cmdStop);
+    cmdStop->setEnabled(view.cmdStopEnabled);
+    cmdOpen->setText(view.cmdOpen);
+    cmdOpen->setVisible(view.cmdOpenVisible);
+    cmdGotoDir->setText(view.cmdGotoDir);
+    cmdGotoDir->setVisible(view.cmdGotoDirVisible);
+    cmdMore->setText(view.cmdMore);
+    interactdata_mnu->setText(view.interactdata_mnu);
+}
+
+// An error shows in red; any other status in the window's own text colour.
+void frmDownload::showStatus(const QString& status, bool isError)
+{
+    lblStatus->setText(status);
+    QPalette colours = palette();
+    if (isError)
+        colours.setColor(QPalette::WindowText, Qt::red);
+    lblStatus->setPalette(colours);
+}
+
+void frmDownload::showServerData(const QString& log)
+{
+    auto* window = new frmServerData(context_, log, this);
+    window->show();
+}
+
+// Closing the window from its title bar unloads the job, which finishes
+// the transfer first.
+void frmDownload::closeEvent(QCloseEvent* event)
+{
+    job_.unload();
+    QWidget::closeEvent(event);
+}

@@ -1,0 +1,80 @@
+#include "intake/ui/frmExist.h"
+
+#include "settings/KevaContext.h"
+#include "uiutil/BannerStrip.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+
+frmExist::frmExist(const KevaContext& context, QWidget* parent)
+    : QDialog(parent)
+{
+    const TextLookup& text = context.text;
+    setObjectName(QStringLiteral("frmExist"));
+    setWindowTitle(text.GetText(QStringLiteral("05000"), QStringLiteral("File Already Exists!?")));
+    setLayoutDirection(text.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+
+    auto* asxPowerBanner1 = new BannerStrip(this);
+    asxPowerBanner1->setObjectName(QStringLiteral("asxPowerBanner1"));
+    asxPowerBanner1->setText(text.GetText(QStringLiteral("05001")));
+
+    auto* Picture1 = new QLabel(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+    Picture1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion, nullptr, this).pixmap(iconSize));
+    Picture1->setAlignment(Qt::AlignTop);
+
+    auto* Label1 = new QLabel(
+        text.GetText(QStringLiteral("05002"),
+                     QStringLiteral("The file already exists at this location!  What would you like to do?")),
+        this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setWordWrap(true);
+
+    const auto button = [this](const char* name, const QString& caption, int result) {
+        auto* pushButton = new QPushButton(caption, this);
+        pushButton->setObjectName(QString::fromLatin1(name));
+        connect(pushButton, &QPushButton::clicked, this, [this, result] { done(result); });
+        return pushButton;
+    };
+    QPushButton* cmdOverwrite =
+        button("cmdOverwrite", text.GetText(QStringLiteral("05003"), QStringLiteral("&Overwrite File")), OverwriteChosen);
+    QPushButton* cmdResume = button("cmdResume", text.GetText(QStringLiteral("04013"), QStringLiteral("&Resume")),
+                                    ResumeChosen);
+    QPushButton* Command3 =
+        button("Command3", text.GetText(QStringLiteral("05004"), QStringLiteral("&Cancel")), QDialog::Rejected);
+    cmdResume->setDefault(true);
+
+    auto* question = new QHBoxLayout;
+    question->setSpacing(14);
+    question->addWidget(Picture1);
+    question->addWidget(Label1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOverwrite);
+    buttons->addWidget(cmdResume);
+    buttons->addWidget(Command3);
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(14, 10, 14, 12);
+    body->setSpacing(14);
+    body->addLayout(question);
+    body->addLayout(buttons);
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->addWidget(asxPowerBanner1);
+    page->addLayout(body);
+    setMinimumWidth(420);
+}
+
+int frmExist::ask(const KevaContext& context, QWidget* parent)
+{
+    frmExist dialog(context, parent);
+    switch (dialog.exec()) {
+    case OverwriteChosen: return kOverwrite;
+    case ResumeChosen: return kResume;
+    default: return kCancel;
+    }
+}

@@ -1,0 +1,398 @@
+#include "engine/ui/frmDownload.h"
+
+#include "CaptionHelpers.h"
+#include "LocalFileServer.h"
+#include "core/SplitUrl.h"
+#include "engine/DownloadJob.h"
+#include "engine/JobList.h"
+#include "engine/ui/frmServerData.h"
+#include "settings/KevaContext.h"
+#include "settings/LoadSettings.h"
+#include "support/CaseName.h"
+#include "support/TestHome.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QByteArray kFileContent = [] {
+    QByteArray content(1000, '\0');
+    for (int i = 0; i < content.size(); ++i)
+        content[i] = static_cast<char>('a' + i % 26);
+    return content;
+}();
+
+// A job, the window over it, and the test's own program folder.
+class frmDownloadTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        context_ = &home.newContext();
+        LoadSettings(*context_, LoadReason::Startup);
+    }
+
+    KevaContext& context() { return *context_; }
+
+    // The language file must be in place first: the job takes its captions
+    // when it is made.
+    void makeWindow()
+    {
+        job = std::make_unique<DownloadJob>(context(), jobs);
+        window = std::make_unique<frmDownload>(context(), *job);
+        window->show();
+    }
+
+    void start(const QString& url)
+    {
+        job->URL = url;
+        job->SavePath = home.path(QStringLiteral("file.bin"));
+        job->applyUrlParts(SplitUrl(url, {}));
+        job->StartDownload();
+    }
+
+    template <typename Widget>
+    Widget* control(const char* name) const
+    {
+        return window->findChild<Widget*>(QString::fromLatin1(name));
+    }
+
+    QString caption(const char* name) const { return ShownCaption(*window, QString::fromLatin1(name)); }
+
+    static bool waitFor(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 10000); }
+
+    // Waits until the job has finished and the window shows it.
+    bool waitForCompletion()
+    {
+        return waitFor([this] { return job->completed() && control<QPushButton>("cmdOpen")->isVisible(); });
+    }
+
+    int visibleSegmentBars() const
+    {
+        int visible = 0;
+        for (const QProgressBar* bar : window->findChildren<QProgressBar*>(QStringLiteral("PVProgressBar")))
+            visible += bar->isVisible() ? 1 : 0;
+        return visible;
+    }
+
+    TestHome home;
+    JobList jobs;
+    std::unique_ptr<DownloadJob> job;
+    std::unique_ptr<frmDownload> window;
+
+private:
+    KevaContext* context_ = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Captions
+
+struct CaptionCase {
+    const char* name;
+    const char* key;
+    const char* control; // empty: the window's title
+    const char* english; // what the shipped English file gives
+};
+
+const CaptionCase kCaptions[] = {
+    {"Window", "04000", "", "Download Window"},
+    {"Frame2", "04001", "Frame2", "File Info"},
+    {"Label1", "04002", "Label1", "Saving To:"},
+    {"Label2", "04003", "Label2", "URL:"},
+    {"Label3", "04004", "Label3", "Resume:"},
+    {"Label4", "04005", "Label4", "File Size:"},
+    {"Label6", "04006", "Label6", "Received Size:"},
+    {"Label5", "04007", "Label5", "Time Remaining:"},
+    {"Label7", "04008", "Label7", "Elapsed Time:"},
+    {"Label8", "04009", "Label8", "Transfer Rate:"},
+    {"cmdOpen", "04010", "cmdOpen", "&Open"},
+    {"cmdGotoDir", "04011", "cmdGotoDir", "&Go To Dir"},
+    {"cmdPause", "04012", "cmdPause", "&Pause"},
+    {"cmdStop", "04014", "cmdStop", "&Stop"},
+    {"cmdMore", "04016", "cmdMore", "More..."},
+    {"interactdata_mnu", "04017", "interactdata_mnu", "Server Interaction Info"},
+};
+
+class frmDownloadCaptions : public frmDownloadTest, public testing::WithParamInterface<CaptionCase> {};
+
+TEST_P(frmDownloadCaptions, ShowTheTextOfTheirKey)
+{
+    QStringList keys;
+    for (const CaptionCase& row : kCaptions)
+        keys << QString::fromLatin1(row.key);
+    keys << QStringLiteral("04013") << QStringLiteral("04015");
+    WriteNumberedLanguageFile(home, keys);
+    makeWindow();
+    EXPECT_EQ(caption(GetParam().control), QStringLiteral("T") + QString::fromLatin1(GetParam().key));
+}
+
+TEST_P(frmDownloadCaptions, ShowTheShippedEnglishText)
+{
+    InstallShippedLanguageFile(home);
+    makeWindow();
+    EXPECT_EQ(caption(GetParam().control), QString::fromUtf8(GetParam().english));
+}
+
+INSTANTIATE_TEST_SUITE_P(Controls, frmDownloadCaptions, testing::ValuesIn(kCaptions), CaseName());
+
+TEST_F(frmDownloadTest, ArabicLaysTheWindowOutRightToLeft)
+{
+    context().text.setLanguageFile(QStringLiteral("Arabic.ini"));
+    makeWindow();
+    EXPECT_EQ(window->layoutDirection(), Qt::RightToLeft);
+}
+
+TEST_F(frmDownloadTest, OtherLanguagesLayTheWindowOutLeftToRight)
+{
+    makeWindow();
+    EXPECT_EQ(window->layoutDirection(), Qt::LeftToRight);
+}
+
+// ---------------------------------------------------------------------------
+// State shown
+
+TEST_F(frmDownloadTest, AFailedProbeShowsItsStatusInRed)
+{
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        closedPort = probe.serverPort();
+    }
+    makeWindow();
+    auto* status = control<QLabel>("lblStatus");
+    const QColor normal = status->palette().color(QPalette::WindowText);
+    ASSERT_NE(normal, QColor(Qt::red));
+
+    start(QStringLiteral("http://127.0.0.1:%1/file.bin").arg(closedPort));
+    ASSERT_TRUE(waitFor([&] { return !status->text().isEmpty(); }));
+    EXPECT_EQ(status->text(), job->view().lblStatus);
+    EXPECT_TRUE(job->view().lblStatusIsError);
+    EXPECT_EQ(status->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_FALSE(control<QPushButton>("cmdPause")->isEnabled());
+    EXPECT_FALSE(control<QPushButton>("cmdStop")->isEnabled());
+}
+
+TEST_F(frmDownloadTest, ACompletedDownloadShowsItsFiguresAndOffersOpenAndGoToDir)
+{
+    InstallShippedLanguageFile(home);
+    LocalFileServer server(kFileContent);
+    server.sendBodies = false;
+    makeWindow();
+    start(server.url(QStringLiteral("file.bin")));
+    auto* url = control<QLineEdit>("txtURL");
+    ASSERT_TRUE(waitFor([&] { return job->isTransferring() && !url->text().isEmpty(); }));
+    EXPECT_EQ(url->text(), server.url(QStringLiteral("file.bin")));
+    EXPECT_EQ(control<QLineEdit>("txtSaveTo")->text(), home.path(QStringLiteral("file.bin")));
+    EXPECT_TRUE(url->isReadOnly());
+    EXPECT_TRUE(control<QLineEdit>("txtSaveTo")->isReadOnly());
+    EXPECT_FALSE(control<QPushButton>("cmdOpen")->isVisible());
+    EXPECT_FALSE(control<QPushButton>("cmdGotoDir")->isVisible());
+    EXPECT_TRUE(control<QPushButton>("cmdPause")->isEnabled());
+    EXPECT_EQ(caption("cmdStop"), QStringLiteral("&Stop"));
+
+    // Reconnecting lets the bodies through.
+    server.sendBodies = true;
+    job->Pause_Resume();
+    job->Pause_Resume();
+    ASSERT_TRUE(waitForCompletion());
+    EXPECT_EQ(home.readFile(QStringLiteral("file.bin")), kFileContent);
+    EXPECT_TRUE(control<QPushButton>("cmdGotoDir")->isVisible());
+    EXPECT_FALSE(control<QPushButton>("cmdPause")->isEnabled());
+    EXPECT_EQ(caption("cmdStop"), QStringLiteral("&Close"));
+    EXPECT_EQ(caption("lblStatus"), QStringLiteral("Transfer Completed..."));
+    EXPECT_NE(control<QLabel>("lblStatus")->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(caption("lblPer"), QStringLiteral("100%"));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("file.bin [100%]"));
+    // Every figure the job shows is on the window.
+    const DownloadJob::Display& view = job->view();
+    EXPECT_EQ(caption("lblFileSize"), view.lblFileSize);
+    EXPECT_EQ(caption("lblRecievedSize"), view.lblRecievedSize);
+    EXPECT_EQ(caption("lblTransferRate"), view.lblTransferRate);
+    EXPECT_EQ(caption("lblTimeRemaining"), view.lblTimeRemaining);
+    EXPECT_EQ(caption("lblElapsedTime"), view.lblElapsedTime);
+    EXPECT_EQ(caption("lblResume"), view.lblResume);
+    EXPECT_EQ(caption("lblTimer"), view.lblTimer);
+    EXPECT_FALSE(view.lblFileSize.isEmpty());
+    EXPECT_FALSE(view.lblResume.isEmpty());
+}
+
+TEST_F(frmDownloadTest, OpenAndGoToDirOpenTheFileAndItsFolder)
+{
+    LocalFileServer server(kFileContent);
+    makeWindow();
+    start(server.url(QStringLiteral("file.bin")));
+    ASSERT_TRUE(waitForCompletion());
+    control<QPushButton>("cmdOpen")->click();
+    control<QPushButton>("cmdGotoDir")->click();
+    EXPECT_EQ(home.shell.opened, QStringList({home.path(QStringLiteral("file.bin")), home.path(QString()).chopped(1)}));
+}
+
+TEST_F(frmDownloadTest, PauseAndResumeSwapTheCaptionOfPause)
+{
+    LocalFileServer server(kFileContent);
+    server.sendBodies = false;
+    makeWindow();
+    start(server.url(QStringLiteral("file.bin")));
+    ASSERT_TRUE(waitFor([&] { return job->isTransferring(); }));
+    auto* pause = control<QPushButton>("cmdPause");
+    auto* stop = control<QPushButton>("cmdStop");
+
+    pause->click();
+    EXPECT_TRUE(waitFor([&] { return pause->text() == QStringLiteral("&Resume"); }));
+    EXPECT_FALSE(stop->isEnabled());
+    EXPECT_FALSE(job->isTransferring());
+
+    pause->click();
+    EXPECT_TRUE(waitFor([&] { return pause->text() == QStringLiteral("&Pause"); }));
+    EXPECT_TRUE(stop->isEnabled());
+    EXPECT_TRUE(job->isTransferring());
+}
+
+// ---------------------------------------------------------------------------
+// Segment bars
+
+struct SegmentCase {
+    const char* name;
+    int segments; // 0: one connection
+    bool wholeFileBar;
+    int segmentBars;
+};
+
+class frmDownloadSegments : public frmDownloadTest, public testing::WithParamInterface<SegmentCase> {};
+
+// The bounds are set so that the 1000-byte file falls into the range of the
+// wanted number of segments.
+TEST_P(frmDownloadSegments, ShowOneBarPerSegmentAndTheWholeFileBarOnlyWhenSplit)
+{
+    const SegmentCase& c = GetParam();
+    AppSettings& settings = context().appSettings;
+    settings.Segment = c.segments > 0 ? 1 : 0;
+    settings.SegmentSize.fill(0);
+    if (c.segments >= 2 && c.segments < 6)
+        settings.SegmentSize[static_cast<std::size_t>(2 * (c.segments - 1))] = 2000;
+
+    LocalFileServer server(kFileContent);
+    makeWindow();
+    EXPECT_EQ(visibleSegmentBars(), 0);
+    start(server.url(QStringLiteral("file.bin")));
+    ASSERT_TRUE(waitForCompletion());
+    EXPECT_EQ(job->segments.NumSegments, c.segments);
+    EXPECT_EQ(home.readFile(QStringLiteral("file.bin")), kFileContent);
+    EXPECT_EQ(control<QProgressBar>("ProgressBar1")->isVisible(), c.wholeFileBar);
+    EXPECT_EQ(visibleSegmentBars(), c.segmentBars);
+    const auto bars = window->findChildren<QProgressBar*>(QStringLiteral("PVProgressBar"));
+    ASSERT_EQ(bars.size(), 6);
+    for (int i = 0; i < c.segmentBars; ++i)
+        EXPECT_EQ(bars[i]->value(), 100) << "bar " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, frmDownloadSegments,
+                         testing::Values(SegmentCase {"OneConnection", 0, false, 1},
+                                         SegmentCase {"Two", 2, true, 2}, SegmentCase {"Three", 3, true, 3},
+                                         SegmentCase {"Four", 4, true, 4}, SegmentCase {"Five", 5, true, 5},
+                                         SegmentCase {"Six", 6, true, 6}),
+                         CaseName());
+
+// ---------------------------------------------------------------------------
+// More menu and server data
+
+TEST_F(frmDownloadTest, MoreOpensItsMenuBelowTheButton)
+{
+    makeWindow();
+    auto* more = control<QPushButton>("cmdMore");
+    auto* menu = control<QMenu>("mnuMore");
+    more->click();
+    ASSERT_TRUE(waitFor([&] { return menu->isVisible(); }));
+    EXPECT_EQ(menu->pos(), more->mapToGlobal(QPoint(0, more->height())));
+    menu->hide();
+}
+
+TEST_F(frmDownloadTest, ServerInteractionInfoShowsTheExchangeWithTheServer)
+{
+    LocalFileServer server(kFileContent);
+    makeWindow();
+    start(server.url(QStringLiteral("file.bin")));
+    ASSERT_TRUE(waitForCompletion());
+    ASSERT_TRUE(job->InteractionLog.contains(QStringLiteral("Content-Range: bytes 0-999/1000")));
+
+    control<QAction>("interactdata_mnu")->trigger();
+    auto* shown = window->findChild<frmServerData*>();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->isVisible());
+    EXPECT_EQ(shown->findChild<QPlainTextEdit*>(QStringLiteral("txtServerData"))->toPlainText(),
+              QString(job->InteractionLog).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+// ---------------------------------------------------------------------------
+// Closing
+
+TEST_F(frmDownloadTest, ClosingTheWindowUnloadsTheJob)
+{
+    LocalFileServer server(kFileContent);
+    server.sendBodies = false;
+    makeWindow();
+    start(server.url(QStringLiteral("file.bin")));
+    ASSERT_TRUE(waitFor([&] { return job->isTransferring(); }));
+    bool unloaded = false;
+    QObject::connect(job.get(), &DownloadJob::unloaded, [&] { unloaded = true; });
+
+    window->close();
+    EXPECT_TRUE(unloaded);
+    EXPECT_FALSE(job->isTransferring());
+    EXPECT_FALSE(job->view().visible);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(frmDownloadTest, AnUnloadedJobHidesItsWindow)
+{
+    makeWindow();
+    context().FileExistsAction = -2; // cancel: the job unloads at once
+    start(QStringLiteral("http://127.0.0.1:9/file.bin"));
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(frmDownloadTest, CloseAfterCompletionUnloadsTheJob)
+{
+    LocalFileServer server(kFileContent);
+    makeWindow();
+    start(server.url(QStringLiteral("file.bin")));
+    ASSERT_TRUE(waitForCompletion());
+    control<QPushButton>("cmdStop")->click();
+    EXPECT_FALSE(window->isVisible());
+}
+
+// ---------------------------------------------------------------------------
+// One window per job
+
+TEST_F(frmDownloadTest, ShowForGivesEachJobOneWindowThatGoesWithTheJob)
+{
+    job = std::make_unique<DownloadJob>(context(), jobs);
+    QPointer<frmDownload> first = frmDownload::showFor(context(), *job);
+    ASSERT_FALSE(first.isNull());
+    EXPECT_TRUE(first->isVisible());
+    first->hide();
+    EXPECT_EQ(frmDownload::showFor(context(), *job), first.data());
+    EXPECT_TRUE(first->isVisible());
+
+    DownloadJob other(context(), jobs);
+    EXPECT_NE(frmDownload::showFor(context(), other), first.data());
+
+    job.reset();
+    EXPECT_TRUE(first.isNull());
+}
+
+} // namespace

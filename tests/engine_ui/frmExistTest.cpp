@@ -1,0 +1,111 @@
+#include "intake/ui/frmExist.h"
+
+#include "CaptionHelpers.h"
+#include "settings/KevaContext.h"
+#include "support/CaseName.h"
+#include "support/TestHome.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Runs `act` on the dialog once it is shown, then returns its answer.
+int askAndThen(const KevaContext& context, const std::function<void(frmExist&)>& act)
+{
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<frmExist*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        seen = true;
+        act(*dialog);
+    });
+    const int answer = frmExist::ask(context);
+    EXPECT_TRUE(seen) << "the dialog was not shown modally";
+    return answer;
+}
+
+struct ButtonCase {
+    const char* name;
+    const char* button;
+    int answer;
+};
+
+class frmExistButtons : public testing::TestWithParam<ButtonCase> {};
+
+TEST_P(frmExistButtons, AnswerWithTheirChoice)
+{
+    TestHome home;
+    const int answer = askAndThen(home.newContext(), [](frmExist& dialog) {
+        dialog.findChild<QAbstractButton*>(QString::fromLatin1(GetParam().button))->click();
+    });
+    EXPECT_EQ(answer, GetParam().answer);
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, frmExistButtons,
+                         testing::Values(ButtonCase {"Overwrite", "cmdOverwrite", 0},
+                                         ButtonCase {"Resume", "cmdResume", -1},
+                                         ButtonCase {"Cancel", "Command3", -2}),
+                         CaseName());
+
+TEST(frmExist, ClosingWithoutAChoiceCancels)
+{
+    TestHome home;
+    EXPECT_EQ(askAndThen(home.newContext(), [](frmExist& dialog) { dialog.close(); }), -2);
+}
+
+struct CaptionCase {
+    const char* name;
+    const char* key;
+    const char* control; // empty: the window's title
+    const char* english;
+};
+
+const CaptionCase kCaptions[] = {
+    {"Window", "05000", "", "File Already Exists!?"},
+    {"Banner", "05001", "asxPowerBanner1", "File Exists"},
+    {"Label1", "05002", "Label1", "The file already exists at this location!  What would you like to do?"},
+    {"cmdOverwrite", "05003", "cmdOverwrite", "&Overwrite File"},
+    {"cmdResume", "04013", "cmdResume", "&Resume"},
+    {"Command3", "05004", "Command3", "&Cancel"},
+};
+
+class frmExistCaptions : public testing::TestWithParam<CaptionCase> {};
+
+TEST_P(frmExistCaptions, ShowTheTextOfTheirKey)
+{
+    TestHome home;
+    QStringList keys;
+    for (const CaptionCase& row : kCaptions)
+        keys << QString::fromLatin1(row.key);
+    WriteNumberedLanguageFile(home, keys);
+    const frmExist dialog(home.newContext());
+    EXPECT_EQ(ShownCaption(dialog, QString::fromLatin1(GetParam().control)),
+              QStringLiteral("T") + QString::fromLatin1(GetParam().key));
+}
+
+TEST_P(frmExistCaptions, ShowTheShippedEnglishText)
+{
+    TestHome home;
+    InstallShippedLanguageFile(home);
+    const frmExist dialog(home.newContext());
+    EXPECT_EQ(ShownCaption(dialog, QString::fromLatin1(GetParam().control)), QString::fromUtf8(GetParam().english));
+}
+
+INSTANTIATE_TEST_SUITE_P(Controls, frmExistCaptions, testing::ValuesIn(kCaptions), CaseName());
+
+TEST(frmExist, ArabicLaysTheDialogOutRightToLeft)
+{
+    TestHome home;
+    KevaContext& context = home.newContext();
+    context.text.setLanguageFile(QStringLiteral("Arabic.ini"));
+    EXPECT_EQ(frmExist(context).layoutDirection(), Qt::RightToLeft);
+}
+
+} // namespace

@@ -1,0 +1,89 @@
+#include "engine/ui/frmServerData.h"
+
+#include "CaptionHelpers.h"
+#include "settings/KevaContext.h"
+#include "support/CaseName.h"
+#include "support/TestHome.h"
+
+#include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kLog = QStringLiteral("\r\nHTTP/1.1 206 Partial Content\r\nContent-Range: bytes 0-999/1000\r\n\r\n");
+// The text box shows and copies the log with the line ends of the desktop.
+const QString kShown = QString(kLog).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+
+TEST(frmServerData, ShowsTheLogReadOnly)
+{
+    TestHome home;
+    const frmServerData window(home.newContext(), kLog);
+    const auto* text = window.findChild<QPlainTextEdit*>(QStringLiteral("txtServerData"));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->toPlainText(), kShown);
+    EXPECT_TRUE(text->isReadOnly());
+}
+
+TEST(frmServerData, CopyPutsTheLogOnTheClipboard)
+{
+    TestHome home;
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    frmServerData window(home.newContext(), kLog);
+    window.findChild<QAbstractButton*>(QStringLiteral("Command1"))->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), kShown);
+}
+
+TEST(frmServerData, ExitClosesAndDeletesTheWindow)
+{
+    TestHome home;
+    QPointer<frmServerData> window = new frmServerData(home.newContext(), kLog);
+    window->show();
+    window->findChild<QAbstractButton*>(QStringLiteral("Command2"))->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
+}
+
+struct CaptionCase {
+    const char* name;
+    const char* key;
+    const char* control; // empty: the window's title
+    const char* english;
+};
+
+const CaptionCase kCaptions[] = {
+    {"Window", "08000", "", "Server Interaction Info"},
+    {"Banner", "08001", "asxPowerBanner1", "Server Interaction Info"},
+    {"Command1", "08002", "Command1", "&Copy to Clipboard"},
+    {"Command2", "08003", "Command2", "E&xit"},
+};
+
+class frmServerDataCaptions : public testing::TestWithParam<CaptionCase> {};
+
+TEST_P(frmServerDataCaptions, ShowTheTextOfTheirKey)
+{
+    TestHome home;
+    QStringList keys;
+    for (const CaptionCase& row : kCaptions)
+        keys << QString::fromLatin1(row.key);
+    WriteNumberedLanguageFile(home, keys);
+    const frmServerData window(home.newContext(), kLog);
+    EXPECT_EQ(ShownCaption(window, QString::fromLatin1(GetParam().control)),
+              QStringLiteral("T") + QString::fromLatin1(GetParam().key));
+}
+
+TEST_P(frmServerDataCaptions, ShowTheShippedEnglishText)
+{
+    TestHome home;
+    InstallShippedLanguageFile(home);
+    const frmServerData window(home.newContext(), kLog);
+    EXPECT_EQ(ShownCaption(window, QString::fromLatin1(GetParam().control)), QString::fromUtf8(GetParam().english));
+}
+
+INSTANTIATE_TEST_SUITE_P(Controls, frmServerDataCaptions, testing::ValuesIn(kCaptions), CaseName());
+
+} // namespace
