@@ -179,7 +179,9 @@ void frmDownload::layOutControls()
     page->addLayout(bars);
     page->addStretch(1);
     page->addLayout(buttons);
+    // Wide enough for a long address and "** Resume Supported **" beside its caption.
     setMinimumWidth(500);
+    resize(600, sizeHint().height());
 }
 
 void frmDownload::connectCommands()
