@@ -33,11 +33,11 @@ void LocalFileServer::answer(QTcpSocket* socket)
     const qsizetype at = request.indexOf("Range: bytes=");
     const bool ranged = at >= 0;
     if (ranged) {
-        const QByteArray spec = request.mid(at + 13, request.indexOf("\r\n", at) - at - 13);
-        const qsizetype dash = spec.indexOf('-');
-        first = spec.left(dash).toLongLong();
-        if (dash + 1 < spec.size())
-            last = std::min(spec.mid(dash + 1).toLongLong(), total - 1);
+        const QByteArray span = request.mid(at + 13, request.indexOf("\r\n", at) - at - 13);
+        const qsizetype dash = span.indexOf('-');
+        first = span.left(dash).toLongLong();
+        if (dash + 1 < span.size())
+            last = std::min(span.mid(dash + 1).toLongLong(), total - 1);
     }
     QByteArray reply = ranged ? "HTTP/1.1 206 Partial Content\r\n" : "HTTP/1.1 200 OK\r\n";
     reply += "Accept-Ranges: bytes\r\nConnection: close\r\nContent-Length: " + QByteArray::number(last - first + 1)
