@@ -1,6 +1,7 @@
 #include "engine/DownloadJob.h"
 
 #include "core/Formatting.h"
+#include "engine/FtpConnection.h"
 #include "engine/HttpRequest.h"
 #include "engine/HttpStatus.h"
 #include "engine/SegmentConnection.h"
@@ -10,6 +11,7 @@
 #include "settings/SettingsDialogState.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -134,10 +136,6 @@ void DownloadJob::StartDownload()
     view_.visible = true;
     view_.txtURL = URL;
     view_.txtSaveTo = SavePath;
-    if (IsFTP) {
-        fail(QStringLiteral("FTP downloads are not available yet."));
-        return;
-    }
     if (context_.FileExistsAction == -1) {
         segments.SegResume.fill(true);
     } else if (context_.FileExistsAction == 0) {
@@ -146,6 +144,22 @@ void DownloadJob::StartDownload()
             QFile::remove(SavePath);
         }
         segments.SegResume.fill(false);
+    }
+    if (IsFTP) {
+        segments.layoutSingle(-1);
+        ContentLength = -1;
+        Resuming = false;
+        const qint64 length = QFileInfo(SavePath).size();
+        if (context_.FileExistsAction == -1 && QFileInfo::exists(SavePath)) {
+            segments.SegStart[0] = std::max<qint64>(0, length - context_.appSettings.Rollback);
+            segments.SegPos[0] = segments.SegStart[0] + 1;
+            Resuming = true;
+        }
+        ftpConnect();
+        setRow(1, SavePath);
+        view_.cmdOpenVisible = view_.cmdGotoDirVisible = false;
+        changed();
+        return;
     }
     probe();
     TimeoutLeft = context_.appSettings.Timeout;
@@ -164,6 +178,15 @@ void DownloadJob::Pause_Resume()
         view_.cmdStopEnabled = true;
         failed_ = false;
         const qint64 rollback = context_.appSettings.Rollback;
+        if (IsFTP) {
+            segments.SegStart[0] = std::max<qint64>(0, segments.SegPos[0] - 1 - rollback);
+            segments.SegPos[0] = segments.SegStart[0] + 1;
+            Resuming = true;
+            ftpConnect();
+            tmrUpdate_.start();
+            changed();
+            return;
+        }
         segments.rollBackForResume(rollback);
         segmentFailed_.fill(false);
         for (int i = 0; i < segments.connections(); ++i)
@@ -208,6 +231,10 @@ void DownloadJob::CloseConnections()
     for (auto& connection : wsHTTP) {
         if (connection)
             connection->close();
+    }
+    if (ftp_) {
+        ftp_->close();
+        FtpState = 0;
     }
 }
 
@@ -579,10 +606,9 @@ void DownloadJob::restartFromZero()
 void DownloadJob::segmentBody(int i, const char* data, qsizetype size)
 {
     const auto at = static_cast<std::size_t>(i);
-    QFile* file = SegFile[at].get();
-    if (!file)
+    if (!SegFile[at])
         return;
-    qint64& position = segments.SegPos[at];
+    const qint64 position = segments.SegPos[at];
     qint64 take = size;
     if (ContentLength >= 0)
         take = std::min<qint64>(take, segments.segmentEnd(i) - (position - 1));
@@ -590,16 +616,27 @@ void DownloadJob::segmentBody(int i, const char* data, qsizetype size)
         wsHTTP[at]->close();
         return;
     }
-    if (!file->seek(position - 1) || file->write(data, take) != take) {
-        const QString error = file->errorString();
-        Pause_Resume();
-        setStatus(QStringLiteral("Could not write to %1: %2").arg(SavePath, error), true);
+    if (!writeData(i, data, take))
         return;
-    }
-    position += take;
-    Update(i);
     if (ContentLength >= 0 && segments.segmentDone(i))
         wsHTTP[at]->close();
+}
+
+// Writes a piece of segment i at its position; a failed write pauses the job.
+bool DownloadJob::writeData(int i, const char* data, qsizetype size)
+{
+    const auto at = static_cast<std::size_t>(i);
+    QFile* file = SegFile[at].get();
+    qint64& position = segments.SegPos[at];
+    if (!file || !file->seek(position - 1) || file->write(data, size) != size) {
+        const QString error = file ? file->errorString() : QStringLiteral("the file is not open");
+        Pause_Resume();
+        setStatus(QStringLiteral("Could not write to %1: %2").arg(SavePath, error), true);
+        return false;
+    }
+    position += size;
+    Update(i);
+    return true;
 }
 
 void DownloadJob::segmentEnded(int i, bool complete)
@@ -790,4 +827,254 @@ void DownloadJob::tmrReconnect_Timer()
         }
     }
     LastTotal = current;
+}
+
+// ---------------------------------------------------------------------------
+// FTP
+
+void DownloadJob::ftpConnect()
+{
+    if (!ftp_) {
+        ftp_ = std::make_unique<FtpConnection>(FtpConnection::Callbacks {
+            [this](const FtpReply& reply) { StartLoginFTP(reply); },
+            [this](const char* data, qsizetype size) { ftpData(data, size); },
+            [this] { ftpDataClosed(); },
+            [this](const QString& description) {
+                fail(QStringLiteral("Could not connect to %1:%2: %3").arg(Server).arg(Port).arg(description));
+            },
+            [this](const QString& description) {
+                context_.prompter.tell(text("11032", QString()) + description, KevaContext::kTitle,
+                                       Prompter::Icon::Exclamation);
+            },
+        });
+    }
+    FtpState = 0;
+    PasvDone = false;
+    // Every control connection needs its own PORT: the server forgets the
+    // data port of an earlier one.
+    PortSent = false;
+    ftpServerDone_ = false;
+    ftp_->open(Server, Port);
+}
+
+void DownloadJob::StartLoginFTP(const FtpReply& reply)
+{
+    InteractionLog += reply.text + QStringLiteral("\r\n");
+    const int code = reply.code;
+    const auto statusAndRow = [this](const QString& status) {
+        setStatus(status, false);
+        setRowStatus(status);
+    };
+    switch (code) {
+    case 220:
+        if (FtpState != 0)
+            break;
+        ftp_->send("USER " + UserName.toUtf8());
+        statusAndRow(text("11049", QStringLiteral("Logging In...")));
+        view_.cmdStopEnabled = true;
+        FtpState = 220;
+        break;
+    case 331:
+        ftp_->send("PASS " + Password.toUtf8());
+        FtpState = 331;
+        break;
+    case 230:
+        if (FtpState == 230)
+            break; // a second 230 line of the same login
+        view_.txtURL = URL;
+        setStatus(text("11050", QStringLiteral("Connected... Setting Up Transfer!")), false);
+        setRowStatus(text("11048", QStringLiteral("Connected")));
+        TimeoutLeft = context_.appSettings.Timeout;
+        tmrTimeOut_.start();
+        FtpState = 230;
+        PasvDone = false;
+        ftpSetUpData();
+        break;
+    case 227:
+        if (FtpState != 227 && !PasvDone) {
+            quint16 port = 0;
+            if (!ftp_->connectPassive(reply.text, &port)) {
+                fail(QStringLiteral("The server's passive reply names no address: %1").arg(reply.text));
+                return;
+            }
+            DataPort = port;
+            PasvDone = true;
+            ftp_->send("TYPE I");
+            FtpState = 227;
+        } else {
+            context_.prompter.tell(text("11036", QString()), KevaContext::kTitle, Prompter::Icon::Exclamation);
+            ftp_->close();
+        }
+        break;
+    case 200:
+        if (FtpState == 200)
+            break;
+        // The position was moved back by the rollback when the job started or resumed.
+        segments.SegStart[0] = segments.SegPos[0] - 1;
+        ftp_->send("REST " + QByteArray::number(segments.SegStart[0]));
+        view_.lblResume = QStringLiteral("** Resume Supported **");
+        view_.lblResumeColor = Display::ResumeColor::Green;
+        view_.cmdPauseEnabled = false;
+        FtpState = 200;
+        break;
+    case 350:
+        if (FtpState == 350)
+            break;
+        ftpSendRetr();
+        break;
+    case 504:
+    case 502:
+    case 500:
+    case 501:
+    case 550:
+    case 554:
+        if (FtpState == 200) {
+            // REST refused: nothing to skip for a new file; a partial file is
+            // fetched again from its start.
+            view_.lblResume = QStringLiteral("**RESUME NOT SUPPORTED**");
+            view_.lblResumeColor = Display::ResumeColor::DarkRed;
+            if (segments.SegStart[0] > 0) {
+                segments.SegStart[0] = 0;
+                segments.SegPos[0] = 1;
+                Resuming = false;
+                if (QFileInfo::exists(SavePath))
+                    QFile(SavePath).resize(0);
+            }
+            ftpSendRetr();
+            break;
+        }
+        if (code == 550 && FtpState == 350) {
+            const QString notFound = text("11042", QStringLiteral("File Not Found"));
+            failed_ = true;
+            ftp_->close();
+            FtpState = 550;
+            tmrTimeOut_.stop();
+            view_.lblTimerVisible = false;
+            view_.cmdStop = CloseCaption;
+            view_.cmdStopEnabled = true;
+            view_.cmdPauseEnabled = false;
+            setStatus(notFound, true);
+            setRow(5, notFound);
+            emit failedWith(notFound);
+        }
+        break;
+    case 125:
+    case 150: {
+        static const QRegularExpression sizePattern(QStringLiteral("\\((\\d+)\\s*bytes?\\)"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch match = sizePattern.match(reply.text);
+        const qint64 size = match.hasMatch() ? match.captured(1).toLongLong() : -1;
+        // The size of the whole file, even when the transfer starts further on.
+        ContentLength = size;
+        FileSize = ContentLength;
+        segments.SegStart[1] = ContentLength;
+        view_.lblFileSize = ContentLength >= 0 ? FormatSize(static_cast<double>(ContentLength)) : QStringLiteral("N/A");
+        setRow(3, view_.lblFileSize);
+        statusAndRow(text("11051", QStringLiteral("Downloading")));
+        view_.cmdPauseEnabled = true;
+        if (!QFileInfo::exists(SavePath))
+            QFile(SavePath).open(QIODevice::WriteOnly);
+        LayoutSegmentBars(1);
+        if (!openSegmentFile(0))
+            return;
+        tmrTimeOut_.stop();
+        view_.lblTimerVisible = false;
+        tmrUpdate_.start();
+        FtpState = 150;
+        ftp_->releaseData();
+        break;
+    }
+    case 425:
+        failed_ = true;
+        FtpState = 425;
+        statusAndRow(text("11043", QStringLiteral("Could Not Establish Data Connection")));
+        view_.lblStatusIsError = true;
+        ftp_->close();
+        emit failedWith(view_.lblStatus);
+        break;
+    case 226:
+    case 426:
+        if (FtpState != 150)
+            break;
+        setStatus(text("11046", QStringLiteral("Transfer Completed...")), false);
+        ftpServerDone_ = true;
+        ftpCheckEnd();
+        break;
+    case 530: {
+        // "User alice can not log in."
+        const QString message = text("11047", QStringLiteral("User")) + QLatin1Char(' ') + UserName + QLatin1Char(' ')
+                              + text("11045", QStringLiteral("can not log in."));
+        failed_ = true;
+        ftp_->close();
+        tmrTimeOut_.stop();
+        setStatus(message, true);
+        setRowStatus(text("11045", QStringLiteral("can not log in.")));
+        emit failedWith(message);
+        break;
+    }
+    default:
+        break;
+    }
+    changed();
+}
+
+void DownloadJob::ftpSetUpData()
+{
+    if (context_.appSettings.UsePASV) {
+        ftp_->send("PASV");
+        return;
+    }
+    quint16 port = 0;
+    const auto argument = ftp_->listenActive(&port);
+    if (!argument) {
+        fail(QStringLiteral("No local port is free for the data connection."));
+        return;
+    }
+    DataPort = port;
+    ftp_->send("PORT " + *argument);
+    ftp_->send("TYPE I");
+    PortSent = true;
+}
+
+void DownloadJob::ftpSendRetr()
+{
+    ftp_->send("RETR " + RemotePath.toUtf8());
+    setStatus(QStringLiteral("Waiting For File..."), false);
+    FtpState = 350;
+}
+
+void DownloadJob::ftpData(const char* data, qsizetype size)
+{
+    qint64 take = size;
+    if (ContentLength >= 0)
+        take = std::min<qint64>(take, ContentLength - (segments.SegPos[0] - 1));
+    if (take > 0)
+        writeData(0, data, take);
+}
+
+void DownloadJob::ftpDataClosed()
+{
+    ftpCheckEnd();
+}
+
+// The transfer is over once the server has said so (226) and the data
+// connection has closed: a size that was not announced is known now, and a
+// file that is still short is fetched on from where it stands.
+void DownloadJob::ftpCheckEnd()
+{
+    if (!ftpServerDone_ || !ftp_ || !ftp_->dataClosed() || completed_)
+        return;
+    if (ContentLength < 0) {
+        ContentLength = segments.SegPos[0] - 1;
+        segments.SegStart[1] = ContentLength;
+        FileSize = ContentLength;
+        view_.lblFileSize = FormatSize(static_cast<double>(ContentLength));
+        setRow(3, view_.lblFileSize);
+    }
+    if (isFileDownloaded()) {
+        checkCompletionSoon();
+        return;
+    }
+    Pause_Resume();
+    Pause_Resume();
 }

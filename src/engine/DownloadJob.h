@@ -14,6 +14,8 @@
 
 class KevaContext;
 class SegmentConnection;
+class FtpConnection;
+struct FtpReply;
 
 // One download: its fields, its connections, its file handles, its timers and
 // everything its window shows. It runs without a window (the command-line
@@ -57,6 +59,7 @@ public:
         QString lblStatus;
         bool lblStatusIsError = false; // shown in red
         QString lblResume;
+        enum class ResumeColor { Normal, Green, DarkRed } lblResumeColor = ResumeColor::Normal;
         QString lblFileSize;
         QString lblRecievedSize;
         QString lblTransferRate;
@@ -64,6 +67,7 @@ public:
         QString lblElapsedTime;
         QString lblPer;
         QString lblTimer;
+        bool lblTimerVisible = true;
         int ProgressBar1 = 0;
         bool ProgressBar1Visible = false;
         std::array<int, SegmentTable::kMaxSegments> PVProgressBar {};
@@ -98,6 +102,8 @@ public:
     void Pause_Resume(); // a click on cmdPause
     void StopMe();       // a click on cmdStop
     void SetCaptions();
+    // One reply of the FTP control connection.
+    void StartLoginFTP(const FtpReply& reply);
     void CloseConnections();
     void FinishTransfer();
     qint64 TotalReceived() const { return segments.TotalReceived(); }
@@ -124,6 +130,15 @@ public:
     bool watchdogRunning() const { return tmrReconnect_.isActive(); }
 
     static constexpr int kMaxRedirects = 20;
+
+    // FTP: the last reply code acted on (0, 220, 331, 230, 227, 200, 350,
+    // 150, 425, 504, 550).
+    int FtpState = 0;
+    bool PortSent = false;
+    bool PasvDone = false;
+    int DataPort = 0;
+    // The job continues a partial file.
+    bool Resuming = false;
 
 signals:
     void displayChanged();
@@ -154,6 +169,14 @@ private:
     void segmentEnded(int i, bool complete);
     void segmentError(int i, int code, const QString& description);
     void restartFromZero();
+    bool writeData(int i, const char* data, qsizetype size);
+
+    void ftpConnect();
+    void ftpSetUpData();
+    void ftpData(const char* data, qsizetype size);
+    void ftpDataClosed();
+    void ftpCheckEnd();
+    void ftpSendRetr();
     void LayoutSegmentBars(int count);
     bool openSegmentFile(int i);
     void closeFiles();
@@ -168,6 +191,8 @@ private:
     std::array<std::unique_ptr<SegmentConnection>, SegmentTable::kMaxSegments> wsHTTP;
     std::array<std::unique_ptr<QFile>, SegmentTable::kMaxSegments> SegFile;
     std::array<bool, SegmentTable::kMaxSegments> segmentFailed_ {};
+    std::unique_ptr<FtpConnection> ftp_;
+    bool ftpServerDone_ = false; // 226 received for this transfer
 
     QTimer tmrUpdate_;
     QTimer tmrTimeOut_;

@@ -1,0 +1,187 @@
+#include "engine/FtpConnection.h"
+
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+namespace {
+
+bool isPrivate(const QHostAddress& address)
+{
+    return address.isInSubnet(QHostAddress(QStringLiteral("10.0.0.0")), 8)
+        || address.isInSubnet(QHostAddress(QStringLiteral("172.16.0.0")), 12)
+        || address.isInSubnet(QHostAddress(QStringLiteral("192.168.0.0")), 16)
+        || address.isInSubnet(QHostAddress(QStringLiteral("100.64.0.0")), 10);
+}
+
+} // namespace
+
+FtpConnection::FtpConnection(Callbacks callbacks, QObject* parent)
+    : QObject(parent)
+    , callbacks_(std::move(callbacks))
+{
+    connect(&control_, &QTcpSocket::readyRead, this, [this] {
+        const QByteArray bytes = control_.readAll();
+        for (const FtpReply& reply : reader_.feed(bytes)) {
+            if (!open_)
+                return;
+            callbacks_.onReply(reply);
+        }
+    });
+    connect(&control_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+        if (!open_ || error == QAbstractSocket::RemoteHostClosedError)
+            return;
+        const QString description = control_.errorString();
+        close();
+        callbacks_.onControlError(description);
+    });
+    connect(&listener_, &QTcpServer::newConnection, this, [this] {
+        QTcpSocket* socket = listener_.nextPendingConnection();
+        listener_.close();
+        if (socket)
+            adoptDataSocket(socket);
+    });
+}
+
+void FtpConnection::open(const QString& host, int port)
+{
+    close();
+    open_ = true;
+    reader_.reset();
+    control_.connectToHost(host, static_cast<quint16>(port));
+}
+
+void FtpConnection::close()
+{
+    open_ = false;
+    control_.abort();
+    closeData();
+}
+
+void FtpConnection::closeData()
+{
+    listener_.close();
+    if (data_) {
+        data_->disconnect(this);
+        data_->abort();
+        data_.release()->deleteLater();
+    }
+    held_.clear();
+    released_ = false;
+    dataClosed_ = false;
+}
+
+void FtpConnection::send(const QByteArray& command)
+{
+    control_.write(command + "\r\n");
+}
+
+std::optional<FtpConnection::PassiveAddress> FtpConnection::parsePassiveReply(const QString& text)
+{
+    static const QRegularExpression numbers(QStringLiteral("(\\d+),(\\d+),(\\d+),(\\d+),(\\d+),(\\d+)"));
+    const QRegularExpressionMatch match = numbers.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    int parts[6];
+    for (int i = 0; i < 6; ++i) {
+        parts[i] = match.captured(i + 1).toInt();
+        if (parts[i] > 255)
+            return std::nullopt;
+    }
+    PassiveAddress address;
+    address.host = QHostAddress(QStringLiteral("%1.%2.%3.%4").arg(parts[0]).arg(parts[1]).arg(parts[2]).arg(parts[3]));
+    address.port = static_cast<quint16>(parts[4] * 256 + parts[5]);
+    return address;
+}
+
+QHostAddress FtpConnection::reachableDataHost(const QHostAddress& named, const QHostAddress& controlPeer)
+{
+    if (named.isNull() || named == QHostAddress(QHostAddress::AnyIPv4))
+        return controlPeer;
+    if (isPrivate(named) && !isPrivate(controlPeer) && named != controlPeer)
+        return controlPeer;
+    return named;
+}
+
+bool FtpConnection::connectPassive(const QString& replyText, quint16* port)
+{
+    const auto address = parsePassiveReply(replyText);
+    if (!address || address->port == 0)
+        return false;
+    closeData();
+    *port = address->port;
+    auto* socket = new QTcpSocket;
+    adoptDataSocket(socket);
+    socket->connectToHost(reachableDataHost(address->host, control_.peerAddress()), address->port);
+    return true;
+}
+
+std::optional<QByteArray> FtpConnection::listenActive(quint16* port)
+{
+    closeData();
+    const QHostAddress local = control_.localAddress();
+    const quint32 ipv4 = local.toIPv4Address();
+    if (ipv4 == 0)
+        return std::nullopt;
+    constexpr int kFirst = 6;
+    constexpr int kCount = 134;
+    const int start = static_cast<int>(QRandomGenerator::global()->bounded(kCount));
+    for (int tried = 0; tried < kCount; ++tried) {
+        const int p = kFirst + (start + tried) % kCount;
+        const auto candidate = static_cast<quint16>(12 * 256 + p);
+        if (!listener_.listen(local, candidate))
+            continue; // in use: try the next one
+        *port = candidate;
+        return QByteArray::number(ipv4 >> 24) + ',' + QByteArray::number((ipv4 >> 16) & 0xFF) + ','
+             + QByteArray::number((ipv4 >> 8) & 0xFF) + ',' + QByteArray::number(ipv4 & 0xFF) + ",12,"
+             + QByteArray::number(p);
+    }
+    return std::nullopt;
+}
+
+void FtpConnection::adoptDataSocket(QTcpSocket* socket)
+{
+    data_.reset(socket);
+    dataClosed_ = false;
+    connect(socket, &QTcpSocket::readyRead, this, &FtpConnection::readData);
+    connect(socket, &QTcpSocket::disconnected, this, &FtpConnection::dataEnded);
+    connect(socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+        if (error == QAbstractSocket::RemoteHostClosedError)
+            return;
+        const QString description = data_ ? data_->errorString() : QString();
+        callbacks_.onDataError(description);
+    });
+}
+
+void FtpConnection::readData()
+{
+    if (!data_)
+        return;
+    const QByteArray bytes = data_->readAll();
+    if (bytes.isEmpty())
+        return;
+    if (released_)
+        callbacks_.onData(bytes.constData(), bytes.size());
+    else
+        held_ += bytes;
+}
+
+void FtpConnection::dataEnded()
+{
+    readData();
+    dataClosed_ = true;
+    if (released_)
+        callbacks_.onDataClosed();
+}
+
+void FtpConnection::releaseData()
+{
+    if (released_)
+        return;
+    released_ = true;
+    if (!held_.isEmpty()) {
+        const QByteArray held = std::exchange(held_, QByteArray());
+        callbacks_.onData(held.constData(), held.size());
+    }
+    if (dataClosed_)
+        callbacks_.onDataClosed();
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "engine/FtpReplyReader.h"
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+// The two connections of an FTP transfer: the control connection, read as
+// complete replies, and the data connection, passive (we connect to the
+// address of a 227 reply) or active (the server connects to a port we listen
+// on). Data that arrives before the transfer is ready is kept, not lost, until
+// releaseData().
+class FtpConnection : public QObject {
+    Q_OBJECT
+public:
+    struct Callbacks {
+        std::function<void(const FtpReply&)> onReply;
+        std::function<void(const char* data, qsizetype size)> onData;
+        std::function<void()> onDataClosed;
+        // The control connection could not be made or broke.
+        std::function<void(const QString& description)> onControlError;
+        std::function<void(const QString& description)> onDataError;
+    };
+
+    explicit FtpConnection(Callbacks callbacks, QObject* parent = nullptr);
+
+    void open(const QString& host, int port);
+    void close();
+    bool isOpen() const { return open_; }
+    // Sends one command; CR LF is added.
+    void send(const QByteArray& command);
+
+    struct PassiveAddress {
+        QHostAddress host;
+        quint16 port = 0;
+    };
+    // The host and port of a "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)" reply.
+    static std::optional<PassiveAddress> parsePassiveReply(const QString& text);
+    // The host to connect to for a 227 address: the control connection's peer
+    // when the reply names an address that cannot be reached from here (no
+    // address, or a private one from a server that is not on a private network).
+    static QHostAddress reachableDataHost(const QHostAddress& named, const QHostAddress& controlPeer);
+    // Connects the data connection for a 227 reply; false when it names no address.
+    bool connectPassive(const QString& replyText, quint16* port);
+
+    // Listens for the server's data connection on a port 12 × 256 + p
+    // (p from 6 to 139, starting at a random one and skipping ports in use)
+    // of the control connection's local address. Returns the argument of the
+    // PORT command, "h1,h2,h3,h4,12,p", or nothing when no port is free.
+    std::optional<QByteArray> listenActive(quint16* port);
+
+    // Hands over the data kept so far, and from now on each piece as it comes.
+    void releaseData();
+    bool dataClosed() const { return dataClosed_; }
+    bool dataReleased() const { return released_; }
+
+private:
+    void adoptDataSocket(QTcpSocket* socket);
+    void readData();
+    void dataEnded();
+    void closeData();
+
+    Callbacks callbacks_;
+    QTcpSocket control_;
+    FtpReplyReader reader_;
+    std::unique_ptr<QTcpSocket> data_;
+    QTcpServer listener_;
+    QByteArray held_;
+    bool open_ = false;
+    bool released_ = false;
+    bool dataClosed_ = false;
+};
