@@ -13,9 +13,7 @@
 #include "support/PeerRequirement.h"
 #include "support/TestHome.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -308,9 +306,7 @@ TEST_F(DownloadJobPeers, WatchdogResumesAStalledTransfer)
     FaultServer server(files.root());
     KEVA_REQUIRE_PEER(server);
     DownloadJob* job = runner->start(server.url(QStringLiteral("/stall/100000/forever/") + name).toString(), saveTo(name));
-    const QDeadlineTimer deadline(20000);
-    while (job->TotalReceived() - 1 < 100000 && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    JobRunner::waitFor([&] { return job->TotalReceived() - 1 >= 100000; }, 20000);
     ASSERT_EQ(job->TotalReceived() - 1, 100000);
     ASSERT_TRUE(job->watchdogRunning());
 
@@ -335,9 +331,7 @@ TEST_F(DownloadJobPeers, PauseAndResumeMoveSegmentsBackByTheRollback)
     nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 1024 * 1024);
     KEVA_REQUIRE_PEER(nginx);
     DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
-    const QDeadlineTimer deadline(20000);
-    while (job->TotalReceived() < 200000 && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    JobRunner::waitFor([&] { return job->TotalReceived() >= 200000; }, 20000);
     ASSERT_EQ(job->segments.NumSegments, 2);
 
     job->Pause_Resume();
@@ -364,9 +358,7 @@ TEST_F(DownloadJobPeers, StoppingASegmentedJobAsksFirst)
     nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 256 * 1024);
     KEVA_REQUIRE_PEER(nginx);
     DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
-    const QDeadlineTimer deadline(20000);
-    while (!job->isTransferring() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    JobRunner::waitFor([&] { return job->isTransferring(); }, 20000);
 
     home.prompter.script({Prompter::Answer::No});
     job->StopMe();

@@ -21,9 +21,7 @@ JobRunner::Result JobRunner::wait(DownloadJob* job, int timeoutMs)
     result.job = job;
     if (!job)
         return result;
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!job->completed() && !job->failed() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    waitFor([job] { return job->completed() || job->failed(); }, timeoutMs);
     result.completed = job->completed();
     result.failure = job->failed() ? job->view().lblStatus : QString();
     result.timedOut = !job->completed() && !job->failed();
@@ -33,4 +31,12 @@ JobRunner::Result JobRunner::wait(DownloadJob* job, int timeoutMs)
 JobRunner::Result JobRunner::run(const QString& url, const QString& savePath, int fileExistsAction, int timeoutMs)
 {
     return wait(start(url, savePath, fileExistsAction), timeoutMs);
+}
+
+bool JobRunner::waitFor(const std::function<bool()>& done, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
 }

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class KevaContext;
 
 // Runs downloads through DownloadWindows the way the program does, and waits
@@ -27,6 +29,8 @@ public:
     DownloadJob* start(const QString& url, const QString& savePath, int fileExistsAction = 0);
     // Waits until the job completes or fails.
     Result wait(DownloadJob* job, int timeoutMs = 30000);
+    // Runs the event loop until `done` holds or `timeoutMs` have passed; says whether it holds.
+    static bool waitFor(const std::function<bool()>& done, int timeoutMs = 20000);
 
     JobList jobs;
     DownloadWindows windows;
