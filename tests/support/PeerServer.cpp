@@ -139,29 +139,22 @@ QString PeerServer::writeFile(const QString& name, const QString& text) const
 QUrl PeerServer::url(const QString& path) const
 {
     QUrl url;
-    url.setScheme(QStringLiteral("http"));
+    url.setScheme(scheme());
     url.setHost(QStringLiteral("127.0.0.1"));
     url.setPort(port_);
     url.setPath(path);
     return url;
 }
 
-QList<AccessLogEntry> PeerServer::accessLog(qsizetype atLeast) const
+void PeerServer::waitForAccessLog(const std::function<bool(const QByteArray&)>& enough) const
 {
     const QDeadlineTimer deadline(kLogWaitMilliseconds);
-    QList<AccessLogEntry> entries;
     for (;;) {
         flushAccessLog();
-        entries.clear();
         QFile file(accessLogPath());
-        if (file.open(QIODevice::ReadOnly)) {
-            for (const QByteArray& line : file.readAll().split('\n')) {
-                if (const auto entry = AccessLogEntry::parse(QString::fromUtf8(line)))
-                    entries.append(*entry);
-            }
-        }
-        if (entries.size() >= atLeast || deadline.hasExpired())
-            return entries;
+        const QByteArray log = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        if (enough(log) || deadline.hasExpired())
+            return;
         QThread::msleep(kPollMilliseconds);
     }
 }

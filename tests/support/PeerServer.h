@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <functional>
+
 // A real server program that a test starts on a free loopback port, with its
 // configuration, logs and pid file in a temporary folder of its own. The
 // destructor stops it.
@@ -24,7 +26,8 @@ public:
     void stop();
 
     quint16 port() const { return port_; }
-    // http://127.0.0.1:PORT followed by `path` (which starts with '/').
+    // SCHEME://127.0.0.1:PORT followed by `path` (which starts with '/'),
+    // the scheme being the peer's protocol.
     QUrl url(const QString& path) const;
     // The temporary folder with the configuration and the logs.
     QString folder() const { return folder_.path(); }
@@ -33,13 +36,13 @@ public:
     QString program() const { return program_; }
     // The Debian package that installs the program.
     QString package() const { return package_; }
-    bool isInstalled() const;
+    virtual bool isInstalled() const;
     QString errorText() const { return errorText_; }
 
     // The requests logged so far. Waits (a few seconds at most) until at least
     // `atLeast` entries are there, since some peers write their log lines
     // only after the answer has gone out.
-    QList<AccessLogEntry> accessLog(qsizetype atLeast = 0) const;
+    QList<AccessLogEntry> accessLog(qsizetype atLeast = 0) const { return logEntries<AccessLogEntry>(atLeast); }
 
 protected:
     PeerServer(QString program, QString package);
@@ -52,6 +55,25 @@ protected:
     virtual bool announcesPort() const { return false; }
     // Asks the peer to write out the access log lines it holds back.
     virtual void flushAccessLog() const {}
+    // The scheme of url().
+    virtual QString scheme() const { return QStringLiteral("http"); }
+
+    // The lines of the access log that Entry::parse accepts. Waits (a few
+    // seconds at most) until there are at least `atLeast` of them.
+    template <typename Entry>
+    QList<Entry> logEntries(qsizetype atLeast) const
+    {
+        QList<Entry> entries;
+        waitForAccessLog([&](const QByteArray& log) {
+            entries.clear();
+            for (const QByteArray& line : log.split('\n')) {
+                if (const auto entry = Entry::parse(QString::fromUtf8(line)))
+                    entries.append(*entry);
+            }
+            return entries.size() >= atLeast;
+        });
+        return entries;
+    }
 
     QString filePath(const QString& name) const { return folder_.filePath(name); }
     // Writes a file (a configuration) into the folder and returns its path.
@@ -62,6 +84,9 @@ protected:
     QString accessLogPath() const { return filePath(QStringLiteral("access.log")); }
 
 private:
+    // Hands the whole access log to `enough` again and again until it answers
+    // true or a few seconds have passed.
+    void waitForAccessLog(const std::function<bool(const QByteArray&)>& enough) const;
     bool launch();
     bool readAnnouncedPort();
     bool waitUntilAccepting();
