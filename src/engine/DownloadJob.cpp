@@ -288,7 +288,7 @@ void DownloadJob::unload()
 
 void DownloadJob::SetCaptions()
 {
-    view_.rightToLeft = context_.text.languageFile() == QStringLiteral("Arabic.ini");
+    view_.rightToLeft = context_.text.rightToLeft();
     const bool wasPaused = !PauseCaption.isEmpty() && isPaused();
     const bool wasClose = !CloseCaption.isEmpty() && view_.cmdStop == CloseCaption;
     view_.caption = text("04000", QStringLiteral("Download Window"));
