@@ -1,0 +1,226 @@
+#include "EngineTest.h"
+
+#include "engine/DownloadJob.h"
+#include "settings/KevaContext.h"
+#include "settings/SettingsDialogState.h"
+
+#include "support/CaseName.h"
+#include "support/PeerRequirement.h"
+#include "support/PyftpdlibServer.h"
+#include "support/VsftpdServer.h"
+
+#include <QFile>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using DownloadJobFtp = EngineTest;
+
+QStringList commandsOf(const FtpPeerServer& server, qsizetype atLeast = 0)
+{
+    QStringList commands;
+    for (const FtpCommand& command : server.commandLog(atLeast))
+        commands.append(command.argument.isEmpty() ? command.verb : command.verb + QLatin1Char(' ') + command.argument);
+    return commands;
+}
+
+struct ModeCase {
+    const char* name;
+    bool passive;
+};
+
+class DownloadJobFtpModes : public DownloadJobFtp, public testing::WithParamInterface<ModeCase> {};
+
+TEST_P(DownloadJobFtpModes, FetchesFromVsftpdByteExact)
+{
+    const QString name = files.make(3 * 1048576 + 17);
+    VsftpdServer vsftpd(files.root());
+    KEVA_REQUIRE_PEER(vsftpd);
+    context->appSettings.UsePASV = GetParam().passive;
+
+    const auto result = runner->run(vsftpd.url(QLatin1Char('/') + name).toString(), saveTo(name));
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+    EXPECT_EQ(result.job->ContentLength, 3 * 1048576 + 17) << "the size from the 150 reply";
+    EXPECT_EQ(result.job->view().lblResume, QStringLiteral("** Resume Supported **"));
+    EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("Download Success"));
+
+    const QStringList commands = commandsOf(vsftpd, 6);
+    const QStringList expected = GetParam().passive
+        ? QStringList {QStringLiteral("USER anonymous"), QStringLiteral("PASV"), QStringLiteral("TYPE I"),
+                       QStringLiteral("REST 0"), QStringLiteral("RETR ") + name}
+        : QStringList {QStringLiteral("USER anonymous"), QStringLiteral("TYPE I"), QStringLiteral("REST 0"),
+                       QStringLiteral("RETR ") + name};
+    for (const QString& command : expected)
+        EXPECT_TRUE(commands.contains(command)) << command.toStdString() << " in " << commands.join(QStringLiteral(", ")).toStdString();
+    if (!GetParam().passive) {
+        const auto port = std::find_if(commands.cbegin(), commands.cend(),
+                                       [](const QString& c) { return c.startsWith(QStringLiteral("PORT 127,0,0,1,12,")); });
+        ASSERT_NE(port, commands.cend());
+        const int p = port->section(QLatin1Char(','), 5).toInt();
+        EXPECT_TRUE(p >= 6 && p <= 139) << port->toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, DownloadJobFtpModes,
+                         testing::Values(ModeCase {"Passive", true}, ModeCase {"Active", false}), CaseName());
+
+TEST_F(DownloadJobFtp, ResumesWithRestAtTheLengthLessTheRollback)
+{
+    const QString name = files.make(500000);
+    VsftpdServer vsftpd(files.root());
+    KEVA_REQUIRE_PEER(vsftpd);
+    context->appSettings.UsePASV = true;
+    QFile source(files.path(name));
+    source.open(QIODevice::ReadOnly);
+    home.writeFile(name, source.read(123456));
+
+    const auto result = runner->run(vsftpd.url(QLatin1Char('/') + name).toString(), saveTo(name), -1);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+    EXPECT_TRUE(commandsOf(vsftpd, 5).contains(QStringLiteral("REST %1").arg(123456 - 4096)));
+}
+
+TEST_F(DownloadJobFtp, NamedLoginFromTheLoginList)
+{
+    const QString name = files.make(40000);
+    PyftpdlibServer server(files.root());
+    server.setUser(QStringLiteral("alice"), QStringLiteral("s3cret"));
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.UsePASV = true;
+    context->frmSettings().lstLogin = {{QStringLiteral("127.0.0.1"), QStringLiteral("alice"), QStringLiteral("s3cret")}};
+
+    const auto result = runner->run(server.url(QLatin1Char('/') + name).toString(), saveTo(name));
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+    EXPECT_TRUE(commandsOf(server, 2).contains(QStringLiteral("USER alice")));
+}
+
+TEST_F(DownloadJobFtp, ARefusedLoginSaysWho)
+{
+    const QString name = files.make(40000);
+    PyftpdlibServer server(files.root());
+    server.setUser(QStringLiteral("alice"), QStringLiteral("s3cret"));
+    KEVA_REQUIRE_PEER(server);
+    const QString url = server.url(QLatin1Char('/') + name).toString().replace(QStringLiteral("ftp://"), QStringLiteral("ftp://alice:wrong@"));
+
+    const auto result = runner->run(url, saveTo(name));
+    EXPECT_FALSE(result.completed);
+    EXPECT_EQ(result.failure, QStringLiteral("User alice can not log in."));
+    EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("can not log in."));
+    EXPECT_TRUE(result.job->view().lblStatusIsError);
+}
+
+// Replies and misbehaviours of the scripted server: each download either
+// completes byte-exact or fails with the right text.
+struct FtpFaultCase {
+    const char* name;
+    const char* path; // %1 is the file
+    std::function<void(PyftpdlibServer&)> setUp;
+    bool passive;
+    const char* failure;
+};
+
+class DownloadJobFtpFaults : public DownloadJobFtp, public testing::WithParamInterface<FtpFaultCase> {};
+
+TEST_P(DownloadJobFtpFaults, EndsRightOrFailsClearly)
+{
+    const FtpFaultCase& c = GetParam();
+    const QString name = files.make(200000);
+    PyftpdlibServer server(files.root());
+    if (c.setUp)
+        c.setUp(server);
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.UsePASV = c.passive;
+
+    const auto result = runner->run(server.url(QString::fromLatin1(c.path).arg(name)).toString(), saveTo(name), 0, 30000);
+    if (*c.failure) {
+        EXPECT_FALSE(result.completed);
+        EXPECT_EQ(result.failure, QString::fromLatin1(c.failure));
+        EXPECT_EQ(runner->jobs.row(1)->subItem(5), QString::fromLatin1(c.failure));
+    } else {
+        ASSERT_TRUE(result.completed) << result.failure.toStdString() << (result.timedOut ? " (timed out)" : "");
+        EXPECT_TRUE(sameAsServed(name, name));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DownloadJobFtpFaults,
+    testing::Values(
+        FtpFaultCase {"MissingFile", "/nothere/%1", {}, true, "File Not Found"},
+        FtpFaultCase {"RestAnswered550", "/rest-550/%1", {}, true, ""},
+        FtpFaultCase {"RestAnswered504", "/rest-504/%1", {}, true, ""},
+        FtpFaultCase {"NoDataConnection", "/no-data/%1", {}, true, "Could Not Establish Data Connection"},
+        FtpFaultCase {"DataBefore150", "/data-first/%1", {}, true, ""},
+        FtpFaultCase {"No150Size", "/no-size/%1", {}, true, ""},
+        FtpFaultCase {"Early226", "/early-226/%1", {}, true, ""},
+        FtpFaultCase {"MultiLineReplies", "/%1", [](PyftpdlibServer& s) { s.sendMultiLineReplies(); }, true, ""},
+        FtpFaultCase {"RepliesTogether", "/%1", [](PyftpdlibServer& s) { s.coalesceReplies(); }, true, ""},
+        FtpFaultCase {"RepliesTogetherActive", "/%1", [](PyftpdlibServer& s) { s.coalesceReplies(); }, false, ""},
+        FtpFaultCase {"PassiveAddressAny", "/%1", [](PyftpdlibServer& s) { s.setPassiveAddress(QStringLiteral("0.0.0.0")); },
+                      true, ""},
+        FtpFaultCase {"PassiveAddressUnreachable", "/%1",
+                      [](PyftpdlibServer& s) { s.setPassiveAddress(QStringLiteral("10.255.255.1")); }, true, ""}),
+    CaseName());
+
+TEST_F(DownloadJobFtp, RestRefusedOnAPartialFileStartsOver)
+{
+    const QString name = files.make(200000);
+    PyftpdlibServer server(files.root());
+    server.setRestReply(504);
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.UsePASV = true;
+    home.writeFile(name, QByteArray(150000, 'x')); // not even the right bytes
+
+    const auto result = runner->run(server.url(QLatin1Char('/') + name).toString(), saveTo(name), -1);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+    EXPECT_EQ(result.job->view().lblResume, QStringLiteral("**RESUME NOT SUPPORTED**"));
+}
+
+TEST_F(DownloadJobFtp, PauseAndResumeLogInAgainAndContinue)
+{
+    const QString name = files.make(600000);
+    PyftpdlibServer server(files.root());
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.UsePASV = true;
+    DownloadJob* job = runner->start(server.url(QStringLiteral("/stall/300000/3000/") + name).toString(), saveTo(name));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() - 1 >= 300000; }));
+
+    job->Pause_Resume();
+    EXPECT_TRUE(job->isPaused());
+    EXPECT_EQ(job->FtpState, 0);
+    const qint64 reached = job->TotalReceived() - 1;
+    job->Pause_Resume();
+    EXPECT_EQ(job->segments.SegPos[0] - 1, reached - 4096) << "the rollback";
+    const auto result = runner->wait(job, 30000);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+    EXPECT_EQ(commandsOf(server, 10).filter(QStringLiteral("USER")).size(), 2) << "logged in again";
+    EXPECT_TRUE(commandsOf(server).contains(QStringLiteral("REST %1").arg(reached - 4096)));
+}
+
+TEST_F(DownloadJobFtp, ABusyActivePortIsSkipped)
+{
+    const QString name = files.make(40000);
+    VsftpdServer vsftpd(files.root());
+    KEVA_REQUIRE_PEER(vsftpd);
+    context->appSettings.UsePASV = false;
+    // Every port of the active range but one is taken.
+    std::vector<std::unique_ptr<QTcpServer>> taken;
+    for (int p = 6; p <= 139; ++p) {
+        if (p == 77)
+            continue;
+        auto holder = std::make_unique<QTcpServer>();
+        if (holder->listen(QHostAddress::LocalHost, static_cast<quint16>(12 * 256 + p)))
+            taken.push_back(std::move(holder));
+    }
+    const auto result = runner->run(vsftpd.url(QLatin1Char('/') + name).toString(), saveTo(name));
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+    EXPECT_EQ(result.job->DataPort, 12 * 256 + 77);
+}
+
+} // namespace

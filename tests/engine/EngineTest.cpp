@@ -1,0 +1,36 @@
+#include "EngineTest.h"
+
+#include "settings/CRegister.h"
+#include "settings/KevaContext.h"
+#include "settings/LoadSettings.h"
+#include "settings/SettingsDefaults.h"
+
+#include <QDir>
+#include <QFile>
+
+void EngineTest::SetUp()
+{
+    QDir().mkpath(home.programFolder() + QStringLiteral("/Lang"));
+    QFile::copy(TestHome::binFolder() + QStringLiteral("/Lang/English.ini"),
+                home.programFolder() + QStringLiteral("/Lang/English.ini"));
+    context = &home.newContext();
+    LoadSettings(*context, LoadReason::Startup);
+    runner = std::make_unique<JobRunner>(*context);
+}
+
+QString EngineTest::stored(const char* name) const
+{
+    return CRegister(context->registry)
+        .REGGetSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey, QString::fromLatin1(name));
+}
+
+void EngineTest::store(const char* name, const QString& text)
+{
+    CRegister(context->registry)
+        .REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey, QString::fromLatin1(name), text);
+}
+
+bool EngineTest::sameAsServed(const QString& saved, const QString& served) const
+{
+    return TestFiles::sha256(saveTo(saved)) == TestFiles::sha256(files.path(served));
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "JobRunner.h"
+#include "TestFiles.h"
+
+#include "support/TestHome.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class KevaContext;
+
+// A program start of its own for each engine test: settings loaded, the
+// English texts in place, and a runner for jobs.
+class EngineTest : public testing::Test {
+protected:
+    void SetUp() override;
+
+    QString saveTo(const QString& name) const { return home.path(name); }
+    QString stored(const char* name) const;
+    void store(const char* name, const QString& text);
+    // The saved file has the bytes of the served one.
+    bool sameAsServed(const QString& saved, const QString& served) const;
+
+    TestHome home;
+    KevaContext* context = nullptr;
+    std::unique_ptr<JobRunner> runner;
+    TestFiles& files = TestFiles::instance();
+};
