@@ -150,8 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, DownloadJobFtpFaults,
     testing::Values(
         FtpFaultCase {"MissingFile", "/nothere/%1", {}, true, "File Not Found"},
-        FtpFaultCase {"RestAnswered550", "/rest-550/%1", {}, true, ""},
-        FtpFaultCase {"RestAnswered504", "/rest-504/%1", {}, true, ""},
+        FtpFaultCase {"RestAnswered550", "/%1", [](PyftpdlibServer& s) { s.setRestReply(550); }, true, ""},
+        FtpFaultCase {"RestAnswered504", "/%1", [](PyftpdlibServer& s) { s.setRestReply(504); }, true, ""},
         FtpFaultCase {"NoDataConnection", "/no-data/%1", {}, true, "Could Not Establish Data Connection"},
         FtpFaultCase {"DataBefore150", "/data-first/%1", {}, true, ""},
         FtpFaultCase {"No150Size", "/no-size/%1", {}, true, ""},
