@@ -6,6 +6,10 @@ Standard library only. Subcommands:
   port
       Print a free TCP port on 127.0.0.1.
 
+  port-range N
+      Print "FIRST LAST": N consecutive TCP ports, free on 127.0.0.1 and
+      below the kernel's ephemeral port range (for vsftpd's passive ports).
+
   sha256 FILE
       Print the sha256 of FILE in hex (OpenSSL's code through hashlib: several
       times faster than sha256sum on CPUs with SHA instructions).
@@ -20,7 +24,7 @@ Standard library only. Subcommands:
 
   report RESULTS TOOLS SETTINGS MARKDOWN
       Read the measurements (RESULTS, tab-separated: case tool run wall cpu
-      status requests), the tool list (TOOLS, tab-separated: tool state note command)
+      status requests [mode]), the tool list (TOOLS, tab-separated: tool state note command)
       and the settings (SETTINGS, tab-separated: key value), print the tables
       and write them, with a description of this machine, to MARKDOWN.
 """
@@ -29,6 +33,7 @@ import datetime
 import hashlib
 import os
 import platform
+import random
 import re
 import signal
 import socket
@@ -43,7 +48,10 @@ REFERENCE_TOOL = "kevaget"
 CASE_TITLES = {
     "a": "Case (a): large file, unthrottled, saved to /dev/shm",
     "b": "Case (b): throttled location (limit_rate, per connection)",
+    "c": "Case (c): large file over FTP (vsftpd, passive mode), saved to /dev/shm",
 }
+
+CASES = ("a", "b", "c")
 
 # Targets for kevaget: (case, measure, peer, limit). kevaget's median must be
 # at most limit times the peer's median.
@@ -64,6 +72,43 @@ def cmd_port(_args):
         s.bind(("127.0.0.1", 0))
         print(s.getsockname()[1])
     return 0
+
+
+def ephemeral_low():
+    try:
+        with open("/proc/sys/net/ipv4/ip_local_port_range", encoding="utf-8") as f:
+            return int(f.read().split()[0])
+    except (OSError, ValueError, IndexError):
+        return 32768
+
+
+def cmd_port_range(args):
+    if len(args) != 1 or not args[0].isdigit() or int(args[0]) < 1:
+        print("usage: benchutil.py port-range N", file=sys.stderr)
+        return 2
+    count = int(args[0])
+    high = min(ephemeral_low(), 65536) - count
+    low = 10000
+    if high <= low:
+        low, high = 1024, max(1025, high)
+    rng = random.Random()
+    for _attempt in range(200):
+        first = rng.randrange(low, high)
+        sockets = []
+        try:
+            for port in range(first, first + count):
+                s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+                sockets.append(s)
+                s.bind(("127.0.0.1", port))
+        except OSError:
+            continue
+        finally:
+            for s in sockets:
+                s.close()
+        print(first, first + count - 1)
+        return 0
+    print("no free range of %d ports found" % count, file=sys.stderr)
+    return 1
 
 
 # ---------------------------------------------------------------- sha256
@@ -245,6 +290,15 @@ def machine_rows(tools, settings):
         ("Memory", memory_total()),
         ("nginx", first_line(["nginx", "-v"]) or "not found"),
     ]
+    try:
+        with open("/proc/loadavg", encoding="utf-8") as f:
+            load_end = " ".join(f.read().split()[:3])
+    except OSError:
+        load_end = "unknown"
+    rows.append(("Load average (1, 5, 15 min)", "%s at the start, %s at the end"
+                 % (settings.get("load_start") or "unknown", load_end)))
+    if settings.get("vsftpd_version"):
+        rows.append(("vsftpd", settings["vsftpd_version"]))
     for tool, state, note, _command in tools:
         if tool == REFERENCE_TOOL:
             version = note if state == "skipped" else settings.get("kevaget_version", "")
@@ -279,10 +333,13 @@ def markdown_table(header, rows):
 def summarize(results, tools):
     """{case: {tool: {"runs", "ok", "wall", "cpu"}}} with medians over good runs."""
     summary = {}
-    for case, tool, _run, wall, cpu, status, requests in results:
+    for case, tool, _run, wall, cpu, status, requests, mode in results:
         entry = summary.setdefault(case, {}).setdefault(
-            tool, {"runs": 0, "ok": 0, "walls": [], "cpus": [], "requests": [], "failures": []})
+            tool, {"runs": 0, "ok": 0, "walls": [], "cpus": [], "requests": [], "failures": [],
+                   "modes": set()})
         entry["runs"] += 1
+        if mode:
+            entry["modes"].add(mode)
         if status == "ok":
             entry["ok"] += 1
             entry["walls"].append(float(wall))
@@ -329,10 +386,18 @@ def case_table(case, summary, tools):
             wall_ratio = fmt_ratio(ratio(ref_wall, entry["wall"]))
             cpu_ratio = fmt_ratio(ratio(ref_cpu, entry["cpu"]))
         requests = entry["request_count"]
-        rows.append([tool, ok, fmt_seconds(entry["wall"]), fmt_seconds(entry["cpu"]),
-                     wall_ratio, cpu_ratio, "—" if requests is None else "%g" % requests])
+        row = [tool, ok, fmt_seconds(entry["wall"]), fmt_seconds(entry["cpu"]),
+               wall_ratio, cpu_ratio, "—" if requests is None else "%g" % requests]
+        if case == "c":
+            row.append(", ".join(sorted(entry["modes"])) or "—")
+        rows.append(row)
     header = ["tool", "good runs", "median wall s", "median CPU s",
               "kevaget ÷ tool (wall)", "kevaget ÷ tool (CPU)", "requests"]
+    if case == "c":
+        # vsftpd logs commands, not requests: RETR commands per download,
+        # and the commands that opened the data connections.
+        header[-1] = "RETR"
+        header.append("data connection")
     return markdown_table(header, rows)
 
 
@@ -369,6 +434,8 @@ def targets_table(summary, tools, cases):
                      fmt_seconds(ref[measure]) if ref else "—",
                      fmt_seconds(other[measure]) if other else "—",
                      fmt_ratio(value), result])
+    if not rows:
+        return "No target for the cases run."
     header = ["case", "target", "kevaget s", "peer s", "ratio", "result"]
     return markdown_table(header, rows)
 
@@ -378,18 +445,22 @@ def cmd_report(args):
         print("usage: benchutil.py report RESULTS TOOLS SETTINGS MARKDOWN", file=sys.stderr)
         return 2
     results_path, tools_path, settings_path, markdown_path = args
-    results = read_tsv(results_path, 7)
+    results = read_tsv(results_path, 8)
     tools = read_tsv(tools_path, 4)
     settings = dict((k, v) for k, v in read_tsv(settings_path, 2))
     summary = summarize(results, tools)
 
-    cases = [c for c in ("a", "b") if c in settings.get("cases", "a b").split()]
+    cases = [c for c in CASES if c in settings.get("cases", "a b").split()]
     sections = []
     for case in cases:
         detail = settings.get("case_%s_detail" % case, "")
         sections.append("### %s\n\n%s\n\n%s" % (CASE_TITLES[case], detail, case_table(case, summary, tools)))
     targets = targets_table(summary, tools, cases)
+    if "c" in cases:
+        targets += "\n\nCase (c) has no target; its table gives kevaget's ratios to curl and wget."
     skipped = ["- %s: %s" % (tool, note) for tool, state, note, _c in tools if state == "skipped"]
+    if settings.get("ftp_skipped"):
+        skipped.append("- case (c): %s" % settings["ftp_skipped"])
 
     # Terminal output: the tables only.
     print()
@@ -405,19 +476,27 @@ def cmd_report(args):
     machine = markdown_table(["item", "value"], [[k, v] for k, v in machine_rows(tools, settings)])
     commands = markdown_table(["tool", "command"],
                               [[t, "`%s`" % c if c else "—"] for t, state, _n, c in tools])
-    runs = ("Case (a): %s run(s) per tool; case (b): %s run(s) per tool. Runs go round-robin "
+    runs_text = "; ".join("case (%s): %s run(s) per tool" % (c, settings.get("runs_" + c, "?"))
+                          for c in cases)
+    runs = ("%s. Runs go round-robin "
             "over the tools; each download is checked with sha256 against the served file and "
             "deleted before the next run. Medians are over the good runs; a ratio below 1 "
             "means kevaget took less; `requests` is the median number of requests nginx "
-            "logged per download (parallel connections show up there). Ratios involving kevaget are only given when every "
-            "kevaget run was good.") % (settings.get("runs_a", "?"), settings.get("runs_b", "?"))
+            "logged per download (parallel connections show up there); in case (c), `RETR` is "
+            "the median number of RETR commands vsftpd logged per download and `data connection` "
+            "the commands that opened the data connections (EPSV and PASV: passive mode). "
+            "Ratios involving kevaget are only given when every "
+            "kevaget run was good.") % (runs_text[:1].upper() + runs_text[1:])
 
-    text = ["# HTTP download benchmark: latest results", "",
+    servers = ["- nginx: %s" % settings.get("nginx_detail", "")] if {"a", "b"} & set(cases) else []
+    if "c" in cases:
+        servers.append("- vsftpd: %s" % settings.get("vsftpd_detail", ""))
+    text = ["# Download benchmark (HTTP and FTP): latest results", "",
             "Written by `bench/http_bench.sh`; each run overwrites this file. "
             "See `bench/README.md` for what is measured.", "",
             "## Machine", "", machine, "",
             "## Settings", "", runs, "",
-            "- nginx: %s" % settings.get("nginx_detail", ""),
+            *servers,
             "- kevaget: %s" % settings.get("kevaget_detail", ""), "",
             commands, "",
             "## Results", ""]
@@ -434,7 +513,8 @@ def cmd_report(args):
 
 
 def main(argv):
-    commands = {"port": cmd_port, "sha256": cmd_sha256, "run": cmd_run, "report": cmd_report}
+    commands = {"port": cmd_port, "port-range": cmd_port_range, "sha256": cmd_sha256,
+                "run": cmd_run, "report": cmd_report}
     if len(argv) < 2 or argv[1] not in commands:
         print(__doc__, file=sys.stderr)
         return 2
