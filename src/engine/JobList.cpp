@@ -1,5 +1,7 @@
 #include "engine/JobList.h"
 
+#include <algorithm>
+
 JobList::JobList(QObject* parent)
     : QObject(parent)
 {
@@ -49,4 +51,23 @@ void JobList::clear()
 {
     rows_.clear();
     emit cleared();
+}
+
+void JobList::setSelected(const Row& row, bool selected)
+{
+    if (!row || row->selected == selected)
+        return;
+    row->selected = selected;
+    emit rowsRearranged();
+}
+
+void JobList::sortBy(int subItem, bool ascending)
+{
+    if (subItem < 1 || subItem > JobRow::kSubItems)
+        return;
+    std::stable_sort(rows_.begin(), rows_.end(), [&](const Row& a, const Row& b) {
+        const int order = a->subItem(subItem).compare(b->subItem(subItem), Qt::CaseInsensitive);
+        return ascending ? order < 0 : order > 0;
+    });
+    emit rowsRearranged();
 }

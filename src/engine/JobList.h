@@ -27,12 +27,17 @@ public:
     void setSubItem(const Row& row, int subItem, const QString& text);
     void removeRow(int number);
     void clear();
+    void setSelected(const Row& row, bool selected);
+    // Sorts by one sub-item, as text.
+    void sortBy(int subItem, bool ascending);
 
 signals:
     void rowAdded(int number);
     void rowChanged(int number, int subItem);
     void rowRemoved(int number);
     void cleared();
+    // Rows were reordered or their selection changed.
+    void rowsRearranged();
 
 private:
     QList<Row> rows_;

@@ -10,6 +10,7 @@ struct JobRow {
     static constexpr int kSubItems = 7;
 
     std::array<QString, kSubItems + 1> subItems; // entry 0 unused
+    bool selected = false;
 
     const QString& subItem(int k) const { return subItems[static_cast<std::size_t>(k)]; }
 };

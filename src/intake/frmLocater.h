@@ -1,0 +1,31 @@
+#pragma once
+
+#include "platform/MessageWindow.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+// The hidden receiver of URLs from outside: the browser helper and a second
+// start of the program find it by its caption "KEVAIEObjectHelperItem" and set
+// the text of its first child. A non-empty text goes to the intake, and the
+// sender's call returns once the intake has handled it.
+class frmLocater : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString kCaption = QStringLiteral("KEVAIEObjectHelperItem");
+
+    explicit frmLocater(std::function<void(const QString& text)> intake, QObject* parent = nullptr);
+
+    // Registers the window; false when it cannot be found by others.
+    bool load();
+    QString Text1() const { return text1_; }
+
+private:
+    qint64 handle(const WindowMessage& message);
+
+    std::function<void(const QString&)> intake_;
+    MessageWindow window_;
+    QString text1_;
+};

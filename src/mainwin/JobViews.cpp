@@ -1,0 +1,140 @@
+#include "mainwin/JobViews.h"
+
+#include "mainwin/HistoryFile.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+QStringList cellsOf(const JobRow& row)
+{
+    QStringList cells;
+    for (int k = 1; k <= JobRow::kSubItems; ++k)
+        cells.append(row.subItem(k));
+    return cells;
+}
+
+QList<JobRow> rowsOf(const JobList& list)
+{
+    QList<JobRow> rows;
+    for (int number = 1; number <= list.rowCount(); ++number)
+        rows.append(*list.row(number));
+    return rows;
+}
+
+} // namespace
+
+JobViews::JobViews(QObject* parent)
+    : QObject(parent)
+{
+}
+
+JobList& JobViews::list(View view)
+{
+    switch (view) {
+    case View::Downloads: return lstMain;
+    case View::All: return lstAll;
+    case View::Yesterday: return lstYest;
+    case View::PastWeek: return lstWeek;
+    case View::PastMonth: return lstMonth;
+    }
+    return lstMain;
+}
+
+void JobViews::selectNode(const QString& key)
+{
+    static const QHash<QString, View> views = {
+        {QStringLiteral("Downloads"), View::Downloads}, {QStringLiteral("History"), View::All},
+        {QStringLiteral("All"), View::All},             {QStringLiteral("Ysterday"), View::Yesterday},
+        {QStringLiteral("PastWeek"), View::PastWeek},   {QStringLiteral("PastMonth"), View::PastMonth},
+    };
+    const auto found = views.constFind(key);
+    if (found == views.constEnd())
+        return;
+    shown_ = *found;
+    emit shownChanged(shown_);
+}
+
+void JobViews::LoadHistory(const QString& path, const QDate& today)
+{
+    damagedCopy_.clear();
+    const auto content = HistoryFile::read(path);
+    if (!content)
+        return;
+    for (const JobRow& row : content->rows)
+        lstAll.addRow(cellsOf(row));
+
+    bool damaged = content->cutShort;
+    if (!damaged) {
+        // Sort the rows into the views by age; a date that does not read stops the pass.
+        QList<int> todays;
+        for (int number = 1; number <= lstAll.rowCount(); ++number) {
+            const JobList::Row row = lstAll.row(number);
+            const QDate date = HistoryFile::parseDate(row->subItem(7));
+            if (!date.isValid()) {
+                damaged = true;
+                break;
+            }
+            const qint64 age = date.daysTo(today);
+            JobList* target = age == 0 ? &lstMain
+                            : age == 1 ? &lstYest
+                            : age >= 2 && age <= 8 ? &lstWeek
+                            : age >= 9 && age <= 38 ? &lstMonth
+                                                    : nullptr;
+            if (target)
+                target->addRow(cellsOf(*row));
+            if (age == 0)
+                todays.prepend(number);
+        }
+        if (!damaged) {
+            for (const int number : todays) // from the last row to the first
+                lstAll.removeRow(number);
+        }
+    }
+    if (damaged) {
+        // Keep the file as it was: the next save writes only what was read.
+        const QString copy = path + QStringLiteral(".damaged-")
+                           + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        if (QFile::copy(path, copy))
+            damagedCopy_ = copy;
+    }
+}
+
+bool JobViews::SaveHistory(const QString& path, const QDate& today) const
+{
+    if (lstMain.rowCount() == 0 && lstAll.rowCount() == 0) {
+        if (QFileInfo::exists(path))
+            return QFile::remove(path);
+        return true;
+    }
+    return HistoryFile::write(path, rowsOf(lstAll), rowsOf(lstMain), today);
+}
+
+void JobViews::clearShown()
+{
+    GetCurList().clear();
+}
+
+void JobViews::selectAllShown(bool selected)
+{
+    JobList& shown = GetCurList();
+    for (int number = 1; number <= shown.rowCount(); ++number)
+        shown.setSelected(shown.row(number), selected);
+}
+
+void JobViews::removeSelectionShown()
+{
+    JobList& shown = GetCurList();
+    for (int number = shown.rowCount(); number >= 1; --number) {
+        if (shown.row(number)->selected)
+            shown.removeRow(number);
+    }
+}
+
+void JobViews::sortMain(int subItem)
+{
+    mainAscending_ = !mainAscending_;
+    lstMain.sortBy(subItem, mainAscending_);
+}

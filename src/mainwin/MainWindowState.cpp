@@ -1,0 +1,283 @@
+#include "mainwin/MainWindowState.h"
+
+#include "engine/DownloadWindows.h"
+#include "settings/BrowserRegistration.h"
+#include "settings/CRegister.h"
+#include "settings/KevaContext.h"
+#include "settings/LoadSettings.h"
+#include "settings/SettingsDefaults.h"
+#include "settings/SettingsDialogState.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+namespace {
+
+struct Caption {
+    const char* control;
+    const char* key;
+    const char* builtIn;
+};
+
+// The main window's captioned controls, with their language keys.
+constexpr Caption kCaptions[] = {
+    {"file_mnu", "01010", "&File"},
+    {"Add_mnu", "01011", "&Add URL"},
+    {"exit_mnu", "01012", "E&xit"},
+    {"downloads_mnu", "01020", "&Downloads"},
+    {"mnu_SiteDown", "01083", "&Site Downloader"},
+    {"mnu_Redown", "01021", "&Re-Download"},
+    {"pauseall_mnu", "01022", "P&ause All"},
+    {"resumeall_mnu", "01023", "R&esume All"},
+    {"stopall_mnu", "01024", "S&top All"},
+    {"options_mnu", "01030", "&Options"},
+    {"mnuSchedule", "01085", "Schedule"},
+    {"settings_mnu", "01031", "&Settings"},
+    {"showwindows_mnu", "01032", "&Show Windows"},
+    {"hidewindows_mnu", "01033", "&Hide Windows"},
+    {"help_mnu", "01040", "&Help"},
+    {"About_mnu", "01041", "&About"},
+    {"UserGuide_mnu", "01042", "&User's Guide"},
+    {"toolbar_AddUrl", "01001", "Add URL"},
+    {"toolbar_AddSite", "01084", "Add Site"},
+    {"toolbar_Schedule", "01086", "Schedule"},
+    {"toolbar_Help", "01087", "Help"},
+    {"Label1", "01002", "Language"},
+    {"column_2", "01003", "%"},
+    {"column_4", "01004", "Recieved"},
+    {"column_5", "01005", "Status"},
+    {"column_6", "01006", "URL"},
+    {"column_7", "01007", "Date"},
+    {"showstatus_traymnu", "01057", "Show Download Status"},
+    {"tools_traymnu", "01050", "&Tools"},
+    {"enterurl_traymnu", "01051", "Enter &URL"},
+    {"settings_traymnu", "01052", "Settings..."},
+    {"mnuPauseAllTray", "01022", "Pause All"},
+    {"mnuresumeAllTray", "01023", "Resume All"},
+    {"droptarget_traymnu", "01053", "&Drop Target"},
+    {"options_traymnu", "01030", "&Options"},
+    {"clipboardmonitoring_traymnu", "01054", "Clipboard Monitoring"},
+    {"captureclicks_traymnu", "01055", "Capture Clicks"},
+    {"close_traymnu", "01056", "&Close KEVA"},
+    {"node_Downloads", "01077", "Downloads"},
+    {"node_History", "01078", "History"},
+    {"node_All", "01079", "All"},
+    {"node_Ysterday", "01080", "Ysterday"},
+    {"node_PastWeek", "01081", "PastWeek"},
+    {"node_PastMonth", "01082", "PastMonth"},
+};
+
+const QString kLanguageKey = QStringLiteral("Software\\Quillspan\\Language");
+
+} // namespace
+
+MainWindowState::MainWindowState(KevaContext& context, DownloadWindows& windows, JobViews& views, Clock today,
+                                 QObject* parent)
+    : QObject(parent)
+    , context_(context)
+    , windows_(windows)
+    , views_(views)
+    , today_(std::move(today))
+{
+    for (const Caption& caption : kCaptions)
+        captions_.insert(QString::fromLatin1(caption.control), QString::fromLatin1(caption.builtIn));
+}
+
+void MainWindowState::step(const QString& name)
+{
+    steps_.append(name);
+}
+
+void MainWindowState::Load()
+{
+    context_.UrlAddedThisSession = false;
+    step(QStringLiteral("title"));
+    if (loadReceiver && loadReceiver())
+        step(QStringLiteral("receiver"));
+    if (addTrayIcon) {
+        addTrayIcon();
+        step(QStringLiteral("tray"));
+    }
+    LoadSettings(context_, LoadReason::Startup);
+    step(QStringLiteral("settings"));
+    views_.LoadHistory(historyPath(), today_());
+    step(QStringLiteral("history"));
+    const QString language = storedLanguage();
+    context_.text.setLanguageFile(language.isEmpty() ? QStringLiteral("English.ini") : language);
+    step(QStringLiteral("language"));
+    SetCaptions();
+    step(QStringLiteral("captions"));
+}
+
+QString MainWindowState::historyPath() const
+{
+    return context_.programFolder.file(QStringLiteral("History.ini"));
+}
+
+void MainWindowState::saveHistory()
+{
+    storeLanguage();
+    views_.SaveHistory(historyPath(), today_());
+}
+
+void MainWindowState::exitCommand()
+{
+    if (ended_)
+        return;
+    ended_ = true;
+    if (removeTrayIcon)
+        removeTrayIcon();
+    saveHistory();
+    context_.frmSettings().SaveToINI();
+    if (quit)
+        quit();
+}
+
+void MainWindowState::trayClose()
+{
+    if (ended_)
+        return;
+    ended_ = true;
+    if (removeTrayIcon)
+        removeTrayIcon();
+    saveHistory();
+    if (quit)
+        quit();
+}
+
+void MainWindowState::sessionEnd()
+{
+    if (ended_)
+        return;
+    ended_ = true;
+    saveHistory();
+    if (removeTrayIcon)
+        removeTrayIcon();
+    if (quit)
+        quit();
+}
+
+void MainWindowState::PauseAll()
+{
+    for (int index = 0; index < DownloadWindows::kSlots; ++index) {
+        if (DownloadJob* job = windows_.slot(index); job && job->isTransferring())
+            job->Pause_Resume();
+    }
+}
+
+void MainWindowState::ResumeAll()
+{
+    for (int index = 0; index < DownloadWindows::kSlots; ++index) {
+        if (DownloadJob* job = windows_.slot(index); job && !job->isTransferring())
+            job->Pause_Resume();
+    }
+}
+
+void MainWindowState::StopAll()
+{
+    for (int index = 0; index < DownloadWindows::kSlots; ++index) {
+        if (DownloadJob* job = windows_.slot(index); job && job->isTransferring())
+            job->StopMe();
+    }
+}
+
+void MainWindowState::tmrGraph_Timer()
+{
+    if (views_.lstMain.rowCount() >= 1) {
+        rateSum_ = 0;
+        for (int index = 0; index < DownloadWindows::kSlots; ++index) {
+            if (const DownloadJob* job = windows_.slot(index))
+                rateSum_ += job->CurrentRate;
+        }
+        const int frame = rateSum_ > 0 ? (trayFrame_ < 3 ? trayFrame_ + 1 : 0) : 0;
+        if (frame != trayFrame_) {
+            trayFrame_ = frame;
+            emit trayFrameChanged(frame);
+        }
+    }
+    const QString label = context_.text.GetText(QStringLiteral("01008"), QStringLiteral("Total Transfer Rate: "));
+    const QString text = label + QLatin1Char(' ') + formatRate(rateSum_ / 1000.0, QLocale()) + QStringLiteral(" Kbps");
+    if (text != statusText_) {
+        statusText_ = text;
+        emit statusTextChanged(text);
+    }
+}
+
+QString MainWindowState::formatRate(double kilobytes, const QLocale& locale)
+{
+    QLocale plain = locale;
+    plain.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString text = plain.toString(kilobytes, 'f', 3);
+    const QChar point = plain.decimalPoint().front();
+    // Three decimals at most, two at least.
+    if (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    const qsizetype separator = text.indexOf(point);
+    if (separator == 1 || (separator == 2 && text.startsWith(QLatin1Char('-'))))
+        text.insert(separator - 1, QLatin1Char('0'));
+    return text;
+}
+
+bool MainWindowState::captureClicksChecked() const
+{
+    return context_.appSettings.ClickCapture;
+}
+
+bool MainWindowState::clipboardMonitoringChecked() const
+{
+    return context_.appSettings.ClipboardMonitoring;
+}
+
+void MainWindowState::toggleClipboardMonitoring()
+{
+    const bool on = !context_.appSettings.ClipboardMonitoring;
+    CRegister(context_.registry)
+        .REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey,
+                        QStringLiteral("ClipboardMonitoring"), on ? QStringLiteral("1") : QStringLiteral("0"));
+    context_.appSettings.ClipboardMonitoring = on;
+}
+
+void MainWindowState::toggleCaptureClicks()
+{
+    const bool on = !context_.appSettings.ClickCapture;
+    CRegister(context_.registry)
+        .REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey, QStringLiteral("ClickCapture"),
+                        on ? QStringLiteral("1") : QStringLiteral("0"));
+    context_.appSettings.ClickCapture = on;
+    BrowserRegistration browsers(context_.registry, context_.programFolder, context_.executablePath);
+    browsers.netscapeClicks(on);
+    browsers.IECapClicks(on);
+    context_.prompter.tell(context_.text.GetText(QStringLiteral("13019"),
+                                                 QStringLiteral("You will need to close and re-open your web browser "
+                                                                "for this change to take effect")),
+                           KevaContext::kTitle, Prompter::Icon::Exclamation);
+}
+
+QString MainWindowState::storedLanguage() const
+{
+    return CRegister(context_.registry).REGGetSetting(RegistryRoot::HKEY_CURRENT_USER, kLanguageKey, QStringLiteral("Name"));
+}
+
+void MainWindowState::storeLanguage() const
+{
+    CRegister(context_.registry)
+        .REGSaveSetting(RegistryRoot::HKEY_CURRENT_USER, kLanguageKey, QStringLiteral("Name"), context_.text.languageFile());
+}
+
+void MainWindowState::SetCaptions()
+{
+    for (const Caption& caption : kCaptions)
+        captions_.insert(QString::fromLatin1(caption.control), context_.text.GetText(QString::fromLatin1(caption.key)));
+    emit captionsChanged();
+}
+
+bool MainWindowState::rightToLeft() const
+{
+    return context_.text.rightToLeft();
+}
+
+void MainWindowState::openUserGuide() const
+{
+    context_.shell.open(context_.programFolder.file(QStringLiteral("help/UserGuide.chm")));
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "mainwin/JobViews.h"
+
+#include <QDate>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class DownloadWindows;
+class KevaContext;
+
+// What the main window shows and does, without the window: start-up in its
+// fixed order, the three shutdown paths, the global commands, the tray frame
+// and the total-rate text, the captions and the tray menu's check marks.
+class MainWindowState : public QObject {
+    Q_OBJECT
+public:
+    using Clock = std::function<QDate()>;
+
+    MainWindowState(KevaContext& context, DownloadWindows& windows, JobViews& views, Clock today,
+                    QObject* parent = nullptr);
+
+    // The marker caption of the receiver window, by which a second start
+    // finds the running one.
+    static inline const QString kMarkerCaption = QStringLiteral("KEVAIEObjectHelperItem");
+
+    // The load step: every part comes up in order. Steps whose parts are not
+    // there yet are skipped. Each step that ran is named in startupSteps().
+    void Load();
+    QStringList startupSteps() const { return steps_; }
+    // Hooks for the steps that other parts provide.
+    std::function<bool()> loadReceiver; // step 3: false when the receiver could not be made
+    std::function<void()> addTrayIcon;  // step 4
+    std::function<void()> removeTrayIcon;
+
+    // Shutdown paths: each writes the history; Exit writes the logins file too.
+    void exitCommand();
+    void trayClose();
+    // The desktop session ends (or SIGTERM): history first, then the tray.
+    void sessionEnd();
+    bool ended() const { return ended_; }
+    // Asks the program to quit (after a shutdown path).
+    std::function<void()> quit;
+
+    // Global commands over every download slot.
+    void PauseAll();
+    void ResumeAll();
+    void StopAll();
+
+    // The 250 ms tick: total rate text and tray frame.
+    void tmrGraph_Timer();
+    QString statusText() const { return statusText_; }
+    int trayFrame() const { return trayFrame_; }
+    double rateSum() const { return rateSum_; }
+    // "#0#.#0#" picture of a number: at least two digits before the decimal
+    // separator and two after it, three at most.
+    static QString formatRate(double kilobytes, const QLocale& locale);
+
+    // Tray menu check marks and switches.
+    bool captureClicksChecked() const;
+    bool clipboardMonitoringChecked() const;
+    void toggleClipboardMonitoring();
+    void toggleCaptureClicks();
+
+    // The language choice, per user.
+    QString storedLanguage() const;
+    void storeLanguage() const;
+
+    // Applies the language texts: `caption(name)` gives each control's text.
+    void SetCaptions();
+    QString caption(const QString& control) const { return captions_.value(control); }
+    bool rightToLeft() const;
+
+    // Opens the user's guide with the shell.
+    void openUserGuide() const;
+
+    QString historyPath() const;
+
+signals:
+    void captionsChanged();
+    void trayFrameChanged(int frame);
+    void statusTextChanged(const QString& text);
+
+private:
+    void step(const QString& name);
+    void saveHistory();
+
+    KevaContext& context_;
+    DownloadWindows& windows_;
+    JobViews& views_;
+    Clock today_;
+    QStringList steps_;
+    QHash<QString, QString> captions_;
+    QString statusText_;
+    int trayFrame_ = 0;
+    double rateSum_ = 0;
+    bool ended_ = false;
+};

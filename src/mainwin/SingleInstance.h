@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The check a start makes before anything else: when the program already
+// runs (its receiver window can be found by the marker caption), the command
+// line is handed to it and this start ends.
+class SingleInstance {
+public:
+    // The arguments after the program name, as one text.
+    static QString commandLine(const QStringList& arguments);
+    // True when a running instance was found; it then got `commandLine`
+    // (when not empty) and this instance must end at once.
+    static bool handOff(const QString& commandLine);
+};

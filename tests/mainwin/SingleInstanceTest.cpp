@@ -1,0 +1,63 @@
+#include "mainwin/SingleInstance.h"
+
+#include "support/TestHome.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString peer()
+{
+    return TestHome::binFolder() + QStringLiteral("/instance_peer");
+}
+
+TEST(SingleInstance, CommandLineIsTheTextAfterTheProgram)
+{
+    EXPECT_EQ(SingleInstance::commandLine({QStringLiteral("KEVA")}), QString());
+    EXPECT_EQ(SingleInstance::commandLine({QStringLiteral("KEVA"), QStringLiteral("http://h/f.zip")}),
+              QStringLiteral("http://h/f.zip"));
+    EXPECT_EQ(SingleInstance::commandLine({QStringLiteral("KEVA"), QStringLiteral("/STARTUP"), QStringLiteral("x")}),
+              QStringLiteral("/STARTUP x"));
+    TestHome home;
+    EXPECT_FALSE(SingleInstance::handOff(QStringLiteral("http://h/f.zip"))) << "nothing runs yet";
+}
+
+// Two real processes: the second start hands its command line to the first
+// and ends at once; one without a command line sends nothing.
+TEST(SingleInstance, ASecondStartHandsOverAndEnds)
+{
+    TestHome home;
+    QProcess first;
+    first.start(peer(), {});
+    ASSERT_TRUE(first.waitForReadyRead(10000));
+    ASSERT_TRUE(first.readLine().startsWith("ready"));
+
+    QString received;
+    const auto run = [&](const QStringList& arguments) {
+        QProcess second;
+        second.start(peer(), arguments);
+        const QDeadlineTimer deadline(10000);
+        while (second.state() != QProcess::NotRunning && !deadline.hasExpired()) {
+            QCoreApplication::processEvents();
+            second.waitForFinished(10);
+            received += QString::fromUtf8(first.readAllStandardOutput());
+        }
+        first.waitForReadyRead(200);
+        received += QString::fromUtf8(first.readAllStandardOutput());
+        return second.exitCode();
+    };
+
+    EXPECT_EQ(run({QStringLiteral("http://example.org/file.zip")}), 3);
+    EXPECT_EQ(received.trimmed(), QStringLiteral("received http://example.org/file.zip"));
+    received.clear();
+    EXPECT_EQ(run({}), 3);
+    EXPECT_EQ(received, QString()) << "nothing is sent without a command line";
+    first.kill();
+    first.waitForFinished();
+}
+
+} // namespace
