@@ -13,11 +13,12 @@ inline const QString kMonitorTypes = QStringLiteral(
     ".ZIP; .EXE; .BIN; .GZ; .Z; .TAR; .ARJ; .LZH; .SIT; .HQX; .FML; .TGZ; .GRS; .MP3; .RAR; "
     ".R0?; .R1?; .ACE; .C0?; .C1?; .W0?;");
 
-// Servers that are never captured: the system's and the office suite's update
-// sites, a package mirror and a vendor's shop, whose downloads belong to the
-// package manager or the vendor's own tools.
+// Servers that are never captured: the system's security updates and package
+// mirror, the office suite's download site (exact host names), the system's
+// archive mirrors (a "*." domain) and a vendor's shop (a "*" host suffix).
+// Their downloads belong to the package manager or the vendor's own tools.
 inline const QString kMonitorServer = QStringLiteral(
-    "*security.debian.org ; *update.libreoffice.org ; *deb.debian.org ; *archive.ubuntu.com ; *shop.canonical.com");
+    "security.debian.org ; deb.debian.org ; download.documentfoundation.org ; *.archive.ubuntu.com ; *shop.canonical.com");
 
 // SegmentSize1 to SegmentSize9 as stored, in bytes.
 inline const QStringList kSegmentSizes = {
