@@ -5,22 +5,6 @@ namespace {
 const QString kHttp = QStringLiteral("http://");
 const QString kFtp = QStringLiteral("ftp://");
 
-// A local page (res:// or a drive path) can embed the real address: keep
-// the text from the embedded scheme on.
-QString withoutLocalWrapper(QString url)
-{
-    const bool wrapped = url.startsWith(QStringLiteral("res://"), Qt::CaseInsensitive)
-                      || url.mid(1, 2) == QStringLiteral(":\\");
-    if (!wrapped)
-        return url;
-    for (const QString& scheme : {kHttp, kFtp}) {
-        const qsizetype at = url.indexOf(scheme, 0, Qt::CaseInsensitive);
-        if (at > 0)
-            url = url.mid(at);
-    }
-    return url;
-}
-
 // The whole number at the start of `text`; 0 when there is none or it is no port.
 int leadingPort(const QString& text)
 {
@@ -55,9 +39,24 @@ HostPort splitHostPort(const QString& hostPart, int defaultPort)
 
 } // namespace
 
+QString UnwrapLocalPage(const QString& url)
+{
+    const bool wrapped = url.startsWith(QStringLiteral("res://"), Qt::CaseInsensitive)
+                      || url.mid(1, 2) == QStringLiteral(":\\");
+    if (!wrapped)
+        return url;
+    QString inner = url;
+    for (const QString& scheme : {kHttp, kFtp}) {
+        const qsizetype at = inner.indexOf(scheme, 0, Qt::CaseInsensitive);
+        if (at > 0)
+            inner = inner.mid(at);
+    }
+    return inner;
+}
+
 UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins)
 {
-    QString rest = withoutLocalWrapper(url);
+    QString rest = UnwrapLocalPage(url);
     const qsizetype schemeEnd = rest.indexOf(QStringLiteral("://"));
     if (schemeEnd >= 0)
         rest = rest.mid(schemeEnd + 3);

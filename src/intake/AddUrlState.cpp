@@ -1,0 +1,164 @@
+#include "intake/AddUrlState.h"
+
+#include "engine/DownloadWindows.h"
+#include "engine/JobList.h"
+#include "intake/CaptureFilters.h"
+#include "intake/SaveLocationRules.h"
+#include "intake/SavePaths.h"
+#include "intake/UrlCutting.h"
+#include "settings/KevaContext.h"
+#include "settings/SettingText.h"
+#include "settings/SettingsDialogState.h"
+
+namespace {
+
+const QString kBadUrlTitle = QStringLiteral("Inalid URL");
+
+QString extensionOf(const QString& name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? QString() : name.mid(dot + 1);
+}
+
+} // namespace
+
+AddUrlState::AddUrlState(KevaContext& context, DownloadWindows& windows, JobList& lstMain, JobList& lstAll,
+                         std::function<QDate()> today, QObject* parent)
+    : QObject(parent)
+    , context_(context)
+    , windows_(windows)
+    , lstMain_(lstMain)
+    , lstAll_(lstAll)
+    , today_(std::move(today))
+{
+}
+
+void AddUrlState::load()
+{
+    const auto text = [this](const char* key, const QString& fallback = QString()) {
+        return context_.text.GetText(QString::fromLatin1(key), fallback);
+    };
+    caption = banner = text("10000", QStringLiteral("Add URL"));
+    Label1 = context_.SiteDownloadMode ? QStringLiteral("http://www.example.org/default.htm") : text("10002", QStringLiteral("URL:"));
+    Command1 = text("02006", QStringLiteral("OK"));
+    Command2 = text("05004", QStringLiteral("&Cancel"));
+    txtURL.clear();
+    txtURLItems.clear();
+    AddHistURL();
+    if (context_.appSettings.ClipboardMonitoring && clipboardText) {
+        const QString clip = clipboardText().trimmed();
+        if (clip.contains(QStringLiteral("http://")) || clip.contains(QStringLiteral("ftp://")))
+            txtURL = clip;
+    }
+    loaded_ = true;
+    emit changed();
+}
+
+void AddUrlState::AddHistURL()
+{
+    for (const JobList* list : {&lstMain_, &lstAll_}) {
+        for (int number = 1; number <= list->rowCount(); ++number)
+            txtURLItems.append(list->row(number)->subItem(6));
+    }
+}
+
+int AddUrlState::limitFor(const QString& url) const
+{
+    const QString scheme = url.left(3).toLower();
+    const SettingsDialogState& settings = context_.frmSettings();
+    const QString limit = scheme == QStringLiteral("htt") ? settings.txtLimitHTTP
+                        : scheme == QStringLiteral("ftp") ? settings.txtLimitFTP
+                                                          : QStringLiteral("0");
+    // A limit that is no whole number counts as the dialog's default.
+    return SettingText::integer<int>(limit).value_or(3);
+}
+
+bool AddUrlState::IsLimitOk(const QString& url) const
+{
+    const QString server = GetServerName(url);
+    int running = 0;
+    for (int number = 1; number <= lstMain_.rowCount(); ++number) {
+        const JobList::Row row = lstMain_.row(number);
+        const QString percent = row->subItem(2);
+        if (percent != QStringLiteral("0%") && percent != QStringLiteral("100%") && GetServerName(row->subItem(6)) == server)
+            ++running;
+    }
+    return running <= limitFor(url);
+}
+
+QString AddUrlState::defaultPath(const QString& url) const
+{
+    return SavePaths::defaultPath(context_.LastSavePath, GetFileName(url));
+}
+
+void AddUrlState::refuse(const QString& text, const QString& title)
+{
+    context_.prompter.tell(text, title, Prompter::Icon::Exclamation);
+}
+
+void AddUrlState::OK()
+{
+    const QString url = txtURL;
+    const QString lowered = url.toLower();
+    const QString invalid = context_.text.GetText(QStringLiteral("11041"), QStringLiteral("Invalid URL"));
+    if (!lowered.startsWith(QStringLiteral("http://")) && !lowered.startsWith(QStringLiteral("ftp://")))
+        return refuse(invalid, KevaContext::kTitle);
+    if (lowered.startsWith(QStringLiteral("ftp://")) && url.size() < 8)
+        return refuse(invalid, KevaContext::kTitle);
+    const QString ext = extensionOf(GetFileName(url)).toLower();
+    if (!IsValidExt(ext) || ext.isEmpty())
+        return refuse(QStringLiteral("Invalid File URL..."), kBadUrlTitle);
+    if (context_.SiteDownloadMode && ext != QStringLiteral("htm") && ext != QStringLiteral("html"))
+        return refuse(QStringLiteral("Invalid Site URL..."), kBadUrlTitle);
+
+    visible = false;
+    emit changed();
+    const QString path = defaultPath(url);
+    const SettingsDialogState& settings = context_.frmSettings();
+    if (!IsLimitOk(url)) {
+        windows_.QueueJob(url, path);
+        return;
+    }
+    if (!IsServerPermitted(url, settings.txtMonitorServer)) {
+        windows_.QueueJob(url, QStringLiteral("You block this server"));
+        lstMain_.setSubItem(lstMain_.row(lstMain_.rowCount()), 2, QStringLiteral("0 %"));
+        return;
+    }
+    if (!IsExtPermitted(url, settings.txtMonitorTypes))
+        return;
+
+    const AppSettings& options = context_.appSettings;
+    const bool added = context_.UrlAddedThisSession;
+    if (options.DownloadPromptOption && added && showSavePrompt)
+        showSavePrompt(url);
+    if (options.DownloadNowOption && added)
+        SaveLocationRules(context_, windows_, today_).apply(url);
+    if (options.DownloadLaterOption && added)
+        windows_.QueueJob(url, path);
+    if (!added && showSavePrompt)
+        showSavePrompt(url);
+    context_.UrlAddedThisSession = true;
+    destroy();
+}
+
+void AddUrlState::Cancel()
+{
+    destroy();
+}
+
+void AddUrlState::DownLoadURL(const QString& url)
+{
+    if (!loaded_)
+        load();
+    visible = false;
+    txtURL = url;
+    OK();
+}
+
+void AddUrlState::destroy()
+{
+    loaded_ = false;
+    visible = false;
+    emit changed();
+    emit closed();
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QDate>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class DownloadWindows;
+class JobList;
+class KevaContext;
+
+// The add-URL dialog without its window: every new download passes its OK
+// path, typed by the user or handed over (browser helper, second start,
+// drops) through DownLoadURL, which runs the same checks without showing it.
+class AddUrlState : public QObject {
+    Q_OBJECT
+public:
+    AddUrlState(KevaContext& context, DownloadWindows& windows, JobList& lstMain, JobList& lstAll,
+                std::function<QDate()> today, QObject* parent = nullptr);
+
+    // The controls.
+    QString txtURL;
+    QStringList txtURLItems; // the drop-down history
+    QString caption, banner, Label1, Command1, Command2;
+    bool visible = false;
+    bool loaded() const { return loaded_; }
+
+    // Services of the window layer.
+    std::function<QString()> clipboardText;
+    // Opens the "Save file to?" prompt for a URL (not modal).
+    std::function<void(const QString& url)> showSavePrompt;
+
+    // Creation of the dialog: captions, history, clipboard prefill.
+    void load();
+    void AddHistURL();
+    void OK();
+    void Cancel();
+    void DownLoadURL(const QString& url);
+
+    bool IsLimitOk(const QString& url) const;
+    QString defaultPath(const QString& url) const;
+
+signals:
+    void changed();
+    // An OK went all the way through, or Cancel: the dialog is gone.
+    void closed();
+
+private:
+    void refuse(const QString& text, const QString& title);
+    void destroy();
+    int limitFor(const QString& url) const;
+
+    KevaContext& context_;
+    DownloadWindows& windows_;
+    JobList& lstMain_;
+    JobList& lstAll_;
+    std::function<QDate()> today_;
+    bool loaded_ = false;
+};

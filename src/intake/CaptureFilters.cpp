@@ -1,0 +1,59 @@
+#include "intake/CaptureFilters.h"
+
+#include "intake/UrlCutting.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+QString trimmedBlanks(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start] == QLatin1Char(' '))
+        ++start;
+    while (end > start && text[end - 1] == QLatin1Char(' '))
+        --end;
+    return text.mid(start, end - start);
+}
+
+// Whether `name` matches an entry of `list`; `wildcard` marks the pattern entries.
+bool listMatches(const QString& list, const QString& name, QChar wildcard)
+{
+    const QString lowered = name.toLower();
+    for (const QString& rawEntry : list.split(QLatin1Char(';'))) {
+        if (rawEntry.contains(wildcard)) {
+            const QString part = trimmedBlanks(QString(rawEntry).replace(wildcard, QLatin1Char(' '))).toLower();
+            if (lowered.contains(part))
+                return true;
+        } else {
+            const QString entry = trimmedBlanks(rawEntry).toLower();
+            if (!entry.isEmpty() && entry == lowered)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool IsValidExt(const QString& ext)
+{
+    static const QString forbidden = QStringLiteral(":?|\"<>/\\");
+    return std::none_of(ext.cbegin(), ext.cend(), [](QChar c) { return forbidden.contains(c); });
+}
+
+bool IsExtPermitted(const QString& url, const QString& monitorTypes)
+{
+    const QString name = GetFileName(url);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString extension = QLatin1Char('.') + (dot < 0 ? QString() : name.mid(dot + 1));
+    return listMatches(monitorTypes, extension, QLatin1Char('?'));
+}
+
+bool IsServerPermitted(const QString& url, const QString& monitorServer)
+{
+    return !listMatches(monitorServer, GetServerName(url), QLatin1Char('*'));
+}

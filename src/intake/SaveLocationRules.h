@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+#include <functional>
+
+class DownloadWindows;
+class KevaContext;
+
+// Where a URL that starts at once is saved, by the rule chosen in the
+// settings: the last folder used, one fixed folder, a folder per file type, or
+// a sub-folder (server, date or file type) of a parent folder.
+class SaveLocationRules {
+public:
+    SaveLocationRules(KevaContext& context, DownloadWindows& windows, std::function<QDate()> today);
+
+    // The folder of the file-type table for the URL's extension: the first
+    // row whose type equals it exactly, else the last row; beside the last
+    // saved file when the table is empty.
+    QString GetPathFromList(const QString& url) const;
+
+    // Applies the rules: starts the job (or, for a sub-folder rule without a
+    // parent folder, only lists it).
+    void apply(const QString& url);
+
+private:
+    KevaContext& context_;
+    DownloadWindows& windows_;
+    std::function<QDate()> today_;
+};

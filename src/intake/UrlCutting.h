@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// The file name of a URL: the text after the last "/" of its path, empty
+// when the path ends with "/" or is empty. Queries and fragments stay.
+QString GetFileName(const QString& url);
+
+// The server of a URL as written: the host, with ":port" when the URL names
+// one (credentials before "@" dropped for FTP and other schemes).
+QString GetServerName(const QString& url);

@@ -1,0 +1,177 @@
+#include "intake/AddUrlState.h"
+
+#include "engine/DownloadWindows.h"
+#include "intake/SavePaths.h"
+#include "settings/KevaContext.h"
+#include "settings/LoadSettings.h"
+#include "settings/SettingsDialogState.h"
+
+#include "support/CaseName.h"
+#include "support/TestHome.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDate kToday(2026, 12, 6);
+
+class AddUrlTest : public testing::Test {
+public:
+    void SetUp() override
+    {
+        context = &home.newContext();
+        LoadSettings(*context, LoadReason::Startup);
+        context->LastSavePath = home.path(QStringLiteral("saved/last.bin"));
+        windows = std::make_unique<DownloadWindows>(*context, lstMain);
+        dialog = std::make_unique<AddUrlState>(*context, *windows, lstMain, lstAll, [] { return kToday; });
+        dialog->showSavePrompt = [this](const QString& url) { prompts.append(url); };
+    }
+    void addRunning(const QString& url, const QString& percent)
+    {
+        lstMain.addRow({QStringLiteral("/d/x"), percent, QStringLiteral("N/A"), QStringLiteral("N/A"), QString(), url});
+    }
+
+    TestHome home;
+    KevaContext* context = nullptr;
+    JobList lstMain;
+    JobList lstAll;
+    std::unique_ptr<DownloadWindows> windows;
+    std::unique_ptr<AddUrlState> dialog;
+    QStringList prompts;
+};
+
+// Every stop and every start of the OK path.
+struct OkCase {
+    const char* name;
+    const char* url;
+    std::function<void(AddUrlTest&)> setUp;
+    const char* message;      // the message box, empty for none
+    const char* title;
+    int rowsAdded;
+    const char* rowPath;      // sub-item 1 of the added row
+    const char* rowPercent;   // sub-item 2 of the added row
+    int promptsShown;
+    bool accepted;            // UrlAddedThisSession afterwards
+};
+
+class AddUrlOk : public AddUrlTest, public testing::WithParamInterface<OkCase> {};
+
+TEST_P(AddUrlOk, StopsOrStartsAsTheChecksSay)
+{
+    const OkCase& c = GetParam();
+    if (c.setUp)
+        c.setUp(*this);
+    const int rowsBefore = lstMain.rowCount();
+    dialog->DownLoadURL(QString::fromUtf8(c.url));
+
+    if (*c.message) {
+        ASSERT_EQ(home.prompter.shown.size(), 1);
+        EXPECT_EQ(home.prompter.shown[0].text, QString::fromUtf8(c.message));
+        EXPECT_EQ(home.prompter.shown[0].caption, QString::fromUtf8(c.title));
+        EXPECT_EQ(home.prompter.shown[0].icon, Prompter::Icon::Exclamation);
+    } else {
+        EXPECT_TRUE(home.prompter.shown.isEmpty());
+    }
+    EXPECT_EQ(lstMain.rowCount() - rowsBefore, c.rowsAdded);
+    if (c.rowsAdded > 0) {
+        const JobList::Row row = lstMain.row(lstMain.rowCount());
+        EXPECT_EQ(row->subItem(1), QString::fromUtf8(c.rowPath).replace(QStringLiteral("$HOME/"), home.path(QString())));
+        EXPECT_EQ(row->subItem(2), QString::fromUtf8(c.rowPercent));
+        EXPECT_EQ(row->subItem(6), QString::fromUtf8(c.url));
+    }
+    EXPECT_EQ(prompts.size(), c.promptsShown);
+    EXPECT_EQ(context->UrlAddedThisSession, c.accepted);
+    EXPECT_FALSE(dialog->visible);
+}
+
+void acceptedBefore(AddUrlTest& test)
+{
+    test.context->UrlAddedThisSession = true;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AddUrlOk,
+    testing::Values(
+        OkCase {"NoScheme", "www.example.org/f.zip", {}, "Invalid URL", "Quillspan", 0, "", "", 0, false},
+        OkCase {"OtherScheme", "https://h/f.zip", {}, "Invalid URL", "Quillspan", 0, "", "", 0, false},
+        OkCase {"ShortFtp", "ftp://a", {}, "Invalid URL", "Quillspan", 0, "", "", 0, false},
+        OkCase {"BadExtension", "http://h/get.php?id=7", {}, "Invalid File URL...", "Inalid URL", 0, "", "", 0, false},
+        OkCase {"NoExtension", "http://h/download", {}, "Invalid File URL...", "Inalid URL", 0, "", "", 0, false},
+        OkCase {"NoPath", "http://h", {}, "Invalid File URL...", "Inalid URL", 0, "", "", 0, false},
+        OkCase {"SiteModeNeedsAPage", "http://h/f.zip", [](AddUrlTest& test) { test.context->SiteDownloadMode = true; },
+                "Invalid Site URL...", "Inalid URL", 0, "", "", 0, false},
+        OkCase {"OverTheLimit", "http://h/f.zip",
+                [](AddUrlTest& test) {
+                    test.context->frmSettings().txtLimitHTTP = QStringLiteral("1");
+                    test.addRunning(QStringLiteral("http://h/a.zip"), QStringLiteral("10%"));
+                    test.addRunning(QStringLiteral("http://h/b.zip"), QStringLiteral("0 %"));
+                },
+                "", "", 1, "$HOME/saved/f.zip", "0%", 0, false},
+        OkCase {"AtTheLimitStillStarts", "http://h/f.zip",
+                [](AddUrlTest& test) {
+                    test.context->frmSettings().txtLimitHTTP = QStringLiteral("1");
+                    test.addRunning(QStringLiteral("http://h/a.zip"), QStringLiteral("10%"));
+                    test.addRunning(QStringLiteral("http://h:81/b.zip"), QStringLiteral("10%"));
+                    test.addRunning(QStringLiteral("http://h/c.zip"), QStringLiteral("100%"));
+                },
+                "", "", 0, "", "", 1, true},
+        OkCase {"BlockedServer", "http://h/f.zip",
+                [](AddUrlTest& test) { test.context->frmSettings().txtMonitorServer = QStringLiteral("x ; h"); }, "", "", 1,
+                "You block this server", "0 %", 0, false},
+        OkCase {"TypeNotMonitored", "http://h/notes.txt", {}, "", "", 0, "", "", 0, false},
+        OkCase {"FirstUrlAsks", "HTTP://h/f.zip", {}, "", "", 0, "", "", 1, true},
+        OkCase {"PromptOption", "http://h/f.zip", acceptedBefore, "", "", 0, "", "", 1, true},
+        OkCase {"LaterOption", "http://h/f.zip",
+                [](AddUrlTest& test) {
+                    acceptedBefore(test);
+                    test.context->appSettings.DownloadPromptOption = false;
+                    test.context->appSettings.DownloadLaterOption = true;
+                },
+                "", "", 1, "$HOME/saved/f.zip", "0%", 0, true},
+        OkCase {"NowOption", "http://127.0.0.1:9/f.zip",
+                [](AddUrlTest& test) {
+                    acceptedBefore(test);
+                    test.context->appSettings.DownloadPromptOption = false;
+                    test.context->appSettings.DownloadNowOption = true;
+                },
+                "", "", 1, "N/A", "0%", 0, true}),
+    CaseName());
+
+TEST_F(AddUrlTest, LoadFillsTheHistoryAndTakesAUrlFromTheClipboard)
+{
+    lstMain.addRow({QStringLiteral("/d/a"), QStringLiteral("0%"), {}, {}, {}, QStringLiteral("http://h/a.zip")});
+    lstAll.addRow({QStringLiteral("/d/b"), QStringLiteral("100%"), {}, {}, {}, QStringLiteral("http://h/b.zip")});
+    dialog->clipboardText = [] { return QStringLiteral("  see http://h/c.zip  "); };
+    dialog->load();
+    EXPECT_EQ(dialog->txtURLItems, (QStringList {QStringLiteral("http://h/a.zip"), QStringLiteral("http://h/b.zip")}));
+    EXPECT_EQ(dialog->txtURL, QStringLiteral("see http://h/c.zip")) << "whole, only trimmed";
+
+    context->appSettings.ClipboardMonitoring = false;
+    dialog->load();
+    EXPECT_TRUE(dialog->txtURL.isEmpty());
+    dialog->clipboardText = [] { return QStringLiteral("no address here"); };
+    context->appSettings.ClipboardMonitoring = true;
+    dialog->load();
+    EXPECT_TRUE(dialog->txtURL.isEmpty());
+}
+
+TEST_F(AddUrlTest, BeforeAnythingWasSavedFilesGoToTheDownloadFolder)
+{
+    context->LastSavePath.clear();
+    EXPECT_EQ(dialog->defaultPath(QStringLiteral("http://h/f.zip")), SavePaths::join(SavePaths::downloadFolder(), QStringLiteral("f.zip")));
+    context->LastSavePath = QStringLiteral("/only-root-file");
+    EXPECT_EQ(dialog->defaultPath(QStringLiteral("http://h/f.zip")), SavePaths::join(SavePaths::downloadFolder(), QStringLiteral("f.zip")));
+}
+
+TEST(SavePaths, JoinsWithExactlyOneSeparator)
+{
+    EXPECT_EQ(SavePaths::join(QStringLiteral("/d/dl"), QStringLiteral("a.zip")), QStringLiteral("/d/dl/a.zip"));
+    EXPECT_EQ(SavePaths::join(QStringLiteral("/d/dl/"), QStringLiteral("a.zip")), QStringLiteral("/d/dl/a.zip"));
+    EXPECT_EQ(SavePaths::join(QStringLiteral("/d/dl//"), QStringLiteral("/a.zip")), QStringLiteral("/d/dl/a.zip"));
+    EXPECT_EQ(SavePaths::join(QStringLiteral("/"), QStringLiteral("a.zip")), QStringLiteral("/a.zip"));
+    EXPECT_EQ(SavePaths::join(QString(), QStringLiteral("a.zip")), QStringLiteral("a.zip"));
+    EXPECT_EQ(SavePaths::folderOf(QStringLiteral("/d/a.zip")), QStringLiteral("/d"));
+    EXPECT_EQ(SavePaths::folderOf(QStringLiteral("a.zip")), QString());
+}
+
+} // namespace
