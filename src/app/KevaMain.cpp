@@ -1,33 +1,33 @@
-#include "core/Formatting.h"
+#include "app/StartupReport.h"
 #include "core/SplitUrl.h"
 #include "engine/DownloadWindows.h"
-#include "engine/JobList.h"
 #include "engine/ui/frmDownload.h"
 #include "intake/ui/frmExist.h"
+#include "mainwin/JobViews.h"
+#include "mainwin/MainWindowState.h"
+#include "mainwin/ui/ProgramIcons.h"
+#include "mainwin/ui/TrayIcon.h"
+#include "mainwin/ui/frmMain.h"
 #include "platform/DesktopShell.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
+#include "platform/TerminationSignals.h"
 #include "settings/KevaContext.h"
-#include "settings/LoadSettings.h"
 #include "settings/SettingsDialogState.h"
 #include "uiutil/MessageBoxPrompter.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QDir>
-#include <QFormLayout>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMainWindow>
-#include <QPushButton>
+#include <QInputDialog>
+#include <QSessionManager>
 #include <QStandardPaths>
-#include <QStatusBar>
-#include <QTextStream>
+#include <QSystemTrayIcon>
 
 namespace {
 
 // Starts `url` now, saved under its own file name in the user's Downloads
-// folder.
+// folder. Stands in for the add-URL path until it arrives.
 void startDownload(KevaContext& context, DownloadWindows& windows, const QString& url)
 {
     const UrlParts parts = SplitUrl(url, context.frmSettings().lstLogin);
@@ -43,39 +43,6 @@ void startDownload(KevaContext& context, DownloadWindows& windows, const QString
     windows.StartJob(url, downloads.filePath(name), row);
 }
 
-// Until the job list arrives, the main window shows where the program keeps
-// its files and what its settings count, and takes a URL to download.
-QMainWindow* makeMainWindow(KevaContext& context, DownloadWindows& windows)
-{
-    auto* window = new QMainWindow;
-    window->setWindowTitle(KevaContext::kTitle);
-    auto* page = new QWidget(window);
-    auto* form = new QFormLayout(page);
-    const AppSettings& settings = context.appSettings;
-    form->addRow(QStringLiteral("Program folder:"), new QLabel(context.programFolder.path(), page));
-    form->addRow(QStringLiteral("Registry folder:"), new QLabel(context.registry.folder(), page));
-    form->addRow(QStringLiteral("Times Ran:"), new QLabel(QString::number(settings.RunTimes), page));
-    form->addRow(QStringLiteral("Downloaded Files:"), new QLabel(QString::number(settings.Downloads), page));
-    form->addRow(QStringLiteral("Bytes Downloaded:"), new QLabel(FormatSize(settings.AllBytes), page));
-    auto* url = new QLineEdit(page);
-    url->setPlaceholderText(QStringLiteral("http://"));
-    auto* download = new QPushButton(QStringLiteral("Download"), page);
-    const auto start = [&context, &windows, url] {
-        if (!url->text().trimmed().isEmpty())
-            startDownload(context, windows, url->text().trimmed());
-    };
-    QObject::connect(download, &QPushButton::clicked, url, start);
-    QObject::connect(url, &QLineEdit::returnPressed, url, start);
-    auto* urlRow = new QHBoxLayout;
-    urlRow->addWidget(url, 1);
-    urlRow->addWidget(download);
-    form->addRow(QStringLiteral("URL:"), urlRow);
-    window->setCentralWidget(page);
-    window->statusBar()->showMessage(QStringLiteral("Ready"));
-    window->resize(560, 230);
-    return window;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -83,29 +50,61 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KEVA"));
     QApplication::setOrganizationName(KevaContext::kTitle);
+    QApplication::setWindowIcon(ProgramIcons::program());
+    // The program lives on in the tray while its windows are closed.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // ---- Single instance: this check runs first, before anything is made.
+    // A start that finds the program running hands its command line over
+    // and ends here.
 
     DesktopShell shell;
     MessageBoxPrompter prompter;
     KevaContext context(ProgramFolder::fromEnvironment(), Registry::defaultFolder(), prompter, shell,
                         QApplication::applicationFilePath());
-    LoadSettings(context, LoadReason::Startup);
+    JobViews views;
+    DownloadWindows windows(context, views.lstMain);
+    MainWindowState state(context, windows, views, [] { return QDate::currentDate(); });
+    frmMain window(context, state, views, &QSystemTrayIcon::isSystemTrayAvailable);
+    TrayIcon tray(state, window);
 
-    QTextStream(stdout) << "KEVA: program folder " << context.programFolder.path() << ", registry "
-                        << context.registry.folder() << ", start number " << context.appSettings.RunTimes
-                        << Qt::endl;
-
-    JobList jobs;
-    DownloadWindows windows(context, jobs);
-    QMainWindow* window = makeMainWindow(context, windows);
     // A job's window is deleted with its job, when its slot takes a new job
     // or the slots go at the end.
     windows.showWindow = [&context](DownloadJob& job) { frmDownload::showFor(context, job); };
-    windows.askFileExists = [&context, window](const QString&) { return frmExist::ask(context, window); };
-    window->show();
+    windows.askFileExists = [&context, &window](const QString&) { return frmExist::ask(context, &window); };
+
+    // Until the add-URL dialog arrives, "Add URL" asks for an address and
+    // starts it into the Downloads folder.
+    const auto addUrl = [&context, &windows, &window] {
+        bool ok = false;
+        const QString url = QInputDialog::getText(&window, KevaContext::kTitle, QStringLiteral("URL:"),
+                                                  QLineEdit::Normal, QStringLiteral("http://"), &ok)
+                                .trimmed();
+        if (ok && !url.isEmpty())
+            startDownload(context, windows, url);
+    };
+    window.setDialog(frmMain::Dialog::AddUrl, addUrl);
+    tray.setDialog(TrayIcon::Dialog::EnterUrl, addUrl);
+    window.setReDownload([&context, &windows](const QString& url) { startDownload(context, windows, url); });
+
+    // Step 3 of the load, the receiver window, is state.loadReceiver.
+    state.addTrayIcon = [&tray] { tray.add(); };
+    state.removeTrayIcon = [&tray] { tray.remove(); };
+    state.quit = [] { QCoreApplication::quit(); };
+    // The end of the desktop session, or a quit from elsewhere, saves as a
+    // log-off does; after a shutdown path this does nothing more.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &state,
+                     [&state](QSessionManager&) { state.sessionEnd(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &state, [&state] { state.sessionEnd(); });
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &state, [&state] { state.sessionEnd(); });
+
+    state.Load();
+    StartupReport::watch(window);
+    window.show();
+
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1)
         startDownload(context, windows, arguments.at(1));
-    const int result = QApplication::exec();
-    delete window;
-    return result;
+    return QApplication::exec();
 }

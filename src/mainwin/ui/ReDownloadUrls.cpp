@@ -1,0 +1,26 @@
+#include "mainwin/ui/ReDownloadUrls.h"
+
+namespace {
+
+QString fromScheme(const QString& url, const QString& scheme)
+{
+    const qsizetype at = url.indexOf(scheme, 0, Qt::CaseInsensitive);
+    return at >= 0 ? url.mid(at) : url;
+}
+
+} // namespace
+
+QStringList ReDownloadUrls(const JobList& list)
+{
+    QStringList urls;
+    for (int number = 1; number <= list.rowCount(); ++number) {
+        const JobList::Row row = list.row(number);
+        if (!row->selected)
+            continue;
+        const QString url = fromScheme(fromScheme(row->subItem(6), QStringLiteral("http://")), QStringLiteral("ftp://"));
+        if (url.isEmpty())
+            break;
+        urls.append(url);
+    }
+    return urls;
+}

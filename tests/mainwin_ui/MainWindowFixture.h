@@ -1,0 +1,42 @@
+#pragma once
+
+#include "engine/DownloadWindows.h"
+#include "mainwin/JobViews.h"
+#include "mainwin/MainWindowState.h"
+#include "mainwin/ui/frmMain.h"
+#include "support/TestHome.h"
+
+#include <QDate>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class DownloadJob;
+class QAction;
+
+// The state of the main window with the window over it, in the test's own
+// program folder with the shipped language file.
+class MainWindowFixture : public testing::Test {
+protected:
+    static inline const QDate kToday {2026, 12, 7};
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // A row of seven cells: "<name>.bin", "<percent>%", ..., "http://host/<name>", date.
+    static QStringList cells(const QString& name, int percent, const QDate& date = kToday);
+    QAction* action(const char* name) const;
+    // Lets the deferred changes of the views take place.
+    static void settle();
+    // A job that fails on its own, in a download slot.
+    DownloadJob* startJob(const QString& name);
+
+    TestHome home;
+    KevaContext* context = nullptr;
+    JobViews views;
+    std::unique_ptr<DownloadWindows> windows;
+    std::unique_ptr<MainWindowState> state;
+    bool trayAvailable = true;
+    std::unique_ptr<frmMain> window;
+};

@@ -1,0 +1,146 @@
+#include "mainwin/ui/TrayIcon.h"
+
+#include "CaptionHelpers.h"
+#include "MainWindowFixture.h"
+#include "engine/DownloadJob.h"
+#include "mainwin/ui/ProgramIcons.h"
+#include "settings/KevaContext.h"
+
+#include <QAction>
+#include <QImage>
+#include <QMenu>
+
+namespace {
+
+QImage picture(const QIcon& icon)
+{
+    return icon.pixmap(QSize(32, 32)).toImage();
+}
+
+class TrayIconTest : public MainWindowFixture {
+protected:
+    QAction* entry(TrayIcon& tray, const char* name) const
+    {
+        return tray.menu().findChild<QAction*>(QString::fromLatin1(name));
+    }
+};
+
+TEST_F(TrayIconTest, StillIconAndTip)
+{
+    TrayIcon tray(*state, *window);
+    EXPECT_EQ(tray.icon().toolTip(), QStringLiteral("KEVA 3.0"));
+    EXPECT_EQ(picture(tray.icon().icon()), picture(ProgramIcons::trayFrame(0)));
+    EXPECT_EQ(tray.icon().contextMenu(), &tray.menu());
+}
+
+TEST_F(TrayIconTest, FramesFollowTheTransferTicks)
+{
+    TrayIcon tray(*state, *window);
+    DownloadJob* job = startJob(QStringLiteral("a.bin"));
+    ASSERT_NE(job, nullptr);
+    // The four frames are four different pictures.
+    for (int frame = 1; frame < ProgramIcons::kTrayFrames; ++frame)
+        EXPECT_NE(picture(ProgramIcons::trayFrame(frame)), picture(ProgramIcons::trayFrame(frame - 1)));
+    for (const int frame : {1, 2, 3, 0, 1}) {
+        job->CurrentRate = 1500;
+        state->tmrGraph_Timer();
+        EXPECT_EQ(picture(tray.icon().icon()), picture(ProgramIcons::trayFrame(frame))) << frame;
+    }
+    job->CurrentRate = 0;
+    state->tmrGraph_Timer();
+    EXPECT_EQ(picture(tray.icon().icon()), picture(ProgramIcons::trayFrame(0)));
+}
+
+TEST_F(TrayIconTest, LeftClickBringsTheWindowBack)
+{
+    TrayIcon tray(*state, *window);
+    window->showMinimized();
+    window->hide();
+    emit tray.icon().activated(QSystemTrayIcon::Context);
+    EXPECT_FALSE(window->isVisible());
+    emit tray.icon().activated(QSystemTrayIcon::Trigger);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->isMinimized());
+}
+
+TEST_F(TrayIconTest, ShowStatusShowsTheWindow)
+{
+    TrayIcon tray(*state, *window);
+    entry(tray, "showstatus_traymnu")->trigger();
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(TrayIconTest, ChecksFollowTheSettingsWhenTheMenuOpens)
+{
+    TrayIcon tray(*state, *window);
+    QAction* clipboard = entry(tray, "clipboardmonitoring_traymnu");
+    QAction* clicks = entry(tray, "captureclicks_traymnu");
+    context->appSettings.ClipboardMonitoring = true;
+    context->appSettings.ClickCapture = false;
+    emit tray.menu().aboutToShow();
+    EXPECT_TRUE(clipboard->isChecked());
+    EXPECT_FALSE(clicks->isChecked());
+
+    clipboard->trigger();
+    EXPECT_FALSE(context->appSettings.ClipboardMonitoring);
+    EXPECT_FALSE(clipboard->isChecked());
+    clicks->trigger();
+    EXPECT_TRUE(context->appSettings.ClickCapture);
+    EXPECT_TRUE(clicks->isChecked());
+}
+
+TEST_F(TrayIconTest, PauseAllResumeAllAndClose)
+{
+    TrayIcon tray(*state, *window);
+    DownloadJob* job = startJob(QStringLiteral("a.bin"));
+    ASSERT_NE(job, nullptr);
+    // Not yet running: "resume all" toggles it to paused, then to running.
+    entry(tray, "mnuresumeAllTray")->trigger();
+    entry(tray, "mnuresumeAllTray")->trigger();
+    ASSERT_TRUE(job->isTransferring());
+    entry(tray, "mnuPauseAllTray")->trigger();
+    EXPECT_TRUE(job->isPaused());
+
+    int quits = 0;
+    state->quit = [&quits] { ++quits; };
+    state->removeTrayIcon = [&tray] { tray.remove(); };
+    tray.add();
+    entry(tray, "close_traymnu")->trigger();
+    EXPECT_EQ(quits, 1);
+    EXPECT_TRUE(state->ended());
+    EXPECT_FALSE(tray.icon().isVisible());
+}
+
+TEST_F(TrayIconTest, DialogEntriesWaitForTheirWindows)
+{
+    TrayIcon tray(*state, *window);
+    const struct {
+        TrayIcon::Dialog dialog;
+        const char* entry;
+    } cases[] = {{TrayIcon::Dialog::EnterUrl, "enterurl_traymnu"},
+                 {TrayIcon::Dialog::Settings, "settings_traymnu"},
+                 {TrayIcon::Dialog::DropTarget, "droptarget_traymnu"}};
+    for (const auto& [dialog, name] : cases) {
+        QAction* action = entry(tray, name);
+        EXPECT_FALSE(action->isEnabled()) << name;
+        int opened = 0;
+        tray.setDialog(dialog, [&opened] { ++opened; });
+        action->trigger();
+        EXPECT_EQ(opened, 1) << name;
+        tray.setDialog(dialog, {});
+    }
+}
+
+TEST_F(TrayIconTest, CaptionsComeFromTheLanguageFile)
+{
+    TrayIcon tray(*state, *window);
+    WriteNumberedLanguageFile(home, {QStringLiteral("01050"), QStringLiteral("01056"), QStringLiteral("01057")});
+    state->SetCaptions();
+    EXPECT_EQ(entry(tray, "close_traymnu")->text(), QStringLiteral("T01056"));
+    EXPECT_EQ(entry(tray, "showstatus_traymnu")->text(), QStringLiteral("T01057"));
+    EXPECT_EQ(tray.menu().findChild<QMenu*>(QStringLiteral("tools_traymnu"))->title(), QStringLiteral("T01050"));
+    EXPECT_EQ(tray.menu().findChild<QMenu*>(QStringLiteral("downloadwindows_traymnu"))->title(),
+              QStringLiteral("Download Windows"));
+}
+
+} // namespace
