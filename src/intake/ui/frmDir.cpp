@@ -1,0 +1,111 @@
+#include "intake/ui/frmDir.h"
+
+#include "intake/FolderChooserState.h"
+#include "settings/KevaContext.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+frmDir::frmDir(const KevaContext& context, FolderChooserState& state, QWidget* parent)
+    : QDialog(parent)
+    , context_(context)
+    , state_(state)
+{
+    setObjectName(QStringLiteral("frmDir"));
+
+    folders_ = new QFileSystemModel(this);
+    folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    folders_->setRootPath(QDir::rootPath());
+
+    lstDrive = new QComboBox(this);
+    lstDrive->setObjectName(QStringLiteral("lstDrive"));
+    lstDrive->addItems({QDir::rootPath(), QDir::homePath()});
+    lstDir = new QTreeView(this);
+    lstDir->setObjectName(QStringLiteral("lstDir"));
+    lstDir->setModel(folders_);
+    for (int column = 1; column < folders_->columnCount(); ++column)
+        lstDir->hideColumn(column);
+    lstDir->header()->hide();
+    lstDir->setMinimumSize(320, 280);
+    txtPath = new QLineEdit(this);
+    txtPath->setObjectName(QStringLiteral("txtPath"));
+    Command1 = new QPushButton(this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setDefault(true);
+    Command2 = new QPushButton(this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+
+    connect(lstDrive, &QComboBox::textActivated, this, &frmDir::goTo);
+    connect(lstDir->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { showFolder(current); });
+    connect(txtPath, &QLineEdit::textEdited, this, [this](const QString& text) { state_.txtPath = text; });
+    connect(Command1, &QPushButton::clicked, &state_, &FolderChooserState::OK);
+    connect(Command2, &QPushButton::clicked, &state_, &FolderChooserState::Cancel);
+    connect(&state_, &FolderChooserState::changed, this, &frmDir::refresh);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+    auto* page = new QVBoxLayout(this);
+    page->addWidget(lstDrive);
+    page->addWidget(lstDir, 1);
+    page->addWidget(txtPath);
+    page->addLayout(buttons);
+
+    goTo(state_.txtPath.isEmpty() ? QDir::homePath() : state_.txtPath);
+    refresh();
+}
+
+QString frmDir::choose()
+{
+    state_.open();
+    exec();
+    return state_.result();
+}
+
+void frmDir::reject()
+{
+    state_.Cancel();
+}
+
+void frmDir::goTo(const QString& path)
+{
+    const QModelIndex folder = folders_->index(path);
+    lstDir->setCurrentIndex(folder);
+    lstDir->scrollTo(folder);
+}
+
+void frmDir::showFolder(const QModelIndex& folder)
+{
+    const QString path = folders_->filePath(folder);
+    state_.txtPath = path;
+    txtPath->setText(path);
+    // The selector shows the place the folder lies in: the deepest one that holds it.
+    int deepest = -1;
+    for (int place = 0; place < lstDrive->count(); ++place) {
+        const QString root = lstDrive->itemText(place);
+        const bool holds = path == root || path.startsWith(root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/'));
+        if (holds && (deepest < 0 || root.size() > lstDrive->itemText(deepest).size()))
+            deepest = place;
+    }
+    lstDrive->setCurrentIndex(deepest);
+}
+
+void frmDir::refresh()
+{
+    setLayoutDirection(context_.text.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    setWindowTitle(state_.caption);
+    Command1->setText(state_.Command1);
+    Command2->setText(state_.Command2);
+    txtPath->setText(state_.txtPath);
+    if (!state_.visible)
+        hide();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QDialog>
+
+class FolderChooserState;
+class KevaContext;
+class QComboBox;
+class QFileSystemModel;
+class QLineEdit;
+class QModelIndex;
+class QPushButton;
+class QTreeView;
+
+// The folder chooser: a view over the FolderChooserState with a folder tree,
+// a selector of places linked to it both ways, and the path of the selected
+// folder, which the user may edit. OK and Cancel hide it; the program keeps
+// one and shows it again, so it opens where it was left.
+class frmDir : public QDialog {
+    Q_OBJECT
+public:
+    frmDir(const KevaContext& context, FolderChooserState& state, QWidget* parent = nullptr);
+
+    // Shows the chooser modally and returns the state's result afterwards:
+    // the folder of this OK, or the previous result after a Cancel.
+    QString choose();
+
+public slots:
+    // Escape and the caption bar's close button cancel.
+    void reject() override;
+
+private:
+    void refresh();
+    void goTo(const QString& path);
+    void showFolder(const QModelIndex& folder);
+
+    const KevaContext& context_;
+    FolderChooserState& state_;
+
+    QFileSystemModel* folders_ = nullptr;
+    QComboBox* lstDrive = nullptr;
+    QTreeView* lstDir = nullptr;
+    QLineEdit* txtPath = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+};

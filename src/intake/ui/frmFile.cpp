@@ -1,0 +1,139 @@
+#include "intake/ui/frmFile.h"
+
+#include "intake/SavePromptState.h"
+#include "settings/KevaContext.h"
+#include "uiutil/BannerStrip.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <utility>
+
+frmFile::frmFile(const KevaContext& context, SavePromptState& state, QWidget* parent)
+    : QDialog(parent)
+    , context_(context)
+    , state_(state)
+{
+    setObjectName(QStringLiteral("frmFile"));
+    asxPowerBanner1 = new BannerStrip(this);
+    asxPowerBanner1->setObjectName(QStringLiteral("asxPowerBanner1"));
+    Frame1 = new QGroupBox(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Label1 = new QLabel(Frame1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    txtURL = new QLineEdit(Frame1);
+    txtURL->setObjectName(QStringLiteral("txtURL"));
+    Label2 = new QLabel(Frame1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    txtSaveTo = new QLineEdit(Frame1);
+    txtSaveTo->setObjectName(QStringLiteral("txtSaveTo"));
+    txtURL->setReadOnly(true);
+    txtSaveTo->setReadOnly(true);
+    txtURL->setMinimumWidth(380);
+    Command4 = new QPushButton(Frame1);
+    Command4->setObjectName(QStringLiteral("Command4"));
+    Command1 = new QPushButton(this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command2 = new QPushButton(this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command3 = new QPushButton(this);
+    Command3->setObjectName(QStringLiteral("Command3"));
+    Command1->setDefault(true);
+
+    connect(Command1, &QPushButton::clicked, &state_, &SavePromptState::beginDownload);
+    connect(Command2, &QPushButton::clicked, &state_, &SavePromptState::downloadLater);
+    connect(Command3, &QPushButton::clicked, &state_, &SavePromptState::cancel);
+    connect(Command4, &QPushButton::clicked, &state_, &SavePromptState::change);
+    connect(&state_, &SavePromptState::changed, this, &frmFile::refresh);
+    connect(&state_, &SavePromptState::closed, this, [this] {
+        hide();
+        deleteLater();
+    });
+
+    auto* info = new QGridLayout(Frame1);
+    info->setColumnStretch(1, 1);
+    info->addWidget(Label1, 0, 0);
+    info->addWidget(txtURL, 0, 1, 1, 2);
+    info->addWidget(Label2, 1, 0);
+    info->addWidget(txtSaveTo, 1, 1);
+    info->addWidget(Command4, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+    buttons->addWidget(Command3);
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(14, 10, 14, 12);
+    body->addWidget(Frame1);
+    body->addLayout(buttons);
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->addWidget(asxPowerBanner1);
+    page->addLayout(body);
+    refresh();
+}
+
+frmFile* frmFile::showFor(const KevaContext& context, SavePromptState& state, const QString& url, QWidget* parent)
+{
+    frmFile* window = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        auto* candidate = qobject_cast<frmFile*>(widget);
+        if (candidate && &candidate->state() == &state)
+            window = candidate;
+    }
+    if (!window)
+        window = new frmFile(context, state, parent);
+    state.PromptURL = url;
+    state.open();
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+frmFile::SavePathQuestion frmFile::saveAsDialog(QWidget* owner)
+{
+    return [owner = QPointer<QWidget>(owner)](const QString& caption, const QString& proposed) -> std::optional<QString> {
+        // "*.*" names every file, as it does where the program comes from;
+        // the dialog shows that name but matches files without a dot too.
+        // An existing file is not questioned here: the download asks what to
+        // do with it.
+        const QString chosen = QFileDialog::getSaveFileName(
+            owner, caption, proposed, QStringLiteral("All Files(*.*) (*)"), nullptr,
+            QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite | QFileDialog::HideNameFilterDetails);
+        if (chosen.isEmpty())
+            return std::nullopt;
+        return chosen;
+    };
+}
+
+void frmFile::reject()
+{
+    state_.cancel();
+}
+
+void frmFile::refresh()
+{
+    setLayoutDirection(context_.text.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    setWindowTitle(state_.caption);
+    asxPowerBanner1->setText(state_.banner);
+    Frame1->setTitle(state_.Frame1);
+    Label1->setText(state_.Label1);
+    Label2->setText(state_.Label2);
+    Command1->setText(state_.Command1);
+    Command2->setText(state_.Command2);
+    Command3->setText(state_.Command3);
+    Command4->setText(state_.Command4);
+    for (auto [edit, text] : {std::pair {txtURL, state_.txtURL}, std::pair {txtSaveTo, state_.txtSaveTo}}) {
+        edit->setText(text);
+        edit->setCursorPosition(0); // the start of a long path or URL
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDialog>
+
+class AddUrlState;
+class BannerStrip;
+class KevaContext;
+class QComboBox;
+class QLabel;
+class QPushButton;
+
+// The add-URL dialog: a view over the AddUrlState. It shows the state's URL,
+// history and captions, writes the typed URL back, and turns OK and Cancel
+// into the state's commands. It hides when the state is hidden and goes when
+// the state's dialog is gone.
+class frmURL : public QDialog {
+    Q_OBJECT
+public:
+    frmURL(const KevaContext& context, AddUrlState& state, QWidget* parent = nullptr);
+
+    // Opens the dialog as the menu and tray commands do: the state is loaded
+    // unless it already is (a hidden dialog left by a refused hand-off), then
+    // the window (the one already made for the state, or a new one owned by
+    // `parent`) is shown modal over `parent`.
+    static frmURL* showFor(const KevaContext& context, AddUrlState& state, QWidget* parent);
+
+    AddUrlState& state() const { return state_; }
+
+public slots:
+    // Escape and the caption bar's close button cancel.
+    void reject() override;
+
+private:
+    void refresh();
+
+    const KevaContext& context_;
+    AddUrlState& state_;
+
+    BannerStrip* asxPowerBanner1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* txtURL = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+};

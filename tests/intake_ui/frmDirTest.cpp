@@ -1,0 +1,156 @@
+#include "intake/ui/frmDir.h"
+
+#include "engine_ui/CaptionHelpers.h"
+#include "intake/FolderChooserState.h"
+#include "settings/KevaContext.h"
+#include "support/CaseName.h"
+#include "support/TestHome.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+// What the user does in the shown chooser. Folder names are below the test's
+// root; "~" stands for the home folder.
+struct Step {
+    enum Action { Select, Type, PickPlace } action;
+    const char* what;
+};
+
+struct Use {
+    std::vector<Step> steps;
+    const char* button; // "Command1", "Command2" or "Escape"
+    const char* result; // "" for empty, "~" for the home folder
+};
+
+struct ChooseCase {
+    const char* name;
+    std::vector<Use> uses;
+};
+
+class frmDirChoose : public testing::TestWithParam<ChooseCase> {
+protected:
+    QString expand(const char* text) const
+    {
+        const QString value = QString::fromUtf8(text);
+        if (value == QStringLiteral("~"))
+            return QDir::homePath();
+        return value.startsWith(QLatin1Char('/')) || value.isEmpty() ? value : home.path(value);
+    }
+
+    void act(frmDir& dialog, const Use& use) const
+    {
+        auto* lstDir = dialog.findChild<QTreeView*>(QStringLiteral("lstDir"));
+        auto* folders = qobject_cast<QFileSystemModel*>(lstDir->model());
+        auto* lstDrive = dialog.findChild<QComboBox*>(QStringLiteral("lstDrive"));
+        auto* txtPath = dialog.findChild<QLineEdit*>(QStringLiteral("txtPath"));
+        for (const Step& step : use.steps) {
+            switch (step.action) {
+            case Step::Select:
+                lstDir->setCurrentIndex(folders->index(expand(step.what)));
+                EXPECT_EQ(txtPath->text(), expand(step.what)) << "the path follows the tree";
+                break;
+            case Step::Type:
+                txtPath->selectAll();
+                QTest::keyClicks(txtPath, expand(step.what));
+                break;
+            case Step::PickPlace: {
+                const int place = lstDrive->findText(expand(step.what));
+                ASSERT_GE(place, 0);
+                lstDrive->setCurrentIndex(place);
+                emit lstDrive->textActivated(lstDrive->currentText());
+                EXPECT_EQ(folders->filePath(lstDir->currentIndex()), expand(step.what)) << "the tree follows the selector";
+                break;
+            }
+            }
+        }
+        if (QString::fromLatin1(use.button) == QStringLiteral("Escape"))
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        else
+            dialog.findChild<QPushButton*>(QString::fromLatin1(use.button))->click();
+    }
+
+    TestHome home;
+};
+
+TEST_P(frmDirChoose, ReturnsTheChosenFolderOrKeepsTheLastOne)
+{
+    for (const char* folder : {"a/deeper", "b"})
+        ASSERT_TRUE(QDir().mkpath(home.path(QString::fromLatin1(folder))));
+    KevaContext& context = home.newContext();
+    FolderChooserState state(context);
+    frmDir dialog(context, state);
+
+    for (const Use& use : GetParam().uses) {
+        bool shown = false;
+        QTimer::singleShot(0, [&] {
+            shown = QApplication::activeModalWidget() == &dialog;
+            act(dialog, use);
+        });
+        const QString chosen = dialog.choose();
+        EXPECT_TRUE(shown) << "the chooser is modal";
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_EQ(chosen, expand(use.result));
+        EXPECT_EQ(state.result(), expand(use.result));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, frmDirChoose,
+    testing::Values(ChooseCase {"FirstCancelIsEmpty", {{{}, "Command2", ""}}},
+                    ChooseCase {"FirstEscapeIsEmpty", {{{{Step::Select, "b"}}, "Escape", ""}}},
+                    ChooseCase {"SelectedFolder", {{{{Step::Select, "a/deeper"}}, "Command1", "a/deeper"}}},
+                    ChooseCase {"TypedFolder", {{{{Step::Select, "b"}, {Step::Type, "/no/such/folder"}}, "Command1", "/no/such/folder"}}},
+                    ChooseCase {"PlaceFromTheSelector", {{{{Step::Select, "b"}, {Step::PickPlace, "~"}}, "Command1", "~"}}},
+                    ChooseCase {"CancelKeepsTheLastResult",
+                                {{{{Step::Select, "a"}}, "Command1", "a"}, {{{Step::Select, "b"}}, "Command2", "a"}}},
+                    ChooseCase {"NextOkReplacesIt",
+                                {{{{Step::Select, "a"}}, "Command1", "a"}, {{{Step::Select, "b"}}, "Command1", "b"}}},
+                    ChooseCase {"ReopensWhereItWasLeft", {{{{Step::Select, "b"}}, "Command2", ""}, {{}, "Command1", "b"}}}),
+    CaseName());
+
+TEST(frmDir, SelectorShowsThePlaceOfTheSelectedFolder)
+{
+    TestHome home;
+    KevaContext& context = home.newContext();
+    FolderChooserState state(context);
+    frmDir dialog(context, state);
+    auto* lstDir = dialog.findChild<QTreeView*>(QStringLiteral("lstDir"));
+    auto* folders = qobject_cast<QFileSystemModel*>(lstDir->model());
+    auto* lstDrive = dialog.findChild<QComboBox*>(QStringLiteral("lstDrive"));
+
+    EXPECT_EQ(lstDrive->currentText(), QDir::homePath()) << "it starts in the home folder";
+    lstDir->setCurrentIndex(folders->index(QDir::rootPath()));
+    EXPECT_EQ(lstDrive->currentText(), QDir::rootPath());
+    const QString belowHome = QDir(QDir::homePath()).absolutePath();
+    lstDir->setCurrentIndex(folders->index(belowHome));
+    EXPECT_EQ(lstDrive->currentText(), QDir::homePath());
+}
+
+TEST(frmDir, ShowsItsCaptions)
+{
+    TestHome home;
+    InstallShippedLanguageFile(home);
+    KevaContext& context = home.newContext();
+    FolderChooserState state(context);
+    frmDir dialog(context, state);
+    state.open();
+    EXPECT_EQ(ShownCaption(dialog, QString()), QStringLiteral("Select Directory"));
+    EXPECT_EQ(ShownCaption(dialog, QStringLiteral("Command1")), QStringLiteral("OK"));
+    EXPECT_EQ(ShownCaption(dialog, QStringLiteral("Command2")), QStringLiteral("&Cancel"));
+}
+
+} // namespace

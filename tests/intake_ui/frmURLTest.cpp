@@ -1,0 +1,203 @@
+#include "intake/ui/frmURL.h"
+
+#include "engine/DownloadWindows.h"
+#include "engine/JobList.h"
+#include "engine_ui/CaptionHelpers.h"
+#include "intake/AddUrlState.h"
+#include "settings/KevaContext.h"
+#include "settings/LoadSettings.h"
+#include "support/CaseName.h"
+#include "support/TestHome.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// An add-URL state over empty job lists, as the program makes it.
+class frmURLTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        context = &home.newContext();
+        LoadSettings(*context, LoadReason::Startup);
+        windows = std::make_unique<DownloadWindows>(*context, lstMain);
+        state = std::make_unique<AddUrlState>(*context, *windows, lstMain, lstAll, [] { return QDate(2026, 12, 6); });
+        state->showSavePrompt = [this](const QString& url) { prompts.append(url); };
+    }
+    void TearDown() override { delete window.data(); }
+
+    void open() { window = frmURL::showFor(*context, *state, nullptr); }
+    template <typename Widget>
+    Widget* control(const char* name) const
+    {
+        return window->findChild<Widget*>(QString::fromLatin1(name));
+    }
+    QComboBox* txtURL() const { return control<QComboBox>("txtURL"); }
+    static void runDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+    TestHome home;
+    KevaContext* context = nullptr;
+    JobList lstMain;
+    JobList lstAll;
+    std::unique_ptr<DownloadWindows> windows;
+    std::unique_ptr<AddUrlState> state;
+    QPointer<frmURL> window;
+    QStringList prompts;
+};
+
+TEST_F(frmURLTest, ShowsTheHistoryAndTheUrlOnTheClipboard)
+{
+    lstMain.addRow({QStringLiteral("/d/a.zip"), QStringLiteral("0%"), {}, {}, {}, QStringLiteral("http://h/a.zip")});
+    lstAll.addRow({QStringLiteral("/d/b.zip"), QStringLiteral("100%"), {}, {}, {}, QStringLiteral("ftp://h/b.zip")});
+    context->appSettings.ClipboardMonitoring = true;
+    QGuiApplication::clipboard()->setText(QStringLiteral("  http://h/c.zip \n"));
+    open();
+
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_NE(window->windowModality(), Qt::NonModal);
+    QStringList items;
+    for (int item = 0; item < txtURL()->count(); ++item)
+        items << txtURL()->itemText(item);
+    EXPECT_EQ(items, (QStringList {QStringLiteral("http://h/a.zip"), QStringLiteral("ftp://h/b.zip")}));
+    EXPECT_EQ(txtURL()->currentText(), QStringLiteral("http://h/c.zip"));
+    EXPECT_EQ(txtURL()->lineEdit()->selectedText(), QStringLiteral("http://h/c.zip")) << "selected whole";
+    EXPECT_EQ(state->txtURL, QStringLiteral("http://h/c.zip"));
+
+    txtURL()->setCurrentIndex(1);
+    EXPECT_EQ(state->txtURL, QStringLiteral("ftp://h/b.zip")) << "a URL picked from the history goes to the state";
+}
+
+TEST_F(frmURLTest, LeavesTheClipboardAloneWhenNotMonitoring)
+{
+    context->appSettings.ClipboardMonitoring = false;
+    QGuiApplication::clipboard()->setText(QStringLiteral("http://h/c.zip"));
+    open();
+    EXPECT_TRUE(txtURL()->currentText().isEmpty());
+}
+
+TEST_F(frmURLTest, ShowsTheCaptionsOfTheState)
+{
+    InstallShippedLanguageFile(home);
+    open();
+    EXPECT_EQ(ShownCaption(*window, QString()), QStringLiteral("Add URL"));
+    EXPECT_EQ(ShownCaption(*window, QStringLiteral("asxPowerBanner1")), QStringLiteral("Add URL"));
+    EXPECT_EQ(ShownCaption(*window, QStringLiteral("Label1")), QStringLiteral("Enter the URL of the file to download:"));
+    EXPECT_EQ(ShownCaption(*window, QStringLiteral("Command1")), QStringLiteral("OK"));
+    EXPECT_EQ(ShownCaption(*window, QStringLiteral("Command2")), QStringLiteral("&Cancel"));
+    EXPECT_EQ(window->layoutDirection(), Qt::LeftToRight);
+}
+
+TEST_F(frmURLTest, ArabicLaysTheDialogOutRightToLeft)
+{
+    context->text.setLanguageFile(QStringLiteral("Arabic.ini"));
+    open();
+    EXPECT_EQ(window->layoutDirection(), Qt::RightToLeft);
+}
+
+// A URL typed into the box and confirmed with Enter or OK.
+struct TypedCase {
+    const char* name;
+    const char* url;
+    bool pressEnter;       // else click OK
+    const char* message;   // the one message box, empty for none
+    bool stays;            // the dialog is still shown
+    bool exists;           // the dialog still exists (shown or hidden)
+    int promptsShown;
+};
+
+class frmURLTyped : public frmURLTest, public testing::WithParamInterface<TypedCase> {};
+
+TEST_P(frmURLTyped, RunOkOnTheState)
+{
+    const TypedCase& c = GetParam();
+    context->appSettings.ClipboardMonitoring = false;
+    open();
+    QTest::keyClicks(txtURL()->lineEdit(), QString::fromUtf8(c.url));
+    EXPECT_EQ(state->txtURL, QString::fromUtf8(c.url));
+    if (c.pressEnter)
+        QTest::keyClick(txtURL()->lineEdit(), Qt::Key_Return);
+    else
+        control<QPushButton>("Command1")->click();
+    runDeferredDeletes();
+
+    if (*c.message) {
+        ASSERT_EQ(home.prompter.shown.size(), 1) << "OK ran once";
+        EXPECT_EQ(home.prompter.shown[0].text, QString::fromUtf8(c.message));
+    } else {
+        EXPECT_TRUE(home.prompter.shown.isEmpty());
+    }
+    EXPECT_EQ(!window.isNull(), c.exists);
+    EXPECT_EQ(window && window->isVisible(), c.stays);
+    if (c.stays) {
+        EXPECT_EQ(txtURL()->currentText(), QString::fromUtf8(c.url)) << "the typed URL is kept";
+    }
+    EXPECT_EQ(prompts.size(), c.promptsShown);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, frmURLTyped,
+    testing::Values(TypedCase {"InvalidWithEnter", "www.example.org/f.zip", true, "Invalid URL", true, true, 0},
+                    TypedCase {"InvalidWithOk", "gopher://h/f.zip", false, "Invalid URL", true, true, 0},
+                    TypedCase {"NoFileName", "http://h/", true, "Invalid File URL...", true, true, 0},
+                    TypedCase {"AcceptedWithEnter", "http://h/f.zip", true, "", false, false, 1},
+                    TypedCase {"AcceptedWithOk", "ftp://h/f.zip", false, "", false, false, 1},
+                    // Passed every check but its file type is not monitored:
+                    // the dialog hides and stays for the next hand-off.
+                    TypedCase {"NotMonitored", "http://h/notes.txt", true, "", false, true, 0}),
+    CaseName());
+
+struct CancelCase {
+    const char* name;
+    std::function<void(frmURL&)> cancel;
+};
+
+class frmURLCancel : public frmURLTest, public testing::WithParamInterface<CancelCase> {};
+
+TEST_P(frmURLCancel, ClosesTheDialogWithoutAddingAnything)
+{
+    open();
+    QTest::keyClicks(txtURL()->lineEdit(), QStringLiteral("http://h/f.zip"));
+    GetParam().cancel(*window);
+    runDeferredDeletes();
+    EXPECT_TRUE(window.isNull());
+    EXPECT_FALSE(state->loaded());
+    EXPECT_EQ(lstMain.rowCount(), 0);
+    EXPECT_TRUE(prompts.isEmpty());
+    EXPECT_TRUE(home.prompter.shown.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, frmURLCancel,
+    testing::Values(CancelCase {"Command2", [](frmURL& dialog) { dialog.findChild<QPushButton*>(QStringLiteral("Command2"))->click(); }},
+                    CancelCase {"Escape", [](frmURL& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); }},
+                    CancelCase {"CloseButton", [](frmURL& dialog) { dialog.close(); }}),
+    CaseName());
+
+TEST_F(frmURLTest, ReopensAHiddenDialogWithoutLoadingItAgain)
+{
+    state->DownLoadURL(QStringLiteral("http://h/notes.txt")); // refused silently, stays loaded and hidden
+    lstMain.addRow({QStringLiteral("/d/a.zip"), QStringLiteral("0%"), {}, {}, {}, QStringLiteral("http://h/a.zip")});
+    open();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(txtURL()->currentText(), QStringLiteral("http://h/notes.txt"));
+    EXPECT_EQ(txtURL()->count(), 0) << "the history was not filled again";
+
+    frmURL* first = window;
+    control<QPushButton>("Command1")->click(); // hides it again
+    EXPECT_FALSE(first->isVisible());
+    open();
+    EXPECT_EQ(window, first) << "the same window is shown again";
+}
+
+} // namespace
