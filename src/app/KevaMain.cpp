@@ -2,9 +2,11 @@
 #include "core/SplitUrl.h"
 #include "engine/DownloadWindows.h"
 #include "engine/ui/frmDownload.h"
+#include "intake/frmLocater.h"
 #include "intake/ui/frmExist.h"
 #include "mainwin/JobViews.h"
 #include "mainwin/MainWindowState.h"
+#include "mainwin/SingleInstance.h"
 #include "mainwin/ui/ProgramIcons.h"
 #include "mainwin/ui/TrayIcon.h"
 #include "mainwin/ui/frmMain.h"
@@ -47,16 +49,21 @@ void startDownload(KevaContext& context, DownloadWindows& windows, const QString
 
 int main(int argc, char** argv)
 {
+    // Single instance: this check runs first, before anything is made. A
+    // start that finds the program running hands its command line over and
+    // ends here, without a window and without touching a file.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (SingleInstance::handOff(SingleInstance::commandLine(arguments)))
+        return 0;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KEVA"));
     QApplication::setOrganizationName(KevaContext::kTitle);
     QApplication::setWindowIcon(ProgramIcons::program());
     // The program lives on in the tray while its windows are closed.
     QApplication::setQuitOnLastWindowClosed(false);
-
-    // ---- Single instance: this check runs first, before anything is made.
-    // A start that finds the program running hands its command line over
-    // and ends here.
 
     DesktopShell shell;
     MessageBoxPrompter prompter;
@@ -87,7 +94,10 @@ int main(int argc, char** argv)
     tray.setDialog(TrayIcon::Dialog::EnterUrl, addUrl);
     window.setReDownload([&context, &windows](const QString& url) { startDownload(context, windows, url); });
 
-    // Step 3 of the load, the receiver window, is state.loadReceiver.
+    // URLs from outside (the browser helper, a second start) arrive through
+    // the hidden receiver window, made in step 3 of the load.
+    frmLocater receiver([&context, &windows](const QString& text) { startDownload(context, windows, text); });
+    state.loadReceiver = [&receiver] { return receiver.load(); };
     state.addTrayIcon = [&tray] { tray.add(); };
     state.removeTrayIcon = [&tray] { tray.remove(); };
     state.quit = [] { QCoreApplication::quit(); };
@@ -103,8 +113,9 @@ int main(int argc, char** argv)
     StartupReport::watch(window);
     window.show();
 
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1)
-        startDownload(context, windows, arguments.at(1));
+    // A first start with a URL takes it in once it is up.
+    const QString commandLine = SingleInstance::commandLine(arguments);
+    if (!commandLine.isEmpty())
+        startDownload(context, windows, commandLine);
     return QApplication::exec();
 }
