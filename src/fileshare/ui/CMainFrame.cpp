@@ -255,16 +255,16 @@ void CMainFrame::showRunning()
 
 void CMainFrame::showLogAppended(const QString& piece, int removedLines)
 {
-    if (removedLines > 0) {
-        QTextCursor cursor(logView_->document()->findBlockByNumber(1));
-        const QTextBlock last = logView_->document()->findBlockByNumber(removedLines + 1);
-        cursor.setPosition(last.isValid() ? last.position() : logView_->document()->characterCount() - 1,
-                           QTextCursor::KeepAnchor);
-        cursor.removeSelectedText();
-    }
     QTextCursor end(logView_->document());
     end.movePosition(QTextCursor::End);
     end.insertText(withoutCarriageReturns(piece));
+    // The state dropped the oldest lines after the header once the piece was in.
+    if (removedLines > 0) {
+        QTextCursor oldest(logView_->document()->findBlockByNumber(1));
+        oldest.setPosition(logView_->document()->findBlockByNumber(removedLines + 1).position(), QTextCursor::KeepAnchor);
+        oldest.removeSelectedText();
+    }
+    end.movePosition(QTextCursor::End);
     logView_->setTextCursor(end);
     logView_->ensureCursorVisible();
 }
