@@ -73,8 +73,11 @@ std::optional<std::string> ContentTypeLookup::fromMimeTable(const std::string& e
                 const QList<QByteArray> fields = file.readLine().simplified().split(' ');
                 if (fields.size() < 2 || fields.first().startsWith('#'))
                     continue;
-                for (qsizetype i = 1; i < fields.size(); ++i)
-                    mimeTable_.emplace("." + lowered(fields[i].toStdString()), fields.first().toStdString());
+                for (qsizetype i = 1; i < fields.size(); ++i) {
+                    std::string key = ".";
+                    key += lowered(fields[i].toStdString());
+                    mimeTable_.emplace(std::move(key), fields.first().toStdString());
+                }
             }
         }
     }

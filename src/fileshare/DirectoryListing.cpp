@@ -18,36 +18,58 @@ void replaceAll(std::string& text, std::string_view what, std::string_view with)
 
 } // namespace
 
-std::string DirectoryListing::row(std::string_view urlPath, std::string_view name, std::uint64_t size,
-                                  std::time_t written)
-{
-    std::tm utc {};
-    gmtime_r(&written, &utc);
-    char date[64];
-    char time[64];
-    // The system's short date format is wanted here, two-digit years and all.
+// Writes the rows of one page: the link, the name, the size in KB rounded up,
+// the UTC date and time in the system's short formats. Entries of a folder
+// often share their day and second, so the last texts made are kept.
+class DirectoryListing::Row {
+public:
+    explicit Row(std::string_view urlPath)
+        : link_(HttpText::linkPath(urlPath))
+    {
+    }
+
+    void append(std::string& out, std::string_view name, std::uint64_t size, std::time_t written)
+    {
+        out += "<tr>\r\n<td><a href=";
+        out += link_;
+        out += HttpText::linkPath(name);
+        out += '>';
+        out += HttpText::htmlEscape(name);
+        out += "</a></td><td>";
+        out += std::to_string((size + 1023) / 1024);
+        out += "KB</td><td>";
+        out += dateAndTime(written);
+        out += "</td>\r\n</tr>";
+    }
+
+private:
+    const std::string& dateAndTime(std::time_t written)
+    {
+        if (written == lastWritten_ && !lastText_.empty())
+            return lastText_;
+        std::tm utc {};
+        gmtime_r(&written, &utc);
+        char date[64];
+        char time[64];
+        // The system's short date format is wanted here, two-digit years and all.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-y2k"
-    if (std::strftime(date, sizeof date, "%x", &utc) == 0)
-        date[0] = '\0';
+        if (std::strftime(date, sizeof date, "%x", &utc) == 0)
+            date[0] = '\0';
 #pragma GCC diagnostic pop
-    if (std::strftime(time, sizeof time, "%X", &utc) == 0)
-        time[0] = '\0';
+        if (std::strftime(time, sizeof time, "%X", &utc) == 0)
+            time[0] = '\0';
+        lastWritten_ = written;
+        lastText_ = date;
+        lastText_ += "</td><td>";
+        lastText_ += time;
+        return lastText_;
+    }
 
-    std::string text = "<tr>\r\n<td><a href=";
-    text += HttpText::linkPath(urlPath);
-    text += HttpText::linkPath(name);
-    text += '>';
-    text += HttpText::htmlEscape(name);
-    text += "</a></td><td>";
-    text += std::to_string((size + 1023) / 1024);
-    text += "KB</td><td>";
-    text += date;
-    text += "</td><td>";
-    text += time;
-    text += "</td>\r\n</tr>";
-    return text;
-}
+    std::string link_;
+    std::time_t lastWritten_ = 0;
+    std::string lastText_;
+};
 
 std::optional<DirectoryListing::Page> DirectoryListing::build(int folder, std::string_view urlPath)
 {
@@ -64,6 +86,7 @@ std::optional<DirectoryListing::Page> DirectoryListing::build(int folder, std::s
     page.html = "<html>\n<head>\n<title>Directory Listing for %1</title>\n</head>\n \n<body><h2>Directory Listing "
                 "for %1</h2>\n\n<hr><form method=\"POST\" action=\"UPLOADFORM\"><table>\r\n";
     replaceAll(page.html, "%1", HttpText::htmlEscape(urlPath));
+    Row row(urlPath);
     while (const dirent* entry = ::readdir(directory)) {
         const std::string_view name = entry->d_name;
         if (name == "." || name == "..")
@@ -73,7 +96,7 @@ std::optional<DirectoryListing::Page> DirectoryListing::build(int folder, std::s
         if (::fstatat(own, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
             info = {};
         const std::uint64_t size = S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
-        page.html += row(urlPath, name, size, info.st_mtime);
+        row.append(page.html, name, size, info.st_mtime);
         if (!page.newest || info.st_mtime > *page.newest)
             page.newest = info.st_mtime;
     }

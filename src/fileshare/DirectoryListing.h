@@ -21,7 +21,6 @@ public:
     // cannot be read.
     static std::optional<Page> build(int folder, std::string_view urlPath);
 
-    // One row: the link, the name, the size in KB rounded up, the UTC date
-    // and time in the system's short formats.
-    static std::string row(std::string_view urlPath, std::string_view name, std::uint64_t size, std::time_t written);
+private:
+    class Row;
 };

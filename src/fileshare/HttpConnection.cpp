@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
@@ -41,7 +43,7 @@ HttpConnection::Next HttpConnection::drive(const SiteResponder& responder, std::
         }
 
         switch (writeMore(nowMs)) {
-        case WriteResult::Blocked: return Next::Wait;
+        case WriteResult::Blocked: return Next::WaitToWrite;
         case WriteResult::Failed: return Next::Close;
         case WriteResult::Done: break;
         }
@@ -52,6 +54,14 @@ HttpConnection::Next HttpConnection::drive(const SiteResponder& responder, std::
         deadlineMs_ = nowMs + timeoutMs_;
         if (!response_.keepAlive)
             return Next::Close;
+        if (!noDelay_) {
+            // Later answers must not wait for the client's acknowledgement of
+            // this one (Nagle): a first answer never does, so a connection
+            // that closes after it is spared the call.
+            const int on = 1;
+            ::setsockopt(socket_.get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+            noDelay_ = true;
+        }
         response_ = HttpResponse();
     }
 }

@@ -19,7 +19,8 @@ public:
 
     int socket() const { return socket_.get(); }
 
-    enum class Next { Wait, Close };
+    // Wait: for more input; WaitToWrite: for room to write the answer.
+    enum class Next { Wait, WaitToWrite, Close };
     // Does all the socket allows now; answered requests add a line to `log`.
     Next drive(const SiteResponder& responder, std::string& log, std::int64_t nowMs);
 
@@ -42,6 +43,7 @@ private:
     std::int64_t deadlineMs_;
     std::string input_;
     bool writing_ = false;
+    bool noDelay_ = false;
     HttpResponse response_;
     std::size_t headSent_ = 0;
     std::size_t bodySent_ = 0;

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstring>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -128,32 +127,44 @@ void HttpServer::acceptAll(std::int64_t nowMs)
             ::close(fd);
             continue;
         }
-        const int on = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         epoll_event watch {};
-        watch.events = EPOLLIN | EPOLLOUT | EPOLLRDHUP | EPOLLET;
+        watch.events = EPOLLIN | EPOLLRDHUP | EPOLLET;
         watch.data.fd = fd;
         if (::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, fd, &watch) != 0) {
             ::close(fd);
             continue;
         }
-        auto connection = std::make_unique<HttpConnection>(fd, ntohl(peer.sin_addr.s_addr), nowMs, limits_.timeoutMs);
-        HttpConnection& added = *connection;
-        connections_[fd] = std::move(connection);
-        drive(added, nowMs);
+        // Registering a socket that is already readable reports it at once,
+        // so the first request is read when epoll says so.
+        connections_[fd] = std::make_unique<HttpConnection>(fd, ntohl(peer.sin_addr.s_addr), nowMs, limits_.timeoutMs);
     }
 }
 
 void HttpServer::drive(HttpConnection& connection, std::int64_t nowMs)
 {
-    if (connection.drive(responder_, log_, nowMs) == HttpConnection::Next::Close)
-        closeConnection(connection.socket());
+    const int fd = connection.socket();
+    switch (connection.drive(responder_, log_, nowMs)) {
+    case HttpConnection::Next::Wait: return;
+    case HttpConnection::Next::WaitToWrite:
+        if (watchingWrites_.insert(fd).second) {
+            epoll_event watch {};
+            watch.events = EPOLLIN | EPOLLOUT | EPOLLRDHUP | EPOLLET;
+            watch.data.fd = fd;
+            // Watching for room from now on: a socket that already has room
+            // is reported at once, so no chance to write is missed.
+            if (::epoll_ctl(epoll_.get(), EPOLL_CTL_MOD, fd, &watch) != 0)
+                closeConnection(fd);
+        }
+        return;
+    case HttpConnection::Next::Close: closeConnection(fd); return;
+    }
 }
 
 void HttpServer::closeConnection(int fd)
 {
-    ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, fd, nullptr);
+    // Closing the socket (its only descriptor) also takes it out of epoll.
     connections_.erase(fd);
+    watchingWrites_.erase(fd);
     if (acceptPaused_ && listener_.valid()) {
         epoll_event listening {};
         listening.events = EPOLLIN;

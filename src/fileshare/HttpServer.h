@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 class SiteResponder;
 
@@ -53,5 +54,7 @@ private:
     std::atomic<bool> stopping_ {false};
     bool acceptPaused_ = false;
     std::unordered_map<int, std::unique_ptr<HttpConnection>> connections_;
+    // Connections also watched for room to write (after a write blocked).
+    std::unordered_set<int> watchingWrites_;
     std::string log_;
 };

@@ -68,7 +68,7 @@ SiteResponder::Target SiteResponder::locate(std::string_view path) const
         }
     }
     if (target.relative.empty())
-        target.relative = ".";
+        target.relative.push_back('.');
     return target;
 }
 
@@ -91,7 +91,7 @@ HttpResponse SiteResponder::respond(const HttpRequest& request, std::time_t now)
             struct stat info {};
             UniqueFd probe(openBeneath(target.site->root.get(), target.relative, O_PATH));
             if (probe.valid() && ::fstat(probe.get(), &info) == 0 && !S_ISDIR(info.st_mode))
-                return page(401, request, "WWW-Authenticate", "Basic realm=" + decoded.path, now);
+                return page(401, request, "WWW-Authenticate", std::string("Basic realm=").append(decoded.path), now);
         }
         return page(404, request, {}, {}, now);
     }
@@ -105,7 +105,7 @@ HttpResponse SiteResponder::respond(const HttpRequest& request, std::time_t now)
     }
     if (!S_ISREG(info.st_mode))
         return page(404, request, {}, {}, now);
-    return fileAnswer(request, std::move(opened), decoded.path, now);
+    return fileAnswer(request, std::move(opened), info, decoded.path, now);
 }
 
 HttpResponse SiteResponder::folderAnswer(const HttpRequest& request, const Site& site, UniqueFd folder,
@@ -116,7 +116,7 @@ HttpResponse SiteResponder::folderAnswer(const HttpRequest& request, const Site&
         struct stat info {};
         if (!document.valid() || ::fstat(document.get(), &info) != 0 || !S_ISREG(info.st_mode))
             return page(404, request, {}, {}, now);
-        return fileAnswer(request, std::move(document), site.folder.defaultDocument, now);
+        return fileAnswer(request, std::move(document), info, site.folder.defaultDocument, now);
     }
     if (path.back() != '/')
         return page(301, request, "Location", HttpText::linkPath(path) + "/", now);
@@ -135,11 +135,9 @@ HttpResponse SiteResponder::folderAnswer(const HttpRequest& request, const Site&
     return response;
 }
 
-HttpResponse SiteResponder::fileAnswer(const HttpRequest& request, UniqueFd file, std::string_view path,
-                                       std::time_t now) const
+HttpResponse SiteResponder::fileAnswer(const HttpRequest& request, UniqueFd file, const struct stat& info,
+                                       std::string_view path, std::time_t now) const
 {
-    struct stat info {};
-    ::fstat(file.get(), &info);
     const std::time_t written = std::min(info.st_mtime, now);
     const auto size = static_cast<std::uint64_t>(info.st_size);
     const bool get = request.method == "GET";
@@ -161,7 +159,7 @@ HttpResponse SiteResponder::fileAnswer(const HttpRequest& request, UniqueFd file
         const auto span = request.range->resolve(size);
         if (!span) {
             ResponseHead head(416, now, kServerName);
-            head.addLength(0).add("Content-Range", "bytes */" + std::to_string(size)).add("Content-Type", kHtml);
+            head.addLength(0).add("Content-Range", std::string("bytes */").append(std::to_string(size))).add("Content-Type", kHtml);
             HttpResponse response = withHead(head.finish(request.version, request.keepAlive), request.version);
             response.status = 416;
             response.keepAlive = request.keepAlive;
@@ -170,8 +168,12 @@ HttpResponse SiteResponder::fileAnswer(const HttpRequest& request, UniqueFd file
         code = 206;
         first = span->first;
         length = span->last - span->first + 1;
-        contentRange = "bytes " + std::to_string(span->first) + "-" + std::to_string(span->last) + "/"
-            + std::to_string(size);
+        contentRange = std::string("bytes ")
+                           .append(std::to_string(span->first))
+                           .append("-")
+                           .append(std::to_string(span->last))
+                           .append("/")
+                           .append(std::to_string(size));
     }
 
     ResponseHead head(code, now, kServerName);

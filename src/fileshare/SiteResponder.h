@@ -6,6 +6,7 @@
 #include "fileshare/UniqueFd.h"
 
 #include <ctime>
+#include <sys/stat.h>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,7 +47,8 @@ private:
     Target locate(std::string_view path) const;
     HttpResponse folderAnswer(const HttpRequest& request, const Site& site, UniqueFd folder, const std::string& path,
                               std::time_t now) const;
-    HttpResponse fileAnswer(const HttpRequest& request, UniqueFd file, std::string_view path, std::time_t now) const;
+    HttpResponse fileAnswer(const HttpRequest& request, UniqueFd file, const struct stat& info, std::string_view path,
+                            std::time_t now) const;
     HttpResponse page(int code, const HttpRequest& request, std::string_view extraName, std::string_view extraValue,
                       std::time_t now) const;
     static HttpResponse withHead(std::string head, int version);

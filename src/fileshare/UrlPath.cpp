@@ -77,10 +77,15 @@ UrlPath::Result UrlPath::decode(std::string_view target)
         decoded += c;
     }
 
-    for (std::size_t blank = decoded.find("-_-"); blank != std::string::npos; blank = decoded.find("-_-", blank + 1))
-        decoded.replace(blank, 3, " ");
-
-    result.path = std::move(decoded);
+    result.path.reserve(decoded.size());
+    for (std::size_t i = 0; i < decoded.size(); ++i) {
+        if (decoded.compare(i, 3, "-_-") == 0) {
+            result.path += ' ';
+            i += 2;
+        } else {
+            result.path += decoded[i];
+        }
+    }
     result.verdict = hasDotDotSegment(result.path) ? Verdict::Refused : Verdict::Ok;
     return result;
 }
