@@ -83,7 +83,7 @@ void HttpServer::run()
         for (int i = 0; i < ready; ++i) {
             const int fd = events[i].data.fd;
             if (fd == listener_.get()) {
-                acceptAll(now);
+                acceptOne(now);
             } else if (fd != wake_.get()) {
                 const auto found = connections_.find(fd);
                 if (found != connections_.end())
@@ -108,36 +108,36 @@ void HttpServer::stop()
     [[maybe_unused]] const ssize_t written = ::write(wake_.get(), &one, sizeof one);
 }
 
-void HttpServer::acceptAll(std::int64_t nowMs)
+void HttpServer::acceptOne(std::int64_t nowMs)
 {
-    for (;;) {
-        sockaddr_in peer {};
-        socklen_t length = sizeof peer;
-        const int fd = ::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length,
-                                 SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) {
-            if (errno == EMFILE || errno == ENFILE) {
-                // Out of descriptors: stop listening until a connection closes.
-                ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, listener_.get(), nullptr);
-                acceptPaused_ = true;
-            }
-            return;
+    // One connection per readiness report: the listener is level-triggered,
+    // so the next wait reports it again while connections are pending, and
+    // no call is spent finding the queue empty.
+    sockaddr_in peer {};
+    socklen_t length = sizeof peer;
+    const int fd = ::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EMFILE || errno == ENFILE) {
+            // Out of descriptors: stop listening until a connection closes.
+            ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, listener_.get(), nullptr);
+            acceptPaused_ = true;
         }
-        if (connections_.size() >= limits_.maxConnections) {
-            ::close(fd);
-            continue;
-        }
-        epoll_event watch {};
-        watch.events = EPOLLIN | EPOLLRDHUP | EPOLLET;
-        watch.data.fd = fd;
-        if (::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, fd, &watch) != 0) {
-            ::close(fd);
-            continue;
-        }
-        // Registering a socket that is already readable reports it at once,
-        // so the first request is read when epoll says so.
-        connections_[fd] = std::make_unique<HttpConnection>(fd, ntohl(peer.sin_addr.s_addr), nowMs, limits_.timeoutMs);
+        return;
     }
+    if (connections_.size() >= limits_.maxConnections) {
+        ::close(fd);
+        return;
+    }
+    epoll_event watch {};
+    watch.events = EPOLLIN | EPOLLRDHUP | EPOLLET;
+    watch.data.fd = fd;
+    if (::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, fd, &watch) != 0) {
+        ::close(fd);
+        return;
+    }
+    // Registering a socket that is already readable reports it at once,
+    // so the first request is read when epoll says so.
+    connections_[fd] = std::make_unique<HttpConnection>(fd, ntohl(peer.sin_addr.s_addr), nowMs, limits_.timeoutMs);
 }
 
 void HttpServer::drive(HttpConnection& connection, std::int64_t nowMs)

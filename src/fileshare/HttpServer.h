@@ -37,7 +37,7 @@ public:
     void stop();
 
 private:
-    void acceptAll(std::int64_t nowMs);
+    void acceptOne(std::int64_t nowMs);
     void drive(HttpConnection& connection, std::int64_t nowMs);
     void closeConnection(int fd);
     void closeExpired(std::int64_t nowMs);
