@@ -1,5 +1,6 @@
 #include "fileshare/InstanceLock.h"
 #include "fileshare/SitePage.h"
+#include "fileshare/TerminationWatcher.h"
 #include "fileshare/VantrelState.h"
 #include "fileshare/VantsvcLink.h"
 #include "fileshare/ui/CMainFrame.h"
@@ -26,6 +27,12 @@ int main(int argc, char** argv)
     VantsvcLink engine(QApplication::applicationDirPath() + QStringLiteral("/Vantsvc"));
     VantrelState state(ProgramFolder::fromEnvironment(), prompter, shell, engine, &SitePage::localAddresses);
     CMainFrame window(state, shell);
+    TerminationWatcher termination;
+    // Closing saves the state and ends the engine, hidden window or not.
+    QObject::connect(&termination, &TerminationWatcher::terminationRequested, &window, [&window] {
+        window.close();
+        QApplication::quit();
+    });
     window.show();
     state.loadSavedState();
     return QApplication::exec();
