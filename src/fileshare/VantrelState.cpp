@@ -94,11 +94,11 @@ void VantrelState::start()
         return;
     }
     saveListAndPort();
-    if (!engine_.findOrStart()) {
+    // An engine that vanishes before it takes the message counts as missing.
+    if (!engine_.findOrStart() || !engine_.send(VantsvcEngine::kStart, port)) {
         warn(QStringLiteral("Error when start server engine!"));
         return;
     }
-    engine_.send(VantsvcEngine::kStart, port);
     running_ = true;
     emit runningChanged();
 
@@ -108,11 +108,10 @@ void VantrelState::start()
 
 void VantrelState::stop()
 {
-    if (!engine_.findOrStart()) {
+    if (!engine_.findOrStart() || !engine_.send(VantsvcEngine::kStop, 0)) {
         warn(QStringLiteral("Error when stop server engine!"));
         return;
     }
-    engine_.send(VantsvcEngine::kStop, 0);
     running_ = false;
     emit runningChanged();
 }

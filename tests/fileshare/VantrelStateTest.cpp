@@ -26,10 +26,11 @@ public:
     bool send(std::uint32_t message, std::int64_t wParam) override
     {
         sent.push_back({message, wParam});
-        return present;
+        return present && answers;
     }
 
     bool present = false;
+    bool answers = true;
     bool startable = true;
     int lookups = 0;
     std::vector<std::pair<std::uint32_t, std::int64_t>> sent;
@@ -133,6 +134,17 @@ TEST_F(VantrelStateTest, MissingEngine)
     EXPECT_EQ(messages(), QStringList({QStringLiteral("Error when start server engine!"), QStringLiteral("Error when stop server engine!")}));
     EXPECT_FALSE(state.running());
     EXPECT_EQ(state.statusText(), QStringLiteral("TODO:Add the directories and press start tool bar."));
+}
+
+TEST_F(VantrelStateTest, AnEngineThatDoesNotAnswerIsAnError)
+{
+    state.start();
+    engine.answers = false;
+    state.stop();
+    EXPECT_TRUE(state.running());
+    state.start();
+    EXPECT_EQ(messages(), QStringList({QStringLiteral("Error when stop server engine!"),
+                                       QStringLiteral("Error when start server engine!")}));
 }
 
 TEST_F(VantrelStateTest, StopAndQuit)
