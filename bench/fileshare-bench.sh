@@ -36,6 +36,7 @@ pids=()
 cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done; }
 trap cleanup EXIT
 
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 port_vantsvc=$(free_port)
 "$build/bin/Vantsvc" --port "$port_vantsvc" --bind 127.0.0.1 --publish "$work/site" >"$work/run/vantsvc-access.log" 2>"$work/run/vantsvc.err" &
 pids+=($!)
@@ -159,6 +160,7 @@ for key in 1 2 3 4; do
   unset rps transfer failed unit
 done
 
+load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 cpu=$(awk -F: '/model name/ {print $2; exit}' /proc/cpuinfo | sed 's/^ *//')
 {
   echo "# File-sharing benchmark results"
@@ -170,6 +172,11 @@ cpu=$(awk -F: '/model name/ {print $2; exit}' /proc/cpuinfo | sed 's/^ *//')
   echo "Each server runs one worker on 127.0.0.1 over the same folder; wrk runs one thread,"
   echo "the better of two ${seconds} s runs per cell, 50 connections (4 for the 100 MB file). Vantsvc is built in Release"
   echo "and writes its access log to a file, as nginx does; lighttpd logs no accesses."
+  echo "Load average before and after the run: $load_before / $load_after (the machine may be"
+  echo "shared with other work; on a busy machine the absolute numbers move a lot, the ratios less)."
+  echo "A cell marked with errors means that server answered with errors (lighttpd's"
+  echo "mod_dirlisting answers most concurrent listing requests with non-2xx codes here), so"
+  echo "its rate is not compared."
   echo
   echo "$table"
   echo
