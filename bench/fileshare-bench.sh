@@ -175,7 +175,7 @@ cpu=$(awk -F: '/model name/ {print $2; exit}' /proc/cpuinfo | sed 's/^ *//')
   echo "Load average before and after the run: $load_before / $load_after (the machine may be"
   echo "shared with other work; on a busy machine the absolute numbers move a lot, the ratios less)."
   echo "A cell marked with errors means that server answered with errors (lighttpd's"
-  echo "mod_dirlisting answers most concurrent listing requests with non-2xx codes here), so"
+  echo "mod_dirlisting answers many concurrent listing requests with 503 here), so"
   echo "its rate is not compared."
   echo
   echo "$table"
