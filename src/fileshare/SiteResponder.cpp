@@ -1,0 +1,227 @@
+#include "fileshare/SiteResponder.h"
+
+#include "fileshare/ContentTypeLookup.h"
+#include "fileshare/DirectoryListing.h"
+#include "fileshare/ErrorPage.h"
+#include "fileshare/HttpDate.h"
+#include "fileshare/HttpText.h"
+#include "fileshare/ResponseHead.h"
+#include "fileshare/UrlPath.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::string_view kHtml = "text/html";
+
+// Opens `relative` beneath the folder `root`; -1 with errno set on failure.
+// The kernel refuses any step out of the folder, through ".." or a link.
+int openBeneath(int root, const std::string& relative, int flags)
+{
+    open_how how {};
+    how.flags = static_cast<std::uint64_t>(flags) | O_CLOEXEC | O_NOCTTY;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+    for (;;) {
+        const long fd = ::syscall(SYS_openat2, root, relative.c_str(), &how, sizeof how);
+        if (fd >= 0 || errno != EINTR)
+            return static_cast<int>(fd);
+    }
+}
+
+} // namespace
+
+SiteResponder::SiteResponder(const std::vector<PublishedFolder>& folders, ContentTypeLookup& types)
+    : types_(types)
+{
+    for (const PublishedFolder& folder : folders) {
+        UniqueFd root(::open(folder.path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!root.valid())
+            unreadable_.push_back(folder.path);
+        sites_.push_back(Site {folder, std::move(root)});
+    }
+}
+
+SiteResponder::Target SiteResponder::locate(std::string_view path) const
+{
+    Target target;
+    const std::size_t slash = path.find('/', 1);
+    const std::string_view first = path.substr(1, slash == std::string_view::npos ? std::string_view::npos : slash - 1);
+    for (const Site& site : sites_) {
+        if (site.folder.alias != "/" && HttpText::equalsNoCase(first, site.folder.alias)) {
+            target.site = &site;
+            target.namesAlias = slash == std::string_view::npos;
+            target.relative = target.namesAlias ? std::string() : std::string(path.substr(slash + 1));
+            break;
+        }
+    }
+    if (!target.site) {
+        for (const Site& site : sites_) {
+            if (site.folder.alias == "/") {
+                target.site = &site;
+                target.relative = std::string(path.substr(1));
+            }
+        }
+    }
+    if (target.relative.empty())
+        target.relative.push_back('.');
+    return target;
+}
+
+HttpResponse SiteResponder::respond(const HttpRequest& request, std::time_t now) const
+{
+    if (request.method != "GET" && request.method != "HEAD")
+        return error(501, request.version, false, true, now);
+    const UrlPath::Result decoded = UrlPath::decode(request.target);
+    if (decoded.verdict == UrlPath::Verdict::Malformed)
+        return error(400, request.version, false, request.method != "HEAD", now);
+    if (decoded.verdict == UrlPath::Verdict::Refused)
+        return page(404, request, {}, {}, now);
+
+    const Target target = locate(decoded.path);
+    if (!target.site || !target.site->root.valid())
+        return page(404, request, {}, {}, now);
+    UniqueFd opened(openBeneath(target.site->root.get(), target.relative, O_RDONLY | O_NONBLOCK));
+    if (!opened.valid()) {
+        if (errno == EACCES) {
+            struct stat info {};
+            UniqueFd probe(openBeneath(target.site->root.get(), target.relative, O_PATH));
+            if (probe.valid() && ::fstat(probe.get(), &info) == 0 && !S_ISDIR(info.st_mode))
+                return page(401, request, "WWW-Authenticate", std::string("Basic realm=").append(decoded.path), now);
+        }
+        return page(404, request, {}, {}, now);
+    }
+    struct stat info {};
+    if (::fstat(opened.get(), &info) != 0)
+        return page(404, request, {}, {}, now);
+    if (S_ISDIR(info.st_mode)) {
+        if (target.namesAlias)
+            return page(301, request, "Location", HttpText::linkPath(decoded.path) + "/", now);
+        return folderAnswer(request, *target.site, std::move(opened), decoded.path, now);
+    }
+    if (!S_ISREG(info.st_mode))
+        return page(404, request, {}, {}, now);
+    return fileAnswer(request, std::move(opened), info, decoded.path, now);
+}
+
+HttpResponse SiteResponder::folderAnswer(const HttpRequest& request, const Site& site, UniqueFd folder,
+                                         const std::string& path, std::time_t now) const
+{
+    if (!site.folder.listingAllowed) {
+        UniqueFd document(openBeneath(folder.get(), site.folder.defaultDocument, O_RDONLY | O_NONBLOCK));
+        struct stat info {};
+        if (!document.valid() || ::fstat(document.get(), &info) != 0 || !S_ISREG(info.st_mode))
+            return page(404, request, {}, {}, now);
+        return fileAnswer(request, std::move(document), info, site.folder.defaultDocument, now);
+    }
+    if (path.back() != '/')
+        return page(301, request, "Location", HttpText::linkPath(path) + "/", now);
+
+    std::optional<DirectoryListing::Page> listing = DirectoryListing::build(folder.get(), path);
+    if (!listing)
+        return page(500, request, {}, {}, now);
+    ResponseHead head(200, now, kServerName);
+    if (listing->newest)
+        head.add("Last-Modified", HttpDate::format(*listing->newest));
+    head.addLength(listing->html.size()).add("Content-Type", kHtml);
+    HttpResponse response = withHead(head.finish(request.version, request.keepAlive), request.version);
+    response.keepAlive = request.keepAlive;
+    if (request.method == "GET")
+        response.body = std::move(listing->html);
+    return response;
+}
+
+HttpResponse SiteResponder::fileAnswer(const HttpRequest& request, UniqueFd file, const struct stat& info,
+                                       std::string_view path, std::time_t now) const
+{
+    const std::time_t written = std::min(info.st_mtime, now);
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    const bool get = request.method == "GET";
+
+    if (get && request.ifModifiedSince && written <= *request.ifModifiedSince) {
+        ResponseHead head(304, now, kServerName);
+        head.add("Last-Modified", HttpDate::format(written)).addLength(0).add("Content-Type", kHtml);
+        HttpResponse response = withHead(head.finish(request.version, request.keepAlive), request.version);
+        response.status = 304;
+        response.keepAlive = request.keepAlive;
+        return response;
+    }
+
+    std::uint64_t first = 0;
+    std::uint64_t length = size;
+    int code = 200;
+    std::string contentRange;
+    if (request.range && request.version >= 10) {
+        const auto span = request.range->resolve(size);
+        if (!span) {
+            ResponseHead head(416, now, kServerName);
+            head.addLength(0).add("Content-Range", std::string("bytes */").append(std::to_string(size))).add("Content-Type", kHtml);
+            HttpResponse response = withHead(head.finish(request.version, request.keepAlive), request.version);
+            response.status = 416;
+            response.keepAlive = request.keepAlive;
+            return response;
+        }
+        code = 206;
+        first = span->first;
+        length = span->last - span->first + 1;
+        contentRange = std::string("bytes ")
+                           .append(std::to_string(span->first))
+                           .append("-")
+                           .append(std::to_string(span->last))
+                           .append("/")
+                           .append(std::to_string(size));
+    }
+
+    ResponseHead head(code, now, kServerName);
+    head.add("Last-Modified", HttpDate::format(written)).addLength(length);
+    if (code == 206)
+        head.add("Content-Range", contentRange);
+    head.add("Content-Type", types_.lookup(ContentTypeLookup::extensionOf(path)));
+    HttpResponse response = withHead(head.finish(request.version, request.keepAlive), request.version);
+    response.status = code;
+    response.keepAlive = request.keepAlive && request.version >= 10;
+    if (get && length > 0) {
+        response.file = std::move(file);
+        response.fileOffset = first;
+        response.fileLength = length;
+    }
+    return response;
+}
+
+HttpResponse SiteResponder::page(int code, const HttpRequest& request, std::string_view extraName,
+                                 std::string_view extraValue, std::time_t now) const
+{
+    const std::string body = ErrorPage::forCode(code).value_or(std::string());
+    ResponseHead head(code, now, kServerName);
+    if (!extraName.empty())
+        head.add(extraName, extraValue);
+    head.addLength(body.size()).add("Content-Type", kHtml);
+    HttpResponse response = withHead(head.finish(request.version, request.keepAlive), request.version);
+    response.status = code;
+    response.keepAlive = request.keepAlive && request.version >= 10;
+    if (request.method != "HEAD")
+        response.body = body;
+    return response;
+}
+
+HttpResponse SiteResponder::error(int code, int version, bool keepAlive, bool withBody, std::time_t now) const
+{
+    HttpRequest request;
+    request.method = withBody ? "GET" : "HEAD";
+    request.version = version;
+    request.keepAlive = keepAlive;
+    return page(code, request, {}, {}, now);
+}
+
+HttpResponse SiteResponder::withHead(std::string head, int version)
+{
+    HttpResponse response;
+    // HTTP/0.9 knows no status line and no headers: only the body goes out.
+    if (version >= 10)
+        response.head = std::move(head);
+    return response;
+}

@@ -1,0 +1,39 @@
+#include "fileshare/InstanceLock.h"
+#include "fileshare/SitePage.h"
+#include "fileshare/TerminationWatcher.h"
+#include "fileshare/VantrelState.h"
+#include "fileshare/VantsvcLink.h"
+#include "fileshare/ui/CMainFrame.h"
+#include "platform/DesktopShell.h"
+#include "platform/ProgramFolder.h"
+#include "uiutil/MessageBoxPrompter.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vantrel"));
+
+    MessageBoxPrompter prompter;
+    const InstanceLock instance(QString::fromLatin1(VantrelState::kInstanceName));
+    if (instance.heldElsewhere()) {
+        prompter.tell(QStringLiteral("You have already started Vantrel."), QStringLiteral("Quillspan"),
+                      Prompter::Icon::Exclamation);
+        return 0;
+    }
+
+    DesktopShell shell;
+    VantsvcLink engine(QApplication::applicationDirPath() + QStringLiteral("/Vantsvc"));
+    VantrelState state(ProgramFolder::fromEnvironment(), prompter, shell, engine, &SitePage::localAddresses);
+    CMainFrame window(state, shell);
+    TerminationWatcher termination;
+    // Closing saves the state and ends the engine, hidden window or not.
+    QObject::connect(&termination, &TerminationWatcher::terminationRequested, &window, [&window] {
+        window.close();
+        QApplication::quit();
+    });
+    window.show();
+    state.loadSavedState();
+    return QApplication::exec();
+}

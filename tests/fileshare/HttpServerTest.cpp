@@ -1,0 +1,153 @@
+#include "fileshare/ContentTypeLookup.h"
+#include "fileshare/SiteService.h"
+
+#include "RawClient.h"
+#include "fileshare/InstanceLock.h"
+#include "support/TestHome.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+
+namespace {
+
+// A server in this process, on a free loopback port, with a short time-out.
+class HttpServerTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        home.writeFile(QStringLiteral("site/a.txt"), "aaaa");
+        home.writeFile(QStringLiteral("site/big.bin"), QByteArray(4 * 1024 * 1024, 'b'));
+        std::vector<PublishedFolder> folders(1);
+        folders[0].path = home.path(QStringLiteral("site")).toStdString();
+        folders[0].alias = "/";
+        ServerLimits limits;
+        limits.timeoutMs = 400;
+        service = std::make_unique<SiteService>(
+            types,
+            [this](std::string batch) {
+                const std::lock_guard guard(lock);
+                log += batch;
+            },
+            limits);
+        std::string error;
+        ASSERT_TRUE(service->start(folders, "127.0.0.1", 0, error)) << error;
+    }
+
+    std::string logText()
+    {
+        const std::lock_guard guard(lock);
+        return log;
+    }
+
+    TestHome home;
+    ContentTypeLookup types {home.registryFolder()};
+    std::mutex lock;
+    std::string log;
+    // Last, so it stops before what its log sink writes to goes away.
+    std::unique_ptr<SiteService> service;
+};
+
+TEST_F(HttpServerTest, PipelinedRequestsAreAnsweredInOrder)
+{
+    RawClient client(service->port());
+    ASSERT_TRUE(client.send("GET /a.txt HTTP/1.1\r\n\r\nHEAD /a.txt HTTP/1.1\r\n\r\nGET /none HTTP/1.1\r\n"
+                            "Connection: close\r\n\r\n"));
+    const std::string answers = client.readUntilClosed();
+    const std::size_t first = answers.find("HTTP/1.1 200 OK");
+    const std::size_t second = answers.find("HTTP/1.1 200 OK", first + 1);
+    const std::size_t third = answers.find("HTTP/1.1 404 Not Found");
+    EXPECT_LT(first, second);
+    EXPECT_LT(second, third);
+    EXPECT_NE(third, std::string::npos);
+    EXPECT_NE(answers.find("\r\n\r\naaaaHTTP/1.1 200 OK"), std::string::npos);
+}
+
+TEST_F(HttpServerTest, ASlowClientDoesNotHoldUpOthers)
+{
+    RawClient slow(service->port());
+    ASSERT_TRUE(slow.send("GET /big.bin HTTP/1.1\r\n\r\n"));
+    slow.readAtLeast(1000, 1000); // takes a little, then stops reading
+    RawClient trickle(service->port());
+    ASSERT_TRUE(trickle.send("GET /a.tx"));
+    const std::string answer = RawClient::exchange(service->port(), "GET /a.txt HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(answer.substr(0, 15), "HTTP/1.1 200 OK");
+    EXPECT_EQ(answer.substr(answer.size() - 4), "aaaa");
+}
+
+TEST_F(HttpServerTest, IdleAndStalledConnectionsAreClosedAfterTheTimeout)
+{
+    RawClient idle(service->port());
+    RawClient trickle(service->port());
+    ASSERT_TRUE(trickle.send("GET / HTTP/1.1\r\n"));
+    EXPECT_TRUE(idle.closedWithin(3000));
+    EXPECT_TRUE(trickle.closedWithin(3000));
+}
+
+TEST_F(HttpServerTest, OversizedHeadGets400AndTheConnectionCloses)
+{
+    RawClient client(service->port());
+    client.send("GET / HTTP/1.1\r\nX-Long: " + std::string(64 * 1024, 'x') + "\r\n\r\n");
+    const std::string answer = client.readUntilClosed();
+    EXPECT_EQ(answer.substr(0, 24), "HTTP/1.1 400 Bad Request");
+}
+
+TEST_F(HttpServerTest, GarbageNeverStopsTheServer)
+{
+    const std::string garbage[] = {std::string("\0\0\0\0", 4), "\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03",
+                                   "GET\r\n\r\n", "  \r\n\r\n", "GET / HTTP/1.1\r\nHost\r\n\r\n",
+                                   "GET / HTTP/1.1\r\nContent-Length: 99999999999999999999999\r\n\r\n",
+                                   "GET /%%%% HTTP/1.1\r\n\r\n", "GET /" + std::string(100000, '/') + " HTTP/1.1\r\n\r\n"};
+    for (const std::string& bytes : garbage) {
+        RawClient client(service->port());
+        client.send(bytes);
+        client.readUntilClosed(1000);
+    }
+    const std::string answer = RawClient::exchange(service->port(), "GET /a.txt HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(answer.substr(0, 15), "HTTP/1.1 200 OK");
+}
+
+TEST_F(HttpServerTest, EveryAnswerIsLoggedOnItsOwnLine)
+{
+    RawClient::exchange(service->port(), "GET /a.txt HTTP/1.0\r\n\r\n");
+    RawClient::exchange(service->port(), "GET /a%0a.txt\x01 HTTP/1.0\r\n\r\n");
+    std::string text;
+    for (int i = 0; i < 100 && std::count(text.begin(), text.end(), '\n') < 2; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        text = logText();
+    }
+    EXPECT_NE(text.find("127.0.0.1 - - ["), std::string::npos);
+    EXPECT_NE(text.find("] \"GET /a.txt HTTP/1.0\" 200 4\r\n"), std::string::npos);
+    EXPECT_NE(text.find("] \"GET /a%0a.txt\\x01 HTTP/1.0\" 400 "), std::string::npos) << text;
+}
+
+TEST_F(HttpServerTest, RestartsOnTheSamePort)
+{
+    const std::uint16_t port = service->port();
+    service->stop();
+    EXPECT_FALSE(RawClient(port).connected());
+    std::vector<PublishedFolder> folders(1);
+    folders[0].path = home.path(QStringLiteral("site")).toStdString();
+    folders[0].alias = "/";
+    std::string error;
+    ASSERT_TRUE(service->start(folders, "127.0.0.1", port, error)) << error;
+    EXPECT_EQ(RawClient::exchange(port, "GET /a.txt HTTP/1.0\r\n\r\n").substr(0, 15), "HTTP/1.1 200 OK");
+    SiteService second(types, {});
+    EXPECT_FALSE(second.start(folders, "127.0.0.1", port, error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(InstanceLock, ASecondCopyFindsTheLockHeld)
+{
+    TestHome home;
+    const InstanceLock first(QStringLiteral("oneInstanceMutextKelVantrel"));
+    EXPECT_FALSE(first.heldElsewhere());
+    {
+        const InstanceLock second(QStringLiteral("oneInstanceMutextKelVantrel"));
+        EXPECT_TRUE(second.heldElsewhere());
+    }
+    const InstanceLock other(QStringLiteral("another"));
+    EXPECT_FALSE(other.heldElsewhere());
+}
+
+} // namespace
