@@ -1,8 +1,13 @@
 #include "app/StartupReport.h"
-#include "core/SplitUrl.h"
 #include "engine/DownloadWindows.h"
 #include "engine/ui/frmDownload.h"
+#include "intake/AddUrlState.h"
+#include "intake/SavePromptState.h"
 #include "intake/frmLocater.h"
+#include "intake/ui/TextDropFilter.h"
+#include "intake/ui/frmDropTarget.h"
+#include "intake/ui/frmFile.h"
+#include "intake/ui/frmURL.h"
 #include "intake/ui/frmExist.h"
 #include "mainwin/JobViews.h"
 #include "mainwin/MainWindowState.h"
@@ -15,37 +20,17 @@
 #include "platform/Registry.h"
 #include "platform/TerminationSignals.h"
 #include "settings/KevaContext.h"
-#include "settings/SettingsDialogState.h"
 #include "uiutil/MessageBoxPrompter.h"
 
 #include <QApplication>
 #include <QDate>
-#include <QDir>
-#include <QInputDialog>
 #include <QSessionManager>
-#include <QStandardPaths>
 #include <QSystemTrayIcon>
+#include <QTreeView>
+#include <QTimer>
 
-namespace {
+#include <memory>
 
-// Starts `url` now, saved under its own file name in the user's Downloads
-// folder. Stands in for the add-URL path until it arrives.
-void startDownload(KevaContext& context, DownloadWindows& windows, const QString& url)
-{
-    const UrlParts parts = SplitUrl(url, context.frmSettings().lstLogin);
-    if (parts.Server.isEmpty()) {
-        context.prompter.tell(context.text.GetText(QStringLiteral("11041"), QStringLiteral("Invalid URL")),
-                              KevaContext::kTitle, Prompter::Icon::Exclamation);
-        return;
-    }
-    const QDir downloads(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation));
-    downloads.mkpath(QStringLiteral("."));
-    const QString name = parts.FileName.isEmpty() ? QStringLiteral("index.html") : parts.FileName;
-    int row = -1;
-    windows.StartJob(url, downloads.filePath(name), row);
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -80,23 +65,33 @@ int main(int argc, char** argv)
     windows.showWindow = [&context](DownloadJob& job) { frmDownload::showFor(context, job); };
     windows.askFileExists = [&context, &window](const QString&) { return frmExist::ask(context, &window); };
 
-    // Until the add-URL dialog arrives, "Add URL" asks for an address and
-    // starts it into the Downloads folder.
-    const auto addUrl = [&context, &windows, &window] {
-        bool ok = false;
-        const QString url = QInputDialog::getText(&window, KevaContext::kTitle, QStringLiteral("URL:"),
-                                                  QLineEdit::Normal, QStringLiteral("http://"), &ok)
-                                .trimmed();
-        if (ok && !url.isEmpty())
-            startDownload(context, windows, url);
+    // Every new URL passes the add-URL path: typed into its dialog, or handed
+    // over (receiver window, first start, drops, re-download) through DownLoadURL.
+    AddUrlState addUrl(context, windows, views.lstMain, views.lstAll, [] { return QDate::currentDate(); });
+    SavePromptState savePrompt(context, windows);
+    savePrompt.askSavePath = frmFile::saveAsDialog(&window);
+    savePrompt.showJobList = [&views] { views.selectNode(QStringLiteral("Downloads")); };
+    addUrl.showSavePrompt = [&context, &savePrompt, &window](const QString& url) {
+        frmFile::showFor(context, savePrompt, url, &window);
     };
-    window.setDialog(frmMain::Dialog::AddUrl, addUrl);
-    tray.setDialog(TrayIcon::Dialog::EnterUrl, addUrl);
-    window.setReDownload([&context, &windows](const QString& url) { startDownload(context, windows, url); });
+    const auto openAddUrl = [&context, &addUrl, &window] { frmURL::showFor(context, addUrl, &window); };
+    const auto takeUrl = [&addUrl](const QString& url) { addUrl.DownLoadURL(url); };
+    window.setDialog(frmMain::Dialog::AddUrl, openAddUrl);
+    tray.setDialog(TrayIcon::Dialog::EnterUrl, openAddUrl);
+    window.setReDownload(takeUrl);
+    for (const auto view : {JobViews::View::Downloads, JobViews::View::All, JobViews::View::Yesterday,
+                            JobViews::View::PastWeek, JobViews::View::PastMonth})
+        TextDropFilter::install(window.listView(view), takeUrl);
+    std::unique_ptr<frmDropTarget> dropTarget;
+    tray.setDialog(TrayIcon::Dialog::DropTarget, [&context, &dropTarget] {
+        if (!dropTarget)
+            dropTarget = std::make_unique<frmDropTarget>(context);
+        dropTarget->show();
+    });
 
     // URLs from outside (the browser helper, a second start) arrive through
     // the hidden receiver window, made in step 3 of the load.
-    frmLocater receiver([&context, &windows](const QString& text) { startDownload(context, windows, text); });
+    frmLocater receiver(takeUrl);
     state.loadReceiver = [&receiver] { return receiver.load(); };
     state.addTrayIcon = [&tray] { tray.add(); };
     state.removeTrayIcon = [&tray] { tray.remove(); };
@@ -116,6 +111,6 @@ int main(int argc, char** argv)
     // A first start with a URL takes it in once it is up.
     const QString commandLine = SingleInstance::commandLine(arguments);
     if (!commandLine.isEmpty())
-        startDownload(context, windows, commandLine);
+        QTimer::singleShot(0, &window, [&takeUrl, commandLine] { takeUrl(commandLine); });
     return QApplication::exec();
 }
