@@ -1,5 +1,7 @@
 #include "intake/frmLocater.h"
 
+#include <QTimer>
+
 frmLocater::frmLocater(std::function<void(const QString& text)> intake, QObject* parent)
     : QObject(parent)
     , intake_(std::move(intake))
@@ -21,8 +23,10 @@ qint64 frmLocater::handle(const WindowMessage& message)
     text1_ = QString::fromUtf8(message.text.data(), static_cast<qsizetype>(message.text.size()));
     if (text1_.isEmpty())
         return 1;
-    const QString text = text1_;
-    intake_(text);
+    // The intake may ask questions (where to save, which file to keep): it
+    // runs right after this message is answered, so the sender (a browser, a
+    // second start) is not held while the user thinks.
+    QTimer::singleShot(0, this, [this, text = text1_] { intake_(text); });
     text1_.clear();
     return 1;
 }

@@ -9,8 +9,8 @@
 
 // The hidden receiver of URLs from outside: the browser helper and a second
 // start of the program find it by its caption "KEVAIEObjectHelperItem" and set
-// the text of its first child. A non-empty text goes to the intake, and the
-// sender's call returns once the intake has handled it.
+// the text of its first child. A non-empty text goes to the intake as soon as
+// the sender's call has returned.
 class frmLocater : public QObject {
     Q_OBJECT
 public:
