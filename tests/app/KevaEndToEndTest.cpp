@@ -1,3 +1,4 @@
+#include "platform/Registry.h"
 #include "platform/WindowDirectory.h"
 
 #include "support/NginxServer.h"
@@ -36,56 +37,102 @@ QByteArray sha256(const QString& path)
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
 }
 
+// The real program on a virtual display, with its own folders, a file served
+// by nginx, and a way to start KEVA the way a user would.
+class KevaEndToEnd : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        const bool onCi = qEnvironmentVariable("CI") == QStringLiteral("true");
+        const PeerRequirement x = PeerRequirement::decide(display.start(), XvfbDisplay::isInstalled(), onCi,
+                                                          QStringLiteral("xvfb xdotool"), display.errorText());
+        if (x.outcome == PeerRequirement::Outcome::Skip)
+            GTEST_SKIP() << x.message;
+        ASSERT_EQ(x.outcome, PeerRequirement::Outcome::Ready) << x.message;
+
+        QDir().mkpath(home.path(QStringLiteral("www")));
+        QByteArray content(3 * 1024 * 1024 + 123, Qt::Uninitialized);
+        QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(content.data()), content.size() / 4);
+        home.writeFile(QStringLiteral("www/file.bin"), content);
+        QFile::setPermissions(home.path(QString()), QFile::permissions(home.path(QString())) | QFileDevice::ExeOther);
+        QFile::setPermissions(home.path(QStringLiteral("www")), QFile::permissions(home.path(QStringLiteral("www")))
+                                                                    | QFileDevice::ExeOther | QFileDevice::ReadOther);
+        QFile::setPermissions(home.path(QStringLiteral("www/file.bin")), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+        KEVA_REQUIRE_PEER(nginx);
+
+        QDir().mkpath(home.programFolder() + QStringLiteral("/Lang"));
+        QFile::copy(TestHome::binFolder() + QStringLiteral("/Lang/English.ini"),
+                    home.programFolder() + QStringLiteral("/Lang/English.ini"));
+        QDir().mkpath(home.path(QStringLiteral("user/Downloads")));
+        environment.insert(QStringLiteral("DISPLAY"), display.display());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.insert(QStringLiteral("HOME"), home.path(QStringLiteral("user")));
+    }
+    void TearDown() override
+    {
+        if (running.state() != QProcess::NotRunning) {
+            running.kill();
+            running.waitForFinished();
+        }
+    }
+    // Starts the first KEVA and waits until its receiver can be found.
+    bool startKeva()
+    {
+        running.setProcessEnvironment(environment);
+        running.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        running.start(keva, {});
+        return running.waitForStarted()
+            && waitFor([] { return WindowDirectory::findWindow("KEVAIEObjectHelperItem", WindowDirectory::Match::Contains).has_value(); },
+                       30000);
+    }
+    // A second start with a command line: it hands it over and ends at once.
+    int secondStart(const QString& commandLine)
+    {
+        QProcess second;
+        second.setProcessEnvironment(environment);
+        second.start(keva, {commandLine});
+        return second.waitForFinished(10000) ? second.exitCode() : -1;
+    }
+    QStringList windowsNamed(const QString& pattern) const
+    {
+        return display.xdotool({QStringLiteral("search"), QStringLiteral("--name"), pattern}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    void press(const QString& window, const QString& key) const
+    {
+        display.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
+        display.xdotool({QStringLiteral("key"), key});
+    }
+    // SIGTERM, as the system sends it at shutdown; gives the history written.
+    QByteArray terminate()
+    {
+        ::kill(static_cast<pid_t>(running.processId()), SIGTERM);
+        running.waitForFinished(30000);
+        return home.readFile(QStringLiteral("home/History.ini"));
+    }
+    void storeSetting(const char* name, const char* value)
+    {
+        Registry(home.registryFolder())
+            .writeValue(RegistryRoot::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Quillspan Software\\KEVA 1.0"),
+                        QString::fromLatin1(name), QString::fromLatin1(value));
+    }
+
+    TestHome home;
+    XvfbDisplay display;
+    NginxServer nginx {home.path(QStringLiteral("www"))};
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QString keva = TestHome::binFolder() + QStringLiteral("/KEVA");
+    QProcess running;
+};
+
 // The whole road of a URL through the real program: KEVA runs on a virtual
 // display; a second start hands it a URL served by nginx; the save dialog is
 // answered with typed input; the file arrives byte-exact; SIGTERM ends KEVA
 // and the history holds the row.
-TEST(KevaEndToEnd, ASecondStartHandsOverAUrlThatIsSavedWhereTheUserSays)
+TEST_F(KevaEndToEnd, ASecondStartHandsOverAUrlThatIsSavedWhereTheUserSays)
 {
-    TestHome home;
-    const bool onCi = qEnvironmentVariable("CI") == QStringLiteral("true");
-    XvfbDisplay display;
-    const PeerRequirement x = PeerRequirement::decide(display.start(), XvfbDisplay::isInstalled(), onCi,
-                                                      QStringLiteral("xvfb xdotool"), display.errorText());
-    if (x.outcome == PeerRequirement::Outcome::Skip)
-        GTEST_SKIP() << x.message;
-    ASSERT_EQ(x.outcome, PeerRequirement::Outcome::Ready) << x.message;
-
-    QDir().mkpath(home.path(QStringLiteral("www")));
-    QByteArray content(3 * 1024 * 1024 + 123, Qt::Uninitialized);
-    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(content.data()), content.size() / 4);
-    home.writeFile(QStringLiteral("www/file.bin"), content);
-    QFile::setPermissions(home.path(QString()), QFile::permissions(home.path(QString())) | QFileDevice::ExeOther);
-    QFile::setPermissions(home.path(QStringLiteral("www")), QFile::permissions(home.path(QStringLiteral("www")))
-                                                                | QFileDevice::ExeOther | QFileDevice::ReadOther);
-    QFile::setPermissions(home.path(QStringLiteral("www/file.bin")), QFileDevice::ReadOwner | QFileDevice::ReadOther);
-    NginxServer nginx(home.path(QStringLiteral("www")));
-    KEVA_REQUIRE_PEER(nginx);
-
-    QDir().mkpath(home.programFolder() + QStringLiteral("/Lang"));
-    QFile::copy(TestHome::binFolder() + QStringLiteral("/Lang/English.ini"), home.programFolder() + QStringLiteral("/Lang/English.ini"));
-    QDir().mkpath(home.path(QStringLiteral("user/Downloads")));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DISPLAY"), display.display());
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    environment.insert(QStringLiteral("HOME"), home.path(QStringLiteral("user")));
-    const QString keva = TestHome::binFolder() + QStringLiteral("/KEVA");
-
-    QProcess first;
-    first.setProcessEnvironment(environment);
-    first.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    first.start(keva, {});
-    ASSERT_TRUE(first.waitForStarted());
-    ASSERT_TRUE(waitFor([] { return WindowDirectory::findWindow("KEVAIEObjectHelperItem", WindowDirectory::Match::Contains).has_value(); },
-                        30000))
-        << "the running KEVA registers its receiver";
-
+    ASSERT_TRUE(startKeva()) << "the running KEVA registers its receiver";
     const QString url = nginx.url(QStringLiteral("/file.bin")).toString();
-    QProcess second;
-    second.setProcessEnvironment(environment);
-    second.start(keva, {url});
-    ASSERT_TRUE(second.waitForFinished(30000));
-    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(secondStart(url), 0);
 
     // The first URL of a session asks where to save it.
     const QString dialog = display.xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
@@ -103,17 +150,47 @@ TEST(KevaEndToEnd, ASecondStartHandsOverAUrlThatIsSavedWhereTheUserSays)
                                             QStringLiteral("^Download File$")},
                                            30000);
     ASSERT_FALSE(prompt.isEmpty()) << "the save prompt appears";
-    display.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), prompt.section(QLatin1Char('\n'), 0, 0)});
-    display.xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+    press(prompt.section(QLatin1Char('\n'), 0, 0), QStringLiteral("Return"));
 
     ASSERT_TRUE(waitFor([&] { return sha256(target) == sha256(home.path(QStringLiteral("www/file.bin"))); }, 60000))
         << "the file arrives byte-exact at the typed path";
 
-    ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
-    ASSERT_TRUE(first.waitForFinished(30000));
-    const QByteArray history = home.readFile(QStringLiteral("home/History.ini"));
+    const QByteArray history = terminate();
     EXPECT_TRUE(history.contains(target.toUtf8() + "\r\n100%\r\n")) << history.constData();
     EXPECT_TRUE(history.contains("Download Success\r\n" + url.toUtf8() + "\r\n")) << history.constData();
+}
+
+// One hand-off for each way the intake can refuse or hold back a URL.
+TEST_F(KevaEndToEnd, HandedOverUrlsMeetTheIntakeChecks)
+{
+    storeSetting("RunTimes", "1");
+    storeSetting("LimitHTTP", "-1"); // every HTTP server is over its limit
+    storeSetting("LimitFTP", "3");
+    storeSetting("MonitorServer", "blocked.example");
+    storeSetting("MonitorTypes", ".ZIP; .BIN");
+    ASSERT_TRUE(startKeva());
+    const int windowsBefore = static_cast<int>(windowsNamed(QStringLiteral("^Quillspan$")).size());
+
+    // Invalid: a message box, nothing listed.
+    EXPECT_EQ(secondStart(QStringLiteral("not-a-url")), 0);
+    ASSERT_TRUE(waitFor([&] { return windowsNamed(QStringLiteral("^Quillspan$")).size() > windowsBefore; }, 20000))
+        << "the Invalid URL message appears";
+    press(windowsNamed(QStringLiteral("^Quillspan$")).last(), QStringLiteral("Return"));
+
+    const QString limited = nginx.url(QStringLiteral("/file.bin")).toString();
+    EXPECT_EQ(secondStart(limited), 0);
+    EXPECT_EQ(secondStart(QStringLiteral("ftp://blocked.example/pub/f.zip")), 0);
+    EXPECT_EQ(secondStart(QStringLiteral("ftp://127.0.0.1:9/notes.txt")), 0);
+    QThread::msleep(1500); // the hand-offs are taken in right after they were answered
+
+    const QByteArray history = terminate();
+    EXPECT_TRUE(history.contains("/file.bin\r\n0%\r\nN/A\r\nN/A\r\nNot Downloaded\r\n" + limited.toUtf8() + "\r\n"))
+        << "over the limit: listed, not started\n" << history.constData();
+    EXPECT_TRUE(history.contains("You block this server\r\n0 %\r\nN/A\r\nN/A\r\nNot Downloaded\r\nftp://blocked.example/pub/f.zip\r\n"))
+        << history.constData();
+    EXPECT_FALSE(history.contains("notes.txt")) << "a type that is not monitored is not added";
+    EXPECT_FALSE(history.contains("not-a-url"));
+    EXPECT_EQ(history.count("\r\n"), 14) << "two rows";
 }
 
 } // namespace
