@@ -123,36 +123,32 @@ void MainWindowState::saveHistory()
 
 void MainWindowState::exitCommand()
 {
-    if (ended_)
-        return;
-    ended_ = true;
-    if (removeTrayIcon)
-        removeTrayIcon();
-    saveHistory();
-    context_.frmSettings().SaveToINI();
-    if (quit)
-        quit();
+    shutDown(TrayFirst::Yes, true);
 }
 
 void MainWindowState::trayClose()
 {
-    if (ended_)
-        return;
-    ended_ = true;
-    if (removeTrayIcon)
-        removeTrayIcon();
-    saveHistory();
-    if (quit)
-        quit();
+    shutDown(TrayFirst::Yes, false);
 }
 
 void MainWindowState::sessionEnd()
 {
+    shutDown(TrayFirst::No, false);
+}
+
+// The steps every shutdown path shares, once per run: the history is always
+// written; the tray icon goes before or after it; Exit also writes the logins.
+void MainWindowState::shutDown(TrayFirst trayFirst, bool writeLogins)
+{
     if (ended_)
         return;
     ended_ = true;
+    if (trayFirst == TrayFirst::Yes && removeTrayIcon)
+        removeTrayIcon();
     saveHistory();
-    if (removeTrayIcon)
+    if (writeLogins)
+        context_.frmSettings().SaveToINI();
+    if (trayFirst == TrayFirst::No && removeTrayIcon)
         removeTrayIcon();
     if (quit)
         quit();

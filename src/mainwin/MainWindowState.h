@@ -86,8 +86,11 @@ signals:
     void statusTextChanged(const QString& text);
 
 private:
+    enum class TrayFirst { Yes, No };
+
     void step(const QString& name);
     void saveHistory();
+    void shutDown(TrayFirst trayFirst, bool writeLogins);
 
     KevaContext& context_;
     DownloadWindows& windows_;
