@@ -31,7 +31,6 @@
 
 #include <memory>
 
-
 int main(int argc, char** argv)
 {
     // Single instance: this check runs first, before anything is made. A
@@ -108,9 +107,10 @@ int main(int argc, char** argv)
     StartupReport::watch(window);
     window.show();
 
-    // A first start with a URL takes it in once it is up.
+    // A first start with a URL takes it in once it is up; the start-up entry's
+    // "/STARTUP" is no URL.
     const QString commandLine = SingleInstance::commandLine(arguments);
-    if (!commandLine.isEmpty())
+    if (!commandLine.isEmpty() && commandLine.compare(QStringLiteral("/STARTUP"), Qt::CaseInsensitive) != 0)
         QTimer::singleShot(0, &window, [&takeUrl, commandLine] { takeUrl(commandLine); });
     return QApplication::exec();
 }
