@@ -234,7 +234,13 @@ void frmDownload::refresh()
         label->setText(text);
     setLineText(txtURL, view.txtURL);
     setLineText(txtSaveTo, view.txtSaveTo);
-    showStatus(view.lblStatus, view.lblStatusIsError);
+    lblStatus->setText(view.lblStatus);
+    tint(lblStatus, view.lblStatusIsError ? QColor(Qt::red) : QColor());
+    using ResumeColor = DownloadJob::Display::ResumeColor;
+    tint(lblResume, view.lblResumeColor == ResumeColor::Green     ? QColor(Qt::darkGreen)
+                    : view.lblResumeColor == ResumeColor::DarkRed ? QColor(Qt::darkRed)
+                                                                  : QColor());
+    lblTimer->setVisible(view.lblTimerVisible);
 
     ProgressBar1->setVisible(view.ProgressBar1Visible);
     ProgressBar1->setValue(view.ProgressBar1);
@@ -255,14 +261,13 @@ void frmDownload::refresh()
     interactdata_mnu->setText(view.interactdata_mnu);
 }
 
-// An error shows in red; any other status in the window's own text colour.
-void frmDownload::showStatus(const QString& status, bool isError)
+// A label in a colour of its own, or (with an invalid colour) the window's.
+void frmDownload::tint(QLabel* label, const QColor& colour)
 {
-    lblStatus->setText(status);
-    QPalette colours = palette();
-    if (isError)
-        colours.setColor(QPalette::WindowText, Qt::red);
-    lblStatus->setPalette(colours);
+    QPalette colours = label->parentWidget() ? label->parentWidget()->palette() : label->palette();
+    if (colour.isValid())
+        colours.setColor(QPalette::WindowText, colour);
+    label->setPalette(colours);
 }
 
 void frmDownload::showServerData(const QString& log)

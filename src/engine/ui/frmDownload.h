@@ -2,6 +2,7 @@
 
 #include "engine/SegmentTable.h"
 
+#include <QColor>
 #include <QTimer>
 #include <QWidget>
 
@@ -43,7 +44,7 @@ private:
     void connectCommands();
     void scheduleRefresh();
     void refresh();
-    void showStatus(const QString& status, bool isError);
+    static void tint(QLabel* label, const QColor& colour);
     void showServerData(const QString& log);
 
     const KevaContext& context_;
