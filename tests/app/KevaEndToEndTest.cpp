@@ -60,9 +60,7 @@ protected:
         QFile::setPermissions(home.path(QStringLiteral("www/file.bin")), QFileDevice::ReadOwner | QFileDevice::ReadOther);
         KEVA_REQUIRE_PEER(nginx);
 
-        QDir().mkpath(home.programFolder() + QStringLiteral("/Lang"));
-        QFile::copy(TestHome::binFolder() + QStringLiteral("/Lang/English.ini"),
-                    home.programFolder() + QStringLiteral("/Lang/English.ini"));
+        home.installLanguageFiles();
         QDir().mkpath(home.path(QStringLiteral("user/Downloads")));
         environment.insert(QStringLiteral("DISPLAY"), display.display());
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));

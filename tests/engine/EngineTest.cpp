@@ -10,9 +10,7 @@
 
 void EngineTest::SetUp()
 {
-    QDir().mkpath(home.programFolder() + QStringLiteral("/Lang"));
-    QFile::copy(TestHome::binFolder() + QStringLiteral("/Lang/English.ini"),
-                home.programFolder() + QStringLiteral("/Lang/English.ini"));
+    home.installLanguageFiles();
     context = &home.newContext();
     LoadSettings(*context, LoadReason::Startup);
     runner = std::make_unique<JobRunner>(*context);

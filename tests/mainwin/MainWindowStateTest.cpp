@@ -26,9 +26,7 @@ class MainWindowStateTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        QDir().mkpath(home.programFolder() + QStringLiteral("/Lang"));
-        QFile::copy(TestHome::binFolder() + QStringLiteral("/Lang/English.ini"),
-                    home.programFolder() + QStringLiteral("/Lang/English.ini"));
+        home.installLanguageFiles();
         context = &home.newContext();
         windows = std::make_unique<DownloadWindows>(*context, views.lstMain);
         state = std::make_unique<MainWindowState>(*context, *windows, views, [] { return kToday; });

@@ -50,6 +50,12 @@ QByteArray TestHome::readFile(const QString& name) const
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+void TestHome::installLanguageFiles() const
+{
+    QDir().mkpath(programFolder() + QStringLiteral("/Lang"));
+    QFile::copy(binFolder() + QStringLiteral("/Lang/English.ini"), programFolder() + QStringLiteral("/Lang/English.ini"));
+}
+
 KevaContext& TestHome::newContext()
 {
     context_.reset();
