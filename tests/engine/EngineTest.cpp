@@ -5,8 +5,6 @@
 #include "settings/LoadSettings.h"
 #include "settings/SettingsDefaults.h"
 
-#include <QDir>
-#include <QFile>
 
 void EngineTest::SetUp()
 {
