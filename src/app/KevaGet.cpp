@@ -119,8 +119,8 @@ int main(int argc, char** argv)
         usage(QString());
         return 0;
     }
-    if (!options->url.contains(QStringLiteral("://")))
-        return usage(QStringLiteral("%1 is no URL (expected http://...)").arg(options->url));
+    if (!HasDownloadScheme(options->url))
+        return usage(QStringLiteral("Invalid URL: %1 (only http:// and ftp:// addresses can be fetched)").arg(options->url));
 
     const QString savePath = options->savePath.isEmpty() ? defaultSavePath(options->url)
                                                          : QFileInfo(options->savePath).absoluteFilePath();

@@ -54,6 +54,11 @@ QString UnwrapLocalPage(const QString& url)
     return inner;
 }
 
+bool HasDownloadScheme(const QString& url)
+{
+    return url.startsWith(kHttp, Qt::CaseInsensitive) || url.startsWith(kFtp, Qt::CaseInsensitive);
+}
+
 UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins)
 {
     QString rest = UnwrapLocalPage(url);

@@ -27,6 +27,10 @@ inline const QString kAnonymousPassword = QStringLiteral("keva@quillspan.invalid
 // on, then from an embedded "ftp://" on. Other URLs come back as they are.
 QString UnwrapLocalPage(const QString& url);
 
+// The URL starts with a scheme that can be downloaded: "http://" or
+// "ftp://", in any letter case.
+bool HasDownloadScheme(const QString& url);
+
 // Splits a download URL into the fields of its job. A URL that contains
 // "http://" is fetched over HTTP (default port 80, the remote path keeps its
 // leading "/"); anything else over FTP (default port 21, the remote path loses

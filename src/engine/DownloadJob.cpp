@@ -170,13 +170,16 @@ void DownloadJob::StartDownload()
 
 void DownloadJob::Pause_Resume()
 {
-    if (isFileDownloaded() || completed_)
+    // A stopped job stays stopped, and a closed window's job is over.
+    if (isFileDownloaded() || completed_ || finished_)
         return;
     if (isPaused()) {
         setRowStatus(text("11051", QStringLiteral("Downloading")));
         view_.cmdPause = PauseCaption;
         view_.cmdStopEnabled = true;
         failed_ = false;
+        reconnects_.reset(TotalReceived() - 1);
+        rateMeter_.reset(TotalReceived() - 1);
         const qint64 rollback = context_.appSettings.Rollback;
         if (IsFTP) {
             segments.SegStart[0] = std::max<qint64>(0, segments.SegPos[0] - 1 - rollback);
@@ -212,7 +215,8 @@ void DownloadJob::StopMe()
         const auto answer = context_.prompter.ask(
             text("13021", QStringLiteral("you will not be able to resume this file later(Segmented mode only), Stop?")),
             KevaContext::kTitle, Prompter::Icon::Question, Prompter::Buttons::YesNo);
-        if (answer != Prompter::Answer::Yes)
+        // The job may have ended while the question was open.
+        if (answer != Prompter::Answer::Yes || completed_ || finished_ || isFileDownloaded())
             return;
     }
     view_.cmdPause = ResumeCaption;
@@ -225,7 +229,9 @@ void DownloadJob::StopMe()
 void DownloadJob::CloseConnections()
 {
     tmrUpdate_.stop();
+    CurrentRate = 0;
     view_.lblTransferRate = kNoRate;
+    view_.lblTimeRemaining.clear();
     if (WSHead)
         WSHead->close();
     for (auto& connection : wsHTTP) {
@@ -251,22 +257,23 @@ void DownloadJob::FinishTransfer()
 {
     CloseConnections();
     tmrTimeOut_.stop();
-    view_.ProgressBar1 = percent(ReceivedBytes, ContentLength);
-    if (segments.NumSegments > 0)
+    const qint64 received = std::max<qint64>(0, TotalReceived() - 1);
+    const bool whole = isFileDownloaded();
+    view_.ProgressBar1 = percent(received, ContentLength);
+    // Only a file that has every byte is a success: a stopped one keeps its
+    // bars where they stand and offers nothing to open.
+    if (whole && segments.NumSegments > 0)
         view_.PVProgressBar.fill(100);
     closeFiles();
-    CurrentRate = 0;
     finished_ = true;
-    view_.lblRecievedSize = FormatSize(static_cast<double>(TotalReceived() - 1));
-    view_.lblTransferRate = kNoRate;
-    view_.lblTimeRemaining = FormatDuration(0);
-    view_.cmdOpenVisible = view_.cmdGotoDirVisible = true;
+    view_.lblRecievedSize = FormatSize(static_cast<double>(received));
+    view_.lblTimeRemaining = whole ? FormatDuration(0) : QString();
+    view_.cmdOpenVisible = view_.cmdGotoDirVisible = whole;
     view_.cmdPauseEnabled = false;
     view_.cmdStopEnabled = true;
     view_.cmdStop = CloseCaption;
     setRow(4, view_.lblRecievedSize);
-    // Only a file that has every byte is a success; a stopped one is not.
-    if (isFileDownloaded()) {
+    if (whole) {
         setStatus(text("11046", QStringLiteral("Transfer Completed...")), false);
         setRowStatus(text("11052", QStringLiteral("Download Success")));
     } else if (!failed_) {
@@ -334,7 +341,6 @@ void DownloadJob::fail(const QString& message)
     failed_ = true;
     CloseConnections();
     tmrTimeOut_.stop();
-    CurrentRate = 0;
     setStatus(message, true);
     setRow(5, message);
     setRow(2, QStringLiteral("0 %"));
@@ -342,6 +348,38 @@ void DownloadJob::fail(const QString& message)
     view_.cmdStopEnabled = false;
     changed();
     emit failedWith(message);
+}
+
+void DownloadJob::retryShortReply(const std::function<void()>& again)
+{
+    const qint64 received = TotalReceived() - 1;
+    const auto wait = reconnects_.next(received, context_.appSettings);
+    if (!wait) {
+        const QString of = ContentLength >= 0 ? QStringLiteral(" of %1").arg(ContentLength) : QString();
+        fail(QStringLiteral("The server ended its reply before the end of the file %1 times in a row "
+                            "(%2%3 bytes received); giving up.")
+                 .arg(reconnects_.fruitless())
+                 .arg(received)
+                 .arg(of));
+        return;
+    }
+    QTimer::singleShot(*wait, this, [this, again] {
+        if (transferGoesOn())
+            again();
+    });
+}
+
+bool DownloadJob::refuseLongerLocalFile(qint64 remoteSize, bool resuming)
+{
+    const qint64 local = QFileInfo(SavePath).size();
+    if (!resuming || remoteSize < 0 || local <= remoteSize)
+        return false;
+    fail(QStringLiteral("%1 is longer (%2 bytes) than the file on the server (%3 bytes), so it is no part of "
+                        "it; it was left as it is.")
+             .arg(SavePath)
+             .arg(local)
+             .arg(remoteSize));
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -458,6 +496,8 @@ void DownloadJob::ParseHeadReply()
 
 void DownloadJob::Check_Create(qint64 size)
 {
+    if (refuseLongerLocalFile(size, context_.FileExistsAction == -1))
+        return;
     ContentLength = size;
     int count = SegmentTable::segmentsFor(size, context_.appSettings, segments.NumSegments);
     if (context_.FileExistsAction == -1 || !rangesSupported_ || size < 0)
@@ -480,6 +520,8 @@ void DownloadJob::Check_Create(qint64 size)
         segments.SegResume.fill(false);
 
     segmentFailed_.fill(false);
+    reconnects_.reset(TotalReceived() - 1);
+    rateMeter_.reset(TotalReceived() - 1);
     setRowStatus(text("11051", QStringLiteral("Downloading")));
     if (size == 0) {
         openSegmentFile(0);
@@ -509,10 +551,7 @@ bool DownloadJob::openSegmentFile(int i)
 
 void DownloadJob::SetSegIndecies()
 {
-    qint64 length = QFileInfo(SavePath).size();
-    if (ContentLength >= 0)
-        length = std::min(length, ContentLength); // a longer file is cut to size at the end
-    segments.SetSegIndecies(length, context_.appSettings.Rollback);
+    segments.SetSegIndecies(QFileInfo(SavePath).size(), context_.appSettings.Rollback);
 }
 
 void DownloadJob::LayoutSegmentBars(int count)
@@ -576,12 +615,10 @@ void DownloadJob::segmentHeader(int i)
         restartFromZero();
         return;
     }
-    // An error reply: its body is no part of the file.
-    connection.close();
+    // An error reply after a good probe ends the job: its body is no part
+    // of the file, and asking again would only repeat it.
     segmentFailed_[static_cast<std::size_t>(i)] = true;
-    const QString message = HttpFailureText(code, reply.reasonPhrase());
-    setStatus(message, true);
-    setRow(5, message);
+    fail(HttpFailureText(code, reply.reasonPhrase()));
 }
 
 void DownloadJob::restartFromZero()
@@ -653,7 +690,7 @@ void DownloadJob::segmentEnded(int i, bool complete)
             setRow(3, view_.lblFileSize);
             checkCompletionSoon();
         } else {
-            restartFromZero();
+            retryShortReply([this] { restartFromZero(); });
         }
         return;
     }
@@ -663,12 +700,10 @@ void DownloadJob::segmentEnded(int i, bool complete)
     }
     if (segments.segmentDone(i) || isPaused())
         return;
-    // Closed before the segment's end: go on from where it stands. A
-    // connection that brought nothing is retried after a pause, not at once.
+    // Closed before the segment's end: go on from where it stands.
     segments.SegResume[at] = true;
-    const bool brought = wsHTTP[at]->deliveredBody();
-    QTimer::singleShot(brought ? 0 : 1000, this, [this, i] {
-        if (!isPaused() && !completed_ && !failed_ && !segments.segmentDone(i) && !wsHTTP[static_cast<std::size_t>(i)]->isOpen())
+    retryShortReply([this, i] {
+        if (!segments.segmentDone(i) && !wsHTTP[static_cast<std::size_t>(i)]->isOpen())
             connectSegment(i);
     });
 }
@@ -731,15 +766,14 @@ void DownloadJob::tmrUpdate_Timer()
         return;
     }
     view_.lblRecievedSize = FormatSize(static_cast<double>(received - 1));
-    const double rate = static_cast<double>(received - LastTotal) * 2.0;
+    // The rate and the time left go by the last few seconds, so that they
+    // move steadily; there is no time left to show until there is a rate.
+    const double rate = rateMeter_.tick(received - 1);
     view_.lblTransferRate = FormatSize(rate) + QStringLiteral(" /Second");
     CurrentRate = rate;
     ElapsedSeconds += 0.5;
-    if (ContentLength > 0) {
-        const double remaining = static_cast<double>(ContentLength - received - 1)
-                               / (2.0 * static_cast<double>(received + 1 - LastTotal));
-        view_.lblTimeRemaining = FormatDuration(remaining);
-    }
+    const auto left = ContentLength > 0 ? rateMeter_.secondsLeft(ContentLength - (received - 1)) : std::nullopt;
+    view_.lblTimeRemaining = left ? FormatDuration(*left) : QString();
     LastTotal = received;
     view_.lblElapsedTime = FormatDuration(std::floor(ElapsedSeconds));
     setRow(4, view_.lblRecievedSize);
@@ -752,11 +786,6 @@ void DownloadJob::complete()
         return;
     completed_ = true;
     CloseConnections();
-    // A partial file that was longer than this one keeps no stale tail.
-    if (SegFile[0] && SegFile[0]->size() > ContentLength)
-        SegFile[0]->resize(ContentLength);
-    else if (QFileInfo(SavePath).size() > ContentLength)
-        QFile(SavePath).resize(ContentLength);
     const qint64 bytes = TotalReceived() - 1;
     view_.ProgressBar1 = 100;
     view_.lblPer = QStringLiteral("100%");
@@ -794,6 +823,16 @@ void DownloadJob::tmrTimeOut_Timer()
     }
 }
 
+// A pause and a resume, as two clicks on cmdPause, made by the job itself:
+// the tries it has left are kept, unlike a resume of the user's.
+void DownloadJob::restart()
+{
+    const ReconnectPolicy kept = reconnects_;
+    Pause_Resume();
+    Pause_Resume();
+    reconnects_ = kept;
+}
+
 void DownloadJob::tmrReconnect_Timer()
 {
     const qint64 current = TotalReceived();
@@ -805,25 +844,21 @@ void DownloadJob::tmrReconnect_Timer()
         StalledSeconds = static_cast<int>(std::nearbyint(seconds));
         tmrReconnect_.setInterval(ReconnectAttempts > 1 ? context_.appSettings.RetryTime * 1000 : 30000);
         const AppSettings& settings = context_.appSettings;
-        const auto pauseAndResume = [this] {
-            Pause_Resume();
-            Pause_Resume();
-        };
         if (StalledSeconds >= settings.RetryTime && ReconnectAttempts <= settings.Retries) {
             if (view_.lblResume == kResumeSupported && StalledSeconds >= settings.TimeResume) {
                 if (settings.Retry) {
                     ++ReconnectAttempts;
                     StalledSeconds = 0;
-                    pauseAndResume();
+                    restart();
                 }
             } else {
                 ++ReconnectAttempts;
-                pauseAndResume();
+                restart();
             }
         } else if (StalledSeconds >= settings.TimeNoResume) {
             ++ReconnectAttempts;
             StalledSeconds = 0;
-            pauseAndResume();
+            restart();
         }
     }
     LastTotal = current;
@@ -854,168 +889,107 @@ void DownloadJob::ftpConnect()
     // data port of an earlier one.
     PortSent = false;
     ftpServerDone_ = false;
+    ftpTypeSet_ = ftpPortAccepted_ = ftpRestSent_ = ftpRestAccepted_ = ftpRetrSent_ = false;
+    // The connection, the greeting and every reply until the data flows
+    // must come within the time-out.
+    TimeoutLeft = context_.appSettings.Timeout;
+    view_.lblTimerVisible = true;
+    tmrTimeOut_.start();
     ftp_->open(Server, Port);
 }
 
+// One reply of the control connection, acted on by the command it answers.
 void DownloadJob::StartLoginFTP(const FtpReply& reply)
 {
     InteractionLog += reply.text + QStringLiteral("\r\n");
-    const int code = reply.code;
-    const auto statusAndRow = [this](const QString& status) {
-        setStatus(status, false);
-        setRowStatus(status);
-    };
-    switch (code) {
-    case 220:
-        if (FtpState != 0)
-            break;
-        ftp_->send("USER " + UserName.toUtf8());
-        statusAndRow(text("11049", QStringLiteral("Logging In...")));
-        view_.cmdStopEnabled = true;
-        FtpState = 220;
-        break;
-    case 331:
-        ftp_->send("PASS " + Password.toUtf8());
-        FtpState = 331;
-        break;
-    case 230:
-        if (FtpState == 230)
-            break; // a second 230 line of the same login
-        view_.txtURL = URL;
-        setStatus(text("11050", QStringLiteral("Connected... Setting Up Transfer!")), false);
-        setRowStatus(text("11048", QStringLiteral("Connected")));
+    if (tmrTimeOut_.isActive())
         TimeoutLeft = context_.appSettings.Timeout;
-        tmrTimeOut_.start();
-        FtpState = 230;
-        PasvDone = false;
-        ftpSetUpData();
-        break;
-    case 227:
-        if (FtpState != 227 && !PasvDone) {
-            quint16 port = 0;
-            if (!ftp_->connectPassive(reply.text, &port)) {
-                fail(QStringLiteral("The server's passive reply names no address: %1").arg(reply.text));
-                return;
-            }
-            DataPort = port;
-            PasvDone = true;
-            ftp_->send("TYPE I");
-            FtpState = 227;
-        } else {
-            context_.prompter.tell(text("11036", QString()), KevaContext::kTitle, Prompter::Icon::Exclamation);
-            ftp_->close();
-        }
-        break;
-    case 200:
-        if (FtpState == 200)
-            break;
-        // The position was moved back by the rollback when the job started or resumed.
-        segments.SegStart[0] = segments.SegPos[0] - 1;
-        ftp_->send("REST " + QByteArray::number(segments.SegStart[0]));
-        view_.lblResume = QStringLiteral("** Resume Supported **");
-        view_.lblResumeColor = Display::ResumeColor::Green;
-        view_.cmdPauseEnabled = false;
-        FtpState = 200;
-        break;
-    case 350:
-        if (FtpState == 350)
-            break;
-        ftpSendRetr();
-        break;
-    case 504:
-    case 502:
-    case 500:
-    case 501:
-    case 550:
-    case 554:
-        if (FtpState == 200) {
-            // REST refused: nothing to skip for a new file; a partial file is
-            // fetched again from its start.
-            view_.lblResume = QStringLiteral("**RESUME NOT SUPPORTED**");
-            view_.lblResumeColor = Display::ResumeColor::DarkRed;
-            if (segments.SegStart[0] > 0) {
-                segments.SegStart[0] = 0;
-                segments.SegPos[0] = 1;
-                Resuming = false;
-                if (QFileInfo::exists(SavePath))
-                    QFile(SavePath).resize(0);
-            }
-            ftpSendRetr();
-            break;
-        }
-        if (code == 550 && FtpState == 350) {
-            const QString notFound = text("11042", QStringLiteral("File Not Found"));
-            failed_ = true;
-            ftp_->close();
-            FtpState = 550;
-            tmrTimeOut_.stop();
-            view_.lblTimerVisible = false;
-            view_.cmdStop = CloseCaption;
+    const int code = reply.code;
+    const QByteArray& command = reply.command;
+    const bool refused = code >= 400;
+    const auto refusedCommand = [&] {
+        fail(QStringLiteral("The server refused %1: %2").arg(QString::fromLatin1(command), reply.text));
+    };
+    if (code == 227 && PasvDone) {
+        // A second passive address in one login: the server is confused.
+        context_.prompter.tell(text("11036", QString()), KevaContext::kTitle, Prompter::Icon::Exclamation);
+        ftp_->close();
+    } else if (command.isEmpty()) {
+        // The greeting; replies that nothing asked for are ignored.
+        if (code == 220 && FtpState == 0) {
+            ftp_->send("USER " + UserName.toUtf8());
+            setStatus(text("11049", QStringLiteral("Logging In...")), false);
+            setRowStatus(view_.lblStatus);
             view_.cmdStopEnabled = true;
-            view_.cmdPauseEnabled = false;
-            setStatus(notFound, true);
-            setRow(5, notFound);
-            emit failedWith(notFound);
-        }
-        break;
-    case 125:
-    case 150: {
-        static const QRegularExpression sizePattern(QStringLiteral("\\((\\d+)\\s*bytes?\\)"),
-                                                    QRegularExpression::CaseInsensitiveOption);
-        const QRegularExpressionMatch match = sizePattern.match(reply.text);
-        const qint64 size = match.hasMatch() ? match.captured(1).toLongLong() : -1;
-        // The size of the whole file, even when the transfer starts further on.
-        ContentLength = size;
-        FileSize = ContentLength;
-        segments.SegStart[1] = ContentLength;
-        view_.lblFileSize = ContentLength >= 0 ? FormatSize(static_cast<double>(ContentLength)) : QStringLiteral("N/A");
-        setRow(3, view_.lblFileSize);
-        statusAndRow(text("11051", QStringLiteral("Downloading")));
-        view_.cmdPauseEnabled = true;
-        if (!QFileInfo::exists(SavePath))
-            QFile(SavePath).open(QIODevice::WriteOnly);
-        LayoutSegmentBars(1);
-        if (!openSegmentFile(0))
+            FtpState = 220;
+        } else if (refused && FtpState == 0) {
+            fail(QStringLiteral("The server refused the connection: %1").arg(reply.text));
             return;
-        tmrTimeOut_.stop();
-        view_.lblTimerVisible = false;
-        tmrUpdate_.start();
-        FtpState = 150;
-        ftp_->releaseData();
-        break;
-    }
-    case 425:
-        failed_ = true;
-        FtpState = 425;
-        statusAndRow(text("11043", QStringLiteral("Could Not Establish Data Connection")));
-        view_.lblStatusIsError = true;
-        ftp_->close();
-        emit failedWith(view_.lblStatus);
-        break;
-    case 226:
-    case 426:
-        if (FtpState != 150)
-            break;
-        setStatus(text("11046", QStringLiteral("Transfer Completed...")), false);
-        ftpServerDone_ = true;
-        ftpCheckEnd();
-        break;
-    case 530: {
-        // "User alice can not log in."
-        const QString message = text("11047", QStringLiteral("User")) + QLatin1Char(' ') + UserName + QLatin1Char(' ')
-                              + text("11045", QStringLiteral("can not log in."));
-        failed_ = true;
-        ftp_->close();
-        tmrTimeOut_.stop();
-        setStatus(message, true);
-        setRowStatus(text("11045", QStringLiteral("can not log in.")));
-        emit failedWith(message);
-        break;
-    }
-    default:
-        break;
+        }
+    } else if (command == "USER" || command == "PASS") {
+        if (code == 331 && command == "USER") {
+            ftp_->send("PASS " + Password.toUtf8());
+            FtpState = 331;
+        } else if (code == 230) {
+            ftpLoggedIn();
+        } else if (code == 530) {
+            ftpLoginRefused();
+            return;
+        } else if (refused || code == 332) {
+            refusedCommand();
+            return;
+        }
+    } else if (command == "PASV") {
+        if (code != 227) {
+            refusedCommand();
+            return;
+        }
+        quint16 port = 0;
+        if (!ftp_->connectPassive(reply.text, &port)) {
+            fail(QStringLiteral("The server's passive reply names no address: %1").arg(reply.text));
+            return;
+        }
+        DataPort = port;
+        PasvDone = true;
+        ftp_->send("TYPE I");
+        FtpState = 227;
+    } else if (command == "PORT" || command == "TYPE") {
+        if (refused) {
+            refusedCommand();
+            return;
+        }
+        (command == "TYPE" ? ftpTypeSet_ : ftpPortAccepted_) = true;
+        ftpSendRestWhenReady();
+    } else if (command == "REST") {
+        if (code == 350) {
+            ftpRestAccepted_ = true;
+            ftpSendRetr();
+        } else if (refused) {
+            ftpRestRefused();
+        }
+    } else if (command == "RETR") {
+        ftpRetrReply(reply);
+        return;
     }
     changed();
+}
+
+void DownloadJob::ftpLoggedIn()
+{
+    view_.txtURL = URL;
+    setStatus(text("11050", QStringLiteral("Connected... Setting Up Transfer!")), false);
+    setRowStatus(text("11048", QStringLiteral("Connected")));
+    FtpState = 230;
+    PasvDone = false;
+    ftpSetUpData();
+}
+
+void DownloadJob::ftpLoginRefused()
+{
+    // "User alice can not log in."
+    const QString refused = text("11045", QStringLiteral("can not log in."));
+    fail(text("11047", QStringLiteral("User")) + QLatin1Char(' ') + UserName + QLatin1Char(' ') + refused);
+    setRow(5, refused);
 }
 
 void DownloadJob::ftpSetUpData()
@@ -1036,20 +1010,139 @@ void DownloadJob::ftpSetUpData()
     PortSent = true;
 }
 
+// REST goes out once the transfer type is set and the data connection is
+// settled: connected in passive mode, accepted by the server in active mode.
+void DownloadJob::ftpSendRestWhenReady()
+{
+    if (ftpRestSent_ || !ftpTypeSet_ || (!PasvDone && !ftpPortAccepted_))
+        return;
+    // The position was moved back by the rollback when the job started or resumed.
+    segments.SegStart[0] = segments.SegPos[0] - 1;
+    ftp_->send("REST " + QByteArray::number(segments.SegStart[0]));
+    ftpRestSent_ = true;
+    view_.cmdPauseEnabled = false;
+    FtpState = 200;
+}
+
+// REST refused: nothing to skip for a new file; a partial file is fetched
+// again from its start.
+void DownloadJob::ftpRestRefused()
+{
+    view_.lblResume = QStringLiteral("**RESUME NOT SUPPORTED**");
+    view_.lblResumeColor = Display::ResumeColor::DarkRed;
+    if (segments.SegStart[0] > 0) {
+        segments.SegStart[0] = 0;
+        segments.SegPos[0] = 1;
+        Resuming = false;
+        if (QFileInfo::exists(SavePath))
+            QFile(SavePath).resize(0);
+    }
+    ftpSendRetr();
+}
+
+// One login fetches the file once: RETR is never sent a second time, so
+// the server never sends the file twice over the data connection.
 void DownloadJob::ftpSendRetr()
 {
+    if (ftpRetrSent_)
+        return;
+    ftpRetrSent_ = true;
     ftp_->send("RETR " + RemotePath.toUtf8());
     setStatus(QStringLiteral("Waiting For File..."), false);
     FtpState = 350;
 }
 
+void DownloadJob::ftpRetrReply(const FtpReply& reply)
+{
+    switch (reply.code) {
+    case 125:
+    case 150:
+        ftpTransferStarts(reply);
+        break;
+    case 226:
+    case 250:
+    case 426:
+        if (FtpState != 150)
+            break;
+        setStatus(text("11046", QStringLiteral("Transfer Completed...")), false);
+        ftpServerDone_ = true;
+        ftpCheckEnd();
+        break;
+    case 550: {
+        const QString notFound = text("11042", QStringLiteral("File Not Found"));
+        failed_ = true;
+        ftp_->close();
+        FtpState = 550;
+        tmrTimeOut_.stop();
+        view_.lblTimerVisible = false;
+        view_.cmdStop = CloseCaption;
+        view_.cmdStopEnabled = true;
+        view_.cmdPauseEnabled = false;
+        setStatus(notFound, true);
+        setRow(5, notFound);
+        emit failedWith(notFound);
+        break;
+    }
+    case 425:
+        FtpState = 425;
+        fail(text("11043", QStringLiteral("Could Not Establish Data Connection")));
+        return;
+    default:
+        if (reply.code >= 400) {
+            fail(QStringLiteral("The server could not send the file: %1").arg(reply.text));
+            return;
+        }
+        break;
+    }
+    changed();
+}
+
+void DownloadJob::ftpTransferStarts(const FtpReply& reply)
+{
+    static const QRegularExpression sizePattern(QStringLiteral("\\((\\d+)\\s*bytes?\\)"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = sizePattern.match(reply.text);
+    const qint64 size = match.hasMatch() ? match.captured(1).toLongLong() : -1;
+    if (refuseLongerLocalFile(size, Resuming))
+        return;
+    // The size of the whole file, even when the transfer starts further on.
+    ContentLength = size;
+    FileSize = ContentLength;
+    segments.SegStart[1] = ContentLength;
+    view_.lblFileSize = ContentLength >= 0 ? FormatSize(static_cast<double>(ContentLength)) : QStringLiteral("N/A");
+    setRow(3, view_.lblFileSize);
+    if (ftpRestAccepted_) {
+        view_.lblResume = kResumeSupported;
+        view_.lblResumeColor = Display::ResumeColor::Green;
+    }
+    setStatus(text("11051", QStringLiteral("Downloading")), false);
+    setRowStatus(view_.lblStatus);
+    view_.cmdPauseEnabled = true;
+    if (!QFileInfo::exists(SavePath))
+        QFile(SavePath).open(QIODevice::WriteOnly);
+    LayoutSegmentBars(1);
+    if (!openSegmentFile(0))
+        return;
+    tmrTimeOut_.stop();
+    view_.lblTimerVisible = false;
+    rateMeter_.reset(TotalReceived() - 1);
+    tmrUpdate_.start();
+    FtpState = 150;
+    ftp_->releaseData();
+    changed();
+}
+
+// More bytes than the file has are no part of it: the server is sending
+// something else (the file a second time, or another file).
 void DownloadJob::ftpData(const char* data, qsizetype size)
 {
-    qint64 take = size;
-    if (ContentLength >= 0)
-        take = std::min<qint64>(take, ContentLength - (segments.SegPos[0] - 1));
-    if (take > 0)
-        writeData(0, data, take);
+    if (ContentLength >= 0 && segments.SegPos[0] - 1 + size > ContentLength) {
+        fail(QStringLiteral("The server sent more than the %1 bytes it announced for the file; the transfer was "
+                            "stopped.")
+                 .arg(ContentLength));
+        return;
+    }
+    writeData(0, data, size);
 }
 
 void DownloadJob::ftpDataClosed()
@@ -1062,7 +1155,7 @@ void DownloadJob::ftpDataClosed()
 // file that is still short is fetched on from where it stands.
 void DownloadJob::ftpCheckEnd()
 {
-    if (!ftpServerDone_ || !ftp_ || !ftp_->dataClosed() || completed_)
+    if (!ftpServerDone_ || !ftp_ || !ftp_->dataClosed() || completed_ || failed_)
         return;
     if (ContentLength < 0) {
         ContentLength = segments.SegPos[0] - 1;
@@ -1075,6 +1168,5 @@ void DownloadJob::ftpCheckEnd()
         checkCompletionSoon();
         return;
     }
-    Pause_Resume();
-    Pause_Resume();
+    retryShortReply([this] { restart(); });
 }

@@ -2,6 +2,8 @@
 
 #include "core/SplitUrl.h"
 #include "engine/JobList.h"
+#include "engine/RateMeter.h"
+#include "engine/ReconnectPolicy.h"
 #include "engine/SegmentTable.h"
 
 #include <QFile>
@@ -10,6 +12,7 @@
 #include <QTimer>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class KevaContext;
@@ -162,6 +165,13 @@ private:
     void probeError(const QString& description);
     void ParseHeadReply();
     void fail(const QString& message);
+    // A connection ended before its bytes were all there: `again` runs after
+    // the wait the reconnect policy gives, or the job fails when none is left.
+    void retryShortReply(const std::function<void()>& again);
+    // Resuming a file longer than the remote one would mix two files.
+    bool refuseLongerLocalFile(qint64 remoteSize, bool resuming);
+    void restart();
+    bool transferGoesOn() const { return !isPaused() && !completed_ && !failed_ && !finished_; }
 
     void connectSegment(int i);
     void segmentHeader(int i);
@@ -177,6 +187,12 @@ private:
     void ftpDataClosed();
     void ftpCheckEnd();
     void ftpSendRetr();
+    void ftpLoggedIn();
+    void ftpLoginRefused();
+    void ftpSendRestWhenReady();
+    void ftpRestRefused();
+    void ftpRetrReply(const FtpReply& reply);
+    void ftpTransferStarts(const FtpReply& reply);
     void LayoutSegmentBars(int count);
     bool openSegmentFile(int i);
     void closeFiles();
@@ -193,11 +209,20 @@ private:
     std::array<bool, SegmentTable::kMaxSegments> segmentFailed_ {};
     std::unique_ptr<FtpConnection> ftp_;
     bool ftpServerDone_ = false; // 226 received for this transfer
+    // This login's progress: replies to TYPE I and PORT (active mode) come
+    // in either order, and REST and RETR go out once each.
+    bool ftpTypeSet_ = false;
+    bool ftpPortAccepted_ = false;
+    bool ftpRestSent_ = false;
+    bool ftpRestAccepted_ = false;
+    bool ftpRetrSent_ = false;
 
     QTimer tmrUpdate_;
     QTimer tmrTimeOut_;
     QTimer tmrReconnect_;
 
+    ReconnectPolicy reconnects_;
+    RateMeter rateMeter_;
     qint64 LastTotal = 0;
     int StalledSeconds = 0;
     int ReconnectAttempts = 0;

@@ -24,7 +24,7 @@ FtpConnection::FtpConnection(Callbacks callbacks, QObject* parent)
         for (const FtpReply& reply : reader_.feed(bytes)) {
             if (!open_)
                 return;
-            callbacks_.onReply(reply);
+            deliver(reply);
         }
     });
     connect(&control_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
@@ -42,11 +42,23 @@ FtpConnection::FtpConnection(Callbacks callbacks, QObject* parent)
     });
 }
 
+void FtpConnection::deliver(FtpReply reply)
+{
+    const bool preliminary = reply.code >= 100 && reply.code < 200;
+    if (!sent_.empty()) {
+        reply.command = sent_.front();
+        if (!preliminary)
+            sent_.pop_front();
+    }
+    callbacks_.onReply(reply);
+}
+
 void FtpConnection::open(const QString& host, int port)
 {
     close();
     open_ = true;
     reader_.reset();
+    sent_.clear();
     control_.connectToHost(host, static_cast<quint16>(port));
 }
 
@@ -72,6 +84,8 @@ void FtpConnection::closeData()
 
 void FtpConnection::send(const QByteArray& command)
 {
+    const qsizetype blank = command.indexOf(' ');
+    sent_.push_back((blank < 0 ? command : command.left(blank)).toUpper());
     control_.write(command + "\r\n");
 }
 

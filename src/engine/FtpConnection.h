@@ -8,6 +8,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -17,6 +18,11 @@
 // address of a 227 reply) or active (the server connects to a port we listen
 // on). Data that arrives before the transfer is ready is kept, not lost, until
 // releaseData().
+//
+// Each reply is matched to the command it answers: servers answer commands in
+// the order they were sent, a 1xx reply is followed by the final reply to the
+// same command, and a server may answer a command late (pyftpdlib answers PORT
+// only once it has connected), so the reply code alone says nothing.
 class FtpConnection : public QObject {
     Q_OBJECT
 public:
@@ -34,8 +40,11 @@ public:
     void open(const QString& host, int port);
     void close();
     bool isOpen() const { return open_; }
-    // Sends one command; CR LF is added.
+    // Sends one command; CR LF is added. Its verb is kept until its final
+    // reply has arrived.
     void send(const QByteArray& command);
+    // Commands sent whose final reply has not come yet.
+    qsizetype unanswered() const { return sent_.size(); }
 
     struct PassiveAddress {
         QHostAddress host;
@@ -62,6 +71,7 @@ public:
     bool dataReleased() const { return released_; }
 
 private:
+    void deliver(FtpReply reply);
     void adoptDataSocket(QTcpSocket* socket);
     void readData();
     void dataEnded();
@@ -73,6 +83,7 @@ private:
     std::unique_ptr<QTcpSocket> data_;
     QTcpServer listener_;
     QByteArray held_;
+    std::deque<QByteArray> sent_;
     bool open_ = false;
     bool released_ = false;
     bool dataClosed_ = false;

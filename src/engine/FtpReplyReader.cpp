@@ -37,7 +37,7 @@ QList<FtpReply> FtpReplyReader::feed(const QByteArray& bytes)
         } else if (code != multiLineCode_ || (line.size() > 3 && line[3] != ' ')) {
             continue; // inside a multi-line reply
         }
-        replies.append({code, lines_.join(QStringLiteral("\r\n"))});
+        replies.append({code, lines_.join(QStringLiteral("\r\n")), {}});
         lines_.clear();
         multiLineCode_ = 0;
     }

@@ -8,6 +8,9 @@
 struct FtpReply {
     int code = 0;
     QString text; // every line of the reply, joined by CR LF
+    // The verb of the command the reply answers ("USER", "PORT", "RETR"),
+    // empty for the greeting and for replies nothing asked for.
+    QByteArray command;
 };
 
 // Splits the bytes of an FTP control connection into complete replies, in

@@ -32,8 +32,6 @@ public:
     void close();
     bool isOpen() const { return open_; }
     const HttpResponseParser& response() const { return parser_; }
-    // True once this response has delivered body bytes.
-    bool deliveredBody() const { return parser_.bodyReceived() > 0; }
 
 private:
     void readAvailable();

@@ -1,6 +1,7 @@
 #include "intake/AddUrlState.h"
 
 #include "engine/DownloadWindows.h"
+#include "core/SplitUrl.h"
 #include "engine/JobList.h"
 #include "intake/CaptureFilters.h"
 #include "intake/SaveLocationRules.h"
@@ -101,7 +102,7 @@ void AddUrlState::OK()
     const QString url = txtURL;
     const QString lowered = url.toLower();
     const QString invalid = context_.text.GetText(QStringLiteral("11041"), QStringLiteral("Invalid URL"));
-    if (!lowered.startsWith(QStringLiteral("http://")) && !lowered.startsWith(QStringLiteral("ftp://")))
+    if (!HasDownloadScheme(url))
         return refuse(invalid, KevaContext::kTitle);
     if (lowered.startsWith(QStringLiteral("ftp://")) && url.size() < 8)
         return refuse(invalid, KevaContext::kTitle);

@@ -44,7 +44,33 @@ TEST_F(DownloadJobTimers, RateIsTheGrowthOfHalfASecondTimesTwo)
     EXPECT_EQ(job->view().lblElapsedTime, QStringLiteral("00:00:01"));
 }
 
-TEST_F(DownloadJobTimers, TimeRemainingFollowsTheLastTick)
+TEST_F(DownloadJobTimers, RateAndTimeLeftGoByTheLastSeconds)
+{
+    // A server that sends in bursts: 15000 and 5000 bytes in turn, every
+    // half second, is steady at 20000 bytes a second.
+    job->ContentLength = 10000000;
+    job->segments.layoutSingle(10000000);
+    job->tmrUpdate_Timer();
+    EXPECT_EQ(job->view().lblTimeRemaining, QString()) << "no time left before there is a rate";
+    QStringList rates;
+    QStringList left;
+    for (int tick = 0; tick < 12; ++tick) {
+        job->segments.SegPos[0] += tick % 2 == 0 ? 15000 : 5000;
+        job->tmrUpdate_Timer();
+        if (tick >= 5) {
+            rates.append(job->view().lblTransferRate);
+            left.append(job->view().lblTimeRemaining);
+        }
+    }
+    for (const QString& rate : rates)
+        EXPECT_EQ(rate, QStringLiteral("19.53 KB /Second"));
+    // 10,000,000 bytes less 60,000 received, at 20,000 a second: 497 s;
+    // three seconds later 494 s.
+    EXPECT_EQ(left.first(), QStringLiteral("00:08:17"));
+    EXPECT_EQ(left.last(), QStringLiteral("00:08:14"));
+}
+
+TEST_F(DownloadJobTimers, TimeLeftIsTheRestAtTheRate)
 {
     job->ContentLength = 10000;
     job->segments.layoutSingle(10000);
@@ -52,7 +78,7 @@ TEST_F(DownloadJobTimers, TimeRemainingFollowsTheLastTick)
     job->tmrUpdate_Timer();
     job->segments.SegPos[0] = 9001;
     job->tmrUpdate_Timer();
-    EXPECT_EQ(job->view().lblTimeRemaining, QStringLiteral("00:00:04"));
+    EXPECT_EQ(job->view().lblTimeRemaining, QStringLiteral("00:00:05")) << "1000 bytes at 200 a second";
 }
 
 TEST_F(DownloadJobTimers, UpdateShowsTheWholeAndEachSegment)
