@@ -83,6 +83,43 @@ TEST_F(DownloadJobFtp, ResumesWithRestAtTheLengthLessTheRollback)
     EXPECT_TRUE(commandsOf(vsftpd, 5).contains(QStringLiteral("REST %1").arg(123456 - 4096)));
 }
 
+// pyftpdlib answers PORT only once it has connected to us, so the reply to
+// TYPE I often comes first. Each reply must be taken for the command it
+// answers: REST and RETR go out once, and the file arrives once.
+TEST_F(DownloadJobFtp, ActiveModeAgainstPyftpdlibFetchesEachFileOnce)
+{
+    const QString name = files.make(2 * 1048576 + 3);
+    PyftpdlibServer server(files.root());
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.UsePASV = false;
+    constexpr int kRuns = 20;
+    for (int run = 0; run < kRuns; ++run) {
+        const QString saved = QStringLiteral("run%1.bin").arg(run);
+        const auto result = runner->run(server.url(QLatin1Char('/') + name).toString(), saveTo(saved));
+        ASSERT_TRUE(result.completed) << "run " << run << ": " << result.failure.toStdString();
+        ASSERT_TRUE(sameAsServed(saved, name)) << "run " << run;
+    }
+    const QStringList commands = commandsOf(server, 6 * kRuns);
+    EXPECT_EQ(commands.filter(QStringLiteral("RETR ")).size(), kRuns);
+    EXPECT_EQ(commands.filter(QStringLiteral("REST ")).size(), kRuns);
+}
+
+TEST_F(DownloadJobFtp, ALatePortReplyIsNotTakenForTheTypeReply)
+{
+    const QString name = files.make(700001);
+    PyftpdlibServer server(files.root());
+    server.slowPortReplies();
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.UsePASV = false;
+
+    const auto result = runner->run(server.url(QLatin1Char('/') + name).toString(), saveTo(name));
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+    const QStringList commands = commandsOf(server, 6);
+    EXPECT_EQ(commands.filter(QStringLiteral("RETR ")).size(), 1) << commands.join(QStringLiteral(", ")).toStdString();
+    EXPECT_EQ(commands.filter(QStringLiteral("REST ")).size(), 1);
+}
+
 TEST_F(DownloadJobFtp, NamedLoginFromTheLoginList)
 {
     const QString name = files.make(40000);

@@ -179,6 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FaultCase {"SplitHeaders", "/split-headers/%1", 300000, ""},
                     FaultCase {"Chunked", "/chunked/%1", 250000, ""},
                     FaultCase {"NoLength", "/no-length/%1", 250000, ""},
+                    FaultCase {"ChunkedCutShortResumesByRange", "/chunked/close-after/100000/%1", 250000, ""},
                     FaultCase {"HeadRefused", "/head-405/%1", 3 * kMiB, ""},
                     FaultCase {"RedirectChain", "/redirect/3/%1", 2000, ""},
                     FaultCase {"RelativeRedirects", "/redirect-relative/2/%1", 2000, ""},

@@ -34,6 +34,11 @@ void PyftpdlibServer::coalesceReplies()
     options_ << QStringLiteral("--coalesce");
 }
 
+void PyftpdlibServer::slowPortReplies()
+{
+    options_ << QStringLiteral("--slow-port");
+}
+
 bool PyftpdlibServer::isInstalled() const
 {
     return PeerServer::isInstalled()

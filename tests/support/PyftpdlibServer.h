@@ -24,6 +24,8 @@ public:
     // Sends replies that are due together in one write: those to commands
     // that arrived together, and the 150 of RETR with its 226.
     void coalesceReplies();
+    // Takes up PORT late, so that the reply to TYPE I sent after it comes first.
+    void slowPortReplies();
 
     // Debian installs the module for /usr/bin/python3 only.
     bool isInstalled() const override;

@@ -33,6 +33,9 @@ order, for example /redirect/2/close-after-once/1000/data/file.bin.
     redirect-loop           302 back to the very same path, forever
     status/CODE             answer CODE with a small HTML body (Retry-After: 1
                             for 429 and 503); the rest of the path is ignored
+    get-status/CODE         the same for GET only; HEAD is answered as usual
+    short-body/N            Content-Length claims N bytes more than the body
+                            holds; the connection closes after the body
 
 Byte counts (N) count the body as sent, chunk framing included.
 
@@ -68,7 +71,7 @@ REASONS = http.server.BaseHTTPRequestHandler.responses
 ARGUMENT_COUNTS = {
     "ignore-range": 0, "bad-range": 0, "split-headers": 0, "chunked": 0, "no-length": 0,
     "head-405": 0, "redirect-loop": 0, "close-after": 1, "close-after-once": 1,
-    "reset-after": 1, "status": 1, "redirect": 1, "redirect-path": 1, "redirect-relative": 1,
+    "reset-after": 1, "status": 1, "get-status": 1, "short-body": 1, "redirect": 1, "redirect-path": 1, "redirect-relative": 1,
     "stall": 2,
 }
 REDIRECT_WORDS = ("redirect", "redirect-path", "redirect-relative")
@@ -89,6 +92,8 @@ class Plan:
         self.no_length = False
         self.head_405 = False
         self.status = None
+        self.get_status = None
+        self.short_body = None
         self.redirect = None  # (word, hops) of the first redirect word
         self.prefix_before_redirect = []
         self.redirect_loop = False
@@ -122,6 +127,10 @@ def parse_plan(path, first_request):
             plan.stall_seconds = None if args[1] == "forever" else int(args[1]) / 1000
         elif word == "status":
             plan.status = int(args[0])
+        elif word == "get-status":
+            plan.get_status = int(args[0])
+        elif word == "short-body":
+            plan.short_body = int(args[0])
         else:
             setattr(plan, word.replace("-", "_"), True)
         plan.prefix += parts[:1 + taken]
@@ -183,11 +192,12 @@ class FaultHandler(http.server.BaseHTTPRequestHandler):
             return self.send(302, {"Location": path}, b"", False, plan)
         if plan.redirect is not None:
             return self.redirect(path, plan)
-        if plan.status is not None:
+        status = plan.status if plan.status is not None else plan.get_status if with_body else None
+        if status is not None:
             headers = {"Content-Type": "text/html"}
-            if plan.status in (429, 503):
+            if status in (429, 503):
                 headers["Retry-After"] = "1"
-            return self.send(plan.status, headers, html_page(plan.status), with_body, plan)
+            return self.send(status, headers, html_page(status), with_body, plan)
         if plan.head_405 and not with_body:
             return self.send(405, {"Allow": "GET", "Content-Type": "text/html"},
                              html_page(405), False, plan)
@@ -232,6 +242,9 @@ class FaultHandler(http.server.BaseHTTPRequestHandler):
             headers["Trailer"] = "X-Fault-Trailer"
             body = chunked(body)
         elif plan.no_length:
+            self.close_connection = True
+        elif plan.short_body is not None:
+            headers["Content-Length"] = str(len(body) + plan.short_body)
             self.close_connection = True
         else:
             headers["Content-Length"] = str(len(body))

@@ -3,7 +3,7 @@
 
     ftp_server.py --root FOLDER --log FILE [--port N] [--user NAME:PASSWORD]
                   [--pasv-address ADDRESS] [--rest-reply CODE]
-                  [--multi-line] [--coalesce]
+                  [--multi-line] [--coalesce] [--slow-port]
 
 It listens on 127.0.0.1 (port 0 by default: the system picks one), prints
 `port N` as the first line of its output and serves until it is killed.
@@ -53,6 +53,9 @@ Flags that change every session:
                             RETR with the 226 that ends the transfer (so use
                             files that fit in the socket buffers, a few
                             hundred kilobytes)
+    --slow-port             PORT is taken up 300 ms late, so the replies to
+                            the commands sent after it (TYPE I) come first,
+                            as pyftpdlib does by itself now and then
 
 Each command is appended to the log file as it arrives, before it is answered,
 one line per command as the client sent it (`USER anonymous`, `TYPE I`,
@@ -70,6 +73,7 @@ from pyftpdlib.servers import FTPServer
 
 PAUSE = 0.2
 DATA_FIRST_BYTES = 1000
+SLOW_PORT = 0.3
 # How many path segments of arguments each fault word takes.
 ARGUMENT_COUNTS = {
     "rest-550": 0, "rest-504": 0, "no-data": 0, "no-size": 0, "data-first": 0,
@@ -164,6 +168,11 @@ class FaultHandler(FTPHandler):
         if self.fs is not None and cmd in PATH_COMMANDS + PARENT_COMMANDS:
             self.named_path = self.fs.ftpnorm(".." if cmd in PARENT_COMMANDS else arg or "/")
         super().pre_process_command(line, cmd, arg)
+
+    def ftp_PORT(self, line):
+        if not self.server.slow_port:
+            return super().ftp_PORT(line)
+        self.ioloop.call_later(SLOW_PORT, super().ftp_PORT, line, _errback=self.handle_error)
 
     def ftp_CWD(self, path):
         if super().ftp_CWD(path) is not None:
@@ -299,6 +308,7 @@ class FaultServer(FTPServer):
         self.rest_reply = options.rest_reply
         self.multi_line = options.multi_line
         self.coalesce = options.coalesce
+        self.slow_port = options.slow_port
 
     def log_command(self, line):
         with open(self.log_path, "a", encoding="utf-8") as log:
@@ -315,6 +325,7 @@ def main():
     parser.add_argument("--rest-reply", type=int)
     parser.add_argument("--multi-line", action="store_true")
     parser.add_argument("--coalesce", action="store_true")
+    parser.add_argument("--slow-port", action="store_true")
     options = parser.parse_args()
     options.root = os.path.realpath(options.root)
     server = FaultServer(options)

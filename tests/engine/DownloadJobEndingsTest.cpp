@@ -1,0 +1,196 @@
+// How downloads end when things go wrong: servers that always end short,
+// error replies after a good probe, resumes that would mix two files, and
+// what the window shows after errors and stops.
+#include "EngineTest.h"
+
+#include "engine/DownloadJob.h"
+#include "settings/KevaContext.h"
+
+#include "support/CaseName.h"
+#include "support/FaultServer.h"
+#include "support/NginxServer.h"
+#include "support/PeerRequirement.h"
+#include "support/PyftpdlibServer.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr qint64 kMiB = 1048576;
+
+using DownloadJobEndings = EngineTest;
+
+qsizetype getsIn(const FaultServer& server)
+{
+    qsizetype gets = 0;
+    for (const AccessLogEntry& entry : server.accessLog())
+        gets += entry.method() == QStringLiteral("GET") ? 1 : 0;
+    return gets;
+}
+
+struct ShortCase {
+    const char* name;
+    const char* path; // %1 is the file's name
+    qint64 size;
+    const char* failure; // the start of the failure text
+};
+
+class DownloadJobShortReplies : public DownloadJobEndings, public testing::WithParamInterface<ShortCase> {};
+
+// curl, wget and aria2c stop with an error on such servers; so does the job,
+// once the retries of the settings are used up, instead of asking forever.
+TEST_P(DownloadJobShortReplies, GiveUpAfterTheRetries)
+{
+    const ShortCase& c = GetParam();
+    const QString name = files.make(c.size);
+    FaultServer server(files.root());
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.Retry = true;
+    context->appSettings.Retries = 2;
+    context->appSettings.RetryTime = 1;
+
+    const auto result = runner->run(server.url(QString::fromLatin1(c.path).arg(name)).toString(), saveTo(name), 0, 30000);
+    ASSERT_FALSE(result.timedOut) << "the job must end by itself";
+    EXPECT_FALSE(result.completed);
+    EXPECT_TRUE(result.failure.startsWith(QString::fromLatin1(c.failure))) << result.failure.toStdString();
+    EXPECT_TRUE(result.job->view().lblStatusIsError);
+    EXPECT_EQ(runner->jobs.row(1)->subItem(5), result.failure);
+    EXPECT_NE(runner->jobs.row(1)->subItem(5), QStringLiteral("Download Success"));
+    EXPECT_LE(getsIn(server), 8) << "a few tries, not thousands";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DownloadJobShortReplies,
+    testing::Values(
+        ShortCase {"RangesIgnoredAndCutShort", "/ignore-range/close-after/500000/%1", 1000000, "The server ended its reply"},
+        ShortCase {"LengthBeyondTheBody", "/ignore-range/short-body/1000/%1", 300000, "The server ended its reply"},
+        ShortCase {"ChunkedCutBeforeTheLastChunk", "/ignore-range/chunked/close-after/100000/%1", 250000,
+                  "The server ended its reply"},
+        ShortCase {"SegmentsAnswered416", "/get-status/416/%1", 3 * kMiB, "HTTP 416 Requested Range Not Satisfiable"},
+        ShortCase {"GetAnswered503", "/get-status/503/%1", 300000, "HTTP 503 Service Unavailable"}),
+    CaseName());
+
+TEST_F(DownloadJobEndings, RetryOffGivesUpAtTheFirstShortReply)
+{
+    const QString name = files.make(400000);
+    FaultServer server(files.root());
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.Retry = false;
+
+    const auto result = runner->run(server.url(QStringLiteral("/ignore-range/close-after/1000/") + name).toString(),
+                                    saveTo(name), 0, 30000);
+    EXPECT_FALSE(result.completed);
+    EXPECT_TRUE(result.failure.startsWith(QStringLiteral("The server ended its reply"))) << result.failure.toStdString();
+    EXPECT_LE(getsIn(server), 3);
+}
+
+// A local file longer than the remote one is no part of it: resuming it
+// would report success for the old bytes. It is left as it is.
+struct LongerCase {
+    const char* name;
+    bool ftp;
+};
+
+class DownloadJobLongerLocalFile : public DownloadJobEndings, public testing::WithParamInterface<LongerCase> {};
+
+TEST_P(DownloadJobLongerLocalFile, IsLeftAloneAndTheJobFails)
+{
+    const QString name = files.make(200000);
+    QFile source(files.path(name));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    const QByteArray longer = source.readAll() + QByteArray(1000, 'x');
+    home.writeFile(name, longer);
+    NginxServer nginx(files.root());
+    PyftpdlibServer pyftpdlib(files.root());
+    PeerServer& server = GetParam().ftp ? static_cast<PeerServer&>(pyftpdlib) : nginx;
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.UsePASV = true;
+
+    const auto result = runner->run(server.url(QLatin1Char('/') + name).toString(), saveTo(name), -1);
+    EXPECT_FALSE(result.completed);
+    EXPECT_TRUE(result.failure.contains(QStringLiteral("left as it is"))) << result.failure.toStdString();
+    EXPECT_TRUE(result.job->view().lblStatusIsError);
+    EXPECT_EQ(home.readFile(name), longer) << "not a byte changed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, DownloadJobLongerLocalFile,
+                         testing::Values(LongerCase {"Http", false}, LongerCase {"Ftp", true}), CaseName());
+
+TEST_F(DownloadJobEndings, ClosingAFailedWindowKeepsItsRow)
+{
+    const QString name = files.make(2000);
+    FaultServer server(files.root());
+    KEVA_REQUIRE_PEER(server);
+    const auto result = runner->run(server.url(QStringLiteral("/status/404/") + name).toString(), saveTo(name));
+    ASSERT_FALSE(result.completed);
+
+    result.job->unload();
+    EXPECT_EQ(runner->jobs.row(1)->subItem(4), QStringLiteral("0 Bytes"));
+    EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("HTTP 404-Object Not Found"));
+}
+
+TEST_F(DownloadJobEndings, AStoppedPartialFileIsNotShownAsWhole)
+{
+    const QString name = files.make(3 * kMiB);
+    NginxServer nginx(files.root());
+    nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 128 * 1024);
+    KEVA_REQUIRE_PEER(nginx);
+    DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() > 100000; }));
+    ASSERT_EQ(job->segments.NumSegments, 2);
+
+    job->Pause_Resume();
+    EXPECT_EQ(job->view().lblTimeRemaining, QString()) << "no time left while paused";
+    EXPECT_EQ(job->CurrentRate, 0.0);
+    job->Pause_Resume();
+
+    home.prompter.script({Prompter::Answer::Yes});
+    job->StopMe();
+    const DownloadJob::Display& view = job->view();
+    EXPECT_FALSE(view.cmdOpenVisible);
+    EXPECT_FALSE(view.cmdGotoDirVisible);
+    EXPECT_LT(view.PVProgressBar[0], 100);
+    EXPECT_LT(view.PVProgressBar[1], 100);
+    EXPECT_EQ(view.lblTimeRemaining, QString());
+    EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("Paused/Stopped"));
+
+    // A stopped job stays stopped: a resume of every job passes it by.
+    job->Pause_Resume();
+    EXPECT_FALSE(job->isTransferring());
+    job->unload();
+    job->Pause_Resume();
+    EXPECT_FALSE(job->isTransferring()) << "a closed window's job is over";
+}
+
+TEST_F(DownloadJobEndings, AJobThatCompletesWhileStopIsAskedStaysASuccess)
+{
+    const QString name = files.make(3 * kMiB);
+    NginxServer nginx(files.root());
+    nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 1024 * 1024);
+    KEVA_REQUIRE_PEER(nginx);
+    DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->isTransferring(); }));
+
+    home.prompter.script({Prompter::Answer::Yes});
+    home.prompter.whileOpen = [&] { JobRunner::waitFor([&] { return job->completed(); }, 30000); };
+    job->StopMe();
+    ASSERT_TRUE(job->completed());
+    EXPECT_TRUE(sameAsServed(name, name));
+    EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("Download Success"));
+    EXPECT_EQ(runner->jobs.row(1)->subItem(2), QStringLiteral("100%"));
+    EXPECT_EQ(job->view().lblStatus, QStringLiteral("Transfer Completed..."));
+}
+
+TEST_F(DownloadJobEndings, AMissingFtpFileClaimsNoResume)
+{
+    PyftpdlibServer server(files.root());
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.UsePASV = true;
+    const auto result = runner->run(server.url(QStringLiteral("/nothere.bin")).toString(), saveTo(QStringLiteral("n.bin")));
+    EXPECT_EQ(result.failure, QStringLiteral("File Not Found"));
+    EXPECT_EQ(result.job->view().lblResume, QString());
+}
+
+} // namespace
