@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QTextStream>
 #include <QTimer>
 #include <QUrl>
@@ -148,15 +149,16 @@ int main(int argc, char** argv)
 
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
     int exitCode = 1;
-    QString lastStatus;
+    QSet<QString> printed;
     QTimer progress;
     int row = -1;
     DownloadJob* job = nullptr;
 
     const auto printStatus = [&](const QString& text, bool isError) {
-        if (text.isEmpty() || text == lastStatus)
+        // The window and the job's row often show the same text; it is told once.
+        if (text.isEmpty() || printed.contains(text))
             return;
-        lastStatus = text;
+        printed.insert(text);
         if (terminal)
             err << "\r\033[K";
         (isError ? err : out) << (isError ? QStringLiteral("kevaget: ") : QString()) << text << Qt::endl;

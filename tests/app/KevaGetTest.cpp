@@ -1,0 +1,166 @@
+// kevaget as a user runs it: exit codes, what it prints, and that it ends by
+// itself against servers that never answer or always end short.
+#include "settings/CRegister.h"
+#include "settings/KevaContext.h"
+#include "settings/LoadSettings.h"
+#include "settings/SettingsDefaults.h"
+
+#include "support/CaseName.h"
+#include "support/FaultServer.h"
+#include "support/PeerRequirement.h"
+#include "support/PyftpdlibServer.h"
+#include "support/TestHome.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTcpServer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    QStringList out;
+    QStringList err;
+};
+
+QByteArray sha256(const QByteArray& bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+class KevaGet : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        home.installLanguageFiles();
+        LoadSettings(home.newContext(), LoadReason::Startup);
+        // Short retries, so that servers that always end short end the run soon.
+        setting("Retries", QStringLiteral("1"));
+        setting("RetryTime", QStringLiteral("1"));
+        setting("Timeout", QStringLiteral("2"));
+        QByteArray content(400000, Qt::Uninitialized);
+        QRandomGenerator(11).fillRange(reinterpret_cast<quint32*>(content.data()), content.size() / 4);
+        served = content;
+        home.writeFile(QStringLiteral("www/file.bin"), content);
+    }
+
+    void setting(const char* name, const QString& value)
+    {
+        CRegister(home.context().registry)
+            .REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey, QString::fromLatin1(name), value);
+    }
+
+    Outcome run(const QStringList& arguments, int timeoutMs = 60000)
+    {
+        QProcess process;
+        process.setWorkingDirectory(home.path(QString()));
+        process.start(TestHome::binFolder() + QStringLiteral("/kevaget"), arguments);
+        Outcome outcome;
+        if (!process.waitForFinished(timeoutMs)) {
+            process.kill();
+            process.waitForFinished();
+            ADD_FAILURE() << "kevaget did not end within " << timeoutMs << " ms";
+            return outcome;
+        }
+        outcome.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        outcome.out = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        outcome.err = QString::fromUtf8(process.readAllStandardError()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return outcome;
+    }
+
+    QString www() const { return home.path(QStringLiteral("www")); }
+
+    TestHome home;
+    QByteArray served;
+};
+
+struct BadUrlCase {
+    const char* name;
+    const char* url;
+};
+
+class KevaGetBadUrls : public KevaGet, public testing::WithParamInterface<BadUrlCase> {};
+
+TEST_P(KevaGetBadUrls, AreRefusedAtOnce)
+{
+    const Outcome outcome = run({QString::fromLatin1(GetParam().url)}, 10000);
+    EXPECT_EQ(outcome.exitCode, 2);
+    ASSERT_FALSE(outcome.err.isEmpty());
+    EXPECT_TRUE(outcome.err.first().startsWith(QStringLiteral("kevaget: Invalid URL"))) << outcome.err.first().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, KevaGetBadUrls,
+                         testing::Values(BadUrlCase {"Misspelt", "htp://127.0.0.1/a.bin"},
+                                         BadUrlCase {"Https", "https://127.0.0.1/a.bin"},
+                                         BadUrlCase {"File", "file:///etc/passwd"},
+                                         BadUrlCase {"NoScheme", "www.example.com/a.bin"}),
+                         CaseName());
+
+TEST_F(KevaGet, PrintsEachStatusOnceAndTheSavedPath)
+{
+    FaultServer server(www());
+    KEVA_REQUIRE_PEER(server);
+    const QString saved = home.path(QStringLiteral("got.bin"));
+    const Outcome outcome = run({QStringLiteral("-o"), saved, server.url(QStringLiteral("/file.bin")).toString()});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(sha256(home.readFile(QStringLiteral("got.bin"))), sha256(served));
+    EXPECT_EQ(outcome.out.last(), saved);
+    EXPECT_EQ(outcome.out.filter(QStringLiteral("Download Success")).size(), 1);
+    EXPECT_EQ(QSet<QString>(outcome.out.cbegin(), outcome.out.cend()).size(), outcome.out.size())
+        << outcome.out.join(QStringLiteral(" | ")).toStdString();
+}
+
+TEST_F(KevaGet, ARefusedLoginIsToldOnce)
+{
+    PyftpdlibServer server(www());
+    server.setUser(QStringLiteral("alice"), QStringLiteral("s3cret"));
+    KEVA_REQUIRE_PEER(server);
+    const QString url = server.url(QStringLiteral("/file.bin")).toString().replace(QStringLiteral("ftp://"),
+                                                                                    QStringLiteral("ftp://alice:wrong@"));
+    const Outcome outcome = run({QStringLiteral("-o"), home.path(QStringLiteral("x.bin")), url});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.err, QStringList {QStringLiteral("kevaget: User alice can not log in.")});
+    EXPECT_TRUE(outcome.out.filter(QStringLiteral("can not log in")).isEmpty()) << outcome.out.join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(KevaGet, AnFtpServerThatNeverAnswersTimesOut)
+{
+    QTcpServer silent; // takes connections (the kernel does) and never says a word
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    const Outcome outcome = run({QStringLiteral("-o"), home.path(QStringLiteral("t.bin")),
+                                 QStringLiteral("ftp://127.0.0.1:%1/file.bin").arg(silent.serverPort())},
+                                30000);
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("kevaget: Connection has timed out."))) << outcome.err.join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(KevaGet, AServerThatAlwaysEndsShortEndsTheRun)
+{
+    FaultServer server(www());
+    KEVA_REQUIRE_PEER(server);
+    const Outcome outcome = run({QStringLiteral("-o"), home.path(QStringLiteral("s.bin")),
+                                 server.url(QStringLiteral("/ignore-range/close-after/200000/file.bin")).toString()},
+                                30000);
+    EXPECT_EQ(outcome.exitCode, 1);
+    ASSERT_FALSE(outcome.err.isEmpty());
+    EXPECT_TRUE(outcome.err.last().startsWith(QStringLiteral("kevaget: The server ended its reply"))) << outcome.err.last().toStdString();
+}
+
+TEST_F(KevaGet, ResumeLeavesALongerLocalFileAlone)
+{
+    FaultServer server(www());
+    KEVA_REQUIRE_PEER(server);
+    const QByteArray longer = served + QByteArray(5000, 'x');
+    home.writeFile(QStringLiteral("long.bin"), longer);
+    const Outcome outcome = run({QStringLiteral("-c"), QStringLiteral("-o"), home.path(QStringLiteral("long.bin")),
+                                 server.url(QStringLiteral("/file.bin")).toString()});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(home.readFile(QStringLiteral("long.bin")), longer);
+    EXPECT_TRUE(outcome.out.filter(QStringLiteral("Download Success")).isEmpty());
+}
+
+} // namespace
