@@ -1,5 +1,7 @@
 #include "core/SplitUrl.h"
 
+#include <QUrl>
+
 namespace {
 
 const QString kHttp = QStringLiteral("http://");
@@ -13,6 +15,11 @@ int leadingPort(const QString& text)
         ++digits;
     const int port = text.left(digits).toInt();
     return port <= 65535 ? port : 0;
+}
+
+QString decoded(const QString& text)
+{
+    return QUrl::fromPercentEncoding(text.toUtf8());
 }
 
 struct HostPort {
@@ -90,8 +97,8 @@ UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins)
         if (at >= 0) {
             const QString credentials = authority.left(at);
             const qsizetype colon = credentials.indexOf(QLatin1Char(':'));
-            parts.UserName = colon < 0 ? credentials : credentials.left(colon);
-            parts.Password = colon < 0 ? QString() : credentials.mid(colon + 1);
+            parts.UserName = decoded(colon < 0 ? credentials : credentials.left(colon));
+            parts.Password = colon < 0 ? QString() : decoded(credentials.mid(colon + 1));
             authority = authority.mid(at + 1);
         } else {
             parts.UserName = QStringLiteral("anonymous");
@@ -100,13 +107,15 @@ UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins)
         const HostPort hostPort = splitHostPort(authority, 21);
         host = hostPort.host;
         parts.Port = hostPort.port;
-        remotePath = afterHost.mid(1);
+        // The server takes names as they are: the whole path is decoded once.
+        remotePath = decoded(afterHost.mid(1));
     }
 
     const qsizetype lastSlash = remotePath.lastIndexOf(QLatin1Char('/'));
     const QString fileName = remotePath.mid(lastSlash + 1);
     QString folder = remotePath.left(lastSlash + 1);
-    folder.replace(QStringLiteral("%20"), QStringLiteral(" "));
+    if (parts.IsHTTP)
+        folder.replace(QStringLiteral("%20"), QStringLiteral(" "));
 
     const SiteLogin stored = LookupSiteLogin(logins, host.trimmed());
     if (!stored.userName.isEmpty() || !stored.password.isEmpty()) {

@@ -36,6 +36,8 @@ bool HasDownloadScheme(const QString& url);
 // leading "/"); anything else over FTP (default port 21, the remote path loses
 // its leading "/", credentials from "user:password@" or else an anonymous
 // login). A login stored for the host in `logins` replaces the URL's
-// credentials. "%20" in the folder part of the path becomes a blank; the file
-// name keeps it. Parts that cannot be split are left empty (the port 0).
+// credentials. For HTTP, "%20" in the folder part of the path becomes a blank
+// and the file name keeps it (the request line encodes the path again); for
+// FTP the whole path and the credentials are percent-decoded once, since the
+// server takes names as they are. Parts that cannot be split are left empty (the port 0).
 UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins);

@@ -30,10 +30,13 @@ int percent(qint64 part, qint64 whole)
     return static_cast<int>(std::floor(static_cast<double>(part) / static_cast<double>(whole) * 100.0));
 }
 
-// "bytes a-b/total": the first offset and the total (-1 when "*").
+// "bytes a-b/total": the first and last offsets and the total (-1 when "*").
 struct ContentRange {
     qint64 first = -1;
+    qint64 last = -1;
     qint64 total = -1;
+
+    bool coversWhole() const { return first == 0 && total >= 0 && last == total - 1; }
 };
 
 std::optional<ContentRange> parseContentRange(const QByteArray& value)
@@ -49,7 +52,11 @@ std::optional<ContentRange> parseContentRange(const QByteArray& value)
     bool ok = true;
     const QByteArray span = rest.left(slash);
     if (span != "*") {
-        range.first = span.left(span.indexOf('-')).toLongLong(&ok);
+        const qsizetype dash = span.indexOf('-');
+        range.first = span.left(dash).toLongLong(&ok);
+        if (!ok || dash < 0)
+            return std::nullopt;
+        range.last = span.mid(dash + 1).toLongLong(&ok);
         if (!ok)
             return std::nullopt;
     }
@@ -127,7 +134,8 @@ void DownloadJob::StartDownload()
 {
     SetCaptions();
     tmrReconnect_.stop();
-    completed_ = failed_ = finished_ = completionQueued_ = probeWithGet_ = rangeless_ = false;
+    completed_ = failed_ = finished_ = completionQueued_ = probeWithGet_ = rangeless_ = probed_ = false;
+    ++view_.starts;
     redirects_ = 0;
     if (context_.FileExistsAction == -2) {
         unload();
@@ -190,6 +198,14 @@ void DownloadJob::Pause_Resume()
             changed();
             return;
         }
+        if (!probed_) {
+            // Timed out before the size was known: probe again.
+            probe();
+            TimeoutLeft = context_.appSettings.Timeout;
+            tmrTimeOut_.start();
+            changed();
+            return;
+        }
         segments.rollBackForResume(rollback);
         segmentFailed_.fill(false);
         for (int i = 0; i < segments.connections(); ++i)
@@ -222,8 +238,6 @@ void DownloadJob::StopMe()
     view_.cmdPause = ResumeCaption;
     view_.cmdStopEnabled = false;
     FinishTransfer();
-    setRowStatus(text("11055", QStringLiteral("Paused/Stopped")));
-    changed();
 }
 
 void DownloadJob::CloseConnections()
@@ -277,7 +291,11 @@ void DownloadJob::FinishTransfer()
         setStatus(text("11046", QStringLiteral("Transfer Completed...")), false);
         setRowStatus(text("11052", QStringLiteral("Download Success")));
     } else if (!failed_) {
-        setStatus(text("11055", QStringLiteral("Paused/Stopped")), false);
+        // Stopped, or the window closed: the row says so too, so that it no
+        // longer counts as a running download.
+        const QString stopped = text("11055", QStringLiteral("Paused/Stopped"));
+        setStatus(stopped, false);
+        setRowStatus(stopped);
     }
     changed();
 }
@@ -488,6 +506,7 @@ void DownloadJob::ParseHeadReply()
         tmrReconnect_.setInterval(100);
         tmrReconnect_.start();
     }
+    probed_ = true;
     Check_Create(size);
 }
 
@@ -602,8 +621,16 @@ void DownloadJob::segmentHeader(int i)
 
     if (code == 206) {
         const auto range = parseContentRange(reply.header("Content-Range").value_or(QByteArray()));
-        if (ContentLength >= 0 && range && range->first == asked)
+        const bool ranged = ContentLength >= 0 && !rangeless_;
+        if (range && range->first == asked && (ranged || range->coversWhole()))
             return;
+        if (!ranged) {
+            // Asked for the whole file without a range and given a part:
+            // asking again would only bring the same part.
+            fail(QStringLiteral("The server answers a request for the whole file with a part of it (%1).")
+                     .arg(QString::fromLatin1(reply.header("Content-Range").value_or("no Content-Range"))));
+            return;
+        }
         // A range other than the one asked for: its bytes belong elsewhere.
         restartFromZero();
         return;
@@ -817,9 +844,19 @@ void DownloadJob::tmrTimeOut_Timer()
     view_.lblTimer = QStringLiteral("Timeout: %1 sec.").arg(TimeoutLeft);
     changed();
     if (TimeoutLeft < 1) {
+        // No retry of its own, but the user may resume with cmdPause, or
+        // stop and close the window.
         tmrTimeOut_.stop();
-        fail(kTimedOut);
+        failed_ = true;
+        CloseConnections();
+        setStatus(kTimedOut, true);
         setRow(2, kTimedOut);
+        setRow(5, kTimedOut);
+        view_.cmdPause = ResumeCaption;
+        view_.cmdPauseEnabled = true;
+        view_.cmdStopEnabled = true;
+        changed();
+        emit failedWith(kTimedOut);
     }
 }
 

@@ -83,6 +83,8 @@ public:
         bool cmdGotoDirVisible = false;
         bool rightToLeft = false;
         bool visible = false;
+        // Counts the starts of the job; each new start puts the focus on cmdPause.
+        unsigned starts = 0;
         // Captions set by SetCaptions.
         QString Frame2, Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8;
         QString cmdOpen, cmdGotoDir, cmdMore, interactdata_mnu;
@@ -229,6 +231,7 @@ private:
     int TimeoutLeft = 0;
     double ElapsedSeconds = 0;
     int redirects_ = 0;
+    bool probed_ = false; // the size is known: a resume fetches, else it probes again
     bool probeWithGet_ = false; // the server refused HEAD: probe with a GET whose body is not read
     bool rangesSupported_ = false;
     bool rangeless_ = false; // the server mishandles ranges: fetch the whole file without one

@@ -59,5 +59,6 @@ QByteArray HttpRequest::hostHeader(const QString& server, int port)
 
 QString Encode2Base64(const QString& text)
 {
-    return QString::fromLatin1(text.toLatin1().toBase64());
+    // Texts go out as UTF-8, so that names outside Latin-1 arrive whole.
+    return QString::fromLatin1(text.toUtf8().toBase64());
 }

@@ -34,6 +34,6 @@ public:
     static QByteArray hostHeader(const QString& server, int port);
 };
 
-// Standard Base64 (RFC 4648) of the text's single-byte characters, with "="
+// Standard Base64 (RFC 4648) of the text's UTF-8 bytes, with "="
 // padding and no line breaks.
 QString Encode2Base64(const QString& text);

@@ -66,6 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
                    ftp("ftp.example.org", 21, "alice", QStringLiteral("pa:ss"), "file.tgz", "pub/file.tgz")},
         SplitCase {"FtpAnonymous", "ftp://ftp.example.org:2121/pub/a%20b/c.iso",
                    ftp("ftp.example.org", 2121, "anonymous", kAnonymousPassword, "c.iso", "pub/a b/c.iso")},
+        SplitCase {"FtpNamesAndCredentialsDecodedOnce", "ftp://al%20ice:p%40ss@h/a%20dir/my%20file%2520.bin",
+                   ftp("h", 21, "al ice", QStringLiteral("p@ss"), "my file%20.bin", "a dir/my file%20.bin")},
         SplitCase {"FtpUserWithoutPassword", "ftp://bob@h/f", ftp("h", 21, "bob", QString(), "f", "f")},
         SplitCase {"FtpAtSignInPathIsNoCredential", "ftp://h/icons/logo@2x.png",
                    ftp("h", 21, "anonymous", kAnonymousPassword, "logo@2x.png", "icons/logo@2x.png")},

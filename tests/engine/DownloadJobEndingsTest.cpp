@@ -68,6 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
         ShortCase {"LengthBeyondTheBody", "/ignore-range/short-body/1000/%1", 300000, "The server ended its reply"},
         ShortCase {"ChunkedCutBeforeTheLastChunk", "/ignore-range/chunked/close-after/100000/%1", 250000,
                   "The server ended its reply"},
+        ShortCase {"WholeFileAnsweredWithAPart", "/ignore-range/part-206/1000/%1", 3 * kMiB,
+                   "The server answers a request for the whole file with a part of it"},
         ShortCase {"SegmentsAnswered416", "/get-status/416/%1", 3 * kMiB, "HTTP 416 Requested Range Not Satisfiable"},
         ShortCase {"GetAnswered503", "/get-status/503/%1", 300000, "HTTP 503 Service Unavailable"}),
     CaseName());
@@ -129,6 +131,21 @@ TEST_F(DownloadJobEndings, ClosingAFailedWindowKeepsItsRow)
     result.job->unload();
     EXPECT_EQ(runner->jobs.row(1)->subItem(4), QStringLiteral("0 Bytes"));
     EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("HTTP 404-Object Not Found"));
+}
+
+TEST_F(DownloadJobEndings, ClosingARunningWindowStopsItsRow)
+{
+    const QString name = files.make(3 * kMiB);
+    NginxServer nginx(files.root());
+    nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 128 * 1024);
+    KEVA_REQUIRE_PEER(nginx);
+    DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() > 10000; }));
+    ASSERT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("Downloading"));
+
+    job->unload();
+    EXPECT_FALSE(job->isTransferring());
+    EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("Paused/Stopped"));
 }
 
 TEST_F(DownloadJobEndings, AStoppedPartialFileIsNotShownAsWhole)

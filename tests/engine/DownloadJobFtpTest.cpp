@@ -9,6 +9,7 @@
 #include "support/PyftpdlibServer.h"
 #include "support/VsftpdServer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTcpServer>
 
@@ -118,6 +119,27 @@ TEST_F(DownloadJobFtp, ALatePortReplyIsNotTakenForTheTypeReply)
     const QStringList commands = commandsOf(server, 6);
     EXPECT_EQ(commands.filter(QStringLiteral("RETR ")).size(), 1) << commands.join(QStringLiteral(", ")).toStdString();
     EXPECT_EQ(commands.filter(QStringLiteral("REST ")).size(), 1);
+}
+
+TEST_F(DownloadJobFtp, NamesWithBlanksAndEncodedPasswordsReachTheServerDecoded)
+{
+    const QString name = files.make(40001);
+    QFile source(files.path(name));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    QDir().mkpath(files.path(QStringLiteral("a dir")));
+    files.write(QStringLiteral("a dir/my file.bin"), source.readAll());
+    PyftpdlibServer server(files.root());
+    server.setUser(QStringLiteral("alice"), QStringLiteral("p@ss"));
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.UsePASV = true;
+    const QString url = server.url(QStringLiteral("/")).toString().replace(QStringLiteral("ftp://"),
+                                                                           QStringLiteral("ftp://alice:p%40ss@"))
+                      + QStringLiteral("a%20dir/my%20file.bin");
+
+    const auto result = runner->run(url, saveTo(QStringLiteral("blank.bin")));
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(QStringLiteral("blank.bin"), name));
+    EXPECT_TRUE(commandsOf(server, 6).contains(QStringLiteral("RETR a dir/my file.bin")));
 }
 
 TEST_F(DownloadJobFtp, NamedLoginFromTheLoginList)

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTcpServer>
+#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
@@ -179,6 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FaultCase {"SplitHeaders", "/split-headers/%1", 300000, ""},
                     FaultCase {"Chunked", "/chunked/%1", 250000, ""},
                     FaultCase {"NoLength", "/no-length/%1", 250000, ""},
+                    FaultCase {"WholeFileAs206", "/ignore-range/part-206/99999999/%1", 3 * kMiB, ""},
                     FaultCase {"ChunkedCutShortResumesByRange", "/chunked/close-after/100000/%1", 250000, ""},
                     FaultCase {"HeadRefused", "/head-405/%1", 3 * kMiB, ""},
                     FaultCase {"RedirectChain", "/redirect/3/%1", 2000, ""},
@@ -304,6 +306,27 @@ TEST_F(DownloadJobPeers, ASilentServerTimesOut)
     EXPECT_EQ(job->view().lblStatus, QStringLiteral("Connection has timed out."));
     EXPECT_TRUE(job->view().lblStatusIsError);
     EXPECT_EQ(runner->jobs.row(1)->subItem(2), QStringLiteral("Connection has timed out."));
+
+    // No retry of its own, but the user may resume (which probes again) or stop.
+    EXPECT_TRUE(job->view().cmdPauseEnabled);
+    EXPECT_TRUE(job->view().cmdStopEnabled);
+    EXPECT_EQ(job->view().cmdPause, job->ResumeCaption);
+    int connections = 0;
+    QObject::connect(&silent, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* socket = silent.nextPendingConnection()) {
+            socket->setParent(&silent);
+            ++connections;
+        }
+    });
+    ASSERT_TRUE(JobRunner::waitFor([&] { return connections == 1; }, 5000));
+    job->Pause_Resume();
+    EXPECT_FALSE(job->failed());
+    EXPECT_EQ(job->view().cmdPause, job->PauseCaption);
+    EXPECT_TRUE(JobRunner::waitFor([&] { return connections == 2; }, 5000)) << "the probe connects again";
+    job->StopMe();
+    EXPECT_EQ(job->view().cmdStop, job->CloseCaption);
+    job->StopMe();
+    EXPECT_FALSE(job->view().visible);
 }
 
 TEST_F(DownloadJobPeers, ACancelledJobTouchesNothing)

@@ -55,6 +55,7 @@ TEST(HttpRequest, RequestTargetEncodesOnlyWhatMustBe)
     EXPECT_EQ(Encode2Base64(QStringLiteral("ab")), QStringLiteral("YWI="));
     EXPECT_EQ(Encode2Base64(QStringLiteral("a")), QStringLiteral("YQ=="));
     EXPECT_EQ(Encode2Base64(QStringLiteral("abc")), QStringLiteral("YWJj"));
+    EXPECT_EQ(Encode2Base64(QStringLiteral("łukasz:")), QStringLiteral("xYJ1a2Fzejo=")) << "UTF-8, not '?'";
 }
 
 struct StatusCase {

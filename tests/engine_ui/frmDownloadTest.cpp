@@ -241,6 +241,18 @@ TEST_F(frmDownloadTest, OpenAndGoToDirOpenTheFileAndItsFolder)
     EXPECT_EQ(home.shell.opened, QStringList({home.path(QStringLiteral("file.bin")), home.path(QString()).chopped(1)}));
 }
 
+TEST_F(frmDownloadTest, AStartPutsTheFocusOnPause)
+{
+    LocalFileServer server(kFileContent);
+    server.sendBodies = false;
+    makeWindow();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    control<QLineEdit>("txtURL")->setFocus();
+    start(server.url(QStringLiteral("file.bin")));
+    EXPECT_TRUE(waitFor([&] { return control<QPushButton>("cmdPause")->hasFocus(); })) << "Space pauses";
+}
+
 TEST_F(frmDownloadTest, PauseAndResumeSwapTheCaptionOfPause)
 {
     LocalFileServer server(kFileContent);

@@ -36,6 +36,8 @@ order, for example /redirect/2/close-after-once/1000/data/file.bin.
     get-status/CODE         the same for GET only; HEAD is answered as usual
     short-body/N            Content-Length claims N bytes more than the body
                             holds; the connection closes after the body
+    part-206/N              a request without a Range gets 206 with the first
+                            N bytes (the whole file when it has no more)
 
 Byte counts (N) count the body as sent, chunk framing included.
 
@@ -71,7 +73,7 @@ REASONS = http.server.BaseHTTPRequestHandler.responses
 ARGUMENT_COUNTS = {
     "ignore-range": 0, "bad-range": 0, "split-headers": 0, "chunked": 0, "no-length": 0,
     "head-405": 0, "redirect-loop": 0, "close-after": 1, "close-after-once": 1,
-    "reset-after": 1, "status": 1, "get-status": 1, "short-body": 1, "redirect": 1, "redirect-path": 1, "redirect-relative": 1,
+    "reset-after": 1, "status": 1, "get-status": 1, "short-body": 1, "part-206": 1, "redirect": 1, "redirect-path": 1, "redirect-relative": 1,
     "stall": 2,
 }
 REDIRECT_WORDS = ("redirect", "redirect-path", "redirect-relative")
@@ -94,6 +96,7 @@ class Plan:
         self.status = None
         self.get_status = None
         self.short_body = None
+        self.part_206 = None
         self.redirect = None  # (word, hops) of the first redirect word
         self.prefix_before_redirect = []
         self.redirect_loop = False
@@ -131,6 +134,8 @@ def parse_plan(path, first_request):
             plan.get_status = int(args[0])
         elif word == "short-body":
             plan.short_body = int(args[0])
+        elif word == "part-206":
+            plan.part_206 = int(args[0])
         else:
             setattr(plan, word.replace("-", "_"), True)
         plan.prefix += parts[:1 + taken]
@@ -226,6 +231,10 @@ class FaultHandler(http.server.BaseHTTPRequestHandler):
                              html_page(416), with_body, plan)
         headers = {"Content-Type": "application/octet-stream", "Accept-Ranges": "bytes"}
         status = 200
+        if plan.part_206 is not None and self.headers.get("Range") is None:
+            part = content[:plan.part_206]
+            headers["Content-Range"] = f"bytes 0-{len(part) - 1}/{size}"
+            return self.send(206, headers, part, with_body, plan)
         if wanted is not None:
             start, end = wanted
             if plan.bad_range:

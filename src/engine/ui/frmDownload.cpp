@@ -251,6 +251,10 @@ void frmDownload::refresh()
 
     cmdPause->setText(view.cmdPause);
     cmdPause->setEnabled(view.cmdPauseEnabled);
+    if (view.starts != focusedStart_) {
+        focusedStart_ = view.starts;
+        cmdPause->setFocus();
+    }
     cmdStop->setText(view.cmdStop);
     cmdStop->setEnabled(view.cmdStopEnabled);
     cmdOpen->setText(view.cmdOpen);

@@ -50,6 +50,7 @@ private:
     const KevaContext& context_;
     DownloadJob& job_;
     QTimer refreshTimer_;
+    unsigned focusedStart_ = 0; // the job start whose focus went to cmdPause
 
     QGroupBox* Frame2 = nullptr;
     QLabel* Label1 = nullptr;
