@@ -22,12 +22,8 @@ struct UrlParts {
 // The password sent for anonymous FTP logins.
 inline const QString kAnonymousPassword = QStringLiteral("keva@quillspan.invalid");
 
-// A local page (an address starting "res://", or a drive path such as
-// "C:\\...") can embed the real address: the text from its embedded "http://"
-// on, then from an embedded "ftp://" on. Other URLs come back as they are.
-QString UnwrapLocalPage(const QString& url);
-
-// Splits a download URL into the fields of its job. A URL that contains
+// Splits a download URL into the fields of its job, around its host part as
+// UrlHostPart reads it. A URL that contains
 // "http://" is fetched over HTTP (default port 80, the remote path keeps its
 // leading "/"); anything else over FTP (default port 21, the remote path loses
 // its leading "/", credentials from "user:password@" or else an anonymous
