@@ -56,7 +56,6 @@ public:
     // Whether the command would act on any job: an entry that would not is
     // disabled.
     bool canRun(JobCommand command, Scope scope) const;
-    static bool appliesTo(JobCommand command, const DownloadJob& job);
     // The global commands of the menus.
     void PauseAll();
     void ResumeAll();
@@ -103,6 +102,7 @@ signals:
 private:
     enum class TrayFirst { Yes, No };
 
+    static bool appliesTo(JobCommand command, const DownloadJob& job);
     QList<DownloadJob*> targets(JobCommand command, Scope scope) const;
     void step(const QString& name);
     void removeStaleTemporaries() const;
