@@ -85,7 +85,7 @@ int main(int argc, char** argv)
     tray.setDialog(TrayIcon::Dialog::DropTarget, [&context, &dropTarget] {
         if (!dropTarget)
             dropTarget = std::make_unique<frmDropTarget>(context);
-        dropTarget->show();
+        dropTarget->toggle();
     });
 
     // URLs from outside (the browser helper, a second start) arrive through

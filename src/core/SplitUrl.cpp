@@ -1,11 +1,10 @@
 #include "core/SplitUrl.h"
 
+#include "core/UrlHostPart.h"
+
 #include <QUrl>
 
 namespace {
-
-const QString kHttp = QStringLiteral("http://");
-const QString kFtp = QStringLiteral("ftp://");
 
 // The whole number at the start of `text`; 0 when there is none or it is no port.
 int leadingPort(const QString& text)
@@ -46,69 +45,42 @@ HostPort splitHostPort(const QString& hostPart, int defaultPort)
 
 } // namespace
 
-QString UnwrapLocalPage(const QString& url)
-{
-    const bool wrapped = url.startsWith(QStringLiteral("res://"), Qt::CaseInsensitive)
-                      || url.mid(1, 2) == QStringLiteral(":\\");
-    if (!wrapped)
-        return url;
-    QString inner = url;
-    for (const QString& scheme : {kHttp, kFtp}) {
-        const qsizetype at = inner.indexOf(scheme, 0, Qt::CaseInsensitive);
-        if (at > 0)
-            inner = inner.mid(at);
-    }
-    return inner;
-}
-
 bool HasDownloadScheme(const QString& url)
 {
-    return url.startsWith(kHttp, Qt::CaseInsensitive) || url.startsWith(kFtp, Qt::CaseInsensitive);
+    return url.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)
+        || url.startsWith(QStringLiteral("ftp://"), Qt::CaseInsensitive);
 }
 
 UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins)
 {
-    QString rest = UnwrapLocalPage(url);
-    const qsizetype schemeEnd = rest.indexOf(QStringLiteral("://"));
-    if (schemeEnd >= 0)
-        rest = rest.mid(schemeEnd + 3);
-
+    const UrlHostPart cut = UrlHostPart::of(url);
     UrlParts parts;
-    parts.IsHTTP = url.contains(kHttp, Qt::CaseInsensitive);
+    parts.IsHTTP = cut.isHttp;
     parts.IsFTP = !parts.IsHTTP;
 
     QString host;
     QString remotePath;
-    const qsizetype slash = rest.indexOf(QLatin1Char('/'));
-    QString authority = slash < 0 ? rest : rest.left(slash);
-    const QString afterHost = slash < 0 ? QString() : rest.mid(slash);
-
     if (parts.IsHTTP) {
         // HTTP jobs take credentials only from the stored logins; a
         // "user:password@" in the address is not part of the host.
-        authority = authority.mid(authority.lastIndexOf(QLatin1Char('@')) + 1);
-        const HostPort hostPort = splitHostPort(authority, 80);
+        const HostPort hostPort = splitHostPort(cut.server.mid(cut.server.lastIndexOf(QLatin1Char('@')) + 1), 80);
         host = hostPort.host;
         parts.Port = hostPort.port;
-        remotePath = afterHost;
+        remotePath = cut.afterHost;
     } else {
-        // Credentials come before the host; an "@" further on belongs to the path.
-        const qsizetype at = authority.indexOf(QLatin1Char('@'));
-        if (at >= 0) {
-            const QString credentials = authority.left(at);
-            const qsizetype colon = credentials.indexOf(QLatin1Char(':'));
-            parts.UserName = decoded(colon < 0 ? credentials : credentials.left(colon));
-            parts.Password = colon < 0 ? QString() : decoded(credentials.mid(colon + 1));
-            authority = authority.mid(at + 1);
+        if (cut.hasCredentials) {
+            const qsizetype colon = cut.credentials.indexOf(QLatin1Char(':'));
+            parts.UserName = decoded(colon < 0 ? cut.credentials : cut.credentials.left(colon));
+            parts.Password = colon < 0 ? QString() : decoded(cut.credentials.mid(colon + 1));
         } else {
             parts.UserName = QStringLiteral("anonymous");
             parts.Password = kAnonymousPassword;
         }
-        const HostPort hostPort = splitHostPort(authority, 21);
+        const HostPort hostPort = splitHostPort(cut.server, 21);
         host = hostPort.host;
         parts.Port = hostPort.port;
         // The server takes names as they are: the whole path is decoded once.
-        remotePath = decoded(afterHost.mid(1));
+        remotePath = decoded(cut.afterHost.mid(1));
     }
 
     const qsizetype lastSlash = remotePath.lastIndexOf(QLatin1Char('/'));

@@ -22,16 +22,12 @@ struct UrlParts {
 // The password sent for anonymous FTP logins.
 inline const QString kAnonymousPassword = QStringLiteral("keva@quillspan.invalid");
 
-// A local page (an address starting "res://", or a drive path such as
-// "C:\\...") can embed the real address: the text from its embedded "http://"
-// on, then from an embedded "ftp://" on. Other URLs come back as they are.
-QString UnwrapLocalPage(const QString& url);
-
 // The URL starts with a scheme that can be downloaded: "http://" or
 // "ftp://", in any letter case.
 bool HasDownloadScheme(const QString& url);
 
-// Splits a download URL into the fields of its job. A URL that contains
+// Splits a download URL into the fields of its job, around its host part as
+// UrlHostPart reads it. A URL that contains
 // "http://" is fetched over HTTP (default port 80, the remote path keeps its
 // leading "/"); anything else over FTP (default port 21, the remote path loses
 // its leading "/", credentials from "user:password@" or else an anonymous
@@ -39,5 +35,6 @@ bool HasDownloadScheme(const QString& url);
 // credentials. For HTTP, "%20" in the folder part of the path becomes a blank
 // and the file name keeps it (the request line encodes the path again); for
 // FTP the whole path and the credentials are percent-decoded once, since the
-// server takes names as they are. Parts that cannot be split are left empty (the port 0).
+// server takes names as they are. Parts that cannot be split are left empty
+// (the port 0).
 UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins);

@@ -8,10 +8,10 @@ TextLookup::TextLookup(QString languageFolder, QString languageFile)
 {
 }
 
-QString TextLookup::GetText(const QString& key, const QString& fallback) const
+namespace {
+
+QString withoutBlanks(const QString& text)
 {
-    QString text = ProfileReader::getString(languageFolder_ + QLatin1Char('/') + languageFile_,
-                                            QStringLiteral("KEVA"), key, fallback, kMaxTextLength + 1);
     qsizetype start = 0;
     while (start < text.size() && text[start] == QLatin1Char(' '))
         ++start;
@@ -19,4 +19,15 @@ QString TextLookup::GetText(const QString& key, const QString& fallback) const
     while (end > start && text[end - 1] == QLatin1Char(' '))
         --end;
     return text.mid(start, end - start);
+}
+
+} // namespace
+
+QString TextLookup::GetText(const QString& key, const QString& fallback) const
+{
+    const QString text = withoutBlanks(ProfileReader::getString(languageFolder_ + QLatin1Char('/') + languageFile_,
+                                                                QStringLiteral("KEVA"), key, fallback,
+                                                                kMaxTextLength + 1));
+    // A key written without a text would blank a caption: the fallback serves.
+    return text.isEmpty() ? withoutBlanks(fallback.left(kMaxTextLength)) : text;
 }

@@ -12,7 +12,7 @@ public:
     explicit TextLookup(QString languageFolder, QString languageFile = QStringLiteral("English.ini"));
 
     // The text of `key`, trimmed of blanks and cut to 499 characters; `fallback`
-    // when the file, the section or the key is missing.
+    // when the file, the section or the key is missing, or the key has no text.
     QString GetText(const QString& key, const QString& fallback = QString()) const;
 
     QString languageFolder() const { return languageFolder_; }

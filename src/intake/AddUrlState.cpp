@@ -99,6 +99,11 @@ void AddUrlState::refuse(const QString& text, const QString& title)
 
 void AddUrlState::OK()
 {
+    runChecks(Source::Typed);
+}
+
+void AddUrlState::runChecks(Source source)
+{
     const QString url = txtURL;
     const QString lowered = url.toLower();
     const QString invalid = context_.text.GetText(QStringLiteral("11041"), QStringLiteral("Invalid URL"));
@@ -125,8 +130,16 @@ void AddUrlState::OK()
         lstMain_.setSubItem(lstMain_.row(lstMain_.rowCount()), 2, QStringLiteral("0 %"));
         return;
     }
-    if (!IsExtPermitted(url, settings.txtMonitorTypes))
+    if (!IsExtPermitted(url, settings.txtMonitorTypes)) {
+        // Captured and handed-over URLs of other types are not the user's
+        // choice and pass by silently; a typed one would vanish unexplained.
+        if (source == Source::Typed)
+            refuse(QStringLiteral("The file type \".%1\" is not monitored, so %2 was not added.\n\n"
+                                  "The monitored file types are listed in Settings \u203A Monitoring.")
+                       .arg(ext, url),
+                   KevaContext::kTitle);
         return;
+    }
 
     const AppSettings& options = context_.appSettings;
     const bool added = context_.UrlAddedThisSession;
@@ -153,7 +166,7 @@ void AddUrlState::DownLoadURL(const QString& url)
         load();
     visible = false;
     txtURL = url;
-    OK();
+    runChecks(Source::HandedOver);
 }
 
 void AddUrlState::destroy()

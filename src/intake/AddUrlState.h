@@ -48,6 +48,10 @@ signals:
     void closed();
 
 private:
+    // Typed into the dialog by the user, or handed over (capture, second
+    // start, drops).
+    enum class Source { Typed, HandedOver };
+    void runChecks(Source source);
     void refuse(const QString& text, const QString& title);
     void destroy();
     int limitFor(const QString& url) const;

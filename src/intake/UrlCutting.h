@@ -7,5 +7,6 @@
 QString GetFileName(const QString& url);
 
 // The server of a URL as written: the host, with ":port" when the URL names
-// one (credentials before "@" dropped for FTP and other schemes).
+// one (credentials before "@" in the host part dropped for FTP and other
+// schemes; an "@" in the path stays in the path).
 QString GetServerName(const QString& url);

@@ -1,6 +1,7 @@
 #include "mainwin/MainWindowState.h"
 
 #include "engine/DownloadWindows.h"
+#include "platform/AtomicFile.h"
 #include "settings/BrowserRegistration.h"
 #include "settings/CRegister.h"
 #include "settings/KevaContext.h"
@@ -99,6 +100,7 @@ void MainWindowState::Load()
         addTrayIcon();
         step(QStringLiteral("tray"));
     }
+    removeStaleTemporaries();
     LoadSettings(context_, LoadReason::Startup);
     step(QStringLiteral("settings"));
     views_.LoadHistory(historyPath(), today_());
@@ -108,6 +110,15 @@ void MainWindowState::Load()
     step(QStringLiteral("language"));
     SetCaptions();
     step(QStringLiteral("captions"));
+}
+
+// A run killed while it replaced a state file leaves the temporary file
+// behind; the next start clears those of its own files before reading them.
+void MainWindowState::removeStaleTemporaries() const
+{
+    context_.registry.removeStaleTemporaries();
+    for (const QString& name : {QStringLiteral("History.ini"), QStringLiteral("Settings.ini")})
+        AtomicFile::removeStaleTemporaries(context_.programFolder.file(name));
 }
 
 QString MainWindowState::historyPath() const
@@ -154,43 +165,84 @@ void MainWindowState::shutDown(TrayFirst trayFirst, bool writeLogins)
         quit();
 }
 
-void MainWindowState::PauseAll()
+// A job whose window the user closed is finished with: the global commands
+// and the rate display leave it alone.
+void MainWindowState::forEachWindowedJob(const std::function<void(DownloadJob&)>& visit) const
 {
     for (int index = 0; index < DownloadWindows::kSlots; ++index) {
-        if (DownloadJob* job = windows_.slot(index); job && job->isTransferring())
+        if (DownloadJob* job = windows_.slot(index); job && job->view().visible)
+            visit(*job);
+    }
+}
+
+// Pause and stop act on running jobs; resume on paused ones. A stopped job
+// (its stop button has become the close button) stays stopped.
+bool MainWindowState::appliesTo(JobCommand command, const DownloadJob& job)
+{
+    switch (command) {
+    case JobCommand::Pause:
+    case JobCommand::Stop: return job.isTransferring();
+    case JobCommand::Resume:
+        return !job.isTransferring() && job.isPaused() && job.view().cmdStop != job.CloseCaption;
+    }
+    return false;
+}
+
+QList<DownloadJob*> MainWindowState::targets(JobCommand command, Scope scope) const
+{
+    const JobList& shown = views_.list(views_.shown());
+    QList<DownloadJob*> jobs;
+    forEachWindowedJob([&](DownloadJob& job) {
+        const bool inScope = scope == Scope::All || (job.row && job.row->selected && shown.numberOf(job.row) > 0);
+        if (inScope && appliesTo(command, job))
+            jobs.append(&job);
+    });
+    return jobs;
+}
+
+bool MainWindowState::canRun(JobCommand command, Scope scope) const
+{
+    return !targets(command, scope).isEmpty();
+}
+
+void MainWindowState::run(JobCommand command, Scope scope)
+{
+    for (DownloadJob* job : targets(command, scope)) {
+        if (command == JobCommand::Stop)
+            job->StopMe();
+        else
             job->Pause_Resume();
     }
+}
+
+void MainWindowState::PauseAll()
+{
+    run(JobCommand::Pause, Scope::All);
 }
 
 void MainWindowState::ResumeAll()
 {
-    for (int index = 0; index < DownloadWindows::kSlots; ++index) {
-        if (DownloadJob* job = windows_.slot(index); job && !job->isTransferring())
-            job->Pause_Resume();
-    }
+    run(JobCommand::Resume, Scope::All);
 }
 
 void MainWindowState::StopAll()
 {
-    for (int index = 0; index < DownloadWindows::kSlots; ++index) {
-        if (DownloadJob* job = windows_.slot(index); job && job->isTransferring())
-            job->StopMe();
-    }
+    run(JobCommand::Stop, Scope::All);
 }
 
+// The sum is taken afresh at every tick, over the jobs that transfer now, so
+// it drops to 0 once they end, are paused or closed, or their rows are gone.
 void MainWindowState::tmrGraph_Timer()
 {
-    if (views_.lstMain.rowCount() >= 1) {
-        rateSum_ = 0;
-        for (int index = 0; index < DownloadWindows::kSlots; ++index) {
-            if (const DownloadJob* job = windows_.slot(index))
-                rateSum_ += job->CurrentRate;
-        }
-        const int frame = rateSum_ > 0 ? (trayFrame_ < 3 ? trayFrame_ + 1 : 0) : 0;
-        if (frame != trayFrame_) {
-            trayFrame_ = frame;
-            emit trayFrameChanged(frame);
-        }
+    rateSum_ = 0;
+    forEachWindowedJob([this](const DownloadJob& job) {
+        if (job.isTransferring())
+            rateSum_ += job.CurrentRate;
+    });
+    const int frame = rateSum_ > 0 ? (trayFrame_ < 3 ? trayFrame_ + 1 : 0) : 0;
+    if (frame != trayFrame_) {
+        trayFrame_ = frame;
+        emit trayFrameChanged(frame);
     }
     const QString label = context_.text.GetText(QStringLiteral("01008"), QStringLiteral("Total Transfer Rate: "));
     const QString text = label + QLatin1Char(' ') + formatRate(rateSum_ / 1000.0, QLocale()) + QStringLiteral(" Kbps");
@@ -264,7 +316,8 @@ void MainWindowState::storeLanguage() const
 void MainWindowState::SetCaptions()
 {
     for (const Caption& caption : kCaptions)
-        captions_.insert(QString::fromLatin1(caption.control), context_.text.GetText(QString::fromLatin1(caption.key)));
+        captions_.insert(QString::fromLatin1(caption.control),
+                         context_.text.GetText(QString::fromLatin1(caption.key), QString::fromLatin1(caption.builtIn)));
     emit captionsChanged();
 }
 

@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class DownloadJob;
 class DownloadWindows;
 class KevaContext;
 
@@ -46,12 +47,24 @@ public:
     // Asks the program to quit (after a shutdown path).
     std::function<void()> quit;
 
-    // Global commands over every download slot.
+    // Commands on download jobs: pause the running ones, resume the paused
+    // ones, stop the running ones. They act on the jobs whose window is open:
+    // all of them, or those whose rows are selected in the shown list.
+    enum class JobCommand { Pause, Resume, Stop };
+    enum class Scope { All, Selection };
+    void run(JobCommand command, Scope scope);
+    // Whether the command would act on any job: an entry that would not is
+    // disabled.
+    bool canRun(JobCommand command, Scope scope) const;
+    // The global commands of the menus.
     void PauseAll();
     void ResumeAll();
     void StopAll();
+    // Visits every job whose download window is open, slot by slot.
+    void forEachWindowedJob(const std::function<void(DownloadJob&)>& visit) const;
 
-    // The 250 ms tick: total rate text and tray frame.
+    // The 250 ms tick: total rate text (the sum of the transferring jobs'
+    // rates) and tray frame.
     void tmrGraph_Timer();
     QString statusText() const { return statusText_; }
     int trayFrame() const { return trayFrame_; }
@@ -70,7 +83,8 @@ public:
     QString storedLanguage() const;
     void storeLanguage() const;
 
-    // Applies the language texts: `caption(name)` gives each control's text.
+    // Applies the language texts: `caption(name)` gives each control's text, its
+    // built-in English caption where the language file has none.
     void SetCaptions();
     QString caption(const QString& control) const { return captions_.value(control); }
     bool rightToLeft() const;
@@ -88,7 +102,10 @@ signals:
 private:
     enum class TrayFirst { Yes, No };
 
+    static bool appliesTo(JobCommand command, const DownloadJob& job);
+    QList<DownloadJob*> targets(JobCommand command, Scope scope) const;
     void step(const QString& name);
+    void removeStaleTemporaries() const;
     void saveHistory();
     void shutDown(TrayFirst trayFirst, bool writeLogins);
 

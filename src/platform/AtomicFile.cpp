@@ -1,11 +1,16 @@
 #include "platform/AtomicFile.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdio>
+#include <limits>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,13 +42,25 @@ void syncFolder(const QByteArray& folder)
     }
 }
 
+// How old a temporary file of the older form, without the writer's pid, must be
+// before it counts as stale.
+constexpr qint64 kLegacyStaleSeconds = 60 * 60;
+
+bool processRuns(qint64 pid)
+{
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+        return false;
+    // EPERM: the process runs under another user.
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
 } // namespace
 
 bool AtomicFile::write(const QString& path, const QByteArray& content, int newFileMode)
 {
     const QByteArray target = QFile::encodeName(path);
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    QByteArray temp = target + ".XXXXXX";
+    QByteArray temp = target + ".tmp." + QByteArray::number(static_cast<qint64>(::getpid())) + ".XXXXXX";
 
     const int fd = ::mkstemp(temp.data());
     if (fd < 0)
@@ -61,4 +78,30 @@ bool AtomicFile::write(const QString& path, const QByteArray& content, int newFi
     }
     syncFolder(folder);
     return true;
+}
+
+int AtomicFile::removeStaleTemporaries(const QString& path)
+{
+    const QFileInfo target(path);
+    const QString name = QRegularExpression::escape(target.fileName());
+    static const QString kRandom = QStringLiteral("[A-Za-z0-9]{6}");
+    const QRegularExpression withPid(QLatin1Char('^') + name + QStringLiteral("\\.tmp\\.([0-9]{1,10})\\.") + kRandom
+                                     + QLatin1Char('$'));
+    const QRegularExpression legacy(QLatin1Char('^') + name + QStringLiteral("\\.") + kRandom + QLatin1Char('$'));
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+
+    int removed = 0;
+    const QDir folder = target.absoluteDir();
+    for (const QFileInfo& entry : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+        bool stale = false;
+        if (const QRegularExpressionMatch match = withPid.match(entry.fileName()); match.hasMatch()) {
+            const qint64 pid = match.captured(1).toLongLong();
+            stale = pid != static_cast<qint64>(::getpid()) && !processRuns(pid);
+        } else if (legacy.match(entry.fileName()).hasMatch()) {
+            stale = entry.lastModified().toUTC().secsTo(now) >= kLegacyStaleSeconds;
+        }
+        if (stale && QFile::remove(entry.absoluteFilePath()))
+            ++removed;
+    }
+    return removed;
 }

@@ -39,20 +39,21 @@ ProgramFolder ProgramFolder::resolve(const QString& kevaHome, const QString& exe
                                      bool executableFolderWritable, const QString& xdgDataHome,
                                      const QString& homeFolder)
 {
-    if (!kevaHome.isEmpty())
-        return ProgramFolder(QDir::cleanPath(kevaHome), QDir::cleanPath(kevaHome) + QLatin1Char('/') + kLang);
-
     const QString beside = QDir::cleanPath(executableFolder);
-    if (executableFolderWritable)
-        return ProgramFolder(beside, beside + QLatin1Char('/') + kLang);
-
-    const QString dataHome = xdgDataHome.isEmpty() ? homeFolder + QStringLiteral("/.local/share") : xdgDataHome;
-    const QString state = QDir::cleanPath(dataHome + QStringLiteral("/Quillspan"));
-    QDir().mkpath(state);
+    QString state;
+    if (!kevaHome.isEmpty()) {
+        state = QDir::cleanPath(kevaHome);
+    } else if (executableFolderWritable) {
+        state = beside;
+    } else {
+        const QString dataHome = xdgDataHome.isEmpty() ? homeFolder + QStringLiteral("/.local/share") : xdgDataHome;
+        state = QDir::cleanPath(dataHome + QStringLiteral("/Quillspan"));
+        QDir().mkpath(state);
+    }
     return ProgramFolder(state, firstExistingLanguageFolder({
+                                    state + QLatin1Char('/') + kLang,
                                     beside + QLatin1Char('/') + kLang,
                                     QDir::cleanPath(beside + QStringLiteral("/../share/quillspan/Lang")),
-                                    state + QLatin1Char('/') + kLang,
                                 }));
 }
 

@@ -102,6 +102,24 @@ bool Registry::writeValue(RegistryRoot root, const QString& keyPath, const QStri
     });
 }
 
+bool Registry::writeValues(RegistryRoot root, const QString& keyPath, const Values& values)
+{
+    const QStringList path = splitPath(keyPath);
+    return modify(root, [&](RegistryHive& hive) {
+        for (const auto& [name, data] : values)
+            hive.setValue(path, name, data);
+        return true;
+    });
+}
+
+int Registry::removeStaleTemporaries() const
+{
+    int removed = 0;
+    for (const RegistryRoot root : kRegistryRoots)
+        removed += AtomicFile::removeStaleTemporaries(hivePath(root));
+    return removed;
+}
+
 bool Registry::deleteValue(RegistryRoot root, const QString& keyPath, const QString& name)
 {
     const QStringList path = splitPath(keyPath);

@@ -3,10 +3,12 @@
 #include "platform/RegistryHive.h"
 #include "platform/RegistryRoot.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 #include <optional>
 
 // The registry: one hive file per root, "<root name>.reg", in one folder.
@@ -34,11 +36,19 @@ public:
 
     bool createKey(RegistryRoot root, const QString& keyPath);
     bool writeValue(RegistryRoot root, const QString& keyPath, const QString& name, const QString& data);
+    // Writes several values of one key in one replacement of the hive file:
+    // after a crash the hive holds all of them or none.
+    using Values = QList<std::pair<QString, QString>>; // name, data
+    bool writeValues(RegistryRoot root, const QString& keyPath, const Values& values);
     bool deleteValue(RegistryRoot root, const QString& keyPath, const QString& name);
     // Deletes a key that has no subkeys.
     bool deleteKey(RegistryRoot root, const QString& keyPath);
 
     RegistryHive load(RegistryRoot root) const;
+
+    // Removes the temporary files that writers killed while replacing a
+    // hive left behind (the rule is AtomicFile's); returns how many.
+    int removeStaleTemporaries() const;
 
 private:
     static QStringList splitPath(const QString& keyPath);

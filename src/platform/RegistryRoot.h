@@ -9,5 +9,8 @@ enum class RegistryRoot {
     HKEY_LOCAL_MACHINE,
 };
 
+inline constexpr RegistryRoot kRegistryRoots[] = {RegistryRoot::HKEY_CLASSES_ROOT, RegistryRoot::HKEY_CURRENT_USER,
+                                                  RegistryRoot::HKEY_LOCAL_MACHINE};
+
 // "HKEY_LOCAL_MACHINE" and so on: the name used in hive files and their section headers.
 QString registryRootName(RegistryRoot root);

@@ -36,6 +36,14 @@ bool CRegister::REGSaveSetting(RegistryRoot root, const QString& section, const 
     return registry_.writeValue(root, NormalizeKeyPath(section), valueNameFor(valueName), text);
 }
 
+bool CRegister::REGSaveSettings(RegistryRoot root, const QString& section, const Registry::Values& values)
+{
+    Registry::Values named;
+    for (const auto& [valueName, text] : values)
+        named.append({valueNameFor(valueName), text});
+    return registry_.writeValues(root, NormalizeKeyPath(section), named);
+}
+
 QStringList CRegister::GetAllKeys(RegistryRoot root, const QString& section) const
 {
     return registry_.subkeys(root, NormalizeKeyPath(section));

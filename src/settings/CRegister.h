@@ -23,6 +23,9 @@ public:
                           const QString& defaultValue = QString()) const;
     // Creates the key (and those above it) and writes the text.
     bool REGSaveSetting(RegistryRoot root, const QString& section, const QString& valueName, const QString& text);
+    // Writes several values (name, text) under one key at once: after a crash
+    // all of them are stored or none.
+    bool REGSaveSettings(RegistryRoot root, const QString& section, const Registry::Values& values);
     // The names of the direct subkeys, in enumeration order.
     QStringList GetAllKeys(RegistryRoot root, const QString& section) const;
 

@@ -26,9 +26,18 @@ public:
         reg_.REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey,
                             QString::fromLatin1(name), text);
     }
+    // Values gathered with add() are written together by writeAll().
+    void add(const QString& name, const QString& text) { pending_.append({name, text}); }
+    void add(const char* name, const QString& text) { add(QString::fromLatin1(name), text); }
+    void writeAll()
+    {
+        reg_.REGSaveSettings(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey, pending_);
+        pending_.clear();
+    }
 
 private:
     CRegister reg_;
+    Registry::Values pending_;
 };
 
 QString segmentName(int index)
@@ -42,27 +51,33 @@ void writeFirstRunValues(KevaContext& context, SettingsStore& store)
     const QString programFolder = context.programFolder.path();
     BrowserRegistration browsers(context.registry, context.programFolder, context.executablePath);
 
-    store.put("RunTimes", QStringLiteral("1"));
-    settings.RunTimes = 1;
-    store.put("MonitorTypes", SettingsDefaults::kMonitorTypes);
-    store.put("MonitorServer", SettingsDefaults::kMonitorServer);
-
-    store.put("ClickCapture", QStringLiteral("1"));
-    settings.ClickCapture = true;
+    // The browsers are registered first: a start that ends before the values
+    // below are stored is a first run again, and registers them again.
     browsers.netscapeClicks(true);
     browsers.IECapClicks(true);
 
-    store.put("ClipboardMonitoring", QStringLiteral("1"));
+    // Every first-run value, RunTimes with them, goes into the hive in one
+    // replacement: a crash leaves all of them stored or none, never a hive
+    // that counts as set up while values such as ClickCapture are missing.
+    store.add("RunTimes", QStringLiteral("1"));
+    settings.RunTimes = 1;
+    store.add("MonitorTypes", SettingsDefaults::kMonitorTypes);
+    store.add("MonitorServer", SettingsDefaults::kMonitorServer);
+
+    store.add("ClickCapture", QStringLiteral("1"));
+    settings.ClickCapture = true;
+
+    store.add("ClipboardMonitoring", QStringLiteral("1"));
     settings.ClipboardMonitoring = true;
 
-    store.put("Timeout", QStringLiteral("60"));
-    store.put("StopResume", QStringLiteral("1"));
-    store.put("TimeResume", QStringLiteral("300"));
-    store.put("TimeNoResume", QStringLiteral("600"));
-    store.put("Retry", QStringLiteral("1"));
-    store.put("RetryTime", QStringLiteral("300"));
-    store.put("Retries", QStringLiteral("30"));
-    store.put("Rollback", QStringLiteral("4096"));
+    store.add("Timeout", QStringLiteral("60"));
+    store.add("StopResume", QStringLiteral("1"));
+    store.add("TimeResume", QStringLiteral("300"));
+    store.add("TimeNoResume", QStringLiteral("600"));
+    store.add("Retry", QStringLiteral("1"));
+    store.add("RetryTime", QStringLiteral("300"));
+    store.add("Retries", QStringLiteral("30"));
+    store.add("Rollback", QStringLiteral("4096"));
     settings.Timeout = 60;
     settings.StopResume = true;
     settings.TimeResume = 300;
@@ -72,31 +87,32 @@ void writeFirstRunValues(KevaContext& context, SettingsStore& store)
     settings.Retries = 30;
     settings.Rollback = 4096;
 
-    store.put("StartupWithWindows", QStringLiteral("1"));
-    store.put("Segment", QStringLiteral("1"));
+    store.add("StartupWithWindows", QStringLiteral("1"));
+    store.add("Segment", QStringLiteral("1"));
     settings.Segment = 1;
     for (int i = 1; i <= 9; ++i) {
         const QString& bytes = SettingsDefaults::kSegmentSizes[i - 1];
-        store.put(segmentName(i).toLatin1().constData(), bytes);
+        store.add(segmentName(i), bytes);
         settings.setSegmentBound(i, bytes.toDouble());
     }
 
-    store.put("PromptDone", QStringLiteral("0"));
-    store.put("CloseDownloadWindowWhenDone", QStringLiteral("0"));
-    store.put("DownloadNowOption", QStringLiteral("0"));
-    store.put("DownloadLaterOption", QStringLiteral("0"));
-    store.put("DownloadPromptOption", QStringLiteral("-1"));
-    store.put("SaveSameDir", QStringLiteral("0"));
-    store.put("TextSameDir", programFolder);
-    store.put("SaveLastDir", QStringLiteral("-1"));
-    store.put("SaveFileType", QStringLiteral("0"));
-    store.put("SaveFileInfo", QStringLiteral("0"));
-    store.put("ParentDir", programFolder);
-    store.put("UseServer", QStringLiteral("0"));
-    store.put("UseDate", QStringLiteral("0"));
-    store.put("UseFileExt", QStringLiteral("0"));
-    store.put("UseCustom", QStringLiteral("0"));
-    store.put("TextCustom", SettingsDefaults::kTextCustom);
+    store.add("PromptDone", QStringLiteral("0"));
+    store.add("CloseDownloadWindowWhenDone", QStringLiteral("0"));
+    store.add("DownloadNowOption", QStringLiteral("0"));
+    store.add("DownloadLaterOption", QStringLiteral("0"));
+    store.add("DownloadPromptOption", QStringLiteral("-1"));
+    store.add("SaveSameDir", QStringLiteral("0"));
+    store.add("TextSameDir", programFolder);
+    store.add("SaveLastDir", QStringLiteral("-1"));
+    store.add("SaveFileType", QStringLiteral("0"));
+    store.add("SaveFileInfo", QStringLiteral("0"));
+    store.add("ParentDir", programFolder);
+    store.add("UseServer", QStringLiteral("0"));
+    store.add("UseDate", QStringLiteral("0"));
+    store.add("UseFileExt", QStringLiteral("0"));
+    store.add("UseCustom", QStringLiteral("0"));
+    store.add("TextCustom", SettingsDefaults::kTextCustom);
+    store.writeAll();
 
     // The fields without a first-run value take their load defaults.
     settings.StartupWithWindows = true;

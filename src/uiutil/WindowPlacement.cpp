@@ -10,14 +10,16 @@ void SetWindowTopmost(QWidget* window, bool onTop)
     const bool visible = window->isVisible();
     const QRect geometry = window->geometry();
     window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-    // Changing the flags re-creates the native window: put it back where it was.
-    window->setGeometry(geometry);
-    if (visible)
+    // Changing the flags hides a shown window and re-creates it: put it back
+    // where it was. A window never shown has no place yet (its geometry is a
+    // placeholder); it keeps the size its layout gives it.
+    if (visible) {
+        window->setGeometry(geometry);
         window->show();
+    }
 }
 
-void DragWindow(QWidget* window)
+bool DragWindow(QWidget* window)
 {
-    if (window && window->windowHandle())
-        window->windowHandle()->startSystemMove();
+    return window && window->windowHandle() && window->windowHandle()->startSystemMove();
 }

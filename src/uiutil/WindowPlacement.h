@@ -6,5 +6,6 @@ class QWidget;
 void SetWindowTopmost(QWidget* window, bool onTop);
 
 // Lets the window manager move a caption-less window with the mouse: call it
-// from the window's mouse-press handler.
-void DragWindow(QWidget* window);
+// from the window's mouse-press handler. False when the window manager does
+// not move windows for programs: the window then follows the mouse itself.
+bool DragWindow(QWidget* window);

@@ -18,6 +18,8 @@ const QByteArray kEnglish = "[KEVA]\n"
                             "11048=Connected\n"
                             "11045= can not log in.\n"
                             "01008=Total Transfer Rate: \n"
+                            "01010=\n"
+                            "01011=   \n"
                             "padded=\"   both sides   \"\n"
                             "long=" + QByteArray(600, 'x') + "\n"
                             "longpadded=\"" + QByteArray(498, 'y') + "   z\"\n"
@@ -43,6 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
                     LookupCase {"QuotedSpacesDropped", "padded", "", QStringLiteral("both sides")},
                     LookupCase {"MissingKeyGivesFallback", "11041", "Invalid URL", QStringLiteral("Invalid URL")},
                     LookupCase {"MissingKeyWithoutFallback", "11041", "", QString()},
+                    LookupCase {"EmptyTextGivesFallback", "01010", "&File", QStringLiteral("&File")},
+                    LookupCase {"BlankTextGivesFallback", "01011", "&Add URL", QStringLiteral("&Add URL")},
                     LookupCase {"FallbackTrimmed", "nokey", "  Enter Numeric Value  ", QStringLiteral("Enter Numeric Value")},
                     LookupCase {"CutTo499", "long", "", QString(499, QLatin1Char('x'))},
                     LookupCase {"CutBeforeTrimming", "longpadded", "", QString(498, QLatin1Char('y'))}),
@@ -67,6 +71,14 @@ TEST(TextLookup, ShippedEnglishFileHoldsTheMessageTexts)
               QStringLiteral("you will not be able to resume this file later(Segmented mode only), Stop?"));
     for (const char* key : {"11017", "11018", "11019", "090000", "091010", "0904222", "09110"})
         EXPECT_FALSE(text.GetText(QString::fromLatin1(key)).isEmpty()) << key;
+}
+
+TEST(TextLookup, EmptyLanguageFileGivesEveryFallback)
+{
+    TestHome home;
+    home.writeFile(QStringLiteral("home/Lang/English.ini"), QByteArray());
+    const TextLookup text(home.programFolder() + QStringLiteral("/Lang"));
+    EXPECT_EQ(text.GetText(QStringLiteral("01010"), QStringLiteral("&File")), QStringLiteral("&File"));
 }
 
 } // namespace

@@ -137,6 +137,52 @@ INSTANTIATE_TEST_SUITE_P(
                 "", "", 1, "N/A", "0%", 0, true}),
     CaseName());
 
+// A file type outside the monitored list: a URL the user typed is refused
+// with the reason; one handed over (capture, second start, drop) passes by
+// silently. Neither is listed.
+struct UnmonitoredCase {
+    const char* name;
+    const char* url;
+    const char* type;
+};
+
+class AddUrlUnmonitored : public AddUrlTest, public testing::WithParamInterface<UnmonitoredCase> {};
+
+TEST_P(AddUrlUnmonitored, TypedUrlIsToldWhy)
+{
+    const QString url = QString::fromUtf8(GetParam().url);
+    dialog->load();
+    dialog->txtURL = url;
+    dialog->OK();
+    ASSERT_EQ(home.prompter.shown.size(), 1);
+    const QString text = home.prompter.shown[0].text;
+    EXPECT_TRUE(text.contains(QStringLiteral("\"%1\"").arg(QString::fromUtf8(GetParam().type)))) << text.toStdString();
+    EXPECT_TRUE(text.contains(url)) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Settings \u203A Monitoring"))) << text.toStdString();
+    EXPECT_EQ(home.prompter.shown[0].caption, QStringLiteral("Quillspan"));
+    EXPECT_EQ(home.prompter.shown[0].icon, Prompter::Icon::Exclamation);
+    EXPECT_EQ(lstMain.rowCount(), 0);
+    EXPECT_TRUE(prompts.isEmpty());
+    EXPECT_FALSE(context->UrlAddedThisSession);
+}
+
+TEST_P(AddUrlUnmonitored, HandedOverUrlPassesSilently)
+{
+    dialog->DownLoadURL(QString::fromUtf8(GetParam().url));
+    EXPECT_TRUE(home.prompter.shown.isEmpty());
+    EXPECT_EQ(lstMain.rowCount(), 0);
+    EXPECT_TRUE(prompts.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Types, AddUrlUnmonitored,
+    testing::Values(UnmonitoredCase {"Iso", "http://h/debian-12.iso", ".iso"},
+                    UnmonitoredCase {"Xz", "http://h/linux.tar.xz", ".xz"},
+                    UnmonitoredCase {"Deb", "ftp://ftp.example.org/pool/p_1.0_amd64.deb", ".deb"},
+                    UnmonitoredCase {"SevenZip", "http://h/archive.7z", ".7z"},
+                    UnmonitoredCase {"PdfUpperCase", "http://h/Manual.PDF", ".pdf"}),
+    CaseName());
+
 TEST_F(AddUrlTest, LoadFillsTheHistoryAndTakesAUrlFromTheClipboard)
 {
     lstMain.addRow({QStringLiteral("/d/a"), QStringLiteral("0%"), {}, {}, {}, QStringLiteral("http://h/a.zip")});

@@ -33,6 +33,9 @@ INSTANTIATE_TEST_SUITE_P(
                     CutCase {"Folder", "http://h/dir/", "h", ""},
                     CutCase {"QueryKept", "http://h/get.php?f=a.zip", "h", "get.php?f=a.zip"},
                     CutCase {"FtpCredentials", "ftp://user:pw@ftp.example.org/pub/f.tgz", "ftp.example.org", "f.tgz"},
+                    CutCase {"FtpAtInPath", "ftp://ftp.example.com/pub/a@b/f.zip", "ftp.example.com", "f.zip"},
+                    CutCase {"FtpAtInFileName", "ftp://h:2121/icons/logo@2x.zip", "h:2121", "logo@2x.zip"},
+                    CutCase {"FtpCredentialsAndAtInPath", "ftp://u:p@ftp.example.com/a@b/f.zip", "ftp.example.com", "f.zip"},
                     CutCase {"EmbeddedAddress", "res://shdoclc.dll/navcancl.htm#http://h.example/a/b.exe", "h.example", "b.exe"}),
     CaseName());
 
@@ -88,6 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ServerCase {"PatternAnywhere", "http://myupdate.host.other/f", "*update.host", false},
                     ServerCase {"StarAlone", "http://anything/f", "*", false},
                     ServerCase {"EmptyList", "http://anything/f", "", true},
+                    ServerCase {"FtpAtInPathStaysIgnored", "ftp://ftp.example.com/pub/a@b/f.zip", "ftp.example.com", false},
+                    ServerCase {"FtpAtInPathIsNoServer", "ftp://ftp.example.com/pub/a@b/f.zip", "b", true},
                     ServerCase {"SpacedSeparators", "http://deb.debian.org/f.deb", "security.debian.org ; deb.debian.org", false}),
     CaseName());
 

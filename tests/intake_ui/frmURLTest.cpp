@@ -153,8 +153,12 @@ INSTANTIATE_TEST_SUITE_P(
                     TypedCase {"AcceptedWithEnter", "http://h/f.zip", true, "", false, false, 1},
                     TypedCase {"AcceptedWithOk", "ftp://h/f.zip", false, "", false, false, 1},
                     // Passed every check but its file type is not monitored:
-                    // the dialog hides and stays for the next hand-off.
-                    TypedCase {"NotMonitored", "http://h/notes.txt", true, "", false, true, 0}),
+                    // the user is told why; the dialog hides and stays for
+                    // the next hand-off.
+                    TypedCase {"NotMonitored", "http://h/notes.txt", true,
+                               "The file type \".txt\" is not monitored, so http://h/notes.txt was not added.\n\n"
+                               "The monitored file types are listed in Settings \u203A Monitoring.",
+                               false, true, 0}),
     CaseName());
 
 struct CancelCase {

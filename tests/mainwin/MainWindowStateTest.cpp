@@ -5,18 +5,19 @@
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
 
-#include "support/NginxServer.h"
+#include "SlowTransfers.h"
+#include "support/CaseName.h"
 #include "support/PeerRequirement.h"
 #include "support/TestHome.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -33,19 +34,6 @@ protected:
         state->quit = [this] { ++quits; };
         state->removeTrayIcon = [this] { events.append(QStringLiteral("tray removed")); };
     }
-    bool spin(const std::function<bool()>& done, int ms = 20000)
-    {
-        const QDeadlineTimer deadline(ms);
-        while (!done() && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        return done();
-    }
-    DownloadJob* startFailing(const QString& name)
-    {
-        int row = -1;
-        return windows->StartJob(QStringLiteral("http://127.0.0.1:9/") + name, home.path(name), row);
-    }
-
     TestHome home;
     KevaContext* context = nullptr;
     JobViews views;
@@ -74,6 +62,32 @@ TEST_F(MainWindowStateTest, StartsUpInOrder)
     EXPECT_EQ(context->text.languageFile(), QStringLiteral("English.ini"));
     EXPECT_EQ(state->caption(QStringLiteral("file_mnu")), QStringLiteral("&File"));
     EXPECT_EQ(state->caption(QStringLiteral("node_Ysterday")), QStringLiteral("Yesterday"));
+}
+
+// A run killed while it replaced a state file left the temporary file; the
+// next start removes those whose writer is gone, and only those.
+TEST_F(MainWindowStateTest, StartRemovesTemporaryFilesOfKilledWrites)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const QString dead = QString::number(child);
+    const QString live = QString::number(::getppid());
+    const QStringList stale = {QStringLiteral("home/History.ini.tmp.%1.k1LLed").arg(dead),
+                               QStringLiteral("home/Settings.ini.tmp.%1.k1LLed").arg(dead),
+                               QStringLiteral("registry/HKEY_LOCAL_MACHINE.reg.tmp.%1.k1LLed").arg(dead),
+                               QStringLiteral("registry/HKEY_CURRENT_USER.reg.tmp.%1.k1LLed").arg(dead)};
+    const QStringList kept = {QStringLiteral("home/History.ini.tmp.%1.wr1t1n").arg(live),
+                              QStringLiteral("home/Notes.txt.tmp.%1.k1LLed").arg(dead)};
+    for (const QString& name : stale + kept)
+        home.writeFile(name, QByteArray(262144, 'h'));
+
+    state->Load();
+    for (const QString& name : stale)
+        EXPECT_FALSE(QFile::exists(home.path(name))) << name.toStdString();
+    for (const QString& name : kept)
+        EXPECT_TRUE(QFile::exists(home.path(name))) << name.toStdString();
 }
 
 TEST_F(MainWindowStateTest, AReceiverThatFailsIsNoStep)
@@ -125,13 +139,16 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(MainWindowStateTest, RateTextAndTrayFramesFollowTheTick)
 {
+    SlowTransfers transfers;
+    KEVA_REQUIRE_PEER(transfers.server());
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     state->Load();
     state->tmrGraph_Timer();
     EXPECT_EQ(state->statusText(), QStringLiteral("Total Transfer Rate: 00.00 Kbps")) << "no rows: the sum stays";
 
-    DownloadJob* first = startFailing(QStringLiteral("a.bin"));
-    DownloadJob* second = startFailing(QStringLiteral("b.bin"));
+    DownloadJob* first = transfers.start(*windows, home.path(QStringLiteral("a.bin")));
+    DownloadJob* second = transfers.start(*windows, home.path(QStringLiteral("b.bin")));
+    ASSERT_TRUE(first && second);
     first->CurrentRate = 1500;
     second->CurrentRate = 2500;
     QList<int> frames;
@@ -150,6 +167,51 @@ TEST_F(MainWindowStateTest, RateTextAndTrayFramesFollowTheTick)
     QLocale::setDefault(QLocale::system());
 }
 
+// Once the downloads end the total rate drops to 0, however they ended.
+struct RateEndCase {
+    const char* name;
+    std::function<void(DownloadJob& job, JobViews& views)> end;
+};
+
+class RateDropsToZero : public MainWindowStateTest, public testing::WithParamInterface<RateEndCase> {};
+
+TEST_P(RateDropsToZero, AfterTheTransferEnds)
+{
+    SlowTransfers transfers;
+    KEVA_REQUIRE_PEER(transfers.server());
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    state->Load();
+    DownloadJob* job = transfers.start(*windows, home.path(QStringLiteral("a.bin")));
+    ASSERT_NE(job, nullptr);
+    job->CurrentRate = 1500;
+    state->tmrGraph_Timer();
+    ASSERT_EQ(state->statusText(), QStringLiteral("Total Transfer Rate: 01.50 Kbps"));
+
+    GetParam().end(*job, views);
+    state->tmrGraph_Timer();
+    EXPECT_EQ(state->statusText(), QStringLiteral("Total Transfer Rate: 00.00 Kbps"));
+    EXPECT_EQ(state->trayFrame(), 0);
+    QLocale::setDefault(QLocale::system());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, RateDropsToZero,
+    testing::Values(
+        // The job's connections closed, its last rate still in its field.
+        RateEndCase {"ConnectionsClosed", [](DownloadJob& job, JobViews&) { job.CloseConnections(); }},
+        RateEndCase {"WindowClosed",
+                     [](DownloadJob& job, JobViews&) {
+                         job.unload();
+                         job.CurrentRate = 1500;
+                     }},
+        // The user cleared the job list while the job ran; then it paused.
+        RateEndCase {"RowsClearedThenPaused",
+                     [](DownloadJob& job, JobViews& views) {
+                         views.clearShown();
+                         job.Pause_Resume();
+                     }}),
+    CaseName());
+
 TEST(MainWindowStateFormat, RatePicture)
 {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
@@ -163,24 +225,13 @@ TEST(MainWindowStateFormat, RatePicture)
 // Pause, resume and stop all, over jobs that really run against nginx.
 TEST_F(MainWindowStateTest, GlobalCommandsActOnRunningOrPausedJobs)
 {
-    QTemporaryDir root;
-    QFile::setPermissions(root.path(), QFile::permissions(root.path()) | QFileDevice::ExeOther | QFileDevice::ReadOther);
-    QFile data(root.path() + QStringLiteral("/f.bin"));
-    data.open(QIODevice::WriteOnly);
-    data.write(QByteArray(1024 * 1024, 'k'));
-    data.close();
-    QFile::setPermissions(data.fileName(), QFile::permissions(data.fileName()) | QFileDevice::ReadOther);
-    NginxServer nginx(root.path());
-    nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 20000);
-    KEVA_REQUIRE_PEER(nginx);
+    SlowTransfers transfers;
+    KEVA_REQUIRE_PEER(transfers.server());
     state->Load();
 
-    int row = -1;
-    const QString url = nginx.url(QStringLiteral("/slow/f.bin")).toString();
-    DownloadJob* running = windows->StartJob(url, home.path(QStringLiteral("r.bin")), row);
-    row = -1;
-    DownloadJob* paused = windows->StartJob(url, home.path(QStringLiteral("p.bin")), row);
-    ASSERT_TRUE(spin([&] { return running->isTransferring() && paused->isTransferring(); }));
+    DownloadJob* running = transfers.start(*windows, home.path(QStringLiteral("r.bin")));
+    DownloadJob* paused = transfers.start(*windows, home.path(QStringLiteral("p.bin")));
+    ASSERT_TRUE(running && paused);
     paused->Pause_Resume();
     ASSERT_TRUE(paused->isPaused());
 
@@ -198,6 +249,59 @@ TEST_F(MainWindowStateTest, GlobalCommandsActOnRunningOrPausedJobs)
     EXPECT_EQ(running->view().cmdStop, running->CloseCaption) << "the running job stopped";
     EXPECT_NE(paused->view().cmdStop, paused->CloseCaption) << "stop all leaves paused jobs alone";
 }
+
+// Jobs that the user stopped, or whose window the user closed, are finished
+// with: no global command brings them back.
+struct FinishedJobCase {
+    const char* name;
+    std::function<void(DownloadJob& job)> finish;
+};
+
+class GlobalCommandsLeaveFinishedJobs : public MainWindowStateTest,
+                                        public testing::WithParamInterface<FinishedJobCase> {};
+
+TEST_P(GlobalCommandsLeaveFinishedJobs, ResumeAllDoesNotRestartThem)
+{
+    SlowTransfers transfers;
+    KEVA_REQUIRE_PEER(transfers.server());
+    state->Load();
+    DownloadJob* job = transfers.start(*windows, home.path(QStringLiteral("f.bin")));
+    DownloadJob* paused = transfers.start(*windows, home.path(QStringLiteral("p.bin")));
+    ASSERT_TRUE(job && paused);
+    paused->Pause_Resume();
+    GetParam().finish(*job);
+    ASSERT_FALSE(job->isTransferring());
+
+    state->ResumeAll();
+    EXPECT_FALSE(job->isTransferring());
+    EXPECT_TRUE(paused->isTransferring()) << "a paused job with its window resumes";
+    state->PauseAll();
+    state->ResumeAll();
+    EXPECT_FALSE(job->isTransferring());
+
+    int visited = 0;
+    state->forEachWindowedJob([&](DownloadJob& windowed) {
+        ++visited;
+        EXPECT_EQ(&windowed, job->view().visible ? &windowed : paused);
+    });
+    EXPECT_EQ(visited, job->view().visible ? 2 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Finished, GlobalCommandsLeaveFinishedJobs,
+    testing::Values(FinishedJobCase {"Stopped", [](DownloadJob& job) { job.StopMe(); }},
+                    FinishedJobCase {"ClosedWhileRunning", [](DownloadJob& job) { job.unload(); }},
+                    FinishedJobCase {"ClosedWhilePaused",
+                                     [](DownloadJob& job) {
+                                         job.Pause_Resume();
+                                         job.unload();
+                                     }},
+                    FinishedJobCase {"StoppedThenClosed",
+                                     [](DownloadJob& job) {
+                                         job.StopMe();
+                                         job.StopMe();
+                                     }}),
+    CaseName());
 
 TEST_F(MainWindowStateTest, TrayTogglesWriteTheSettings)
 {

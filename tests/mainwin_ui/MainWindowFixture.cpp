@@ -2,6 +2,8 @@
 
 #include "CaptionHelpers.h"
 
+#include "engine/DownloadJob.h"
+
 #include <QAction>
 #include <QCoreApplication>
 
@@ -47,4 +49,14 @@ DownloadJob* MainWindowFixture::startJob(const QString& name)
 {
     int row = -1;
     return windows->StartJob(QStringLiteral("http://127.0.0.1:9/") + name, home.path(name), row);
+}
+
+DownloadJob* MainWindowFixture::transferringJob(const QString& name)
+{
+    DownloadJob* job = startJob(name);
+    if (job) {
+        job->Pause_Resume();
+        job->Pause_Resume();
+    }
+    return job;
 }

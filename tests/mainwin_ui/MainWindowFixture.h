@@ -31,6 +31,9 @@ protected:
     static void settle();
     // A job that fails on its own, in a download slot.
     DownloadJob* startJob(const QString& name);
+    // Such a job paused and resumed by its own button: it counts as
+    // transferring until the test lets events run.
+    DownloadJob* transferringJob(const QString& name);
 
     TestHome home;
     KevaContext* context = nullptr;

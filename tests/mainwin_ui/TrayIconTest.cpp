@@ -36,8 +36,8 @@ TEST_F(TrayIconTest, StillIconAndTip)
 TEST_F(TrayIconTest, FramesFollowTheTransferTicks)
 {
     TrayIcon tray(*state, *window);
-    DownloadJob* job = startJob(QStringLiteral("a.bin"));
-    ASSERT_NE(job, nullptr);
+    DownloadJob* job = transferringJob(QStringLiteral("a.bin"));
+    ASSERT_TRUE(job && job->isTransferring());
     // The four frames are four different pictures.
     for (int frame = 1; frame < ProgramIcons::kTrayFrames; ++frame)
         EXPECT_NE(picture(ProgramIcons::trayFrame(frame)), picture(ProgramIcons::trayFrame(frame - 1)));
@@ -94,8 +94,7 @@ TEST_F(TrayIconTest, PauseAllResumeAllAndClose)
     TrayIcon tray(*state, *window);
     DownloadJob* job = startJob(QStringLiteral("a.bin"));
     ASSERT_NE(job, nullptr);
-    // Not yet running: "resume all" toggles it to paused, then to running.
-    entry(tray, "mnuresumeAllTray")->trigger();
+    job->Pause_Resume();
     entry(tray, "mnuresumeAllTray")->trigger();
     ASSERT_TRUE(job->isTransferring());
     entry(tray, "mnuPauseAllTray")->trigger();

@@ -174,6 +174,72 @@ TEST_F(frmMainTest, QueueMenuActsOnTheShownList)
     EXPECT_EQ(views.lstMain.rowCount(), 1) << "only the shown list changes";
 }
 
+// The queue menu's job entries act on the jobs of the selected rows (the All
+// versions on every job with a window); an entry with nothing to act on is
+// disabled.
+class frmMainQueueJobsTest : public frmMainTest {
+protected:
+    // The enabled job entries, as the menu shows them when it opens.
+    std::vector<std::string> enabledJobEntries() const
+    {
+        auto* menu = window->findChild<QMenu*>(QStringLiteral("queue_mnu"));
+        menu->popup(QPoint(10, 10));
+        menu->hide();
+        std::vector<std::string> enabled;
+        for (const char* name : {"pause_qmnu", "resume_qmnu", "stop_qmnu", "pauseall_qmnu", "resumeall_qmnu", "stopall_qmnu"}) {
+            if (action(name)->isEnabled())
+                enabled.emplace_back(name);
+        }
+        return enabled;
+    }
+};
+
+TEST_F(frmMainQueueJobsTest, EntriesActOnTheSelectedJobs)
+{
+    window->show();
+    DownloadJob* running = transferringJob(QStringLiteral("running.bin"));
+    DownloadJob* paused = startJob(QStringLiteral("paused.bin"));
+    DownloadJob* other = transferringJob(QStringLiteral("other.bin"));
+    ASSERT_TRUE(running && paused && other);
+    paused->Pause_Resume();
+    ASSERT_TRUE(running->isTransferring() && paused->isPaused() && other->isTransferring());
+
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        std::vector<std::string> enabled;
+        bool runningTransfers;
+        bool pausedTransfers;
+    };
+    const Step steps[] = {
+        {"nothing selected", [] {}, {"pauseall_qmnu", "resumeall_qmnu", "stopall_qmnu"}, true, false},
+        {"running and paused selected",
+         [&] {
+             views.lstMain.setSelected(running->row, true);
+             views.lstMain.setSelected(paused->row, true);
+         },
+         {"pause_qmnu", "resume_qmnu", "stop_qmnu", "pauseall_qmnu", "resumeall_qmnu", "stopall_qmnu"}, true, false},
+        {"pause", [&] { action("pause_qmnu")->trigger(); },
+         {"resume_qmnu", "pauseall_qmnu", "resumeall_qmnu", "stopall_qmnu"}, false, false},
+        {"resume", [&] { action("resume_qmnu")->trigger(); },
+         {"pause_qmnu", "stop_qmnu", "pauseall_qmnu", "stopall_qmnu"}, true, true},
+        {"stop", [&] { action("stop_qmnu")->trigger(); }, {"pauseall_qmnu", "stopall_qmnu"}, false, false},
+        {"resume all leaves the stopped jobs", [&] { state->ResumeAll(); },
+         {"pauseall_qmnu", "stopall_qmnu"}, false, false},
+        {"history view", [&] { views.selectNode(QStringLiteral("All")); }, {"pauseall_qmnu", "stopall_qmnu"}, false,
+         false},
+        {"pause all", [&] { action("pauseall_qmnu")->trigger(); }, {"resumeall_qmnu"}, false, false},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(enabledJobEntries(), step.enabled) << step.name;
+        EXPECT_EQ(running->isTransferring(), step.runningTransfers) << step.name;
+        EXPECT_EQ(paused->isTransferring(), step.pausedTransfers) << step.name;
+    }
+    EXPECT_FALSE(other->isTransferring()) << "pause all reached the job that was not selected";
+    EXPECT_TRUE(other->isPaused());
+}
+
 TEST_F(frmMainTest, RightClickOnAnyListOpensTheQueueMenu)
 {
     auto* menu = window->findChild<QMenu*>(QStringLiteral("queue_mnu"));
@@ -241,8 +307,8 @@ TEST_F(frmMainTest, StatusBarShowsTheRateText)
     EXPECT_TRUE(QTest::qWaitFor([panel] { return !panel->text().isEmpty(); }, 2000));
     EXPECT_EQ(panel->text(), state->statusText());
 
-    DownloadJob* job = startJob(QStringLiteral("a.bin"));
-    ASSERT_NE(job, nullptr);
+    DownloadJob* job = transferringJob(QStringLiteral("a.bin"));
+    ASSERT_TRUE(job && job->isTransferring());
     job->CurrentRate = 2500;
     state->tmrGraph_Timer();
     EXPECT_TRUE(state->statusText().contains(QStringLiteral("2")));
@@ -348,16 +414,14 @@ TEST_F(frmMainTest, ReDownloadStartsTheSelectedAddresses)
 
 TEST_F(frmMainTest, GlobalAndHelpEntriesReachTheState)
 {
-    // A job still looking for its server is neither running nor paused:
-    // "resume all" takes it for paused work and toggles it, "pause all"
-    // then finds it running.
+    // A job paused by its own button: "resume all" resumes it, "pause all"
+    // pauses it, "stop all" stops it while it runs.
     DownloadJob* job = startJob(QStringLiteral("a.bin"));
     ASSERT_NE(job, nullptr);
-    ASSERT_FALSE(job->isTransferring());
-    action("resumeall_mnu")->trigger();
+    job->Pause_Resume();
     ASSERT_TRUE(job->isPaused());
     action("resumeall_mnu")->trigger();
-    EXPECT_TRUE(job->isTransferring());
+    ASSERT_TRUE(job->isTransferring());
     action("pauseall_mnu")->trigger();
     EXPECT_FALSE(job->isTransferring());
     EXPECT_TRUE(job->isPaused());
@@ -386,8 +450,8 @@ TEST_F(frmMainTest, CaptionsComeFromTheLanguageFile)
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("Label1")), QStringLiteral("T01002"));
     EXPECT_EQ(window->findChild<QMenu*>(QStringLiteral("file_mnu"))->title(), QStringLiteral("T01010"));
     EXPECT_EQ(node(tree(), QStringLiteral("Ysterday"))->text(0), QStringLiteral("T01080"));
-    // Keys missing from the file leave blank captions, as designed.
-    EXPECT_EQ(ShownCaption(*window, QStringLiteral("exit_mnu")), QString());
+    // Keys missing from the file keep their built-in captions.
+    EXPECT_EQ(ShownCaption(*window, QStringLiteral("exit_mnu")), QStringLiteral("E&xit"));
     for (const View view : {View::Downloads, View::PastMonth}) {
         const QAbstractItemModel* model = list(view)->model();
         EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Filename"));

@@ -1,5 +1,6 @@
 #include "platform/ProgramFolder.h"
 
+#include "support/CaseName.h"
 #include "support/TestHome.h"
 
 #include <QDir>
@@ -41,5 +42,46 @@ TEST(ProgramFolder, AnInstalledCopyKeepsStateInTheUsersDataFolder)
                                                             QString(), home.path(QStringLiteral("user")));
     EXPECT_EQ(noDataHome.path(), home.path(QStringLiteral("user/.local/share/Quillspan")));
 }
+
+// The language folder is looked for in the program folder first, then beside
+// the executable, then where an installed copy keeps it.
+struct LanguageFolderCase {
+    const char* name;
+    QStringList existing; // folders made below the test's root
+    const char* kevaHome; // below the root; nothing: not set
+    bool executableFolderWritable;
+    const char* expected; // below the root
+};
+
+class LanguageFolderCases : public testing::TestWithParam<LanguageFolderCase> {};
+
+TEST_P(LanguageFolderCases, FirstExistingLanguageFolder)
+{
+    const LanguageFolderCase& c = GetParam();
+    TestHome home;
+    QDir().mkpath(home.path(QStringLiteral("prefix/bin")));
+    for (const QString& folder : c.existing)
+        QDir().mkpath(home.path(folder));
+    const ProgramFolder folder = ProgramFolder::resolve(c.kevaHome ? home.path(QString::fromLatin1(c.kevaHome)) : QString(),
+                                                        home.path(QStringLiteral("prefix/bin")), c.executableFolderWritable,
+                                                        home.path(QStringLiteral("data")), QStringLiteral("/unused"));
+    EXPECT_EQ(folder.languageFolder(), home.path(QString::fromLatin1(c.expected)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LanguageFolderCases,
+    testing::Values(
+        LanguageFolderCase {"EmptyHomeUsesTheExecutablesFolder", {QStringLiteral("empty"), QStringLiteral("prefix/bin/Lang")},
+                            "empty", true, "prefix/bin/Lang"},
+        LanguageFolderCase {"EmptyHomeUsesTheInstalledFolder",
+                            {QStringLiteral("empty"), QStringLiteral("prefix/share/quillspan/Lang")},
+                            "empty", false, "prefix/share/quillspan/Lang"},
+        LanguageFolderCase {"HomeWithLanguagesWins",
+                            {QStringLiteral("own/Lang"), QStringLiteral("prefix/bin/Lang")}, "own", true, "own/Lang"},
+        LanguageFolderCase {"ExecutablesFolderBeforeTheInstalledOne",
+                            {QStringLiteral("prefix/bin/Lang"), QStringLiteral("prefix/share/quillspan/Lang")}, nullptr,
+                            false, "prefix/bin/Lang"},
+        LanguageFolderCase {"NoneAnywhereStaysInTheHome", {QStringLiteral("empty")}, "empty", true, "empty/Lang"}),
+    CaseName());
 
 } // namespace

@@ -9,7 +9,12 @@
 #include "support/CaseName.h"
 #include "support/TestHome.h"
 
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -82,6 +87,72 @@ TEST(LoadSettings, FirstStartWritesEveryFirstRunValue)
     // The dialog shows the first-run values.
     EXPECT_EQ(context.frmSettings().txtParentDir, folder);
     EXPECT_EQ(context.frmSettings().txtMonitorTypes, SettingsDefaults::kMonitorTypes);
+}
+
+// Makes every write that would grow a file past `bytes` fail, as if the
+// program had been killed at that write: nothing later reaches the disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        previous_ = ::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+        ::signal(SIGXFSZ, previous_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_ {};
+    sighandler_t previous_ = SIG_DFL;
+};
+
+// However far the first run's writes got, the hive holds all first-run values
+// or none: never RunTimes without the switches, which would then read as off
+// at every later start.
+TEST(LoadSettings, FirstRunValuesAreStoredAllOrNone)
+{
+    qint64 fullSize = 0;
+    {
+        TestHome home;
+        LoadSettings(home.newContext(), LoadReason::Startup);
+        fullSize = QFileInfo(Registry(home.registryFolder()).hivePath(HKLM)).size();
+    }
+    ASSERT_GT(fullSize, 1000);
+
+    int partial = 0;
+    for (qint64 limit = 0; limit <= fullSize; limit += 64) {
+        TestHome home;
+        KevaContext& context = home.newContext();
+        {
+            const FileSizeLimit cut(static_cast<rlim_t>(limit));
+            LoadSettings(context, LoadReason::Startup);
+        }
+        const QString runTimes = stored(context, "RunTimes");
+        if (runTimes == QStringLiteral("<missing>")) {
+            EXPECT_EQ(stored(context, "ClickCapture"), QStringLiteral("<missing>")) << limit;
+            ++partial;
+        } else {
+            EXPECT_EQ(runTimes, QStringLiteral("1")) << limit;
+            EXPECT_EQ(stored(context, "ClickCapture"), QStringLiteral("1")) << limit;
+            EXPECT_EQ(stored(context, "ClipboardMonitoring"), QStringLiteral("1")) << limit;
+            EXPECT_EQ(stored(context, "TextCustom"), SettingsDefaults::kTextCustom) << limit;
+        }
+
+        // The next start finishes the first run, or counts a second one.
+        KevaContext& next = home.newContext();
+        LoadSettings(next, LoadReason::Startup);
+        EXPECT_TRUE(next.appSettings.ClickCapture) << limit;
+        EXPECT_TRUE(next.appSettings.ClipboardMonitoring) << limit;
+    }
+    EXPECT_GT(partial, 0) << "some limits cut the first run short";
 }
 
 TEST(LoadSettings, LaterStartsAreCountedAndReloadsAreNot)

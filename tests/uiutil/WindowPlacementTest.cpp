@@ -1,5 +1,6 @@
 #include "uiutil/WindowPlacement.h"
 
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -22,7 +23,23 @@ TEST(WindowPlacement, TopmostComesAndGoesWithoutMovingTheWindow)
     EXPECT_TRUE(window.isVisible());
 
     SetWindowTopmost(nullptr, true); // no window, no harm
-    DragWindow(nullptr);
+    EXPECT_FALSE(DragWindow(nullptr));
+}
+
+// A window made topmost before it is first shown keeps the size of its
+// contents, not the placeholder geometry of a window that was never shown.
+TEST(WindowPlacement, TopmostBeforeTheFirstShowKeepsTheContentsSize)
+{
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* picture = new QWidget(&window);
+    picture->setFixedSize(48, 48);
+    layout->addWidget(picture);
+    SetWindowTopmost(&window, true);
+    window.show();
+    EXPECT_EQ(window.size(), QSize(48, 48));
+    EXPECT_FALSE(window.testAttribute(Qt::WA_Moved)) << "placed at the top left corner";
 }
 
 } // namespace

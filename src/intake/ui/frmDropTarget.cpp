@@ -4,10 +4,20 @@
 #include "settings/KevaContext.h"
 #include "uiutil/WindowPlacement.h"
 
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QStyle>
 #include <QVBoxLayout>
+
+namespace {
+
+// Room between the window and the corner of the screen it opens in.
+constexpr int kCornerGap = 48;
+
+} // namespace
 
 frmDropTarget::frmDropTarget(const KevaContext& context, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint)
@@ -30,12 +40,64 @@ frmDropTarget::frmDropTarget(const KevaContext& context, QWidget* parent)
 
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(2, 2, 2, 2);
+    page->setSizeConstraint(QLayout::SetFixedSize);
     page->addWidget(Picture1);
+
+    menu_ = new QMenu(this);
+    menu_->setObjectName(QStringLiteral("mnuDropTarget"));
+    QAction* close = menu_->addAction(QStringLiteral("&Close"));
+    close->setObjectName(QStringLiteral("close_dropmnu"));
+    connect(close, &QAction::triggered, this, &QWidget::hide);
+
     SetWindowTopmost(this, true);
+}
+
+void frmDropTarget::toggle()
+{
+    setVisible(!isVisible());
+}
+
+// The first time it opens, the window goes near the bottom right corner of the
+// screen, out of the way of the windows links are dragged from; later it
+// opens where the user left it.
+void frmDropTarget::showEvent(QShowEvent* event)
+{
+    if (!placed_) {
+        placed_ = true;
+        if (const QScreen* screen = this->screen()) {
+            const QRect area = screen->availableGeometry();
+            move(area.right() - width() - kCornerGap, area.bottom() - height() - kCornerGap);
+        }
+    }
+    QWidget::showEvent(event);
 }
 
 void frmDropTarget::mousePressEvent(QMouseEvent* event)
 {
-    DragWindow(this);
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    following_ = !DragWindow(this);
+    grip_ = event->position().toPoint();
+    event->accept();
+}
+
+void frmDropTarget::mouseMoveEvent(QMouseEvent* event)
+{
+    if (following_ && (event->buttons() & Qt::LeftButton))
+        move(event->globalPosition().toPoint() - grip_);
+    event->accept();
+}
+
+void frmDropTarget::mouseReleaseEvent(QMouseEvent* event)
+{
+    following_ = false;
+    event->accept();
+}
+
+void frmDropTarget::contextMenuEvent(QContextMenuEvent* event)
+{
+    menu_->popup(event->globalPos());
     event->accept();
 }

@@ -307,13 +307,30 @@ void frmMain::buildQueueMenu()
         views_.removeSelectionShown();
     });
     queue_mnu->addSeparator();
-    // Entries of the design that do nothing.
-    entry("pause_qmnu", "&Pause");
-    entry("resume_qmnu", "&Resume");
-    entry("stop_qmnu", "&Stop");
-    entry("pauseall_qmnu", "P&ause All");
-    entry("resumeall_qmnu", "R&esume All");
-    entry("stopall_qmnu", "S&top All");
+    // The job commands: on the jobs of the selected rows, or on all jobs as
+    // in the main menu. Each is enabled only while it has a job to act on.
+    using Command = MainWindowState::JobCommand;
+    using Scope = MainWindowState::Scope;
+    struct JobEntry {
+        const char* control;
+        const char* caption;
+        Command command;
+        Scope scope;
+    };
+    static constexpr JobEntry kJobEntries[] = {
+        {"pause_qmnu", "&Pause", Command::Pause, Scope::Selection},
+        {"resume_qmnu", "&Resume", Command::Resume, Scope::Selection},
+        {"stop_qmnu", "&Stop", Command::Stop, Scope::Selection},
+        {"pauseall_qmnu", "P&ause All", Command::Pause, Scope::All},
+        {"resumeall_qmnu", "R&esume All", Command::Resume, Scope::All},
+        {"stopall_qmnu", "S&top All", Command::Stop, Scope::All},
+    };
+    for (const JobEntry& job : kJobEntries) {
+        QAction* action = entry(job.control, job.caption);
+        connect(action, &QAction::triggered, &state_, [this, job] { state_.run(job.command, job.scope); });
+        connect(queue_mnu, &QMenu::aboutToShow, action,
+                [this, action, job] { action->setEnabled(state_.canRun(job.command, job.scope)); });
+    }
     setReDownload({});
 }
 
