@@ -1,7 +1,7 @@
 #include "engine/ui/frmDownload.h"
 
 #include "CaptionHelpers.h"
-#include "LocalFileServer.h"
+#include "support/LocalFileServer.h"
 #include "core/SplitUrl.h"
 #include "engine/DownloadJob.h"
 #include "engine/JobList.h"

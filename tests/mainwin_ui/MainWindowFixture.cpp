@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QTest>
 
 void MainWindowFixture::SetUp()
 {
@@ -53,10 +54,10 @@ DownloadJob* MainWindowFixture::startJob(const QString& name)
 
 DownloadJob* MainWindowFixture::transferringJob(const QString& name)
 {
-    DownloadJob* job = startJob(name);
-    if (job) {
-        job->Pause_Resume();
-        job->Pause_Resume();
-    }
+    files.sendBodies = false;
+    int row = -1;
+    DownloadJob* job = windows->StartJob(files.url(name), home.path(name), row);
+    if (job && !QTest::qWaitFor([job] { return job->isTransferring(); }, 10000))
+        return nullptr;
     return job;
 }

@@ -4,6 +4,7 @@
 #include "mainwin/JobViews.h"
 #include "mainwin/MainWindowState.h"
 #include "mainwin/ui/frmMain.h"
+#include "support/LocalFileServer.h"
 #include "support/TestHome.h"
 
 #include <QDate>
@@ -31,11 +32,12 @@ protected:
     static void settle();
     // A job that fails on its own, in a download slot.
     DownloadJob* startJob(const QString& name);
-    // Such a job paused and resumed by its own button: it counts as
-    // transferring until the test lets events run.
+    // A job that transfers and stays in its transfer: the local server sends
+    // the header of each GET and then nothing more.
     DownloadJob* transferringJob(const QString& name);
 
     TestHome home;
+    LocalFileServer files {QByteArray(100000, 'k')};
     KevaContext* context = nullptr;
     JobViews views;
     std::unique_ptr<DownloadWindows> windows;

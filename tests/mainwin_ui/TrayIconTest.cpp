@@ -92,7 +92,7 @@ TEST_F(TrayIconTest, ChecksFollowTheSettingsWhenTheMenuOpens)
 TEST_F(TrayIconTest, PauseAllResumeAllAndClose)
 {
     TrayIcon tray(*state, *window);
-    DownloadJob* job = startJob(QStringLiteral("a.bin"));
+    DownloadJob* job = transferringJob(QStringLiteral("a.bin"));
     ASSERT_NE(job, nullptr);
     job->Pause_Resume();
     entry(tray, "mnuresumeAllTray")->trigger();

@@ -198,7 +198,7 @@ TEST_F(frmMainQueueJobsTest, EntriesActOnTheSelectedJobs)
 {
     window->show();
     DownloadJob* running = transferringJob(QStringLiteral("running.bin"));
-    DownloadJob* paused = startJob(QStringLiteral("paused.bin"));
+    DownloadJob* paused = transferringJob(QStringLiteral("paused.bin"));
     DownloadJob* other = transferringJob(QStringLiteral("other.bin"));
     ASSERT_TRUE(running && paused && other);
     paused->Pause_Resume();
@@ -416,7 +416,7 @@ TEST_F(frmMainTest, GlobalAndHelpEntriesReachTheState)
 {
     // A job paused by its own button: "resume all" resumes it, "pause all"
     // pauses it, "stop all" stops it while it runs.
-    DownloadJob* job = startJob(QStringLiteral("a.bin"));
+    DownloadJob* job = transferringJob(QStringLiteral("a.bin"));
     ASSERT_NE(job, nullptr);
     job->Pause_Resume();
     ASSERT_TRUE(job->isPaused());

@@ -1,4 +1,4 @@
-#include "LocalFileServer.h"
+#include "support/LocalFileServer.h"
 
 #include <QTcpSocket>
 
