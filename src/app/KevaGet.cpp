@@ -12,6 +12,7 @@
 #include "engine/DownloadWindows.h"
 #include "platform/DesktopShell.h"
 #include "platform/ProgramFolder.h"
+#include "platform/TerminationSignals.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
 
@@ -192,6 +193,18 @@ int main(int argc, char** argv)
         }
         if (!job->view().visible && !job->completed())
             QCoreApplication::exit(1); // cancelled before it began
+    });
+
+    // Ctrl-C, SIGTERM or SIGHUP: the job stops the way a pause does, keeping
+    // what `-c` needs to go on later.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, [&](int signalNumber) {
+        if (job && !job->completed())
+            job->unload();
+        if (terminal)
+            err << "\r\033[K";
+        err << "kevaget: interrupted; run again with -c to go on." << Qt::endl;
+        QCoreApplication::exit(128 + signalNumber);
     });
 
     const int loopResult = QCoreApplication::exec();

@@ -17,6 +17,8 @@
 
 #include <cmath>
 
+#include <unistd.h>
+
 namespace {
 
 const QString kResumeSupported = QStringLiteral("** Resume Supported **");
@@ -88,6 +90,7 @@ DownloadJob::DownloadJob(KevaContext& context, JobList& jobs, QObject* parent)
 DownloadJob::~DownloadJob()
 {
     CloseConnections();
+    saveResumeState();
     closeFiles();
 }
 
@@ -137,20 +140,24 @@ void DownloadJob::StartDownload()
     completed_ = failed_ = finished_ = completionQueued_ = probeWithGet_ = rangeless_ = probed_ = false;
     ++view_.starts;
     redirects_ = 0;
-    if (context_.FileExistsAction == -2) {
+    // The choice is this job's own from here on, whatever later starts choose.
+    fileExistsAction_ = context_.FileExistsAction;
+    requestedUrl_ = URL;
+    if (fileExistsAction_ == -2) {
         unload();
         return;
     }
     view_.visible = true;
     view_.txtURL = URL;
     view_.txtSaveTo = SavePath;
-    if (context_.FileExistsAction == -1) {
+    if (fileExistsAction_ == -1) {
         segments.SegResume.fill(true);
-    } else if (context_.FileExistsAction == 0) {
+    } else if (fileExistsAction_ == 0) {
         if (QFileInfo::exists(SavePath)) {
             QFile::setPermissions(SavePath, QFile::permissions(SavePath) | QFileDevice::WriteOwner);
             QFile::remove(SavePath);
         }
+        ResumeFile::remove(SavePath);
         segments.SegResume.fill(false);
     }
     if (IsFTP) {
@@ -158,7 +165,7 @@ void DownloadJob::StartDownload()
         ContentLength = -1;
         Resuming = false;
         const qint64 length = QFileInfo(SavePath).size();
-        if (context_.FileExistsAction == -1 && QFileInfo::exists(SavePath)) {
+        if (fileExistsAction_ == -1 && QFileInfo::exists(SavePath)) {
             segments.SegStart[0] = std::max<qint64>(0, length - context_.appSettings.Rollback);
             segments.SegPos[0] = segments.SegStart[0] + 1;
             Resuming = true;
@@ -215,7 +222,7 @@ void DownloadJob::Pause_Resume()
         view_.cmdPause = ResumeCaption;
         view_.cmdStopEnabled = false;
         CloseConnections();
-        CurrentRate = 0;
+        saveResumeState();
         setRowStatus(text("11055", QStringLiteral("Paused/Stopped")));
     }
     changed();
@@ -227,7 +234,9 @@ void DownloadJob::StopMe()
         unload();
         return;
     }
-    if (segments.NumSegments > 0) {
+    // A segmented download goes on later from its resume data; only where
+    // that cannot be written is the user warned.
+    if (segments.NumSegments > 0 && !saveResumeState()) {
         const auto answer = context_.prompter.ask(
             text("13021", QStringLiteral("you will not be able to resume this file later(Segmented mode only), Stop?")),
             KevaContext::kTitle, Prompter::Icon::Question, Prompter::Buttons::YesNo);
@@ -270,6 +279,7 @@ void DownloadJob::closeFiles()
 void DownloadJob::FinishTransfer()
 {
     CloseConnections();
+    saveResumeState();
     tmrTimeOut_.stop();
     const qint64 received = std::max<qint64>(0, TotalReceived() - 1);
     const bool whole = isFileDownloaded();
@@ -358,6 +368,7 @@ void DownloadJob::fail(const QString& message)
 {
     failed_ = true;
     CloseConnections();
+    saveResumeState();
     tmrTimeOut_.stop();
     setStatus(message, true);
     setRow(5, message);
@@ -398,6 +409,35 @@ bool DownloadJob::refuseLongerLocalFile(qint64 remoteSize, bool resuming)
              .arg(local)
              .arg(remoteSize));
     return true;
+}
+
+QString DownloadJob::resumeRefusal(const ResumeFile::Loaded& loaded, qint64 size) const
+{
+    if (!loaded.record)
+        return QStringLiteral("the resume data beside the file is damaged (%1)").arg(loaded.problem);
+    const ResumeRecord& record = *loaded.record;
+    if (record.url != requestedUrl_)
+        return QStringLiteral("the resume data beside the file belongs to %1").arg(record.url);
+    const auto differs = [](const QByteArray& a, const QByteArray& b) { return !a.isEmpty() && !b.isEmpty() && a != b; };
+    if (record.size != size || differs(record.etag, etag_) || differs(record.lastModified, lastModified_))
+        return QStringLiteral("the file on the server has changed since the download began");
+    return {};
+}
+
+// Keeps what a later resume needs beside the file, the data written so far
+// on disk first. Only a download of known size fetched by ranges can go on
+// from where its segments stand.
+bool DownloadJob::saveResumeState()
+{
+    if (!IsHTTP || !probed_ || ContentLength < 0 || !rangesSupported_ || rangeless_ || completed_)
+        return false;
+    for (const auto& file : SegFile) {
+        if (file && file->isOpen())
+            ::fdatasync(file->handle());
+    }
+    const ResumeRecord record {requestedUrl_, ContentLength, etag_, lastModified_, segments.ranges()};
+    resumeSaved_.start();
+    return ResumeFile::save(SavePath, record);
 }
 
 // ---------------------------------------------------------------------------
@@ -476,6 +516,8 @@ void DownloadJob::ParseHeadReply()
         }
     }
 
+    etag_ = reply.header("ETag").value_or(QByteArray());
+    lastModified_ = reply.header("Last-Modified").value_or(QByteArray());
     qint64 size = -1;
     if (code == 206) {
         if (const auto range = parseContentRange(reply.header("Content-Range").value_or(QByteArray())))
@@ -515,28 +557,49 @@ void DownloadJob::ParseHeadReply()
 
 void DownloadJob::Check_Create(qint64 size)
 {
-    if (refuseLongerLocalFile(size, context_.FileExistsAction == -1))
-        return;
+    bool resume = fileExistsAction_ == -1;
+    std::optional<ResumeRecord> record;
+    if (resume) {
+        const ResumeFile::Loaded loaded = ResumeFile::load(SavePath);
+        if (loaded.present) {
+            const QString why = resumeRefusal(loaded, size);
+            if (why.isEmpty()) {
+                record = loaded.record;
+            } else {
+                // Never splice two versions of a file: start again from 0.
+                setStatus(QStringLiteral("Starting again from the beginning: %1.").arg(why), false);
+                QFile::resize(SavePath, 0);
+                resume = false;
+            }
+        } else if (refuseLongerLocalFile(size, true)) {
+            return;
+        }
+    }
     ContentLength = size;
     int count = SegmentTable::segmentsFor(size, context_.appSettings, segments.NumSegments);
-    if (context_.FileExistsAction == -1 || !rangesSupported_ || size < 0)
+    if (resume || !rangesSupported_ || size < 0)
         count = 0;
 
     if (!QFileInfo::exists(SavePath)) {
         QFile create(SavePath);
         create.open(QIODevice::WriteOnly);
     }
-    if (count == 0) {
+    if (record) {
+        // Each segment goes on from where the record left it.
+        segments.resumeFrom(*record, context_.appSettings.Rollback);
+        LayoutSegmentBars(segments.connections());
+    } else if (count == 0) {
         segments.layoutSingle(size);
         LayoutSegmentBars(1);
     } else {
         segments.layoutSegments(size, count);
         LayoutSegmentBars(count);
     }
-    if (context_.FileExistsAction == -1)
+    if (resume && !record)
         SetSegIndecies();
-    else
+    else if (!resume)
         segments.SegResume.fill(false);
+    saveResumeState();
 
     segmentFailed_.fill(false);
     reconnects_.reset(TotalReceived() - 1);
@@ -656,6 +719,7 @@ void DownloadJob::restartFromZero()
     }
     rangesSupported_ = false;
     rangeless_ = true;
+    ResumeFile::remove(SavePath);
     view_.lblResume.clear();
     segments.layoutSingle(ContentLength);
     segments.SegResume.fill(false);
@@ -712,7 +776,7 @@ void DownloadJob::segmentEnded(int i, bool complete)
         if (complete) {
             // The reply without a length has ended: now the size is known.
             ContentLength = segments.SegPos[0] - 1;
-            segments.SegStart[1] = ContentLength;
+            segments.setLength(ContentLength);
             view_.lblFileSize = FormatSize(static_cast<double>(ContentLength));
             setRow(3, view_.lblFileSize);
             checkCompletionSoon();
@@ -802,6 +866,8 @@ void DownloadJob::tmrUpdate_Timer()
     const auto left = ContentLength > 0 ? rateMeter_.secondsLeft(ContentLength - (received - 1)) : std::nullopt;
     view_.lblTimeRemaining = left ? FormatDuration(*left) : QString();
     LastTotal = received;
+    if (!resumeSaved_.isValid() || resumeSaved_.elapsed() >= 1000)
+        saveResumeState();
     view_.lblElapsedTime = FormatDuration(std::floor(ElapsedSeconds));
     setRow(4, view_.lblRecievedSize);
     changed();
@@ -813,6 +879,7 @@ void DownloadJob::complete()
         return;
     completed_ = true;
     CloseConnections();
+    ResumeFile::remove(SavePath);
     const qint64 bytes = TotalReceived() - 1;
     view_.ProgressBar1 = 100;
     view_.lblPer = QStringLiteral("100%");
@@ -1145,7 +1212,7 @@ void DownloadJob::ftpTransferStarts(const FtpReply& reply)
     // The size of the whole file, even when the transfer starts further on.
     ContentLength = size;
     FileSize = ContentLength;
-    segments.SegStart[1] = ContentLength;
+    segments.setLength(ContentLength);
     view_.lblFileSize = ContentLength >= 0 ? FormatSize(static_cast<double>(ContentLength)) : QStringLiteral("N/A");
     setRow(3, view_.lblFileSize);
     if (ftpRestAccepted_) {
@@ -1196,7 +1263,7 @@ void DownloadJob::ftpCheckEnd()
         return;
     if (ContentLength < 0) {
         ContentLength = segments.SegPos[0] - 1;
-        segments.SegStart[1] = ContentLength;
+        segments.setLength(ContentLength);
         FileSize = ContentLength;
         view_.lblFileSize = FormatSize(static_cast<double>(ContentLength));
         setRow(3, view_.lblFileSize);

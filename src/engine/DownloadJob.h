@@ -4,8 +4,10 @@
 #include "engine/JobList.h"
 #include "engine/RateMeter.h"
 #include "engine/ReconnectPolicy.h"
+#include "engine/ResumeFile.h"
 #include "engine/SegmentTable.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
 #include <QString>
@@ -172,6 +174,11 @@ private:
     void retryShortReply(const std::function<void()>& again);
     // Resuming a file longer than the remote one would mix two files.
     bool refuseLongerLocalFile(qint64 remoteSize, bool resuming);
+    // Why the resume data beside the file cannot be used; empty when it can.
+    QString resumeRefusal(const ResumeFile::Loaded& loaded, qint64 size) const;
+    // Writes the resume data; false when there is none to keep or it cannot
+    // be written.
+    bool saveResumeState();
     void restart();
     bool transferGoesOn() const { return !isPaused() && !completed_ && !failed_ && !finished_; }
 
@@ -224,6 +231,11 @@ private:
     QTimer tmrReconnect_;
 
     ReconnectPolicy reconnects_;
+    int fileExistsAction_ = 0;  // this job's copy of the file-exists choice
+    QString requestedUrl_;      // the address asked for, before any redirect
+    QByteArray etag_;           // the validators of the remote file
+    QByteArray lastModified_;
+    QElapsedTimer resumeSaved_; // since the resume data was last written
     RateMeter rateMeter_;
     qint64 LastTotal = 0;
     int StalledSeconds = 0;

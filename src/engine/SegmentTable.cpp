@@ -1,5 +1,7 @@
 #include "engine/SegmentTable.h"
 
+#include <algorithm>
+
 int SegmentTable::segmentsFor(qint64 size, const AppSettings& settings, int current)
 {
     const auto& s = settings.SegmentSize;
@@ -22,21 +24,65 @@ int SegmentTable::segmentsFor(qint64 size, const AppSettings& settings, int curr
 void SegmentTable::layoutSingle(qint64 contentLength)
 {
     NumSegments = 0;
+    Retired = 0;
     SegStart[0] = 0;
-    SegStart[1] = contentLength;
     SegPos[0] = 1;
+    setLength(contentLength);
+}
+
+void SegmentTable::setLength(qint64 contentLength)
+{
+    SegStart[1] = contentLength;
+    SegEnd[0] = contentLength;
 }
 
 void SegmentTable::layoutSegments(qint64 contentLength, int count)
 {
     NumSegments = count;
+    Retired = 0;
     SegStart[0] = 0;
     SegPos[0] = 1;
     for (std::size_t i = 1; i < static_cast<std::size_t>(count); ++i) {
         SegStart[i] = SegStart[i - 1] + contentLength / count;
         SegPos[i] = SegStart[i] + 1;
+        SegEnd[i - 1] = SegStart[i];
     }
     SegStart[static_cast<std::size_t>(count)] = contentLength;
+    SegEnd[static_cast<std::size_t>(count) - 1] = contentLength;
+}
+
+void SegmentTable::resumeFrom(const ResumeRecord& record, qint64 rollback)
+{
+    const auto& saved = record.segments;
+    const auto count = static_cast<std::size_t>(std::min<qsizetype>(saved.size(), kMaxSegments));
+    const auto goOn = [rollback](const ResumeRecord::Segment& segment) {
+        return std::max(segment.start, segment.next - rollback) + 1;
+    };
+    if (count == 1 && saved[0].start == 0 && saved[0].end == record.size) {
+        layoutSingle(record.size);
+        SegPos[0] = goOn(saved[0]);
+        SegResume[0] = true;
+        return;
+    }
+    NumSegments = static_cast<int>(count);
+    Retired = record.size;
+    for (std::size_t i = 0; i < count; ++i) {
+        const ResumeRecord::Segment& segment = saved[static_cast<qsizetype>(i)];
+        SegStart[i] = segment.start;
+        SegEnd[i] = segment.end;
+        SegPos[i] = goOn(segment);
+        SegResume[i] = true;
+        Retired -= segment.end - segment.start;
+    }
+    SegStart[count] = record.size;
+}
+
+QList<ResumeRecord::Segment> SegmentTable::ranges() const
+{
+    QList<ResumeRecord::Segment> list;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(connections()); ++i)
+        list.append({SegStart[i], SegPos[i] - 1, SegEnd[i]});
+    return list;
 }
 
 void SegmentTable::SetSegIndecies(qint64 length, qint64 rollback)
@@ -51,7 +97,7 @@ void SegmentTable::SetSegIndecies(qint64 length, qint64 rollback)
     for (std::size_t i = 0; i < static_cast<std::size_t>(NumSegments); ++i) {
         if (SegPos[i] >= length)
             continue;
-        SegPos[i] = length > SegStart[i + 1] ? SegStart[i + 1] : length - rollback / NumSegments;
+        SegPos[i] = length > SegEnd[i] ? SegEnd[i] : length - rollback / NumSegments;
     }
 }
 
@@ -67,8 +113,10 @@ void SegmentTable::rollBackForResume(qint64 rollback)
 
 qint64 SegmentTable::TotalReceived() const
 {
-    qint64 total = SegPos[0];
-    for (std::size_t i = 1; i < static_cast<std::size_t>(NumSegments); ++i)
+    if (NumSegments == 0)
+        return Retired + SegPos[0];
+    qint64 total = 1 + Retired;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(NumSegments); ++i)
         total += SegPos[i] - SegStart[i] - 1;
     return total;
 }

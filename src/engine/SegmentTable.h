@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ResumeFile.h"
 #include "settings/AppSettings.h"
 
 #include <QtGlobal>
@@ -9,10 +10,13 @@
 // How a file is split into byte ranges that are fetched in parallel and
 // written straight into the one target file.
 //
-// Segment i covers the 0-based offsets SegStart[i] to SegStart[i+1] - 1;
+// Segment i covers the 0-based offsets SegStart[i] to SegEnd[i] - 1 (at
+// first SegEnd[i] is SegStart[i+1]; a re-split or a resume can change that);
 // SegPos[i] is the 1-based file position where its next byte goes, so
 // SegPos[i] - 1 is the next offset to fetch. With one connection
-// (NumSegments 0) segment 0 covers the whole file.
+// (NumSegments 0) segment 0 covers the whole file, and the bytes before its
+// position are in place. Bytes of ranges that no segment covers any more
+// (finished before a re-split, or before a resume) are counted in `Retired`.
 class SegmentTable {
 public:
     static constexpr int kMaxSegments = 6;
@@ -20,6 +24,8 @@ public:
     int NumSegments = 0;
     std::array<qint64, kMaxSegments + 1> SegStart {};
     std::array<qint64, kMaxSegments> SegPos {};
+    std::array<qint64, kMaxSegments> SegEnd {};
+    qint64 Retired = 0;
     std::array<bool, kMaxSegments> SegResume {};
 
     // The number of connections for a file of `size` bytes: 0 (one) or 2 to 6,
@@ -31,8 +37,16 @@ public:
 
     // One connection over the whole file.
     void layoutSingle(qint64 contentLength);
+    // The length of a one-connection file, once it is known.
+    void setLength(qint64 contentLength);
     // `count` (2 to 6) segments of equal size; the last takes the remainder.
     void layoutSegments(qint64 contentLength, int count);
+
+    // Segments that go on where a resume record left them, each from its
+    // position less `rollback` (never before its own start).
+    void resumeFrom(const ResumeRecord& record, qint64 rollback);
+    // The segments as a resume record keeps them.
+    QList<ResumeRecord::Segment> ranges() const;
 
     // Positions the segments on an existing partial file of `length` bytes,
     // fetching `rollback` bytes again before the point where it ends.
@@ -44,7 +58,7 @@ public:
     // Bytes received so far, plus one.
     qint64 TotalReceived() const;
     // The end (exclusive offset) of segment i.
-    qint64 segmentEnd(int i) const { return SegStart[static_cast<std::size_t>(i) + 1]; }
+    qint64 segmentEnd(int i) const { return SegEnd[static_cast<std::size_t>(i)]; }
     bool segmentDone(int i) const { return SegPos[static_cast<std::size_t>(i)] - 1 >= segmentEnd(i); }
     // The first offset segment i asks for.
     qint64 requestStart(int i) const;

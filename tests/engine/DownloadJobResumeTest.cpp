@@ -1,0 +1,188 @@
+// Resume of downloads across pauses, stops and new starts: each segment goes
+// on from its own position, the ranges asked cover exactly what is missing
+// (plus the rollback), and a file that changed on the server is fetched anew.
+#include "EngineTest.h"
+
+#include "engine/DownloadJob.h"
+#include "engine/ResumeFile.h"
+#include "settings/KevaContext.h"
+
+#include "support/CaseName.h"
+#include "support/NginxServer.h"
+#include "support/PeerRequirement.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr qint64 kMiB = 1048576;
+constexpr qint64 kRollback = 4096;
+
+class DownloadJobResume : public EngineTest {
+protected:
+    // Starts `name` from nginx's slow location and lets `bytes` arrive.
+    DownloadJob* startSlow(NginxServer& nginx, const QString& name, qint64 bytes)
+    {
+        DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
+        EXPECT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() - 1 >= bytes; }, 30000));
+        return job;
+    }
+
+    // Ends the program: every job goes, as at a quit of KEVA.
+    void newProgramStart()
+    {
+        runner.reset();
+        runner = std::make_unique<JobRunner>(*context);
+    }
+
+    QStringList rangesAskedSince(const NginxServer& nginx, qsizetype skip)
+    {
+        QStringList ranges;
+        const QList<AccessLogEntry> log = nginx.accessLog(skip + 1);
+        for (qsizetype i = skip; i < log.size(); ++i) {
+            if (log[i].method() == QStringLiteral("GET"))
+                ranges.append(log[i].range);
+        }
+        ranges.sort();
+        return ranges;
+    }
+
+    static QStringList rangesToFinish(const ResumeRecord& record)
+    {
+        QStringList ranges;
+        for (const ResumeRecord::Segment& segment : record.segments) {
+            if (segment.next < segment.end)
+                ranges.append(QStringLiteral("bytes=%1-%2").arg(std::max(segment.start, segment.next - kRollback)).arg(segment.end - 1));
+        }
+        ranges.sort();
+        return ranges;
+    }
+};
+
+struct StopCase {
+    const char* name;
+    qint64 size;
+    int segments;
+    bool stop; // stop (else pause) before the program ends
+};
+
+class DownloadJobResumeAcrossStarts : public DownloadJobResume, public testing::WithParamInterface<StopCase> {};
+
+TEST_P(DownloadJobResumeAcrossStarts, GoesOnWhereEachSegmentStood)
+{
+    const StopCase& c = GetParam();
+    const QString name = files.make(c.size);
+    NginxServer nginx(files.root());
+    nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 256 * 1024);
+    KEVA_REQUIRE_PEER(nginx);
+
+    DownloadJob* job = startSlow(nginx, name, c.size / 5);
+    ASSERT_EQ(job->segments.connections(), c.segments);
+    if (c.stop) {
+        job->StopMe();
+        EXPECT_TRUE(home.prompter.shown.isEmpty()) << "the download can go on later, so nothing to warn of";
+    } else {
+        job->Pause_Resume();
+    }
+    newProgramStart();
+    const ResumeFile::Loaded kept = ResumeFile::load(saveTo(name));
+    ASSERT_TRUE(kept.record) << kept.problem.toStdString();
+    EXPECT_EQ(kept.record->segments.size(), c.segments);
+    const qsizetype before = nginx.accessLog().size();
+
+    const auto result = runner->run(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name), -1, 60000);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+    EXPECT_EQ(rangesAskedSince(nginx, before), rangesToFinish(*kept.record));
+    EXPECT_FALSE(QFile::exists(ResumeFile::pathFor(saveTo(name)))) << "no resume data once the file is whole";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DownloadJobResumeAcrossStarts,
+                         testing::Values(StopCase {"PausedSegmented", 3 * kMiB, 2, false},
+                                         StopCase {"StoppedSegmented", 6 * kMiB, 3, true},
+                                         StopCase {"PausedSingle", kMiB, 1, false}),
+                         CaseName());
+
+// Resume data that cannot be used: the file is fetched again from its start,
+// with a status that says why, and never spliced.
+struct RefusalCase {
+    const char* name;
+    std::function<void(const QString& resumePath, const QString& servedPath)> spoil;
+    const char* why;
+};
+
+class DownloadJobResumeRefused : public DownloadJobResume, public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(DownloadJobResumeRefused, StartsAgainFromZero)
+{
+    const RefusalCase& c = GetParam();
+    const QString name = files.make(3 * kMiB);
+    NginxServer nginx(files.root());
+    nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 512 * 1024);
+    KEVA_REQUIRE_PEER(nginx);
+    startSlow(nginx, name, kMiB / 2)->Pause_Resume();
+    newProgramStart();
+    c.spoil(ResumeFile::pathFor(saveTo(name)), files.path(name));
+
+    QStringList statuses;
+    DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name), -1);
+    QObject::connect(job, &DownloadJob::statusShown, [&](const QString& text, bool) { statuses.append(text); });
+    const auto result = runner->wait(job, 60000);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+    EXPECT_FALSE(statuses.filter(QStringLiteral("Starting again from the beginning: ") + QString::fromLatin1(c.why)).isEmpty())
+        << statuses.join(QStringLiteral(" | ")).toStdString();
+}
+
+void rewrite(const QString& path, const std::function<void(QByteArray&)>& change)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray content = file.readAll();
+    change(content);
+    file.resize(0);
+    file.seek(0);
+    file.write(content);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DownloadJobResumeRefused,
+    testing::Values(
+        RefusalCase {"Damaged", [](const QString& resume, const QString&) { rewrite(resume, [](QByteArray& c) { c.chop(9); c += "x y\n"; }); },
+                     "the resume data beside the file is damaged"},
+        RefusalCase {"ForAnotherAddress",
+                     [](const QString& resume, const QString&) {
+                         rewrite(resume, [](QByteArray& c) { c.replace("url http://", "url http://elsewhere.example/"); });
+                     },
+                     "the resume data beside the file belongs to http://elsewhere.example/"},
+        RefusalCase {"ChangedOnTheServer",
+                     [](const QString&, const QString& served) {
+                         // Other bytes, same size: the validators tell.
+                         rewrite(served, [](QByteArray& c) { c[0] = static_cast<char>(c[0] ^ 0x55); });
+                         QFile(served).setFileTime(QDateTime::currentDateTimeUtc().addDays(1), QFileDevice::FileModificationTime);
+                     },
+                     "the file on the server has changed since the download began"}),
+    CaseName());
+
+TEST_F(DownloadJobResume, StopWarnsOnlyWhereTheResumeDataCannotBeKept)
+{
+    const QString name = files.make(3 * kMiB);
+    NginxServer nginx(files.root());
+    nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 256 * 1024);
+    KEVA_REQUIRE_PEER(nginx);
+    // A folder where the resume data would go: it cannot be written.
+    ASSERT_TRUE(QDir().mkpath(ResumeFile::pathFor(saveTo(name))));
+    DownloadJob* job = startSlow(nginx, name, 100000);
+
+    home.prompter.script({Prompter::Answer::No});
+    job->StopMe();
+    ASSERT_EQ(home.prompter.shown.size(), 1);
+    EXPECT_EQ(home.prompter.shown[0].text,
+              QStringLiteral("you will not be able to resume this file later(Segmented mode only), Stop?"));
+    EXPECT_TRUE(job->isTransferring());
+}
+
+} // namespace
