@@ -130,6 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
         AnswerCase {"SuffixRange", "GET /b.txt HTTP/1.1\r\nRange: bytes=-3\r\n\r\n", 206, "789"},
         AnswerCase {"UnsatisfiableRange", "GET /b.txt HTTP/1.1\r\nRange: bytes=10-\r\n\r\n", 416, "",
                     "Content-Range: bytes */10"},
+        AnswerCase {"UnsatisfiableRangeStatusLine", "GET /b.txt HTTP/1.1\r\nRange: bytes=10-\r\n\r\n", 416, "",
+                    "HTTP/1.1 416 Requested Range Not Satisfiable"},
         AnswerCase {"SeveralRangesGiveAll", "GET /b.txt HTTP/1.1\r\nRange: bytes=0-1,3-4\r\n\r\n", 200, "0123456789"},
         AnswerCase {"NotModified", "GET /b.txt HTTP/1.1\r\nIf-Modified-Since: Tue, 14 Nov 2023 22:13:20 GMT\r\n\r\n",
                     304, "", "Content-Length: 0"},
