@@ -51,9 +51,9 @@ bool VantsvcEngine::start(std::int64_t port)
     if (folders.count() == 0)
         log(QStringLiteral("No directory is distributed: the site is empty."));
 
-    std::string error;
+    std::error_code error;
     if (!service_.start(folders.toSite(), "0.0.0.0", static_cast<std::uint16_t>(port), error)) {
-        log(QStringLiteral("Can not start the server on port %1: %2").arg(port).arg(QString::fromStdString(error)));
+        log(QStringLiteral("Can not start the server on port %1: %2").arg(port).arg(QString::fromStdString(error.message())));
         return false;
     }
     for (const std::string& unreadable : service_.unreadableFolders())
