@@ -173,14 +173,14 @@ void HttpServer::drive(int fd, Slot& slot, std::int64_t nowMs)
 
 void HttpServer::noteWaiting(int fd, Slot& slot)
 {
-    const bool waiting = slot.connection->waitingForRequest();
-    const bool listed = slot.idlePlace != idle_.end();
-    if (waiting && !listed) {
-        slot.idlePlace = idle_.insert(idle_.end(), fd);
-    } else if (!waiting && listed) {
+    // Something just happened on the connection: if it waits for a request
+    // now, it is the one that has waited the shortest.
+    if (slot.idlePlace != idle_.end()) {
         idle_.erase(slot.idlePlace);
         slot.idlePlace = idle_.end();
     }
+    if (slot.connection->waitingForRequest())
+        slot.idlePlace = idle_.insert(idle_.end(), fd);
 }
 
 bool HttpServer::closeOldestWaiting()

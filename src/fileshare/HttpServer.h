@@ -23,8 +23,9 @@ class SiteResponder;
 //
 // Connections are capped per client address and in all (ServerLimits). When
 // the server runs short, of connections or of descriptors, the connections
-// that wait for a request are closed, oldest first, to make room: a client
-// that opens connections and sends nothing cannot lock others out.
+// that wait for a request are closed to make room, the one that has waited
+// longest first: a client that opens connections and sends nothing cannot
+// lock others out, and one that keeps using its connection keeps it.
 class HttpServer {
 public:
     using LogSink = std::function<void(std::string)>;
@@ -54,7 +55,8 @@ private:
 
     void acceptOne(std::int64_t nowMs);
     void drive(int fd, Slot& slot, std::int64_t nowMs);
-    // Keeps idle_ in step with whether the connection waits for a request.
+    // After an event on the connection: puts it last in idle_ when it waits
+    // for a request, takes it out otherwise.
     void noteWaiting(int fd, Slot& slot);
     // False when no connection waits for a request.
     bool closeOldestWaiting();
@@ -73,7 +75,8 @@ private:
     std::atomic<bool> stopping_ {false};
     bool acceptPaused_ = false;
     std::unordered_map<int, Slot> connections_;
-    // The connections that wait for a request, in the order they began to wait.
+    // The connections that wait for a request, the one that has waited
+    // longest (since it connected or was last answered) first.
     std::list<int> idle_;
     std::unordered_map<std::uint32_t, std::size_t> perAddress_;
     // Connections also watched for room to write (after a write blocked).
