@@ -169,7 +169,8 @@ TEST_F(CMainFrameTest, ARestartOnAnotherPortShowsTheNewAddress)
         window.command(32780)->trigger();
     }
     EXPECT_TRUE(home.prompter.shown.isEmpty());
-    EXPECT_TRUE(page->toPlainText().contains(QStringLiteral("http://127.0.0.1:%1").arg(second))) << page->toPlainText().toStdString();
+    EXPECT_TRUE(page->toPlainText().contains(QStringLiteral("http://127.0.0.1:%1").arg(second)))
+        << page->toPlainText().toStdString();
     EXPECT_FALSE(page->toPlainText().contains(QStringLiteral("http://127.0.0.1:%1").arg(first)));
 }
 

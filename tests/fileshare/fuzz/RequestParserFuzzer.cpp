@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return decoded.empty() || decoded.front() != '/' || decoded.find('\\') != std::string::npos
             || decoded.find('\0') != std::string::npos || decoded.find("/../") != std::string::npos;
     };
-    if (path.verdict == UrlPath::Verdict::Ok && (badShape(path.path) || (!path.blankPath.empty() && badShape(path.blankPath))))
+    const bool blankPathBad = !path.blankPath.empty() && badShape(path.blankPath);
+    if (path.verdict == UrlPath::Verdict::Ok && (badShape(path.path) || blankPathBad))
         std::abort();
     return 0;
 }
