@@ -71,7 +71,8 @@ private:
     std::string lastText_;
 };
 
-std::optional<DirectoryListing::Page> DirectoryListing::build(int folder, std::string_view urlPath)
+std::optional<DirectoryListing::Page> DirectoryListing::build(int folder, std::string_view urlPath,
+                                                              const LinkResolver& servedLink)
 {
     const int own = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (own < 0)
@@ -92,9 +93,17 @@ std::optional<DirectoryListing::Page> DirectoryListing::build(int folder, std::s
         if (name == "." || name == "..")
             continue;
         struct stat info {};
-        // A link is shown as itself: what it points to may lie outside the folder.
         if (::fstatat(own, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-            info = {};
+            continue;
+        if (S_ISLNK(info.st_mode)) {
+            const std::optional<struct stat> served = servedLink(entry->d_name);
+            if (!served)
+                continue;
+            info = *served;
+        }
+        // Pipes, sockets and devices are never served.
+        if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+            continue;
         const std::uint64_t size = S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
         row.append(page.html, name, size, info.st_mtime);
         if (!page.newest || info.st_mtime > *page.newest)

@@ -1,15 +1,23 @@
 #pragma once
 
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
-// The page that answers a request for a folder: one table row per entry, in
-// the order the file system returns them. Names are HTML-escaped in the text
-// and percent-encoded in the links, where blanks are written "-_-".
+// The page that answers a request for a folder: one table row per entry that
+// the site serves (files and folders), in the order the file system returns
+// them. Names are HTML-escaped in the text and percent-encoded in the links.
 class DirectoryListing {
 public:
+    // For a symbolic link in the folder, by its name: what a request for it
+    // is served from, or nothing when it is not served (it leads nowhere, or
+    // out of the published folder). Such links are left out of the page, so
+    // that every link it offers can be followed.
+    using LinkResolver = std::function<std::optional<struct stat>(const char* name)>;
+
     struct Page {
         std::string html;
         // The newest last-write time among the entries; none for an empty folder.
@@ -19,7 +27,7 @@ public:
     // `folder` is an open descriptor of the folder (it is not consumed);
     // `urlPath` the decoded URL path, ending in "/". Nothing when the folder
     // cannot be read.
-    static std::optional<Page> build(int folder, std::string_view urlPath);
+    static std::optional<Page> build(int folder, std::string_view urlPath, const LinkResolver& servedLink);
 
 private:
     class Row;

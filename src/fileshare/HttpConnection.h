@@ -18,6 +18,10 @@ public:
     HttpConnection(int socket, std::uint32_t clientAddress, std::int64_t nowMs, int timeoutMs);
 
     int socket() const { return socket_.get(); }
+    std::uint32_t clientAddress() const { return clientAddress_; }
+    // Nothing of a request has arrived since the client connected or since
+    // the last answer went out: closing the connection loses nothing.
+    bool waitingForRequest() const { return !writing_ && input_.empty(); }
 
     // Wait: for more input; WaitToWrite: for room to write the answer.
     enum class Next { Wait, WaitToWrite, Close };

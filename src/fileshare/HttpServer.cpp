@@ -3,7 +3,6 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <netinet/in.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
@@ -33,13 +32,13 @@ std::int64_t HttpServer::monotonicMs()
         .count();
 }
 
-bool HttpServer::listen(const std::string& address, std::uint16_t port, std::string& error)
+bool HttpServer::listen(const std::string& address, std::uint16_t port, std::error_code& error)
 {
     sockaddr_in where {};
     where.sin_family = AF_INET;
     where.sin_port = htons(port);
     if (::inet_pton(AF_INET, address.c_str(), &where.sin_addr) != 1) {
-        error = "not an IPv4 address: " + address;
+        error = std::make_error_code(std::errc::invalid_argument);
         return false;
     }
     UniqueFd socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
@@ -47,7 +46,7 @@ bool HttpServer::listen(const std::string& address, std::uint16_t port, std::str
     if (!socket.valid() || ::setsockopt(socket.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0
         || ::bind(socket.get(), reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0
         || ::listen(socket.get(), 1024) != 0) {
-        error = std::strerror(errno);
+        error = std::error_code(errno, std::system_category());
         return false;
     }
     socklen_t length = sizeof where;
@@ -62,7 +61,7 @@ bool HttpServer::listen(const std::string& address, std::uint16_t port, std::str
     waking.data.fd = wake_.get();
     if (!epoll_.valid() || !wake_.valid() || ::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, socket.get(), &listening) != 0
         || ::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, wake_.get(), &waking) != 0) {
-        error = std::strerror(errno);
+        error = std::error_code(errno, std::system_category());
         return false;
     }
     listener_ = std::move(socket);
@@ -87,7 +86,7 @@ void HttpServer::run()
             } else if (fd != wake_.get()) {
                 const auto found = connections_.find(fd);
                 if (found != connections_.end())
-                    drive(*found->second, now);
+                    drive(fd, found->second, now);
             }
         }
         if (now >= nextSweep) {
@@ -117,14 +116,20 @@ void HttpServer::acceptOne(std::int64_t nowMs)
     socklen_t length = sizeof peer;
     const int fd = ::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
-        if (errno == EMFILE || errno == ENFILE) {
-            // Out of descriptors: stop listening until a connection closes.
+        // Out of descriptors: a waiting connection makes room, and the next
+        // wait reports the client again. With none, listening stops until a
+        // connection closes.
+        if ((errno == EMFILE || errno == ENFILE) && !closeOldestWaiting()) {
             ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, listener_.get(), nullptr);
             acceptPaused_ = true;
         }
         return;
     }
-    if (connections_.size() >= limits_.maxConnections) {
+    const std::uint32_t address = ntohl(peer.sin_addr.s_addr);
+    const auto fromAddress = perAddress_.find(address);
+    const std::size_t openFromAddress = fromAddress == perAddress_.end() ? 0 : fromAddress->second;
+    if (openFromAddress >= limits_.maxConnectionsPerAddress
+        || (connections_.size() >= limits_.maxConnections && !closeOldestWaiting())) {
         ::close(fd);
         return;
     }
@@ -137,14 +142,17 @@ void HttpServer::acceptOne(std::int64_t nowMs)
     }
     // Registering a socket that is already readable reports it at once,
     // so the first request is read when epoll says so.
-    connections_[fd] = std::make_unique<HttpConnection>(fd, ntohl(peer.sin_addr.s_addr), nowMs, limits_.timeoutMs);
+    Slot& slot = connections_[fd];
+    slot.connection = std::make_unique<HttpConnection>(fd, address, nowMs, limits_.timeoutMs);
+    slot.idlePlace = idle_.end();
+    ++perAddress_[address];
+    noteWaiting(fd, slot);
 }
 
-void HttpServer::drive(HttpConnection& connection, std::int64_t nowMs)
+void HttpServer::drive(int fd, Slot& slot, std::int64_t nowMs)
 {
-    const int fd = connection.socket();
-    switch (connection.drive(responder_, log_, nowMs)) {
-    case HttpConnection::Next::Wait: return;
+    switch (slot.connection->drive(responder_, log_, nowMs)) {
+    case HttpConnection::Next::Wait: break;
     case HttpConnection::Next::WaitToWrite:
         if (watchingWrites_.insert(fd).second) {
             epoll_event watch {};
@@ -152,18 +160,49 @@ void HttpServer::drive(HttpConnection& connection, std::int64_t nowMs)
             watch.data.fd = fd;
             // Watching for room from now on: a socket that already has room
             // is reported at once, so no chance to write is missed.
-            if (::epoll_ctl(epoll_.get(), EPOLL_CTL_MOD, fd, &watch) != 0)
+            if (::epoll_ctl(epoll_.get(), EPOLL_CTL_MOD, fd, &watch) != 0) {
                 closeConnection(fd);
+                return;
+            }
         }
-        return;
+        break;
     case HttpConnection::Next::Close: closeConnection(fd); return;
     }
+    noteWaiting(fd, slot);
+}
+
+void HttpServer::noteWaiting(int fd, Slot& slot)
+{
+    // Something just happened on the connection: if it waits for a request
+    // now, it is the one that has waited the shortest.
+    if (slot.idlePlace != idle_.end()) {
+        idle_.erase(slot.idlePlace);
+        slot.idlePlace = idle_.end();
+    }
+    if (slot.connection->waitingForRequest())
+        slot.idlePlace = idle_.insert(idle_.end(), fd);
+}
+
+bool HttpServer::closeOldestWaiting()
+{
+    if (idle_.empty())
+        return false;
+    closeConnection(idle_.front());
+    return true;
 }
 
 void HttpServer::closeConnection(int fd)
 {
+    const auto found = connections_.find(fd);
+    if (found == connections_.end())
+        return;
+    if (found->second.idlePlace != idle_.end())
+        idle_.erase(found->second.idlePlace);
+    const auto fromAddress = perAddress_.find(found->second.connection->clientAddress());
+    if (fromAddress != perAddress_.end() && --fromAddress->second == 0)
+        perAddress_.erase(fromAddress);
     // Closing the socket (its only descriptor) also takes it out of epoll.
-    connections_.erase(fd);
+    connections_.erase(found);
     watchingWrites_.erase(fd);
     if (acceptPaused_ && listener_.valid()) {
         epoll_event listening {};
@@ -177,7 +216,7 @@ void HttpServer::closeExpired(std::int64_t nowMs)
 {
     for (auto it = connections_.begin(); it != connections_.end();) {
         const int fd = it->first;
-        const bool expired = it->second->expired(nowMs);
+        const bool expired = it->second.connection->expired(nowMs);
         ++it;
         if (expired)
             closeConnection(fd);

@@ -97,9 +97,7 @@ std::string HttpText::linkPath(std::string_view path)
     out.reserve(path.size() + 16);
     for (const char c : path) {
         const auto byte = static_cast<unsigned char>(c);
-        if (c == ' ') {
-            out += "-_-";
-        } else if (isUnreserved(byte) || c == '/') {
+        if (isUnreserved(byte) || c == '/') {
             out += c;
         } else {
             out += '%';

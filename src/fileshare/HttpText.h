@@ -19,9 +19,9 @@ public:
 
     // Escapes & < > " ' for HTML text and attribute values.
     static std::string htmlEscape(std::string_view text);
-    // A decoded URL path as a link: blanks become "-_-" (the site's own way
-    // of writing them), every byte but letters, digits, "-._~" and "/" is
-    // percent-encoded.
+    // A decoded URL path as a link: every byte but letters, digits, "-._~"
+    // and "/" is percent-encoded (a blank as %20), so any client saves the
+    // file under its own name.
     static std::string linkPath(std::string_view path);
     // Control characters, backslash and double quote of a network field as
     // \xNN, \\ and \", so a log line stays one line and its quoted fields stay closed.

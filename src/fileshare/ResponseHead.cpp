@@ -20,6 +20,7 @@ std::string ResponseHead::statusLine(int code)
     case 401: return "HTTP/1.1 401 Unauthorized";
     case 403: return "HTTP/1.1 403 Forbidden";
     case 404: return "HTTP/1.1 404 Not Found";
+    case 416: return "HTTP/1.1 416 Requested Range Not Satisfiable";
     case 500: return "HTTP/1.1 500 Internal Server Error";
     case 501: return "HTTP/1.1 501 Not Implemented";
     case 502: return "HTTP/1.1 502 Bad Gateway";

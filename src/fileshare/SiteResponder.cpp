@@ -18,13 +18,16 @@
 namespace {
 
 constexpr std::string_view kHtml = "text/html";
+// Listings carry file names as they are on disk, which are UTF-8.
+constexpr std::string_view kListingType = "text/html; charset=utf-8";
 
 // Opens `relative` beneath the folder `root`; -1 with errno set on failure.
 // The kernel refuses any step out of the folder, through ".." or a link.
 int openBeneath(int root, const std::string& relative, int flags)
 {
     open_how how {};
-    how.flags = static_cast<std::uint64_t>(flags) | O_CLOEXEC | O_NOCTTY;
+    // openat2 refuses O_PATH with any flag but O_CLOEXEC, O_DIRECTORY and O_NOFOLLOW.
+    how.flags = static_cast<std::uint64_t>(flags) | O_CLOEXEC | ((flags & O_PATH) ? 0 : O_NOCTTY);
     how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
     for (;;) {
         const long fd = ::syscall(SYS_openat2, root, relative.c_str(), &how, sizeof how);
@@ -72,45 +75,70 @@ SiteResponder::Target SiteResponder::locate(std::string_view path) const
     return target;
 }
 
+SiteResponder::Opened SiteResponder::open(std::string path) const
+{
+    Opened opened;
+    opened.target = locate(path);
+    opened.path = std::move(path);
+    const Site* site = opened.target.site;
+    if (!site || !site->root.valid()) {
+        opened.error = ENOENT;
+        return opened;
+    }
+    opened.file = UniqueFd(openBeneath(site->root.get(), opened.target.relative, O_RDONLY | O_NONBLOCK));
+    if (!opened.file.valid())
+        opened.error = errno;
+    return opened;
+}
+
 HttpResponse SiteResponder::respond(const HttpRequest& request, std::time_t now) const
 {
     if (request.method != "GET" && request.method != "HEAD")
         return error(501, request.version, false, true, now);
-    const UrlPath::Result decoded = UrlPath::decode(request.target);
+    UrlPath::Result decoded = UrlPath::decode(request.target);
     if (decoded.verdict == UrlPath::Verdict::Malformed)
         return error(400, request.version, false, request.method != "HEAD", now);
     if (decoded.verdict == UrlPath::Verdict::Refused)
         return page(404, request, {}, {}, now);
 
-    const Target target = locate(decoded.path);
-    if (!target.site || !target.site->root.valid())
-        return page(404, request, {}, {}, now);
-    UniqueFd opened(openBeneath(target.site->root.get(), target.relative, O_RDONLY | O_NONBLOCK));
-    if (!opened.valid()) {
-        if (errno == EACCES) {
+    // A name is served as it stands first: "x-_-y.txt" may be a real file.
+    // Only a path not found that way is read with "-_-" as blanks, the way
+    // links of earlier listings wrote them.
+    const auto missing = [](int error) { return error == ENOENT || error == ENOTDIR; };
+    Opened opened = open(std::move(decoded.path));
+    if (missing(opened.error) && !decoded.blankPath.empty()) {
+        Opened blank = open(std::move(decoded.blankPath));
+        if (!missing(blank.error))
+            opened = std::move(blank);
+    }
+    const Target& target = opened.target;
+    const std::string& path = opened.path;
+    if (!opened.file.valid()) {
+        if (opened.error == EACCES) {
             struct stat info {};
             UniqueFd probe(openBeneath(target.site->root.get(), target.relative, O_PATH));
             if (probe.valid() && ::fstat(probe.get(), &info) == 0 && !S_ISDIR(info.st_mode))
-                return page(401, request, "WWW-Authenticate", std::string("Basic realm=").append(decoded.path), now);
+                return page(401, request, "WWW-Authenticate", std::string("Basic realm=").append(path), now);
         }
         return page(404, request, {}, {}, now);
     }
     struct stat info {};
-    if (::fstat(opened.get(), &info) != 0)
+    if (::fstat(opened.file.get(), &info) != 0)
         return page(404, request, {}, {}, now);
     if (S_ISDIR(info.st_mode)) {
         if (target.namesAlias)
-            return page(301, request, "Location", HttpText::linkPath(decoded.path) + "/", now);
-        return folderAnswer(request, *target.site, std::move(opened), decoded.path, now);
+            return page(301, request, "Location", HttpText::linkPath(path) + "/", now);
+        return folderAnswer(request, target, std::move(opened.file), path, now);
     }
     if (!S_ISREG(info.st_mode))
         return page(404, request, {}, {}, now);
-    return fileAnswer(request, std::move(opened), info, decoded.path, now);
+    return fileAnswer(request, std::move(opened.file), info, path, now);
 }
 
-HttpResponse SiteResponder::folderAnswer(const HttpRequest& request, const Site& site, UniqueFd folder,
+HttpResponse SiteResponder::folderAnswer(const HttpRequest& request, const Target& target, UniqueFd folder,
                                          const std::string& path, std::time_t now) const
 {
+    const Site& site = *target.site;
     if (!site.folder.listingAllowed) {
         UniqueFd document(openBeneath(folder.get(), site.folder.defaultDocument, O_RDONLY | O_NONBLOCK));
         struct stat info {};
@@ -121,13 +149,23 @@ HttpResponse SiteResponder::folderAnswer(const HttpRequest& request, const Site&
     if (path.back() != '/')
         return page(301, request, "Location", HttpText::linkPath(path) + "/", now);
 
-    std::optional<DirectoryListing::Page> listing = DirectoryListing::build(folder.get(), path);
+    // A link in the folder is listed as what a request for it is answered
+    // with: resolved beneath the published folder, as requests are.
+    const std::string beneath = target.relative == "." ? std::string() : target.relative;
+    const auto servedLink = [&site, &beneath](const char* name) -> std::optional<struct stat> {
+        UniqueFd linked(openBeneath(site.root.get(), beneath + name, O_PATH));
+        struct stat info {};
+        if (!linked.valid() || ::fstat(linked.get(), &info) != 0)
+            return std::nullopt;
+        return info;
+    };
+    std::optional<DirectoryListing::Page> listing = DirectoryListing::build(folder.get(), path, servedLink);
     if (!listing)
         return page(500, request, {}, {}, now);
     ResponseHead head(200, now, kServerName);
     if (listing->newest)
         head.add("Last-Modified", HttpDate::format(*listing->newest));
-    head.addLength(listing->html.size()).add("Content-Type", kHtml);
+    head.addLength(listing->html.size()).add("Content-Type", kListingType);
     HttpResponse response = withHead(head.finish(request.version, request.keepAlive), request.version);
     response.keepAlive = request.keepAlive;
     if (request.method == "GET")

@@ -43,10 +43,18 @@ private:
         std::string relative; // beneath the site's folder; "." for the folder itself
         bool namesAlias = false; // "/dir2" without its trailing "/"
     };
+    // A decoded path, located and opened.
+    struct Opened {
+        std::string path;
+        Target target;
+        UniqueFd file;
+        int error = 0; // errno of the failed open
+    };
 
     Target locate(std::string_view path) const;
-    HttpResponse folderAnswer(const HttpRequest& request, const Site& site, UniqueFd folder, const std::string& path,
-                              std::time_t now) const;
+    Opened open(std::string path) const;
+    HttpResponse folderAnswer(const HttpRequest& request, const Target& target, UniqueFd folder,
+                              const std::string& path, std::time_t now) const;
     HttpResponse fileAnswer(const HttpRequest& request, UniqueFd file, const struct stat& info, std::string_view path,
                             std::time_t now) const;
     HttpResponse page(int code, const HttpRequest& request, std::string_view extraName, std::string_view extraValue,

@@ -15,7 +15,7 @@ SiteService::~SiteService()
 }
 
 bool SiteService::start(const std::vector<PublishedFolder>& folders, const std::string& address, std::uint16_t port,
-                        std::string& error)
+                        std::error_code& error)
 {
     stop();
     auto responder = std::make_unique<SiteResponder>(folders, types_);

@@ -25,7 +25,7 @@ public:
     // Stops any earlier run first. False, with the reason, when the port
     // cannot be listened on.
     bool start(const std::vector<PublishedFolder>& folders, const std::string& address, std::uint16_t port,
-               std::string& error);
+               std::error_code& error);
     void stop();
 
     bool running() const { return server_ != nullptr; }

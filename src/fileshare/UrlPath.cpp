@@ -77,15 +77,19 @@ UrlPath::Result UrlPath::decode(std::string_view target)
         decoded += c;
     }
 
-    result.path.reserve(decoded.size());
-    for (std::size_t i = 0; i < decoded.size(); ++i) {
-        if (decoded.compare(i, 3, "-_-") == 0) {
-            result.path += ' ';
-            i += 2;
-        } else {
-            result.path += decoded[i];
+    // A ".." segment holds no "-", so both readings are refused alike.
+    result.verdict = hasDotDotSegment(decoded) ? Verdict::Refused : Verdict::Ok;
+    if (decoded.find("-_-") != std::string::npos) {
+        result.blankPath.reserve(decoded.size());
+        for (std::size_t i = 0; i < decoded.size(); ++i) {
+            if (decoded.compare(i, 3, "-_-") == 0) {
+                result.blankPath += ' ';
+                i += 2;
+            } else {
+                result.blankPath += decoded[i];
+            }
         }
     }
-    result.verdict = hasDotDotSegment(result.path) ? Verdict::Refused : Verdict::Ok;
+    result.path = std::move(decoded);
     return result;
 }

@@ -95,12 +95,20 @@ void VantrelState::start()
     }
     saveListAndPort();
     // An engine that vanishes before it takes the message counts as missing.
-    if (!engine_.findOrStart() || !engine_.send(VantsvcEngine::kStart, port)) {
+    const std::optional<std::int64_t> answer =
+        engine_.findOrStart() ? engine_.send(VantsvcEngine::kStart, port) : std::nullopt;
+    if (!answer) {
         warn(QStringLiteral("Error when start server engine!"));
         return;
     }
-    running_ = true;
-    emit runningChanged();
+    if (*answer != VantsvcEngine::kStarted) {
+        // The engine took the message but serves nothing (an earlier run, if
+        // any, it has stopped): the stopped layout, and the reason in a box.
+        setRunning(false);
+        warn(VantsvcEngine::startFailureText(port, *answer));
+        return;
+    }
+    setRunning(true);
 
     AtomicFile::write(sitePagePath(), SitePage::html(addresses_ ? addresses_() : QStringList(), port));
     emit sitePageReady(sitePagePath());
@@ -108,11 +116,18 @@ void VantrelState::start()
 
 void VantrelState::stop()
 {
-    if (!engine_.findOrStart() || !engine_.send(VantsvcEngine::kStop, 0)) {
+    if (!engine_.findOrStart() || !engine_.send(VantsvcEngine::kStop, 0).has_value()) {
         warn(QStringLiteral("Error when stop server engine!"));
         return;
     }
-    running_ = false;
+    setRunning(false);
+}
+
+void VantrelState::setRunning(bool running)
+{
+    if (running == running_)
+        return;
+    running_ = running;
     emit runningChanged();
 }
 

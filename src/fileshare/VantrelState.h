@@ -66,6 +66,7 @@ signals:
     void sitePageReady(const QString& path);
 
 private:
+    void setRunning(bool running);
     void appendLog(const QString& piece);
     void saveListAndPort();
     void warn(const QString& text);

@@ -8,6 +8,8 @@
 
 #include <QFile>
 
+#include <system_error>
+
 VantsvcEngine::VantsvcEngine(ProgramFolder folder, SiteService& service, LogForwarder& log, std::function<void()> quit)
     : folder_(std::move(folder))
     , service_(service)
@@ -19,7 +21,7 @@ VantsvcEngine::VantsvcEngine(ProgramFolder folder, SiteService& service, LogForw
 qint64 VantsvcEngine::handle(const WindowMessage& message)
 {
     switch (message.message) {
-    case kStart: return start(message.wParam) ? 1 : 0;
+    case kStart: return start(message.wParam);
     case kStop:
         if (service_.running()) {
             service_.stop();
@@ -35,7 +37,15 @@ qint64 VantsvcEngine::handle(const WindowMessage& message)
     }
 }
 
-bool VantsvcEngine::start(std::int64_t port)
+QString VantsvcEngine::startFailureText(std::int64_t port, qint64 answer)
+{
+    if (answer >= 0)
+        return QStringLiteral("Can not start the server on port %1.").arg(port);
+    const std::string reason = std::generic_category().message(static_cast<int>(-answer));
+    return QStringLiteral("Can not start the server on port %1: %2").arg(port).arg(QString::fromStdString(reason));
+}
+
+qint64 VantsvcEngine::start(std::int64_t port)
 {
     if (port < 1 || port > 65535) {
         // Without a port in the message, the one Vantrel saved.
@@ -43,23 +53,25 @@ bool VantsvcEngine::start(std::int64_t port)
         port = saved ? PortText::parse(QString::fromUtf8(*saved)) : 0;
     }
     if (port < 1 || port > 65535) {
+        service_.stop();
         log(QStringLiteral("Can not start the server: no valid port."));
-        return false;
+        return 0;
     }
     PublishedFolderList folders;
     folders.load(folder_.file(QStringLiteral("vantrel.lst")));
     if (folders.count() == 0)
         log(QStringLiteral("No directory is distributed: the site is empty."));
 
-    std::string error;
+    std::error_code error;
     if (!service_.start(folders.toSite(), "0.0.0.0", static_cast<std::uint16_t>(port), error)) {
-        log(QStringLiteral("Can not start the server on port %1: %2").arg(port).arg(QString::fromStdString(error)));
-        return false;
+        const qint64 answer = -error.value();
+        log(startFailureText(port, answer));
+        return answer;
     }
     for (const std::string& unreadable : service_.unreadableFolders())
         log(QStringLiteral("Can not read the directory %1").arg(QFile::decodeName(unreadable.c_str())));
     log(QStringLiteral("Server started on port %1.").arg(port));
-    return true;
+    return kStarted;
 }
 
 void VantsvcEngine::log(const QString& line)

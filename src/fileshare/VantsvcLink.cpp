@@ -40,8 +40,10 @@ bool VantsvcLink::findOrStart()
     return false;
 }
 
-bool VantsvcLink::send(std::uint32_t message, std::int64_t wParam)
+std::optional<std::int64_t> VantsvcLink::send(std::uint32_t message, std::int64_t wParam)
 {
     const auto window = WindowDirectory::findWindow(VantsvcEngine::kCaption, WindowDirectory::Match::Exact);
-    return window && WindowMessageSender::send(*window, message, wParam, std::string()).has_value();
+    if (!window)
+        return std::nullopt;
+    return WindowMessageSender::send(*window, message, wParam, std::string());
 }

@@ -15,7 +15,7 @@ public:
 
     bool findOrStart() override;
     bool exists() override;
-    bool send(std::uint32_t message, std::int64_t wParam) override;
+    std::optional<std::int64_t> send(std::uint32_t message, std::int64_t wParam) override;
 
 private:
     QString enginePath_;

@@ -2,6 +2,7 @@
 
 #include "fileshare/HttpText.h"
 
+#include <arpa/inet.h>
 #include <sys/stat.h>
 
 VantsvcOptions VantsvcOptions::parse(const std::vector<std::string>& arguments)
@@ -40,6 +41,11 @@ VantsvcOptions VantsvcOptions::parse(const std::vector<std::string>& arguments)
                 }
                 options.folders.push_back(value);
             } else {
+                in_addr address {};
+                if (::inet_pton(AF_INET, value.c_str(), &address) != 1) {
+                    options.error = "not an IPv4 address: " + value;
+                    return options;
+                }
                 options.bindAddress = value;
             }
             continue;

@@ -175,7 +175,11 @@ bool WindowDirectory::isAlive(const std::string& socketPath, const std::string& 
     if (socketPath.size() >= sizeof address.sun_path)
         return false;
     std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Non-blocking: a window whose owner is busy accepts nothing, and once its
+    // queue is full a blocking connect would wait for that owner, which may be
+    // the very thread that looks (a program waiting for another's window).
+    // A full queue (EAGAIN) still means the window listens.
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return true; // cannot tell; keep it
     const int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);

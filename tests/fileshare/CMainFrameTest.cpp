@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSplitter>
@@ -114,6 +115,63 @@ TEST_F(CMainFrameTest, StartServeLogAndStopWithTheRealEngine)
     window.close();
     EXPECT_TRUE(waitFor([&] { return !engine.exists(); }));
     EXPECT_TRUE(QFile::exists(home.path(QStringLiteral("home/vantrel.log"))));
+}
+
+// A port taken by another program: the start fails, the user is told why in
+// a message box, and the window keeps the stopped layout with the log wide.
+// Once the port is free the same start succeeds.
+TEST_F(CMainFrameTest, AStartOnAPortInUseIsShownAndLeavesTheSiteStopped)
+{
+    window.show();
+    const int taken = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in where {};
+    where.sin_family = AF_INET;
+    socklen_t length = sizeof where;
+    ASSERT_EQ(::bind(taken, reinterpret_cast<const sockaddr*>(&where), sizeof where), 0);
+    ASSERT_EQ(::listen(taken, 1), 0);
+    ::getsockname(taken, reinterpret_cast<sockaddr*>(&where), &length);
+    const int port = ntohs(where.sin_port);
+
+    auto* portBox = child<QLineEdit>("portBox");
+    portBox->setText(QString::number(port));
+    emit portBox->textEdited(portBox->text());
+    window.command(32779)->trigger();
+    ASSERT_EQ(home.prompter.shown.size(), 1);
+    EXPECT_EQ(home.prompter.shown.first().text,
+              QStringLiteral("Can not start the server on port %1: Address already in use").arg(port));
+    EXPECT_FALSE(state.running());
+    EXPECT_FALSE(portBox->isReadOnly());
+    EXPECT_EQ(child<QLabel>("statusLabel")->text(), QStringLiteral("TODO:Add the directories and press start tool bar."));
+    EXPECT_GT(child<QPlainTextEdit>("logView")->width(), child<QTreeWidget>("publishedList")->width());
+
+    ::close(taken);
+    window.command(32779)->trigger();
+    EXPECT_EQ(home.prompter.shown.size(), 1);
+    EXPECT_TRUE(state.running());
+    EXPECT_LT(child<QPlainTextEdit>("logView")->width(), child<QTreeWidget>("publishedList")->width());
+    EXPECT_TRUE(child<QTextBrowser>("pageView")->toPlainText().contains(QStringLiteral("http://127.0.0.1:%1").arg(port)));
+}
+
+TEST_F(CMainFrameTest, ARestartOnAnotherPortShowsTheNewAddress)
+{
+    window.show();
+    auto* portBox = child<QLineEdit>("portBox");
+    auto* page = child<QTextBrowser>("pageView");
+    const std::uint16_t first = freePort();
+    std::uint16_t second = freePort();
+    while (second == first)
+        second = freePort();
+    for (const std::uint16_t port : {first, second}) {
+        portBox->setText(QString::number(port));
+        emit portBox->textEdited(portBox->text());
+        window.command(32779)->trigger();
+        ASSERT_TRUE(state.running());
+        window.command(32780)->trigger();
+    }
+    EXPECT_TRUE(home.prompter.shown.isEmpty());
+    EXPECT_TRUE(page->toPlainText().contains(QStringLiteral("http://127.0.0.1:%1").arg(second)))
+        << page->toPlainText().toStdString();
+    EXPECT_FALSE(page->toPlainText().contains(QStringLiteral("http://127.0.0.1:%1").arg(first)));
 }
 
 TEST_F(CMainFrameTest, ClearLogAndHide)

@@ -6,14 +6,19 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-RawClient::RawClient(std::uint16_t port)
+RawClient::RawClient(std::uint16_t port, const char* from)
 {
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in source {};
+    source.sin_family = AF_INET;
+    const bool bound = !from
+        || (::inet_pton(AF_INET, from, &source.sin_addr) == 1
+            && ::bind(fd_, reinterpret_cast<const sockaddr*>(&source), sizeof source) == 0);
     sockaddr_in where {};
     where.sin_family = AF_INET;
     where.sin_port = htons(port);
     where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (fd_ >= 0 && ::connect(fd_, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0) {
+    if (fd_ >= 0 && (!bound || ::connect(fd_, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0)) {
         ::close(fd_);
         fd_ = -1;
     }
@@ -67,9 +72,9 @@ bool RawClient::closedWithin(int timeoutMs)
     return ::recv(fd_, &byte, 1, MSG_PEEK) <= 0;
 }
 
-std::string RawClient::exchange(std::uint16_t port, const std::string& request)
+std::string RawClient::exchange(std::uint16_t port, const std::string& request, const char* from)
 {
-    RawClient client(port);
+    RawClient client(port, from);
     if (!client.send(request))
         return {};
     return client.readUntilClosed();

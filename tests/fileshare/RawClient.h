@@ -7,7 +7,9 @@
 // broken heads, pipelined requests, slow trickles.
 class RawClient {
 public:
-    explicit RawClient(std::uint16_t port);
+    // `from`, when given, is the loopback address the client connects from
+    // (127.0.0.2 and so on), so the server sees another client.
+    explicit RawClient(std::uint16_t port, const char* from = nullptr);
     ~RawClient();
     RawClient(const RawClient&) = delete;
     RawClient& operator=(const RawClient&) = delete;
@@ -22,7 +24,7 @@ public:
     bool closedWithin(int timeoutMs);
 
     // One request on a fresh connection; the whole answer.
-    static std::string exchange(std::uint16_t port, const std::string& request);
+    static std::string exchange(std::uint16_t port, const std::string& request, const char* from = nullptr);
 
 private:
     int fd_ = -1;

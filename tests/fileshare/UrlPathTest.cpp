@@ -13,6 +13,9 @@ struct DecodeCase {
     const char* target;
     Verdict verdict;
     const char* path = "";
+    // The path read with every "-_-" as a blank, as older listings wrote
+    // them; "" when the target holds none.
+    const char* blankPath = "";
 };
 
 class DecodeCases : public testing::TestWithParam<DecodeCase> {};
@@ -24,6 +27,7 @@ TEST_P(DecodeCases, DecodesOnceAndRefusesAmbiguousPaths)
     EXPECT_EQ(result.verdict, c.verdict);
     if (c.verdict == Verdict::Ok) {
         EXPECT_EQ(result.path, c.path);
+        EXPECT_EQ(result.blankPath, c.blankPath);
     }
 }
 
@@ -31,7 +35,10 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, DecodeCases,
     testing::Values(DecodeCase {"Plain", "/a/b.txt", Verdict::Ok, "/a/b.txt"},
                     DecodeCase {"PercentBlank", "/my%20file.zip", Verdict::Ok, "/my file.zip"},
-                    DecodeCase {"DashBlank", "/my-_-file.zip", Verdict::Ok, "/my file.zip"},
+                    DecodeCase {"DashBlank", "/my-_-file.zip", Verdict::Ok, "/my-_-file.zip", "/my file.zip"},
+                    DecodeCase {"DashBlankInFolder", "/a-_-b/c%20d-_-e", Verdict::Ok, "/a-_-b/c d-_-e", "/a b/c d e"},
+                    DecodeCase {"OnlyTheExactTriple", "/a-_b_-c--_--", Verdict::Ok, "/a-_b_-c--_--", "/a-_b_-c- -"},
+                    DecodeCase {"EncodedDashBlank", "/x%2D_%2Dy", Verdict::Ok, "/x-_-y", "/x y"},
                     DecodeCase {"Utf8", "/%C3%A9t%C3%A9.txt", Verdict::Ok, "/\xC3\xA9t\xC3\xA9.txt"},
                     DecodeCase {"QueryDropped", "/a.txt?x=../../etc", Verdict::Ok, "/a.txt"},
                     DecodeCase {"FragmentDropped", "/a.txt#top", Verdict::Ok, "/a.txt"},

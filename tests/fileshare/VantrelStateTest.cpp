@@ -3,12 +3,15 @@
 #include "fileshare/EngineLink.h"
 #include "fileshare/LengthPrefixedFile.h"
 #include "fileshare/PublishedFolderList.h"
+#include "fileshare/VantsvcEngine.h"
 #include "support/CaseName.h"
 #include "support/TestHome.h"
 
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 namespace {
 
@@ -23,14 +26,17 @@ public:
         return present;
     }
     bool exists() override { return present; }
-    bool send(std::uint32_t message, std::int64_t wParam) override
+    std::optional<std::int64_t> send(std::uint32_t message, std::int64_t wParam) override
     {
         sent.push_back({message, wParam});
-        return present && answers;
+        if (!present || !answers)
+            return std::nullopt;
+        return message == VantsvcEngine::kStart ? startAnswer : 1;
     }
 
     bool present = false;
     bool answers = true;
+    std::int64_t startAnswer = VantsvcEngine::kStarted;
     bool startable = true;
     int lookups = 0;
     std::vector<std::pair<std::uint32_t, std::int64_t>> sent;
@@ -146,6 +152,49 @@ TEST_F(VantrelStateTest, AnEngineThatDoesNotAnswerIsAnError)
     EXPECT_EQ(messages(), QStringList({QStringLiteral("Error when stop server engine!"),
                                        QStringLiteral("Error when start server engine!")}));
 }
+
+struct FailedStartCase {
+    const char* name;
+    std::int64_t answer; // the engine's answer to start
+    bool wasRunning;
+    const char* message;
+};
+
+class FailedStarts : public VantrelStateTest, public testing::WithParamInterface<FailedStartCase> {};
+
+// The engine took the message but serves nothing: the user is told why, and
+// the window shows a stopped site (an earlier run was stopped by the engine).
+TEST_P(FailedStarts, AreShownAndLeaveTheSiteStopped)
+{
+    const FailedStartCase& c = GetParam();
+    if (c.wasRunning) {
+        state.start();
+        ASSERT_TRUE(state.running());
+    }
+    QSignalSpy changes(&state, &VantrelState::runningChanged);
+    QSignalSpy pages(&state, &VantrelState::sitePageReady);
+    engine.startAnswer = c.answer;
+    state.start();
+    ASSERT_EQ(messages(), QStringList {QString::fromLatin1(c.message)});
+    EXPECT_EQ(home.prompter.shown.first().icon, Prompter::Icon::Exclamation);
+    EXPECT_FALSE(state.running());
+    EXPECT_EQ(state.statusText(), QStringLiteral("TODO:Add the directories and press start tool bar."));
+    EXPECT_EQ(changes.count(), c.wasRunning ? 1 : 0);
+    EXPECT_EQ(pages.count(), 0);
+    // The port box can be changed for the next try.
+    state.setPortText(QStringLiteral("9000"));
+    EXPECT_EQ(state.portText(), QStringLiteral("9000"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FailedStarts,
+    testing::Values(
+        FailedStartCase {"PortInUse", -EADDRINUSE, false, "Can not start the server on port 608: Address already in use"},
+        FailedStartCase {"PortInUseWhileRunning", -EADDRINUSE, true,
+                         "Can not start the server on port 608: Address already in use"},
+        FailedStartCase {"PortNotAllowed", -EACCES, false, "Can not start the server on port 608: Permission denied"},
+        FailedStartCase {"NoReason", 0, false, "Can not start the server on port 608."}),
+    CaseName());
 
 TEST_F(VantrelStateTest, StopAndQuit)
 {

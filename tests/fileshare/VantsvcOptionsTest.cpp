@@ -34,6 +34,8 @@ INSTANTIATE_TEST_SUITE_P(
                                  true},
                     OptionsCase {"NotAFolder", {"--port", "1", "--publish", "/no/such/folder"},
                                  "not a folder: /no/such/folder", true},
+                    OptionsCase {"BindNotIpv4", {"--port", "1", "--publish", "/tmp", "--bind", "localhost"},
+                                 "not an IPv4 address: localhost", true},
                     OptionsCase {"ValueMissing", {"--port"}, "--port needs a value", false},
                     OptionsCase {"Unknown", {"--verbose"}, "unknown argument: --verbose", false}),
     CaseName());

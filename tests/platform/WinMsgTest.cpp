@@ -15,6 +15,8 @@
 
 #include <csignal>
 #include <future>
+#include <memory>
+#include <thread>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -91,6 +93,28 @@ TEST(WinMsg, ClosedWindowIsGone)
     }
     EXPECT_FALSE(WindowDirectory::findWindow("Short lived", WindowDirectory::Match::Exact));
     EXPECT_TRUE(QDir(home.runtimeFolder()).entryList(QDir::Files | QDir::System).isEmpty());
+}
+
+// A program that waits for a window of another process looks windows up over
+// and over without returning to its event loop, so its own windows accept
+// none of the probes. The look-ups must still answer, and find them alive.
+TEST(WinMsg, LookUpsNeverWaitForAWindowThatIsBusy)
+{
+    TestHome home;
+    MessageWindow busy(QStringLiteral("vantrelrecdlg"));
+    ASSERT_TRUE(busy.listen());
+    auto done = std::make_shared<std::promise<int>>();
+    std::future<int> found = done->get_future();
+    // On a thread of its own, so a look-up that blocks fails the test instead
+    // of hanging it.
+    std::thread([done] {
+        int hits = 0;
+        for (int i = 0; i < 200; ++i)
+            hits += WindowDirectory::findWindow("vantrelrecdlg", WindowDirectory::Match::Exact) ? 1 : 0;
+        done->set_value(hits);
+    }).detach();
+    ASSERT_EQ(found.wait_for(std::chrono::seconds(10)), std::future_status::ready) << "a look-up blocked";
+    EXPECT_EQ(found.get(), 200);
 }
 
 // A second process sends a text; its send returns only once the handler here

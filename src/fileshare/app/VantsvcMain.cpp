@@ -37,10 +37,10 @@ int runStandalone(const VantsvcOptions& options)
         std::fwrite(batch.data(), 1, batch.size(), stdout);
         std::fflush(stdout);
     });
-    std::string error;
+    std::error_code error;
     if (!service.start(folders, options.bindAddress, options.port, error)) {
         std::fprintf(stderr, "Vantsvc: can not listen on %s:%u: %s\n", options.bindAddress.c_str(), options.port,
-                     error.c_str());
+                     error.message().c_str());
         return 1;
     }
     for (const std::string& unreadable : service.unreadableFolders())

@@ -96,9 +96,13 @@ CMainFrame::CMainFrame(VantrelState& state, ShellOpener& shell, QWidget* parent)
             portBox_->setText(state_.portText());
     });
     connect(&state_, &VantrelState::sitePageReady, this, [this](const QString& path) {
-        pageView_->clearHistory();
-        pageView_->setSource(QUrl());
-        pageView_->setSource(QUrl::fromLocalFile(path));
+        // Every start rewrites the page under the same name, and the view
+        // does not load a source it already shows: that one is reloaded.
+        const QUrl page = QUrl::fromLocalFile(path);
+        if (pageView_->source() == page)
+            pageView_->reload();
+        else
+            pageView_->setSource(page);
         raise();
         activateWindow();
     });

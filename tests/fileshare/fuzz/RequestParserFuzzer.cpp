@@ -23,10 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     }
     const UrlPath::Result path = UrlPath::decode(request.target);
-    if (path.verdict == UrlPath::Verdict::Ok) {
-        if (path.path.empty() || path.path.front() != '/' || path.path.find('\\') != std::string::npos
-            || path.path.find('\0') != std::string::npos || path.path.find("/../") != std::string::npos)
-            std::abort();
-    }
+    const auto badShape = [](const std::string& decoded) {
+        return decoded.empty() || decoded.front() != '/' || decoded.find('\\') != std::string::npos
+            || decoded.find('\0') != std::string::npos || decoded.find("/../") != std::string::npos;
+    };
+    const bool blankPathBad = !path.blankPath.empty() && badShape(path.blankPath);
+    if (path.verdict == UrlPath::Verdict::Ok && (badShape(path.path) || blankPathBad))
+        std::abort();
     return 0;
 }
