@@ -45,18 +45,14 @@ void MainWindowFixture::settle()
     QCoreApplication::processEvents();
 }
 
-DownloadJob* MainWindowFixture::startJob(const QString& name)
+SlowTransfers& MainWindowFixture::transfers()
 {
-    int row = -1;
-    return windows->StartJob(QStringLiteral("http://127.0.0.1:9/") + name, home.path(name), row);
+    if (!transfers_)
+        transfers_ = std::make_unique<SlowTransfers>();
+    return *transfers_;
 }
 
 DownloadJob* MainWindowFixture::transferringJob(const QString& name)
 {
-    DownloadJob* job = startJob(name);
-    if (job) {
-        job->Pause_Resume();
-        job->Pause_Resume();
-    }
-    return job;
+    return transfers().start(*windows, home.path(name));
 }

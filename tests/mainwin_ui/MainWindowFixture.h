@@ -4,6 +4,7 @@
 #include "mainwin/JobViews.h"
 #include "mainwin/MainWindowState.h"
 #include "mainwin/ui/frmMain.h"
+#include "SlowTransfers.h"
 #include "support/TestHome.h"
 
 #include <QDate>
@@ -29,10 +30,11 @@ protected:
     QAction* action(const char* name) const;
     // Lets the deferred changes of the views take place.
     static void settle();
-    // A job that fails on its own, in a download slot.
-    DownloadJob* startJob(const QString& name);
-    // Such a job paused and resumed by its own button: it counts as
-    // transferring until the test lets events run.
+    // The slow server of transferringJob; a test that uses it starts it
+    // first with KEVA_REQUIRE_PEER(transfers().server()).
+    SlowTransfers& transfers();
+    // A job in a download slot, saved as `name` in the test's folder, that is
+    // transferring from the slow server and goes on doing so while the test runs.
     DownloadJob* transferringJob(const QString& name);
 
     TestHome home;
@@ -42,4 +44,7 @@ protected:
     std::unique_ptr<MainWindowState> state;
     bool trayAvailable = true;
     std::unique_ptr<frmMain> window;
+
+private:
+    std::unique_ptr<SlowTransfers> transfers_;
 };

@@ -5,6 +5,7 @@
 #include "mainwin/ui/JobListModel.h"
 #include "settings/KevaContext.h"
 #include "support/CaseName.h"
+#include "support/PeerRequirement.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -237,9 +238,10 @@ protected:
 
 TEST_F(frmMainQueueJobsTest, EntriesActOnTheSelectedJobs)
 {
+    KEVA_REQUIRE_PEER(transfers().server());
     window->show();
     DownloadJob* running = transferringJob(QStringLiteral("running.bin"));
-    DownloadJob* paused = startJob(QStringLiteral("paused.bin"));
+    DownloadJob* paused = transferringJob(QStringLiteral("paused.bin"));
     DownloadJob* other = transferringJob(QStringLiteral("other.bin"));
     ASSERT_TRUE(running && paused && other);
     paused->Pause_Resume();
@@ -348,6 +350,7 @@ TEST_F(frmMainTest, StatusBarShowsTheRateText)
     EXPECT_TRUE(QTest::qWaitFor([panel] { return !panel->text().isEmpty(); }, 2000));
     EXPECT_EQ(panel->text(), state->statusText());
 
+    KEVA_REQUIRE_PEER(transfers().server());
     DownloadJob* job = transferringJob(QStringLiteral("a.bin"));
     ASSERT_TRUE(job && job->isTransferring());
     job->CurrentRate = 2500;
@@ -457,7 +460,8 @@ TEST_F(frmMainTest, GlobalAndHelpEntriesReachTheState)
 {
     // A job paused by its own button: "resume all" resumes it, "pause all"
     // pauses it, "stop all" stops it while it runs.
-    DownloadJob* job = startJob(QStringLiteral("a.bin"));
+    KEVA_REQUIRE_PEER(transfers().server());
+    DownloadJob* job = transferringJob(QStringLiteral("a.bin"));
     ASSERT_NE(job, nullptr);
     job->Pause_Resume();
     ASSERT_TRUE(job->isPaused());
