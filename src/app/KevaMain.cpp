@@ -73,10 +73,14 @@ int main(int argc, char** argv)
     addUrl.showSavePrompt = [&context, &savePrompt, &window](const QString& url) {
         frmFile::showFor(context, savePrompt, url, &window);
     };
-    const auto openAddUrl = [&context, &addUrl, &window] { frmURL::showFor(context, addUrl, &window); };
     const auto takeUrl = [&addUrl](const QString& url) { addUrl.DownLoadURL(url); };
-    window.setDialog(frmMain::Dialog::AddUrl, openAddUrl);
-    tray.setDialog(TrayIcon::Dialog::EnterUrl, openAddUrl);
+    const auto openAddUrl = [&context, &addUrl, &window](Qt::WindowModality modality) {
+        return [&context, &addUrl, &window, modality] { frmURL::showFor(context, addUrl, &window, modality); };
+    };
+    // The main menu's Add URL holds the main window until the dialog closes;
+    // the tray's Enter URL leaves its menus usable.
+    window.setDialog(frmMain::Dialog::AddUrl, openAddUrl(Qt::WindowModal));
+    tray.setDialog(TrayIcon::Dialog::EnterUrl, openAddUrl(Qt::NonModal));
     window.setReDownload(takeUrl);
     for (const auto view : {JobViews::View::Downloads, JobViews::View::All, JobViews::View::Yesterday,
                             JobViews::View::PastWeek, JobViews::View::PastMonth})

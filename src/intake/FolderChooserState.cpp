@@ -2,6 +2,12 @@
 
 #include "settings/KevaContext.h"
 
+#include <QDir>
+#include <QFileInfo>
+
+#include <filesystem>
+#include <system_error>
+
 FolderChooserState::FolderChooserState(const KevaContext& context, QObject* parent)
     : QObject(parent)
     , context_(context)
@@ -33,4 +39,64 @@ void FolderChooserState::hide()
 {
     visible = false;
     emit changed();
+}
+
+bool FolderChooserState::canGoUp() const
+{
+    if (!QDir::isAbsolutePath(txtPath))
+        return false;
+    return QDir::cleanPath(txtPath) != QDir::rootPath();
+}
+
+void FolderChooserState::UpOneLevel()
+{
+    if (canGoUp())
+        moveTo(QFileInfo(QDir::cleanPath(txtPath)).path());
+}
+
+void FolderChooserState::NewFolder()
+{
+    if (!askFolderName)
+        return;
+    const std::optional<QString> answer = askFolderName();
+    if (!answer)
+        return;
+    const QString name = answer->trimmed();
+    if (name.isEmpty()) {
+        refuse(QStringLiteral("Type a name for the new folder."));
+        return;
+    }
+    if (name.contains(QLatin1Char('/')) || name == QStringLiteral(".") || name == QStringLiteral("..")) {
+        refuse(QStringLiteral("\"%1\" cannot be a folder name: a name may not contain \"/\" and may not be \".\" or \"..\".")
+                   .arg(name));
+        return;
+    }
+    const QString parentPath = QDir::cleanPath(txtPath);
+    if (!QDir::isAbsolutePath(parentPath) || !QFileInfo(parentPath).isDir()) {
+        refuse(QStringLiteral("There is no folder \"%1\" to make the new folder in.").arg(txtPath));
+        return;
+    }
+    const QString path = QDir(parentPath).filePath(name);
+    if (QFileInfo::exists(path)) {
+        refuse(QStringLiteral("\"%1\" already exists.").arg(path));
+        return;
+    }
+    std::error_code error;
+    if (!std::filesystem::create_directory(std::filesystem::path(path.toStdString()), error)) {
+        refuse(QStringLiteral("The folder \"%1\" could not be made: %2.")
+                   .arg(path, error ? QString::fromStdString(error.message()) : QStringLiteral("it already exists")));
+        return;
+    }
+    moveTo(path);
+}
+
+void FolderChooserState::moveTo(const QString& path)
+{
+    txtPath = path;
+    emit folderMoved();
+}
+
+void FolderChooserState::refuse(const QString& message) const
+{
+    context_.prompter.tell(message, KevaContext::kTitle, Prompter::Icon::Exclamation);
 }

@@ -54,6 +54,7 @@ void JobViews::selectNode(const QString& key)
     if (found == views.constEnd())
         return;
     shown_ = *found;
+    shownNode_ = key;
     emit shownChanged(shown_);
 }
 

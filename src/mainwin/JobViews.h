@@ -27,8 +27,13 @@ public:
     JobList& GetCurList() { return list(shown_); }
 
     // The tree's node keys: "Downloads", "History", "All", "Ysterday",
-    // "PastWeek", "PastMonth". Any other key changes nothing.
+    // "PastWeek", "PastMonth". Any other key changes nothing. A click on a
+    // node and a command that shows a list both go through here, so the tree
+    // follows whatever switched the list.
     void selectNode(const QString& key);
+    // The key of the node that names the shown list ("History" and "All"
+    // both show lstAll).
+    QString shownNode() const { return shownNode_; }
 
     // Reads the history file and sorts its rows into the lists by the age of
     // their date on `today`. A damaged file is read as far as it goes and kept
@@ -52,6 +57,7 @@ signals:
 
 private:
     View shown_ = View::Downloads;
+    QString shownNode_ = QStringLiteral("Downloads");
     QString damagedCopy_;
     bool mainAscending_ = true;
 };

@@ -9,16 +9,20 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -138,6 +142,121 @@ TEST(frmDir, SelectorShowsThePlaceOfTheSelectedFolder)
     const QString belowHome = QDir(QDir::homePath()).absolutePath();
     lstDir->setCurrentIndex(folders->index(belowHome));
     EXPECT_EQ(lstDrive->currentText(), QDir::homePath());
+}
+
+// The toolbar over the folder tree: its buttons run the chooser's commands,
+// and the tree, the path and the selector follow where they lead.
+class frmDirToolbar : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* folder : {"a/deeper", "b"})
+            ASSERT_TRUE(QDir().mkpath(home.path(QString::fromLatin1(folder))));
+        context = &home.newContext();
+        state = std::make_unique<FolderChooserState>(*context);
+        dialog = std::make_unique<frmDir>(*context, *state);
+        state->open();
+        lstDir = dialog->findChild<QTreeView*>(QStringLiteral("lstDir"));
+        folders = qobject_cast<QFileSystemModel*>(lstDir->model());
+        txtPath = dialog->findChild<QLineEdit*>(QStringLiteral("txtPath"));
+    }
+
+    QAction* button(const char* name) const
+    {
+        auto* toolbar = dialog->findChild<QToolBar*>(QStringLiteral("asxToolbar1"));
+        return toolbar ? toolbar->findChild<QAction*>(QString::fromLatin1(name)) : nullptr;
+    }
+    // Presses a toolbar button; a missing one fails the test instead of crashing it.
+    void press(const char* name) const
+    {
+        QAction* action = button(name);
+        if (!action) {
+            ADD_FAILURE() << "no button " << name;
+            return;
+        }
+        action->trigger();
+    }
+    bool enabled(const char* name) const
+    {
+        QAction* action = button(name);
+        return action && action->isEnabled();
+    }
+    void select(const QString& path) const { lstDir->setCurrentIndex(folders->index(path)); }
+    QString treeFolder() const { return folders->filePath(lstDir->currentIndex()); }
+
+    TestHome home;
+    KevaContext* context = nullptr;
+    std::unique_ptr<FolderChooserState> state;
+    std::unique_ptr<frmDir> dialog;
+    QTreeView* lstDir = nullptr;
+    QFileSystemModel* folders = nullptr;
+    QLineEdit* txtPath = nullptr;
+};
+
+TEST_F(frmDirToolbar, HasItsButtons)
+{
+    auto* toolbar = dialog->findChild<QToolBar*>(QStringLiteral("asxToolbar1"));
+    ASSERT_NE(toolbar, nullptr);
+    const struct {
+        const char* name;
+        const char* text;
+    } buttons[] = {{"UpOneLevel", "Up One Level"}, {"NewFolder", "New Folder"}};
+    for (const auto& [name, text] : buttons) {
+        QAction* action = button(name);
+        ASSERT_NE(action, nullptr) << name;
+        EXPECT_TRUE(toolbar->actions().contains(action)) << name;
+        EXPECT_EQ(action->toolTip(), QString::fromLatin1(text));
+    }
+}
+
+TEST_F(frmDirToolbar, UpMovesTheTreeToTheParentFolder)
+{
+    select(home.path(QStringLiteral("a/deeper")));
+    press("UpOneLevel");
+    EXPECT_EQ(treeFolder(), home.path(QStringLiteral("a")));
+    EXPECT_EQ(txtPath->text(), home.path(QStringLiteral("a")));
+    EXPECT_EQ(state->txtPath, home.path(QStringLiteral("a")));
+
+    select(QDir::rootPath());
+    EXPECT_FALSE(enabled("UpOneLevel")) << "nothing above the root";
+    txtPath->selectAll();
+    QTest::keyClicks(txtPath, home.path(QStringLiteral("b")));
+    EXPECT_TRUE(enabled("UpOneLevel")) << "a typed path has a parent";
+    press("UpOneLevel");
+    EXPECT_EQ(treeFolder(), home.path(QString()).chopped(1));
+    EXPECT_EQ(txtPath->text(), home.path(QString()).chopped(1));
+}
+
+TEST_F(frmDirToolbar, NewFolderAsksItsNameAndShowsIt)
+{
+    select(home.path(QStringLiteral("b")));
+    bool asked = false;
+    QTimer::singleShot(0, [&] {
+        auto* question = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+        asked = question != nullptr;
+        if (!question)
+            return;
+        EXPECT_EQ(question->windowTitle(), QStringLiteral("New Folder"));
+        EXPECT_EQ(question->labelText(), QStringLiteral("Name of the new folder:"));
+        question->setTextValue(QStringLiteral("made"));
+        question->accept();
+    });
+    press("NewFolder");
+    ASSERT_TRUE(asked);
+    const QString made = home.path(QStringLiteral("b/made"));
+    EXPECT_TRUE(QFileInfo(made).isDir());
+    EXPECT_EQ(treeFolder(), made);
+    EXPECT_EQ(txtPath->text(), made);
+    EXPECT_TRUE(home.prompter.shown.isEmpty());
+
+    // A name the user takes back makes nothing.
+    QTimer::singleShot(0, [] {
+        if (auto* question = qobject_cast<QInputDialog*>(QApplication::activeModalWidget()))
+            question->reject();
+    });
+    press("NewFolder");
+    EXPECT_EQ(QDir(made).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_EQ(treeFolder(), made);
 }
 
 TEST(frmDir, ShowsItsCaptions)

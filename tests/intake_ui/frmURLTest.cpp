@@ -9,10 +9,12 @@
 #include "support/CaseName.h"
 #include "support/TestHome.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -20,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -36,7 +39,7 @@ protected:
     }
     void TearDown() override { delete window.data(); }
 
-    void open() { window = frmURL::showFor(*context, *state, nullptr); }
+    void open() { window = frmURL::showFor(*context, *state, nullptr, Qt::WindowModal); }
     template <typename Widget>
     Widget* control(const char* name) const
     {
@@ -186,6 +189,50 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(CancelCase {"Command2", [](frmURL& dialog) { dialog.findChild<QPushButton*>(QStringLiteral("Command2"))->click(); }},
                     CancelCase {"Escape", [](frmURL& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); }},
                     CancelCase {"CloseButton", [](frmURL& dialog) { dialog.close(); }}),
+    CaseName());
+
+// The main menu's Add URL holds the main window while the dialog is open;
+// the tray's Enter URL leaves the main window's menus usable. A dialog that
+// is open already takes the way of the latest command.
+struct ModalityCase {
+    const char* name;
+    std::vector<Qt::WindowModality> opens;
+    bool ownerBlocked;
+};
+
+class frmURLModality : public frmURLTest, public testing::WithParamInterface<ModalityCase> {};
+
+TEST_P(frmURLModality, BlocksTheOwnerOnlyWhenModal)
+{
+    QMainWindow owner;
+    auto* clicks = new QPushButton(QStringLiteral("live"), &owner);
+    owner.setCentralWidget(clicks);
+    owner.resize(400, 300);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    int clicked = 0;
+    QObject::connect(clicks, &QPushButton::clicked, [&clicked] { ++clicked; });
+
+    for (const Qt::WindowModality modality : GetParam().opens)
+        window = frmURL::showFor(*context, *state, &owner, modality);
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowModality(), GetParam().opens.back());
+    EXPECT_EQ(QApplication::activeModalWidget() == window, GetParam().ownerBlocked);
+
+    // A click that goes through the window system, as the user's does.
+    QWindow* ownerWindow = owner.windowHandle();
+    const QPoint centre = clicks->mapTo(&owner, clicks->rect().center());
+    QTest::mouseClick(ownerWindow, Qt::LeftButton, {}, centre);
+    EXPECT_EQ(clicked, GetParam().ownerBlocked ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, frmURLModality,
+    testing::Values(ModalityCase {"MainMenu", {Qt::WindowModal}, true},
+                    ModalityCase {"Tray", {Qt::NonModal}, false},
+                    ModalityCase {"TrayThenMainMenu", {Qt::NonModal, Qt::WindowModal}, true},
+                    ModalityCase {"MainMenuThenTray", {Qt::WindowModal, Qt::NonModal}, false}),
     CaseName());
 
 TEST_F(frmURLTest, ReopensAHiddenDialogWithoutLoadingItAgain)

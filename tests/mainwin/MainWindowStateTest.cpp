@@ -61,7 +61,23 @@ TEST_F(MainWindowStateTest, StartsUpInOrder)
     EXPECT_EQ(views.lstMain.rowCount(), 1) << "history loaded";
     EXPECT_EQ(context->text.languageFile(), QStringLiteral("English.ini"));
     EXPECT_EQ(state->caption(QStringLiteral("file_mnu")), QStringLiteral("&File"));
-    EXPECT_EQ(state->caption(QStringLiteral("node_Ysterday")), QStringLiteral("Yesterday"));
+}
+
+// The shipped English file names the view tree's nodes with the window's own
+// texts, as it does every other caption.
+TEST_F(MainWindowStateTest, ShippedEnglishNamesTheTreeNodesAsBuiltIn)
+{
+    const struct {
+        const char* control;
+        const char* text;
+    } nodes[] = {{"node_Downloads", "Downloads"}, {"node_History", "History"},   {"node_All", "All"},
+                 {"node_Ysterday", "Ysterday"},   {"node_PastWeek", "PastWeek"}, {"node_PastMonth", "PastMonth"}};
+    for (const auto& [control, text] : nodes)
+        EXPECT_EQ(state->caption(QString::fromLatin1(control)), QString::fromLatin1(text)) << control << ", built in";
+    state->Load();
+    ASSERT_EQ(context->text.languageFile(), QStringLiteral("English.ini"));
+    for (const auto& [control, text] : nodes)
+        EXPECT_EQ(state->caption(QString::fromLatin1(control)), QString::fromLatin1(text)) << control << ", English.ini";
 }
 
 // A run killed while it replaced a state file left the temporary file; the

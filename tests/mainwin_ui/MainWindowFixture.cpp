@@ -6,7 +6,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QTest>
 
 void MainWindowFixture::SetUp()
 {
@@ -46,18 +45,14 @@ void MainWindowFixture::settle()
     QCoreApplication::processEvents();
 }
 
-DownloadJob* MainWindowFixture::startJob(const QString& name)
+SlowTransfers& MainWindowFixture::transfers()
 {
-    int row = -1;
-    return windows->StartJob(QStringLiteral("http://127.0.0.1:9/") + name, home.path(name), row);
+    if (!transfers_)
+        transfers_ = std::make_unique<SlowTransfers>();
+    return *transfers_;
 }
 
 DownloadJob* MainWindowFixture::transferringJob(const QString& name)
 {
-    files.sendBodies = false;
-    int row = -1;
-    DownloadJob* job = windows->StartJob(files.url(name), home.path(name), row);
-    if (job && !QTest::qWaitFor([job] { return job->isTransferring(); }, 10000))
-        return nullptr;
-    return job;
+    return transfers().start(*windows, home.path(name));
 }

@@ -4,7 +4,7 @@
 #include "mainwin/JobViews.h"
 #include "mainwin/MainWindowState.h"
 #include "mainwin/ui/frmMain.h"
-#include "support/LocalFileServer.h"
+#include "SlowTransfers.h"
 #include "support/TestHome.h"
 
 #include <QDate>
@@ -30,18 +30,21 @@ protected:
     QAction* action(const char* name) const;
     // Lets the deferred changes of the views take place.
     static void settle();
-    // A job that fails on its own, in a download slot.
-    DownloadJob* startJob(const QString& name);
-    // A job that transfers and stays in its transfer: the local server sends
-    // the header of each GET and then nothing more.
+    // The slow server of transferringJob; a test that uses it starts it
+    // first with KEVA_REQUIRE_PEER(transfers().server()).
+    SlowTransfers& transfers();
+    // A job in a download slot, saved as `name` in the test's folder, that is
+    // transferring from the slow server and goes on doing so while the test runs.
     DownloadJob* transferringJob(const QString& name);
 
     TestHome home;
-    LocalFileServer files {QByteArray(100000, 'k')};
     KevaContext* context = nullptr;
     JobViews views;
     std::unique_ptr<DownloadWindows> windows;
     std::unique_ptr<MainWindowState> state;
     bool trayAvailable = true;
     std::unique_ptr<frmMain> window;
+
+private:
+    std::unique_ptr<SlowTransfers> transfers_;
 };

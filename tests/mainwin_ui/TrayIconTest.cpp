@@ -5,6 +5,7 @@
 #include "engine/DownloadJob.h"
 #include "mainwin/ui/ProgramIcons.h"
 #include "settings/KevaContext.h"
+#include "support/PeerRequirement.h"
 
 #include <QAction>
 #include <QImage>
@@ -35,6 +36,7 @@ TEST_F(TrayIconTest, StillIconAndTip)
 
 TEST_F(TrayIconTest, FramesFollowTheTransferTicks)
 {
+    KEVA_REQUIRE_PEER(transfers().server());
     TrayIcon tray(*state, *window);
     DownloadJob* job = transferringJob(QStringLiteral("a.bin"));
     ASSERT_TRUE(job && job->isTransferring());
@@ -91,6 +93,7 @@ TEST_F(TrayIconTest, ChecksFollowTheSettingsWhenTheMenuOpens)
 
 TEST_F(TrayIconTest, PauseAllResumeAllAndClose)
 {
+    KEVA_REQUIRE_PEER(transfers().server());
     TrayIcon tray(*state, *window);
     DownloadJob* job = transferringJob(QStringLiteral("a.bin"));
     ASSERT_NE(job, nullptr);

@@ -5,6 +5,7 @@
 #include "mainwin/ui/JobListModel.h"
 #include "settings/KevaContext.h"
 #include "support/CaseName.h"
+#include "support/PeerRequirement.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -135,6 +136,47 @@ INSTANTIATE_TEST_SUITE_P(Nodes, frmMainNodeTest,
                                          NodeCase {"PastMonth", "PastMonth", View::PastMonth}),
                          CaseName());
 
+// A command that switches the shown list (Begin Download shows today's jobs)
+// moves the tree's current node with it, so the tree always names the list
+// the queue menu acts on, and a click on the node left behind switches back.
+struct SwitchCase {
+    const char* name;
+    const char* from; // the node the user was on
+    View fromView;
+};
+
+class frmMainSwitch : public frmMainTest, public testing::WithParamInterface<SwitchCase> {};
+
+TEST_P(frmMainSwitch, TreeFollowsTheShownList)
+{
+    const SwitchCase& c = GetParam();
+    const QString from = QString::fromLatin1(c.from);
+    views.lstMain.addRow(cells(QStringLiteral("today"), 0));
+    views.lstAll.addRow(cells(QStringLiteral("old"), 100, kToday.addDays(-1)));
+    views.lstYest.addRow(cells(QStringLiteral("old"), 100, kToday.addDays(-1)));
+    window->show();
+    clickNode(from);
+    ASSERT_EQ(views.shown(), c.fromView);
+    EXPECT_EQ(tree()->currentItem(), node(tree(), from)) << "the clicked node stays current";
+
+    views.selectNode(QStringLiteral("Downloads"));
+    EXPECT_EQ(tree()->currentItem(), node(tree(), QStringLiteral("Downloads")));
+    EXPECT_TRUE(list(View::Downloads)->isVisible());
+
+    clickNode(from);
+    EXPECT_EQ(views.shown(), c.fromView) << "the node left behind switches back";
+    EXPECT_TRUE(list(c.fromView)->isVisible());
+    action("clear_qmnu")->trigger();
+    EXPECT_EQ(views.lstMain.rowCount(), 1) << "the queue menu acts on the list the tree names";
+    EXPECT_EQ(views.list(c.fromView).rowCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Nodes, frmMainSwitch,
+                         testing::Values(SwitchCase {"All", "All", View::All},
+                                         SwitchCase {"History", "History", View::All},
+                                         SwitchCase {"Ysterday", "Ysterday", View::Yesterday}),
+                         CaseName());
+
 TEST_F(frmMainTest, QueueMenuActsOnTheShownList)
 {
     for (const char* name : {"a", "b", "c", "d"})
@@ -196,6 +238,7 @@ protected:
 
 TEST_F(frmMainQueueJobsTest, EntriesActOnTheSelectedJobs)
 {
+    KEVA_REQUIRE_PEER(transfers().server());
     window->show();
     DownloadJob* running = transferringJob(QStringLiteral("running.bin"));
     DownloadJob* paused = transferringJob(QStringLiteral("paused.bin"));
@@ -307,6 +350,7 @@ TEST_F(frmMainTest, StatusBarShowsTheRateText)
     EXPECT_TRUE(QTest::qWaitFor([panel] { return !panel->text().isEmpty(); }, 2000));
     EXPECT_EQ(panel->text(), state->statusText());
 
+    KEVA_REQUIRE_PEER(transfers().server());
     DownloadJob* job = transferringJob(QStringLiteral("a.bin"));
     ASSERT_TRUE(job && job->isTransferring());
     job->CurrentRate = 2500;
@@ -416,6 +460,7 @@ TEST_F(frmMainTest, GlobalAndHelpEntriesReachTheState)
 {
     // A job paused by its own button: "resume all" resumes it, "pause all"
     // pauses it, "stop all" stops it while it runs.
+    KEVA_REQUIRE_PEER(transfers().server());
     DownloadJob* job = transferringJob(QStringLiteral("a.bin"));
     ASSERT_NE(job, nullptr);
     job->Pause_Resume();

@@ -8,8 +8,11 @@
 #include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -42,19 +45,30 @@ frmDir::frmDir(const KevaContext& context, FolderChooserState& state, QWidget* p
     Command2 = new QPushButton(this);
     Command2->setObjectName(QStringLiteral("Command2"));
 
+    buildToolbar();
+
     connect(lstDrive, &QComboBox::textActivated, this, &frmDir::goTo);
     connect(lstDir->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { showFolder(current); });
-    connect(txtPath, &QLineEdit::textEdited, this, [this](const QString& text) { state_.txtPath = text; });
+    connect(txtPath, &QLineEdit::textEdited, this, [this](const QString& text) {
+        state_.txtPath = text;
+        UpOneLevel->setEnabled(state_.canGoUp());
+    });
     connect(Command1, &QPushButton::clicked, &state_, &FolderChooserState::OK);
     connect(Command2, &QPushButton::clicked, &state_, &FolderChooserState::Cancel);
     connect(&state_, &FolderChooserState::changed, this, &frmDir::refresh);
+    connect(&state_, &FolderChooserState::folderMoved, this, [this] {
+        txtPath->setText(state_.txtPath);
+        UpOneLevel->setEnabled(state_.canGoUp());
+        goTo(state_.txtPath);
+    });
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(Command1);
     buttons->addWidget(Command2);
     auto* page = new QVBoxLayout(this);
+    page->addWidget(asxToolbar1);
     page->addWidget(lstDrive);
     page->addWidget(lstDir, 1);
     page->addWidget(txtPath);
@@ -62,6 +76,33 @@ frmDir::frmDir(const KevaContext& context, FolderChooserState& state, QWidget* p
 
     goTo(state_.txtPath.isEmpty() ? QDir::homePath() : state_.txtPath);
     refresh();
+}
+
+frmDir::~frmDir()
+{
+    // The state outlives the window; its question must not reach a window that is gone.
+    state_.askFolderName = {};
+}
+
+void frmDir::buildToolbar()
+{
+    asxToolbar1 = new QToolBar(this);
+    asxToolbar1->setObjectName(QStringLiteral("asxToolbar1"));
+    asxToolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    UpOneLevel = asxToolbar1->addAction(style()->standardIcon(QStyle::SP_FileDialogToParent), QString());
+    UpOneLevel->setObjectName(QStringLiteral("UpOneLevel"));
+    NewFolder = asxToolbar1->addAction(style()->standardIcon(QStyle::SP_FileDialogNewFolder), QString());
+    NewFolder->setObjectName(QStringLiteral("NewFolder"));
+    connect(UpOneLevel, &QAction::triggered, &state_, &FolderChooserState::UpOneLevel);
+    connect(NewFolder, &QAction::triggered, &state_, &FolderChooserState::NewFolder);
+    state_.askFolderName = [this]() -> std::optional<QString> {
+        bool ok = false;
+        const QString name = QInputDialog::getText(this, state_.NewFolderText, state_.NewFolderPrompt,
+                                                   QLineEdit::Normal, QString(), &ok);
+        if (!ok)
+            return std::nullopt;
+        return name;
+    };
 }
 
 QString frmDir::choose()
@@ -79,6 +120,9 @@ void frmDir::reject()
 void frmDir::goTo(const QString& path)
 {
     const QModelIndex folder = folders_->index(path);
+    // A folder that is not there (a path the user typed) leaves the tree where it is.
+    if (!folder.isValid())
+        return;
     lstDir->setCurrentIndex(folder);
     lstDir->scrollTo(folder);
 }
@@ -97,12 +141,16 @@ void frmDir::showFolder(const QModelIndex& folder)
             deepest = place;
     }
     lstDrive->setCurrentIndex(deepest);
+    UpOneLevel->setEnabled(state_.canGoUp());
 }
 
 void frmDir::refresh()
 {
     setLayoutDirection(context_.text.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
     setWindowTitle(state_.caption);
+    UpOneLevel->setText(state_.UpOneLevelText);
+    NewFolder->setText(state_.NewFolderText);
+    UpOneLevel->setEnabled(state_.canGoUp());
     Command1->setText(state_.Command1);
     Command2->setText(state_.Command2);
     txtPath->setText(state_.txtPath);

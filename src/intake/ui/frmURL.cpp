@@ -20,7 +20,6 @@ frmURL::frmURL(const KevaContext& context, AddUrlState& state, QWidget* parent)
     , state_(state)
 {
     setObjectName(QStringLiteral("frmURL"));
-    setWindowModality(Qt::WindowModal);
     state_.clipboardText = [] { return QGuiApplication::clipboard()->text(); };
 
     asxPowerBanner1 = new BannerStrip(this);
@@ -62,7 +61,8 @@ frmURL::frmURL(const KevaContext& context, AddUrlState& state, QWidget* parent)
     refresh();
 }
 
-frmURL* frmURL::showFor(const KevaContext& context, AddUrlState& state, QWidget* parent)
+frmURL* frmURL::showFor(const KevaContext& context, AddUrlState& state, QWidget* parent,
+                        Qt::WindowModality modality)
 {
     frmURL* window = nullptr;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -72,6 +72,11 @@ frmURL* frmURL::showFor(const KevaContext& context, AddUrlState& state, QWidget*
     }
     if (!window)
         window = new frmURL(context, state, parent);
+    if (window->windowModality() != modality) {
+        // A shown window takes a new modality only when it is shown again.
+        window->hide();
+        window->setWindowModality(modality);
+    }
     if (!state.loaded())
         state.load();
     state.visible = true;

@@ -21,8 +21,11 @@ public:
     // Opens the dialog as the menu and tray commands do: the state is loaded
     // unless it already is (a hidden dialog left by a refused hand-off), then
     // the window (the one already made for the state, or a new one owned by
-    // `parent`) is shown modal over `parent`.
-    static frmURL* showFor(const KevaContext& context, AddUrlState& state, QWidget* parent);
+    // `parent`) is shown with `modality`: the main menu's Add URL blocks the
+    // main window (Qt::WindowModal), the tray's Enter URL leaves it usable
+    // (Qt::NonModal).
+    static frmURL* showFor(const KevaContext& context, AddUrlState& state, QWidget* parent,
+                           Qt::WindowModality modality);
 
     AddUrlState& state() const { return state_; }
 

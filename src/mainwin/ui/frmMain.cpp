@@ -171,11 +171,22 @@ void frmMain::buildTree()
     bold.setBold(true);
     downloads->setFont(0, bold);
     history->setExpanded(true);
-    TreeView1->setCurrentItem(downloads);
+    showShownNode();
     connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
         if (current)
             views_.selectNode(current->data(0, Qt::UserRole).toString());
     });
+}
+
+void frmMain::showShownNode()
+{
+    const QString key = views_.shownNode();
+    for (QTreeWidgetItemIterator item(TreeView1); *item; ++item) {
+        if ((*item)->data(0, Qt::UserRole).toString() == key) {
+            TreeView1->setCurrentItem(*item);
+            return;
+        }
+    }
 }
 
 void frmMain::buildLists()
@@ -347,8 +358,10 @@ void frmMain::connectState()
 {
     connect(&state_, &MainWindowState::captionsChanged, this, &frmMain::applyCaptions);
     connect(&state_, &MainWindowState::statusTextChanged, statusPanel_, &QLabel::setText);
-    connect(&views_, &JobViews::shownChanged, this,
-            [this](JobViews::View view) { listStack_->setCurrentIndex(static_cast<int>(view)); });
+    connect(&views_, &JobViews::shownChanged, this, [this](JobViews::View view) {
+        listStack_->setCurrentIndex(static_cast<int>(view));
+        showShownNode();
+    });
     for (const Dialog dialog : {Dialog::AddUrl, Dialog::SiteDownloader, Dialog::Schedule, Dialog::Settings,
                                 Dialog::About})
         setDialog(dialog, {});

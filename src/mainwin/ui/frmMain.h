@@ -62,6 +62,8 @@ private:
     void buildMenus();
     void buildToolbar();
     void buildTree();
+    // Makes the node that names the shown list the tree's current one.
+    void showShownNode();
     void buildLists();
     void buildQueueMenu();
     void buildStatusBar();
