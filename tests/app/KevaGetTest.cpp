@@ -1,5 +1,6 @@
 // kevaget as a user runs it: exit codes, what it prints, and that it ends by
 // itself against servers that never answer or always end short.
+#include "engine/ResumeFile.h"
 #include "settings/CRegister.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
@@ -7,17 +8,23 @@
 
 #include "support/CaseName.h"
 #include "support/FaultServer.h"
+#include "support/NginxServer.h"
 #include "support/PeerRequirement.h"
 #include "support/PyftpdlibServer.h"
 #include "support/TestHome.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTcpServer>
+#include <QThread>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 namespace {
 
@@ -162,5 +169,75 @@ TEST_F(KevaGet, ResumeLeavesALongerLocalFileAlone)
     EXPECT_EQ(home.readFile(QStringLiteral("long.bin")), longer);
     EXPECT_TRUE(outcome.out.filter(QStringLiteral("Download Success")).isEmpty());
 }
+
+// kevaget ended by Ctrl-C or killed outright, then run again with -c: the
+// file comes out byte-exact, and the ranges asked on the second run are just
+// the missing ones (each from its segment's position less the rollback).
+struct KillCase {
+    const char* name;
+    int signal;
+    qint64 size;
+};
+
+class KevaGetKilled : public KevaGet, public testing::WithParamInterface<KillCase> {};
+
+TEST_P(KevaGetKilled, GoesOnWithC)
+{
+    const KillCase& c = GetParam();
+    QByteArray content(static_cast<qsizetype>(c.size), Qt::Uninitialized);
+    QRandomGenerator(c.signal).fillRange(reinterpret_cast<quint32*>(content.data()), content.size() / 4);
+    home.writeFile(QStringLiteral("www/big.bin"), content);
+    NginxServer nginx(www());
+    nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 512 * 1024);
+    KEVA_REQUIRE_PEER(nginx);
+    const QString saved = home.path(QStringLiteral("big.bin"));
+    const QString url = nginx.url(QStringLiteral("/slow/big.bin")).toString();
+
+    QProcess first;
+    first.setWorkingDirectory(home.path(QString()));
+    first.start(TestHome::binFolder() + QStringLiteral("/kevaget"), {QStringLiteral("-o"), saved, url});
+    ASSERT_TRUE(first.waitForStarted());
+    const QDeadlineTimer deadline(30000);
+    while (QFileInfo(saved).size() < c.size / 4 && !deadline.hasExpired())
+        QThread::msleep(20);
+    ASSERT_LT(QFileInfo(saved).size(), c.size) << "too fast to be stopped half-way";
+    ::kill(static_cast<pid_t>(first.processId()), c.signal);
+    ASSERT_TRUE(first.waitForFinished(10000));
+    if (c.signal == SIGINT) {
+        EXPECT_EQ(first.exitCode(), 128 + SIGINT);
+    }
+
+    const ResumeFile::Loaded kept = ResumeFile::load(saved);
+    ASSERT_TRUE(kept.record) << kept.problem.toStdString();
+    QStringList expected;
+    for (const ResumeRecord::Segment& segment : kept.record->segments) {
+        if (segment.next < segment.end)
+            expected.append(QStringLiteral("bytes=%1-%2").arg(std::max<qint64>(segment.start, segment.next - 4096)).arg(segment.end - 1));
+    }
+    expected.sort();
+    // nginx logs a request when it ends: wait for the probe and the GETs of
+    // the first run.
+    const qsizetype before = nginx.accessLog(1 + kept.record->segments.size()).size();
+
+    const Outcome again = run({QStringLiteral("-c"), QStringLiteral("-o"), saved, url});
+    ASSERT_EQ(again.exitCode, 0) << again.err.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(sha256(home.readFile(QStringLiteral("big.bin"))), sha256(content));
+    QStringList asked;
+    const QList<AccessLogEntry> log = nginx.accessLog(before + expected.size());
+    for (qsizetype i = before; i < log.size(); ++i) {
+        if (log[i].method() == QStringLiteral("GET"))
+            asked.append(log[i].range);
+    }
+    asked.sort();
+    EXPECT_EQ(asked, expected);
+    EXPECT_FALSE(QFileInfo::exists(ResumeFile::pathFor(saved)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, KevaGetKilled,
+                         testing::Values(KillCase {"InterruptedSingle", SIGINT, 1500000},
+                                         KillCase {"InterruptedSegmented", SIGINT, 6 * 1048576},
+                                         KillCase {"KilledSingle", SIGKILL, 1500000},
+                                         KillCase {"KilledSegmented", SIGKILL, 6 * 1048576}),
+                         CaseName());
 
 } // namespace
