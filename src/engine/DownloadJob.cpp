@@ -746,8 +746,31 @@ void DownloadJob::segmentBody(int i, const char* data, qsizetype size)
     }
     if (!writeData(i, data, take))
         return;
-    if (ContentLength >= 0 && segments.segmentDone(i))
+    if (ContentLength >= 0 && segments.segmentDone(i)) {
         wsHTTP[at]->close();
+        takeOverWork(i);
+    }
+}
+
+// A connection that has fetched its range helps the slowest: it takes over
+// the second half of the largest range still to fetch, whose connection then
+// stops where that half begins. No byte is fetched for two segments.
+void DownloadJob::takeOverWork(int i)
+{
+    if (rangeless_ || isFileDownloaded() || !transferGoesOn())
+        return;
+    const auto from = segments.takeOverHalf(i, kMinimumTakeOver);
+    if (!from)
+        return;
+    Update(*from);
+    Update(i);
+    saveResumeState();
+    // The connection may be inside its own read handler: it opens anew once
+    // that has returned.
+    QTimer::singleShot(0, this, [this, i] {
+        if (transferGoesOn() && !segments.segmentDone(i) && !wsHTTP[static_cast<std::size_t>(i)]->isOpen())
+            connectSegment(i);
+    });
 }
 
 // Writes a piece of segment i at its position; a failed write pauses the job.
@@ -789,8 +812,12 @@ void DownloadJob::segmentEnded(int i, bool complete)
         checkCompletionSoon();
         return;
     }
-    if (segments.segmentDone(i) || isPaused())
+    if (isPaused())
         return;
+    if (segments.segmentDone(i)) {
+        takeOverWork(i);
+        return;
+    }
     // Closed before the segment's end: go on from where it stands.
     segments.SegResume[at] = true;
     retryShortReply([this, i] {

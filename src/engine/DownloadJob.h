@@ -137,6 +137,8 @@ public:
     bool watchdogRunning() const { return tmrReconnect_.isActive(); }
 
     static constexpr int kMaxRedirects = 20;
+    // A range is split for an idle connection only when more than this is left of it.
+    static constexpr qint64 kMinimumTakeOver = 1024 * 1024;
 
     // FTP: the last reply code acted on (0, 220, 331, 230, 227, 200, 350,
     // 150, 425, 504, 550).
@@ -188,6 +190,7 @@ private:
     void segmentEnded(int i, bool complete);
     void segmentError(int i, int code, const QString& description);
     void restartFromZero();
+    void takeOverWork(int i);
     bool writeData(int i, const char* data, qsizetype size);
 
     void ftpConnect();

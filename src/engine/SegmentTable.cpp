@@ -77,6 +77,33 @@ void SegmentTable::resumeFrom(const ResumeRecord& record, qint64 rollback)
     SegStart[count] = record.size;
 }
 
+std::optional<int> SegmentTable::takeOverHalf(int done, qint64 minimum)
+{
+    if (NumSegments < 2 || !segmentDone(done))
+        return std::nullopt;
+    std::optional<int> largest;
+    qint64 largestLeft = minimum;
+    for (int i = 0; i < NumSegments; ++i) {
+        const qint64 left = segmentEnd(i) - (SegPos[static_cast<std::size_t>(i)] - 1);
+        if (i != done && left > largestLeft) {
+            largest = i;
+            largestLeft = left;
+        }
+    }
+    if (!largest)
+        return std::nullopt;
+    const auto from = static_cast<std::size_t>(*largest);
+    const auto to = static_cast<std::size_t>(done);
+    const qint64 middle = SegPos[from] - 1 + largestLeft / 2;
+    Retired += SegEnd[to] - SegStart[to];
+    SegStart[to] = middle;
+    SegPos[to] = middle + 1;
+    SegEnd[to] = SegEnd[from];
+    SegResume[to] = false;
+    SegEnd[from] = middle;
+    return largest;
+}
+
 QList<ResumeRecord::Segment> SegmentTable::ranges() const
 {
     QList<ResumeRecord::Segment> list;

@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 #include <array>
+#include <optional>
 
 // How a file is split into byte ranges that are fetched in parallel and
 // written straight into the one target file.
@@ -41,6 +42,12 @@ public:
     void setLength(qint64 contentLength);
     // `count` (2 to 6) segments of equal size; the last takes the remainder.
     void layoutSegments(qint64 contentLength, int count);
+
+    // Segment `done`, which has finished its range, takes over the second half
+    // of the largest range still to fetch when more than `minimum` bytes of it
+    // are left; that segment's end moves back to where the taken half
+    // starts. Returns the segment whose end moved, or nothing.
+    std::optional<int> takeOverHalf(int done, qint64 minimum);
 
     // Segments that go on where a resume record left them, each from its
     // position less `rollback` (never before its own start).

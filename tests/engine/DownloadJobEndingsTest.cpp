@@ -4,6 +4,7 @@
 #include "EngineTest.h"
 
 #include "engine/DownloadJob.h"
+#include "engine/ResumeFile.h"
 #include "settings/KevaContext.h"
 
 #include "support/CaseName.h"
@@ -12,6 +13,7 @@
 #include "support/PeerRequirement.h"
 #include "support/PyftpdlibServer.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -187,6 +189,8 @@ TEST_F(DownloadJobEndings, AJobThatCompletesWhileStopIsAskedStaysASuccess)
     NginxServer nginx(files.root());
     nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 1024 * 1024);
     KEVA_REQUIRE_PEER(nginx);
+    // Without resume data Stop asks first.
+    ASSERT_TRUE(QDir().mkpath(ResumeFile::pathFor(saveTo(name))));
     DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
     ASSERT_TRUE(JobRunner::waitFor([&] { return job->isTransferring(); }));
 

@@ -1,6 +1,7 @@
 #include "EngineTest.h"
 
 #include "engine/DownloadJob.h"
+#include "engine/ResumeFile.h"
 #include "settings/KevaContext.h"
 
 #include "support/CaseName.h"
@@ -192,6 +193,35 @@ INSTANTIATE_TEST_SUITE_P(
                     FaultCase {"TooManyRequests", "/status/429/%1", 2000, "HTTP 429 Too Many Requests"}),
     CaseName());
 
+// One connection ten times slower than the others: the ones that finish take
+// over halves of its rest, each once, and the file is right.
+TEST_F(DownloadJobPeers, FinishedConnectionsTakeOverFromASlowOne)
+{
+    const QString name = files.make(6 * kMiB);
+    FaultServer server(files.root());
+    KEVA_REQUIRE_PEER(server);
+    const auto result = runner->run(server.url(QStringLiteral("/pace/2000000/") + name).toString(), saveTo(name), 0, 60000);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+
+    QList<std::pair<qint64, qint64>> asked;
+    for (const AccessLogEntry& entry : server.accessLog()) {
+        if (entry.method() != QStringLiteral("GET"))
+            continue;
+        const QStringList bounds = entry.range.mid(QStringLiteral("bytes=").size()).split(QLatin1Char('-'));
+        asked.append({bounds.value(0).toLongLong(), bounds.value(1).toLongLong()});
+    }
+    ASSERT_GT(asked.size(), 3) << "the finished connections took work over";
+    const auto takeOvers = asked.mid(3);
+    for (qsizetype a = 0; a < takeOvers.size(); ++a) {
+        for (qsizetype b = a + 1; b < takeOvers.size(); ++b) {
+            EXPECT_TRUE(takeOvers[a].second < takeOvers[b].first || takeOvers[b].second < takeOvers[a].first)
+                << "two take-overs overlap";
+        }
+    }
+    EXPECT_LE(result.job->segments.connections(), 3) << "never more connections than segments";
+}
+
 TEST_F(DownloadJobPeers, ABodyThatLooksLikeHeadersIsData)
 {
     const QByteArray body = QByteArray("Content-Type: text/html\r\nLocation: http://elsewhere/\r\n\r\n").repeated(40000);
@@ -267,12 +297,13 @@ TEST_F(DownloadJobPeers, PauseAndResumeMoveSegmentsBackByTheRollback)
     EXPECT_TRUE(sameAsServed(name, name));
 }
 
-TEST_F(DownloadJobPeers, StoppingASegmentedJobAsksFirst)
+TEST_F(DownloadJobPeers, StoppingASegmentedJobWithoutResumeDataAsksFirst)
 {
     const QString name = files.make(3 * kMiB);
     NginxServer nginx(files.root());
     nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 256 * 1024);
     KEVA_REQUIRE_PEER(nginx);
+    ASSERT_TRUE(QDir().mkpath(ResumeFile::pathFor(saveTo(name)))) << "resume data cannot be written here";
     DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
     JobRunner::waitFor([&] { return job->isTransferring(); }, 20000);
 

@@ -119,4 +119,47 @@ TEST(SegmentTable, ResumeMovesBackOnlySegmentsThatAdvancedBeyondTheRollback)
     EXPECT_EQ(table.requestStart(0), 9000 - 4096);
 }
 
+TEST(SegmentTable, AFinishedSegmentTakesOverHalfOfTheLargestRest)
+{
+    SegmentTable table;
+    table.layoutSegments(3000000, 3); // 0-999999, 1000000-1999999, 2000000-2999999
+    table.SegPos[0] = 100001;         // 100,000 in, 900,000 left
+    table.SegPos[1] = 2000001;        // finished
+    table.SegPos[2] = 2500001;        // 500,000 left
+    const qint64 before = table.TotalReceived();
+
+    EXPECT_EQ(table.takeOverHalf(1, 1000000), std::nullopt) << "no range has more than the minimum left";
+    const auto from = table.takeOverHalf(1, 400000);
+    ASSERT_EQ(from, 0);
+    EXPECT_EQ(table.segmentEnd(0), 550000) << "the slow segment now stops half-way through its rest";
+    EXPECT_EQ(table.SegStart[1], 550000);
+    EXPECT_EQ(table.segmentEnd(1), 1000000);
+    EXPECT_EQ(table.requestStart(1), 550000);
+    EXPECT_EQ(table.TotalReceived(), before) << "the finished range still counts";
+
+    // The table as resume data: what is missing is exactly the three rests.
+    const auto ranges = table.ranges();
+    qint64 missing = 0;
+    for (const ResumeRecord::Segment& range : ranges)
+        missing += range.end - range.next;
+    EXPECT_EQ(missing, 450000 + 450000 + 500000);
+    EXPECT_EQ(3000000 - missing, table.TotalReceived() - 1);
+
+    EXPECT_EQ(table.takeOverHalf(2, 100000), std::nullopt) << "a segment still fetching takes nothing";
+}
+
+TEST(SegmentTable, ResumeDataRoundTripsThroughTheTable)
+{
+    ResumeRecord record;
+    record.size = 3000000;
+    record.segments = {{550000, 600000, 1000000}, {0, 300000, 550000}, {2000000, 2500000, 3000000}};
+    SegmentTable table;
+    table.resumeFrom(record, 4096);
+    EXPECT_EQ(table.NumSegments, 3);
+    EXPECT_EQ(table.requestStart(0), 600000 - 4096);
+    EXPECT_EQ(table.requestStart(1), 300000 - 4096);
+    EXPECT_EQ(table.TotalReceived() - 1, record.bytesInPlace() - 3 * 4096);
+    EXPECT_EQ(record.lengthNeeded(), 2500000) << "the rest of the last range is missing, the bytes before it are in place";
+}
+
 } // namespace

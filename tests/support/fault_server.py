@@ -38,6 +38,8 @@ order, for example /redirect/2/close-after-once/1000/data/file.bin.
                             holds; the connection closes after the body
     part-206/N              a request without a Range gets 206 with the first
                             N bytes (the whole file when it has no more)
+    pace/N                  bodies go out at N bytes a second, but a range
+                            that starts at byte 0 (or no range) at N/10
 
 Byte counts (N) count the body as sent, chunk framing included.
 
@@ -73,7 +75,7 @@ REASONS = http.server.BaseHTTPRequestHandler.responses
 ARGUMENT_COUNTS = {
     "ignore-range": 0, "bad-range": 0, "split-headers": 0, "chunked": 0, "no-length": 0,
     "head-405": 0, "redirect-loop": 0, "close-after": 1, "close-after-once": 1,
-    "reset-after": 1, "status": 1, "get-status": 1, "short-body": 1, "part-206": 1, "redirect": 1, "redirect-path": 1, "redirect-relative": 1,
+    "reset-after": 1, "status": 1, "get-status": 1, "short-body": 1, "part-206": 1, "pace": 1, "redirect": 1, "redirect-path": 1, "redirect-relative": 1,
     "stall": 2,
 }
 REDIRECT_WORDS = ("redirect", "redirect-path", "redirect-relative")
@@ -97,6 +99,7 @@ class Plan:
         self.get_status = None
         self.short_body = None
         self.part_206 = None
+        self.pace = None
         self.redirect = None  # (word, hops) of the first redirect word
         self.prefix_before_redirect = []
         self.redirect_loop = False
@@ -136,6 +139,8 @@ def parse_plan(path, first_request):
             plan.short_body = int(args[0])
         elif word == "part-206":
             plan.part_206 = int(args[0])
+        elif word == "pace":
+            plan.pace = int(args[0])
         else:
             setattr(plan, word.replace("-", "_"), True)
         plan.prefix += parts[:1 + taken]
@@ -277,6 +282,8 @@ class FaultHandler(http.server.BaseHTTPRequestHandler):
             time.sleep(SPLIT_PAUSE)
 
     def write_body(self, body, plan):
+        if plan.pace is not None:
+            return self.write_paced(body, plan.pace)
         cuts = [n for n in (plan.close_after, plan.reset_after, plan.stall_after) if n is not None]
         cut = min(cuts + [len(body)])
         self.wfile.write(body[:cut])
@@ -289,6 +296,24 @@ class FaultHandler(http.server.BaseHTTPRequestHandler):
             if not self.stall(plan.stall_seconds):
                 return
             self.write_body(body[cut:], Plan())
+
+    def write_paced(self, body, rate):
+        """Sends the body at `rate` bytes a second (a tenth of it from byte 0)."""
+        wanted = parse_range(self.headers.get("Range"), 1 << 62)
+        if wanted is None or wanted == "unsatisfiable" or wanted[0] == 0:
+            rate //= 10
+        piece = max(1024, rate // 20)
+        started = time.monotonic()
+        for sent in range(0, len(body), piece):
+            try:
+                self.wfile.write(body[sent:sent + piece])
+                self.wfile.flush()
+            except OSError:
+                self.close_connection = True
+                return
+            ahead = (sent + piece) / rate - (time.monotonic() - started)
+            if ahead > 0:
+                time.sleep(ahead)
 
     def stall(self, seconds):
         """Sends nothing for a while; False when the client left meanwhile (or never comes back)."""
