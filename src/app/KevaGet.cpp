@@ -1,6 +1,6 @@
 // kevaget: the download engine of KEVA without windows.
 //
-//   kevaget [-o SAVEPATH] [-c | -f] URL
+//   kevaget [-o SAVEPATH] [-c | -f] [--limit-rate RATE] URL
 //
 // Fetches URL into SAVEPATH (default: the URL's file name in the current
 // folder) with the same settings as KEVA. An existing target is resumed with
@@ -10,6 +10,7 @@
 #include "core/Formatting.h"
 #include "core/SplitUrl.h"
 #include "engine/DownloadWindows.h"
+#include "engine/RateLimiter.h"
 #include "platform/DesktopShell.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TerminationSignals.h"
@@ -32,6 +33,7 @@ struct Options {
     QString url;
     QString savePath;
     int fileExistsAction = 1; // 1: not chosen
+    std::optional<qint64> limitRate;  // bytes a second
     bool help = false;
 };
 
@@ -40,11 +42,13 @@ int usage(const QString& problem)
     QTextStream err(stderr);
     if (!problem.isEmpty())
         err << "kevaget: " << problem << '\n';
-    err << "usage: kevaget [-o SAVEPATH] [-c | -f] URL\n"
-           "  -o SAVEPATH  where to save the file (default: the URL's file name here)\n"
-           "  -c           resume the file when it exists\n"
-           "  -f           overwrite the file when it exists\n"
-           "  -h, --help   show this text\n";
+    err << "usage: kevaget [-o SAVEPATH] [-c | -f] [--limit-rate RATE] URL\n"
+           "  -o SAVEPATH          where to save the file (default: the URL's file name here)\n"
+           "  -c                   resume the file when it exists\n"
+           "  -f                   overwrite the file when it exists\n"
+           "  --limit-rate RATE    fetch at most RATE bytes a second, with k or M for\n"
+           "                       kilobytes or megabytes (500k, 1.5M)\n"
+           "  -h, --help           show this text\n";
     return 2;
 }
 
@@ -66,6 +70,13 @@ std::optional<Options> parse(const QStringList& args, QString& problem)
                 return std::nullopt;
             }
             options.fileExistsAction = action;
+        } else if (arg == QStringLiteral("--limit-rate")) {
+            options.limitRate = i + 1 < args.size() ? RateLimiter::parseRate(args[i + 1]) : std::nullopt;
+            if (!options.limitRate) {
+                problem = QStringLiteral("--limit-rate needs a rate such as 300k or 1.5M");
+                return std::nullopt;
+            }
+            ++i;
         } else if (arg == QStringLiteral("-h") || arg == QStringLiteral("--help")) {
             options.help = true;
             return options;
@@ -142,6 +153,8 @@ int main(int argc, char** argv)
     KevaContext context(ProgramFolder::fromEnvironment(), Registry::defaultFolder(), prompter, shell,
                         QCoreApplication::applicationFilePath());
     LoadSettings(context, LoadReason::Reload);
+    if (options->limitRate)
+        context.appSettings.SpeedLimit = static_cast<std::int32_t>(std::max<qint64>(1, (*options->limitRate + 512) / 1024));
 
     JobList jobs;
     DownloadWindows windows(context, jobs);

@@ -656,6 +656,7 @@ void DownloadJob::connectSegment(int i)
             [this, i](int code, const QString& description) { segmentError(i, code, description); },
         });
     }
+    connection->setLimiter(limiter_);
     if (!openSegmentFile(i))
         return;
 
@@ -1014,6 +1015,7 @@ void DownloadJob::ftpConnect()
             },
         });
     }
+    ftp_->setLimiter(limiter_);
     FtpState = 0;
     PasvDone = false;
     // Every control connection needs its own PORT: the server forgets the

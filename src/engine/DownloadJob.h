@@ -18,6 +18,7 @@
 #include <memory>
 
 class KevaContext;
+class RateLimiter;
 class SegmentConnection;
 class FtpConnection;
 struct FtpReply;
@@ -55,6 +56,8 @@ public:
     JobList::Row row;
 
     void applyUrlParts(const UrlParts& parts);
+    // Every read of the job's connections goes through `limiter` (it must outlive the job).
+    void setLimiter(RateLimiter* limiter) { limiter_ = limiter; }
 
     // What the window shows.
     struct Display {
@@ -233,6 +236,7 @@ private:
     QTimer tmrTimeOut_;
     QTimer tmrReconnect_;
 
+    RateLimiter* limiter_ = nullptr;
     ReconnectPolicy reconnects_;
     int fileExistsAction_ = 0;  // this job's copy of the file-exists choice
     QString requestedUrl_;      // the address asked for, before any redirect

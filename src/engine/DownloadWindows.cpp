@@ -56,6 +56,8 @@ DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePa
         holder = std::make_unique<DownloadJob>(context_, jobs_);
     DownloadJob& job = *holder;
     job.JobIndex = index;
+    limiter_.setLimit(qint64 {context_.appSettings.SpeedLimit} * 1024);
+    job.setLimiter(&limiter_);
 
     context_.FileExistsAction = 0;
     if (FileExists(savePath)) {

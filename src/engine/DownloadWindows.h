@@ -2,6 +2,7 @@
 
 #include "engine/DownloadJob.h"
 #include "engine/JobList.h"
+#include "engine/RateLimiter.h"
 
 #include <QObject>
 #include <QString>
@@ -48,5 +49,7 @@ private:
 
     KevaContext& context_;
     JobList& jobs_;
+    // The speed limit all jobs share; declared first, so it outlives them.
+    RateLimiter limiter_;
     std::array<std::unique_ptr<DownloadJob>, kSlots> slots_;
 };

@@ -1,5 +1,7 @@
 #include "engine/FtpConnection.h"
 
+#include "engine/RateLimiter.h"
+
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
@@ -34,6 +36,8 @@ FtpConnection::FtpConnection(Callbacks callbacks, QObject* parent)
         close();
         callbacks_.onControlError(description);
     });
+    readLater_.setSingleShot(true);
+    connect(&readLater_, &QTimer::timeout, this, &FtpConnection::readData);
     connect(&listener_, &QTcpServer::newConnection, this, [this] {
         QTcpSocket* socket = listener_.nextPendingConnection();
         listener_.close();
@@ -80,6 +84,8 @@ void FtpConnection::closeData()
     held_.clear();
     released_ = false;
     dataClosed_ = false;
+    dataEndPending_ = false;
+    readLater_.stop();
 }
 
 void FtpConnection::send(const QByteArray& command)
@@ -155,6 +161,7 @@ std::optional<QByteArray> FtpConnection::listenActive(quint16* port)
 void FtpConnection::adoptDataSocket(QTcpSocket* socket)
 {
     data_.reset(socket);
+    socket->setReadBufferSize(limiter_ && limiter_->limit() > 0 ? RateLimiter::kSocketBuffer : 0);
     dataClosed_ = false;
     connect(socket, &QTcpSocket::readyRead, this, &FtpConnection::readData);
     connect(socket, &QTcpSocket::disconnected, this, &FtpConnection::dataEnded);
@@ -170,21 +177,33 @@ void FtpConnection::readData()
 {
     if (!data_)
         return;
-    const QByteArray bytes = data_->readAll();
-    if (bytes.isEmpty())
-        return;
-    if (released_)
-        callbacks_.onData(bytes.constData(), bytes.size());
-    else
-        held_ += bytes;
+    QByteArray bytes;
+    if (limiter_) {
+        bytes.resize(256 * 1024);
+        bytes.resize(limiter_->read(*data_, bytes.data(), bytes.size()));
+        if (limiter_->holdsBack(*data_))
+            readLater_.start(limiter_->waitMs());
+    } else {
+        bytes = data_->readAll();
+    }
+    if (!bytes.isEmpty()) {
+        if (released_)
+            callbacks_.onData(bytes.constData(), bytes.size());
+        else
+            held_ += bytes;
+    }
+    if (dataEndPending_ && data_ && data_->bytesAvailable() == 0) {
+        dataEndPending_ = false;
+        dataClosed_ = true;
+        if (released_)
+            callbacks_.onDataClosed();
+    }
 }
 
 void FtpConnection::dataEnded()
 {
+    dataEndPending_ = true;
     readData();
-    dataClosed_ = true;
-    if (released_)
-        callbacks_.onDataClosed();
 }
 
 void FtpConnection::releaseData()

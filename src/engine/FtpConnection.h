@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <deque>
 #include <functional>
@@ -23,6 +24,8 @@
 // the order they were sent, a 1xx reply is followed by the final reply to the
 // same command, and a server may answer a command late (pyftpdlib answers PORT
 // only once it has connected), so the reply code alone says nothing.
+class RateLimiter;
+
 class FtpConnection : public QObject {
     Q_OBJECT
 public:
@@ -37,6 +40,8 @@ public:
 
     explicit FtpConnection(Callbacks callbacks, QObject* parent = nullptr);
 
+    // Data reads go through `limiter` (shared by every connection; it must outlive this).
+    void setLimiter(RateLimiter* limiter) { limiter_ = limiter; }
     void open(const QString& host, int port);
     void close();
     bool isOpen() const { return open_; }
@@ -87,4 +92,7 @@ private:
     bool open_ = false;
     bool released_ = false;
     bool dataClosed_ = false;
+    bool dataEndPending_ = false; // closed by the server, bytes still held back
+    RateLimiter* limiter_ = nullptr;
+    QTimer readLater_;
 };

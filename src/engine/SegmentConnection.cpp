@@ -1,5 +1,7 @@
 #include "engine/SegmentConnection.h"
 
+#include "engine/RateLimiter.h"
+
 namespace {
 
 constexpr std::size_t kReadBuffer = 256 * 1024;
@@ -16,12 +18,11 @@ SegmentConnection::SegmentConnection(Callbacks callbacks, QObject* parent)
     connect(&socket_, &QTcpSocket::disconnected, this, [this] {
         if (!open_)
             return;
+        endPending_ = true;
         readAvailable();
-        if (!open_)
-            return;
-        parser_.connectionClosed();
-        finish(parser_.state() == HttpResponseParser::State::Complete);
     });
+    readLater_.setSingleShot(true);
+    connect(&readLater_, &QTimer::timeout, this, &SegmentConnection::readAvailable);
     connect(&socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
         if (!open_ || error == QAbstractSocket::RemoteHostClosedError)
             return; // a closed connection is handled as its end
@@ -37,8 +38,10 @@ void SegmentConnection::open(const QString& host, int port, const QByteArray& re
     close();
     ++generation_;
     open_ = true;
+    endPending_ = false;
     request_ = request;
     parser_.reset(headRequest);
+    socket_.setReadBufferSize(limiter_ && limiter_->limit() > 0 ? RateLimiter::kSocketBuffer : 0);
     socket_.connectToHost(host, static_cast<quint16>(port));
 }
 
@@ -48,6 +51,7 @@ void SegmentConnection::close()
         return;
     open_ = false;
     ++generation_;
+    readLater_.stop();
     socket_.abort();
 }
 
@@ -60,9 +64,15 @@ void SegmentConnection::readAvailable()
             callbacks_.onBody(data, size);
     };
     while (stillMine()) {
-        const qint64 got = socket_.read(buffer_.data(), static_cast<qint64>(buffer_.size()));
-        if (got <= 0)
+        const auto room = static_cast<qint64>(buffer_.size());
+        const qint64 got = limiter_ ? limiter_->read(socket_, buffer_.data(), room) : socket_.read(buffer_.data(), room);
+        if (got <= 0) {
+            if (limiter_ && limiter_->holdsBack(socket_))
+                readLater_.start(limiter_->waitMs());
+            else if (endPending_)
+                ended();
             return;
+        }
         qsizetype offset = 0;
         while (offset < got && stillMine()) {
             const bool hadHeader = parser_.headersDone();
@@ -85,6 +95,13 @@ void SegmentConnection::readAvailable()
             }
         }
     }
+}
+
+// The server closed the connection and every byte it sent has been read.
+void SegmentConnection::ended()
+{
+    parser_.connectionClosed();
+    finish(parser_.state() == HttpResponseParser::State::Complete);
 }
 
 void SegmentConnection::finish(bool complete)

@@ -6,6 +6,9 @@
 #include <QObject>
 #include <QString>
 #include <QTcpSocket>
+#include <QTimer>
+
+class RateLimiter;
 
 #include <functional>
 #include <vector>
@@ -28,6 +31,8 @@ public:
 
     explicit SegmentConnection(Callbacks callbacks, QObject* parent = nullptr);
 
+    // Reads go through `limiter` (shared by every connection; it must outlive this).
+    void setLimiter(RateLimiter* limiter) { limiter_ = limiter; }
     void open(const QString& host, int port, const QByteArray& request, bool headRequest);
     void close();
     bool isOpen() const { return open_; }
@@ -35,6 +40,7 @@ public:
 
 private:
     void readAvailable();
+    void ended();
     void finish(bool complete);
 
     Callbacks callbacks_;
@@ -43,5 +49,8 @@ private:
     QByteArray request_;
     std::vector<char> buffer_;
     bool open_ = false;
+    bool endPending_ = false; // the server closed while the limiter held data back
+    RateLimiter* limiter_ = nullptr;
+    QTimer readLater_;
     quint64 generation_ = 0; // changes on every open and close
 };

@@ -19,6 +19,8 @@ struct AppSettings {
     std::int16_t RetryTime = 0;
     std::int16_t Retries = 0;
     std::int32_t Rollback = 0;
+    // The most all downloads together may fetch, in kilobytes a second; 0: no limit.
+    std::int32_t SpeedLimit = 0;
     bool StartupWithWindows = false;
     std::int8_t Segment = 0;
     // Entries 1 to 9 are the file-size bounds of the segment table; entry 0 is unused.

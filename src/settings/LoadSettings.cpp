@@ -162,6 +162,7 @@ void readStoredValues(KevaContext& context, const SettingsStore& store)
     SettingText::assignInteger(settings.RetryTime, store.get("RetryTime", QStringLiteral("300")));
     SettingText::assignInteger(settings.Retries, store.get("Retries", QStringLiteral("30")));
     SettingText::assignInteger(settings.Rollback, store.get("Rollback", QStringLiteral("4096")));
+    SettingText::assignInteger(settings.SpeedLimit, store.get("SpeedLimit", QStringLiteral("0")));
     SettingText::assignInteger(settings.Segment, store.get("Segment", QStringLiteral("1")));
     for (int i = 1; i <= 9; ++i) {
         const auto bytes = SettingText::number(

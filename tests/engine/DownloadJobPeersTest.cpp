@@ -9,8 +9,10 @@
 #include "support/LighttpdServer.h"
 #include "support/NginxServer.h"
 #include "support/PeerRequirement.h"
+#include "support/PyftpdlibServer.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -221,6 +223,41 @@ TEST_F(DownloadJobPeers, FinishedConnectionsTakeOverFromASlowOne)
     }
     EXPECT_LE(result.job->segments.connections(), 3) << "never more connections than segments";
 }
+
+// The speed limit holds for all connections together: the file grows at
+// about the limit (loose bounds: this checks the limit, it times nothing).
+struct LimitCase {
+    const char* name;
+    bool ftp;
+};
+
+class DownloadJobSpeedLimit : public DownloadJobPeers, public testing::WithParamInterface<LimitCase> {};
+
+TEST_P(DownloadJobSpeedLimit, HoldsForAllConnectionsTogether)
+{
+    const QString name = files.make(3 * kMiB);
+    NginxServer nginx(files.root());
+    PyftpdlibServer pyftpdlib(files.root());
+    PeerServer& server = GetParam().ftp ? static_cast<PeerServer&>(pyftpdlib) : nginx;
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.SpeedLimit = 600; // KB a second
+    context->appSettings.UsePASV = true;
+    DownloadJob* job = runner->start(server.url(QLatin1Char('/') + name).toString(), saveTo(name));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() > 200000; }, 20000));
+    const qint64 first = job->TotalReceived();
+    QElapsedTimer clock;
+    clock.start();
+    JobRunner::waitFor([] { return false; }, 2000);
+    const double rate = static_cast<double>(job->TotalReceived() - first) * 1000.0 / static_cast<double>(clock.elapsed());
+    EXPECT_GT(rate, 0.6 * 600 * 1024);
+    EXPECT_LT(rate, 1.4 * 600 * 1024);
+    const auto result = runner->wait(job, 60000);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, DownloadJobSpeedLimit,
+                         testing::Values(LimitCase {"HttpSegmented", false}, LimitCase {"Ftp", true}), CaseName());
 
 TEST_F(DownloadJobPeers, ABodyThatLooksLikeHeadersIsData)
 {
