@@ -140,8 +140,9 @@ public:
     bool watchdogRunning() const { return tmrReconnect_.isActive(); }
 
     static constexpr int kMaxRedirects = 20;
-    // A range is split for an idle connection only when more than this is left of it.
-    static constexpr qint64 kMinimumTakeOver = 1024 * 1024;
+    // A range is split for an idle connection only when more than this is left of
+    // it: less is fetched sooner where it is than by a new connection.
+    static constexpr qint64 kMinimumTakeOver = 128 * 1024;
 
     // FTP: the last reply code acted on (0, 220, 331, 230, 227, 200, 350,
     // 150, 425, 504, 550).
