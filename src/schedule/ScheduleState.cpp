@@ -233,15 +233,22 @@ void ScheduleState::chooseExistingFiles(Schedule::ExistingFiles choice)
 
 bool ScheduleState::InitTimer(bool noFire)
 {
+    // While the user has the dialog open, the check goes by the schedule as
+    // last saved and leaves the dialog alone: its unconfirmed choices, its
+    // messages, and the dialog itself, which stays open.
+    const bool dialogShown = visible;
+    const bool wasQuiet = quiet_;
     quiet_ = true;
     noFire_ = noFire;
-    timingPass();
+    timingPass(dialogShown ? Dialog::LeaveAlone : Dialog::Use);
+    if (dialogShown)
+        quiet_ = wasQuiet;
     return fire_;
 }
 
 void ScheduleState::OK()
 {
-    timingPass();
+    timingPass(Dialog::Use);
 }
 
 void ScheduleState::Cancel()
@@ -254,10 +261,11 @@ void ScheduleState::tell(const QString& text) const
     context_.prompter.tell(text, KevaContext::kTitle, Prompter::Icon::Exclamation);
 }
 
-void ScheduleState::timingPass()
+void ScheduleState::timingPass(Dialog dialog)
 {
     fire_ = false;
-    Save();
+    if (dialog == Dialog::Use)
+        Save();
     const QDateTime now = now_();
     if (schedule_.NoSchedule) {
         // Switched off: nothing is waited for until it is switched on again.
@@ -267,6 +275,8 @@ void ScheduleState::timingPass()
     } else if (!programTowards(now)) {
         return;
     }
+    if (dialog == Dialog::LeaveAlone)
+        return;
     store();
     Save();
     unload();

@@ -94,7 +94,10 @@ signals:
 private:
     void applyCaptions();
     void applyEnabling();
-    void timingPass();
+    // Whether a pass takes the dialog's controls, stores them and unloads
+    // the dialog, or leaves the dialog as the user has it.
+    enum class Dialog { Use, LeaveAlone };
+    void timingPass(Dialog dialog);
     // Programs the timer for the step towards the set time; false when the
     // pass ends without storing anything.
     bool programTowards(const QDateTime& now);

@@ -392,4 +392,29 @@ TEST_F(ScheduleStateTest, TheLastCheckedExistingFileOptionIsTheChoice)
     }
 }
 
+// The timer checks the schedule every second in its last hour: while the
+// user has the dialog open, a check goes by the schedule as stored and
+// leaves the dialog, its unconfirmed choices and its messages alone.
+TEST_F(ScheduleStateTest, ACheckWhileTheDialogIsOpenLeavesItAlone)
+{
+    store("NoSchedule", "0");
+    store("SchHour", "10");
+    now = at(kMonday, 10, 1);
+    state->showDialog();
+    state->chooseHour(QStringLiteral("13"));
+    state->cmbType = QStringLiteral("AM");
+    QSignalSpy closed(state.get(), &ScheduleState::closed);
+
+    EXPECT_TRUE(state->InitTimer(false)) << "the stored 10:00 is due";
+    EXPECT_TRUE(state->loaded());
+    EXPECT_TRUE(state->visible);
+    EXPECT_EQ(closed.count(), 0);
+    EXPECT_EQ(state->cmbHour, QStringLiteral("13")) << "the user's choice stays";
+    EXPECT_FALSE(stored("SchType").has_value()) << "nothing unconfirmed is stored";
+
+    state->OK();
+    ASSERT_EQ(home.prompter.shown.size(), 1) << "the user's OK still speaks";
+    EXPECT_EQ(home.prompter.shown[0].text, QStringLiteral("Incorrect Time!!..."));
+}
+
 } // namespace
