@@ -197,6 +197,20 @@ TEST_F(RunScheduleTest, RunsAfterSleepingThroughTheSetTime)
     EXPECT_FALSE(state->ExtraTimer1.Enabled());
 }
 
+// Only new ("0 %", a blocked server) and done rows stay, and a row whose
+// download never learnt where it saves ("N/A"): a queued "0%" row starts.
+TEST_F(RunScheduleTest, LeavesRowsWithoutATargetAlone)
+{
+    const QString url = QStringLiteral("http://127.0.0.1:9/f.bin");
+    views.lstMain.addRow({QStringLiteral("N/A"), QStringLiteral("30%"), {}, {}, {}, url});
+    views.lstMain.addRow({home.path(QStringLiteral("queued.bin")), QStringLiteral("0%"), {}, {}, {}, url});
+    state->RunSchedule();
+    EXPECT_EQ(windows->slot(0), nullptr);
+    ASSERT_NE(windows->slot(1), nullptr);
+    EXPECT_EQ(windows->slot(1)->SavePath, home.path(QStringLiteral("queued.bin")));
+    EXPECT_FALSE(QFile::exists(QStringLiteral("N/A")));
+}
+
 TEST_F(RunScheduleTest, StartUpLoadsTheScheduleAndProgramsTheTimer)
 {
     context->registry.writeValue(RegistryRoot::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Quillspan Software\\KEVA 1.0"),
