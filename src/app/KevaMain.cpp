@@ -19,11 +19,14 @@
 #include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
 #include "platform/TerminationSignals.h"
+#include "schedule/ScheduleState.h"
+#include "schedule/ui/frmSchedule.h"
 #include "settings/KevaContext.h"
 #include "uiutil/MessageBoxPrompter.h"
 
 #include <QApplication>
 #include <QDate>
+#include <QDateTime>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
 #include <QTreeView>
@@ -90,6 +93,13 @@ int main(int argc, char** argv)
         if (!dropTarget)
             dropTarget = std::make_unique<frmDropTarget>(context);
         dropTarget->toggle();
+    });
+
+    // The schedule, carried out by the main window's long timer.
+    ScheduleState schedule(context, state.ExtraTimer1, [] { return QDateTime::currentDateTime(); });
+    state.attachSchedule(schedule);
+    window.setDialog(frmMain::Dialog::Schedule, [&context, &schedule, &window] {
+        frmSchedule::showFor(context, schedule, &window);
     });
 
     // URLs from outside (the browser helper, a second start) arrive through

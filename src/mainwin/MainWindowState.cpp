@@ -2,6 +2,7 @@
 
 #include "engine/DownloadWindows.h"
 #include "platform/AtomicFile.h"
+#include "schedule/ScheduleState.h"
 #include "settings/BrowserRegistration.h"
 #include "settings/CRegister.h"
 #include "settings/KevaContext.h"
@@ -9,6 +10,7 @@
 #include "settings/SettingsDefaults.h"
 #include "settings/SettingsDialogState.h"
 
+#include <QDir>
 #include <QLocale>
 
 #include <cmath>
@@ -81,6 +83,8 @@ MainWindowState::MainWindowState(KevaContext& context, DownloadWindows& windows,
     , views_(views)
     , today_(std::move(today))
 {
+    connect(&ExtraTimer1, &ExtraTimer::Timer, this, &MainWindowState::ExtraTimer1_Timer);
+    connect(&ExtraTimer1, &ExtraTimer::ClockMoved, this, &MainWindowState::ExtraTimer1_Timer);
     for (const Caption& caption : kCaptions)
         captions_.insert(QString::fromLatin1(caption.control), QString::fromLatin1(caption.builtIn));
 }
@@ -103,6 +107,10 @@ void MainWindowState::Load()
     removeStaleTemporaries();
     LoadSettings(context_, LoadReason::Startup);
     step(QStringLiteral("settings"));
+    if (frmSchedule_) {
+        frmSchedule_->load();
+        step(QStringLiteral("schedule"));
+    }
     views_.LoadHistory(historyPath(), today_());
     step(QStringLiteral("history"));
     const QString language = storedLanguage();
@@ -110,6 +118,49 @@ void MainWindowState::Load()
     step(QStringLiteral("language"));
     SetCaptions();
     step(QStringLiteral("captions"));
+    if (frmSchedule_) {
+        if (!frmSchedule_->loaded())
+            frmSchedule_->load();
+        frmSchedule_->InitTimer(true);
+        step(QStringLiteral("schedule timer"));
+    }
+}
+
+void MainWindowState::attachSchedule(ScheduleState& frmSchedule)
+{
+    frmSchedule_ = &frmSchedule;
+}
+
+// Also after a move of the clock: the pass works out the time left anew.
+void MainWindowState::ExtraTimer1_Timer()
+{
+    if (!frmSchedule_)
+        return;
+    if (!frmSchedule_->loaded())
+        frmSchedule_->load();
+    if (!frmSchedule_->InitTimer(false))
+        return;
+    windows_.scheduleExistingFileChoice = frmSchedule_->schedule().existingFiles;
+    windows_.scheduleRun = true;
+    RunSchedule();
+    windows_.scheduleRun = false;
+    ExtraTimer1.setEnabled(false);
+}
+
+void MainWindowState::RunSchedule()
+{
+    JobList& lstMain = views_.lstMain;
+    for (int number = 1; number <= lstMain.rowCount(); ++number) {
+        const JobList::Row row = lstMain.row(number);
+        const QString percent = row->subItem(2);
+        if (percent == QStringLiteral("0 %") || percent == QStringLiteral("100%"))
+            continue;
+        // A row whose download never learnt its target ("N/A") has no file to go on with.
+        if (!QDir::isAbsolutePath(row->subItem(1)))
+            continue;
+        int restarted = number;
+        windows_.StartJob(row->subItem(6), row->subItem(1), restarted);
+    }
 }
 
 // A run killed while it replaced a state file leaves the temporary file

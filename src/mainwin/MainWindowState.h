@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mainwin/JobViews.h"
+#include "schedule/ExtraTimer.h"
 
 #include <QDate>
 #include <QHash>
@@ -13,6 +14,7 @@
 class DownloadJob;
 class DownloadWindows;
 class KevaContext;
+class ScheduleState;
 
 // What the main window shows and does, without the window: start-up in its
 // fixed order, the three shutdown paths, the global commands, the tray frame
@@ -37,6 +39,16 @@ public:
     std::function<bool()> loadReceiver; // step 3: false when the receiver could not be made
     std::function<void()> addTrayIcon;  // step 4
     std::function<void()> removeTrayIcon;
+
+    // The long timer of the schedule, and the schedule it carries out: loaded
+    // in the start-up, which programs the timer; each event of the timer (or
+    // a move of the clock) checks the schedule again and runs it when due.
+    ExtraTimer ExtraTimer1;
+    void attachSchedule(ScheduleState& frmSchedule);
+    void ExtraTimer1_Timer();
+    // Starts again every job of the Downloads list that is neither new nor
+    // done, in its own row; existing files go as the schedule says.
+    void RunSchedule();
 
     // Shutdown paths: each writes the history; Exit writes the logins file too.
     void exitCommand();
@@ -113,6 +125,7 @@ private:
     DownloadWindows& windows_;
     JobViews& views_;
     Clock today_;
+    ScheduleState* frmSchedule_ = nullptr;
     QStringList steps_;
     QHash<QString, QString> captions_;
     QString statusText_;
