@@ -195,6 +195,7 @@ void DownloadJob::Pause_Resume()
         failed_ = false;
         reconnects_.reset(TotalReceived() - 1);
         rateMeter_.reset(TotalReceived() - 1);
+        resetSegmentRates();
         const qint64 rollback = context_.appSettings.Rollback;
         if (IsFTP) {
             segments.SegStart[0] = std::max<qint64>(0, segments.SegPos[0] - 1 - rollback);
@@ -604,6 +605,7 @@ void DownloadJob::Check_Create(qint64 size)
     segmentFailed_.fill(false);
     reconnects_.reset(TotalReceived() - 1);
     rateMeter_.reset(TotalReceived() - 1);
+    resetSegmentRates();
     setRowStatus(text("11051", QStringLiteral("Downloading")));
     if (size == 0) {
         openSegmentFile(0);
@@ -753,6 +755,14 @@ void DownloadJob::segmentBody(int i, const char* data, qsizetype size)
     }
 }
 
+void DownloadJob::resetSegmentRates()
+{
+    for (int i = 0; i < SegmentTable::kMaxSegments; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        segmentRates_[at].reset(segments.SegPos[at] - 1 - segments.SegStart[at]);
+    }
+}
+
 // A connection that has fetched its range helps the slowest: it takes over
 // the second half of the largest range still to fetch, whose connection then
 // stops where that half begins. No byte is fetched for two segments.
@@ -760,7 +770,22 @@ void DownloadJob::takeOverWork(int i)
 {
     if (rangeless_ || isFileDownloaded() || !transferGoesOn())
         return;
-    const auto from = segments.takeOverHalf(i, kMinimumTakeOver);
+    // Only where it ends the download sooner: the slow range's rest at its own
+    // rate against half of it at that rate, or at this connection's rate
+    // after setting up a new connection.
+    const auto worthIt = [this, i](int j, qint64 left) {
+        const RateMeter& slow = segmentRates_[static_cast<std::size_t>(j)];
+        const RateMeter& fast = segmentRates_[static_cast<std::size_t>(i)];
+        if (!slow.measured() || !fast.measured())
+            return false;
+        if (slow.rate() <= 0)
+            return true; // stalled
+        const double half = static_cast<double>(left) / 2.0;
+        const double asItIs = static_cast<double>(left) / slow.rate();
+        const double split = std::max(half / slow.rate(), half / std::max(fast.rate(), 1.0) + kConnectionSetupSeconds);
+        return split < 0.75 * asItIs;
+    };
+    const auto from = segments.takeOverHalf(i, kMinimumTakeOver, worthIt);
     if (!from)
         return;
     Update(*from);
@@ -888,6 +913,10 @@ void DownloadJob::tmrUpdate_Timer()
     // The rate and the time left go by the last few seconds, so that they
     // move steadily; there is no time left to show until there is a rate.
     const double rate = rateMeter_.tick(received - 1);
+    for (int i = 0; i < segments.connections(); ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        segmentRates_[at].tick(segments.SegPos[at] - 1 - segments.SegStart[at]);
+    }
     view_.lblTransferRate = FormatSize(rate) + QStringLiteral(" /Second");
     CurrentRate = rate;
     ElapsedSeconds += 0.5;

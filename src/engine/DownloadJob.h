@@ -142,7 +142,9 @@ public:
     static constexpr int kMaxRedirects = 20;
     // A range is split for an idle connection only when more than this is left of
     // it: less is fetched sooner where it is than by a new connection.
-    static constexpr qint64 kMinimumTakeOver = 128 * 1024;
+    static constexpr qint64 kMinimumTakeOver = 64 * 1024;
+    // What a new connection costs before its first byte, in seconds.
+    static constexpr double kConnectionSetupSeconds = 0.2;
 
     // FTP: the last reply code acted on (0, 220, 331, 230, 227, 200, 350,
     // 150, 425, 504, 550).
@@ -245,6 +247,8 @@ private:
     QByteArray lastModified_;
     QElapsedTimer resumeSaved_; // since the resume data was last written
     RateMeter rateMeter_;
+    std::array<RateMeter, SegmentTable::kMaxSegments> segmentRates_;
+    void resetSegmentRates();
     qint64 LastTotal = 0;
     int StalledSeconds = 0;
     int ReconnectAttempts = 0;

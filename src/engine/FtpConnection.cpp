@@ -175,24 +175,23 @@ void FtpConnection::adoptDataSocket(QTcpSocket* socket)
 
 void FtpConnection::readData()
 {
-    if (!data_)
-        return;
-    QByteArray bytes;
-    if (limiter_) {
-        bytes.resize(256 * 1024);
-        bytes.resize(limiter_->read(*data_, bytes.data(), bytes.size()));
-        if (limiter_->holdsBack(*data_))
-            readLater_.start(limiter_->waitMs());
-    } else {
-        bytes = data_->readAll();
-    }
-    if (!bytes.isEmpty()) {
+    while (data_) {
+        QByteArray bytes(256 * 1024, Qt::Uninitialized);
+        const qint64 got = limiter_ ? limiter_->read(*data_, bytes.data(), bytes.size())
+                                    : data_->read(bytes.data(), bytes.size());
+        if (got <= 0)
+            break;
+        bytes.resize(got);
         if (released_)
-            callbacks_.onData(bytes.constData(), bytes.size());
+            callbacks_.onData(bytes.constData(), bytes.size()); // may close the data connection
         else
             held_ += bytes;
     }
-    if (dataEndPending_ && data_ && data_->bytesAvailable() == 0) {
+    if (!data_)
+        return;
+    if (limiter_ && limiter_->holdsBack(*data_)) {
+        readLater_.start(limiter_->waitMs());
+    } else if (dataEndPending_ && data_->bytesAvailable() == 0) {
         dataEndPending_ = false;
         dataClosed_ = true;
         if (released_)

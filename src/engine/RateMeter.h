@@ -23,6 +23,8 @@ public:
     // One tick with `received` bytes in place; returns the rate in bytes per second.
     double tick(qint64 received);
     double rate() const { return rate_; }
+    // At least one tick has measured a rate (zero or more).
+    bool measured() const { return counts_.size() >= 2; }
     // Seconds until `remaining` bytes are in at the current rate; nothing
     // while there is no rate to go by.
     std::optional<double> secondsLeft(qint64 remaining) const;

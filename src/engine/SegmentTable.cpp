@@ -77,7 +77,7 @@ void SegmentTable::resumeFrom(const ResumeRecord& record, qint64 rollback)
     SegStart[count] = record.size;
 }
 
-std::optional<int> SegmentTable::takeOverHalf(int done, qint64 minimum)
+std::optional<int> SegmentTable::takeOverHalf(int done, qint64 minimum, const std::function<bool(int, qint64)>& worthIt)
 {
     if (NumSegments < 2 || !segmentDone(done))
         return std::nullopt;
@@ -85,7 +85,7 @@ std::optional<int> SegmentTable::takeOverHalf(int done, qint64 minimum)
     qint64 largestLeft = minimum;
     for (int i = 0; i < NumSegments; ++i) {
         const qint64 left = segmentEnd(i) - (SegPos[static_cast<std::size_t>(i)] - 1);
-        if (i != done && left > largestLeft) {
+        if (i != done && left > largestLeft && (!worthIt || worthIt(i, left))) {
             largest = i;
             largestLeft = left;
         }

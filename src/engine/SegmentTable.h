@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 // How a file is split into byte ranges that are fetched in parallel and
@@ -44,10 +45,12 @@ public:
     void layoutSegments(qint64 contentLength, int count);
 
     // Segment `done`, which has finished its range, takes over the second half
-    // of the largest range still to fetch when more than `minimum` bytes of it
-    // are left; that segment's end moves back to where the taken half
-    // starts. Returns the segment whose end moved, or nothing.
-    std::optional<int> takeOverHalf(int done, qint64 minimum);
+    // of the largest range still to fetch that has more than `minimum` bytes
+    // left and that `worthIt` (segment, bytes left) approves; that segment's
+    // end moves back to where the taken half starts. Returns the segment
+    // whose end moved, or nothing.
+    std::optional<int> takeOverHalf(int done, qint64 minimum,
+                                    const std::function<bool(int, qint64)>& worthIt = {});
 
     // Segments that go on where a resume record left them, each from its
     // position less `rollback` (never before its own start).

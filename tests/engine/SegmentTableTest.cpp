@@ -129,6 +129,7 @@ TEST(SegmentTable, AFinishedSegmentTakesOverHalfOfTheLargestRest)
     const qint64 before = table.TotalReceived();
 
     EXPECT_EQ(table.takeOverHalf(1, 1000000), std::nullopt) << "no range has more than the minimum left";
+    EXPECT_EQ(table.takeOverHalf(1, 0, [](int, qint64) { return false; }), std::nullopt) << "not worth it";
     const auto from = table.takeOverHalf(1, 400000);
     ASSERT_EQ(from, 0);
     EXPECT_EQ(table.segmentEnd(0), 550000) << "the slow segment now stops half-way through its rest";
