@@ -3,6 +3,7 @@
 #include "engine/DownloadWindows.h"
 #include "platform/AtomicFile.h"
 #include "schedule/ScheduleState.h"
+#include "core/CaptionTable.h"
 #include "settings/BrowserRegistration.h"
 #include "settings/CRegister.h"
 #include "settings/KevaContext.h"
@@ -17,14 +18,8 @@
 
 namespace {
 
-struct Caption {
-    const char* control;
-    const char* key;
-    const char* builtIn;
-};
-
 // The main window's captioned controls, with their language keys.
-constexpr Caption kCaptions[] = {
+constexpr CaptionKey kCaptions[] = {
     {"file_mnu", "01010", "&File"},
     {"Add_mnu", "01011", "&Add URL"},
     {"exit_mnu", "01012", "E&xit"},
@@ -85,8 +80,7 @@ MainWindowState::MainWindowState(KevaContext& context, DownloadWindows& windows,
 {
     connect(&ExtraTimer1, &ExtraTimer::Timer, this, &MainWindowState::ExtraTimer1_Timer);
     connect(&ExtraTimer1, &ExtraTimer::ClockMoved, this, &MainWindowState::ExtraTimer1_Timer);
-    for (const Caption& caption : kCaptions)
-        captions_.insert(QString::fromLatin1(caption.control), QString::fromLatin1(caption.builtIn));
+    captions_ = CaptionTable(kCaptions);
 }
 
 void MainWindowState::step(const QString& name)
@@ -366,9 +360,7 @@ void MainWindowState::storeLanguage() const
 
 void MainWindowState::SetCaptions()
 {
-    for (const Caption& caption : kCaptions)
-        captions_.insert(QString::fromLatin1(caption.control),
-                         context_.text.GetText(QString::fromLatin1(caption.key), QString::fromLatin1(caption.builtIn)));
+    captions_ = CaptionTable(kCaptions, &context_.text);
     emit captionsChanged();
 }
 

@@ -2,6 +2,7 @@
 
 #include "schedule/ExtraTimer.h"
 #include "schedule/TimeDifference.h"
+#include "core/CaptionTable.h"
 #include "settings/CRegister.h"
 #include "settings/KevaContext.h"
 #include "settings/SettingText.h"
@@ -9,14 +10,8 @@
 
 namespace {
 
-struct Caption {
-    const char* control;
-    const char* key;
-    const char* builtIn;
-};
-
 // The dialog's captioned controls, with their language keys.
-constexpr Caption kCaptions[] = {
+constexpr CaptionKey kCaptions[] = {
     {"frmSchedule", "13000", "Schedule Downloads"},
     {"asxPowerBanner1", "13001", "Schedule Downloads"},
     {"chkNoSch", "13002", "Do not schdeule Downloads"},
@@ -101,8 +96,7 @@ ScheduleState::ScheduleState(KevaContext& context, ExtraTimer& timer, Clock now,
     cmbHour = schedule_.SchHour;
     cmbMinute = schedule_.SchMinute;
     cmbType = schedule_.SchType;
-    for (const Caption& caption : kCaptions)
-        captions_.insert(QString::fromLatin1(caption.control), QString::fromLatin1(caption.builtIn));
+    captions_ = CaptionTable(kCaptions);
 }
 
 bool ScheduleState::rightToLeft() const
@@ -112,9 +106,7 @@ bool ScheduleState::rightToLeft() const
 
 void ScheduleState::applyCaptions()
 {
-    for (const Caption& caption : kCaptions)
-        captions_.insert(QString::fromLatin1(caption.control),
-                         context_.text.GetText(QString::fromLatin1(caption.key), QString::fromLatin1(caption.builtIn)));
+    captions_ = CaptionTable(kCaptions, &context_.text);
 }
 
 void ScheduleState::load()
