@@ -24,7 +24,7 @@ public:
         std::optional<std::time_t> newest;
     };
 
-    // `folder` is an open descriptor of the folder (it is not consumed);
+    // `folder` is a descriptor of the folder, O_PATH will do (it is not consumed);
     // `urlPath` the decoded URL path, ending in "/". Nothing when the folder
     // cannot be read.
     static std::optional<Page> build(int folder, std::string_view urlPath, const LinkResolver& servedLink);

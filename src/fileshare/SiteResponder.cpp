@@ -114,13 +114,18 @@ HttpResponse SiteResponder::respond(const HttpRequest& request, std::time_t now)
     const Target& target = opened.target;
     const std::string& path = opened.path;
     if (!opened.file.valid()) {
-        if (opened.error == EACCES) {
-            struct stat info {};
-            UniqueFd probe(openBeneath(target.site->root.get(), target.relative, O_PATH));
-            if (probe.valid() && ::fstat(probe.get(), &info) == 0 && !S_ISDIR(info.st_mode))
-                return page(401, request, "WWW-Authenticate", std::string("Basic realm=").append(path), now);
-        }
-        return page(404, request, {}, {}, now);
+        if (opened.error != EACCES)
+            return page(404, request, {}, {}, now);
+        // Read access denied: a file asks for a login; a folder is still
+        // redirected or listed, from a descriptor that only names it (a
+        // listing that cannot be read is then an error of the server).
+        struct stat info {};
+        UniqueFd probe(openBeneath(target.site->root.get(), target.relative, O_PATH));
+        if (!probe.valid() || ::fstat(probe.get(), &info) != 0)
+            return page(404, request, {}, {}, now);
+        if (!S_ISDIR(info.st_mode))
+            return page(401, request, "WWW-Authenticate", std::string("Basic realm=").append(path), now);
+        opened.file = std::move(probe);
     }
     struct stat info {};
     if (::fstat(opened.file.get(), &info) != 0)
