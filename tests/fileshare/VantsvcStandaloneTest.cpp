@@ -1,3 +1,5 @@
+#include "PeerRun.h"
+#include "PeerTool.h"
 #include "UnprivilegedUser.h"
 #include "VantsvcProcess.h"
 
@@ -5,11 +7,15 @@
 #include "support/RawHttpClient.h"
 #include "support/TestHome.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <utime.h>
 
 namespace {
 
@@ -95,5 +101,37 @@ INSTANTIATE_TEST_SUITE_P(
                     AsUserCase {"UnlistedFolderWithoutSlashRedirects", "/listless", 301, {}, {}, "Location", "/listless/"},
                     AsUserCase {"FileInAFolderThatCanBePassed", "/listless/inside.txt", 200, "passed through"}),
     CaseName());
+
+// Listings write dates in the short formats of the locale Vantsvc runs in.
+// The German locale is made for the test, so the machine need not have it.
+TEST(VantsvcLocale, ListingDatesFollowTheLocale)
+{
+    REQUIRE_PEER(localedef, "localedef", "locales");
+    TestHome home;
+    QDir().mkpath(home.path(QStringLiteral("locale")));
+    const PeerRun made = PeerRun::run(localedef, {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
+                                                  QStringLiteral("UTF-8"), home.path(QStringLiteral("locale/de_DE.UTF-8"))});
+    if (!QFileInfo::exists(home.path(QStringLiteral("locale/de_DE.UTF-8/LC_TIME")))) {
+        const std::string why = "localedef could not make de_DE.UTF-8 (install locales): " + made.errors.toStdString();
+        if (PeerTool::inCi())
+            FAIL() << why;
+        GTEST_SKIP() << why;
+    }
+    home.writeFile(QStringLiteral("site/dated.txt"), "dated");
+    const auto written = static_cast<std::time_t>(
+        QDateTime(QDate(2024, 6, 30), QTime(12, 34, 56), Qt::UTC).toSecsSinceEpoch());
+    const utimbuf times {written, written};
+    ASSERT_EQ(::utime(home.path(QStringLiteral("site/dated.txt")).toUtf8().constData(), &times), 0);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LOCPATH"), home.path(QStringLiteral("locale")));
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("de_DE.UTF-8"));
+    VantsvcProcess server({home.path(QStringLiteral("site"))}, {QString(), environment, {}});
+    ASSERT_TRUE(server.started()) << server.errors().toStdString();
+    const RawHttpReply listing = RawHttpClient(server.port()).request("GET", QStringLiteral("/"));
+    ASSERT_EQ(listing.status(), 200);
+    EXPECT_TRUE(listing.body().contains("<a href=/dated.txt>dated.txt</a></td><td>1KB</td><td>30.06.2024</td><td>12:34:56</td>"))
+        << listing.body().toStdString();
+}
 
 } // namespace

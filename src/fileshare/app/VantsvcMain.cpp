@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
@@ -82,6 +83,9 @@ int runEngine(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    // Listings show dates in the user's short formats, on its own as under
+    // Vantrel (where the application object sets the locale the same way).
+    std::setlocale(LC_ALL, "");
     const VantsvcOptions options = VantsvcOptions::parse(std::vector<std::string>(argv + 1, argv + argc));
     if (options.help) {
         std::fputs(VantsvcOptions::usage(), stdout);
