@@ -139,7 +139,7 @@ void VantrelState::clearLog()
 
 void VantrelState::help()
 {
-    shell_.open(folder_.file(QStringLiteral("help/htu.htm")));
+    shell_.open(folder_.dataFile(QStringLiteral("help/htu.htm")));
 }
 
 void VantrelState::logReady()

@@ -272,6 +272,18 @@ TEST_F(VantrelStateTest, MissingStateFilesLeaveTheDefaults)
     EXPECT_EQ(state.log().text(), LogText::header());
 }
 
+// The help page ships with the programs, not in the program folder that
+// holds the state files.
+TEST_F(VantrelStateTest, HelpOpensThePageShippedWithTheProgram)
+{
+    home.writeFile(QStringLiteral("bin/help/htu.htm"), "<html></html>");
+    VantrelState shipped(ProgramFolder::resolve(home.programFolder(), home.path(QStringLiteral("bin")), true, QString(),
+                                                QStringLiteral("/unused")),
+                         home.prompter, home.shell, engine, {});
+    shipped.help();
+    EXPECT_EQ(home.shell.opened, QStringList {home.path(QStringLiteral("bin/help/htu.htm"))});
+}
+
 TEST(PaneLayout, PageViewOutOfSightWhileStopped)
 {
     const PaneLayout stopped = PaneLayout::compute(false, 1000, 600);

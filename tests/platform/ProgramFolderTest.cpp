@@ -84,4 +84,44 @@ INSTANTIATE_TEST_SUITE_P(
         LanguageFolderCase {"NoneAnywhereStaysInTheHome", {QStringLiteral("empty")}, "empty", true, "empty/Lang"}),
     CaseName());
 
+// Other data files (the help pages) are looked for the same way, so an
+// installed copy finds what it ships under <prefix>/share/quillspan.
+struct DataFileCase {
+    const char* name;
+    QStringList existing; // files made below the test's root
+    bool executableFolderWritable;
+    const char* expected; // below the root
+};
+
+class DataFileCases : public testing::TestWithParam<DataFileCase> {};
+
+TEST_P(DataFileCases, FirstExistingDataFile)
+{
+    const DataFileCase& c = GetParam();
+    TestHome home;
+    QDir().mkpath(home.path(QStringLiteral("prefix/bin")));
+    QDir().mkpath(home.path(QStringLiteral("own")));
+    for (const QString& file : c.existing)
+        home.writeFile(file, "<html></html>");
+    const ProgramFolder folder = ProgramFolder::resolve(home.path(QStringLiteral("own")), home.path(QStringLiteral("prefix/bin")),
+                                                        c.executableFolderWritable, home.path(QStringLiteral("data")),
+                                                        QStringLiteral("/unused"));
+    EXPECT_EQ(folder.dataFile(QStringLiteral("help/htu.htm")), home.path(QString::fromLatin1(c.expected)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DataFileCases,
+    testing::Values(
+        DataFileCase {"BesideTheExecutable", {QStringLiteral("prefix/bin/help/htu.htm")}, true, "prefix/bin/help/htu.htm"},
+        DataFileCase {"InstalledCopy", {QStringLiteral("prefix/share/quillspan/help/htu.htm")}, false,
+                      "prefix/share/quillspan/help/htu.htm"},
+        DataFileCase {"ProgramFolderFirst",
+                      {QStringLiteral("own/help/htu.htm"), QStringLiteral("prefix/bin/help/htu.htm")}, true,
+                      "own/help/htu.htm"},
+        DataFileCase {"ExecutablesFolderBeforeTheInstalledOne",
+                      {QStringLiteral("prefix/bin/help/htu.htm"), QStringLiteral("prefix/share/quillspan/help/htu.htm")},
+                      false, "prefix/bin/help/htu.htm"},
+        DataFileCase {"NoneAnywhereIsInTheProgramFolder", {}, true, "own/help/htu.htm"}),
+    CaseName());
+
 } // namespace
