@@ -10,4 +10,9 @@ struct PaneLayout {
 
     static constexpr int kMinimum = 10;
     static PaneLayout compute(bool running, int width, int height);
+
+    // The same panes in the room the splitters have: each pane keeps its size
+    // as far as the room allows after the panes that follow it have their
+    // minimum, and the last pane of each splitter takes what remains.
+    PaneLayout fittedTo(int columnRoom, int rowRoom) const;
 };

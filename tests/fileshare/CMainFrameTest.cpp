@@ -174,6 +174,31 @@ TEST_F(CMainFrameTest, ARestartOnAnotherPortShowsTheNewAddress)
     EXPECT_FALSE(page->toPlainText().contains(QStringLiteral("http://127.0.0.1:%1").arg(first)));
 }
 
+// The panes are sized from the window as the layout says, not scaled to
+// shares of the splitter: 900 pixels wide, 560 high.
+TEST_F(CMainFrameTest, PanesTakeTheirSizesFromTheWindow)
+{
+    window.resize(900, 560);
+    window.show();
+    ASSERT_EQ(window.width(), 900);
+    auto* columns = qobject_cast<QSplitter*>(window.centralWidget());
+    ASSERT_NE(columns, nullptr);
+    auto* middle = qobject_cast<QSplitter*>(columns->widget(1));
+    ASSERT_NE(middle, nullptr);
+    EXPECT_EQ(columns->sizes().mid(0, 2), (QList<int> {324, 270}));
+    EXPECT_EQ(middle->sizes().at(1), 1);
+
+    const std::uint16_t port = freePort();
+    auto* portBox = child<QLineEdit>("portBox");
+    portBox->setText(QString::number(port));
+    emit portBox->textEdited(portBox->text());
+    window.command(32779)->trigger();
+    ASSERT_TRUE(state.running());
+    EXPECT_EQ(columns->sizes().mid(0, 2), (QList<int> {90, 720}));
+    EXPECT_EQ(middle->sizes().at(0), 112);
+    window.command(32780)->trigger();
+}
+
 TEST_F(CMainFrameTest, ClearLogAndHide)
 {
     window.show();

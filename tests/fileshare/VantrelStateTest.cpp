@@ -296,4 +296,32 @@ TEST(PaneLayout, PageViewOutOfSightWhileStopped)
     EXPECT_EQ(tiny.columns[0], PaneLayout::kMinimum);
 }
 
+// The splitters hold less than the window: the panes keep the sizes taken
+// from the window, and the last pane of each splitter gets the rest.
+struct FitCase {
+    const char* name;
+    bool running;
+    int columnRoom;
+    int rowRoom;
+    int columns[3];
+    int rows[2];
+};
+
+class FitCases : public testing::TestWithParam<FitCase> {};
+
+TEST_P(FitCases, PanesKeepTheirSizesAndTheLastTakesTheRest)
+{
+    const FitCase& c = GetParam();
+    const PaneLayout fitted = PaneLayout::compute(c.running, 900, 560).fittedTo(c.columnRoom, c.rowRoom);
+    EXPECT_EQ(std::vector<int>(fitted.columns, fitted.columns + 3), std::vector<int>(c.columns, c.columns + 3));
+    EXPECT_EQ(std::vector<int>(fitted.rows, fitted.rows + 2), std::vector<int>(c.rows, c.rows + 2));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FitCases,
+                         testing::Values(FitCase {"Stopped", false, 892, 480, {324, 270, 298}, {479, 1}},
+                                         FitCase {"Running", true, 892, 480, {90, 720, 82}, {112, 368}},
+                                         FitCase {"NarrowKeepsTheMinimumForTheRest", true, 500, 100, {90, 400, 10}, {90, 10}},
+                                         FitCase {"TooSmallForAll", false, 20, 5, {10, 10, 10}, {10, 1}}),
+                         CaseName());
+
 } // namespace
