@@ -1,11 +1,11 @@
 #include "fileshare/InstanceLock.h"
 #include "fileshare/SitePage.h"
-#include "fileshare/TerminationWatcher.h"
 #include "fileshare/VantrelState.h"
 #include "fileshare/VantsvcLink.h"
 #include "fileshare/ui/CMainFrame.h"
 #include "platform/DesktopShell.h"
 #include "platform/ProgramFolder.h"
+#include "platform/TerminationSignals.h"
 #include "uiutil/MessageBoxPrompter.h"
 
 #include <QApplication>
@@ -27,9 +27,9 @@ int main(int argc, char** argv)
     VantsvcLink engine(QApplication::applicationDirPath() + QStringLiteral("/Vantsvc"));
     VantrelState state(ProgramFolder::fromEnvironment(), prompter, shell, engine, &SitePage::localAddresses);
     CMainFrame window(state, shell);
-    TerminationWatcher termination;
+    TerminationSignals termination;
     // Closing saves the state and ends the engine, hidden window or not.
-    QObject::connect(&termination, &TerminationWatcher::terminationRequested, &window, [&window] {
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, [&window] {
         window.close();
         QApplication::quit();
     });
