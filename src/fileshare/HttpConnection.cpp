@@ -153,7 +153,7 @@ HttpConnection::WriteResult HttpConnection::writeMore(std::int64_t nowMs)
         fileSent_ += static_cast<std::uint64_t>(n);
         deadlineMs_ = nowMs + timeoutMs_;
     }
-    response_.file.reset();
+    response_.file.close();
     return WriteResult::Done;
 }
 

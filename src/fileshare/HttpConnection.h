@@ -2,7 +2,7 @@
 
 #include "fileshare/AccessLogLine.h"
 #include "fileshare/HttpResponse.h"
-#include "fileshare/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <cstdint>
 #include <string>

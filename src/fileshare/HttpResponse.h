@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fileshare/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <cstdint>
 #include <string>

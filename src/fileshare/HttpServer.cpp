@@ -97,7 +97,7 @@ void HttpServer::run()
     flushLog();
     while (!connections_.empty())
         closeConnection(connections_.begin()->first);
-    listener_.reset();
+    listener_.close();
 }
 
 void HttpServer::stop()

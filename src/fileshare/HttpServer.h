@@ -2,7 +2,7 @@
 
 #include "fileshare/HttpConnection.h"
 #include "fileshare/ServerLimits.h"
-#include "fileshare/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <atomic>
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include "fileshare/HttpRequest.h"
 #include "fileshare/HttpResponse.h"
 #include "fileshare/PublishedFolder.h"
-#include "fileshare/UniqueFd.h"
+#include "platform/UniqueFd.h"
 
 #include <ctime>
 #include <sys/stat.h>

@@ -2,7 +2,7 @@
 #include "fileshare/SiteService.h"
 
 #include "RawClient.h"
-#include "fileshare/InstanceLock.h"
+#include "platform/InstanceLock.h"
 #include "support/TestHome.h"
 
 #include <QCryptographicHash>

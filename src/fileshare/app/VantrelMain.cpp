@@ -1,4 +1,4 @@
-#include "fileshare/InstanceLock.h"
+#include "platform/InstanceLock.h"
 #include "fileshare/SitePage.h"
 #include "fileshare/VantrelState.h"
 #include "fileshare/VantsvcLink.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/UniqueFd.h"
+
 #include <QString>
 
 // Keeps one copy of a program running per user: a lock file in the runtime
@@ -7,15 +9,12 @@
 class InstanceLock {
 public:
     explicit InstanceLock(const QString& name);
-    ~InstanceLock();
-    InstanceLock(const InstanceLock&) = delete;
-    InstanceLock& operator=(const InstanceLock&) = delete;
 
     // True only when another process holds the lock; a lock that cannot be
     // made at all (no runtime folder) does not keep the program from running.
     bool heldElsewhere() const { return heldElsewhere_; }
 
 private:
-    int fd_ = -1;
+    UniqueFd fd_;
     bool heldElsewhere_ = false;
 };

@@ -12,7 +12,7 @@ public:
         : fd_(fd)
     {
     }
-    ~UniqueFd() { reset(); }
+    ~UniqueFd() { close(); }
     UniqueFd(UniqueFd&& other) noexcept
         : fd_(std::exchange(other.fd_, -1))
     {
@@ -20,7 +20,7 @@ public:
     UniqueFd& operator=(UniqueFd&& other) noexcept
     {
         if (this != &other) {
-            reset();
+            close();
             fd_ = std::exchange(other.fd_, -1);
         }
         return *this;
@@ -30,11 +30,12 @@ public:
 
     int get() const { return fd_; }
     bool valid() const { return fd_ >= 0; }
-    void reset()
+    // Closes now; false when the close reports an error (for a file just
+    // written, its data may not have reached the disk).
+    bool close()
     {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
+        const int fd = std::exchange(fd_, -1);
+        return fd < 0 || ::close(fd) == 0;
     }
 
 private:

@@ -1,4 +1,4 @@
-#include "fileshare/InstanceLock.h"
+#include "platform/InstanceLock.h"
 
 #include "platform/WindowDirectory.h"
 
@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <unistd.h>
 
 InstanceLock::InstanceLock(const QString& name)
 {
@@ -15,19 +14,12 @@ InstanceLock::InstanceLock(const QString& name)
     if (folder.empty())
         return;
     const std::string path = folder + "/" + QFile::encodeName(name).toStdString() + ".lock";
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
+    UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!fd.valid())
         return;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
         heldElsewhere_ = errno == EWOULDBLOCK;
-        ::close(fd);
         return;
     }
-    fd_ = fd;
-}
-
-InstanceLock::~InstanceLock()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
+    fd_ = std::move(fd);
 }
