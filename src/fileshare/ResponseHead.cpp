@@ -30,6 +30,7 @@ std::string ResponseHead::statusLine(int code)
 }
 
 ResponseHead::ResponseHead(int code, std::time_t now, std::string_view serverName)
+    : code_(code)
 {
     text_.reserve(256);
     text_ += statusLine(code);

@@ -16,6 +16,8 @@ public:
 
     ResponseHead(int code, std::time_t now, std::string_view serverName);
 
+    int code() const { return code_; }
+
     ResponseHead& add(std::string_view name, std::string_view value);
     ResponseHead& addLength(std::uint64_t length);
 
@@ -24,5 +26,6 @@ public:
     std::string finish(int version, bool keepAlive);
 
 private:
+    int code_;
     std::string text_;
 };

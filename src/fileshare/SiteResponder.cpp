@@ -171,11 +171,7 @@ HttpResponse SiteResponder::folderAnswer(const HttpRequest& request, const Targe
     if (listing->newest)
         head.add("Last-Modified", HttpDate::format(*listing->newest));
     head.addLength(listing->html.size()).add("Content-Type", kListingType);
-    HttpResponse response = withHead(head.finish(request.version, request.keepAlive), request.version);
-    response.keepAlive = request.keepAlive;
-    if (request.method == "GET")
-        response.body = std::move(listing->html);
-    return response;
+    return answer(request, head, std::move(listing->html));
 }
 
 HttpResponse SiteResponder::fileAnswer(const HttpRequest& request, UniqueFd file, const struct stat& info,
@@ -188,10 +184,7 @@ HttpResponse SiteResponder::fileAnswer(const HttpRequest& request, UniqueFd file
     if (get && request.ifModifiedSince && written <= *request.ifModifiedSince) {
         ResponseHead head(304, now, kServerName);
         head.add("Last-Modified", HttpDate::format(written)).addLength(0).add("Content-Type", kHtml);
-        HttpResponse response = withHead(head.finish(request.version, request.keepAlive), request.version);
-        response.status = 304;
-        response.keepAlive = request.keepAlive;
-        return response;
+        return answer(request, head);
     }
 
     std::uint64_t first = 0;
@@ -203,10 +196,7 @@ HttpResponse SiteResponder::fileAnswer(const HttpRequest& request, UniqueFd file
         if (!span) {
             ResponseHead head(416, now, kServerName);
             head.addLength(0).add("Content-Range", std::string("bytes */").append(std::to_string(size))).add("Content-Type", kHtml);
-            HttpResponse response = withHead(head.finish(request.version, request.keepAlive), request.version);
-            response.status = 416;
-            response.keepAlive = request.keepAlive;
-            return response;
+            return answer(request, head);
         }
         code = 206;
         first = span->first;
@@ -224,9 +214,7 @@ HttpResponse SiteResponder::fileAnswer(const HttpRequest& request, UniqueFd file
     if (code == 206)
         head.add("Content-Range", contentRange);
     head.add("Content-Type", types_.lookup(ContentTypeLookup::extensionOf(path)));
-    HttpResponse response = withHead(head.finish(request.version, request.keepAlive), request.version);
-    response.status = code;
-    response.keepAlive = request.keepAlive && request.version >= 10;
+    HttpResponse response = answer(request, head);
     if (get && length > 0) {
         response.file = std::move(file);
         response.fileOffset = first;
@@ -238,17 +226,12 @@ HttpResponse SiteResponder::fileAnswer(const HttpRequest& request, UniqueFd file
 HttpResponse SiteResponder::page(int code, const HttpRequest& request, std::string_view extraName,
                                  std::string_view extraValue, std::time_t now) const
 {
-    const std::string body = ErrorPage::forCode(code).value_or(std::string());
+    std::string body = ErrorPage::forCode(code).value_or(std::string());
     ResponseHead head(code, now, kServerName);
     if (!extraName.empty())
         head.add(extraName, extraValue);
     head.addLength(body.size()).add("Content-Type", kHtml);
-    HttpResponse response = withHead(head.finish(request.version, request.keepAlive), request.version);
-    response.status = code;
-    response.keepAlive = request.keepAlive && request.version >= 10;
-    if (request.method != "HEAD")
-        response.body = body;
-    return response;
+    return answer(request, head, std::move(body));
 }
 
 HttpResponse SiteResponder::error(int code, int version, bool keepAlive, bool withBody, std::time_t now) const
@@ -260,11 +243,17 @@ HttpResponse SiteResponder::error(int code, int version, bool keepAlive, bool wi
     return page(code, request, {}, {}, now);
 }
 
-HttpResponse SiteResponder::withHead(std::string head, int version)
+HttpResponse SiteResponder::answer(const HttpRequest& request, ResponseHead& head, std::string body)
 {
     HttpResponse response;
+    response.status = head.code();
+    // An HTTP/0.9 answer ends with the connection: it has no length to tell.
+    response.keepAlive = request.keepAlive && request.version >= 10;
+    std::string text = head.finish(request.version, response.keepAlive);
     // HTTP/0.9 knows no status line and no headers: only the body goes out.
-    if (version >= 10)
-        response.head = std::move(head);
+    if (request.version >= 10)
+        response.head = std::move(text);
+    if (request.method != "HEAD")
+        response.body = std::move(body);
     return response;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 class ContentTypeLookup;
+class ResponseHead;
 
 // The site's answers: files, listings, redirects, 304, partial content and
 // the error pages, for the folders published when it was made.
@@ -59,7 +60,10 @@ private:
                             std::time_t now) const;
     HttpResponse page(int code, const HttpRequest& request, std::string_view extraName, std::string_view extraValue,
                       std::time_t now) const;
-    static HttpResponse withHead(std::string head, int version);
+    // Every answer is made here from its head and body: the head is left out
+    // for HTTP/0.9, the body for HEAD, and the connection stays open when the
+    // client asked for that.
+    static HttpResponse answer(const HttpRequest& request, ResponseHead& head, std::string body = {});
 
     std::vector<Site> sites_;
     std::vector<std::string> unreadable_;
