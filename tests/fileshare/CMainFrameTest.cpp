@@ -1,11 +1,11 @@
 #include "fileshare/ui/CMainFrame.h"
 
-#include "RawClient.h"
 #include "fileshare/LengthPrefixedFile.h"
 #include "fileshare/VantrelState.h"
 #include "fileshare/VantsvcEngine.h"
 #include "fileshare/VantsvcLink.h"
 #include "platform/WindowDirectory.h"
+#include "support/RawHttpClient.h"
 #include "support/TestHome.h"
 
 #include <QAction>
@@ -101,8 +101,7 @@ TEST_F(CMainFrameTest, StartServeLogAndStopWithTheRealEngine)
 
     ASSERT_TRUE(waitFor([&] { return logText().contains(QStringLiteral("Server started on port %1.").arg(port)); }))
         << logText().toStdString();
-    const std::string answer = RawClient::exchange(port, "GET /hello.txt HTTP/1.0\r\n\r\n");
-    EXPECT_EQ(answer.substr(answer.size() - 5), "hello");
+    EXPECT_EQ(RawHttpClient(port).send("GET /hello.txt HTTP/1.0\r\n\r\n").body(), "hello");
     ASSERT_TRUE(waitFor([&] { return logText().contains(QStringLiteral("\"GET /hello.txt HTTP/1.0\" 200 5")); }))
         << logText().toStdString();
 
@@ -110,7 +109,7 @@ TEST_F(CMainFrameTest, StartServeLogAndStopWithTheRealEngine)
     EXPECT_FALSE(state.running());
     EXPECT_FALSE(portBox->isReadOnly());
     ASSERT_TRUE(waitFor([&] { return logText().contains(QStringLiteral("Server stopped.")); }));
-    EXPECT_FALSE(RawClient(port).connected());
+    EXPECT_FALSE(RawHttpClient(port).connected());
 
     window.close();
     EXPECT_TRUE(waitFor([&] { return !engine.exists(); }));
