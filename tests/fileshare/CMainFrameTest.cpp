@@ -1,9 +1,9 @@
 #include "fileshare/ui/CMainFrame.h"
 
-#include "fileshare/LengthPrefixedFile.h"
-#include "fileshare/VantrelState.h"
-#include "fileshare/VantsvcEngine.h"
-#include "fileshare/VantsvcLink.h"
+#include "fileshare/engine/LengthPrefixedFile.h"
+#include "fileshare/engine/VantsvcEngine.h"
+#include "fileshare/engine/VantsvcLink.h"
+#include "fileshare/state/VantrelState.h"
 #include "platform/WindowDirectory.h"
 #include "support/RawHttpClient.h"
 #include "support/TestHome.h"

@@ -1,5 +1,5 @@
-#include "fileshare/ContentTypeLookup.h"
-#include "fileshare/SiteService.h"
+#include "fileshare/http/ContentTypeLookup.h"
+#include "fileshare/http/SiteService.h"
 
 #include "support/RawHttpClient.h"
 #include "support/TestHome.h"

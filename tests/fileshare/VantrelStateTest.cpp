@@ -1,9 +1,9 @@
-#include "fileshare/VantrelState.h"
+#include "fileshare/state/VantrelState.h"
 
-#include "fileshare/EngineLink.h"
-#include "fileshare/LengthPrefixedFile.h"
-#include "fileshare/PublishedFolderList.h"
-#include "fileshare/VantsvcEngine.h"
+#include "fileshare/engine/EngineLink.h"
+#include "fileshare/engine/LengthPrefixedFile.h"
+#include "fileshare/engine/PublishedFolderList.h"
+#include "fileshare/engine/VantsvcEngine.h"
 #include "support/CaseName.h"
 #include "support/TestHome.h"
 

@@ -1,7 +1,7 @@
 #include "fileshare/ui/CMainFrame.h"
 
-#include "fileshare/LogForwarder.h"
-#include "fileshare/VantrelState.h"
+#include "fileshare/engine/LogForwarder.h"
+#include "fileshare/state/VantrelState.h"
 #include "platform/MessageWindow.h"
 #include "platform/ShellOpener.h"
 
