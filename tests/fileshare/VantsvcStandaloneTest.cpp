@@ -44,14 +44,16 @@ protected:
         setMode("Vantsvc", 0755);
         server = std::make_unique<VantsvcProcess>(QStringList {home.path(QStringLiteral("site"))},
                                                   VantsvcProcess::Launch {program, {}, user->becomeInChild()});
-        ASSERT_TRUE(server->started()) << server->errors().toStdString();
+        ASSERT_TRUE(server->started()) << "Vantsvc did not serve as the other user; it needs to reach "
+                                       << home.path(QString()).toStdString() << " through its parents. "
+                                       << server->errors().toStdString();
     }
 
     void TearDown() override
     {
-        // The temporary folder can be removed again.
-        setMode("site/listless", 0755);
-        setMode("site/shut", 0755);
+        // The temporary folder can be removed again (nothing to do after a skip).
+        for (const char* folder : {"site/listless", "site/shut"})
+            ::chmod(home.path(QString::fromLatin1(folder)).toUtf8().constData(), 0755);
     }
 
     void setMode(const char* name, mode_t mode) const
