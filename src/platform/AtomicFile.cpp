@@ -1,5 +1,7 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/UniqueFd.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -35,11 +37,9 @@ bool writeAll(int fd, const QByteArray& content)
 
 void syncFolder(const QByteArray& folder)
 {
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    const UniqueFd fd(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.valid())
+        ::fsync(fd.get());
 }
 
 // How old a temporary file of the older form, without the writer's pid, must be
@@ -62,8 +62,8 @@ bool AtomicFile::write(const QString& path, const QByteArray& content, int newFi
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
     QByteArray temp = target + ".tmp." + QByteArray::number(static_cast<qint64>(::getpid())) + ".XXXXXX";
 
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
+    UniqueFd file(::mkstemp(temp.data()));
+    if (!file.valid())
         return false;
 
     struct stat existing {};
@@ -71,8 +71,8 @@ bool AtomicFile::write(const QString& path, const QByteArray& content, int newFi
         ? (existing.st_mode & 07777)
         : static_cast<mode_t>(newFileMode);
 
-    const bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, content) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !ok || ::rename(temp.constData(), target.constData()) != 0) {
+    const bool ok = ::fchmod(file.get(), mode) == 0 && writeAll(file.get(), content) && ::fsync(file.get()) == 0;
+    if (!file.close() || !ok || ::rename(temp.constData(), target.constData()) != 0) {
         ::unlink(temp.constData());
         return false;
     }

@@ -38,21 +38,20 @@ bool MessageWindow::listen()
         return false;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
 
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!socket.valid())
         return false;
     ::unlink(path.c_str());
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 16) != 0) {
-        ::close(fd);
+    if (::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0
+        || ::listen(socket.get(), 16) != 0)
         return false;
-    }
-    listenFd_ = fd;
+    listener_ = std::move(socket);
     socketPath_ = path;
     if (!WindowDirectory::writeCaption(socketPath_, caption_.toStdString())) {
         stopListening();
         return false;
     }
-    acceptNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    acceptNotifier_ = new QSocketNotifier(listener_.get(), QSocketNotifier::Read, this);
     connect(acceptNotifier_, &QSocketNotifier::activated, this, &MessageWindow::acceptConnections);
     return true;
 }
@@ -67,16 +66,16 @@ void MessageWindow::setCaption(const QString& caption)
 void MessageWindow::acceptConnections()
 {
     for (;;) {
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0)
+        UniqueFd socket(::accept4(listener_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+        if (!socket.valid())
             return;
+        const int fd = socket.get();
         if (connections_.size() >= kMaxConnections) {
-            ::close(fd);
             emit messageRefused(QStringLiteral("too many connections"));
             continue;
         }
         auto connection = std::make_unique<Connection>();
-        connection->fd = fd;
+        connection->socket = std::move(socket);
         connection->notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
         connect(connection->notifier, &QSocketNotifier::activated, this, [this, fd] { readFrom(fd); });
         connection->idleTimer = new QTimer(this);
@@ -173,7 +172,6 @@ void MessageWindow::closeConnection(int fd)
     connection->notifier->deleteLater();
     connection->idleTimer->stop();
     connection->idleTimer->deleteLater();
-    ::close(fd);
 }
 
 void MessageWindow::stopListening()
@@ -182,9 +180,8 @@ void MessageWindow::stopListening()
         closeConnection(connections_.begin()->first);
     delete acceptNotifier_;
     acceptNotifier_ = nullptr;
-    if (listenFd_ >= 0) {
-        ::close(listenFd_);
-        listenFd_ = -1;
+    if (listener_.valid()) {
+        listener_.close();
         WindowDirectory::unregister(socketPath_);
     }
 }

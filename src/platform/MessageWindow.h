@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/UniqueFd.h"
 #include "platform/WindowMessage.h"
 
 #include <QObject>
@@ -31,7 +32,7 @@ public:
 
     // Registers the window in the runtime folder; false when that fails.
     bool listen();
-    bool isListening() const { return listenFd_ >= 0; }
+    bool isListening() const { return listener_.valid(); }
 
     QString caption() const { return caption_; }
     void setCaption(const QString& caption);
@@ -47,7 +48,7 @@ signals:
 
 private:
     struct Connection {
-        int fd = -1;
+        UniqueFd socket;
         QSocketNotifier* notifier = nullptr;
         QTimer* idleTimer = nullptr;
         std::string buffer;
@@ -65,7 +66,7 @@ private:
     QString caption_;
     Handler handler_;
     std::string socketPath_;
-    int listenFd_ = -1;
+    UniqueFd listener_;
     int idleTimeoutMs_ = kIdleTimeoutMs;
     QSocketNotifier* acceptNotifier_ = nullptr;
     std::map<int, std::unique_ptr<Connection>> connections_;

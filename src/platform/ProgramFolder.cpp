@@ -4,24 +4,10 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
-
-const QString kLang = QStringLiteral("Lang");
-
-QString firstExistingLanguageFolder(const QStringList& candidates)
-{
-    for (const QString& folder : candidates) {
-        if (QFileInfo(folder).isDir())
-            return folder;
-    }
-    return candidates.first();
-}
-
-} // namespace
-
-ProgramFolder::ProgramFolder(QString path, QString languageFolder)
+ProgramFolder::ProgramFolder(QString path, QString languageFolder, QStringList dataFolders)
     : path_(std::move(path))
     , languageFolder_(std::move(languageFolder))
+    , dataFolders_(std::move(dataFolders))
 {
 }
 
@@ -50,14 +36,25 @@ ProgramFolder ProgramFolder::resolve(const QString& kevaHome, const QString& exe
         state = QDir::cleanPath(dataHome + QStringLiteral("/Quillspan"));
         QDir().mkpath(state);
     }
-    return ProgramFolder(state, firstExistingLanguageFolder({
-                                    state + QLatin1Char('/') + kLang,
-                                    beside + QLatin1Char('/') + kLang,
-                                    QDir::cleanPath(beside + QStringLiteral("/../share/quillspan/Lang")),
-                                }));
+    ProgramFolder folder(state, QString(), {beside, QDir::cleanPath(beside + QStringLiteral("/../share/quillspan"))});
+    folder.languageFolder_ = folder.dataFile(QStringLiteral("Lang"));
+    return folder;
 }
 
 QString ProgramFolder::file(const QString& name) const
 {
     return path_ + QLatin1Char('/') + name;
+}
+
+QString ProgramFolder::dataFile(const QString& name) const
+{
+    const QString own = file(name);
+    if (QFileInfo::exists(own))
+        return own;
+    for (const QString& folder : dataFolders_) {
+        const QString candidate = folder + QLatin1Char('/') + name;
+        if (QFileInfo::exists(candidate))
+            return candidate;
+    }
+    return own;
 }

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
-// Where a program keeps its data files (the language folder "Lang") and its
-// state files (Settings.ini, History.ini and the like).
+// Where a program keeps its data files (the language folder "Lang", the help
+// pages) and its state files (Settings.ini, History.ini and the like).
 //
 // The rule for the state files:
 //   1. $KEVA_HOME, when set, is the program folder.
@@ -11,14 +12,15 @@
 //      a build tree or a copy unpacked into a folder of the user's own.
 //   3. Otherwise (an installed copy, say in /usr/bin) $XDG_DATA_HOME/Quillspan
 //      (~/.local/share/Quillspan).
-// The language folder is the first of these that exists: "Lang" in the
-// program folder (a user's own languages), "Lang" beside the executable (a
-// build tree), <prefix>/share/quillspan/Lang (an installed copy). When none
-// exists it is "Lang" in the program folder, and every window keeps its
+// A data file is the first of these that exists: the one in the program
+// folder (a user's own), the one beside the executable (a build tree), the one
+// in <prefix>/share/quillspan (an installed copy). When none exists it is the
+// one in the program folder; without a language folder every window keeps its
 // built-in English captions.
 class ProgramFolder {
 public:
-    ProgramFolder(QString path, QString languageFolder);
+    // `dataFolders` are searched for data files after the program folder.
+    ProgramFolder(QString path, QString languageFolder, QStringList dataFolders = {});
 
     // From the environment and the running executable.
     static ProgramFolder fromEnvironment();
@@ -33,8 +35,11 @@ public:
     QString languageFolder() const { return languageFolder_; }
     // A file in the program folder.
     QString file(const QString& name) const;
+    // A data file or folder ("help/htu.htm"), found by the rule above.
+    QString dataFile(const QString& name) const;
 
 private:
     QString path_;
     QString languageFolder_;
+    QStringList dataFolders_;
 };

@@ -1,6 +1,7 @@
 #include "platform/Registry.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/UniqueFd.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,23 +20,14 @@ public:
     explicit HiveLock(const QString& path)
         : fd_(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
     {
-        if (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
+        if (fd_.valid() && ::flock(fd_.get(), LOCK_EX) != 0)
+            fd_.close();
     }
-    ~HiveLock()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    HiveLock(const HiveLock&) = delete;
-    HiveLock& operator=(const HiveLock&) = delete;
 
-    bool held() const { return fd_ >= 0; }
+    bool held() const { return fd_.valid(); }
 
 private:
-    int fd_;
+    UniqueFd fd_;
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/WindowDirectory.h"
 
+#include "platform/UniqueFd.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -144,11 +146,11 @@ bool WindowDirectory::writeCaption(const std::string& socketPath, const std::str
 {
     const std::string target = captionPathOf(socketPath);
     std::string temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
+    UniqueFd file(::mkstemp(temp.data()));
+    if (!file.valid())
         return false;
-    const bool ok = ::write(fd, caption.data(), caption.size()) == static_cast<ssize_t>(caption.size());
-    ::close(fd);
+    const bool ok = ::write(file.get(), caption.data(), caption.size()) == static_cast<ssize_t>(caption.size())
+        && file.close();
     if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
         ::unlink(temp.c_str());
         return false;
@@ -179,11 +181,10 @@ bool WindowDirectory::isAlive(const std::string& socketPath, const std::string& 
     // queue is full a blocking connect would wait for that owner, which may be
     // the very thread that looks (a program waiting for another's window).
     // A full queue (EAGAIN) still means the window listens.
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
+    const UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!socket.valid())
         return true; // cannot tell; keep it
-    const int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    const int result = ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
     const int error = errno;
-    ::close(fd);
     return result == 0 || (error != ECONNREFUSED && error != ENOENT);
 }

@@ -1,5 +1,6 @@
 #include "platform/WindowMessageSender.h"
 
+#include "platform/UniqueFd.h"
 #include "platform/WindowMessage.h"
 
 #include <cerrno>
@@ -11,25 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-class Socket {
-public:
-    Socket()
-        : fd_(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0))
-    {
-    }
-    ~Socket()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 using Clock = std::chrono::steady_clock;
 
@@ -80,21 +62,21 @@ std::optional<std::int64_t> WindowMessageSender::send(const WindowHandle& window
         return std::nullopt;
     std::memcpy(address.sun_path, window.socketPath.c_str(), window.socketPath.size() + 1);
 
-    Socket socket;
-    if (socket.fd() < 0 || ::connect(socket.fd(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+    const UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!socket.valid() || ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
         return std::nullopt;
 
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     const WindowMessage request {message, wParam, window.child, text};
-    if (!sendAll(socket.fd(), request.encode(), deadline))
+    if (!sendAll(socket.get(), request.encode(), deadline))
         return std::nullopt;
 
     char reply[WindowMessage::kReplySize];
     std::size_t got = 0;
     while (got < sizeof reply) {
-        if (!waitFor(socket.fd(), POLLIN, deadline))
+        if (!waitFor(socket.get(), POLLIN, deadline))
             return std::nullopt;
-        const ssize_t n = ::recv(socket.fd(), reply + got, sizeof reply - got, MSG_DONTWAIT);
+        const ssize_t n = ::recv(socket.get(), reply + got, sizeof reply - got, MSG_DONTWAIT);
         if (n == 0 || (n < 0 && errno != EINTR && errno != EAGAIN))
             return std::nullopt;
         if (n > 0)

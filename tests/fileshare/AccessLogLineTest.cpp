@@ -1,4 +1,4 @@
-#include "fileshare/AccessLogLine.h"
+#include "fileshare/http/AccessLogLine.h"
 
 #include <gtest/gtest.h>
 

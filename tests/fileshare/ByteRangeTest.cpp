@@ -1,4 +1,4 @@
-#include "fileshare/ByteRange.h"
+#include "fileshare/http/ByteRange.h"
 
 #include "support/CaseName.h"
 

@@ -1,11 +1,11 @@
 #include "fileshare/ui/CMainFrame.h"
 
-#include "RawClient.h"
-#include "fileshare/LengthPrefixedFile.h"
-#include "fileshare/VantrelState.h"
-#include "fileshare/VantsvcEngine.h"
-#include "fileshare/VantsvcLink.h"
+#include "fileshare/engine/LengthPrefixedFile.h"
+#include "fileshare/engine/VantsvcEngine.h"
+#include "fileshare/engine/VantsvcLink.h"
+#include "fileshare/state/VantrelState.h"
 #include "platform/WindowDirectory.h"
+#include "support/RawHttpClient.h"
 #include "support/TestHome.h"
 
 #include <QAction>
@@ -101,8 +101,7 @@ TEST_F(CMainFrameTest, StartServeLogAndStopWithTheRealEngine)
 
     ASSERT_TRUE(waitFor([&] { return logText().contains(QStringLiteral("Server started on port %1.").arg(port)); }))
         << logText().toStdString();
-    const std::string answer = RawClient::exchange(port, "GET /hello.txt HTTP/1.0\r\n\r\n");
-    EXPECT_EQ(answer.substr(answer.size() - 5), "hello");
+    EXPECT_EQ(RawHttpClient(port).send("GET /hello.txt HTTP/1.0\r\n\r\n").body(), "hello");
     ASSERT_TRUE(waitFor([&] { return logText().contains(QStringLiteral("\"GET /hello.txt HTTP/1.0\" 200 5")); }))
         << logText().toStdString();
 
@@ -110,7 +109,7 @@ TEST_F(CMainFrameTest, StartServeLogAndStopWithTheRealEngine)
     EXPECT_FALSE(state.running());
     EXPECT_FALSE(portBox->isReadOnly());
     ASSERT_TRUE(waitFor([&] { return logText().contains(QStringLiteral("Server stopped.")); }));
-    EXPECT_FALSE(RawClient(port).connected());
+    EXPECT_FALSE(RawHttpClient(port).connected());
 
     window.close();
     EXPECT_TRUE(waitFor([&] { return !engine.exists(); }));
@@ -172,6 +171,31 @@ TEST_F(CMainFrameTest, ARestartOnAnotherPortShowsTheNewAddress)
     EXPECT_TRUE(page->toPlainText().contains(QStringLiteral("http://127.0.0.1:%1").arg(second)))
         << page->toPlainText().toStdString();
     EXPECT_FALSE(page->toPlainText().contains(QStringLiteral("http://127.0.0.1:%1").arg(first)));
+}
+
+// The panes are sized from the window as the layout says, not scaled to
+// shares of the splitter: 900 pixels wide, 560 high.
+TEST_F(CMainFrameTest, PanesTakeTheirSizesFromTheWindow)
+{
+    window.resize(900, 560);
+    window.show();
+    ASSERT_EQ(window.width(), 900);
+    auto* columns = qobject_cast<QSplitter*>(window.centralWidget());
+    ASSERT_NE(columns, nullptr);
+    auto* middle = qobject_cast<QSplitter*>(columns->widget(1));
+    ASSERT_NE(middle, nullptr);
+    EXPECT_EQ(columns->sizes().mid(0, 2), (QList<int> {324, 270}));
+    EXPECT_EQ(middle->sizes().at(1), 1);
+
+    const std::uint16_t port = freePort();
+    auto* portBox = child<QLineEdit>("portBox");
+    portBox->setText(QString::number(port));
+    emit portBox->textEdited(portBox->text());
+    window.command(32779)->trigger();
+    ASSERT_TRUE(state.running());
+    EXPECT_EQ(columns->sizes().mid(0, 2), (QList<int> {90, 720}));
+    EXPECT_EQ(middle->sizes().at(0), 112);
+    window.command(32780)->trigger();
 }
 
 TEST_F(CMainFrameTest, ClearLogAndHide)

@@ -1,4 +1,4 @@
-#include "fileshare/ContentTypeLookup.h"
+#include "fileshare/http/ContentTypeLookup.h"
 
 #include "support/CaseName.h"
 #include "support/TestHome.h"

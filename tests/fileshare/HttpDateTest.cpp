@@ -1,4 +1,4 @@
-#include "fileshare/HttpDate.h"
+#include "fileshare/http/HttpDate.h"
 
 #include "support/CaseName.h"
 

@@ -1,4 +1,4 @@
-#include "fileshare/HttpRequestParser.h"
+#include "fileshare/http/HttpRequestParser.h"
 
 #include "support/CaseName.h"
 

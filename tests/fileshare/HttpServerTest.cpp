@@ -1,8 +1,7 @@
-#include "fileshare/ContentTypeLookup.h"
-#include "fileshare/SiteService.h"
+#include "fileshare/http/ContentTypeLookup.h"
+#include "fileshare/http/SiteService.h"
 
-#include "RawClient.h"
-#include "fileshare/InstanceLock.h"
+#include "support/RawHttpClient.h"
 #include "support/TestHome.h"
 
 #include <QCryptographicHash>
@@ -59,67 +58,64 @@ protected:
 
 TEST_F(HttpServerTest, PipelinedRequestsAreAnsweredInOrder)
 {
-    RawClient client(service->port());
-    ASSERT_TRUE(client.send("GET /a.txt HTTP/1.1\r\n\r\nHEAD /a.txt HTTP/1.1\r\n\r\nGET /none HTTP/1.1\r\n"
-                            "Connection: close\r\n\r\n"));
-    const std::string answers = client.readUntilClosed();
-    const std::size_t first = answers.find("HTTP/1.1 200 OK");
-    const std::size_t second = answers.find("HTTP/1.1 200 OK", first + 1);
-    const std::size_t third = answers.find("HTTP/1.1 404 Not Found");
+    RawHttpClient client(service->port());
+    ASSERT_TRUE(client.write("GET /a.txt HTTP/1.1\r\n\r\nHEAD /a.txt HTTP/1.1\r\n\r\nGET /none HTTP/1.1\r\n"
+                             "Connection: close\r\n\r\n"));
+    const QByteArray answers = client.readUntilClosed();
+    const qsizetype first = answers.indexOf("HTTP/1.1 200 OK");
+    const qsizetype second = answers.indexOf("HTTP/1.1 200 OK", first + 1);
+    const qsizetype third = answers.indexOf("HTTP/1.1 404 Not Found");
     EXPECT_LT(first, second);
     EXPECT_LT(second, third);
-    EXPECT_NE(third, std::string::npos);
-    EXPECT_NE(answers.find("\r\n\r\naaaaHTTP/1.1 200 OK"), std::string::npos);
+    EXPECT_TRUE(answers.contains("\r\n\r\naaaaHTTP/1.1 200 OK"));
 }
 
 TEST_F(HttpServerTest, ASlowClientDoesNotHoldUpOthers)
 {
-    RawClient slow(service->port());
-    ASSERT_TRUE(slow.send("GET /big.bin HTTP/1.1\r\n\r\n"));
-    slow.readAtLeast(1000, 1000); // takes a little, then stops reading
-    RawClient trickle(service->port());
-    ASSERT_TRUE(trickle.send("GET /a.tx"));
-    const std::string answer = RawClient::exchange(service->port(), "GET /a.txt HTTP/1.0\r\n\r\n");
-    EXPECT_EQ(answer.substr(0, 15), "HTTP/1.1 200 OK");
-    EXPECT_EQ(answer.substr(answer.size() - 4), "aaaa");
+    RawHttpClient slow(service->port(), 1000);
+    ASSERT_TRUE(slow.write("GET /big.bin HTTP/1.1\r\n\r\n"));
+    slow.readAtLeast(1000); // takes a little, then stops reading
+    RawHttpClient trickle(service->port());
+    ASSERT_TRUE(trickle.write("GET /a.tx"));
+    const QByteArray answer = RawHttpClient(service->port()).send("GET /a.txt HTTP/1.0\r\n\r\n").bytes();
+    EXPECT_TRUE(answer.startsWith("HTTP/1.1 200 OK"));
+    EXPECT_TRUE(answer.endsWith("aaaa"));
 }
 
 TEST_F(HttpServerTest, IdleAndStalledConnectionsAreClosedAfterTheTimeout)
 {
-    RawClient idle(service->port());
-    RawClient trickle(service->port());
-    ASSERT_TRUE(trickle.send("GET / HTTP/1.1\r\n"));
-    EXPECT_TRUE(idle.closedWithin(3000));
-    EXPECT_TRUE(trickle.closedWithin(3000));
+    RawHttpClient idle(service->port());
+    RawHttpClient trickle(service->port());
+    ASSERT_TRUE(trickle.write("GET / HTTP/1.1\r\n"));
+    EXPECT_TRUE(idle.closedWithin());
+    EXPECT_TRUE(trickle.closedWithin());
 }
 
 TEST_F(HttpServerTest, OversizedHeadGets400AndTheConnectionCloses)
 {
-    RawClient client(service->port());
-    client.send("GET / HTTP/1.1\r\nX-Long: " + std::string(64 * 1024, 'x') + "\r\n\r\n");
-    const std::string answer = client.readUntilClosed();
-    EXPECT_EQ(answer.substr(0, 24), "HTTP/1.1 400 Bad Request");
+    RawHttpClient client(service->port());
+    client.write("GET / HTTP/1.1\r\nX-Long: " + QByteArray(64 * 1024, 'x') + "\r\n\r\n");
+    EXPECT_TRUE(client.readUntilClosed().startsWith("HTTP/1.1 400 Bad Request"));
 }
 
 TEST_F(HttpServerTest, GarbageNeverStopsTheServer)
 {
-    const std::string garbage[] = {std::string("\0\0\0\0", 4), "\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03",
-                                   "GET\r\n\r\n", "  \r\n\r\n", "GET / HTTP/1.1\r\nHost\r\n\r\n",
-                                   "GET / HTTP/1.1\r\nContent-Length: 99999999999999999999999\r\n\r\n",
-                                   "GET /%%%% HTTP/1.1\r\n\r\n", "GET /" + std::string(100000, '/') + " HTTP/1.1\r\n\r\n"};
-    for (const std::string& bytes : garbage) {
-        RawClient client(service->port());
-        client.send(bytes);
-        client.readUntilClosed(1000);
+    const QByteArray garbage[] = {QByteArray("\0\0\0\0", 4), QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11),
+                                  "GET\r\n\r\n", "  \r\n\r\n", "GET / HTTP/1.1\r\nHost\r\n\r\n",
+                                  "GET / HTTP/1.1\r\nContent-Length: 99999999999999999999999\r\n\r\n",
+                                  "GET /%%%% HTTP/1.1\r\n\r\n", "GET /" + QByteArray(100000, '/') + " HTTP/1.1\r\n\r\n"};
+    for (const QByteArray& bytes : garbage) {
+        RawHttpClient client(service->port(), 1000);
+        client.write(bytes);
+        client.readUntilClosed();
     }
-    const std::string answer = RawClient::exchange(service->port(), "GET /a.txt HTTP/1.0\r\n\r\n");
-    EXPECT_EQ(answer.substr(0, 15), "HTTP/1.1 200 OK");
+    EXPECT_TRUE(RawHttpClient(service->port()).send("GET /a.txt HTTP/1.0\r\n\r\n").bytes().startsWith("HTTP/1.1 200 OK"));
 }
 
 TEST_F(HttpServerTest, EveryAnswerIsLoggedOnItsOwnLine)
 {
-    RawClient::exchange(service->port(), "GET /a.txt HTTP/1.0\r\n\r\n");
-    RawClient::exchange(service->port(), "GET /a%0a.txt\x01 HTTP/1.0\r\n\r\n");
+    RawHttpClient(service->port()).send("GET /a.txt HTTP/1.0\r\n\r\n");
+    RawHttpClient(service->port()).send("GET /a%0a.txt\x01 HTTP/1.0\r\n\r\n");
     std::string text;
     for (int i = 0; i < 100 && std::count(text.begin(), text.end(), '\n') < 2; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -134,13 +130,13 @@ TEST_F(HttpServerTest, RestartsOnTheSamePort)
 {
     const std::uint16_t port = service->port();
     service->stop();
-    EXPECT_FALSE(RawClient(port).connected());
+    EXPECT_FALSE(RawHttpClient(port).connected());
     std::vector<PublishedFolder> folders(1);
     folders[0].path = home.path(QStringLiteral("site")).toStdString();
     folders[0].alias = "/";
     std::error_code error;
     ASSERT_TRUE(service->start(folders, "127.0.0.1", port, error)) << error.message();
-    EXPECT_EQ(RawClient::exchange(port, "GET /a.txt HTTP/1.0\r\n\r\n").substr(0, 15), "HTTP/1.1 200 OK");
+    EXPECT_TRUE(RawHttpClient(port).send("GET /a.txt HTTP/1.0\r\n\r\n").bytes().startsWith("HTTP/1.1 200 OK"));
     SiteService second(types, {});
     EXPECT_FALSE(second.start(folders, "127.0.0.1", port, error));
     EXPECT_EQ(error, std::errc::address_in_use);
@@ -157,9 +153,15 @@ ServerLimits smallCaps(std::size_t total, std::size_t perAddress)
     return limits;
 }
 
-bool answeredWithA(const std::string& answer)
+bool answeredWithA(const QByteArray& answer)
 {
-    return answer.starts_with("HTTP/1.1 200 OK\r\n") && answer.ends_with("\r\n\r\naaaa");
+    return answer.startsWith("HTTP/1.1 200 OK\r\n") && answer.endsWith("\r\n\r\naaaa");
+}
+
+// One request on a fresh connection from `from`; the whole answer.
+QByteArray exchangeFrom(std::uint16_t port, const char* from, const QByteArray& request = "GET /a.txt HTTP/1.0\r\n\r\n")
+{
+    return RawHttpClient(port, 3000, from).send(request).bytes();
 }
 
 TEST_F(HttpServerTest, OneAddressCannotTakeEveryConnection)
@@ -167,19 +169,19 @@ TEST_F(HttpServerTest, OneAddressCannotTakeEveryConnection)
     serve(smallCaps(6, 3));
     // Connections are accepted in the order they were made: the first three
     // from 127.0.0.2 are kept, the others closed.
-    std::vector<std::unique_ptr<RawClient>> silent;
+    std::vector<std::unique_ptr<RawHttpClient>> silent;
     for (int i = 0; i < 8; ++i) {
-        silent.push_back(std::make_unique<RawClient>(service->port(), "127.0.0.2"));
+        silent.push_back(std::make_unique<RawHttpClient>(service->port(), 3000, "127.0.0.2"));
         ASSERT_TRUE(silent.back()->connected());
     }
-    EXPECT_TRUE(answeredWithA(RawClient::exchange(service->port(), "GET /a.txt HTTP/1.0\r\n\r\n", "127.0.0.3")));
+    EXPECT_TRUE(answeredWithA(exchangeFrom(service->port(), "127.0.0.3")));
     for (std::size_t i = 0; i < silent.size(); ++i) {
         const bool kept = i < 3;
-        silent[i]->send("GET /a.txt HTTP/1.0\r\n\r\n");
-        const std::string answer = silent[i]->readUntilClosed();
-        EXPECT_EQ(answeredWithA(answer), kept) << i << ": " << answer;
+        silent[i]->write("GET /a.txt HTTP/1.0\r\n\r\n");
+        const QByteArray answer = silent[i]->readUntilClosed();
+        EXPECT_EQ(answeredWithA(answer), kept) << i << ": " << answer.toStdString();
         if (!kept) {
-            EXPECT_EQ(answer, "") << i;
+            EXPECT_EQ(answer, QByteArray()) << i;
         }
     }
 }
@@ -194,38 +196,38 @@ TEST_F(HttpServerTest, SilentConnectionsMakeRoomForNewClients)
 
     // A download in progress, which no new client may push out: far more than
     // the socket buffers hold, so the server is still writing it.
-    RawClient busy(service->port(), "127.0.0.2");
-    ASSERT_TRUE(busy.send("GET /huge.bin HTTP/1.0\r\n\r\n"));
-    std::string download = busy.readAtLeast(1);
-    ASSERT_FALSE(download.empty());
+    RawHttpClient busy(service->port(), 3000, "127.0.0.2");
+    ASSERT_TRUE(busy.write("GET /huge.bin HTTP/1.0\r\n\r\n"));
+    QByteArray download = busy.readAtLeast(1);
+    ASSERT_FALSE(download.isEmpty());
     // Three silent clients fill the server.
-    std::vector<std::unique_ptr<RawClient>> silent;
+    std::vector<std::unique_ptr<RawHttpClient>> silent;
     for (const char* from : {"127.0.0.3", "127.0.0.4", "127.0.0.5"})
-        silent.push_back(std::make_unique<RawClient>(service->port(), from));
+        silent.push_back(std::make_unique<RawHttpClient>(service->port(), 3000, from));
 
     // New clients are served, a closed silent one making room when the
     // server is full; the oldest silent one goes first.
-    const std::string first = RawClient::exchange(service->port(), "GET /a.txt HTTP/1.0\r\n\r\n", "127.0.0.6");
+    const QByteArray first = exchangeFrom(service->port(), "127.0.0.6");
     EXPECT_TRUE(answeredWithA(first));
-    EXPECT_TRUE(silent[0]->closedWithin(3000));
+    EXPECT_TRUE(silent[0]->closedWithin());
     // A connection kept open after its answer waits like a silent one, but it
     // is younger than the silent ones.
-    RawClient keepAlive(service->port(), "127.0.0.7");
-    ASSERT_TRUE(keepAlive.send("GET /a.txt HTTP/1.1\r\n\r\n"));
+    RawHttpClient keepAlive(service->port(), 3000, "127.0.0.7");
+    ASSERT_TRUE(keepAlive.write("GET /a.txt HTTP/1.1\r\n\r\n"));
     // The same answer as the first one's: neither names its connection.
     EXPECT_TRUE(answeredWithA(keepAlive.readAtLeast(first.size())));
-    EXPECT_TRUE(answeredWithA(RawClient::exchange(service->port(), "GET /a.txt HTTP/1.0\r\n\r\n", "127.0.0.8")));
-    EXPECT_TRUE(silent[1]->closedWithin(3000));
+    EXPECT_TRUE(answeredWithA(exchangeFrom(service->port(), "127.0.0.8")));
+    EXPECT_TRUE(silent[1]->closedWithin());
 
-    ASSERT_TRUE(silent[2]->send("GET /a.txt HTTP/1.0\r\n\r\n"));
+    ASSERT_TRUE(silent[2]->write("GET /a.txt HTTP/1.0\r\n\r\n"));
     EXPECT_TRUE(answeredWithA(silent[2]->readUntilClosed()));
-    ASSERT_TRUE(keepAlive.send("GET /a.txt HTTP/1.0\r\n\r\n"));
+    ASSERT_TRUE(keepAlive.write("GET /a.txt HTTP/1.0\r\n\r\n"));
     EXPECT_TRUE(answeredWithA(keepAlive.readUntilClosed()));
 
     download += busy.readUntilClosed();
-    const std::size_t headEnd = download.find("\r\n\r\n");
-    ASSERT_NE(headEnd, std::string::npos);
-    const QByteArray body = QByteArray::fromStdString(download.substr(headEnd + 4));
+    const qsizetype headEnd = download.indexOf("\r\n\r\n");
+    ASSERT_GE(headEnd, 0);
+    const QByteArray body = download.mid(headEnd + 4);
     EXPECT_EQ(QCryptographicHash::hash(body, QCryptographicHash::Sha256),
               QCryptographicHash::hash(huge, QCryptographicHash::Sha256));
 }
@@ -237,38 +239,25 @@ TEST_F(HttpServerTest, SilentConnectionsMakeRoomForNewClients)
 TEST_F(HttpServerTest, AConnectionInUseOutlivesOlderWaitingOnes)
 {
     serve(smallCaps(3, 3));
-    const std::string request = "GET /a.txt HTTP/1.1\r\n\r\n";
-    const std::string answer = RawClient::exchange(service->port(), "GET /a.txt HTTP/1.0\r\n\r\n");
+    const QByteArray request = "GET /a.txt HTTP/1.1\r\n\r\n";
+    const QByteArray answer = RawHttpClient(service->port()).send("GET /a.txt HTTP/1.0\r\n\r\n").bytes();
     ASSERT_TRUE(answeredWithA(answer));
-    const auto ask = [&](RawClient& client) {
+    const auto ask = [&](RawHttpClient& client) {
         // The same answer as the first one's: neither names its connection.
-        return client.send(request) && answeredWithA(client.readAtLeast(answer.size()));
+        return client.write(request) && answeredWithA(client.readAtLeast(answer.size()));
     };
-    RawClient used(service->port(), "127.0.0.2");
-    RawClient older(service->port(), "127.0.0.3");
-    RawClient younger(service->port(), "127.0.0.4");
+    RawHttpClient used(service->port(), 3000, "127.0.0.2");
+    RawHttpClient older(service->port(), 3000, "127.0.0.3");
+    RawHttpClient younger(service->port(), 3000, "127.0.0.4");
     ASSERT_TRUE(ask(used));
     ASSERT_TRUE(ask(older));
     ASSERT_TRUE(ask(younger));
     ASSERT_TRUE(ask(used));
 
-    EXPECT_TRUE(answeredWithA(RawClient::exchange(service->port(), "GET /a.txt HTTP/1.0\r\n\r\n", "127.0.0.5")));
-    EXPECT_TRUE(older.closedWithin(3000));
+    EXPECT_TRUE(answeredWithA(exchangeFrom(service->port(), "127.0.0.5")));
+    EXPECT_TRUE(older.closedWithin());
     EXPECT_TRUE(ask(used));
     EXPECT_TRUE(ask(younger));
-}
-
-TEST(InstanceLock, ASecondCopyFindsTheLockHeld)
-{
-    TestHome home;
-    const InstanceLock first(QStringLiteral("oneInstanceMutextKelVantrel"));
-    EXPECT_FALSE(first.heldElsewhere());
-    {
-        const InstanceLock second(QStringLiteral("oneInstanceMutextKelVantrel"));
-        EXPECT_TRUE(second.heldElsewhere());
-    }
-    const InstanceLock other(QStringLiteral("another"));
-    EXPECT_FALSE(other.heldElsewhere());
 }
 
 } // namespace

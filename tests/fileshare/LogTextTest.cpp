@@ -1,4 +1,4 @@
-#include "fileshare/LogText.h"
+#include "fileshare/state/LogText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "fileshare/PublishedFolderList.h"
+#include "fileshare/engine/PublishedFolderList.h"
 
-#include "fileshare/LengthPrefixedFile.h"
+#include "fileshare/engine/LengthPrefixedFile.h"
 #include "support/TestHome.h"
 
 #include <gtest/gtest.h>

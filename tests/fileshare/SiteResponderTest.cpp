@@ -1,8 +1,8 @@
-#include "fileshare/SiteResponder.h"
+#include "fileshare/http/SiteResponder.h"
 
-#include "fileshare/ContentTypeLookup.h"
-#include "fileshare/HttpDate.h"
-#include "fileshare/HttpRequestParser.h"
+#include "fileshare/http/ContentTypeLookup.h"
+#include "fileshare/http/HttpDate.h"
+#include "fileshare/http/HttpRequestParser.h"
 #include "support/CaseName.h"
 #include "support/TestHome.h"
 

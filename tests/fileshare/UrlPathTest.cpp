@@ -1,4 +1,4 @@
-#include "fileshare/UrlPath.h"
+#include "fileshare/http/UrlPath.h"
 
 #include "support/CaseName.h"
 

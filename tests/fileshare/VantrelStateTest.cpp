@@ -1,9 +1,9 @@
-#include "fileshare/VantrelState.h"
+#include "fileshare/state/VantrelState.h"
 
-#include "fileshare/EngineLink.h"
-#include "fileshare/LengthPrefixedFile.h"
-#include "fileshare/PublishedFolderList.h"
-#include "fileshare/VantsvcEngine.h"
+#include "fileshare/engine/EngineLink.h"
+#include "fileshare/engine/LengthPrefixedFile.h"
+#include "fileshare/engine/PublishedFolderList.h"
+#include "fileshare/engine/VantsvcEngine.h"
 #include "support/CaseName.h"
 #include "support/TestHome.h"
 
@@ -272,6 +272,18 @@ TEST_F(VantrelStateTest, MissingStateFilesLeaveTheDefaults)
     EXPECT_EQ(state.log().text(), LogText::header());
 }
 
+// The help page ships with the programs, not in the program folder that
+// holds the state files.
+TEST_F(VantrelStateTest, HelpOpensThePageShippedWithTheProgram)
+{
+    home.writeFile(QStringLiteral("bin/help/htu.htm"), "<html></html>");
+    VantrelState shipped(ProgramFolder::resolve(home.programFolder(), home.path(QStringLiteral("bin")), true, QString(),
+                                                QStringLiteral("/unused")),
+                         home.prompter, home.shell, engine, {});
+    shipped.help();
+    EXPECT_EQ(home.shell.opened, QStringList {home.path(QStringLiteral("bin/help/htu.htm"))});
+}
+
 TEST(PaneLayout, PageViewOutOfSightWhileStopped)
 {
     const PaneLayout stopped = PaneLayout::compute(false, 1000, 600);
@@ -283,5 +295,33 @@ TEST(PaneLayout, PageViewOutOfSightWhileStopped)
     const PaneLayout tiny = PaneLayout::compute(true, 20, 20);
     EXPECT_EQ(tiny.columns[0], PaneLayout::kMinimum);
 }
+
+// The splitters hold less than the window: the panes keep the sizes taken
+// from the window, and the last pane of each splitter gets the rest.
+struct FitCase {
+    const char* name;
+    bool running;
+    int columnRoom;
+    int rowRoom;
+    int columns[3];
+    int rows[2];
+};
+
+class FitCases : public testing::TestWithParam<FitCase> {};
+
+TEST_P(FitCases, PanesKeepTheirSizesAndTheLastTakesTheRest)
+{
+    const FitCase& c = GetParam();
+    const PaneLayout fitted = PaneLayout::compute(c.running, 900, 560).fittedTo(c.columnRoom, c.rowRoom);
+    EXPECT_EQ(std::vector<int>(fitted.columns, fitted.columns + 3), std::vector<int>(c.columns, c.columns + 3));
+    EXPECT_EQ(std::vector<int>(fitted.rows, fitted.rows + 2), std::vector<int>(c.rows, c.rows + 2));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FitCases,
+                         testing::Values(FitCase {"Stopped", false, 892, 480, {324, 270, 298}, {479, 1}},
+                                         FitCase {"Running", true, 892, 480, {90, 720, 82}, {112, 368}},
+                                         FitCase {"NarrowKeepsTheMinimumForTheRest", true, 500, 100, {90, 400, 10}, {90, 10}},
+                                         FitCase {"TooSmallForAll", false, 20, 5, {10, 10, 10}, {10, 1}}),
+                         CaseName());
 
 } // namespace

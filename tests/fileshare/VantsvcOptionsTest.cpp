@@ -1,4 +1,4 @@
-#include "fileshare/VantsvcOptions.h"
+#include "fileshare/engine/VantsvcOptions.h"
 
 #include "support/CaseName.h"
 

@@ -1,9 +1,9 @@
 #include "PeerRun.h"
 #include "PeerTool.h"
-#include "RawClient.h"
 #include "VantsvcProcess.h"
 
 #include "support/CaseName.h"
+#include "support/RawHttpClient.h"
 #include "support/TestHome.h"
 
 #include <QCryptographicHash>
@@ -290,7 +290,7 @@ TEST_F(VantsvcPeerTest, NoTraversalPayloadReachesOutside)
     for (const QString& payload : payloads) {
         for (const char* version : {" HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", "\r\n"}) {
             const std::string answer =
-                RawClient::exchange(server->port(), "GET " + payload.toStdString() + version);
+                RawHttpClient(server->port()).send("GET " + payload.toUtf8() + version).bytes().toStdString();
             EXPECT_EQ(answer.find(kSecret.toStdString()), std::string::npos) << payload.toStdString();
             EXPECT_EQ(answer.find("root:x:0:0"), std::string::npos) << payload.toStdString();
             if (*version == ' ') {
@@ -300,7 +300,7 @@ TEST_F(VantsvcPeerTest, NoTraversalPayloadReachesOutside)
     }
     EXPECT_EQ(home.readFile(QStringLiteral("secret.txt")), kSecret);
     // The server still serves after the whole corpus.
-    EXPECT_EQ(RawClient::exchange(server->port(), "GET /hello.txt\r\n"), "hello world\n");
+    EXPECT_EQ(RawHttpClient(server->port()).send("GET /hello.txt\r\n").bytes(), "hello world\n");
 }
 
 // --- Chromium ---

@@ -5,13 +5,18 @@
 #include <QDeadlineTimer>
 #include <QRegularExpression>
 
-VantsvcProcess::VantsvcProcess(const QStringList& folders)
+VantsvcProcess::VantsvcProcess(const QStringList& folders, const Launch& launch)
 {
     QStringList arguments {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--bind"),
                            QStringLiteral("127.0.0.1")};
     for (const QString& folder : folders)
         arguments << QStringLiteral("--publish") << folder;
-    process_.start(TestHome::binFolder() + QStringLiteral("/Vantsvc"), arguments);
+    if (!launch.environment.isEmpty())
+        process_.setProcessEnvironment(launch.environment);
+    if (launch.inChild)
+        process_.setChildProcessModifier(launch.inChild);
+    process_.start(launch.program.isEmpty() ? TestHome::binFolder() + QStringLiteral("/Vantsvc") : launch.program,
+                   arguments);
     if (!process_.waitForStarted(10000))
         return;
     const QRegularExpression serving(QStringLiteral("serving http://127\\.0\\.0\\.1:(\\d+)/"));

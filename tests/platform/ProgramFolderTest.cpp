@@ -43,45 +43,64 @@ TEST(ProgramFolder, AnInstalledCopyKeepsStateInTheUsersDataFolder)
     EXPECT_EQ(noDataHome.path(), home.path(QStringLiteral("user/.local/share/Quillspan")));
 }
 
-// The language folder is looked for in the program folder first, then beside
-// the executable, then where an installed copy keeps it.
-struct LanguageFolderCase {
+// Data files, the language folder first among them, are looked for in the
+// program folder first, then beside the executable, then where an installed
+// copy keeps them (<prefix>/share/quillspan).
+struct DataFileCase {
     const char* name;
-    QStringList existing; // folders made below the test's root
+    QStringList existing; // made below the test's root: a folder where it ends in "/", else a file
     const char* kevaHome; // below the root; nothing: not set
     bool executableFolderWritable;
+    const char* lookedUp; // "Lang" for the language folder, else a data file
     const char* expected; // below the root
 };
 
-class LanguageFolderCases : public testing::TestWithParam<LanguageFolderCase> {};
+class DataFileCases : public testing::TestWithParam<DataFileCase> {};
 
-TEST_P(LanguageFolderCases, FirstExistingLanguageFolder)
+TEST_P(DataFileCases, FirstExistingOne)
 {
-    const LanguageFolderCase& c = GetParam();
+    const DataFileCase& c = GetParam();
     TestHome home;
     QDir().mkpath(home.path(QStringLiteral("prefix/bin")));
-    for (const QString& folder : c.existing)
-        QDir().mkpath(home.path(folder));
+    for (const QString& entry : c.existing) {
+        if (entry.endsWith(QLatin1Char('/')))
+            QDir().mkpath(home.path(entry));
+        else
+            home.writeFile(entry, "<html></html>");
+    }
     const ProgramFolder folder = ProgramFolder::resolve(c.kevaHome ? home.path(QString::fromLatin1(c.kevaHome)) : QString(),
                                                         home.path(QStringLiteral("prefix/bin")), c.executableFolderWritable,
                                                         home.path(QStringLiteral("data")), QStringLiteral("/unused"));
-    EXPECT_EQ(folder.languageFolder(), home.path(QString::fromLatin1(c.expected)));
+    const QString lookedUp = QString::fromLatin1(c.lookedUp);
+    const QString found = lookedUp == QStringLiteral("Lang") ? folder.languageFolder() : folder.dataFile(lookedUp);
+    EXPECT_EQ(found, home.path(QString::fromLatin1(c.expected)));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, LanguageFolderCases,
+    Cases, DataFileCases,
     testing::Values(
-        LanguageFolderCase {"EmptyHomeUsesTheExecutablesFolder", {QStringLiteral("empty"), QStringLiteral("prefix/bin/Lang")},
-                            "empty", true, "prefix/bin/Lang"},
-        LanguageFolderCase {"EmptyHomeUsesTheInstalledFolder",
-                            {QStringLiteral("empty"), QStringLiteral("prefix/share/quillspan/Lang")},
-                            "empty", false, "prefix/share/quillspan/Lang"},
-        LanguageFolderCase {"HomeWithLanguagesWins",
-                            {QStringLiteral("own/Lang"), QStringLiteral("prefix/bin/Lang")}, "own", true, "own/Lang"},
-        LanguageFolderCase {"ExecutablesFolderBeforeTheInstalledOne",
-                            {QStringLiteral("prefix/bin/Lang"), QStringLiteral("prefix/share/quillspan/Lang")}, nullptr,
-                            false, "prefix/bin/Lang"},
-        LanguageFolderCase {"NoneAnywhereStaysInTheHome", {QStringLiteral("empty")}, "empty", true, "empty/Lang"}),
+        DataFileCase {"EmptyHomeUsesTheExecutablesLanguages", {QStringLiteral("empty/"), QStringLiteral("prefix/bin/Lang/")},
+                      "empty", true, "Lang", "prefix/bin/Lang"},
+        DataFileCase {"EmptyHomeUsesTheInstalledLanguages",
+                      {QStringLiteral("empty/"), QStringLiteral("prefix/share/quillspan/Lang/")}, "empty", false, "Lang",
+                      "prefix/share/quillspan/Lang"},
+        DataFileCase {"HomeWithLanguagesWins", {QStringLiteral("own/Lang/"), QStringLiteral("prefix/bin/Lang/")}, "own",
+                      true, "Lang", "own/Lang"},
+        DataFileCase {"ExecutablesLanguagesBeforeTheInstalledOnes",
+                      {QStringLiteral("prefix/bin/Lang/"), QStringLiteral("prefix/share/quillspan/Lang/")}, nullptr, false,
+                      "Lang", "prefix/bin/Lang"},
+        DataFileCase {"NoLanguagesAnywhereStayInTheHome", {QStringLiteral("empty/")}, "empty", true, "Lang", "empty/Lang"},
+        DataFileCase {"HelpBesideTheExecutable", {QStringLiteral("own/"), QStringLiteral("prefix/bin/help/htu.htm")}, "own",
+                      true, "help/htu.htm", "prefix/bin/help/htu.htm"},
+        DataFileCase {"HelpOfAnInstalledCopy", {QStringLiteral("prefix/share/quillspan/help/htu.htm")}, nullptr, false,
+                      "help/htu.htm", "prefix/share/quillspan/help/htu.htm"},
+        DataFileCase {"HelpInTheHomeFirst", {QStringLiteral("own/help/htu.htm"), QStringLiteral("prefix/bin/help/htu.htm")},
+                      "own", true, "help/htu.htm", "own/help/htu.htm"},
+        DataFileCase {"HelpBesideTheExecutableBeforeTheInstalledOne",
+                      {QStringLiteral("prefix/bin/help/htu.htm"), QStringLiteral("prefix/share/quillspan/help/htu.htm")},
+                      nullptr, false, "help/htu.htm", "prefix/bin/help/htu.htm"},
+        DataFileCase {"NoHelpAnywhereIsInTheHome", {QStringLiteral("own/")}, "own", true, "help/htu.htm",
+                      "own/help/htu.htm"}),
     CaseName());
 
 } // namespace

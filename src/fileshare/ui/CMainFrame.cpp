@@ -1,7 +1,7 @@
 #include "fileshare/ui/CMainFrame.h"
 
-#include "fileshare/LogForwarder.h"
-#include "fileshare/VantrelState.h"
+#include "fileshare/engine/LogForwarder.h"
+#include "fileshare/state/VantrelState.h"
 #include "platform/MessageWindow.h"
 #include "platform/ShellOpener.h"
 
@@ -281,7 +281,15 @@ void CMainFrame::showLogReset()
 
 void CMainFrame::applyLayout()
 {
-    const PaneLayout layout = state_.layout(width(), height());
+    // The splitters get sizes that fill them exactly, so they keep them
+    // instead of scaling them to shares. The middle column is as high as the
+    // columns (its own height may not be updated yet).
+    const auto room = [](const QSplitter* splitter, int length) {
+        return length - (splitter->count() - 1) * splitter->handleWidth();
+    };
+    const QRect area = columns_->contentsRect();
+    const PaneLayout layout =
+        state_.layout(width(), height()).fittedTo(room(columns_, area.width()), room(middle_, area.height()));
     columns_->setSizes({layout.columns[0], layout.columns[1], layout.columns[2]});
     middle_->setSizes({layout.rows[0], layout.rows[1]});
 }

@@ -1,9 +1,9 @@
 // libFuzzer target: whatever bytes arrive, reading a request head and
 // decoding its path must neither crash nor read out of bounds, and a decoded
 // path never holds what the server refuses.
-#include "fileshare/ByteRange.h"
-#include "fileshare/HttpRequestParser.h"
-#include "fileshare/UrlPath.h"
+#include "fileshare/http/ByteRange.h"
+#include "fileshare/http/HttpRequestParser.h"
+#include "fileshare/http/UrlPath.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -13,11 +13,11 @@ if [ -z "$clang" ]; then
   exit 77
 fi
 mkdir -p "$work/corpus"
-fileshare=$source_dir/src/fileshare
+http=$source_dir/src/fileshare/http
 "$clang" -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
   -I"$source_dir/src" -o "$work/request_parser_fuzzer" \
   "$source_dir/tests/fileshare/fuzz/RequestParserFuzzer.cpp" \
-  "$fileshare/BasicCredentials.cpp" "$fileshare/ByteRange.cpp" "$fileshare/HttpDate.cpp" \
-  "$fileshare/HttpRequestParser.cpp" "$fileshare/HttpText.cpp" "$fileshare/UrlPath.cpp"
+  "$http/BasicCredentials.cpp" "$http/ByteRange.cpp" "$http/HttpDate.cpp" \
+  "$http/HttpRequestParser.cpp" "$http/HttpText.cpp" "$http/UrlPath.cpp"
 cp -n "$source_dir"/tests/fileshare/fuzz/seeds/* "$work/corpus/" 2>/dev/null || true
 exec "$work/request_parser_fuzzer" -max_total_time="$seconds" -max_len=20000 -print_final_stats=1 "$work/corpus"

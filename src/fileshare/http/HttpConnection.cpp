@@ -1,0 +1,163 @@
+#include "fileshare/http/HttpConnection.h"
+
+#include "fileshare/http/HttpRequestParser.h"
+#include "fileshare/http/SiteResponder.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/sendfile.h>
+#include <sys/socket.h>
+#include <sys/uio.h>
+
+namespace {
+
+constexpr std::size_t kReadChunk = 16 * 1024;
+constexpr std::size_t kMaxLoggedLine = 512;
+
+} // namespace
+
+HttpConnection::HttpConnection(int socket, std::uint32_t clientAddress, std::int64_t nowMs, int timeoutMs)
+    : socket_(socket)
+    , clientAddress_(clientAddress)
+    , timeoutMs_(timeoutMs)
+    , deadlineMs_(nowMs + timeoutMs)
+{
+}
+
+HttpConnection::Next HttpConnection::drive(const SiteResponder& responder, std::string& log, std::int64_t nowMs)
+{
+    for (;;) {
+        if (!writing_) {
+            if (!answerBufferedRequest(responder)) {
+                switch (readMore()) {
+                case ReadResult::Data: continue;
+                case ReadResult::Blocked: return Next::Wait;
+                case ReadResult::Closed: return Next::Close;
+                }
+            }
+            writing_ = true;
+            deadlineMs_ = nowMs + timeoutMs_;
+        }
+
+        switch (writeMore(nowMs)) {
+        case WriteResult::Blocked: return Next::WaitToWrite;
+        case WriteResult::Failed: return Next::Close;
+        case WriteResult::Done: break;
+        }
+        logLine_.bodyBytes = response_.bodyBytes();
+        log += logLine_.format(std::time(nullptr));
+        log += "\r\n";
+        writing_ = false;
+        deadlineMs_ = nowMs + timeoutMs_;
+        if (!response_.keepAlive)
+            return Next::Close;
+        if (!noDelay_) {
+            // Later answers must not wait for the client's acknowledgement of
+            // this one (Nagle): a first answer never does, so a connection
+            // that closes after it is spared the call.
+            const int on = 1;
+            ::setsockopt(socket_.get(), IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+            noDelay_ = true;
+        }
+        response_ = HttpResponse();
+    }
+}
+
+HttpConnection::ReadResult HttpConnection::readMore()
+{
+    char chunk[kReadChunk];
+    for (;;) {
+        const ssize_t n = ::recv(socket_.get(), chunk, sizeof chunk, 0);
+        if (n > 0) {
+            input_.append(chunk, static_cast<std::size_t>(n));
+            return ReadResult::Data;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return ReadResult::Blocked;
+        return ReadResult::Closed;
+    }
+}
+
+bool HttpConnection::answerBufferedRequest(const SiteResponder& responder)
+{
+    if (input_.empty())
+        return false;
+    HttpRequestParser::Result parsed = HttpRequestParser::parse(input_);
+    if (parsed.status == HttpRequestParser::Status::NeedMore)
+        return false;
+
+    const std::time_t now = std::time(nullptr);
+    logLine_ = AccessLogLine();
+    logLine_.clientAddress = clientAddress_;
+    if (parsed.status == HttpRequestParser::Status::Complete) {
+        const HttpRequest& request = parsed.request;
+        response_ = responder.respond(request, now);
+        logLine_.userName = request.userName;
+        logLine_.requestLine = request.requestLine;
+        input_.erase(0, parsed.consumed);
+    } else {
+        // A head that cannot be read, or is too large: 400, and the
+        // connection closes, since where the next request starts is unknown.
+        const int version = parsed.request.version >= 10 ? parsed.request.version : 11;
+        response_ = responder.error(400, version, false, true, now);
+        logLine_.requestLine = parsed.request.requestLine.empty() ? firstLineOfInput() : parsed.request.requestLine;
+        input_.clear();
+    }
+    logLine_.status = response_.status;
+    headSent_ = 0;
+    bodySent_ = 0;
+    fileSent_ = 0;
+    return true;
+}
+
+HttpConnection::WriteResult HttpConnection::writeMore(std::int64_t nowMs)
+{
+    const int fd = socket_.get();
+    while (headSent_ < response_.head.size() || bodySent_ < response_.body.size()) {
+        iovec parts[2] = {
+            {response_.head.data() + headSent_, response_.head.size() - headSent_},
+            {response_.body.data() + bodySent_, response_.body.size() - bodySent_},
+        };
+        msghdr message {};
+        message.msg_iov = parts;
+        message.msg_iovlen = 2;
+        const int more = response_.fileLength > 0 ? MSG_MORE : 0;
+        const ssize_t n = ::sendmsg(fd, &message, MSG_NOSIGNAL | more);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return (errno == EAGAIN || errno == EWOULDBLOCK) ? WriteResult::Blocked : WriteResult::Failed;
+        }
+        auto sent = static_cast<std::size_t>(n);
+        const std::size_t fromHead = std::min(sent, response_.head.size() - headSent_);
+        headSent_ += fromHead;
+        bodySent_ += sent - fromHead;
+        deadlineMs_ = nowMs + timeoutMs_;
+    }
+    while (fileSent_ < response_.fileLength) {
+        auto offset = static_cast<off_t>(response_.fileOffset + fileSent_);
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(response_.fileLength - fileSent_, 1u << 30));
+        const ssize_t n = ::sendfile(fd, response_.file.get(), &offset, want);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return (errno == EAGAIN || errno == EWOULDBLOCK) ? WriteResult::Blocked : WriteResult::Failed;
+        }
+        if (n == 0)
+            return WriteResult::Failed; // the file shrank under us: the promised length cannot be kept
+        fileSent_ += static_cast<std::uint64_t>(n);
+        deadlineMs_ = nowMs + timeoutMs_;
+    }
+    response_.file.close();
+    return WriteResult::Done;
+}
+
+std::string HttpConnection::firstLineOfInput() const
+{
+    return input_.substr(0, std::min({input_.find_first_of("\r\n"), input_.size(), kMaxLoggedLine}));
+}

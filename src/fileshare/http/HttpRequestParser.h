@@ -1,0 +1,29 @@
+#pragma once
+
+#include "fileshare/http/HttpRequest.h"
+
+#include <cstddef>
+#include <string_view>
+
+// Reads one request head (request line and header lines) from the start of
+// a connection's input. Plain C++, so the fuzzer can take it alone.
+class HttpRequestParser {
+public:
+    // A request head larger than this is refused as too large.
+    static constexpr std::size_t kMaxHeadBytes = 16 * 1024;
+    static constexpr std::size_t kMaxHeaderLines = 100;
+
+    enum class Status { NeedMore, Complete, Bad, TooLarge };
+    struct Result {
+        Status status = Status::NeedMore;
+        // On Complete: the length of the head, line ends included.
+        std::size_t consumed = 0;
+        HttpRequest request;
+    };
+
+    static Result parse(std::string_view input);
+
+private:
+    static bool parseRequestLine(std::string_view line, HttpRequest& request);
+    static bool parseHeaderLine(std::string_view line, HttpRequest& request, std::optional<std::uint64_t>& length);
+};
