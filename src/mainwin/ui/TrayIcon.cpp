@@ -2,7 +2,7 @@
 
 #include "mainwin/MainWindowState.h"
 #include "mainwin/ui/ActionHook.h"
-#include "mainwin/ui/Named.h"
+#include "uiutil/Named.h"
 #include "mainwin/ui/ProgramIcons.h"
 #include "mainwin/ui/frmMain.h"
 

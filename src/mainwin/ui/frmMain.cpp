@@ -4,7 +4,7 @@
 #include "mainwin/ui/ActionHook.h"
 #include "mainwin/ui/CaptionedControls.h"
 #include "mainwin/ui/JobListModel.h"
-#include "mainwin/ui/Named.h"
+#include "uiutil/Named.h"
 #include "mainwin/ui/ProgramIcons.h"
 #include "mainwin/ui/ReDownloadUrls.h"
 #include "settings/KevaContext.h"
