@@ -126,7 +126,7 @@ void DownloadJob::setRow(int subItem, const QString& value)
 
 void DownloadJob::setRowStatus(const QString& status)
 {
-    setRow(5, status);
+    setRow(JobColumn::Status, status);
     emit statusShown(status, false);
 }
 
@@ -171,7 +171,7 @@ void DownloadJob::StartDownload()
             Resuming = true;
         }
         ftpConnect();
-        setRow(1, SavePath);
+        setRow(JobColumn::SavePath, SavePath);
         view_.cmdOpenVisible = view_.cmdGotoDirVisible = false;
         changed();
         return;
@@ -297,7 +297,7 @@ void DownloadJob::FinishTransfer()
     view_.cmdPauseEnabled = false;
     view_.cmdStopEnabled = true;
     view_.cmdStop = CloseCaption;
-    setRow(4, view_.lblRecievedSize);
+    setRow(JobColumn::Received, view_.lblRecievedSize);
     if (whole) {
         setStatus(text("11046", QStringLiteral("Transfer Completed...")), false);
         setRowStatus(text("11052", QStringLiteral("Download Success")));
@@ -372,8 +372,8 @@ void DownloadJob::fail(const QString& message)
     saveResumeState();
     tmrTimeOut_.stop();
     setStatus(message, true);
-    setRow(5, message);
-    setRow(2, QStringLiteral("0 %"));
+    setRow(JobColumn::Status, message);
+    setRow(JobColumn::Percent, QStringLiteral("0 %"));
     view_.cmdPauseEnabled = false;
     view_.cmdStopEnabled = false;
     changed();
@@ -543,8 +543,8 @@ void DownloadJob::ParseHeadReply()
 
     view_.lblFileSize = size >= 0 ? FormatSize(static_cast<double>(size)) : QStringLiteral("N/A");
     view_.lblResume = rangesSupported_ && size >= 0 ? kResumeSupported : QString();
-    setRow(1, SavePath);
-    setRow(3, view_.lblFileSize);
+    setRow(JobColumn::SavePath, SavePath);
+    setRow(JobColumn::Size, view_.lblFileSize);
     if (context_.appSettings.StopResume) {
         tmrReconnect_.setInterval(100);
         tmrReconnect_.start();
@@ -827,7 +827,7 @@ void DownloadJob::segmentEnded(int i, bool complete)
             ContentLength = segments.SegPos[0] - 1;
             segments.setLength(ContentLength);
             view_.lblFileSize = FormatSize(static_cast<double>(ContentLength));
-            setRow(3, view_.lblFileSize);
+            setRow(JobColumn::Size, view_.lblFileSize);
             checkCompletionSoon();
         } else {
             retryShortReply([this] { restartFromZero(); });
@@ -880,7 +880,7 @@ void DownloadJob::Update(int index)
         const qint64 start = segments.SegStart[at];
         view_.PVProgressBar[at] = percent(segments.SegPos[at] - 1 - start, segments.segmentEnd(index) - start);
     }
-    setRow(2, QString::number(view_.ProgressBar1) + QLatin1Char('%'));
+    setRow(JobColumn::Percent, QString::number(view_.ProgressBar1) + QLatin1Char('%'));
     if (isFileDownloaded())
         checkCompletionSoon();
     changed();
@@ -926,7 +926,7 @@ void DownloadJob::tmrUpdate_Timer()
     if (!resumeSaved_.isValid() || resumeSaved_.elapsed() >= 1000)
         saveResumeState();
     view_.lblElapsedTime = FormatDuration(std::floor(ElapsedSeconds));
-    setRow(4, view_.lblRecievedSize);
+    setRow(JobColumn::Received, view_.lblRecievedSize);
     changed();
 }
 
@@ -941,7 +941,7 @@ void DownloadJob::complete()
     view_.ProgressBar1 = 100;
     view_.lblPer = QStringLiteral("100%");
     view_.caption = FileName + QStringLiteral(" [100%]");
-    setRow(2, QStringLiteral("100%"));
+    setRow(JobColumn::Percent, QStringLiteral("100%"));
     FinishTransfer();
     tmrReconnect_.stop();
 
@@ -974,8 +974,8 @@ void DownloadJob::tmrTimeOut_Timer()
         failed_ = true;
         CloseConnections();
         setStatus(kTimedOut, true);
-        setRow(2, kTimedOut);
-        setRow(5, kTimedOut);
+        setRow(JobColumn::Percent, kTimedOut);
+        setRow(JobColumn::Status, kTimedOut);
         view_.cmdPause = ResumeCaption;
         view_.cmdPauseEnabled = true;
         view_.cmdStopEnabled = true;
@@ -1151,7 +1151,7 @@ void DownloadJob::ftpLoginRefused()
     // "User alice can not log in."
     const QString refused = text("11045", QStringLiteral("can not log in."));
     fail(text("11047", QStringLiteral("User")) + QLatin1Char(' ') + UserName + QLatin1Char(' ') + refused);
-    setRow(5, refused);
+    setRow(JobColumn::Status, refused);
 }
 
 void DownloadJob::ftpSetUpData()
@@ -1241,7 +1241,7 @@ void DownloadJob::ftpRetrReply(const FtpReply& reply)
         view_.cmdStopEnabled = true;
         view_.cmdPauseEnabled = false;
         setStatus(notFound, true);
-        setRow(5, notFound);
+        setRow(JobColumn::Status, notFound);
         emit failedWith(notFound);
         break;
     }
@@ -1272,7 +1272,7 @@ void DownloadJob::ftpTransferStarts(const FtpReply& reply)
     FileSize = ContentLength;
     segments.setLength(ContentLength);
     view_.lblFileSize = ContentLength >= 0 ? FormatSize(static_cast<double>(ContentLength)) : QStringLiteral("N/A");
-    setRow(3, view_.lblFileSize);
+    setRow(JobColumn::Size, view_.lblFileSize);
     if (ftpRestAccepted_) {
         view_.lblResume = kResumeSupported;
         view_.lblResumeColor = Display::ResumeColor::Green;
@@ -1324,7 +1324,7 @@ void DownloadJob::ftpCheckEnd()
         segments.setLength(ContentLength);
         FileSize = ContentLength;
         view_.lblFileSize = FormatSize(static_cast<double>(ContentLength));
-        setRow(3, view_.lblFileSize);
+        setRow(JobColumn::Size, view_.lblFileSize);
     }
     if (isFileDownloaded()) {
         checkCompletionSoon();

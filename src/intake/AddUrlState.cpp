@@ -59,7 +59,7 @@ void AddUrlState::AddHistURL()
 {
     for (const JobList* list : {&lstMain_, &lstAll_}) {
         for (int number = 1; number <= list->rowCount(); ++number)
-            txtURLItems.append(list->row(number)->subItem(6));
+            txtURLItems.append(list->row(number)->subItem(JobColumn::Url));
     }
 }
 
@@ -80,8 +80,8 @@ bool AddUrlState::IsLimitOk(const QString& url) const
     int running = 0;
     for (int number = 1; number <= lstMain_.rowCount(); ++number) {
         const JobList::Row row = lstMain_.row(number);
-        const QString percent = row->subItem(2);
-        if (percent != QStringLiteral("0%") && percent != QStringLiteral("100%") && GetServerName(row->subItem(6)) == server)
+        const QString percent = row->subItem(JobColumn::Percent);
+        if (percent != QStringLiteral("0%") && percent != QStringLiteral("100%") && GetServerName(row->subItem(JobColumn::Url)) == server)
             ++running;
     }
     return running <= limitFor(url);
@@ -127,7 +127,7 @@ void AddUrlState::runChecks(Source source)
     }
     if (!IsServerPermitted(url, settings.txtMonitorServer)) {
         windows_.QueueJob(url, QStringLiteral("You block this server"));
-        lstMain_.setSubItem(lstMain_.row(lstMain_.rowCount()), 2, QStringLiteral("0 %"));
+        lstMain_.setSubItem(lstMain_.row(lstMain_.rowCount()), JobColumn::Percent, QStringLiteral("0 %"));
         return;
     }
     if (!IsExtPermitted(url, settings.txtMonitorTypes)) {

@@ -73,7 +73,7 @@ void JobViews::LoadHistory(const QString& path, const QDate& today)
         QList<int> todays;
         for (int number = 1; number <= lstAll.rowCount(); ++number) {
             const JobList::Row row = lstAll.row(number);
-            const QDate date = HistoryFile::parseDate(row->subItem(7));
+            const QDate date = HistoryFile::parseDate(row->subItem(JobColumn::Date));
             if (!date.isValid()) {
                 damaged = true;
                 break;

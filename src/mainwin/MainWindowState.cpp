@@ -146,14 +146,14 @@ void MainWindowState::RunSchedule()
     JobList& lstMain = views_.lstMain;
     for (int number = 1; number <= lstMain.rowCount(); ++number) {
         const JobList::Row row = lstMain.row(number);
-        const QString percent = row->subItem(2);
+        const QString percent = row->subItem(JobColumn::Percent);
         if (percent == QStringLiteral("0 %") || percent == QStringLiteral("100%"))
             continue;
         // A row whose download never learnt its target ("N/A") has no file to go on with.
-        if (!QDir::isAbsolutePath(row->subItem(1)))
+        if (!QDir::isAbsolutePath(row->subItem(JobColumn::SavePath)))
             continue;
         int restarted = number;
-        windows_.StartJob(row->subItem(6), row->subItem(1), restarted);
+        windows_.StartJob(row->subItem(JobColumn::Url), row->subItem(JobColumn::SavePath), restarted);
     }
 }
 

@@ -17,7 +17,7 @@ QStringList ReDownloadUrls(const JobList& list)
         const JobList::Row row = list.row(number);
         if (!row->selected)
             continue;
-        const QString url = fromScheme(fromScheme(row->subItem(6), QStringLiteral("http://")), QStringLiteral("ftp://"));
+        const QString url = fromScheme(fromScheme(row->subItem(JobColumn::Url), QStringLiteral("http://")), QStringLiteral("ftp://"));
         if (url.isEmpty())
             break;
         urls.append(url);
