@@ -5,6 +5,7 @@
 #include "core/SplitUrl.h"
 #include "engine/DownloadJob.h"
 #include "engine/JobList.h"
+#include "engine/ResumeFile.h"
 #include "engine/ui/frmServerData.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
@@ -12,6 +13,7 @@
 #include "support/TestHome.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -276,6 +278,43 @@ TEST_F(frmDownloadTest, PauseAndResumeSwapTheCaptionOfPause)
 
 // ---------------------------------------------------------------------------
 // Segment bars
+
+// Pause, resume and stop of a segmented download in the window; a later
+// start with the resume choice goes on from the resume data, byte-exact.
+TEST_F(frmDownloadTest, ASegmentedDownloadPausesResumesStopsAndGoesOnLater)
+{
+    AppSettings& settings = context().appSettings;
+    settings.Segment = 1;
+    settings.SegmentSize.fill(0);
+    settings.SegmentSize[2] = 2000; // 1000 bytes: two segments
+    LocalFileServer server(kFileContent);
+    server.sendBodies = false;
+    makeWindow();
+    start(server.url(QStringLiteral("file.bin")));
+    ASSERT_TRUE(waitFor([&] { return job->isTransferring(); }));
+    EXPECT_TRUE(waitFor([&] { return visibleSegmentBars() == 2; }));
+    auto* pause = control<QPushButton>("cmdPause");
+    auto* stop = control<QPushButton>("cmdStop");
+
+    pause->click();
+    EXPECT_TRUE(waitFor([&] { return pause->text() == QStringLiteral("&Resume"); }));
+    pause->click();
+    EXPECT_TRUE(waitFor([&] { return pause->text() == QStringLiteral("&Pause") && job->isTransferring(); }));
+
+    stop->click();
+    EXPECT_TRUE(home.prompter.shown.isEmpty()) << "the download can go on later: nothing to warn of";
+    EXPECT_TRUE(waitFor([&] { return stop->text() == QStringLiteral("&Close"); }));
+    EXPECT_FALSE(control<QPushButton>("cmdOpen")->isVisible()) << "nothing whole to open";
+    EXPECT_EQ(control<QLabel>("lblStatus")->text(), QStringLiteral("Paused/Stopped"));
+    ASSERT_TRUE(QFile::exists(ResumeFile::pathFor(home.path(QStringLiteral("file.bin")))));
+
+    server.sendBodies = true;
+    context().FileExistsAction = -1;
+    start(server.url(QStringLiteral("file.bin")));
+    ASSERT_TRUE(waitForCompletion());
+    EXPECT_EQ(job->segments.NumSegments, 2) << "each segment went on from the resume data";
+    EXPECT_EQ(home.readFile(QStringLiteral("file.bin")), kFileContent);
+}
 
 struct SegmentCase {
     const char* name;
