@@ -546,7 +546,8 @@ void DownloadJob::ParseHeadReply()
     setRow(JobColumn::SavePath, SavePath);
     setRow(JobColumn::Size, view_.lblFileSize);
     if (context_.appSettings.StopResume) {
-        tmrReconnect_.setInterval(100);
+        watchdog_.start();
+        tmrReconnect_.setInterval(watchdog_.intervalMs());
         tmrReconnect_.start();
     }
     probed_ = true;
@@ -922,7 +923,7 @@ void DownloadJob::tmrUpdate_Timer()
     ElapsedSeconds += 0.5;
     const auto left = ContentLength > 0 ? rateMeter_.secondsLeft(ContentLength - (received - 1)) : std::nullopt;
     view_.lblTimeRemaining = left ? FormatDuration(*left) : QString();
-    LastTotal = received;
+    watchdog_.seen(received);
     if (!resumeSaved_.isValid() || resumeSaved_.elapsed() >= 1000)
         saveResumeState();
     view_.lblElapsedTime = FormatDuration(std::floor(ElapsedSeconds));
@@ -998,31 +999,11 @@ void DownloadJob::tmrReconnect_Timer()
 {
     const qint64 current = TotalReceived();
     ReceivedBytes = current - 1;
-    if (current != LastTotal) {
-        StalledSeconds = 0;
-    } else {
-        const double seconds = static_cast<double>(tmrReconnect_.interval()) / 1000.0 + StalledSeconds;
-        StalledSeconds = static_cast<int>(std::nearbyint(seconds));
-        tmrReconnect_.setInterval(ReconnectAttempts > 1 ? context_.appSettings.RetryTime * 1000 : 30000);
-        const AppSettings& settings = context_.appSettings;
-        if (StalledSeconds >= settings.RetryTime && ReconnectAttempts <= settings.Retries) {
-            if (view_.lblResume == kResumeSupported && StalledSeconds >= settings.TimeResume) {
-                if (settings.Retry) {
-                    ++ReconnectAttempts;
-                    StalledSeconds = 0;
-                    restart();
-                }
-            } else {
-                ++ReconnectAttempts;
-                restart();
-            }
-        } else if (StalledSeconds >= settings.TimeNoResume) {
-            ++ReconnectAttempts;
-            StalledSeconds = 0;
-            restart();
-        }
-    }
-    LastTotal = current;
+    const bool resumable = rangesSupported_ && ContentLength >= 0;
+    const bool stalled = watchdog_.tick(current, resumable, context_.appSettings);
+    tmrReconnect_.setInterval(watchdog_.intervalMs());
+    if (stalled)
+        restart();
 }
 
 // ---------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "engine/ReconnectPolicy.h"
 #include "engine/ResumeFile.h"
 #include "engine/SegmentTable.h"
+#include "engine/StallWatchdog.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -134,8 +135,8 @@ public:
     bool completed() const { return completed_; }
     bool failed() const { return failed_; }
     bool rangesSupported() const { return rangesSupported_; }
-    int reconnectAttempts() const { return ReconnectAttempts; }
-    int stalledSeconds() const { return StalledSeconds; }
+    int reconnectAttempts() const { return watchdog_.attempts(); }
+    int stalledSeconds() const { return watchdog_.stalledSeconds(); }
     int watchdogIntervalMs() const { return tmrReconnect_.interval(); }
     bool watchdogRunning() const { return tmrReconnect_.isActive(); }
 
@@ -249,9 +250,7 @@ private:
     RateMeter rateMeter_;
     std::array<RateMeter, SegmentTable::kMaxSegments> segmentRates_;
     void resetSegmentRates();
-    qint64 LastTotal = 0;
-    int StalledSeconds = 0;
-    int ReconnectAttempts = 0;
+    StallWatchdog watchdog_;
     int TimeoutLeft = 0;
     double ElapsedSeconds = 0;
     int redirects_ = 0;
