@@ -1,6 +1,6 @@
 #include "engine/ui/frmDownload.h"
 
-#include "CaptionHelpers.h"
+#include "support/CaptionHelpers.h"
 #include "support/LocalFileServer.h"
 #include "core/SplitUrl.h"
 #include "engine/DownloadJob.h"

@@ -1,6 +1,6 @@
 #include "engine/ui/frmServerData.h"
 
-#include "CaptionHelpers.h"
+#include "support/CaptionHelpers.h"
 #include "settings/KevaContext.h"
 #include "support/CaseName.h"
 #include "support/TestHome.h"

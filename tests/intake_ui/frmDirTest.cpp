@@ -1,6 +1,6 @@
 #include "intake/ui/frmDir.h"
 
-#include "engine_ui/CaptionHelpers.h"
+#include "support/CaptionHelpers.h"
 #include "intake/FolderChooserState.h"
 #include "settings/KevaContext.h"
 #include "support/CaseName.h"

@@ -2,7 +2,7 @@
 
 #include "engine/DownloadWindows.h"
 #include "engine/JobList.h"
-#include "engine_ui/CaptionHelpers.h"
+#include "support/CaptionHelpers.h"
 #include "intake/SavePromptState.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"

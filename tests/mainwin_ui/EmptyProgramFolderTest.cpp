@@ -1,6 +1,6 @@
 #include "MainWindowFixture.h"
 
-#include "CaptionHelpers.h"
+#include "support/CaptionHelpers.h"
 #include "mainwin/ui/TrayIcon.h"
 
 #include <QAbstractItemModel>

@@ -1,6 +1,6 @@
 #include "mainwin/ui/TrayIcon.h"
 
-#include "CaptionHelpers.h"
+#include "support/CaptionHelpers.h"
 #include "MainWindowFixture.h"
 #include "engine/DownloadJob.h"
 #include "mainwin/ui/ProgramIcons.h"

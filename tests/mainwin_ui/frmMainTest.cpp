@@ -1,6 +1,6 @@
 #include "MainWindowFixture.h"
 
-#include "CaptionHelpers.h"
+#include "support/CaptionHelpers.h"
 #include "engine/DownloadJob.h"
 #include "mainwin/ui/JobListModel.h"
 #include "settings/KevaContext.h"

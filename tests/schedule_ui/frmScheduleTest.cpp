@@ -1,6 +1,6 @@
 #include "schedule/ui/frmSchedule.h"
 
-#include "engine_ui/CaptionHelpers.h"
+#include "support/CaptionHelpers.h"
 #include "platform/Registry.h"
 #include "schedule/ExtraTimer.h"
 #include "schedule/ScheduleState.h"

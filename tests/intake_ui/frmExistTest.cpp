@@ -1,6 +1,6 @@
 #include "intake/ui/frmExist.h"
 
-#include "CaptionHelpers.h"
+#include "support/CaptionHelpers.h"
 #include "settings/KevaContext.h"
 #include "support/CaseName.h"
 #include "support/TestHome.h"

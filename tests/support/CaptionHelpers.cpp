@@ -1,4 +1,4 @@
-#include "CaptionHelpers.h"
+#include "support/CaptionHelpers.h"
 
 #include "support/TestHome.h"
 
