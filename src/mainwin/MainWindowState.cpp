@@ -7,8 +7,8 @@
 #include "settings/CRegister.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
-#include "settings/SettingsDefaults.h"
 #include "settings/SettingsDialogState.h"
+#include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QLocale>
@@ -331,18 +331,14 @@ bool MainWindowState::clipboardMonitoringChecked() const
 void MainWindowState::toggleClipboardMonitoring()
 {
     const bool on = !context_.appSettings.ClipboardMonitoring;
-    CRegister(context_.registry)
-        .REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey,
-                        QStringLiteral("ClipboardMonitoring"), on ? QStringLiteral("1") : QStringLiteral("0"));
+    SettingsStore(context_.registry).putSwitch(QStringLiteral("ClipboardMonitoring"), on);
     context_.appSettings.ClipboardMonitoring = on;
 }
 
 void MainWindowState::toggleCaptureClicks()
 {
     const bool on = !context_.appSettings.ClickCapture;
-    CRegister(context_.registry)
-        .REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey, QStringLiteral("ClickCapture"),
-                        on ? QStringLiteral("1") : QStringLiteral("0"));
+    SettingsStore(context_.registry).putSwitch(QStringLiteral("ClickCapture"), on);
     context_.appSettings.ClickCapture = on;
     BrowserRegistration browsers(context_.registry, context_.programFolder, context_.executablePath);
     browsers.netscapeClicks(on);

@@ -1,13 +1,13 @@
 #include "settings/SettingsDialogState.h"
 
 #include "core/Formatting.h"
-#include "settings/CRegister.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/SettingText.h"
-#include "settings/SettingsDefaults.h"
 #include "settings/SettingsIniFile.h"
+#include "settings/SettingsSchema.h"
+#include "settings/SettingsStore.h"
 
 #include <algorithm>
 #include <numeric>
@@ -15,34 +15,6 @@
 namespace {
 
 const QString kSettingsIni = QStringLiteral("Settings.ini");
-constexpr double kMinute = 60;
-constexpr double kKilobyte = 1024;
-constexpr double kMegabyte = 1048576;
-
-// A stored number shown in a bigger unit ("300" seconds as "5" minutes); a
-// text that is no number is shown as it is.
-QString shownIn(const QString& stored, double unit)
-{
-    const auto value = SettingText::number(stored);
-    return value ? SettingText::fromNumber(*value / unit) : stored;
-}
-
-// The reverse: "5" minutes stored as "300"; a text that is no number is stored as typed.
-QString storedFrom(const QString& typed, double unit)
-{
-    const auto value = SettingText::number(typed);
-    return value ? SettingText::fromNumber(*value * unit) : typed;
-}
-
-QString checkText(bool checked)
-{
-    return checked ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-QString optionText(bool selected)
-{
-    return selected ? QStringLiteral("True") : QStringLiteral("False");
-}
 
 // The folder part of a path: empty for a bare name or a file in the root.
 QString folderOf(const QString& path)
@@ -63,6 +35,11 @@ void keepOneOption(std::initializer_list<bool*> group)
         **group.begin() = true;
 }
 
+bool isOn(const QString& text)
+{
+    return SettingText::truth(text).value_or(false);
+}
+
 } // namespace
 
 SettingsDialogState::SettingsDialogState(KevaContext& context)
@@ -72,84 +49,87 @@ SettingsDialogState::SettingsDialogState(KevaContext& context)
 
 void SettingsDialogState::ShowSettings()
 {
-    CRegister reg(context_.registry);
-    const auto get = [&](const char* name, const QString& fallback = QString()) {
-        return reg.REGGetSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey,
-                                 QString::fromLatin1(name), fallback);
-    };
+    const SettingsStore store(context_.registry);
     AppSettings& settings = context_.appSettings;
+    // A value in the dialog's unit, with the dialog's fallback; where the
+    // table says so the record's field takes it as well.
+    const auto get = [&](const QString& name) {
+        const SettingSpec& spec = SettingsSchema::spec(name);
+        const QString text = store.forDialog(spec);
+        if (spec.dialogSetsField)
+            spec.load(settings, text);
+        return text;
+    };
+    const auto getL = [&](const char* name) { return get(QString::fromLatin1(name)); };
 
     lblLocation = context_.programFolder.path();
     lblVersion = QStringLiteral("%1.%2").arg(KEVA_VERSION_MAJOR).arg(KEVA_VERSION_MINOR);
 
     chkStartWin = settings.StartupWithWindows;
     chkClipboard = settings.ClipboardMonitoring;
-    chkIE = SettingText::isNumberOne(get("ClickCapture"));
-    txtMonitorTypes = get("MonitorTypes");
-    txtMonitorServer = get("MonitorServer");
-    txtLimitHTTP = get("LimitHTTP", QStringLiteral("3"));
-    txtLimitFTP = get("LimitFTP", QStringLiteral("3"));
+    chkIE = SettingText::isNumberOne(getL("ClickCapture"));
+    txtMonitorTypes = getL("MonitorTypes");
+    txtMonitorServer = getL("MonitorServer");
+    txtLimitHTTP = getL("LimitHTTP");
+    txtLimitFTP = getL("LimitFTP");
 
-    txtTimeout = get("Timeout", QStringLiteral("60"));
-    txtTimeResume = shownIn(get("TimeResume", QStringLiteral("300")), kMinute);
-    txtTimeNoResume = shownIn(get("TimeNoResume", QStringLiteral("600")), kMinute);
-    txtRetryTime = get("RetryTime", QStringLiteral("60"));
-    txtRetries = get("Retries", QStringLiteral("3"));
-    txtRollback = shownIn(get("Rollback", QStringLiteral("4096")), kKilobyte);
-    SettingText::assignTruth(settings.StopResume, get("StopResume", QStringLiteral("1")));
+    txtTimeout = getL("Timeout");
+    txtTimeResume = getL("TimeResume");
+    txtTimeNoResume = getL("TimeNoResume");
+    txtRetryTime = getL("RetryTime");
+    txtRetries = getL("Retries");
+    txtRollback = getL("Rollback");
+    txtSpeedLimit = getL("SpeedLimit");
+    getL("StopResume");
     chkStopResume = settings.StopResume;
-    SettingText::assignTruth(settings.Retry, get("Retry", QStringLiteral("1")));
+    getL("Retry");
     chkRetry = settings.Retry;
 
-    SettingText::assignInteger(settings.Segment, get("Segment", QStringLiteral("1")));
+    getL("Segment");
     chkSegment = settings.Segment != 0;
-    for (int i = 1; i <= 9; ++i) {
-        const QByteArray name = "SegmentSize" + QByteArray::number(i);
-        txtSegment[static_cast<std::size_t>(i)] =
-            shownIn(get(name.constData(), SettingsDefaults::kSegmentSizes[i - 1]), kMegabyte);
-    }
+    for (int i = 1; i <= 9; ++i)
+        txtSegment[static_cast<std::size_t>(i)] = get(SettingsSchema::segmentName(i));
 
-    const QString promptDone = get("PromptDone");
-    chkPromptDone = settings.PromptDone = promptDone == QStringLiteral("1");
-    const QString closeWhenDone = get("CloseDownloadWindowWhenDone");
-    chkCloseWindow = settings.CloseDownloadWindowWhenDone = closeWhenDone == QStringLiteral("1");
-    chkDownloadNow = SettingText::truth(get("DownloadNowOption", QStringLiteral("0"))).value_or(false);
-    chkDownloadLater = SettingText::truth(get("DownloadLaterOption", QStringLiteral("0"))).value_or(false);
-    chkDownloadPrompt = SettingText::truth(get("DownloadPromptOption", QStringLiteral("-1"))).value_or(false);
+    getL("PromptDone");
+    chkPromptDone = settings.PromptDone;
+    getL("CloseDownloadWindowWhenDone");
+    chkCloseWindow = settings.CloseDownloadWindowWhenDone;
+    chkDownloadNow = isOn(getL("DownloadNowOption"));
+    chkDownloadLater = isOn(getL("DownloadLaterOption"));
+    chkDownloadPrompt = isOn(getL("DownloadPromptOption"));
     keepOneOption({&chkDownloadPrompt, &chkDownloadNow, &chkDownloadLater});
 
-    SettingText::assignInteger(settings.Downloads, get("Downloads", QStringLiteral("0")));
-    SettingText::assignNumber(settings.AllBytes, get("AllBytes", QStringLiteral("0")));
+    getL("Downloads");
+    getL("AllBytes");
     lblRan = QString::number(settings.RunTimes);
     lblDownloads = QString::number(settings.Downloads);
     lblBytes = FormatSize(settings.AllBytes);
 
-    SettingText::assignTruth(settings.UsePASV, get("UsePASV", QStringLiteral("0")));
+    getL("UsePASV");
     chkFtpPASV = settings.UsePASV;
-    SettingText::assignTruth(settings.UseProxy, get("UseProxy", QStringLiteral("0")));
+    getL("UseProxy");
     chkUseProxy = settings.UseProxy;
-    txtProxyServer = settings.ProxyServer = get("ProxyServer");
-    txtProxyPort = get("ProxyPort", QStringLiteral("80"));
-    SettingText::assignInteger(settings.ProxyPort, txtProxyPort);
-    SettingText::assignTruth(settings.UseFTPProxy, get("UseFTPProxy", QStringLiteral("0")));
+    txtProxyServer = getL("ProxyServer");
+    txtProxyPort = getL("ProxyPort");
+    getL("UseFTPProxy");
     chkFTPProxy = settings.UseFTPProxy;
-    txtUserID = settings.UserID = get("UserID");
-    txtPass = settings.UserPass = get("UserPass");
-    SettingText::assignTruth(settings.LoginProxy, get("LoginProxy", QStringLiteral("0")));
+    txtUserID = getL("UserID");
+    txtPass = getL("UserPass");
+    getL("LoginProxy");
     chkLogProx = settings.LoginProxy;
-    SettingText::assignTruth(settings.UsePass, get("UsePass", QStringLiteral("0")));
+    getL("UsePass");
     chkPass = settings.UsePass;
 
-    optSameDir = SettingText::truth(get("SaveSameDir")).value_or(false);
-    optFileType = SettingText::truth(get("SaveFileType")).value_or(false);
-    optFileInfo = SettingText::truth(get("SaveFileInfo")).value_or(false);
+    optSameDir = isOn(getL("SaveSameDir"));
+    optFileType = isOn(getL("SaveFileType"));
+    optFileInfo = isOn(getL("SaveFileInfo"));
     optLastDir = false;
     keepOneOption({&optLastDir, &optSameDir, &optFileType, &optFileInfo});
-    txtSameDir = get("TextSameDir");
-    txtParentDir = get("ParentDir");
-    optServer = SettingText::truth(get("UseServer")).value_or(false);
-    optDate = SettingText::truth(get("UseDate")).value_or(false);
-    optFileExt = SettingText::truth(get("UseFileExt")).value_or(false);
+    txtSameDir = getL("TextSameDir");
+    txtParentDir = getL("ParentDir");
+    optServer = isOn(getL("UseServer"));
+    optDate = isOn(getL("UseDate"));
+    optFileExt = isOn(getL("UseFileExt"));
     keepOneOption({&optServer, &optDate, &optFileExt});
     copySaveLocation();
 
@@ -160,54 +140,55 @@ void SettingsDialogState::ShowSettings()
 
 void SettingsDialogState::StoreSettings()
 {
-    CRegister reg(context_.registry);
-    const auto put = [&](const char* name, const QString& text) {
-        reg.REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey,
-                           QString::fromLatin1(name), text);
+    SettingsStore store(context_.registry);
+    const auto put = [&](const QString& name, const auto& control) {
+        store.stage(name, SettingsSchema::stored(SettingsSchema::spec(name), control));
     };
-    put("ClipboardMonitoring", checkText(chkClipboard));
-    put("LimitHTTP", txtLimitHTTP);
-    put("LimitFTP", txtLimitFTP);
-    put("ClickCapture", checkText(chkIE));
-    put("StartupWithWindows", checkText(chkStartWin));
-    put("PromptDone", checkText(chkPromptDone));
-    put("CloseDownloadWindowWhenDone", checkText(chkCloseWindow));
-    put("DownloadNowOption", optionText(chkDownloadNow));
-    put("DownloadLaterOption", optionText(chkDownloadLater));
-    put("DownloadPromptOption", optionText(chkDownloadPrompt));
-    put("MonitorTypes", txtMonitorTypes);
-    put("MonitorServer", txtMonitorServer);
-    put("Timeout", txtTimeout);
-    put("StopResume", checkText(chkStopResume));
-    put("TimeResume", storedFrom(txtTimeResume, kMinute));
-    put("TimeNoResume", storedFrom(txtTimeNoResume, kMinute));
-    put("Retry", checkText(chkRetry));
-    put("RetryTime", txtRetryTime);
-    put("Retries", txtRetries);
-    put("Rollback", storedFrom(txtRollback, kKilobyte));
-    put("Segment", checkText(chkSegment));
-    for (int i = 1; i <= 9; ++i) {
-        const QByteArray name = "SegmentSize" + QByteArray::number(i);
-        put(name.constData(), storedFrom(txtSegment[static_cast<std::size_t>(i)], kMegabyte));
-    }
-    put("SaveSameDir", optionText(optSameDir));
-    put("TextSameDir", txtSameDir);
-    put("SaveLastDir", lblLastDir);
-    put("SaveFileType", optionText(optFileType));
-    put("SaveFileInfo", optionText(optFileInfo));
-    put("ParentDir", txtParentDir);
-    put("UseServer", optionText(optServer));
-    put("UseDate", optionText(optDate));
-    put("UseFileExt", optionText(optFileExt));
-    put("UsePASV", checkText(chkFtpPASV));
-    put("UseProxy", checkText(chkUseProxy));
-    put("ProxyServer", txtProxyServer);
-    put("ProxyPort", txtProxyPort);
-    put("UseFTPProxy", checkText(chkFTPProxy));
-    put("UserID", txtUserID);
-    put("UserPass", txtPass);
-    put("LoginProxy", checkText(chkLogProx));
-    put("UsePass", checkText(chkPass));
+    const auto putL = [&](const char* name, const auto& control) { put(QString::fromLatin1(name), control); };
+    putL("ClipboardMonitoring", chkClipboard);
+    putL("LimitHTTP", txtLimitHTTP);
+    putL("LimitFTP", txtLimitFTP);
+    putL("ClickCapture", chkIE);
+    putL("StartupWithWindows", chkStartWin);
+    putL("PromptDone", chkPromptDone);
+    putL("CloseDownloadWindowWhenDone", chkCloseWindow);
+    putL("DownloadNowOption", chkDownloadNow);
+    putL("DownloadLaterOption", chkDownloadLater);
+    putL("DownloadPromptOption", chkDownloadPrompt);
+    putL("MonitorTypes", txtMonitorTypes);
+    putL("MonitorServer", txtMonitorServer);
+    putL("Timeout", txtTimeout);
+    putL("StopResume", chkStopResume);
+    putL("TimeResume", txtTimeResume);
+    putL("TimeNoResume", txtTimeNoResume);
+    putL("Retry", chkRetry);
+    putL("RetryTime", txtRetryTime);
+    putL("Retries", txtRetries);
+    putL("Rollback", txtRollback);
+    putL("SpeedLimit", txtSpeedLimit);
+    putL("Segment", chkSegment);
+    for (int i = 1; i <= 9; ++i)
+        put(SettingsSchema::segmentName(i), txtSegment[static_cast<std::size_t>(i)]);
+    putL("SaveSameDir", optSameDir);
+    putL("TextSameDir", txtSameDir);
+    putL("SaveLastDir", lblLastDir);
+    putL("SaveFileType", optFileType);
+    putL("SaveFileInfo", optFileInfo);
+    putL("ParentDir", txtParentDir);
+    putL("UseServer", optServer);
+    putL("UseDate", optDate);
+    putL("UseFileExt", optFileExt);
+    putL("UsePASV", chkFtpPASV);
+    putL("UseProxy", chkUseProxy);
+    putL("ProxyServer", txtProxyServer);
+    putL("ProxyPort", txtProxyPort);
+    putL("UseFTPProxy", chkFTPProxy);
+    putL("UserID", txtUserID);
+    putL("UserPass", txtPass);
+    putL("LoginProxy", chkLogProx);
+    putL("UsePass", chkPass);
+    // All values in one write: a crash keeps the old settings or the new ones.
+    store.commit();
     SaveToINI();
 }
 

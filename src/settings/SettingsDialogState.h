@@ -69,6 +69,8 @@ public:
     QString txtTimeResume, txtTimeNoResume;
     bool chkRetry = false;
     QString txtRetryTime, txtRetries, txtRollback;
+    // Kilobytes a second for all downloads together; 0: no limit.
+    QString txtSpeedLimit;
     // Limits page.
     QString txtLimitHTTP, txtLimitFTP;
     // Logins page.
