@@ -48,8 +48,8 @@ void readStoredValues(KevaContext& context, const SettingsStore& store)
             spec.load(settings, store.forLoad(spec));
     }
     SettingsDialogState& dialog = context.frmSettings();
-    dialog.chkClipboard = settings.ClipboardMonitoring;
-    dialog.chkStartWin = settings.StartupWithWindows;
+    dialog.monitoring.chkClipboard = settings.ClipboardMonitoring;
+    dialog.starting.chkStartWin = settings.StartupWithWindows;
 }
 
 } // namespace

@@ -86,16 +86,16 @@ TEST(SettingsSchema, LoaderAndDialogFallBackAsTheTableSays)
         {"SegmentSize3", "5", [](const AppSettings& a) { return a.SegmentSize[3] == 5242881; }},
     };
     const std::map<QString, QString> shown = {
-        {QStringLiteral("RetryTime"), d.txtRetryTime},     {QStringLiteral("Retries"), d.txtRetries},
-        {QStringLiteral("Timeout"), d.txtTimeout},         {QStringLiteral("TimeResume"), d.txtTimeResume},
-        {QStringLiteral("TimeNoResume"), d.txtTimeNoResume}, {QStringLiteral("Rollback"), d.txtRollback},
-        {QStringLiteral("SpeedLimit"), d.txtSpeedLimit},   {QStringLiteral("SegmentSize3"), d.txtSegment[3]},
+        {QStringLiteral("RetryTime"), d.connections.txtRetryTime},     {QStringLiteral("Retries"), d.connections.txtRetries},
+        {QStringLiteral("Timeout"), d.connections.txtTimeout},         {QStringLiteral("TimeResume"), d.connections.txtTimeResume},
+        {QStringLiteral("TimeNoResume"), d.connections.txtTimeNoResume}, {QStringLiteral("Rollback"), d.connections.txtRollback},
+        {QStringLiteral("SpeedLimit"), d.connections.txtSpeedLimit},   {QStringLiteral("SegmentSize3"), d.segments.txtSegment[3]},
     };
     for (const FallbackCase& c : cases) {
         EXPECT_EQ(shown.at(QString::fromLatin1(c.name)), QString::fromLatin1(c.shown)) << c.name;
         EXPECT_TRUE(c.record(s)) << c.name;
     }
-    EXPECT_EQ(d.txtLimitHTTP, QStringLiteral("3"));
+    EXPECT_EQ(d.limits.txtLimitHTTP, QStringLiteral("3"));
 }
 
 // Apply writes every value that a page of the dialog edits, and none of the
@@ -119,12 +119,12 @@ TEST(SettingsSchema, SpeedLimitGoesFromTheDialogToTheRecord)
 {
     TestHome home;
     KevaContext& context = startWithOnlyRunTimes(home);
-    context.frmSettings().txtSpeedLimit = QStringLiteral("250");
+    context.frmSettings().connections.txtSpeedLimit = QStringLiteral("250");
     context.frmSettings().apply();
     EXPECT_EQ(stored(context, QStringLiteral("SpeedLimit")), QStringLiteral("250"));
     EXPECT_EQ(context.appSettings.SpeedLimit, 250);
     context.frmSettings().cancel();
-    EXPECT_EQ(context.frmSettings().txtSpeedLimit, QStringLiteral("250"));
+    EXPECT_EQ(context.frmSettings().connections.txtSpeedLimit, QStringLiteral("250"));
 }
 
 } // namespace
