@@ -3,12 +3,12 @@
 #include "engine/DownloadWindows.h"
 #include "platform/AtomicFile.h"
 #include "schedule/ScheduleState.h"
-#include "settings/BrowserRegistration.h"
 #include "settings/CRegister.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
 #include "settings/SettingsDialogState.h"
 #include "settings/SettingsStore.h"
+#include "settings/SwitchClickCapture.h"
 
 #include <QDir>
 #include <QLocale>
@@ -337,12 +337,7 @@ void MainWindowState::toggleClipboardMonitoring()
 
 void MainWindowState::toggleCaptureClicks()
 {
-    const bool on = !context_.appSettings.ClickCapture;
-    SettingsStore(context_.registry).putSwitch(QStringLiteral("ClickCapture"), on);
-    context_.appSettings.ClickCapture = on;
-    BrowserRegistration browsers(context_.registry, context_.programFolder, context_.executablePath);
-    browsers.netscapeClicks(on);
-    browsers.IECapClicks(on);
+    SwitchClickCapture(context_, !context_.appSettings.ClickCapture);
     context_.prompter.tell(context_.text.GetText(QStringLiteral("13019"),
                                                  QStringLiteral("You will need to close and re-open your web browser "
                                                                 "for this change to take effect")),

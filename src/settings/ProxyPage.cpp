@@ -19,6 +19,34 @@ void ProxyPage::show(SettingsPageIO& io)
     chkLogProx = s.LoginProxy;
     io.read("UsePass");
     chkPass = s.UsePass;
+    // Filling the boxes runs their click rules, in this order.
+    setUseProxy(chkUseProxy);
+    setLogProx(chkLogProx);
+    setPass(chkPass);
+}
+
+void ProxyPage::setUseProxy(bool checked)
+{
+    chkUseProxy = checked;
+    proxyEnabled = loginEnabled = txtPassEnabled = checked;
+}
+
+void ProxyPage::setLogProx(bool checked)
+{
+    chkLogProx = checked;
+    loginEnabled = txtPassEnabled = checked;
+}
+
+void ProxyPage::setPass(bool checked)
+{
+    chkPass = checked;
+    txtPassEnabled = checked;
+}
+
+void ProxyPage::setLoginReq(bool checked)
+{
+    chkLoginReq = checked;
+    frameLoginRequiredEnabled = checked;
 }
 
 void ProxyPage::store(SettingsPageIO& io) const

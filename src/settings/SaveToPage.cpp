@@ -56,3 +56,26 @@ bool SaveToPage::removeSelectedFileType()
     lstFileTypeSelected = lstFileType.isEmpty() ? -1 : std::min<int>(lstFileTypeSelected, int(lstFileType.size()) - 1);
     return true;
 }
+
+void SaveToPage::chooseRule(Rule rule)
+{
+    optLastDir = rule == Rule::LastDir;
+    optSameDir = rule == Rule::SameDir;
+    optFileType = rule == Rule::FileType;
+    optFileInfo = rule == Rule::FileInfo;
+}
+
+bool SaveToPage::frameShown(Rule rule) const
+{
+    switch (rule) {
+    case Rule::LastDir:
+        return optLastDir;
+    case Rule::SameDir:
+        return optSameDir;
+    case Rule::FileType:
+        return optFileType;
+    case Rule::FileInfo:
+        return optFileInfo;
+    }
+    return false;
+}

@@ -17,6 +17,11 @@ public:
     // The chosen rule as the intake reads it.
     SaveLocationChoice choice() const;
 
+    enum class Rule { LastDir, SameDir, FileType, FileInfo };
+    // A click on one of the four options: it alone holds, and only its frame shows.
+    void chooseRule(Rule rule);
+    bool frameShown(Rule rule) const;
+
     // Appends a row when both boxes hold text, and empties them; false when
     // nothing was added.
     bool addFileType();

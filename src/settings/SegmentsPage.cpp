@@ -6,7 +6,7 @@
 void SegmentsPage::show(SettingsPageIO& io)
 {
     io.read("Segment");
-    chkSegment = io.settings.Segment != 0;
+    setSegment(io.settings.Segment != 0);
     for (int i = 1; i <= 9; ++i)
         txtSegment[static_cast<std::size_t>(i)] = io.read(SettingsSchema::segmentName(i));
 }
@@ -16,4 +16,9 @@ void SegmentsPage::store(SettingsPageIO& io) const
     io.write("Segment", chkSegment);
     for (int i = 1; i <= 9; ++i)
         io.write(SettingsSchema::segmentName(i), txtSegment[static_cast<std::size_t>(i)]);
+}
+
+void SegmentsPage::setSegment(bool checked)
+{
+    chkSegment = segmentsEnabled = checked;
 }

@@ -13,7 +13,11 @@ public:
     void show(SettingsPageIO& io);
     void store(SettingsPageIO& io) const;
 
+    // The box's click: Frame11, the size boxes and their labels follow it.
+    void setSegment(bool checked);
+
     bool chkSegment = false;
+    bool segmentsEnabled = false;
     // Entries 1 to 9; entry 0 is unused.
     std::array<QString, 10> txtSegment;
 };

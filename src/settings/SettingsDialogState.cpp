@@ -5,6 +5,7 @@
 #include "settings/SettingsIniFile.h"
 #include "settings/SettingsPageIO.h"
 #include "settings/SettingsStore.h"
+#include "settings/SwitchClickCapture.h"
 
 namespace {
 
@@ -140,6 +141,56 @@ void SettingsDialogState::holdForOtherParts()
     held.txtLimitFTP = limits.txtLimitFTP;
     held.lstFileType = saveTo.lstFileType;
     held.lstLogin = logins.lstLogin;
+}
+
+void SettingsDialogState::setClipboard(bool checked)
+{
+    monitoring.chkClipboard = checked;
+    context_.appSettings.ClipboardMonitoring = checked;
+    applyState.changed();
+}
+
+void SettingsDialogState::setIE(bool checked)
+{
+    monitoring.chkIE = checked;
+    SwitchClickCapture(context_, checked);
+    applyState.changed();
+}
+
+void SettingsDialogState::setUseProxy(bool checked)
+{
+    proxy.setUseProxy(checked);
+    applyState.changed();
+}
+
+void SettingsDialogState::setLogProx(bool checked)
+{
+    proxy.setLogProx(checked);
+    applyState.changed();
+}
+
+void SettingsDialogState::setSegment(bool checked)
+{
+    segments.setSegment(checked);
+    applyState.changed();
+}
+
+void SettingsDialogState::chooseSaveRule(SaveToPage::Rule rule)
+{
+    saveTo.chooseRule(rule);
+    applyState.changed();
+}
+
+void SettingsDialogState::resetMonitorTypes()
+{
+    if (monitoring.resetMonitorTypes(context_))
+        applyState.changed();
+}
+
+void SettingsDialogState::setParentDir(const QString& folder)
+{
+    saveTo.txtParentDir = folder;
+    applyState.changed();
 }
 
 // The last save path when it names a file in a folder, else the program folder.

@@ -45,6 +45,17 @@ public:
     void addFileType();
     void removeSelectedFileType();
 
+    // Controls with an effect of their own; each also enables Apply.
+    void setClipboard(bool checked); // ClipboardMonitoring in memory at once
+    void setIE(bool checked);        // click capture switched at once
+    void setUseProxy(bool checked);
+    void setLogProx(bool checked);
+    void setSegment(bool checked);
+    void chooseSaveRule(SaveToPage::Rule rule);
+    void resetMonitorTypes();
+    // The folder chosen through the parent folder's Browse button.
+    void setParentDir(const QString& folder);
+
     InformationPage information;
     StartingPage starting;
     MonitoringPage monitoring;
