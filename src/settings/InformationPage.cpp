@@ -9,7 +9,12 @@ void InformationPage::show(SettingsPageIO& io, const QString& programFolder)
     lblVersion = QStringLiteral("%1.%2").arg(KEVA_VERSION_MAJOR).arg(KEVA_VERSION_MINOR);
     io.read("Downloads");
     io.read("AllBytes");
-    lblRan = QString::number(io.settings.RunTimes);
-    lblDownloads = QString::number(io.settings.Downloads);
-    lblBytes = FormatSize(io.settings.AllBytes);
+    showCounters(io.settings);
+}
+
+void InformationPage::showCounters(const AppSettings& settings)
+{
+    lblRan = QString::number(settings.RunTimes);
+    lblDownloads = QString::number(settings.Downloads);
+    lblBytes = FormatSize(settings.AllBytes);
 }

@@ -50,6 +50,8 @@ void readStoredValues(KevaContext& context, const SettingsStore& store)
     SettingsDialogState& dialog = context.frmSettings();
     dialog.monitoring.chkClipboard = settings.ClipboardMonitoring;
     dialog.starting.chkStartWin = settings.StartupWithWindows;
+    // The dialog loaded before this start was counted.
+    dialog.information.showCounters(settings);
 }
 
 } // namespace

@@ -228,4 +228,17 @@ TEST(LoadSettings, DialogCheckBoxesFollowTheRecord)
     EXPECT_FALSE(context.frmSettings().starting.chkStartWin);
 }
 
+// The dialog is loaded before the start is counted; its information page
+// still shows this start.
+TEST(LoadSettings, TheInformationPageCountsThisStart)
+{
+    TestHome home;
+    store(home, "RunTimes", QStringLiteral("4"));
+    store(home, "Downloads", QStringLiteral("7"));
+    KevaContext& context = home.newContext();
+    LoadSettings(context, LoadReason::Startup);
+    EXPECT_EQ(context.frmSettings().information.lblRan, QStringLiteral("5"));
+    EXPECT_EQ(context.frmSettings().information.lblDownloads, QStringLiteral("7"));
+}
+
 } // namespace
