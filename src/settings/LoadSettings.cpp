@@ -26,16 +26,16 @@ void writeFirstRunValues(KevaContext& context, SettingsStore& store)
     // that counts as set up while values such as ClickCapture are missing.
     // The record's fields take what was written, or their load defaults.
     settings.RunTimes = 1;
-    for (const SettingSpec& spec : SettingsSchema::all()) {
+    for (const SettingEntry& entry : SettingsSchema::all()) {
         std::optional<QString> written;
-        if (spec.firstRun == SettingSpec::FirstRun::Text)
-            written = spec.firstRunText;
-        else if (spec.firstRun == SettingSpec::FirstRun::ProgramFolder)
+        if (entry.firstRun == SettingEntry::FirstRun::Text)
+            written = entry.firstRunText;
+        else if (entry.firstRun == SettingEntry::FirstRun::ProgramFolder)
             written = context.programFolder.path();
         if (written)
-            store.stage(spec.name, *written);
-        if (spec.load)
-            spec.load(settings, written.value_or(spec.loadDefault.value_or(QString())));
+            store.stage(entry.name, *written);
+        if (entry.load)
+            entry.load(settings, written.value_or(entry.loadDefault.value_or(QString())));
     }
     store.commit();
 }
@@ -43,9 +43,9 @@ void writeFirstRunValues(KevaContext& context, SettingsStore& store)
 void readStoredValues(KevaContext& context, const SettingsStore& store)
 {
     AppSettings& settings = context.appSettings;
-    for (const SettingSpec& spec : SettingsSchema::all()) {
-        if (spec.load)
-            spec.load(settings, store.forLoad(spec));
+    for (const SettingEntry& entry : SettingsSchema::all()) {
+        if (entry.load)
+            entry.load(settings, store.forLoad(entry));
     }
     SettingsDialogState& dialog = context.frmSettings();
     dialog.monitoring.chkClipboard = settings.ClipboardMonitoring;

@@ -11,10 +11,10 @@ SettingsPageIO::SettingsPageIO(SettingsStore& store, AppSettings& record)
 
 QString SettingsPageIO::read(const QString& name)
 {
-    const SettingSpec& spec = SettingsSchema::spec(name);
-    const QString text = store_.forDialog(spec);
-    if (spec.dialogSetsField)
-        spec.load(settings, text);
+    const SettingEntry& entry = SettingsSchema::find(name);
+    const QString text = store_.forDialog(entry);
+    if (entry.dialogSetsField)
+        entry.load(settings, text);
     return text;
 }
 
@@ -25,11 +25,11 @@ bool SettingsPageIO::readSwitch(const char* name)
 
 void SettingsPageIO::write(const QString& name, const QString& typed)
 {
-    store_.stage(name, SettingsSchema::stored(SettingsSchema::spec(name), typed));
+    store_.stage(name, SettingsSchema::stored(SettingsSchema::find(name), typed));
 }
 
 void SettingsPageIO::write(const char* name, bool checked)
 {
     const QString key = QString::fromLatin1(name);
-    store_.stage(key, SettingsSchema::stored(SettingsSchema::spec(key), checked));
+    store_.stage(key, SettingsSchema::stored(SettingsSchema::find(key), checked));
 }

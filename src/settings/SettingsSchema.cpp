@@ -7,8 +7,8 @@
 
 namespace {
 
-using Spec = SettingSpec;
-using FirstRun = SettingSpec::FirstRun;
+using Entry = SettingEntry;
+using FirstRun = SettingEntry::FirstRun;
 using Page = SettingsPage;
 using Unit = SettingUnit;
 
@@ -62,37 +62,37 @@ void segmentBound(AppSettings& s, const QString& t)
 
 // A value that the first run writes, the loader reads into the record and the
 // dialog shows with the same default.
-Spec everywhere(const char* name, const char* value, Spec::Loader load, Unit unit, Page page, bool dialogSetsField)
+Entry everywhere(const char* name, const char* value, Entry::Loader load, Unit unit, Page page, bool dialogSetsField)
 {
     return {text(name), FirstRun::Text, text(value), text(value), load, text(value), dialogSetsField, unit, page};
 }
 
 // A value that the first run does not write: the loader and the dialog fall
 // back on the load default.
-Spec loadedOnly(const char* name, const char* loadDefault, Spec::Loader load, Unit unit, Page page)
+Entry loadedOnly(const char* name, const char* loadDefault, Entry::Loader load, Unit unit, Page page)
 {
     return {text(name), FirstRun::NotWritten, {}, text(loadDefault), load, text(loadDefault), true, unit, page};
 }
 
 // A value that only the dialog reads (and the parts that read it from the dialog).
-Spec dialogOnly(const char* name, FirstRun firstRun, const QString& firstRunText, const char* fallback, Unit unit,
+Entry dialogOnly(const char* name, FirstRun firstRun, const QString& firstRunText, const char* fallback, Unit unit,
                 Page page)
 {
     return {text(name), firstRun, firstRunText, {}, nullptr, text(fallback), false, unit, page};
 }
 
 template <int Index>
-Spec segmentSize()
+Entry segmentSize()
 {
     const QString bytes = SettingsDefaults::kSegmentSizes[Index - 1];
     return {SettingsSchema::segmentName(Index), FirstRun::Text, bytes, bytes, &segmentBound<Index>, bytes, false,
             Unit::BytesAsMegabytes, Page::Segments};
 }
 
-QList<Spec> makeTable()
+QList<Entry> makeTable()
 {
     const QString none;
-    QList<Spec> table = {
+    QList<Entry> table = {
         // Counted by the loader itself: a missing value marks the first run.
         {text("RunTimes"), FirstRun::Text, text("1"), {}, nullptr, {}, false, Unit::Count, Page::Information},
         loadedOnly("Downloads", "0", &integerField<&AppSettings::Downloads>, Unit::Count, Page::Information),
@@ -194,15 +194,15 @@ double shownUnit(SettingUnit unit)
 
 } // namespace
 
-const QList<SettingSpec>& SettingsSchema::all()
+const QList<SettingEntry>& SettingsSchema::all()
 {
-    static const QList<SettingSpec> table = makeTable();
+    static const QList<SettingEntry> table = makeTable();
     return table;
 }
 
-const SettingSpec& SettingsSchema::spec(const QString& name)
+const SettingEntry& SettingsSchema::find(const QString& name)
 {
-    for (const SettingSpec& entry : all()) {
+    for (const SettingEntry& entry : all()) {
         if (entry.name == name)
             return entry;
     }
@@ -214,23 +214,23 @@ QString SettingsSchema::segmentName(int index)
     return QStringLiteral("SegmentSize%1").arg(index);
 }
 
-QString SettingsSchema::shown(const SettingSpec& spec, const QString& stored)
+QString SettingsSchema::shown(const SettingEntry& entry, const QString& stored)
 {
-    const double unit = shownUnit(spec.unit);
+    const double unit = shownUnit(entry.unit);
     const auto value = unit == 1 ? std::nullopt : SettingText::number(stored);
     return value ? SettingText::fromNumber(*value / unit) : stored;
 }
 
-QString SettingsSchema::stored(const SettingSpec& spec, const QString& typed)
+QString SettingsSchema::stored(const SettingEntry& entry, const QString& typed)
 {
-    const double unit = shownUnit(spec.unit);
+    const double unit = shownUnit(entry.unit);
     const auto value = unit == 1 ? std::nullopt : SettingText::number(typed);
     return value ? SettingText::fromNumber(*value * unit) : typed;
 }
 
-QString SettingsSchema::stored(const SettingSpec& spec, bool checked)
+QString SettingsSchema::stored(const SettingEntry& entry, bool checked)
 {
-    if (spec.unit == Unit::Option)
+    if (entry.unit == Unit::Option)
         return checked ? QStringLiteral("True") : QStringLiteral("False");
     return checked ? QStringLiteral("1") : QStringLiteral("0");
 }

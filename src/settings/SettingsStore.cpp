@@ -20,14 +20,14 @@ QString SettingsStore::get(const QString& name, const QString& fallback) const
     return CRegister(registry_).REGGetSetting(kRoot, SettingsDefaults::kSettingsKey, name, fallback);
 }
 
-QString SettingsStore::forLoad(const SettingSpec& spec) const
+QString SettingsStore::forLoad(const SettingEntry& entry) const
 {
-    return get(spec.name, spec.loadDefault.value_or(QString()));
+    return get(entry.name, entry.loadDefault.value_or(QString()));
 }
 
-QString SettingsStore::forDialog(const SettingSpec& spec) const
+QString SettingsStore::forDialog(const SettingEntry& entry) const
 {
-    return SettingsSchema::shown(spec, get(spec.name, spec.dialogFallback.value_or(QString())));
+    return SettingsSchema::shown(entry, get(entry.name, entry.dialogFallback.value_or(QString())));
 }
 
 bool SettingsStore::put(const QString& name, const QString& text)
@@ -37,7 +37,7 @@ bool SettingsStore::put(const QString& name, const QString& text)
 
 bool SettingsStore::putSwitch(const QString& name, bool on)
 {
-    return put(name, SettingsSchema::stored(SettingsSchema::spec(name), on));
+    return put(name, SettingsSchema::stored(SettingsSchema::find(name), on));
 }
 
 void SettingsStore::stage(const QString& name, const QString& text)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Registry.h"
-#include "settings/SettingSpec.h"
+#include "settings/SettingEntry.h"
 
 #include <QString>
 
@@ -15,9 +15,9 @@ public:
     // The stored text; `fallback` when the value is missing or empty.
     QString get(const QString& name, const QString& fallback = QString()) const;
     // The stored text, or the value's load default.
-    QString forLoad(const SettingSpec& spec) const;
+    QString forLoad(const SettingEntry& entry) const;
     // The stored text, or the dialog's fallback, in the dialog's unit.
-    QString forDialog(const SettingSpec& spec) const;
+    QString forDialog(const SettingEntry& entry) const;
 
     bool put(const QString& name, const QString& text);
     // A switch, written as the table says ("1"/"0" or "True"/"False").

@@ -39,11 +39,11 @@ KevaContext& startWithOnlyRunTimes(TestHome& home)
 TEST(SettingsSchema, EveryValueHasOneEntry)
 {
     QSet<QString> names;
-    for (const SettingSpec& spec : SettingsSchema::all()) {
-        EXPECT_FALSE(names.contains(spec.name.toLower())) << qPrintable(spec.name);
-        names.insert(spec.name.toLower());
-        EXPECT_TRUE(!spec.dialogSetsField || spec.load) << qPrintable(spec.name);
-        EXPECT_EQ(&SettingsSchema::spec(spec.name), &spec);
+    for (const SettingEntry& entry : SettingsSchema::all()) {
+        EXPECT_FALSE(names.contains(entry.name.toLower())) << qPrintable(entry.name);
+        names.insert(entry.name.toLower());
+        EXPECT_TRUE(!entry.dialogSetsField || entry.load) << qPrintable(entry.name);
+        EXPECT_EQ(&SettingsSchema::find(entry.name), &entry);
     }
 }
 
@@ -105,12 +105,12 @@ TEST(SettingsSchema, ApplyStoresEveryValueOfTheEditablePages)
     TestHome home;
     KevaContext& context = startWithOnlyRunTimes(home);
     context.frmSettings().apply();
-    for (const SettingSpec& spec : SettingsSchema::all()) {
-        const bool edited = spec.page != SettingsPage::None && spec.page != SettingsPage::Information;
+    for (const SettingEntry& entry : SettingsSchema::all()) {
+        const bool edited = entry.page != SettingsPage::None && entry.page != SettingsPage::Information;
         const bool written =
-            context.registry.readValue(HKLM, NormalizeKeyPath(SettingsDefaults::kSettingsKey), spec.name).has_value();
-        if (spec.name != QStringLiteral("RunTimes")) {
-            EXPECT_EQ(written, edited) << qPrintable(spec.name);
+            context.registry.readValue(HKLM, NormalizeKeyPath(SettingsDefaults::kSettingsKey), entry.name).has_value();
+        if (entry.name != QStringLiteral("RunTimes")) {
+            EXPECT_EQ(written, edited) << qPrintable(entry.name);
         }
     }
 }

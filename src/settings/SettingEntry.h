@@ -26,7 +26,7 @@ enum class SettingUnit {
 
 // One value under the settings key: what the first run writes, what the loader
 // and the dialog use when it is missing, and how the dialog shows it.
-struct SettingSpec {
+struct SettingEntry {
     enum class FirstRun {
         NotWritten,
         Text,          // firstRunText
