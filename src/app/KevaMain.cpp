@@ -21,6 +21,7 @@
 #include "platform/TerminationSignals.h"
 #include "schedule/ScheduleState.h"
 #include "schedule/ui/frmSchedule.h"
+#include "settings/ui/frmSettings.h"
 #include "settings/KevaContext.h"
 #include "uiutil/MessageBoxPrompter.h"
 
@@ -101,6 +102,9 @@ int main(int argc, char** argv)
     window.setDialog(frmMain::Dialog::Schedule, [&context, &schedule, &window] {
         frmSchedule::showFor(context, schedule, &window);
     });
+    const auto openSettings = [&context, &window] { frmSettings::showFor(context, &window); };
+    window.setDialog(frmMain::Dialog::Settings, openSettings);
+    tray.setDialog(TrayIcon::Dialog::Settings, openSettings);
 
     // URLs from outside (the browser helper, a second start) arrive through
     // the hidden receiver window, made in step 3 of the load.

@@ -9,6 +9,7 @@
 #include "settings/KevaContext.h"
 #include "settings/SettingsDefaults.h"
 #include "settings/SettingsDialogState.h"
+#include "settings/SettingsStore.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -949,11 +950,9 @@ void DownloadJob::complete()
     AppSettings& settings = context_.appSettings;
     settings.Downloads += 1;
     settings.AllBytes += static_cast<double>(bytes);
+    SettingsStore(context_.registry).putDownloadCounters(settings);
     CRegister reg(context_.registry);
     const auto hklm = RegistryRoot::HKEY_LOCAL_MACHINE;
-    reg.REGSaveSetting(hklm, SettingsDefaults::kSettingsKey, QStringLiteral("Downloads"), QString::number(settings.Downloads));
-    reg.REGSaveSetting(hklm, SettingsDefaults::kSettingsKey, QStringLiteral("AllBytes"),
-                       QString::number(settings.AllBytes, 'f', 0));
     emit completedSuccessfully();
 
     if (reg.REGGetSetting(hklm, SettingsDefaults::kSettingsKey, QStringLiteral("PromptDone")) == QStringLiteral("1"))

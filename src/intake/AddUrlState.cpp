@@ -9,7 +9,6 @@
 #include "intake/UrlCutting.h"
 #include "settings/KevaContext.h"
 #include "settings/SettingText.h"
-#include "settings/SettingsDialogState.h"
 
 namespace {
 
@@ -66,7 +65,7 @@ void AddUrlState::AddHistURL()
 int AddUrlState::limitFor(const QString& url) const
 {
     const QString scheme = url.left(3).toLower();
-    const SettingsDialogState& settings = context_.frmSettings();
+    const DialogSettings& settings = context_.dialogSettings;
     const QString limit = scheme == QStringLiteral("htt") ? settings.txtLimitHTTP
                         : scheme == QStringLiteral("ftp") ? settings.txtLimitFTP
                                                           : QStringLiteral("0");
@@ -120,7 +119,7 @@ void AddUrlState::runChecks(Source source)
     visible = false;
     emit changed();
     const QString path = defaultPath(url);
-    const SettingsDialogState& settings = context_.frmSettings();
+    const DialogSettings& settings = context_.dialogSettings;
     if (!IsLimitOk(url)) {
         windows_.QueueJob(url, path);
         return;

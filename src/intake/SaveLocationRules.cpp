@@ -4,7 +4,6 @@
 #include "intake/SavePaths.h"
 #include "intake/UrlCutting.h"
 #include "settings/KevaContext.h"
-#include "settings/SettingsDialogState.h"
 
 #include <QDir>
 
@@ -28,7 +27,7 @@ SaveLocationRules::SaveLocationRules(KevaContext& context, DownloadWindows& wind
 
 QString SaveLocationRules::GetPathFromList(const QString& url) const
 {
-    const QList<FileTypeFolder>& table = context_.frmSettings().lstFileType;
+    const QList<FileTypeFolder>& table = context_.dialogSettings.lstFileType;
     if (table.isEmpty())
         return SavePaths::folderOf(SavePaths::defaultPath(context_.LastSavePath, QStringLiteral("x")));
     const QString ext = extensionOf(url);

@@ -4,12 +4,12 @@
 #include "platform/AtomicFile.h"
 #include "schedule/ScheduleState.h"
 #include "core/CaptionTable.h"
-#include "settings/BrowserRegistration.h"
 #include "settings/CRegister.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
-#include "settings/SettingsDefaults.h"
 #include "settings/SettingsDialogState.h"
+#include "settings/SettingsStore.h"
+#include "settings/SwitchClickCapture.h"
 
 #include <QDir>
 #include <QLocale>
@@ -325,22 +325,13 @@ bool MainWindowState::clipboardMonitoringChecked() const
 void MainWindowState::toggleClipboardMonitoring()
 {
     const bool on = !context_.appSettings.ClipboardMonitoring;
-    CRegister(context_.registry)
-        .REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey,
-                        QStringLiteral("ClipboardMonitoring"), on ? QStringLiteral("1") : QStringLiteral("0"));
+    SettingsStore(context_.registry).putSwitch(QStringLiteral("ClipboardMonitoring"), on);
     context_.appSettings.ClipboardMonitoring = on;
 }
 
 void MainWindowState::toggleCaptureClicks()
 {
-    const bool on = !context_.appSettings.ClickCapture;
-    CRegister(context_.registry)
-        .REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey, QStringLiteral("ClickCapture"),
-                        on ? QStringLiteral("1") : QStringLiteral("0"));
-    context_.appSettings.ClickCapture = on;
-    BrowserRegistration browsers(context_.registry, context_.programFolder, context_.executablePath);
-    browsers.netscapeClicks(on);
-    browsers.IECapClicks(on);
+    SwitchClickCapture(context_, !context_.appSettings.ClickCapture);
     context_.prompter.tell(context_.text.GetText(QStringLiteral("13019"),
                                                  QStringLiteral("You will need to close and re-open your web browser "
                                                                 "for this change to take effect")),

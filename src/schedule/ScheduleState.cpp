@@ -7,6 +7,7 @@
 #include "settings/KevaContext.h"
 #include "settings/SettingText.h"
 #include "settings/SettingsDefaults.h"
+#include "settings/SettingsStore.h"
 
 namespace {
 
@@ -345,12 +346,11 @@ void ScheduleState::store() const
     values.append({QStringLiteral("Resume"), optionText(schedule_.existingFiles == Schedule::Resume)});
     values.append({QStringLiteral("Skip"), optionText(schedule_.existingFiles == Schedule::Skip)});
 
-    CRegister reg(context_.registry);
-    const bool stored = std::all_of(values.cbegin(), values.cend(), [&](const auto& value) {
-        return reg.REGGetSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey, value.first) == value.second;
-    });
+    SettingsStore store(context_.registry);
+    const bool stored = std::all_of(values.cbegin(), values.cend(),
+                                    [&](const auto& value) { return store.get(value.first) == value.second; });
     if (!stored)
-        reg.REGSaveSettings(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey, values);
+        store.putAll(values);
 }
 
 void ScheduleState::unload()

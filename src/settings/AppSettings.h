@@ -48,4 +48,6 @@ struct AppSettings {
     // Stores the nine stored segment bounds; odd-numbered bounds 3, 5, 7 and 9
     // get 1 added, so that each size range starts one byte above the last.
     void setSegmentBound(int index, double storedBytes);
+
+    bool operator==(const AppSettings&) const = default;
 };

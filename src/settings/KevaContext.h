@@ -6,6 +6,7 @@
 #include "platform/Registry.h"
 #include "platform/ShellOpener.h"
 #include "settings/AppSettings.h"
+#include "settings/DialogSettings.h"
 #include "settings/SaveLocationChoice.h"
 
 #include <QString>
@@ -39,6 +40,8 @@ public:
 
     AppSettings appSettings;
     SaveLocationChoice saveLocation;
+    // What other parts read of the settings dialog's values, as stored.
+    DialogSettings dialogSettings;
     // The full path last chosen in the save prompt.
     QString LastSavePath;
     // 0 overwrite, -1 resume, -2 cancel: what to do with a file that exists.

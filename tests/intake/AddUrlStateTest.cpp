@@ -4,7 +4,6 @@
 #include "intake/SavePaths.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
-#include "settings/SettingsDialogState.h"
 
 #include "support/CaseName.h"
 #include "support/TestHome.h"
@@ -102,21 +101,21 @@ INSTANTIATE_TEST_SUITE_P(
                 "Invalid Site URL...", "Inalid URL", 0, "", "", 0, false},
         OkCase {"OverTheLimit", "http://h/f.zip",
                 [](AddUrlTest& test) {
-                    test.context->frmSettings().txtLimitHTTP = QStringLiteral("1");
+                    test.context->dialogSettings.txtLimitHTTP = QStringLiteral("1");
                     test.addRunning(QStringLiteral("http://h/a.zip"), QStringLiteral("10%"));
                     test.addRunning(QStringLiteral("http://h/b.zip"), QStringLiteral("0 %"));
                 },
                 "", "", 1, "$HOME/saved/f.zip", "0%", 0, false},
         OkCase {"AtTheLimitStillStarts", "http://h/f.zip",
                 [](AddUrlTest& test) {
-                    test.context->frmSettings().txtLimitHTTP = QStringLiteral("1");
+                    test.context->dialogSettings.txtLimitHTTP = QStringLiteral("1");
                     test.addRunning(QStringLiteral("http://h/a.zip"), QStringLiteral("10%"));
                     test.addRunning(QStringLiteral("http://h:81/b.zip"), QStringLiteral("10%"));
                     test.addRunning(QStringLiteral("http://h/c.zip"), QStringLiteral("100%"));
                 },
                 "", "", 0, "", "", 1, true},
         OkCase {"BlockedServer", "http://h/f.zip",
-                [](AddUrlTest& test) { test.context->frmSettings().txtMonitorServer = QStringLiteral("x ; h"); }, "", "", 1,
+                [](AddUrlTest& test) { test.context->dialogSettings.txtMonitorServer = QStringLiteral("x ; h"); }, "", "", 1,
                 "You block this server", "0 %", 0, false},
         OkCase {"TypeNotMonitored", "http://h/notes.txt", {}, "", "", 0, "", "", 0, false},
         OkCase {"FirstUrlAsks", "HTTP://h/f.zip", {}, "", "", 0, "", "", 1, true},

@@ -3,7 +3,6 @@
 #include "engine/DownloadWindows.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
-#include "settings/SettingsDialogState.h"
 
 #include "support/CaseName.h"
 #include "support/TestHome.h"
@@ -63,11 +62,11 @@ TEST_F(SaveRules, LastFolderAndSameFolder)
 TEST_F(SaveRules, ByFileTypeTable)
 {
     context->saveLocation.SaveFileType = true;
-    context->frmSettings().lstFileType = {{QStringLiteral("zip"), h("Zips/")}, {QStringLiteral("*"), h("Other")}};
+    context->dialogSettings.lstFileType = {{QStringLiteral("zip"), h("Zips/")}, {QStringLiteral("*"), h("Other")}};
     EXPECT_EQ(savedTo(QStringLiteral("http://127.0.0.1:9/a.zip")), h("Zips/a.zip"));
     EXPECT_EQ(savedTo(QStringLiteral("http://127.0.0.1:9/A.ZIP")), h("Other/A.ZIP")) << "types compare with their case";
     EXPECT_EQ(savedTo(QStringLiteral("http://127.0.0.1:9/b.rar")), h("Other/b.rar"));
-    context->frmSettings().lstFileType.clear();
+    context->dialogSettings.lstFileType.clear();
     EXPECT_EQ(savedTo(QStringLiteral("http://127.0.0.1:9/c.rar")), h("last/c.rar"));
 }
 

@@ -85,8 +85,8 @@ TEST(LoadSettings, FirstStartWritesEveryFirstRunValue)
                                          QStringLiteral("DownloadManagerPath")),
               context.executablePath);
     // The dialog shows the first-run values.
-    EXPECT_EQ(context.frmSettings().txtParentDir, folder);
-    EXPECT_EQ(context.frmSettings().txtMonitorTypes, SettingsDefaults::kMonitorTypes);
+    EXPECT_EQ(context.frmSettings().saveTo.txtParentDir, folder);
+    EXPECT_EQ(context.frmSettings().monitoring.txtMonitorTypes, SettingsDefaults::kMonitorTypes);
 }
 
 // Makes every write that would grow a file past `bytes` fail, as if the
@@ -221,11 +221,24 @@ TEST(LoadSettings, DialogCheckBoxesFollowTheRecord)
     store(home, "ClipboardMonitoring", QStringLiteral("0"));
     store(home, "StartupWithWindows", QStringLiteral("0"));
     KevaContext& context = home.newContext();
-    context.frmSettings().chkClipboard = true;
-    context.frmSettings().chkStartWin = true;
+    context.frmSettings().monitoring.chkClipboard = true;
+    context.frmSettings().starting.chkStartWin = true;
     LoadSettings(context, LoadReason::Startup);
-    EXPECT_FALSE(context.frmSettings().chkClipboard);
-    EXPECT_FALSE(context.frmSettings().chkStartWin);
+    EXPECT_FALSE(context.frmSettings().monitoring.chkClipboard);
+    EXPECT_FALSE(context.frmSettings().starting.chkStartWin);
+}
+
+// The dialog is loaded before the start is counted; its information page
+// still shows this start.
+TEST(LoadSettings, TheInformationPageCountsThisStart)
+{
+    TestHome home;
+    store(home, "RunTimes", QStringLiteral("4"));
+    store(home, "Downloads", QStringLiteral("7"));
+    KevaContext& context = home.newContext();
+    LoadSettings(context, LoadReason::Startup);
+    EXPECT_EQ(context.frmSettings().information.lblRan, QStringLiteral("5"));
+    EXPECT_EQ(context.frmSettings().information.lblDownloads, QStringLiteral("7"));
 }
 
 } // namespace

@@ -35,22 +35,22 @@ protected:
 
 TEST_F(SettingsDialog, ShowsStoredValuesInTheDialogsUnits)
 {
-    EXPECT_EQ(dialog().txtTimeResume, QStringLiteral("5"));
-    EXPECT_EQ(dialog().txtTimeNoResume, QStringLiteral("10"));
-    EXPECT_EQ(dialog().txtRollback, QStringLiteral("4"));
-    EXPECT_EQ(dialog().txtSegment[1], QStringLiteral("2"));
-    EXPECT_EQ(dialog().txtSegment[9], QStringLiteral("20"));
-    EXPECT_EQ(dialog().txtLimitHTTP, QStringLiteral("3")) << "the dialog's own fallback";
-    EXPECT_EQ(dialog().txtRetryTime, QStringLiteral("300"));
-    EXPECT_TRUE(dialog().chkIE);
-    EXPECT_TRUE(dialog().chkDownloadPrompt);
-    EXPECT_TRUE(dialog().optLastDir);
-    EXPECT_TRUE(dialog().optServer);
-    EXPECT_EQ(dialog().lblRan, QStringLiteral("1"));
-    EXPECT_EQ(dialog().lblLocation, home.programFolder());
-    EXPECT_EQ(dialog().lblVersion, QStringLiteral("1.0"));
-    EXPECT_EQ(dialog().lblLastDir, home.programFolder());
-    EXPECT_FALSE(dialog().Command1Enabled);
+    EXPECT_EQ(dialog().connections.txtTimeResume, QStringLiteral("5"));
+    EXPECT_EQ(dialog().connections.txtTimeNoResume, QStringLiteral("10"));
+    EXPECT_EQ(dialog().connections.txtRollback, QStringLiteral("4"));
+    EXPECT_EQ(dialog().segments.txtSegment[1], QStringLiteral("2"));
+    EXPECT_EQ(dialog().segments.txtSegment[9], QStringLiteral("20"));
+    EXPECT_EQ(dialog().limits.txtLimitHTTP, QStringLiteral("3")) << "the dialog's own fallback";
+    EXPECT_EQ(dialog().connections.txtRetryTime, QStringLiteral("300"));
+    EXPECT_TRUE(dialog().monitoring.chkIE);
+    EXPECT_TRUE(dialog().whenDone.chkDownloadPrompt);
+    EXPECT_TRUE(dialog().saveTo.optLastDir);
+    EXPECT_TRUE(dialog().saveTo.optServer);
+    EXPECT_EQ(dialog().information.lblRan, QStringLiteral("1"));
+    EXPECT_EQ(dialog().information.lblLocation, home.programFolder());
+    EXPECT_EQ(dialog().information.lblVersion, QStringLiteral("1.0"));
+    EXPECT_EQ(dialog().saveTo.lblLastDir, home.programFolder());
+    EXPECT_FALSE(dialog().applyState.Command1Enabled);
 }
 
 TEST_F(SettingsDialog, ApplyWithoutChangesKeepsEveryMeaning)
@@ -74,7 +74,7 @@ TEST_F(SettingsDialog, ApplyWithoutChangesKeepsEveryMeaning)
     EXPECT_EQ(after.TimeResume, before.TimeResume);
     EXPECT_EQ(after.Rollback, before.Rollback);
     EXPECT_EQ(after.RunTimes, 1) << "a reload is no program start";
-    EXPECT_FALSE(dialog().Command1Enabled);
+    EXPECT_FALSE(dialog().applyState.Command1Enabled);
 }
 
 struct StoreCase {
@@ -96,14 +96,14 @@ TEST_P(SettingsDialogStore, WritesTheControlBack)
 INSTANTIATE_TEST_SUITE_P(
     Cases, SettingsDialogStore,
     testing::Values(
-        StoreCase {"SegmentMegabytes", [](SettingsDialogState& d) { d.txtSegment[1] = QStringLiteral("3"); }, "SegmentSize1", "3145728"},
-        StoreCase {"MinutesToSeconds", [](SettingsDialogState& d) { d.txtTimeResume = QStringLiteral("1.5"); }, "TimeResume", "90"},
-        StoreCase {"KilobytesToBytes", [](SettingsDialogState& d) { d.txtRollback = QStringLiteral("8"); }, "Rollback", "8192"},
-        StoreCase {"NonNumericStoredAsTyped", [](SettingsDialogState& d) { d.txtTimeNoResume = QStringLiteral("soon"); }, "TimeNoResume", "soon"},
-        StoreCase {"CheckBoxAsOneOrZero", [](SettingsDialogState& d) { d.chkFtpPASV = true; }, "UsePASV", "1"},
-        StoreCase {"OptionAsTrueOrFalse", [](SettingsDialogState& d) { d.chkDownloadNow = true; }, "DownloadNowOption", "True"},
-        StoreCase {"TextAsTyped", [](SettingsDialogState& d) { d.txtLimitFTP = QStringLiteral(" 7 "); }, "LimitFTP", " 7 "},
-        StoreCase {"SaveLastDirIsTheLabel", [](SettingsDialogState& d) { d.lblLastDir = QStringLiteral("/x/y"); }, "SaveLastDir", "/x/y"}),
+        StoreCase {"SegmentMegabytes", [](SettingsDialogState& d) { d.segments.txtSegment[1] = QStringLiteral("3"); }, "SegmentSize1", "3145728"},
+        StoreCase {"MinutesToSeconds", [](SettingsDialogState& d) { d.connections.txtTimeResume = QStringLiteral("1.5"); }, "TimeResume", "90"},
+        StoreCase {"KilobytesToBytes", [](SettingsDialogState& d) { d.connections.txtRollback = QStringLiteral("8"); }, "Rollback", "8192"},
+        StoreCase {"NonNumericStoredAsTyped", [](SettingsDialogState& d) { d.connections.txtTimeNoResume = QStringLiteral("soon"); }, "TimeNoResume", "soon"},
+        StoreCase {"CheckBoxAsOneOrZero", [](SettingsDialogState& d) { d.proxy.chkFtpPASV = true; }, "UsePASV", "1"},
+        StoreCase {"OptionAsTrueOrFalse", [](SettingsDialogState& d) { d.whenDone.chkDownloadNow = true; }, "DownloadNowOption", "True"},
+        StoreCase {"TextAsTyped", [](SettingsDialogState& d) { d.limits.txtLimitFTP = QStringLiteral(" 7 "); }, "LimitFTP", " 7 "},
+        StoreCase {"SaveLastDirIsTheLabel", [](SettingsDialogState& d) { d.saveTo.lblLastDir = QStringLiteral("/x/y"); }, "SaveLastDir", "/x/y"}),
     CaseName());
 
 TEST_F(SettingsDialog, LoadsTheSaveLocationChoiceForTheIntake)
@@ -126,14 +126,21 @@ TEST_F(SettingsDialog, LoadsTheSaveLocationChoiceForTheIntake)
 
 TEST_F(SettingsDialog, CancelForgetsEditsAndOkKeepsThem)
 {
-    dialog().txtLimitHTTP = QStringLiteral("9");
+    dialog().limits.txtLimitHTTP = QStringLiteral("9");
+    dialog().logins.lstLogin.append({QStringLiteral("h"), QStringLiteral("u"), QStringLiteral("p")});
+    EXPECT_EQ(context().dialogSettings.txtLimitHTTP, QStringLiteral("3")) << "other parts read what is stored";
     dialog().cancel();
-    EXPECT_EQ(dialog().txtLimitHTTP, QStringLiteral("3"));
+    EXPECT_EQ(context().dialogSettings.txtLimitHTTP, QStringLiteral("3"));
+    EXPECT_TRUE(context().dialogSettings.lstLogin.isEmpty());
+    EXPECT_EQ(dialog().limits.txtLimitHTTP, QStringLiteral("3"));
 
-    dialog().txtLimitHTTP = QStringLiteral("5");
+    dialog().limits.txtLimitHTTP = QStringLiteral("5");
+    dialog().logins.lstLogin.append({QStringLiteral("h"), QStringLiteral("u"), QStringLiteral("p")});
     dialog().ok();
     EXPECT_FALSE(context().settingsDialogLoaded());
-    EXPECT_EQ(dialog().txtLimitHTTP, QStringLiteral("5"));
+    EXPECT_EQ(context().dialogSettings.txtLimitHTTP, QStringLiteral("5"));
+    EXPECT_EQ(context().dialogSettings.lstLogin.size(), 1);
+    EXPECT_EQ(dialog().limits.txtLimitHTTP, QStringLiteral("5"));
     EXPECT_EQ(stored("LimitHTTP"), QStringLiteral("5"));
 }
 
@@ -151,9 +158,9 @@ TEST_P(SettingsDialogAddLogin, ChecksTheBoxesInOrder)
 {
     const LoginCase& c = GetParam();
     SettingsDialogState& d = dialog();
-    d.txtLoginServer = QString::fromUtf8(c.server);
-    d.txtLoginUsername = QString::fromUtf8(c.user);
-    d.txtLoginPassword = QString::fromUtf8(c.password);
+    d.logins.txtLoginServer = QString::fromUtf8(c.server);
+    d.logins.txtLoginUsername = QString::fromUtf8(c.user);
+    d.logins.txtLoginPassword = QString::fromUtf8(c.password);
     d.addLogin();
 
     if (*c.message) {
@@ -161,15 +168,15 @@ TEST_P(SettingsDialogAddLogin, ChecksTheBoxesInOrder)
         EXPECT_EQ(home.prompter.shown[0].text, QString::fromLatin1(c.message));
         EXPECT_EQ(home.prompter.shown[0].caption, QStringLiteral("Quillspan"));
         EXPECT_EQ(home.prompter.shown[0].icon, Prompter::Icon::Exclamation);
-        EXPECT_TRUE(d.lstLogin.isEmpty());
-        EXPECT_FALSE(d.Command1Enabled);
-        EXPECT_EQ(d.txtLoginServer, QString::fromUtf8(c.server)) << "the boxes keep what was typed";
+        EXPECT_TRUE(d.logins.lstLogin.isEmpty());
+        EXPECT_FALSE(d.applyState.Command1Enabled);
+        EXPECT_EQ(d.logins.txtLoginServer, QString::fromUtf8(c.server)) << "the boxes keep what was typed";
     } else {
         EXPECT_TRUE(home.prompter.shown.isEmpty());
-        ASSERT_EQ(d.lstLogin.size(), 1);
-        EXPECT_EQ(d.lstLogin[0], (SiteLogin {QString::fromUtf8(c.server), QString::fromUtf8(c.user), QString::fromUtf8(c.password)}));
-        EXPECT_TRUE(d.txtLoginServer.isEmpty() && d.txtLoginUsername.isEmpty() && d.txtLoginPassword.isEmpty());
-        EXPECT_TRUE(d.Command1Enabled);
+        ASSERT_EQ(d.logins.lstLogin.size(), 1);
+        EXPECT_EQ(d.logins.lstLogin[0], (SiteLogin {QString::fromUtf8(c.server), QString::fromUtf8(c.user), QString::fromUtf8(c.password)}));
+        EXPECT_TRUE(d.logins.txtLoginServer.isEmpty() && d.logins.txtLoginUsername.isEmpty() && d.logins.txtLoginPassword.isEmpty());
+        EXPECT_TRUE(d.applyState.Command1Enabled);
     }
 }
 
@@ -184,58 +191,59 @@ INSTANTIATE_TEST_SUITE_P(Cases, SettingsDialogAddLogin,
 TEST_F(SettingsDialog, LoginsAreDeletedAndSortedWithTheirSelection)
 {
     SettingsDialogState& d = dialog();
-    d.lstLogin = {{QStringLiteral("b"), QStringLiteral("u2"), QStringLiteral("p")},
+    d.logins.lstLogin = {{QStringLiteral("b"), QStringLiteral("u2"), QStringLiteral("p")},
                   {QStringLiteral("a"), QStringLiteral("u1"), QStringLiteral("q")},
                   {QStringLiteral("C"), QStringLiteral("u3"), QStringLiteral("r")}};
-    d.setLoginSelected(0, true);
+    d.logins.setLoginSelected(0, true);
 
-    d.sortLogins(0); // the list starts ascending, so the first click sorts descending
-    EXPECT_FALSE(d.lstLoginAscending);
-    EXPECT_EQ(d.lstLogin[0].server, QStringLiteral("C"));
-    EXPECT_EQ(d.lstLogin[2].server, QStringLiteral("a"));
-    EXPECT_TRUE(d.isLoginSelected(1)) << "the selection moves with its row";
-    d.sortLogins(1);
-    EXPECT_TRUE(d.lstLoginAscending);
-    EXPECT_EQ(d.lstLogin[0].userName, QStringLiteral("u1"));
+    d.logins.sortLogins(0); // the list starts ascending, so the first click sorts descending
+    EXPECT_FALSE(d.logins.lstLoginAscending);
+    EXPECT_EQ(d.logins.lstLogin[0].server, QStringLiteral("C"));
+    EXPECT_EQ(d.logins.lstLogin[2].server, QStringLiteral("a"));
+    EXPECT_TRUE(d.logins.isLoginSelected(1)) << "the selection moves with its row";
+    d.logins.sortLogins(1);
+    EXPECT_TRUE(d.logins.lstLoginAscending);
+    EXPECT_EQ(d.logins.lstLogin[0].userName, QStringLiteral("u1"));
 
-    d.Command1Enabled = false;
+    d.applyState.Command1Enabled = false;
     d.deleteSelectedLogins();
-    EXPECT_EQ(d.lstLogin.size(), 2);
-    EXPECT_EQ(d.lstLogin[0].server, QStringLiteral("a"));
-    EXPECT_EQ(d.lstLogin[1].server, QStringLiteral("C"));
-    EXPECT_TRUE(d.Command1Enabled);
+    EXPECT_EQ(d.logins.lstLogin.size(), 2);
+    EXPECT_EQ(d.logins.lstLogin[0].server, QStringLiteral("a"));
+    EXPECT_EQ(d.logins.lstLogin[1].server, QStringLiteral("C"));
+    EXPECT_TRUE(d.applyState.Command1Enabled);
 
-    d.Command1Enabled = false;
+    d.applyState.Command1Enabled = false;
     d.deleteSelectedLogins();
-    EXPECT_EQ(d.lstLogin.size(), 2) << "nothing selected, nothing removed";
-    EXPECT_TRUE(d.Command1Enabled);
+    EXPECT_EQ(d.logins.lstLogin.size(), 2) << "nothing selected, nothing removed";
+    EXPECT_TRUE(d.applyState.Command1Enabled);
 }
 
 TEST_F(SettingsDialog, FileTypesNeedBothBoxes)
 {
     SettingsDialogState& d = dialog();
-    d.txtFileType = QStringLiteral("zip");
+    d.saveTo.txtFileType = QStringLiteral("zip");
     d.addFileType();
-    EXPECT_TRUE(d.lstFileType.isEmpty());
-    d.txtFileTypeDir = QStringLiteral("/z/");
+    EXPECT_TRUE(d.saveTo.lstFileType.isEmpty());
+    d.saveTo.txtFileTypeDir = QStringLiteral("/z/");
     d.addFileType();
-    d.txtFileType = QStringLiteral("*");
-    d.txtFileTypeDir = QStringLiteral("/o/");
+    d.saveTo.txtFileType = QStringLiteral("*");
+    d.saveTo.txtFileTypeDir = QStringLiteral("/o/");
     d.addFileType();
-    ASSERT_EQ(d.lstFileType.size(), 2);
-    EXPECT_TRUE(d.txtFileType.isEmpty() && d.txtFileTypeDir.isEmpty());
+    ASSERT_EQ(d.saveTo.lstFileType.size(), 2);
+    EXPECT_TRUE(d.saveTo.txtFileType.isEmpty() && d.saveTo.txtFileTypeDir.isEmpty());
 
-    d.lstFileTypeSelected = 1;
+    d.saveTo.lstFileTypeSelected = 1;
     d.removeSelectedFileType();
-    EXPECT_EQ(d.lstFileType, (QList<FileTypeFolder> {{QStringLiteral("zip"), QStringLiteral("/z/")}}));
-    EXPECT_EQ(d.lstFileTypeSelected, 0);
+    EXPECT_EQ(d.saveTo.lstFileType, (QList<FileTypeFolder> {{QStringLiteral("zip"), QStringLiteral("/z/")}}));
+    EXPECT_EQ(d.saveTo.lstFileTypeSelected, 0);
 }
 
 TEST_F(SettingsDialog, SettingsIniHoldsTheListsAndTheLastSavePath)
 {
     SettingsDialogState& d = dialog();
-    d.lstFileType = {{QStringLiteral("zip"), QStringLiteral("/z/")}};
-    d.lstLogin = {{QStringLiteral("h"), QStringLiteral("u"), QStringLiteral("abc")}};
+    context().dialogSettings.lstFileType = {{QStringLiteral("zip"), QStringLiteral("/z/")}};
+    context().dialogSettings.lstLogin = {{QStringLiteral("h"), QStringLiteral("u"), QStringLiteral("abc")}};
+    d.logins.lstLogin.clear(); // an edit not stored yet stays out of the file
     context().LastSavePath = QStringLiteral("/home/u/Downloads/a.zip");
     d.SaveToINI();
     EXPECT_EQ(home.readFile(QStringLiteral("home/Settings.ini")),
@@ -245,15 +253,15 @@ TEST_F(SettingsDialog, SettingsIniHoldsTheListsAndTheLastSavePath)
     d.SaveToINI();
     EXPECT_TRUE(home.readFile(QStringLiteral("home/Settings.ini")).startsWith(home.programFolder().toUtf8() + "\r\n"));
 
-    d.lstLogin.clear();
+    d.logins.lstLogin.clear();
     d.LoadfromINI();
     EXPECT_EQ(context().LastSavePath, home.programFolder());
-    EXPECT_EQ(d.lstLogin.size(), 1);
-    EXPECT_EQ(d.lstLogin[0].password, QStringLiteral("abc"));
+    EXPECT_EQ(d.logins.lstLogin.size(), 1);
+    EXPECT_EQ(d.logins.lstLogin[0].password, QStringLiteral("abc"));
 
     QFile::remove(home.programFolder() + QStringLiteral("/Settings.ini"));
     d.LoadfromINI();
-    EXPECT_TRUE(d.lstLogin.isEmpty() && d.lstFileType.isEmpty());
+    EXPECT_TRUE(d.logins.lstLogin.isEmpty() && d.saveTo.lstFileType.isEmpty());
     EXPECT_EQ(context().LastSavePath, home.programFolder()) << "a missing file leaves the last save path";
 }
 

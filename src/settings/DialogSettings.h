@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core/SiteLogin.h"
+#include "settings/FileTypeFolder.h"
+
+#include <QList>
+#include <QString>
+
+// The settings that other parts read from the settings dialog, as they are
+// stored: filled when the dialog loads and each time it stores, so edits that
+// were cancelled never reach them.
+struct DialogSettings {
+    QString txtMonitorTypes;
+    QString txtMonitorServer;
+    QString txtLimitHTTP;
+    QString txtLimitFTP;
+    QList<FileTypeFolder> lstFileType;
+    QList<SiteLogin> lstLogin;
+};

@@ -1,0 +1,20 @@
+#include "settings/InformationPage.h"
+
+#include "core/Formatting.h"
+#include "settings/SettingsPageIO.h"
+
+void InformationPage::show(SettingsPageIO& io, const QString& programFolder)
+{
+    lblLocation = programFolder;
+    lblVersion = QStringLiteral("%1.%2").arg(KEVA_VERSION_MAJOR).arg(KEVA_VERSION_MINOR);
+    io.read("Downloads");
+    io.read("AllBytes");
+    showCounters(io.settings);
+}
+
+void InformationPage::showCounters(const AppSettings& settings)
+{
+    lblRan = QString::number(settings.RunTimes);
+    lblDownloads = QString::number(settings.Downloads);
+    lblBytes = FormatSize(settings.AllBytes);
+}

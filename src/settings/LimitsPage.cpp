@@ -1,0 +1,15 @@
+#include "settings/LimitsPage.h"
+
+#include "settings/SettingsPageIO.h"
+
+void LimitsPage::show(SettingsPageIO& io)
+{
+    txtLimitHTTP = io.read("LimitHTTP");
+    txtLimitFTP = io.read("LimitFTP");
+}
+
+void LimitsPage::store(SettingsPageIO& io) const
+{
+    io.write("LimitHTTP", txtLimitHTTP);
+    io.write("LimitFTP", txtLimitFTP);
+}

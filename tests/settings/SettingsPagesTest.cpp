@@ -1,0 +1,156 @@
+#include "settings/SettingsDialogState.h"
+
+#include "settings/BrowserRegistration.h"
+#include "settings/CRegister.h"
+#include "settings/KevaContext.h"
+#include "settings/LoadSettings.h"
+#include "settings/SettingsDefaults.h"
+
+#include "support/TestHome.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
+using Answer = Prompter::Answer;
+
+class SettingsPages : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        home.writeFile(QStringLiteral("home/Lang/English.ini"),
+                       "[KEVA]\n11020=servers reset\n11021=go on?\n11022=Reset\n11023=types reset\n"
+                       "11024=Results:\n11025=Ignored:\n11026=Monitored:\n11027=Rule.\n11028=Capture Test\n"
+                       "11029=Bad characters\n");
+        LoadSettings(home.newContext(), LoadReason::Startup);
+    }
+    KevaContext& context() { return home.context(); }
+    SettingsDialogState& dialog() { return context().frmSettings(); }
+
+    TestHome home;
+};
+
+TEST_F(SettingsPages, AnAsteriskInTheFileTypesIsPointedOut)
+{
+    const struct {
+        const char* types;
+        bool told;
+    } cases[] = {{".ZIP; .R0?;", false}, {".ZIP; *.EXE", true}, {".a|b", true}, {"C:.ZIP", true}};
+    for (const auto& c : cases) {
+        home.prompter.shown.clear();
+        dialog().monitoring.txtMonitorTypes = QString::fromUtf8(c.types);
+        dialog().monitoring.checkMonitorTypes(context());
+        ASSERT_EQ(home.prompter.shown.size(), c.told ? 1 : 0) << c.types;
+        if (c.told) {
+            EXPECT_EQ(home.prompter.shown[0].text, QStringLiteral("Bad characters"));
+            EXPECT_EQ(home.prompter.shown[0].caption, QStringLiteral("Bad characters"));
+            EXPECT_EQ(home.prompter.shown[0].icon, Prompter::Icon::Critical);
+        }
+        EXPECT_EQ(dialog().monitoring.txtMonitorTypes, QString::fromUtf8(c.types)) << "the text stays";
+    }
+}
+
+TEST_F(SettingsPages, ResetsAskFirstAndNoLeavesTheBox)
+{
+    SettingsDialogState& d = dialog();
+    d.monitoring.txtMonitorTypes = QStringLiteral(".ISO;");
+    d.monitoring.txtMonitorServer = QStringLiteral("a.example");
+    home.prompter.script({Answer::No, Answer::No});
+    d.resetMonitorTypes();
+    d.monitoring.resetMonitorServer(context());
+    EXPECT_EQ(d.monitoring.txtMonitorTypes, QStringLiteral(".ISO;"));
+    EXPECT_EQ(d.monitoring.txtMonitorServer, QStringLiteral("a.example"));
+    EXPECT_FALSE(d.applyState.Command1Enabled);
+    ASSERT_EQ(home.prompter.shown.size(), 2);
+    EXPECT_EQ(home.prompter.shown[0].text, QStringLiteral("types reset\n\ngo on?"));
+    EXPECT_EQ(home.prompter.shown[1].text, QStringLiteral("servers reset\n\ngo on?"));
+    EXPECT_EQ(home.prompter.shown[1].caption, QStringLiteral("Reset"));
+    EXPECT_EQ(home.prompter.shown[1].buttons, Prompter::Buttons::YesNo);
+
+    home.prompter.script({Answer::Yes, Answer::Yes});
+    d.resetMonitorTypes();
+    d.monitoring.resetMonitorServer(context());
+    EXPECT_EQ(d.monitoring.txtMonitorTypes, SettingsDefaults::kMonitorTypes);
+    EXPECT_EQ(d.monitoring.txtMonitorServer, SettingsDefaults::kMonitorServer);
+    EXPECT_TRUE(d.applyState.Command1Enabled);
+    EXPECT_EQ(CRegister(context().registry).REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QStringLiteral("MonitorTypes")),
+              SettingsDefaults::kMonitorTypes)
+        << "nothing is stored before Apply";
+}
+
+TEST_F(SettingsPages, TheCaptureTestTellsBothResults)
+{
+    const struct {
+        const char* url;
+        const char* expected;
+    } cases[] = {
+        {"http://example.org/files/part.r01", "Results:\n\nIgnored:False\nMonitored:True\n\nRule."},
+        {"http://example.org/files/SETUP.EXE", "Results:\n\nIgnored:False\nMonitored:False\n\nRule."},
+        {"http://deb.debian.org/pool/a.zip", "Results:\n\nIgnored:True\nMonitored:True\n\nRule."},
+    };
+    for (const auto& c : cases) {
+        home.prompter.shown.clear();
+        dialog().monitoring.txtTestURL = QString::fromUtf8(c.url);
+        dialog().monitoring.testCapture(context());
+        ASSERT_EQ(home.prompter.shown.size(), 1);
+        EXPECT_EQ(home.prompter.shown[0].text, QString::fromUtf8(c.expected)) << c.url;
+        EXPECT_EQ(home.prompter.shown[0].caption, QStringLiteral("Capture Test"));
+        EXPECT_EQ(home.prompter.shown[0].buttons, Prompter::Buttons::Ok);
+    }
+}
+
+TEST_F(SettingsPages, EachSaveOptionShowsOneFrame)
+{
+    using Rule = SaveToPage::Rule;
+    const Rule rules[] = {Rule::SameDir, Rule::FileType, Rule::FileInfo, Rule::LastDir};
+    for (const Rule chosen : rules) {
+        dialog().chooseSaveRule(chosen);
+        for (const Rule rule : rules)
+            EXPECT_EQ(dialog().saveTo.frameShown(rule), rule == chosen);
+    }
+    EXPECT_TRUE(dialog().applyState.Command1Enabled);
+}
+
+TEST_F(SettingsPages, ProxyBoxesFollowTheirClicks)
+{
+    ProxyPage& p = dialog().proxy;
+    EXPECT_FALSE(p.proxyEnabled || p.loginEnabled || p.txtPassEnabled) << "loaded with the proxy off";
+    dialog().setUseProxy(true);
+    EXPECT_TRUE(p.proxyEnabled && p.loginEnabled && p.txtPassEnabled);
+    dialog().setLogProx(false);
+    EXPECT_TRUE(p.proxyEnabled);
+    EXPECT_FALSE(p.loginEnabled || p.txtPassEnabled);
+    dialog().setLogProx(true);
+    dialog().applyState.reset();
+    p.setPass(false);
+    EXPECT_FALSE(p.txtPassEnabled);
+    EXPECT_TRUE(p.loginEnabled);
+    p.setLoginReq(true);
+    EXPECT_TRUE(p.frameLoginRequiredEnabled);
+    EXPECT_FALSE(dialog().applyState.Command1Enabled) << "the password and login-required boxes do not enable Apply";
+}
+
+TEST_F(SettingsPages, ImmediateSwitchesActBeforeApply)
+{
+    dialog().setClipboard(false);
+    EXPECT_FALSE(context().appSettings.ClipboardMonitoring);
+    dialog().setIE(false);
+    EXPECT_FALSE(context().appSettings.ClickCapture);
+    EXPECT_FALSE(context().registry.keyExists(HKLM, BrowserRegistration::kHelperKey));
+    dialog().cancel();
+    EXPECT_EQ(CRegister(context().registry).REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QStringLiteral("ClickCapture")),
+              QStringLiteral("0"))
+        << "Cancel keeps what the switch did";
+    EXPECT_FALSE(dialog().monitoring.chkIE);
+}
+
+TEST_F(SettingsPages, SegmentBoxEnablesTheTable)
+{
+    EXPECT_TRUE(dialog().segments.segmentsEnabled);
+    dialog().setSegment(false);
+    EXPECT_FALSE(dialog().segments.segmentsEnabled);
+    EXPECT_TRUE(dialog().applyState.Command1Enabled);
+}
+
+} // namespace
