@@ -20,6 +20,7 @@ bool isPrivate(const QHostAddress& address)
 FtpConnection::FtpConnection(Callbacks callbacks, QObject* parent)
     : QObject(parent)
     , callbacks_(std::move(callbacks))
+    , buffer_(256 * 1024)
 {
     connect(&control_, &QTcpSocket::readyRead, this, [this] {
         const QByteArray bytes = control_.readAll();
@@ -175,17 +176,15 @@ void FtpConnection::adoptDataSocket(QTcpSocket* socket)
 
 void FtpConnection::readData()
 {
+    const auto room = static_cast<qint64>(buffer_.size());
     while (data_) {
-        QByteArray bytes(256 * 1024, Qt::Uninitialized);
-        const qint64 got = limiter_ ? limiter_->read(*data_, bytes.data(), bytes.size())
-                                    : data_->read(bytes.data(), bytes.size());
+        const qint64 got = limiter_ ? limiter_->read(*data_, buffer_.data(), room) : data_->read(buffer_.data(), room);
         if (got <= 0)
             break;
-        bytes.resize(got);
         if (released_)
-            callbacks_.onData(bytes.constData(), bytes.size()); // may close the data connection
+            callbacks_.onData(buffer_.data(), got); // may close the data connection
         else
-            held_ += bytes;
+            held_.append(buffer_.data(), got);
     }
     if (!data_)
         return;

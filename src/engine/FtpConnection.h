@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 // The two connections of an FTP transfer: the control connection, read as
 // complete replies, and the data connection, passive (we connect to the
@@ -89,6 +90,7 @@ private:
     QTcpServer listener_;
     QByteArray held_;
     std::deque<QByteArray> sent_;
+    std::vector<char> buffer_; // one read of the data connection
     bool open_ = false;
     bool released_ = false;
     bool dataClosed_ = false;
