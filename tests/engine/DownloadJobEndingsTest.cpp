@@ -141,8 +141,7 @@ TEST_F(DownloadJobEndings, ClosingARunningWindowStopsItsRow)
     NginxServer nginx(files.root());
     nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 128 * 1024);
     KEVA_REQUIRE_PEER(nginx);
-    DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
-    ASSERT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() > 10000; }));
+    DownloadJob* job = startSlow(nginx, name, 10000);
     ASSERT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("Downloading"));
 
     job->unload();
@@ -156,8 +155,7 @@ TEST_F(DownloadJobEndings, AStoppedPartialFileIsNotShownAsWhole)
     NginxServer nginx(files.root());
     nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 128 * 1024);
     KEVA_REQUIRE_PEER(nginx);
-    DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
-    ASSERT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() > 100000; }));
+    DownloadJob* job = startSlow(nginx, name, 100000);
     ASSERT_EQ(job->segments.NumSegments, 2);
 
     job->Pause_Resume();

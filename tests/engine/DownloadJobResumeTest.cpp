@@ -23,14 +23,6 @@ constexpr qint64 kRollback = 4096;
 
 class DownloadJobResume : public EngineTest {
 protected:
-    // Starts `name` from nginx's slow location and lets `bytes` arrive.
-    DownloadJob* startSlow(NginxServer& nginx, const QString& name, qint64 bytes)
-    {
-        DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
-        EXPECT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() - 1 >= bytes; }, 30000));
-        return job;
-    }
-
     // Ends the program: every job goes, as at a quit of KEVA.
     void newProgramStart()
     {

@@ -1,6 +1,8 @@
 #include "EngineTest.h"
 
+#include "engine/DownloadJob.h"
 #include "settings/CRegister.h"
+#include "support/NginxServer.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
 #include "settings/SettingsDefaults.h"
@@ -24,6 +26,13 @@ void EngineTest::store(const char* name, const QString& text)
 {
     CRegister(context->registry)
         .REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey, QString::fromLatin1(name), text);
+}
+
+DownloadJob* EngineTest::startSlow(const NginxServer& nginx, const QString& name, qint64 bytes)
+{
+    DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
+    EXPECT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() - 1 >= bytes; }, 30000));
+    return job;
 }
 
 bool EngineTest::sameAsServed(const QString& saved, const QString& served) const

@@ -9,7 +9,9 @@
 
 #include <memory>
 
+class DownloadJob;
 class KevaContext;
+class NginxServer;
 
 // A program start of its own for each engine test: settings loaded, the
 // English texts in place, and a runner for jobs.
@@ -22,6 +24,8 @@ protected:
     void store(const char* name, const QString& text);
     // The saved file has the bytes of the served one.
     bool sameAsServed(const QString& saved, const QString& served) const;
+    // Starts `name` from `nginx`'s location "/slow/" and lets `bytes` arrive.
+    DownloadJob* startSlow(const NginxServer& nginx, const QString& name, qint64 bytes);
 
     TestHome home;
     KevaContext* context = nullptr;
