@@ -57,6 +57,8 @@ public:
     JobList::Row row;
 
     void applyUrlParts(const UrlParts& parts);
+    const QString& url() const { return URL; }
+    const QString& savePath() const { return SavePath; }
     // Every read of the job's connections goes through `limiter` (it must outlive the job).
     void setLimiter(RateLimiter* limiter) { limiter_ = limiter; }
 
