@@ -110,10 +110,10 @@ QString defaultSavePath(const QString& url)
 QString progressLine(const DownloadJob& job)
 {
     const DownloadJob::Display& view = job.view();
-    const QString size = job.ContentLength >= 0 ? FormatSize(static_cast<double>(job.ContentLength)) : QStringLiteral("?");
+    const QString size = job.contentLength() >= 0 ? FormatSize(static_cast<double>(job.contentLength())) : QStringLiteral("?");
     return QStringLiteral("%1 %2 / %3  %4/s  %5 left")
         .arg(view.lblPer.isEmpty() ? QStringLiteral("0%") : view.lblPer, -4)
-        .arg(FormatSize(static_cast<double>(job.TotalReceived() - 1)), size, FormatSize(job.CurrentRate),
+        .arg(FormatSize(static_cast<double>(job.TotalReceived() - 1)), size, FormatSize(job.currentRate()),
              view.lblTimeRemaining.isEmpty() ? QStringLiteral("--:--:--") : view.lblTimeRemaining);
 }
 

@@ -1,125 +1,83 @@
 #pragma once
 
 #include "core/SplitUrl.h"
+#include "engine/ConnectionFactory.h"
+#include "engine/DownloadDisplay.h"
+#include "engine/FtpDownload.h"
+#include "engine/HttpDownload.h"
 #include "engine/JobList.h"
-#include "engine/RateMeter.h"
+#include "engine/JobPhase.h"
+#include "engine/ProgressMeter.h"
 #include "engine/ReconnectPolicy.h"
-#include "engine/ResumeFile.h"
+#include "engine/ResumeState.h"
+#include "engine/SegmentFiles.h"
 #include "engine/SegmentTable.h"
 #include "engine/StallWatchdog.h"
 
-#include <QElapsedTimer>
-#include <QFile>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
-#include <array>
 #include <functional>
-#include <memory>
 
 class KevaContext;
 class RateLimiter;
-class SegmentConnection;
-class FtpConnection;
-struct FtpReply;
 
-// One download: its fields, its connections, its file handles, its timers and
-// everything its window shows. It runs without a window (the command-line
-// front end drives it directly); frmDownload is a thin view over it.
+// One download: what it fetches, where it stands, and everything its window
+// shows. It runs without a window (the command-line front end drives it
+// directly); frmDownload is a thin view over it.
 //
-// HTTP: a probe asks for the whole file as a range and learns the size and
-// whether ranges work; then one GET per segment writes its bytes straight
-// into the target file at their own offsets. Timers refresh the progress,
-// count down the connection time-out and watch for stalls.
+// The job carries the phase, the display and the timers; its HTTP side
+// (HttpDownload: the probe, then the segmented transfer) and its FTP side
+// (FtpDownload: one login per start) do the protocol work. The resume data
+// beside the file (ResumeState) keeps a download that stops or crashes.
+// Timers refresh the progress, count down the connection time-out and watch
+// for stalls.
 class DownloadJob : public QObject {
     Q_OBJECT
 public:
     DownloadJob(KevaContext& context, JobList& jobs, QObject* parent = nullptr);
     ~DownloadJob() override;
 
-    // Fields filled before StartDownload.
-    qint64 ReceivedBytes = 0;
-    qint64 FileSize = 0;
-    double CurrentRate = 0;
-    int JobIndex = 0;
-    QString SavePath;
-    QString URL;
-    QString Server;
-    QString FileName;
-    QString UserName;
-    QString Password;
-    int Port = 0;
-    QString RemotePath;
-    bool IsHTTP = false;
-    bool IsFTP = false;
-    // The job's own row of the job list.
-    JobList::Row row;
+    // Set before StartDownload: what to fetch and where it goes, the slot
+    // and the job-list row.
+    void setTarget(const QString& url, const QString& savePath, const UrlParts& parts);
+    void setJobIndex(int index) { JobIndex = index; }
+    void setListRow(JobList::Row listRow) { row_ = listRow; }
+    // Every read of the job's connections goes through `limiter` (it must outlive the job).
+    void setLimiter(RateLimiter* limiter);
+    // Where the job's connections come from (tests script them).
+    void setConnections(ConnectionFactory factory) { connections_ = std::move(factory); }
 
-    void applyUrlParts(const UrlParts& parts);
     const QString& url() const { return URL; }
     const QString& savePath() const { return SavePath; }
-    // Every read of the job's connections goes through `limiter` (it must outlive the job).
-    void setLimiter(RateLimiter* limiter) { limiter_ = limiter; }
+    const UrlParts& urlParts() const { return parts_; }
+    int jobIndex() const { return JobIndex; }
+    JobList::Row listRow() const { return row_; }
+    // Bytes a second over the last few seconds.
+    double currentRate() const { return CurrentRate; }
+    // The file size; -1 while it is not known.
+    qint64 contentLength() const { return ContentLength; }
+    const SegmentTable& segmentTable() const { return segments_; }
+    // Every response header and FTP reply received, in order.
+    const QString& interactionLog() const { return InteractionLog; }
+    JobPhase phase() const { return phase_; }
+    FtpStep ftpStep() const { return ftp_.step(); }
+    quint16 ftpDataPort() const { return ftp_.dataPort(); }
 
     // What the window shows.
-    struct Display {
-        QString caption = QStringLiteral("Download Window");
-        QString txtURL;
-        QString txtSaveTo;
-        QString lblStatus;
-        bool lblStatusIsError = false; // shown in red
-        QString lblResume;
-        enum class ResumeColor { Normal, Green, DarkRed } lblResumeColor = ResumeColor::Normal;
-        QString lblFileSize;
-        QString lblRecievedSize;
-        QString lblTransferRate;
-        QString lblTimeRemaining;
-        QString lblElapsedTime;
-        QString lblPer;
-        QString lblTimer;
-        bool lblTimerVisible = true;
-        int ProgressBar1 = 0;
-        bool ProgressBar1Visible = false;
-        std::array<int, SegmentTable::kMaxSegments> PVProgressBar {};
-        int segmentBarsVisible = 0;
-        QString cmdPause;
-        QString cmdStop;
-        bool cmdPauseEnabled = true;
-        bool cmdStopEnabled = true;
-        bool cmdOpenVisible = false;
-        bool cmdGotoDirVisible = false;
-        bool rightToLeft = false;
-        bool visible = false;
-        // Counts the starts of the job; each new start puts the focus on cmdPause.
-        unsigned starts = 0;
-        // Captions set by SetCaptions.
-        QString Frame2, Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8;
-        QString cmdOpen, cmdGotoDir, cmdMore, interactdata_mnu;
-    };
+    using Display = DownloadDisplay;
     const Display& view() const { return view_; }
-
-    QString PauseCaption, ResumeCaption, StopCaption, CloseCaption;
-    // Every response header received, in order.
-    QString InteractionLog;
-    // The file size; -1 while it is not known.
-    qint64 ContentLength = 0;
-    SegmentTable segments;
 
     // Operations.
     void StartDownload();
-    void Check_Create(qint64 size);
     bool isFileDownloaded() const;
-    void SetSegIndecies();
-    void Update(int index);
     void Pause_Resume(); // a click on cmdPause
     void StopMe();       // a click on cmdStop
     void SetCaptions();
-    // One reply of the FTP control connection.
-    void StartLoginFTP(const FtpReply& reply);
     void CloseConnections();
     void FinishTransfer();
-    qint64 TotalReceived() const { return segments.TotalReceived(); }
+    qint64 TotalReceived() const { return segments_.TotalReceived(); }
     void cmdOpen_Click();
     void cmdGotoDir_Click();
     void interactdata_mnu_Click();
@@ -133,30 +91,17 @@ public:
 
     // The job is transferring (its progress timer runs).
     bool isTransferring() const { return tmrUpdate_.isActive(); }
-    bool isPaused() const { return view_.cmdPause != PauseCaption; }
-    bool completed() const { return completed_; }
-    bool failed() const { return failed_; }
-    bool rangesSupported() const { return rangesSupported_; }
+    // The window offers Resume.
+    bool isPaused() const;
+    // A click on cmdPause would resume it.
+    bool canResume() const { return phase_ == JobPhase::Paused || phase_ == JobPhase::TimedOut; }
+    bool completed() const { return succeeded_; }
+    bool failed() const;
+    bool rangesSupported() const { return http_.rangesSupported(); }
     int reconnectAttempts() const { return watchdog_.attempts(); }
     int stalledSeconds() const { return watchdog_.stalledSeconds(); }
     int watchdogIntervalMs() const { return tmrReconnect_.interval(); }
     bool watchdogRunning() const { return tmrReconnect_.isActive(); }
-
-    static constexpr int kMaxRedirects = 20;
-    // A range is split for an idle connection only when more than this is left of
-    // it: less is fetched sooner where it is than by a new connection.
-    static constexpr qint64 kMinimumTakeOver = 64 * 1024;
-    // What a new connection costs before its first byte, in seconds.
-    static constexpr double kConnectionSetupSeconds = 0.2;
-
-    // FTP: the last reply code acted on (0, 220, 331, 230, 227, 200, 350,
-    // 150, 425, 504, 550).
-    int FtpState = 0;
-    bool PortSent = false;
-    bool PasvDone = false;
-    int DataPort = 0;
-    // The job continues a partial file.
-    bool Resuming = false;
 
 signals:
     void displayChanged();
@@ -168,100 +113,71 @@ signals:
     void serverDataRequested(const QString& log);
 
 private:
+    // The job's HTTP and FTP sides work on the job's own state.
+    friend class HttpDownload;
+    friend class FtpDownload;
+
     QString text(const char* key, const QString& fallback) const;
+    void setPhase(JobPhase phase);
     void setStatus(const QString& text, bool isError);
     void setRowStatus(const QString& text);
     void setRow(int subItem, const QString& text);
     void changed() { emit displayChanged(); }
+    void log(const QString& text);
+    void restartTimeOut();
+    bool transferGoesOn() const { return phase_ == JobPhase::Probing || phase_ == JobPhase::Transferring; }
 
-    void probe();
-    void probeHeader();
-    void probeEnded(bool complete);
-    void probeError(const QString& description);
-    void ParseHeadReply();
+    void startWatchdog();
+    void transferBegins();
+    void Update(int index);
+    void showSize();
     void fail(const QString& message);
     // A connection ended before its bytes were all there: `again` runs after
     // the wait the reconnect policy gives, or the job fails when none is left.
     void retryShortReply(const std::function<void()>& again);
     // Resuming a file longer than the remote one would mix two files.
     bool refuseLongerLocalFile(qint64 remoteSize, bool resuming);
-    // Why the resume data beside the file cannot be used; empty when it can.
-    QString resumeRefusal(const ResumeFile::Loaded& loaded, qint64 size) const;
     // Writes the resume data; false when there is none to keep or it cannot
     // be written.
     bool saveResumeState();
+    bool keepsResumeData() const;
     void restart();
-    bool transferGoesOn() const { return !isPaused() && !completed_ && !failed_ && !finished_; }
-
-    void connectSegment(int i);
-    void segmentHeader(int i);
-    void segmentBody(int i, const char* data, qsizetype size);
-    void segmentEnded(int i, bool complete);
-    void segmentError(int i, int code, const QString& description);
-    void restartFromZero();
-    void takeOverWork(int i);
-    bool writeData(int i, const char* data, qsizetype size);
-
-    void ftpConnect();
-    void ftpSetUpData();
-    void ftpData(const char* data, qsizetype size);
-    void ftpDataClosed();
-    void ftpCheckEnd();
-    void ftpSendRetr();
-    void ftpLoggedIn();
-    void ftpLoginRefused();
-    void ftpSendRestWhenReady();
-    void ftpRestRefused();
-    void ftpRetrReply(const FtpReply& reply);
-    void ftpTransferStarts(const FtpReply& reply);
-    void LayoutSegmentBars(int count);
-    bool openSegmentFile(int i);
-    void closeFiles();
+    void writeFailed(const QString& error);
     void complete();
     void checkCompletionSoon();
+
 
     KevaContext& context_;
     JobList& jobs_;
     Display view_;
 
-    std::unique_ptr<SegmentConnection> WSHead;
-    std::array<std::unique_ptr<SegmentConnection>, SegmentTable::kMaxSegments> wsHTTP;
-    std::array<std::unique_ptr<QFile>, SegmentTable::kMaxSegments> SegFile;
-    std::array<bool, SegmentTable::kMaxSegments> segmentFailed_ {};
-    std::unique_ptr<FtpConnection> ftp_;
-    bool ftpServerDone_ = false; // 226 received for this transfer
-    // This login's progress: replies to TYPE I and PORT (active mode) come
-    // in either order, and REST and RETR go out once each.
-    bool ftpTypeSet_ = false;
-    bool ftpPortAccepted_ = false;
-    bool ftpRestSent_ = false;
-    bool ftpRestAccepted_ = false;
-    bool ftpRetrSent_ = false;
+    QString URL;
+    QString SavePath;
+    QString requestedUrl_; // the address asked for, before any redirect
+    UrlParts parts_;
+    int JobIndex = 0;
+    JobList::Row row_;
+    QString InteractionLog;
+    qint64 ContentLength = 0;
+    double CurrentRate = 0;
+    JobPhase phase_ = JobPhase::Idle;
+    bool succeeded_ = false;
+    int fileExistsAction_ = 0; // this job's copy of the file-exists choice
+
+    ConnectionFactory connections_;
+    RateLimiter* limiter_ = nullptr;
+    SegmentTable segments_;
+    SegmentFiles files_;
+    HttpDownload http_;
+    FtpDownload ftp_;
+    ResumeState resume_;
+    ReconnectPolicy reconnects_;
+    ProgressMeter progress_;
+    StallWatchdog watchdog_;
 
     QTimer tmrUpdate_;
     QTimer tmrTimeOut_;
     QTimer tmrReconnect_;
-
-    RateLimiter* limiter_ = nullptr;
-    ReconnectPolicy reconnects_;
-    int fileExistsAction_ = 0;  // this job's copy of the file-exists choice
-    QString requestedUrl_;      // the address asked for, before any redirect
-    QByteArray etag_;           // the validators of the remote file
-    QByteArray lastModified_;
-    QElapsedTimer resumeSaved_; // since the resume data was last written
-    RateMeter rateMeter_;
-    std::array<RateMeter, SegmentTable::kMaxSegments> segmentRates_;
-    void resetSegmentRates();
-    StallWatchdog watchdog_;
     int TimeoutLeft = 0;
-    double ElapsedSeconds = 0;
-    int redirects_ = 0;
-    bool probed_ = false; // the size is known: a resume fetches, else it probes again
-    bool probeWithGet_ = false; // the server refused HEAD: probe with a GET whose body is not read
-    bool rangesSupported_ = false;
-    bool rangeless_ = false; // the server mishandles ranges: fetch the whole file without one
-    bool completed_ = false;
-    bool failed_ = false;
-    bool finished_ = false;
     bool completionQueued_ = false;
 };

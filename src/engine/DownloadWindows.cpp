@@ -28,7 +28,7 @@ int DownloadWindows::slotFor(int row) const
     const JobList::Row target = row > 0 ? jobs_.row(row) : JobList::Row();
     const auto usable = [&](int index) {
         const DownloadJob* job = slot(index);
-        return !job || !job->isTransferring() || (target && job->row == target);
+        return !job || !job->isTransferring() || (target && job->listRow() == target);
     };
     if (preferred < kSlots && usable(preferred))
         return preferred;
@@ -55,7 +55,7 @@ DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePa
     else
         holder = std::make_unique<DownloadJob>(context_, jobs_);
     DownloadJob& job = *holder;
-    job.JobIndex = index;
+    job.setJobIndex(index);
     limiter_.setLimit(qint64 {context_.appSettings.SpeedLimit} * 1024);
     job.setLimiter(&limiter_);
 
@@ -67,18 +67,16 @@ DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePa
             context_.FileExistsAction = askFileExists(savePath);
     }
 
-    job.applyUrlParts(SplitUrl(url, context_.frmSettings().lstLogin));
     if (row < 0) {
-        job.row = jobs_.addRow({QStringLiteral("N/A"), QStringLiteral("0%"), QStringLiteral("N/A"),
-                                QStringLiteral("N/A"), QStringLiteral("N/A"), url});
+        job.setListRow(jobs_.addRow({QStringLiteral("N/A"), QStringLiteral("0%"), QStringLiteral("N/A"),
+                                QStringLiteral("N/A"), QStringLiteral("N/A"), url}));
         row = jobs_.rowCount();
     } else {
-        job.row = jobs_.row(row);
+        job.setListRow(jobs_.row(row));
     }
+    job.setTarget(url, savePath, SplitUrl(url, context_.dialogSettings.lstLogin));
     if (showWindow)
         showWindow(job);
-    job.SavePath = savePath;
-    job.URL = url;
     job.StartDownload();
     return &job;
 }

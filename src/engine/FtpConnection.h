@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/FtpControl.h"
 #include "engine/FtpReplyReader.h"
 
 #include <QByteArray>
@@ -27,30 +28,17 @@
 // only once it has connected), so the reply code alone says nothing.
 class RateLimiter;
 
-class FtpConnection : public QObject {
+class FtpConnection : public QObject, public FtpControl {
     Q_OBJECT
 public:
-    struct Callbacks {
-        std::function<void(const FtpReply&)> onReply;
-        std::function<void(const char* data, qsizetype size)> onData;
-        std::function<void()> onDataClosed;
-        // The control connection could not be made or broke.
-        std::function<void(const QString& description)> onControlError;
-        std::function<void(const QString& description)> onDataError;
-    };
-
     explicit FtpConnection(Callbacks callbacks, QObject* parent = nullptr);
 
-    // Data reads go through `limiter` (shared by every connection; it must outlive this).
-    void setLimiter(RateLimiter* limiter) { limiter_ = limiter; }
-    void open(const QString& host, int port);
-    void close();
-    bool isOpen() const { return open_; }
+    void setLimiter(RateLimiter* limiter) override { limiter_ = limiter; }
+    void open(const QString& host, int port) override;
+    void close() override;
     // Sends one command; CR LF is added. Its verb is kept until its final
     // reply has arrived.
-    void send(const QByteArray& command);
-    // Commands sent whose final reply has not come yet.
-    qsizetype unanswered() const { return sent_.size(); }
+    void send(const QByteArray& command) override;
 
     struct PassiveAddress {
         QHostAddress host;
@@ -63,18 +51,17 @@ public:
     // address, or a private one from a server that is not on a private network).
     static QHostAddress reachableDataHost(const QHostAddress& named, const QHostAddress& controlPeer);
     // Connects the data connection for a 227 reply; false when it names no address.
-    bool connectPassive(const QString& replyText, quint16* port);
+    bool connectPassive(const QString& replyText, quint16* port) override;
 
     // Listens for the server's data connection on a port 12 × 256 + p
     // (p from 6 to 139, starting at a random one and skipping ports in use)
     // of the control connection's local address. Returns the argument of the
     // PORT command, "h1,h2,h3,h4,12,p", or nothing when no port is free.
-    std::optional<QByteArray> listenActive(quint16* port);
+    std::optional<QByteArray> listenActive(quint16* port) override;
 
     // Hands over the data kept so far, and from now on each piece as it comes.
-    void releaseData();
-    bool dataClosed() const { return dataClosed_; }
-    bool dataReleased() const { return released_; }
+    void releaseData() override;
+    bool dataClosed() const override { return dataClosed_; }
 
 private:
     void deliver(FtpReply reply);

@@ -228,7 +228,7 @@ bool MainWindowState::appliesTo(JobCommand command, const DownloadJob& job)
     case JobCommand::Pause:
     case JobCommand::Stop: return job.isTransferring();
     case JobCommand::Resume:
-        return !job.isTransferring() && job.isPaused() && job.view().cmdStop != job.CloseCaption;
+        return job.canResume();
     }
     return false;
 }
@@ -238,7 +238,7 @@ QList<DownloadJob*> MainWindowState::targets(JobCommand command, Scope scope) co
     const JobList& shown = views_.list(views_.shown());
     QList<DownloadJob*> jobs;
     forEachWindowedJob([&](DownloadJob& job) {
-        const bool inScope = scope == Scope::All || (job.row && job.row->selected && shown.numberOf(job.row) > 0);
+        const bool inScope = scope == Scope::All || (job.listRow() && job.listRow()->selected && shown.numberOf(job.listRow()) > 0);
         if (inScope && appliesTo(command, job))
             jobs.append(&job);
     });
@@ -282,7 +282,7 @@ void MainWindowState::tmrGraph_Timer()
     rateSum_ = 0;
     forEachWindowedJob([this](const DownloadJob& job) {
         if (job.isTransferring())
-            rateSum_ += job.CurrentRate;
+            rateSum_ += job.currentRate();
     });
     const int frame = rateSum_ > 0 ? (trayFrame_ < 3 ? trayFrame_ + 1 : 0) : 0;
     if (frame != trayFrame_) {

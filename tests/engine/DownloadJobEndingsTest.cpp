@@ -156,11 +156,11 @@ TEST_F(DownloadJobEndings, AStoppedPartialFileIsNotShownAsWhole)
     nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 128 * 1024);
     KEVA_REQUIRE_PEER(nginx);
     DownloadJob* job = startSlow(nginx, name, 100000);
-    ASSERT_EQ(job->segments.NumSegments, 2);
+    ASSERT_EQ(job->segmentTable().NumSegments, 2);
 
     job->Pause_Resume();
     EXPECT_EQ(job->view().lblTimeRemaining, QString()) << "no time left while paused";
-    EXPECT_EQ(job->CurrentRate, 0.0);
+    EXPECT_EQ(job->currentRate(), 0.0);
     job->Pause_Resume();
 
     home.prompter.script({Prompter::Answer::Yes});

@@ -44,7 +44,7 @@ TEST_P(DownloadJobFtpModes, FetchesFromVsftpdByteExact)
     const auto result = runner->run(vsftpd.url(QLatin1Char('/') + name).toString(), saveTo(name));
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(name, name));
-    EXPECT_EQ(result.job->ContentLength, 3 * 1048576 + 17) << "the size from the 150 reply";
+    EXPECT_EQ(result.job->contentLength(), 3 * 1048576 + 17) << "the size from the 150 reply";
     EXPECT_EQ(result.job->view().lblResume, QStringLiteral("** Resume Supported **"));
     EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("Download Success"));
 
@@ -250,10 +250,10 @@ TEST_F(DownloadJobFtp, PauseAndResumeLogInAgainAndContinue)
 
     job->Pause_Resume();
     EXPECT_TRUE(job->isPaused());
-    EXPECT_EQ(job->FtpState, 0);
+    EXPECT_EQ(job->ftpStep(), FtpStep::Idle);
     const qint64 reached = job->TotalReceived() - 1;
     job->Pause_Resume();
-    EXPECT_EQ(job->segments.SegPos[0] - 1, reached - 4096) << "the rollback";
+    EXPECT_EQ(job->segmentTable().SegPos[0] - 1, reached - 4096) << "the rollback";
     const auto result = runner->wait(job, 30000);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(name, name));
@@ -279,7 +279,7 @@ TEST_F(DownloadJobFtp, ABusyActivePortIsSkipped)
     const auto result = runner->run(vsftpd.url(QLatin1Char('/') + name).toString(), saveTo(name));
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(name, name));
-    EXPECT_EQ(result.job->DataPort, 12 * 256 + 77);
+    EXPECT_EQ(result.job->ftpDataPort(), 12 * 256 + 77);
 }
 
 } // namespace

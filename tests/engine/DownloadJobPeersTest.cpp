@@ -81,7 +81,7 @@ TEST_F(DownloadJobPeers, LighttpdServesTheSegmentsToo)
     const auto result = runner->run(lighttpd.url(QLatin1Char('/') + name).toString(), saveTo(name));
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(name, name));
-    EXPECT_EQ(result.job->segments.NumSegments, 3);
+    EXPECT_EQ(result.job->segmentTable().NumSegments, 3);
 }
 
 TEST_F(DownloadJobPeers, ResumesAPartialFileFromItsLengthLessTheRollback)
@@ -221,7 +221,7 @@ TEST_F(DownloadJobPeers, FinishedConnectionsTakeOverFromASlowOne)
                 << "two take-overs overlap";
         }
     }
-    EXPECT_LE(result.job->segments.connections(), 3) << "never more connections than segments";
+    EXPECT_LE(result.job->segmentTable().connections(), 3) << "never more connections than segments";
 }
 
 // The speed limit holds for all connections together: the file grows at
@@ -316,19 +316,19 @@ TEST_F(DownloadJobPeers, PauseAndResumeMoveSegmentsBackByTheRollback)
     KEVA_REQUIRE_PEER(nginx);
     DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
     JobRunner::waitFor([&] { return job->TotalReceived() >= 200000; }, 20000);
-    ASSERT_EQ(job->segments.NumSegments, 2);
+    ASSERT_EQ(job->segmentTable().NumSegments, 2);
 
     job->Pause_Resume();
     EXPECT_TRUE(job->isPaused());
     EXPECT_FALSE(job->isTransferring());
     EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("Paused/Stopped"));
-    const auto before = job->segments.SegPos;
+    const auto before = job->segmentTable().SegPos;
     job->Pause_Resume();
     EXPECT_FALSE(job->isPaused());
     for (int i = 0; i < 2; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        const qint64 advanced = before[at] - 1 - job->segments.SegStart[at];
-        EXPECT_EQ(job->segments.SegPos[at], advanced > 4096 ? before[at] - 4096 : before[at]) << "segment " << i;
+        const qint64 advanced = before[at] - 1 - job->segmentTable().SegStart[at];
+        EXPECT_EQ(job->segmentTable().SegPos[at], advanced > 4096 ? before[at] - 4096 : before[at]) << "segment " << i;
     }
     const auto result = runner->wait(job, 30000);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
@@ -356,7 +356,7 @@ TEST_F(DownloadJobPeers, StoppingASegmentedJobWithoutResumeDataAsksFirst)
     job->StopMe();
     EXPECT_FALSE(job->isTransferring());
     EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("Paused/Stopped"));
-    EXPECT_EQ(job->view().cmdStop, job->CloseCaption);
+    EXPECT_EQ(job->view().cmdStop, QStringLiteral("&Close"));
     EXPECT_FALSE(job->completed());
 }
 
@@ -379,7 +379,7 @@ TEST_F(DownloadJobPeers, ASilentServerTimesOut)
     // No retry of its own, but the user may resume (which probes again) or stop.
     EXPECT_TRUE(job->view().cmdPauseEnabled);
     EXPECT_TRUE(job->view().cmdStopEnabled);
-    EXPECT_EQ(job->view().cmdPause, job->ResumeCaption);
+    EXPECT_EQ(job->view().cmdPause, QStringLiteral("&Resume"));
     int connections = 0;
     QObject::connect(&silent, &QTcpServer::newConnection, [&] {
         while (QTcpSocket* socket = silent.nextPendingConnection()) {
@@ -390,10 +390,10 @@ TEST_F(DownloadJobPeers, ASilentServerTimesOut)
     ASSERT_TRUE(JobRunner::waitFor([&] { return connections == 1; }, 5000));
     job->Pause_Resume();
     EXPECT_FALSE(job->failed());
-    EXPECT_EQ(job->view().cmdPause, job->PauseCaption);
+    EXPECT_EQ(job->view().cmdPause, QStringLiteral("&Pause"));
     EXPECT_TRUE(JobRunner::waitFor([&] { return connections == 2; }, 5000)) << "the probe connects again";
     job->StopMe();
-    EXPECT_EQ(job->view().cmdStop, job->CloseCaption);
+    EXPECT_EQ(job->view().cmdStop, QStringLiteral("&Close"));
     job->StopMe();
     EXPECT_FALSE(job->view().visible);
 }

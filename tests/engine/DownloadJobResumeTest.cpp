@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr qint64 kMiB = 1048576;
@@ -52,6 +54,34 @@ protected:
         ranges.sort();
         return ranges;
     }
+
+    // The resume asks each segment's range from its position less the
+    // rollback; any further range is a take-over of the second half of one
+    // of them. The requests of the first run may reach the log late (nginx
+    // logs a request when it notices the client has gone): they are left out.
+    static void expectResumeRanges(const QStringList& asked, const ResumeRecord& record)
+    {
+        const QStringList expected = rangesToFinish(record);
+        QStringList firstRun;
+        for (const ResumeRecord::Segment& segment : record.segments)
+            firstRun.append(QStringLiteral("bytes=%1-%2").arg(segment.start).arg(segment.end - 1));
+        for (const QString& range : expected)
+            EXPECT_TRUE(asked.contains(range)) << range.toStdString() << " was not asked";
+        const auto bounds = [](const QString& range) {
+            const QStringList parts = range.mid(6).split(QLatin1Char('-'));
+            return std::pair {parts[0].toLongLong(), parts[1].toLongLong()};
+        };
+        for (const QString& range : asked) {
+            if (expected.contains(range) || firstRun.contains(range))
+                continue;
+            const auto [first, last] = bounds(range);
+            const bool inside = std::any_of(expected.begin(), expected.end(), [&](const QString& outer) {
+                const auto [from, to] = bounds(outer);
+                return first > from && last <= to;
+            });
+            EXPECT_TRUE(inside) << range.toStdString() << " is no take-over of a range left";
+        }
+    }
 };
 
 struct StopCase {
@@ -72,7 +102,7 @@ TEST_P(DownloadJobResumeAcrossStarts, GoesOnWhereEachSegmentStood)
     KEVA_REQUIRE_PEER(nginx);
 
     DownloadJob* job = startSlow(nginx, name, c.size / 5);
-    ASSERT_EQ(job->segments.connections(), c.segments);
+    ASSERT_EQ(job->segmentTable().connections(), c.segments);
     if (c.stop) {
         job->StopMe();
         EXPECT_TRUE(home.prompter.shown.isEmpty()) << "the download can go on later, so nothing to warn of";
@@ -88,7 +118,7 @@ TEST_P(DownloadJobResumeAcrossStarts, GoesOnWhereEachSegmentStood)
     const auto result = runner->run(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name), -1, 60000);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(name, name));
-    EXPECT_EQ(rangesAskedSince(nginx, before), rangesToFinish(*kept.record));
+    expectResumeRanges(rangesAskedSince(nginx, before), *kept.record);
     EXPECT_FALSE(QFile::exists(ResumeFile::pathFor(saveTo(name)))) << "no resume data once the file is whole";
 }
 

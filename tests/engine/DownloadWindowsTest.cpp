@@ -40,13 +40,13 @@ TEST_F(DownloadWindowsTest, RestartingARowUsesItsSlotAndAddsNoRow)
     int row = 3;
     DownloadJob* job = windows->StartJob(kUrl, home.path(QStringLiteral("a.zip")), row);
     ASSERT_NE(job, nullptr);
-    EXPECT_EQ(job->JobIndex, 2);
+    EXPECT_EQ(job->jobIndex(), 2);
     EXPECT_EQ(windows->slot(2), job);
     EXPECT_EQ(jobs.rowCount(), 4);
-    EXPECT_EQ(job->row, jobs.row(3));
-    EXPECT_EQ(job->Server, QStringLiteral("127.0.0.1"));
-    EXPECT_EQ(job->Port, 9);
-    EXPECT_EQ(job->FileName, QStringLiteral("file.zip"));
+    EXPECT_EQ(job->listRow(), jobs.row(3));
+    EXPECT_EQ(job->urlParts().Server, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(job->urlParts().Port, 9);
+    EXPECT_EQ(job->urlParts().FileName, QStringLiteral("file.zip"));
 }
 
 TEST_F(DownloadWindowsTest, ANewJobTakesTheNextSlotAndANewRow)
@@ -55,13 +55,13 @@ TEST_F(DownloadWindowsTest, ANewJobTakesTheNextSlotAndANewRow)
     int row = -1;
     DownloadJob* job = windows->StartJob(kUrl, home.path(QStringLiteral("a.zip")), row);
     ASSERT_NE(job, nullptr);
-    EXPECT_EQ(job->JobIndex, 4);
+    EXPECT_EQ(job->jobIndex(), 4);
     EXPECT_EQ(row, 5);
     ASSERT_EQ(jobs.rowCount(), 5);
     const JobList::Row added = jobs.row(5);
     EXPECT_EQ(added->subItem(2), QStringLiteral("0%"));
     EXPECT_EQ(added->subItem(6), kUrl);
-    EXPECT_EQ(job->row, added);
+    EXPECT_EQ(job->listRow(), added);
 }
 
 TEST_F(DownloadWindowsTest, QueueJobListsWithoutStarting)
@@ -122,9 +122,9 @@ TEST_F(DownloadWindowsTest, RowsKeepTheirJobsWhenRowsAboveGo)
     DownloadJob* b = windows->StartJob(kUrl, home.path(QStringLiteral("b.zip")), second);
     ASSERT_TRUE(a && b);
     jobs.removeRow(1);
-    EXPECT_EQ(jobs.numberOf(b->row), 1);
-    EXPECT_EQ(jobs.numberOf(a->row), 0);
-    jobs.setSubItem(b->row, 5, QStringLiteral("still mine"));
+    EXPECT_EQ(jobs.numberOf(b->listRow()), 1);
+    EXPECT_EQ(jobs.numberOf(a->listRow()), 0);
+    jobs.setSubItem(b->listRow(), 5, QStringLiteral("still mine"));
     EXPECT_EQ(jobs.row(1)->subItem(5), QStringLiteral("still mine"));
 }
 
@@ -135,7 +135,7 @@ TEST_F(DownloadWindowsTest, AFullTableRefusesWithAMessage)
     // Slot 106 does not exist: the first slot without a running job serves.
     DownloadJob* job = windows->StartJob(kUrl, home.path(QStringLiteral("a.zip")), row);
     ASSERT_NE(job, nullptr);
-    EXPECT_EQ(job->JobIndex, 0);
+    EXPECT_EQ(job->jobIndex(), 0);
     EXPECT_EQ(jobs.rowCount(), DownloadWindows::kSlots + 6);
     EXPECT_TRUE(home.prompter.shown.isEmpty());
 }

@@ -60,9 +60,7 @@ protected:
 
     void start(const QString& url)
     {
-        job->URL = url;
-        job->SavePath = home.path(QStringLiteral("file.bin"));
-        job->applyUrlParts(SplitUrl(url, {}));
+        job->setTarget(url, home.path(QStringLiteral("file.bin")), SplitUrl(url, {}));
         job->StartDownload();
     }
 
@@ -312,7 +310,7 @@ TEST_F(frmDownloadTest, ASegmentedDownloadPausesResumesStopsAndGoesOnLater)
     context().FileExistsAction = -1;
     start(server.url(QStringLiteral("file.bin")));
     ASSERT_TRUE(waitForCompletion());
-    EXPECT_EQ(job->segments.NumSegments, 2) << "each segment went on from the resume data";
+    EXPECT_EQ(job->segmentTable().NumSegments, 2) << "each segment went on from the resume data";
     EXPECT_EQ(home.readFile(QStringLiteral("file.bin")), kFileContent);
 }
 
@@ -341,7 +339,7 @@ TEST_P(frmDownloadSegments, ShowOneBarPerSegmentAndTheWholeFileBarOnlyWhenSplit)
     EXPECT_EQ(visibleSegmentBars(), 0);
     start(server.url(QStringLiteral("file.bin")));
     ASSERT_TRUE(waitForCompletion());
-    EXPECT_EQ(job->segments.NumSegments, c.segments);
+    EXPECT_EQ(job->segmentTable().NumSegments, c.segments);
     EXPECT_EQ(home.readFile(QStringLiteral("file.bin")), kFileContent);
     EXPECT_EQ(control<QProgressBar>("ProgressBar1")->isVisible(), c.wholeFileBar);
     EXPECT_EQ(visibleSegmentBars(), c.segmentBars);
@@ -378,14 +376,14 @@ TEST_F(frmDownloadTest, ServerInteractionInfoShowsTheExchangeWithTheServer)
     makeWindow();
     start(server.url(QStringLiteral("file.bin")));
     ASSERT_TRUE(waitForCompletion());
-    ASSERT_TRUE(job->InteractionLog.contains(QStringLiteral("Content-Range: bytes 0-999/1000")));
+    ASSERT_TRUE(job->interactionLog().contains(QStringLiteral("Content-Range: bytes 0-999/1000")));
 
     control<QAction>("interactdata_mnu")->trigger();
     auto* shown = window->findChild<frmServerData*>();
     ASSERT_NE(shown, nullptr);
     EXPECT_TRUE(shown->isVisible());
     EXPECT_EQ(shown->findChild<QPlainTextEdit*>(QStringLiteral("txtServerData"))->toPlainText(),
-              QString(job->InteractionLog).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+              QString(job->interactionLog()).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 // ---------------------------------------------------------------------------

@@ -32,8 +32,8 @@ protected:
     {
         SaveLocationRules(*context, *windows, [] { return kDay; }).apply(url);
         for (int index = 0; index < DownloadWindows::kSlots; ++index) {
-            if (const DownloadJob* job = windows->slot(index); job && job->URL == url)
-                return job->SavePath;
+            if (const DownloadJob* job = windows->slot(index); job && job->url() == url)
+                return job->savePath();
         }
         return jobs.rowCount() ? QStringLiteral("listed:") + jobs.row(jobs.rowCount())->subItem(1) : QString();
     }

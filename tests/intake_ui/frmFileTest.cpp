@@ -125,8 +125,8 @@ TEST_P(frmFileButtons, CallTheState)
     const DownloadJob* job = windows->slot(0);
     EXPECT_EQ(job != nullptr, c.started);
     if (job) {
-        EXPECT_EQ(job->URL, kUrl);
-        EXPECT_EQ(job->SavePath, path("f.zip"));
+        EXPECT_EQ(job->url(), kUrl);
+        EXPECT_EQ(job->savePath(), path("f.zip"));
         EXPECT_EQ(jobListShown, 1) << "the current jobs are shown";
     }
     if (c.listed && !c.started) {

@@ -207,7 +207,7 @@ TEST_F(RunScheduleTest, LeavesRowsWithoutATargetAlone)
     state->RunSchedule();
     EXPECT_EQ(windows->slot(0), nullptr);
     ASSERT_NE(windows->slot(1), nullptr);
-    EXPECT_EQ(windows->slot(1)->SavePath, home.path(QStringLiteral("queued.bin")));
+    EXPECT_EQ(windows->slot(1)->savePath(), home.path(QStringLiteral("queued.bin")));
     EXPECT_FALSE(QFile::exists(QStringLiteral("N/A")));
 }
 

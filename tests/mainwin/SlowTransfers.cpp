@@ -27,3 +27,11 @@ DownloadJob* SlowTransfers::start(DownloadWindows& windows, const QString& saveP
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return job && job->isTransferring() ? job : nullptr;
 }
+
+bool SlowTransfers::waitForRate(const DownloadJob& job)
+{
+    const QDeadlineTimer deadline(10000);
+    while (job.currentRate() <= 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return job.currentRate() > 0;
+}

@@ -19,6 +19,9 @@ public:
     // Starts a job of the file into `savePath` and waits until it transfers;
     // nothing when it does not within 20 s.
     DownloadJob* start(DownloadWindows& windows, const QString& savePath);
+    // Waits until `job` has measured a rate above zero; false when it does
+    // not within 10 s.
+    static bool waitForRate(const DownloadJob& job);
 
 private:
     QTemporaryDir root_;

@@ -40,15 +40,15 @@ TEST_F(TrayIconTest, FramesFollowTheTransferTicks)
     TrayIcon tray(*state, *window);
     DownloadJob* job = transferringJob(QStringLiteral("a.bin"));
     ASSERT_TRUE(job && job->isTransferring());
+    ASSERT_TRUE(SlowTransfers::waitForRate(*job));
     // The four frames are four different pictures.
     for (int frame = 1; frame < ProgramIcons::kTrayFrames; ++frame)
         EXPECT_NE(picture(ProgramIcons::trayFrame(frame)), picture(ProgramIcons::trayFrame(frame - 1)));
     for (const int frame : {1, 2, 3, 0, 1}) {
-        job->CurrentRate = 1500;
         state->tmrGraph_Timer();
         EXPECT_EQ(picture(tray.icon().icon()), picture(ProgramIcons::trayFrame(frame))) << frame;
     }
-    job->CurrentRate = 0;
+    job->Pause_Resume();
     state->tmrGraph_Timer();
     EXPECT_EQ(picture(tray.icon().icon()), picture(ProgramIcons::trayFrame(0)));
 }

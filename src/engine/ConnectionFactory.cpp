@@ -1,0 +1,16 @@
+#include "engine/ConnectionFactory.h"
+
+#include "engine/FtpConnection.h"
+#include "engine/SegmentConnection.h"
+
+ConnectionFactory ConnectionFactory::network()
+{
+    return {
+        [](HttpConnection::Callbacks callbacks) -> std::unique_ptr<HttpConnection> {
+            return std::make_unique<SegmentConnection>(std::move(callbacks));
+        },
+        [](FtpControl::Callbacks callbacks) -> std::unique_ptr<FtpControl> {
+            return std::make_unique<FtpConnection>(std::move(callbacks));
+        },
+    };
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+// Where the FTP dialogue of one login stands.
+enum class FtpStep {
+    Idle,         // no login under way
+    Connecting,   // waiting for the greeting
+    UserSent,
+    PassSent,
+    LoggedIn,
+    PasvSent,     // passive mode: waiting for the data address
+    DataSetUp,    // TYPE I sent (and PORT in active mode): waiting for their replies
+    RestSent,
+    RetrSent,
+    Transferring, // the data flows
+    ServerDone,   // the server has said the transfer is over
+    Ended,        // the data connection has closed too
+    Refused,      // the server refused; the login is over
+};

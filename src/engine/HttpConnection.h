@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+class HttpResponseParser;
+class RateLimiter;
+
+// One HTTP exchange of a download job: connects, sends its request once
+// connected, and reads the one response, handing its header, its body bytes
+// and its end to the job. Closing the connection from inside a callback is
+// allowed; nothing more is delivered after that.
+//
+// The job knows connections only through this interface, so that tests can
+// script a server's replies without a network.
+class HttpConnection {
+public:
+    struct Callbacks {
+        std::function<void()> onHeader;
+        std::function<void(const char* data, qsizetype size)> onBody;
+        // The response is complete, or the connection ended before it was.
+        std::function<void(bool complete)> onEnd;
+        // A network error other than the server closing the connection.
+        std::function<void(int code, const QString& description)> onError;
+    };
+
+    virtual ~HttpConnection() = default;
+
+    // Reads go through `limiter` (shared by every connection; it must outlive this).
+    virtual void setLimiter(RateLimiter* limiter) = 0;
+    virtual void open(const QString& host, int port, const QByteArray& request, bool headRequest) = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+    virtual const HttpResponseParser& response() const = 0;
+};

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/SplitUrl.h"
+#include "engine/HttpProbe.h"
+#include "engine/SegmentedTransfer.h"
+
+#include <QtGlobal>
+
+#include <optional>
+
+class DownloadJob;
+class RateLimiter;
+
+// The HTTP side of a download job: the probe, then the file laid out in
+// segments (or continued where its resume data or its length says) and
+// fetched by the segmented transfer.
+class HttpDownload {
+public:
+    explicit HttpDownload(DownloadJob& job);
+
+    void setLimiter(RateLimiter* limiter) { transfer_.setLimiter(limiter); }
+    // A new start: nothing is known of the remote file yet.
+    void start();
+    // A resume: the segments go on where they stand, or the probe runs again
+    // when it never finished.
+    void resume();
+    void close();
+    // Every half second, for the rates that decide take-overs.
+    void tick() { transfer_.tickRates(); }
+    bool rangesSupported() const { return rangesSupported_; }
+    // The download can go on from its segments' positions after a stop.
+    bool resumable() const;
+
+private:
+    std::optional<UrlParts> redirected(const QString& url);
+    void probed(const HttpProbe::Result& result);
+    void Check_Create(qint64 size);
+    void rangesFailed();
+    void networkError(int code, const QString& description);
+
+    DownloadJob& job_;
+    HttpProbe probe_;
+    SegmentedTransfer transfer_;
+    bool probed_ = false; // the size is known: a resume fetches, else it probes again
+    bool rangesSupported_ = false;
+};

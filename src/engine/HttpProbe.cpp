@@ -1,0 +1,126 @@
+#include "engine/HttpProbe.h"
+
+#include "engine/ContentRange.h"
+#include "engine/HttpRequest.h"
+#include "engine/HttpResponseParser.h"
+#include "engine/HttpStatus.h"
+
+#include <QUrl>
+
+HttpProbe::HttpProbe(const ConnectionFactory& factory, Callbacks callbacks)
+    : factory_(factory)
+    , callbacks_(std::move(callbacks))
+{
+}
+
+void HttpProbe::start(const QString& url, const UrlParts& parts)
+{
+    url_ = url;
+    parts_ = parts;
+    redirects_ = 0;
+    withGet_ = false;
+    send();
+}
+
+void HttpProbe::close()
+{
+    if (connection_)
+        connection_->close();
+}
+
+void HttpProbe::send()
+{
+    if (!connection_) {
+        connection_ = factory_.http(HttpConnection::Callbacks {
+            [this] { header(); },
+            {},
+            [this](bool complete) { ended(complete); },
+            [this](int, const QString& description) {
+                callbacks_.onFail(QStringLiteral("Could not connect to %1:%2: %3")
+                                      .arg(parts_.Server)
+                                      .arg(parts_.Port)
+                                      .arg(description));
+            },
+        });
+    }
+    const QString& server = parts_.Server;
+    if (withGet_) {
+        const HttpRequest::Range whole {0, -1};
+        connection_->open(server, parts_.Port, HttpRequest::get(parts_.RemotePath, server, parts_.Port, &whole, 0, {}),
+                          false);
+    } else {
+        connection_->open(server, parts_.Port, HttpRequest::head(parts_.RemotePath, server, parts_.Port), true);
+    }
+}
+
+void HttpProbe::ended(bool complete)
+{
+    if (complete || connection_->response().headersDone())
+        return;
+    const QString why = connection_->response().failure();
+    callbacks_.onFail(why.isEmpty() ? QStringLiteral("The server closed the connection without a reply.") : why);
+}
+
+void HttpProbe::header()
+{
+    const HttpResponseParser& reply = connection_->response();
+    callbacks_.onHeader(QString::fromLatin1(reply.headerText()));
+    connection_->close();
+    const int code = reply.statusCode();
+    if ((code == 405 || code == 501) && !withGet_) {
+        // Some servers refuse HEAD; the header of a GET tells the same.
+        withGet_ = true;
+        send();
+        return;
+    }
+    if (followRedirect(code))
+        return;
+
+    Result result;
+    result.etag = reply.header("ETag").value_or(QByteArray());
+    result.lastModified = reply.header("Last-Modified").value_or(QByteArray());
+    if (code == 206) {
+        if (const auto range = ContentRange::parse(reply.header("Content-Range").value_or(QByteArray())))
+            result.size = range->total;
+        result.rangesSupported = true;
+    } else if (code == 200) {
+        if (const auto length = reply.contentLength())
+            result.size = *length;
+        result.rangesSupported = reply.header("Accept-Ranges").value_or(QByteArray()).toLower().contains("bytes");
+    } else if (code == 416) {
+        // An empty file has no first byte to give.
+        const auto range = ContentRange::parse(reply.header("Content-Range").value_or(QByteArray()));
+        if (!range || range->total != 0) {
+            callbacks_.onFail(HttpFailureText(code, reply.reasonPhrase()));
+            return;
+        }
+        result.size = 0;
+    } else {
+        callbacks_.onFail(HttpFailureText(code, reply.reasonPhrase()));
+        return;
+    }
+    callbacks_.onDone(result);
+}
+
+// True when the reply sends the probe elsewhere and it has gone on there
+// (or stopped, having said why).
+bool HttpProbe::followRedirect(int code)
+{
+    if (code != 300 && code != 301 && code != 302 && code != 303 && code != 307 && code != 308)
+        return false;
+    const auto location = connection_->response().header("Location");
+    if (!location || location->isEmpty())
+        return false;
+    if (++redirects_ > kMaxRedirects) {
+        callbacks_.onFail(QStringLiteral("Too many redirects (more than %1).").arg(kMaxRedirects));
+        return true;
+    }
+    // A relative Location is taken from the current address.
+    url_ = QUrl(url_).resolved(QUrl(QString::fromUtf8(*location))).toString();
+    const auto parts = callbacks_.onRedirect(url_);
+    if (!parts)
+        return true;
+    parts_ = *parts;
+    send();
+    return true;
+}

@@ -1,0 +1,58 @@
+#include "engine/ResumeState.h"
+
+#include "engine/SegmentFiles.h"
+#include "engine/SegmentTable.h"
+
+void ResumeState::begin(const QString& url, const QString& savePath)
+{
+    url_ = url;
+    savePath_ = savePath;
+    etag_.clear();
+    lastModified_.clear();
+    written_.reset();
+    saved_.invalidate();
+}
+
+void ResumeState::setValidators(const QByteArray& etag, const QByteArray& lastModified)
+{
+    etag_ = etag;
+    lastModified_ = lastModified;
+}
+
+QString ResumeState::refusal(const ResumeFile::Loaded& loaded, qint64 size) const
+{
+    if (!loaded.record)
+        return QStringLiteral("the resume data beside the file is damaged (%1)").arg(loaded.problem);
+    const ResumeRecord& record = *loaded.record;
+    if (record.url != url_)
+        return QStringLiteral("the resume data beside the file belongs to %1").arg(record.url);
+    const auto differs = [](const QByteArray& a, const QByteArray& b) { return !a.isEmpty() && !b.isEmpty() && a != b; };
+    if (record.size != size || differs(record.etag, etag_) || differs(record.lastModified, lastModified_))
+        return QStringLiteral("the file on the server has changed since the download began");
+    return {};
+}
+
+bool ResumeState::save(qint64 size, const SegmentTable& segments, SegmentFiles& files)
+{
+    ResumeRecord record {url_, size, etag_, lastModified_, segments.ranges()};
+    saved_.start();
+    if (written_ == record)
+        return true;
+    files.sync();
+    if (!ResumeFile::save(savePath_, record))
+        return false;
+    written_ = std::move(record);
+    return true;
+}
+
+void ResumeState::saveNowAndThen(qint64 size, const SegmentTable& segments, SegmentFiles& files)
+{
+    if (!saved_.isValid() || saved_.elapsed() >= 1000)
+        save(size, segments, files);
+}
+
+void ResumeState::remove()
+{
+    ResumeFile::remove(savePath_);
+    written_.reset();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "engine/ResumeFile.h"
+
+#include <QElapsedTimer>
+#include <QString>
+
+#include <optional>
+
+class SegmentFiles;
+class SegmentTable;
+
+// The resume data of one download: the address asked for and the remote
+// file's validators, checked against what a resume finds beside the file, and
+// the segment layout written beside it as it changes.
+class ResumeState {
+public:
+    // A new download of `url` into `savePath`: nothing known of the remote file yet.
+    void begin(const QString& url, const QString& savePath);
+    void setValidators(const QByteArray& etag, const QByteArray& lastModified);
+
+    // Why the resume data beside the file cannot be used for a remote file of
+    // `size` bytes; empty when it can.
+    QString refusal(const ResumeFile::Loaded& loaded, qint64 size) const;
+
+    // Writes the layout of `segments` for a file of `size` bytes, the data
+    // written so far on disk first; does nothing when the layout written last
+    // is the same. False when it cannot be written.
+    bool save(qint64 size, const SegmentTable& segments, SegmentFiles& files);
+    // As save, but at most once a second.
+    void saveNowAndThen(qint64 size, const SegmentTable& segments, SegmentFiles& files);
+    // The download is complete or starts from nothing: no resume data.
+    void remove();
+
+private:
+    QString url_;
+    QString savePath_;
+    QByteArray etag_;
+    QByteArray lastModified_;
+    std::optional<ResumeRecord> written_;
+    QElapsedTimer saved_;
+};

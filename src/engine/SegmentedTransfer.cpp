@@ -1,0 +1,246 @@
+#include "engine/SegmentedTransfer.h"
+
+#include "engine/ContentRange.h"
+#include "engine/HttpResponseParser.h"
+#include "engine/HttpStatus.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+SegmentedTransfer::SegmentedTransfer(SegmentTable& segments, SegmentFiles& files, const ConnectionFactory& factory,
+                                     Callbacks callbacks, QObject* parent)
+    : QObject(parent)
+    , segments_(segments)
+    , files_(files)
+    , factory_(factory)
+    , callbacks_(std::move(callbacks))
+{
+}
+
+void SegmentedTransfer::setTarget(const UrlParts& parts, qint64 size, const HttpRequest::ProxyLogin& proxy)
+{
+    parts_ = parts;
+    size_ = size;
+    proxy_ = proxy;
+}
+
+void SegmentedTransfer::connectAll()
+{
+    for (int i = 0; i < segments_.connections(); ++i)
+        connectSegment(i);
+}
+
+void SegmentedTransfer::closeAll()
+{
+    for (auto& connection : connections_) {
+        if (connection)
+            connection->close();
+    }
+}
+
+void SegmentedTransfer::resetRates()
+{
+    for (int i = 0; i < SegmentTable::kMaxSegments; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        rates_[at].reset(segments_.SegPos[at] - 1 - segments_.SegStart[at]);
+    }
+}
+
+void SegmentedTransfer::tickRates()
+{
+    for (int i = 0; i < segments_.connections(); ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        rates_[at].tick(segments_.SegPos[at] - 1 - segments_.SegStart[at]);
+    }
+}
+
+void SegmentedTransfer::connectSegment(int i)
+{
+    if (knownSize() && segments_.segmentDone(i))
+        return;
+    auto& connection = connections_[static_cast<std::size_t>(i)];
+    if (!connection) {
+        connection = factory_.http(HttpConnection::Callbacks {
+            [this, i] { header(i); },
+            [this, i](const char* data, qsizetype size) { body(i, data, size); },
+            [this, i](bool complete) { ended(i, complete); },
+            [this, i](int code, const QString& description) {
+                callbacks_.onNetworkError(code, description);
+                connections_[static_cast<std::size_t>(i)]->close();
+            },
+        });
+    }
+    connection->setLimiter(limiter_);
+    QString error;
+    if (!files_.open(i, &error)) {
+        callbacks_.onFail(error);
+        return;
+    }
+    const QString& server = parts_.Server;
+    if (!knownSize() || rangeless_) {
+        // Unknown size, or ranges that go wrong: the whole file on one
+        // connection, to the end of the reply.
+        segments_.SegPos[0] = 1;
+        files_.truncate(0);
+        connection->open(server, parts_.Port, HttpRequest::get(parts_.RemotePath, server, parts_.Port, nullptr, i, proxy_),
+                         false);
+        return;
+    }
+    const HttpRequest::Range range {segments_.requestStart(i), segments_.segmentEnd(i) - 1};
+    connection->open(server, parts_.Port, HttpRequest::get(parts_.RemotePath, server, parts_.Port, &range, i, proxy_),
+                     false);
+}
+
+void SegmentedTransfer::header(int i)
+{
+    const HttpResponseParser& reply = connections_[static_cast<std::size_t>(i)]->response();
+    callbacks_.onHeader(QString::fromLatin1(reply.headerText()));
+    const int code = reply.statusCode();
+    const bool ranged = knownSize() && !rangeless_;
+    const qint64 asked = ranged ? segments_.requestStart(i) : 0;
+
+    if (code == 206) {
+        const auto range = ContentRange::parse(reply.header("Content-Range").value_or(QByteArray()));
+        if (range && range->first == asked && (ranged || range->coversWhole()))
+            return;
+        if (!ranged) {
+            // Asked for the whole file without a range and given a part:
+            // asking again would only bring the same part.
+            callbacks_.onFail(QStringLiteral("The server answers a request for the whole file with a part of it (%1).")
+                                  .arg(QString::fromLatin1(reply.header("Content-Range").value_or("no Content-Range"))));
+            return;
+        }
+        // A range other than the one asked for: its bytes belong elsewhere.
+        restartFromZero();
+        return;
+    }
+    if (code == 200) {
+        // The whole file: right only where the request started at its beginning.
+        if (asked == 0 && segments_.NumSegments == 0)
+            return;
+        restartFromZero();
+        return;
+    }
+    // An error reply after a good probe ends the job: its body is no part
+    // of the file, and asking again would only repeat it.
+    failed_[static_cast<std::size_t>(i)] = true;
+    callbacks_.onFail(HttpFailureText(code, reply.reasonPhrase()));
+}
+
+void SegmentedTransfer::restartFromZero()
+{
+    closeAll();
+    rangeless_ = true;
+    segments_.layoutSingle(size_);
+    segments_.SegResume.fill(false);
+    callbacks_.onRestartedFromZero();
+    QString error;
+    if (!files_.open(0, &error)) {
+        callbacks_.onFail(error);
+        return;
+    }
+    files_.truncate(0);
+    connectSegment(0);
+}
+
+void SegmentedTransfer::body(int i, const char* data, qsizetype size)
+{
+    HttpConnection& connection = *connections_[static_cast<std::size_t>(i)];
+    qint64 take = size;
+    if (knownSize())
+        take = std::min<qint64>(take, segments_.segmentEnd(i) - (segments_.SegPos[static_cast<std::size_t>(i)] - 1));
+    if (take <= 0) {
+        connection.close();
+        return;
+    }
+    if (!write(i, data, take))
+        return;
+    if (knownSize() && segments_.segmentDone(i)) {
+        connection.close();
+        takeOverWork(i);
+    }
+}
+
+// Writes a piece of segment i at its position.
+bool SegmentedTransfer::write(int i, const char* data, qsizetype size)
+{
+    qint64& position = segments_.SegPos[static_cast<std::size_t>(i)];
+    QString error;
+    if (!files_.write(i, position - 1, data, size, &error)) {
+        callbacks_.onWriteFailed(error);
+        return false;
+    }
+    position += size;
+    callbacks_.onProgress(i);
+    return true;
+}
+
+void SegmentedTransfer::ended(int i, bool complete)
+{
+    const auto at = static_cast<std::size_t>(i);
+    if (failed_[at])
+        return;
+    if (!knownSize()) {
+        if (complete) {
+            // The reply without a length has ended: now the size is known.
+            size_ = segments_.SegPos[0] - 1;
+            segments_.setLength(size_);
+            callbacks_.onLengthKnown(size_);
+            callbacks_.onAllReceived();
+        } else {
+            callbacks_.onShortReply([this] { restartFromZero(); });
+        }
+        return;
+    }
+    if (segments_.TotalReceived() - 1 >= size_) {
+        callbacks_.onAllReceived();
+        return;
+    }
+    if (!callbacks_.goesOn())
+        return;
+    if (segments_.segmentDone(i)) {
+        takeOverWork(i);
+        return;
+    }
+    // Closed before the segment's end: go on from where it stands.
+    segments_.SegResume[at] = true;
+    callbacks_.onShortReply([this, i] {
+        if (!segments_.segmentDone(i) && !connections_[static_cast<std::size_t>(i)]->isOpen())
+            connectSegment(i);
+    });
+}
+
+// A connection that has fetched its range helps the slowest: it takes over
+// the second half of the largest range still to fetch, whose connection then
+// stops where that half begins. No byte is fetched for two segments.
+void SegmentedTransfer::takeOverWork(int i)
+{
+    if (rangeless_ || segments_.TotalReceived() - 1 >= size_ || !callbacks_.goesOn())
+        return;
+    // Only where it ends the download sooner: the slow range's rest at its own
+    // rate against half of it at that rate, or at this connection's rate
+    // after setting up a new connection.
+    const auto worthIt = [this, i](int j, qint64 left) {
+        const RateMeter& slow = rates_[static_cast<std::size_t>(j)];
+        const RateMeter& fast = rates_[static_cast<std::size_t>(i)];
+        if (!slow.measured() || !fast.measured())
+            return false;
+        if (slow.rate() <= 0)
+            return true; // stalled
+        const double half = static_cast<double>(left) / 2.0;
+        const double asItIs = static_cast<double>(left) / slow.rate();
+        const double split = std::max(half / slow.rate(), half / std::max(fast.rate(), 1.0) + kConnectionSetupSeconds);
+        return split < 0.75 * asItIs;
+    };
+    const auto from = segments_.takeOverHalf(i, kMinimumTakeOver, worthIt);
+    if (!from)
+        return;
+    callbacks_.onTakenOver(*from, i);
+    // The connection may be inside its own read handler: it opens anew once
+    // that has returned.
+    QTimer::singleShot(0, this, [this, i] {
+        if (callbacks_.goesOn() && !segments_.segmentDone(i) && !connections_[static_cast<std::size_t>(i)]->isOpen())
+            connectSegment(i);
+    });
+}

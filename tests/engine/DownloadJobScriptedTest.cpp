@@ -1,0 +1,201 @@
+#include "engine/DownloadJob.h"
+
+#include "settings/KevaContext.h"
+#include "settings/LoadSettings.h"
+
+#include "JobRunner.h"
+#include "ScriptedHttp.h"
+#include "support/TestHome.h"
+
+#include <QFile>
+
+#include "support/CaseName.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray kBody = [] {
+    QByteArray body(30000, '\0');
+    for (int i = 0; i < body.size(); ++i)
+        body[i] = static_cast<char>('a' + i % 26);
+    return body;
+}();
+
+// A job against a scripted server: what it asks, and what it shows, at each
+// step the test lets the server take.
+class DownloadJobScripted : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        context = &home.newContext();
+        LoadSettings(*context, LoadReason::Startup);
+        // 30000 bytes in three segments.
+        AppSettings& settings = context->appSettings;
+        settings.Segment = 1;
+        settings.SegmentSize = {0, 1, 1, 1, 1e9, 2e9, 2e9, 2e9, 2e9, 2e9};
+        settings.Rollback = 0;
+        server.holdOpen = true;
+        job = std::make_unique<DownloadJob>(*context, jobs);
+        job->setConnections(server.factory());
+    }
+
+    void start()
+    {
+        const QString url = QStringLiteral("http://host.example/file.bin");
+        job->setTarget(url, home.path(QStringLiteral("file.bin")), SplitUrl(url, {}));
+        job->setListRow(jobs.addRow({QStringLiteral("N/A"), QStringLiteral("0%")}));
+        context->FileExistsAction = 0;
+        job->StartDownload();
+    }
+
+    // The request whose range starts at `first`, or -1.
+    int requestFrom(qint64 first) const
+    {
+        for (int i = 0; i < server.requests.size(); ++i) {
+            if (!server.requests[i].head && server.requests[i].header("Range").startsWith("bytes=" + QByteArray::number(first) + "-"))
+                return i;
+        }
+        return -1;
+    }
+
+    // Answers the ranged request from `first` with its header and `count` body bytes.
+    void send(qint64 first, qint64 count)
+    {
+        const int index = requestFrom(first);
+        ASSERT_GE(index, 0) << "no request from " << first;
+        const QByteArray whole = ScriptedHttp::rangedReply(server.requests[index], kBody);
+        const qsizetype bodyStart = whole.indexOf("\r\n\r\n") + 4;
+        server.answer(index, whole.left(bodyStart + count));
+    }
+
+    TestHome home;
+    KevaContext* context = nullptr;
+    JobList jobs;
+    ScriptedHttp server;
+    std::unique_ptr<DownloadJob> job;
+};
+
+TEST_F(DownloadJobScripted, PhasesAndButtonsFollowTheTransfer)
+{
+    server.respond = [](const ScriptedHttp::Request& request) {
+        return request.head ? ScriptedHttp::rangedReply(request, kBody) : QByteArray();
+    };
+    start();
+    EXPECT_EQ(job->phase(), JobPhase::Probing);
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->phase() == JobPhase::Transferring; }, 5000));
+    ASSERT_EQ(job->segmentTable().NumSegments, 3);
+    EXPECT_EQ(server.requests.size(), 4) << "the probe and one GET per segment";
+
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        JobPhase phase;
+        const char* pause;
+        bool pauseEnabled;
+        const char* stop;
+        bool stopEnabled;
+    };
+    const std::vector<Step> steps {
+        {"pause", [&] { job->Pause_Resume(); }, JobPhase::Paused, "&Resume", true, "&Stop", false},
+        {"resume", [&] { job->Pause_Resume(); }, JobPhase::Transferring, "&Pause", true, "&Stop", true},
+        {"stop", [&] { job->StopMe(); }, JobPhase::Stopped, "&Resume", false, "&Close", true},
+        {"pause after stop", [&] { job->Pause_Resume(); }, JobPhase::Stopped, "&Resume", false, "&Close", true},
+        {"close", [&] { job->StopMe(); }, JobPhase::Closed, "&Pause", false, "&Close", true},
+    };
+    for (const Step& step : steps) {
+        step.act();
+        EXPECT_EQ(job->phase(), step.phase) << step.name;
+        EXPECT_EQ(job->view().cmdPause, QString::fromLatin1(step.pause)) << step.name;
+        EXPECT_EQ(job->view().cmdPauseEnabled, step.pauseEnabled) << step.name;
+        EXPECT_EQ(job->view().cmdStop, QString::fromLatin1(step.stop)) << step.name;
+        EXPECT_EQ(job->view().cmdStopEnabled, step.stopEnabled) << step.name;
+    }
+    EXPECT_FALSE(job->view().visible);
+    EXPECT_TRUE(QFile::exists(home.path(QStringLiteral("file.bin.keva-resume"))))
+        << "a stopped segmented download keeps its resume data";
+}
+
+TEST_F(DownloadJobScripted, UpdateShowsTheWholeAndEachSegment)
+{
+    server.respond = [](const ScriptedHttp::Request& request) {
+        return request.head ? ScriptedHttp::rangedReply(request, kBody) : QByteArray();
+    };
+    start();
+    ASSERT_TRUE(JobRunner::waitFor([&] { return server.requests.size() == 4; }, 5000));
+    send(0, 5000);
+    send(10000, 10000);
+    EXPECT_EQ(job->view().ProgressBar1, 50);
+    EXPECT_EQ(job->view().lblPer, QStringLiteral("50%"));
+    EXPECT_EQ(job->view().caption, QStringLiteral("file.bin [50%]"));
+    EXPECT_EQ(job->view().PVProgressBar[0], 50) << "a segment's bar shows its own share";
+    EXPECT_EQ(job->view().PVProgressBar[1], 100);
+    EXPECT_EQ(job->view().PVProgressBar[2], 0);
+    EXPECT_EQ(jobs.row(1)->subItem(2), QStringLiteral("50%"));
+
+    send(20000, 10000);
+    // Segment 0's connection sends the rest of its range.
+    server.answer(requestFrom(0), kBody.mid(5000, 5000));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->completed(); }, 5000));
+    QFile saved(home.path(QStringLiteral("file.bin")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), kBody);
+    EXPECT_FALSE(QFile::exists(home.path(QStringLiteral("file.bin.keva-resume"))));
+}
+
+TEST_F(DownloadJobScripted, WatchdogCountsFromTheThirtySecondInterval)
+{
+    context->appSettings.StopResume = true;
+    server.respond = [](const ScriptedHttp::Request& request) {
+        return request.head ? ScriptedHttp::rangedReply(request, kBody) : QByteArray();
+    };
+    start();
+    ASSERT_TRUE(JobRunner::waitFor([&] { return server.requests.size() == 4; }, 5000));
+    ASSERT_TRUE(job->watchdogRunning());
+    job->tmrReconnect_Timer(); // notes where the transfer stands
+    job->tmrReconnect_Timer(); // nothing new: the 100 ms interval rounds to no stall
+    EXPECT_EQ(job->stalledSeconds(), 0);
+    EXPECT_EQ(job->watchdogIntervalMs(), 30000);
+    job->tmrReconnect_Timer();
+    job->tmrReconnect_Timer();
+    EXPECT_EQ(job->stalledSeconds(), 60);
+    EXPECT_EQ(job->reconnectAttempts(), 0);
+    send(0, 10);
+    job->tmrReconnect_Timer();
+    EXPECT_EQ(job->stalledSeconds(), 0) << "progress resets the count";
+}
+
+struct RedirectCase {
+    const char* name;
+    QByteArray location;
+    const char* status;
+};
+
+class DownloadJobRedirect : public DownloadJobScripted, public testing::WithParamInterface<RedirectCase> {};
+
+TEST_P(DownloadJobRedirect, FollowsOnlyWhatHttpCanFetch)
+{
+    const RedirectCase& c = GetParam();
+    server.holdOpen = false;
+    server.respond = [&](const ScriptedHttp::Request& request) {
+        if (request.line().contains("/file.bin"))
+            return "HTTP/1.1 301 Moved\r\nLocation: " + c.location + "\r\nContent-Length: 0\r\n\r\n";
+        return ScriptedHttp::rangedReply(request, kBody);
+    };
+    start();
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->completed() || job->failed(); }, 5000));
+    EXPECT_EQ(job->view().lblStatus, QString::fromLatin1(c.status));
+    EXPECT_EQ(job->completed(), QByteArray(c.status) == "Transfer Completed...");
+    EXPECT_EQ(job->view().txtURL, job->url());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Locations, DownloadJobRedirect,
+    testing::Values(RedirectCase {"Relative", "moved.bin", "Transfer Completed..."},
+                    RedirectCase {"Absolute", "http://other.example/moved.bin", "Transfer Completed..."},
+                    RedirectCase {"ToFtp", "ftp://host.example/moved.bin",
+                                  "The server redirects to ftp://host.example/moved.bin, which can not be fetched "
+                                  "over HTTP."}),
+    CaseName());
+
+} // namespace
