@@ -23,6 +23,9 @@
 #include "schedule/ui/frmSchedule.h"
 #include "settings/ui/frmSettings.h"
 #include "settings/KevaContext.h"
+#include "site/SiteCrawl.h"
+#include "site/SiteDownloadState.h"
+#include "site/ui/frmSiteDown.h"
 #include "uiutil/MessageBoxPrompter.h"
 
 #include <QApplication>
@@ -84,6 +87,13 @@ int main(int argc, char** argv)
     // The main menu's Add URL holds the main window until the dialog closes;
     // the tray's Enter URL leaves its menus usable.
     window.setDialog(frmMain::Dialog::AddUrl, openAddUrl(Qt::WindowModal));
+    // The site download: its dialog's Next opens the add-URL dialog for the start page.
+    SiteCrawl siteCrawl(context);
+    SiteDownloadState siteDownload(context, siteCrawl);
+    siteDownload.openAddUrl = openAddUrl(Qt::WindowModal);
+    window.setDialog(frmMain::Dialog::SiteDownloader, [&context, &siteDownload, &window] {
+        frmSiteDown::showFor(context, siteDownload, &window);
+    });
     tray.setDialog(TrayIcon::Dialog::EnterUrl, openAddUrl(Qt::NonModal));
     window.setReDownload(takeUrl);
     for (const auto view : {JobViews::View::Downloads, JobViews::View::All, JobViews::View::Yesterday,
