@@ -1,5 +1,6 @@
 #include "site/SiteDownloadState.h"
 
+#include "engine/DownloadWindows.h"
 #include "platform/Registry.h"
 #include "settings/KevaContext.h"
 #include "site/SiteCrawl.h"
@@ -22,7 +23,8 @@ protected:
     void SetUp() override
     {
         context = &home.newContext();
-        crawl = std::make_unique<SiteCrawl>(*context);
+        windows = std::make_unique<DownloadWindows>(*context, jobs);
+        crawl = std::make_unique<SiteCrawl>(*context, *windows);
         state = std::make_unique<SiteDownloadState>(*context, *crawl);
         state->openAddUrl = [this] { ++addUrlOpened; };
     }
@@ -38,6 +40,8 @@ protected:
 
     TestHome home;
     KevaContext* context = nullptr;
+    JobList jobs;
+    std::unique_ptr<DownloadWindows> windows;
     std::unique_ptr<SiteCrawl> crawl;
     std::unique_ptr<SiteDownloadState> state;
     int addUrlOpened = 0;

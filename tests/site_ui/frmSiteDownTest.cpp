@@ -1,5 +1,6 @@
 #include "site/ui/frmSiteDown.h"
 
+#include "engine/DownloadWindows.h"
 #include "platform/Registry.h"
 #include "settings/KevaContext.h"
 #include "site/SiteCrawl.h"
@@ -33,7 +34,8 @@ protected:
     void makeState()
     {
         context = &home.newContext();
-        crawl = std::make_unique<SiteCrawl>(*context);
+        windows = std::make_unique<DownloadWindows>(*context, jobs);
+        crawl = std::make_unique<SiteCrawl>(*context, *windows);
         state = std::make_unique<SiteDownloadState>(*context, *crawl);
         state->openAddUrl = [this] { ++addUrlOpened; };
     }
@@ -58,6 +60,8 @@ protected:
 
     TestHome home;
     KevaContext* context = nullptr;
+    JobList jobs;
+    std::unique_ptr<DownloadWindows> windows;
     std::unique_ptr<SiteCrawl> crawl;
     std::unique_ptr<SiteDownloadState> state;
     QPointer<frmSiteDown> window;
