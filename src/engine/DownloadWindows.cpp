@@ -19,16 +19,24 @@ DownloadJob* DownloadWindows::slot(int index) const
     return index >= 0 && index < kSlots ? slots_[static_cast<std::size_t>(index)].get() : nullptr;
 }
 
+// A job is running while it transfers, and also while it still connects
+// (started, neither paused nor stopped nor ended): its slot is not free.
+static bool isRunning(const DownloadJob& job)
+{
+    return job.isTransferring() || (job.view().visible && !job.completed() && !job.failed() && !job.isPaused());
+}
+
 // The slot of a row is its number less one, and a new row's slot is the
-// number of rows. When rows were removed that slot may still hold a running
-// job of another row: then the first slot without a running job serves.
+// number of rows. When rows were removed, or there are more rows than slots,
+// that slot may hold a running job of another row: then the first slot
+// without a running job serves.
 int DownloadWindows::slotFor(int row) const
 {
     const int preferred = row > 0 ? row - 1 : jobs_.rowCount();
     const JobList::Row target = row > 0 ? jobs_.row(row) : JobList::Row();
     const auto usable = [&](int index) {
         const DownloadJob* job = slot(index);
-        return !job || !job->isTransferring() || (target && job->row == target);
+        return !job || !isRunning(*job) || (target && job->row == target);
     };
     if (preferred < kSlots && usable(preferred))
         return preferred;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -32,19 +31,24 @@ QString RequestOverlap::logFormat(const QString& name)
 
 int RequestOverlap::most(const QString& logPath)
 {
-    // (time in ms, +1 for a start or -1 for an end); ends sort first.
-    std::vector<std::pair<qint64, int>> events;
+    struct Span {
+        qint64 start;
+        qint64 end;
+    };
+    std::vector<Span> spans;
     for (const QStringList& parts : lines(logPath)) {
         const auto end = std::llround(parts[0].toDouble() * 1000);
-        const auto start = end - std::llround(parts[1].toDouble() * 1000);
-        events.emplace_back(start, 1);
-        events.emplace_back(end, -1);
+        spans.push_back({end - std::llround(parts[1].toDouble() * 1000), end});
     }
-    std::sort(events.begin(), events.end());
-    int open = 0;
+    // The most are served at once when one of them begins: count, at each
+    // beginning, the requests that began and have not ended yet.
     int most = 0;
-    for (const auto& [time, change] : events) {
-        open += change;
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        int open = 0;
+        for (std::size_t j = 0; j < spans.size(); ++j) {
+            if (i == j || (spans[j].start <= spans[i].start && spans[j].end > spans[i].start))
+                ++open;
+        }
         most = std::max(most, open);
     }
     return most;
