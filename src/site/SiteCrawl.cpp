@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -225,22 +226,19 @@ void SiteCrawl::list(const SiteDownload& download)
     ++progress_.queued;
 }
 
-int SiteCrawl::runningOn(const QString& server) const
-{
-    return static_cast<int>(std::count_if(watched_.cbegin(), watched_.cend(), [&](const Watched& watched) {
-        return watched.crawl == crawl_ && watched.ours && watched.state == State::Running && watched.server == server;
-    }));
-}
-
 void SiteCrawl::startWaiting()
 {
     if (progress_.phase != CrawlProgress::Phase::Crawling)
         return;
+    QHash<QString, int> running;
+    for (const Watched& watched : std::as_const(watched_)) {
+        if (watched.crawl == crawl_ && watched.ours && watched.state == State::Running)
+            ++running[watched.server];
+    }
     JobList& jobs = windows_.jobs();
     for (qsizetype at = 0; at < waiting_.size();) {
-        const Waiting& next = waiting_[at];
-        const QString server = GetServerName(next.download.url);
-        if (runningOn(server) >= std::max(1, ServerLimit(context_.dialogSettings, next.download.url))) {
+        const QString server = GetServerName(waiting_[at].download.url);
+        if (running.value(server) >= std::max(1, ServerLimit(context_.dialogSettings, waiting_[at].download.url))) {
             ++at;
             continue;
         }
@@ -259,6 +257,7 @@ void SiteCrawl::startWaiting()
             ++progress_.queued;
             break;
         }
+        ++running[server];
     }
     announce();
 }

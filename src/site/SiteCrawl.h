@@ -78,7 +78,6 @@ private:
     void readPage(const FinishedPage& finished);
     void list(const SiteDownload& download);
     void startWaiting();
-    int runningOn(const QString& server) const;
     void finishIfDone();
     void end(CrawlProgress::Phase phase);
     void announce();
