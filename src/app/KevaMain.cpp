@@ -23,6 +23,9 @@
 #include "schedule/ui/frmSchedule.h"
 #include "settings/ui/frmSettings.h"
 #include "settings/KevaContext.h"
+#include "site/SiteCrawl.h"
+#include "site/SiteDownloadState.h"
+#include "site/ui/frmSiteDown.h"
 #include "uiutil/MessageBoxPrompter.h"
 
 #include <QApplication>
@@ -63,9 +66,14 @@ int main(int argc, char** argv)
     frmMain window(context, state, views, &QSystemTrayIcon::isSystemTrayAvailable);
     TrayIcon tray(state, window);
 
+    // A site download follows every job that starts while it runs.
+    SiteCrawl siteCrawl(context, windows);
     // A job's window is deleted with its job, when its slot takes a new job
     // or the slots go at the end.
-    windows.showWindow = [&context](DownloadJob& job) { frmDownload::showFor(context, job); };
+    windows.showWindow = [&context, &siteCrawl](DownloadJob& job) {
+        siteCrawl.watch(job);
+        frmDownload::showFor(context, job);
+    };
     windows.askFileExists = [&context, &window](const QString&) { return frmExist::ask(context, &window); };
 
     // Every new URL passes the add-URL path: typed into its dialog, or handed
@@ -84,6 +92,16 @@ int main(int argc, char** argv)
     // The main menu's Add URL holds the main window until the dialog closes;
     // the tray's Enter URL leaves its menus usable.
     window.setDialog(frmMain::Dialog::AddUrl, openAddUrl(Qt::WindowModal));
+    // The site download: its dialog's Next opens the add-URL dialog for the
+    // start page; its progress shows in the status bar; Stop All stops it.
+    SiteDownloadState siteDownload(context, siteCrawl);
+    siteDownload.openAddUrl = openAddUrl(Qt::WindowModal);
+    window.setDialog(frmMain::Dialog::SiteDownloader, [&context, &siteDownload, &window] {
+        frmSiteDown::showFor(context, siteDownload, &window);
+    });
+    QObject::connect(&addUrl, &AddUrlState::cancelled, &siteCrawl, &SiteCrawl::cancelStart);
+    QObject::connect(&siteCrawl, &SiteCrawl::progressChanged, &window, &frmMain::showSiteProgress);
+    QObject::connect(&state, &MainWindowState::stoppingAll, &siteCrawl, &SiteCrawl::stop);
     tray.setDialog(TrayIcon::Dialog::EnterUrl, openAddUrl(Qt::NonModal));
     window.setReDownload(takeUrl);
     for (const auto view : {JobViews::View::Downloads, JobViews::View::All, JobViews::View::Yesterday,

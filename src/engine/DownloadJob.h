@@ -91,6 +91,8 @@ public:
 
     // The job is transferring (its progress timer runs).
     bool isTransferring() const { return tmrUpdate_.isActive(); }
+    // The job connects or transfers: its slot is taken.
+    bool isRunning() const { return transferGoesOn(); }
     // The window offers Resume.
     bool isPaused() const;
     // A click on cmdPause would resume it.

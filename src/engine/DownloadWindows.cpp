@@ -20,15 +20,16 @@ DownloadJob* DownloadWindows::slot(int index) const
 }
 
 // The slot of a row is its number less one, and a new row's slot is the
-// number of rows. When rows were removed that slot may still hold a running
-// job of another row: then the first slot without a running job serves.
+// number of rows. When rows were removed, or there are more rows than slots,
+// that slot may hold a running job of another row: then the first slot
+// without a running job serves.
 int DownloadWindows::slotFor(int row) const
 {
     const int preferred = row > 0 ? row - 1 : jobs_.rowCount();
     const JobList::Row target = row > 0 ? jobs_.row(row) : JobList::Row();
     const auto usable = [&](int index) {
         const DownloadJob* job = slot(index);
-        return !job || !job->isTransferring() || (target && job->listRow() == target);
+        return !job || !job->isRunning() || (target && job->listRow() == target);
     };
     if (preferred < kSlots && usable(preferred))
         return preferred;

@@ -6,9 +6,9 @@
 #include "intake/CaptureFilters.h"
 #include "intake/SaveLocationRules.h"
 #include "intake/SavePaths.h"
+#include "intake/ServerLimit.h"
 #include "intake/UrlCutting.h"
 #include "settings/KevaContext.h"
-#include "settings/SettingText.h"
 
 namespace {
 
@@ -62,17 +62,6 @@ void AddUrlState::AddHistURL()
     }
 }
 
-int AddUrlState::limitFor(const QString& url) const
-{
-    const QString scheme = url.left(3).toLower();
-    const DialogSettings& settings = context_.dialogSettings;
-    const QString limit = scheme == QStringLiteral("htt") ? settings.txtLimitHTTP
-                        : scheme == QStringLiteral("ftp") ? settings.txtLimitFTP
-                                                          : QStringLiteral("0");
-    // A limit that is no whole number counts as the dialog's default.
-    return SettingText::integer<int>(limit).value_or(3);
-}
-
 bool AddUrlState::IsLimitOk(const QString& url) const
 {
     const QString server = GetServerName(url);
@@ -83,7 +72,7 @@ bool AddUrlState::IsLimitOk(const QString& url) const
         if (percent != QStringLiteral("0%") && percent != QStringLiteral("100%") && GetServerName(row->subItem(JobColumn::Url)) == server)
             ++running;
     }
-    return running <= limitFor(url);
+    return running <= ServerLimit(context_.dialogSettings, url);
 }
 
 QString AddUrlState::defaultPath(const QString& url) const
@@ -157,6 +146,7 @@ void AddUrlState::runChecks(Source source)
 void AddUrlState::Cancel()
 {
     destroy();
+    emit cancelled();
 }
 
 void AddUrlState::DownLoadURL(const QString& url)

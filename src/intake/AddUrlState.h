@@ -46,6 +46,8 @@ signals:
     void changed();
     // An OK went all the way through, or Cancel: the dialog is gone.
     void closed();
+    // Cancel: the dialog went without a URL.
+    void cancelled();
 
 private:
     // Typed into the dialog by the user, or handed over (capture, second
@@ -54,7 +56,6 @@ private:
     void runChecks(Source source);
     void refuse(const QString& text, const QString& title);
     void destroy();
-    int limitFor(const QString& url) const;
 
     KevaContext& context_;
     DownloadWindows& windows_;

@@ -252,6 +252,8 @@ bool MainWindowState::canRun(JobCommand command, Scope scope) const
 
 void MainWindowState::run(JobCommand command, Scope scope)
 {
+    if (command == JobCommand::Stop && scope == Scope::All)
+        emit stoppingAll();
     for (DownloadJob* job : targets(command, scope)) {
         if (command == JobCommand::Stop)
             job->StopMe();

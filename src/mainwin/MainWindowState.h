@@ -110,6 +110,9 @@ signals:
     void captionsChanged();
     void trayFrameChanged(int frame);
     void statusTextChanged(const QString& text);
+    // Stop All: besides the running downloads, whatever would start more
+    // of them (a site download) stops.
+    void stoppingAll();
 
 private:
     enum class TrayFirst { Yes, No };

@@ -140,4 +140,21 @@ TEST_F(DownloadWindowsTest, AFullTableRefusesWithAMessage)
     EXPECT_TRUE(home.prompter.shown.isEmpty());
 }
 
+// With more rows than slots, a new job takes a slot whose job has ended,
+// never that of a job which is still connecting.
+TEST_F(DownloadWindowsTest, AJobThatStillConnectsKeepsItsSlot)
+{
+    addRows(DownloadWindows::kSlots + 5);
+    int first = -1;
+    DownloadJob* connecting = windows->StartJob(kUrl, home.path(QStringLiteral("a.zip")), first);
+    ASSERT_NE(connecting, nullptr);
+    ASSERT_FALSE(connecting->isTransferring());
+    int second = -1;
+    DownloadJob* next = windows->StartJob(kUrl, home.path(QStringLiteral("b.zip")), second);
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(connecting->jobIndex(), 0);
+    EXPECT_EQ(next->jobIndex(), 1);
+    EXPECT_EQ(windows->slot(0), connecting);
+}
+
 } // namespace

@@ -200,6 +200,23 @@ TEST_F(AddUrlTest, LoadFillsTheHistoryAndTakesAUrlFromTheClipboard)
     EXPECT_TRUE(dialog->txtURL.isEmpty());
 }
 
+// Only Cancel says that the dialog went without a URL; an OK that passed
+// the checks closes it too.
+TEST_F(AddUrlTest, OnlyCancelIsACancel)
+{
+    int closed = 0;
+    int cancelled = 0;
+    QObject::connect(dialog.get(), &AddUrlState::closed, [&] { ++closed; });
+    QObject::connect(dialog.get(), &AddUrlState::cancelled, [&] { ++cancelled; });
+    dialog->DownLoadURL(QStringLiteral("http://h/f.zip"));
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(cancelled, 0);
+    dialog->load();
+    dialog->Cancel();
+    EXPECT_EQ(closed, 2);
+    EXPECT_EQ(cancelled, 1);
+}
+
 TEST_F(AddUrlTest, BeforeAnythingWasSavedFilesGoToTheDownloadFolder)
 {
     context->LastSavePath.clear();

@@ -264,6 +264,20 @@ TEST_F(MainWindowStateTest, GlobalCommandsActOnRunningOrPausedJobs)
     EXPECT_EQ(paused->phase(), JobPhase::Paused) << "stop all leaves paused jobs alone";
 }
 
+// Only the stop of all jobs stops what would start more of them.
+TEST_F(MainWindowStateTest, StopAllAnnouncesItselfFirst)
+{
+    int announced = 0;
+    QObject::connect(state.get(), &MainWindowState::stoppingAll, [&] { ++announced; });
+    state->run(MainWindowState::JobCommand::Stop, MainWindowState::Scope::Selection);
+    state->run(MainWindowState::JobCommand::Pause, MainWindowState::Scope::All);
+    EXPECT_EQ(announced, 0);
+    state->StopAll();
+    EXPECT_EQ(announced, 1);
+    state->run(MainWindowState::JobCommand::Stop, MainWindowState::Scope::All);
+    EXPECT_EQ(announced, 2);
+}
+
 // Jobs that the user stopped, or whose window the user closed, are finished
 // with: no global command brings them back.
 struct FinishedJobCase {

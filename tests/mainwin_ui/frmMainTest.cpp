@@ -359,6 +359,19 @@ TEST_F(frmMainTest, StatusBarShowsTheRateText)
     EXPECT_EQ(panel->text(), state->statusText());
 }
 
+TEST_F(frmMainTest, StatusBarShowsTheSiteProgressWhileThereIsOne)
+{
+    window->show();
+    auto* panel = window->findChild<QLabel*>(QStringLiteral("StatusBar_Panel2"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_FALSE(panel->isVisible());
+    window->showSiteProgress(QStringLiteral("Site download: 2 pages read"));
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->text(), QStringLiteral("Site download: 2 pages read"));
+    window->showSiteProgress(QString());
+    EXPECT_FALSE(panel->isVisible());
+}
+
 struct CloseCase {
     const char* name;
     bool trayAvailable;

@@ -27,6 +27,11 @@ void NginxServer::addServerText(const QString& text)
     serverText_ += text;
 }
 
+void NginxServer::addHttpText(const QString& text)
+{
+    httpText_ += text;
+}
+
 QStringList NginxServer::prepare(quint16 port)
 {
     // Started as root, the workers would drop to nobody, who may not read the
@@ -55,7 +60,7 @@ QStringList NginxServer::prepare(quint16 port)
                        "%8"
                        "    }\n"
                        "}\n")
-            .arg(user, filePath(QStringLiteral("nginx.pid")), errorLogPath(), accessLogPath(), temporaryPaths)
+            .arg(user, filePath(QStringLiteral("nginx.pid")), errorLogPath(), accessLogPath(), temporaryPaths + httpText_)
             .arg(port)
             .arg(documentRoot_, serverText_);
     const QString configurationPath = writeFile(QStringLiteral("nginx.conf"), configuration);

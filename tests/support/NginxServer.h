@@ -16,6 +16,8 @@ public:
     void addRedirect(const QString& path, const QString& target, int status = 302);
     // Adds text as it stands to the server block: location blocks, directives.
     void addServerText(const QString& text);
+    // Adds text as it stands to the http block: log formats, types.
+    void addHttpText(const QString& text);
 
 protected:
     QStringList prepare(quint16 port) override;
@@ -23,4 +25,5 @@ protected:
 private:
     QString documentRoot_;
     QString serverText_;
+    QString httpText_;
 };

@@ -351,7 +351,16 @@ void frmMain::buildStatusBar()
     statusPanel_ = Named(new QLabel(bar), "StatusBar_Panel1");
     statusPanel_->setMinimumWidth(260);
     bar->addWidget(statusPanel_);
+    sitePanel_ = Named(new QLabel(bar), "StatusBar_Panel2");
+    sitePanel_->hide();
+    bar->addWidget(sitePanel_, 1);
     setStatusBar(bar);
+}
+
+void frmMain::showSiteProgress(const QString& text)
+{
+    sitePanel_->setText(text);
+    sitePanel_->setVisible(!text.isEmpty());
 }
 
 void frmMain::connectState()

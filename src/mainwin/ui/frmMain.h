@@ -45,6 +45,10 @@ public:
     QTreeView* listView(JobViews::View view) const { return lists_[static_cast<std::size_t>(view)]; }
     JobListModel* listModel(JobViews::View view) const { return models_[static_cast<std::size_t>(view)]; }
 
+    // Shows how far a site download has come in the status bar; an empty
+    // text hides the panel.
+    void showSiteProgress(const QString& text);
+
     // Brings the window back: shown, normal size, active.
     void showRestored();
     // Hides the window when a tray can bring it back, else minimises it.
@@ -92,5 +96,6 @@ private:
     QLabel* Label1 = nullptr;
     QComboBox* ComboLang = nullptr;
     QLabel* statusPanel_ = nullptr;
+    QLabel* sitePanel_ = nullptr;
     CaptionedControls captions_;
 };
