@@ -133,7 +133,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (!HasDownloadScheme(options->url))
-        return usage(QStringLiteral("Invalid URL: %1 (only http:// and ftp:// addresses can be fetched)").arg(options->url));
+        return usage(QStringLiteral("Invalid URL: %1 (only http://, https:// and ftp:// addresses can be fetched)").arg(options->url));
 
     const QString savePath = options->savePath.isEmpty() ? defaultSavePath(options->url)
                                                          : QFileInfo(options->savePath).absoluteFilePath();

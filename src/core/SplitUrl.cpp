@@ -48,6 +48,7 @@ HostPort splitHostPort(const QString& hostPart, int defaultPort)
 bool HasDownloadScheme(const QString& url)
 {
     return url.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)
+        || url.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive)
         || url.startsWith(QStringLiteral("ftp://"), Qt::CaseInsensitive);
 }
 
@@ -56,6 +57,7 @@ UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins)
     const UrlHostPart cut = UrlHostPart::of(url);
     UrlParts parts;
     parts.IsHTTP = cut.isHttp;
+    parts.IsHTTPS = cut.isHttps;
     parts.IsFTP = !parts.IsHTTP;
 
     QString host;
@@ -63,7 +65,8 @@ UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins)
     if (parts.IsHTTP) {
         // HTTP jobs take credentials only from the stored logins; a
         // "user:password@" in the address is not part of the host.
-        const HostPort hostPort = splitHostPort(cut.server.mid(cut.server.lastIndexOf(QLatin1Char('@')) + 1), 80);
+        const HostPort hostPort = splitHostPort(cut.server.mid(cut.server.lastIndexOf(QLatin1Char('@')) + 1),
+                                               parts.IsHTTPS ? 443 : 80);
         host = hostPort.host;
         parts.Port = hostPort.port;
         remotePath = cut.afterHost;

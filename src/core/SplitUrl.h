@@ -13,8 +13,9 @@ struct UrlParts {
     QString Password;
     QString FileName;
     QString RemotePath;
-    bool IsHTTP = false;
+    bool IsHTTP = false; // http:// or https://
     bool IsFTP = false;
+    bool IsHTTPS = false;
 
     bool operator==(const UrlParts&) const = default;
 };
@@ -22,8 +23,8 @@ struct UrlParts {
 // The password sent for anonymous FTP logins.
 inline const QString kAnonymousPassword = QStringLiteral("keva@quillspan.invalid");
 
-// The URL starts with a scheme that can be downloaded: "http://" or
-// "ftp://", in any letter case.
+// The URL starts with a scheme that can be downloaded: "http://",
+// "https://" or "ftp://", in any letter case.
 bool HasDownloadScheme(const QString& url);
 
 // Splits a download URL into the fields of its job, around its host part as

@@ -3,6 +3,7 @@
 namespace {
 
 const QString kHttp = QStringLiteral("http://");
+const QString kHttps = QStringLiteral("https://");
 const QString kFtp = QStringLiteral("ftp://");
 
 QString unwrapLocalPage(const QString& url)
@@ -12,7 +13,7 @@ QString unwrapLocalPage(const QString& url)
     if (!wrapped)
         return url;
     QString inner = url;
-    for (const QString& scheme : {kHttp, kFtp}) {
+    for (const QString& scheme : {kHttp, kHttps, kFtp}) {
         const qsizetype at = inner.indexOf(scheme, 0, Qt::CaseInsensitive);
         if (at > 0)
             inner = inner.mid(at);
@@ -30,7 +31,8 @@ UrlHostPart UrlHostPart::of(const QString& url)
         rest = rest.mid(schemeEnd + 3);
 
     UrlHostPart parts;
-    parts.isHttp = url.contains(kHttp, Qt::CaseInsensitive);
+    parts.isHttps = url.contains(kHttps, Qt::CaseInsensitive);
+    parts.isHttp = parts.isHttps || url.contains(kHttp, Qt::CaseInsensitive);
     const qsizetype slash = rest.indexOf(QLatin1Char('/'));
     parts.hostPart = slash < 0 ? rest : rest.left(slash);
     parts.afterHost = slash < 0 ? QString() : rest.mid(slash);

@@ -14,8 +14,10 @@
 // ("user:password@") are looked for only inside the host part, so an "@"
 // further on belongs to the path.
 struct UrlHostPart {
-    // The URL contains "http://" (any letter case).
+    // The URL contains "http://" or "https://" (any letter case).
     bool isHttp = false;
+    // The URL contains "https://" (any letter case).
+    bool isHttps = false;
     // Between "://" and the first "/", as written.
     QString hostPart;
     // Not HTTP: the host part up to its first "@", without the "@".

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/SplitUrl.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -30,7 +32,8 @@ public:
 
     // Reads go through `limiter` (shared by every connection; it must outlive this).
     virtual void setLimiter(RateLimiter* limiter) = 0;
-    virtual void open(const QString& host, int port, const QByteArray& request, bool headRequest) = 0;
+    // Connects to the server of `target` (over TLS for https) and sends `request`.
+    virtual void open(const UrlParts& target, const QByteArray& request, bool headRequest) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     virtual const HttpResponseParser& response() const = 0;

@@ -5,6 +5,7 @@
 #include "engine/HttpResponseParser.h"
 #include "engine/HttpStatus.h"
 
+#include <QAbstractSocket>
 #include <QUrl>
 
 HttpProbe::HttpProbe(const ConnectionFactory& factory, Callbacks callbacks)
@@ -35,7 +36,11 @@ void HttpProbe::send()
             [this] { header(); },
             {},
             [this](bool complete) { ended(complete); },
-            [this](int, const QString& description) {
+            [this](int code, const QString& description) {
+                if (code == QAbstractSocket::SslHandshakeFailedError) {
+                    callbacks_.onFail(description);
+                    return;
+                }
                 callbacks_.onFail(QStringLiteral("Could not connect to %1:%2: %3")
                                       .arg(parts_.Server)
                                       .arg(parts_.Port)
@@ -43,13 +48,11 @@ void HttpProbe::send()
             },
         });
     }
-    const QString& server = parts_.Server;
     if (withGet_) {
         const HttpRequest::Range whole {0, -1};
-        connection_->open(server, parts_.Port, HttpRequest::get(parts_.RemotePath, server, parts_.Port, &whole, 0, {}),
-                          false);
+        connection_->open(parts_, HttpRequest::get(parts_, &whole, 0, {}), false);
     } else {
-        connection_->open(server, parts_.Port, HttpRequest::head(parts_.RemotePath, server, parts_.Port), true);
+        connection_->open(parts_, HttpRequest::head(parts_), true);
     }
 }
 

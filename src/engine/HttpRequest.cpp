@@ -6,23 +6,22 @@ const QByteArray kLineEnd = "\r\n";
 
 } // namespace
 
-QByteArray HttpRequest::head(const QString& remotePath, const QString& server, int port)
+QByteArray HttpRequest::head(const UrlParts& target)
 {
-    return "HEAD " + requestTarget(remotePath) + " HTTP/1.1" + kLineEnd
+    return "HEAD " + requestTarget(target.RemotePath) + " HTTP/1.1" + kLineEnd
          + "Accept: *.*, */*" + kLineEnd
          + "Range: bytes=0-" + kLineEnd
          + "User-Agent: KEVA" + kLineEnd
-         + "Referer: " + server.toUtf8() + kLineEnd
-         + "Host: " + hostHeader(server, port) + kLineEnd
+         + "Referer: " + target.Server.toUtf8() + kLineEnd
+         + "Host: " + hostHeader(target) + kLineEnd
          + "Connection: close" + kLineEnd
          + kLineEnd;
 }
 
-QByteArray HttpRequest::get(const QString& remotePath, const QString& server, int port, const Range* range,
-                            int segment, const ProxyLogin& proxy)
+QByteArray HttpRequest::get(const UrlParts& target, const Range* range, int segment, const ProxyLogin& proxy)
 {
-    QByteArray request = "GET " + requestTarget(remotePath) + " HTTP/1.1" + kLineEnd
-                       + "Host: " + hostHeader(server, port) + kLineEnd;
+    QByteArray request = "GET " + requestTarget(target.RemotePath) + " HTTP/1.1" + kLineEnd
+                       + "Host: " + hostHeader(target) + kLineEnd;
     if (range) {
         request += "Range: bytes=" + QByteArray::number(range->first) + '-';
         if (range->last >= 0)
@@ -51,10 +50,11 @@ QByteArray HttpRequest::requestTarget(const QString& remotePath)
     return target.isEmpty() ? QByteArray("/") : target;
 }
 
-QByteArray HttpRequest::hostHeader(const QString& server, int port)
+QByteArray HttpRequest::hostHeader(const UrlParts& target)
 {
+    const QString& server = target.Server;
     const QByteArray host = server.contains(QLatin1Char(':')) ? '[' + server.toUtf8() + ']' : server.toUtf8();
-    return port == 80 ? host : host + ':' + QByteArray::number(port);
+    return target.Port == (target.IsHTTPS ? 443 : 80) ? host : host + ':' + QByteArray::number(target.Port);
 }
 
 QString Encode2Base64(const QString& text)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/SplitUrl.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,7 +13,7 @@ public:
     // both the size (Content-Length, or the total of Content-Range) and
     // whether the server serves ranges (206). HTTP/1.1, because some servers
     // leave out Accept-Ranges in their replies to HTTP/1.0.
-    static QByteArray head(const QString& remotePath, const QString& server, int port);
+    static QByteArray head(const UrlParts& target);
 
     struct Range {
         qint64 first = 0;
@@ -24,14 +26,13 @@ public:
         bool withPassword = false;
     };
     // The GET of segment `segment`; without a range when `range` is empty.
-    static QByteArray get(const QString& remotePath, const QString& server, int port, const Range* range,
-                          int segment, const ProxyLogin& proxy);
+    static QByteArray get(const UrlParts& target, const Range* range, int segment, const ProxyLogin& proxy);
 
     // The path as it goes on the request line: blanks, control characters and
     // non-ASCII characters percent-encoded (as UTF-8), everything else kept.
     static QByteArray requestTarget(const QString& remotePath);
-    // "host" for the default port 80, else "host:port".
-    static QByteArray hostHeader(const QString& server, int port);
+    // "host" on the scheme's default port (80, or 443 for https), else "host:port".
+    static QByteArray hostHeader(const UrlParts& target);
 };
 
 // Standard Base64 (RFC 4648) of the text's UTF-8 bytes, with "="

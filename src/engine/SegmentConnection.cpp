@@ -1,6 +1,7 @@
 #include "engine/SegmentConnection.h"
 
 #include "engine/RateLimiter.h"
+#include "engine/TlsFailure.h"
 
 namespace {
 
@@ -13,7 +14,19 @@ SegmentConnection::SegmentConnection(Callbacks callbacks, QObject* parent)
     , callbacks_(std::move(callbacks))
     , buffer_(kReadBuffer)
 {
-    connect(&socket_, &QTcpSocket::connected, this, [this] { socket_.write(request_); });
+    connect(&socket_, &QSslSocket::connected, this, [this] {
+        if (!tls_)
+            socket_.write(request_);
+    });
+    connect(&socket_, &QSslSocket::encrypted, this, [this] { socket_.write(request_); });
+    // A certificate that fails its checks ends the connection before a byte is sent.
+    connect(&socket_, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
+        if (!open_)
+            return;
+        close();
+        if (callbacks_.onError)
+            callbacks_.onError(static_cast<int>(QAbstractSocket::SslHandshakeFailedError), TlsFailureText(errors));
+    });
     connect(&socket_, &QTcpSocket::readyRead, this, &SegmentConnection::readAvailable);
     connect(&socket_, &QTcpSocket::disconnected, this, [this] {
         if (!open_)
@@ -33,7 +46,7 @@ SegmentConnection::SegmentConnection(Callbacks callbacks, QObject* parent)
     });
 }
 
-void SegmentConnection::open(const QString& host, int port, const QByteArray& request, bool headRequest)
+void SegmentConnection::open(const UrlParts& target, const QByteArray& request, bool headRequest)
 {
     close();
     ++generation_;
@@ -42,7 +55,12 @@ void SegmentConnection::open(const QString& host, int port, const QByteArray& re
     request_ = request;
     parser_.reset(headRequest);
     socket_.setReadBufferSize(limiter_ && limiter_->limit() > 0 ? RateLimiter::kSocketBuffer : 0);
-    socket_.connectToHost(host, static_cast<quint16>(port));
+    tls_ = target.IsHTTPS;
+    const auto port = static_cast<quint16>(target.Port);
+    if (tls_)
+        socket_.connectToHostEncrypted(target.Server, port);
+    else
+        socket_.connectToHost(target.Server, port);
 }
 
 void SegmentConnection::close()

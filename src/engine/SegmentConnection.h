@@ -6,19 +6,20 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <QTcpSocket>
+#include <QSslSocket>
 #include <QTimer>
 
 #include <vector>
 
-// An HTTP connection over TCP.
+// An HTTP connection over TCP, or over TLS for https (the certificate checked
+// against the trusted authorities, and against the host name).
 class SegmentConnection : public QObject, public HttpConnection {
     Q_OBJECT
 public:
     explicit SegmentConnection(Callbacks callbacks, QObject* parent = nullptr);
 
     void setLimiter(RateLimiter* limiter) override { limiter_ = limiter; }
-    void open(const QString& host, int port, const QByteArray& request, bool headRequest) override;
+    void open(const UrlParts& target, const QByteArray& request, bool headRequest) override;
     void close() override;
     bool isOpen() const override { return open_; }
     const HttpResponseParser& response() const override { return parser_; }
@@ -29,11 +30,12 @@ private:
     void finish(bool complete);
 
     Callbacks callbacks_;
-    QTcpSocket socket_;
+    QSslSocket socket_;
     HttpResponseParser parser_;
     QByteArray request_;
     std::vector<char> buffer_;
     bool open_ = false;
+    bool tls_ = false;
     bool endPending_ = false; // the server closed while the limiter held data back
     RateLimiter* limiter_ = nullptr;
     QTimer readLater_;

@@ -4,6 +4,7 @@
 #include "engine/HttpResponseParser.h"
 #include "engine/HttpStatus.h"
 
+#include <QAbstractSocket>
 #include <QTimer>
 
 #include <algorithm>
@@ -66,8 +67,12 @@ void SegmentedTransfer::connectSegment(int i)
             [this, i](const char* data, qsizetype size) { body(i, data, size); },
             [this, i](bool complete) { ended(i, complete); },
             [this, i](int code, const QString& description) {
-                callbacks_.onNetworkError(code, description);
                 connections_[static_cast<std::size_t>(i)]->close();
+                // An untrusted certificate stays untrusted: no byte of it is taken.
+                if (code == QAbstractSocket::SslHandshakeFailedError)
+                    callbacks_.onFail(description);
+                else
+                    callbacks_.onNetworkError(code, description);
             },
         });
     }
@@ -77,19 +82,16 @@ void SegmentedTransfer::connectSegment(int i)
         callbacks_.onFail(error);
         return;
     }
-    const QString& server = parts_.Server;
     if (!knownSize() || rangeless_) {
         // Unknown size, or ranges that go wrong: the whole file on one
         // connection, to the end of the reply.
         segments_.SegPos[0] = 1;
         files_.truncate(0);
-        connection->open(server, parts_.Port, HttpRequest::get(parts_.RemotePath, server, parts_.Port, nullptr, i, proxy_),
-                         false);
+        connection->open(parts_, HttpRequest::get(parts_, nullptr, i, proxy_), false);
         return;
     }
     const HttpRequest::Range range {segments_.requestStart(i), segments_.segmentEnd(i) - 1};
-    connection->open(server, parts_.Port, HttpRequest::get(parts_.RemotePath, server, parts_.Port, &range, i, proxy_),
-                     false);
+    connection->open(parts_, HttpRequest::get(parts_, &range, i, proxy_), false);
 }
 
 void SegmentedTransfer::header(int i)

@@ -47,7 +47,8 @@ void AddUrlState::load()
     AddHistURL();
     if (context_.appSettings.ClipboardMonitoring && clipboardText) {
         const QString clip = clipboardText().trimmed();
-        if (clip.contains(QStringLiteral("http://")) || clip.contains(QStringLiteral("ftp://")))
+        if (clip.contains(QStringLiteral("http://")) || clip.contains(QStringLiteral("https://"))
+            || clip.contains(QStringLiteral("ftp://")))
             txtURL = clip;
     }
     loaded_ = true;

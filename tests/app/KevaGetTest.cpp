@@ -102,7 +102,6 @@ TEST_P(KevaGetBadUrls, AreRefusedAtOnce)
 
 INSTANTIATE_TEST_SUITE_P(Cases, KevaGetBadUrls,
                          testing::Values(BadUrlCase {"Misspelt", "htp://127.0.0.1/a.bin"},
-                                         BadUrlCase {"Https", "https://127.0.0.1/a.bin"},
                                          BadUrlCase {"File", "file:///etc/passwd"},
                                          BadUrlCase {"NoScheme", "www.example.com/a.bin"}),
                          CaseName());

@@ -17,6 +17,13 @@ UrlParts http(const char* server, int port, const char* fileName, const char* re
     return {QString::fromUtf8(server), port, {}, {}, QString::fromUtf8(fileName), QString::fromUtf8(remotePath), true, false};
 }
 
+UrlParts https(const char* server, int port, const char* fileName, const char* remotePath)
+{
+    UrlParts parts = http(server, port, fileName, remotePath);
+    parts.IsHTTPS = true;
+    return parts;
+}
+
 UrlParts ftp(const char* server, int port, const char* user, const QString& password, const char* fileName,
              const char* remotePath)
 {
@@ -44,6 +51,7 @@ TEST_P(SplitUrlCases, FillsTheJobFields)
     EXPECT_EQ(parts.RemotePath, c.expected.RemotePath);
     EXPECT_EQ(parts.IsHTTP, c.expected.IsHTTP);
     EXPECT_EQ(parts.IsFTP, c.expected.IsFTP);
+    EXPECT_EQ(parts.IsHTTPS, c.expected.IsHTTPS);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -76,7 +84,10 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase {"StoredPasswordAloneStillReplaces", "ftp://u:p@onlypass.example.org/f",
                    ftp("onlypass.example.org", 21, "", QStringLiteral("p"), "f", "f")},
         SplitCase {"OtherSchemeIsFtp", "gopher://h/x/y.txt", ftp("h", 21, "anonymous", kAnonymousPassword, "y.txt", "x/y.txt")},
-        SplitCase {"HttpsIsNoHttp", "https://h/f", ftp("h", 21, "anonymous", kAnonymousPassword, "f", "f")},
+        SplitCase {"HttpsOnItsDefaultPort", "https://h/dir/f.zip", https("h", 443, "f.zip", "/dir/f.zip")},
+        SplitCase {"HttpsWithPortInCapitals", "HTTPS://h.example:8443/f", https("h.example", 8443, "f", "/f")},
+        SplitCase {"LocalPageEmbedsAnHttpsAddress", "res://shdoclc.dll/dnserror.htm#https://h.example/f.zip",
+                   https("h.example", 443, "f.zip", "/f.zip")},
         SplitCase {"LocalPageEmbedsTheAddress", "res://shdoclc.dll/dnserror.htm#http://h.example/f.zip",
                    http("h.example", 80, "f.zip", "/f.zip")},
         SplitCase {"SurroundingBlanksTrimmed", "http://h/f.zip ", http("h", 80, "f.zip", "/f.zip")}),

@@ -8,34 +8,48 @@
 
 namespace {
 
+UrlParts target(const char* path, const char* server, int port, bool https = false)
+{
+    UrlParts parts;
+    parts.RemotePath = QString::fromUtf8(path);
+    parts.Server = QString::fromUtf8(server);
+    parts.Port = port;
+    parts.IsHTTP = true;
+    parts.IsHTTPS = https;
+    return parts;
+}
+
 TEST(HttpRequest, ProbeAsksForTheWholeFileAsARange)
 {
-    EXPECT_EQ(HttpRequest::head(QStringLiteral("/a b/f.zip"), QStringLiteral("h.example"), 80),
+    EXPECT_EQ(HttpRequest::head(target("/a b/f.zip", "h.example", 80)),
               QByteArray("HEAD /a%20b/f.zip HTTP/1.1\r\nAccept: *.*, */*\r\nRange: bytes=0-\r\nUser-Agent: KEVA\r\n"
                          "Referer: h.example\r\nHost: h.example\r\nConnection: close\r\n\r\n"));
-    EXPECT_TRUE(HttpRequest::head(QStringLiteral("/f"), QStringLiteral("h"), 8080).contains("\r\nHost: h:8080\r\n"));
+    EXPECT_TRUE(HttpRequest::head(target("/f", "h", 8080)).contains("\r\nHost: h:8080\r\n"));
+    EXPECT_TRUE(HttpRequest::head(target("/f", "h", 443, true)).contains("\r\nHost: h\r\n")) << "https's own port";
+    EXPECT_TRUE(HttpRequest::head(target("/f", "h", 443)).contains("\r\nHost: h:443\r\n")) << "http on 443";
+    EXPECT_TRUE(HttpRequest::head(target("/f", "h", 80, true)).contains("\r\nHost: h:80\r\n")) << "https on 80";
 }
 
 TEST(HttpRequest, SegmentRequestsCarryTheirRangeAndNumber)
 {
     const HttpRequest::Range whole {0, 999};
-    EXPECT_EQ(HttpRequest::get(QStringLiteral("/f.bin"), QStringLiteral("h"), 80, &whole, 0, {}),
+    EXPECT_EQ(HttpRequest::get(target("/f.bin", "h", 80), &whole, 0, {}),
               QByteArray("GET /f.bin HTTP/1.1\r\nHost: h\r\nRange: bytes=0-999\r\nUser-Agent: KEVA Segment 0\r\n"
                          "Accept:  */*\r\n\r\n"));
     const HttpRequest::Range resumed {500, 999};
-    EXPECT_TRUE(HttpRequest::get(QStringLiteral("/f"), QStringLiteral("h"), 80, &resumed, 3, {})
+    EXPECT_TRUE(HttpRequest::get(target("/f", "h", 80), &resumed, 3, {})
                     .contains("Range: bytes=500-999\r\nUser-Agent: KEVA Segment 3\r\n"));
     const HttpRequest::Range big {5000000000LL, 5999999999LL};
-    EXPECT_TRUE(HttpRequest::get(QStringLiteral("/f"), QStringLiteral("h"), 80, &big, 1, {})
+    EXPECT_TRUE(HttpRequest::get(target("/f", "h", 80), &big, 1, {})
                     .contains("Range: bytes=5000000000-5999999999\r\n"));
-    EXPECT_FALSE(HttpRequest::get(QStringLiteral("/f"), QStringLiteral("h"), 80, nullptr, 0, {}).contains("Range"));
+    EXPECT_FALSE(HttpRequest::get(target("/f", "h", 80), nullptr, 0, {}).contains("Range"));
 }
 
 TEST(HttpRequest, ProxyLogin)
 {
     const HttpRequest::Range range {0, 1};
     const auto proxyLine = [&](const HttpRequest::ProxyLogin& proxy) {
-        const QByteArray request = HttpRequest::get(QStringLiteral("/f"), QStringLiteral("h"), 80, &range, 0, proxy);
+        const QByteArray request = HttpRequest::get(target("/f", "h", 80), &range, 0, proxy);
         const qsizetype at = request.indexOf("Proxy-Authorization: ");
         return at < 0 ? QByteArray() : request.mid(at, request.indexOf("\r\n", at) - at);
     };

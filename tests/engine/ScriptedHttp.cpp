@@ -12,12 +12,12 @@ public:
     }
 
     void setLimiter(RateLimiter*) override {}
-    void open(const QString& host, int port, const QByteArray& request, bool headRequest) override
+    void open(const UrlParts& target, const QByteArray& request, bool headRequest) override
     {
         ++generation_;
         open_ = true;
         parser_.reset(headRequest);
-        server_.opened(this, {host, port, request, headRequest});
+        server_.opened(this, {target.Server, target.Port, request, headRequest});
     }
     void close() override
     {

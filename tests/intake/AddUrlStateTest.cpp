@@ -92,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, AddUrlOk,
     testing::Values(
         OkCase {"NoScheme", "www.example.org/f.zip", {}, "Invalid URL", "Quillspan", 0, "", "", 0, false},
-        OkCase {"OtherScheme", "https://h/f.zip", {}, "Invalid URL", "Quillspan", 0, "", "", 0, false},
+        OkCase {"OtherScheme", "gopher://h/f.zip", {}, "Invalid URL", "Quillspan", 0, "", "", 0, false},
+        OkCase {"HttpsIsAnHttpScheme", "https://h/f.zip", {}, "", "", 0, "", "", 1, true},
         OkCase {"ShortFtp", "ftp://a", {}, "Invalid URL", "Quillspan", 0, "", "", 0, false},
         OkCase {"BadExtension", "http://h/get.php?id=7", {}, "Invalid File URL...", "Inalid URL", 0, "", "", 0, false},
         OkCase {"NoExtension", "http://h/download", {}, "Invalid File URL...", "Inalid URL", 0, "", "", 0, false},
@@ -190,6 +191,10 @@ TEST_F(AddUrlTest, LoadFillsTheHistoryAndTakesAUrlFromTheClipboard)
     dialog->load();
     EXPECT_EQ(dialog->txtURLItems, (QStringList {QStringLiteral("http://h/a.zip"), QStringLiteral("http://h/b.zip")}));
     EXPECT_EQ(dialog->txtURL, QStringLiteral("see http://h/c.zip")) << "whole, only trimmed";
+    dialog->clipboardText = [] { return QStringLiteral("https://h/d.zip"); };
+    dialog->load();
+    EXPECT_EQ(dialog->txtURL, QStringLiteral("https://h/d.zip"));
+    dialog->clipboardText = [] { return QStringLiteral("  see http://h/c.zip  "); };
 
     context->appSettings.ClipboardMonitoring = false;
     dialog->load();

@@ -36,6 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReDownloadCase {"OnlySelected", {{"http://a/1", true}, {"http://a/2", false}, {"ftp://a/3", true}},
                         {QStringLiteral("http://a/1"), QStringLiteral("ftp://a/3")}},
         ReDownloadCase {"TextBeforeHttpDropped", {{"see HTTP://a/1", true}}, {QStringLiteral("HTTP://a/1")}},
+        ReDownloadCase {"TextBeforeHttpsDropped", {{"see https://a/1", true}}, {QStringLiteral("https://a/1")}},
         ReDownloadCase {"TextBeforeFtpDropped", {{"mirror: ftp://a/2", true}}, {QStringLiteral("ftp://a/2")}},
         ReDownloadCase {"FtpInsideHttpWins", {{"x http://a/?u=ftp://b/c", true}}, {QStringLiteral("ftp://b/c")}},
         ReDownloadCase {"EmptyAddressEnds", {{"http://a/1", true}, {"", true}, {"http://a/3", true}},

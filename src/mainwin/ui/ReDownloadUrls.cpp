@@ -17,7 +17,9 @@ QStringList ReDownloadUrls(const JobList& list)
         const JobList::Row row = list.row(number);
         if (!row->selected)
             continue;
-        const QString url = fromScheme(fromScheme(row->subItem(JobColumn::Url), QStringLiteral("http://")), QStringLiteral("ftp://"));
+        QString url = row->subItem(JobColumn::Url);
+        for (const QString& scheme : {QStringLiteral("http://"), QStringLiteral("https://"), QStringLiteral("ftp://")})
+            url = fromScheme(url, scheme);
         if (url.isEmpty())
             break;
         urls.append(url);
