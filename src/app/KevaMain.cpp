@@ -23,6 +23,7 @@
 #include "schedule/ui/frmSchedule.h"
 #include "settings/ui/frmSettings.h"
 #include "settings/KevaContext.h"
+#include "settings/StartupEntry.h"
 #include "uiutil/MessageBoxPrompter.h"
 
 #include <QApplication>
@@ -128,7 +129,7 @@ int main(int argc, char** argv)
     // A first start with a URL takes it in once it is up; the start-up entry's
     // "/STARTUP" is no URL.
     const QString commandLine = SingleInstance::commandLine(arguments);
-    if (!commandLine.isEmpty() && commandLine.compare(QStringLiteral("/STARTUP"), Qt::CaseInsensitive) != 0)
+    if (!commandLine.isEmpty() && commandLine.compare(StartupEntry::kStartupSwitch, Qt::CaseInsensitive) != 0)
         QTimer::singleShot(0, &window, [&takeUrl, commandLine] { takeUrl(commandLine); });
     return QApplication::exec();
 }

@@ -8,6 +8,7 @@
 #include "support/TestHome.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPointer>
@@ -117,6 +118,22 @@ TEST_F(frmSettingsTest, OkStoresAndCloses)
     EXPECT_EQ(context->dialogSettings.txtLimitFTP, QStringLiteral("7"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(frmSettingsTest, TheStartBoxMakesAndRemovesTheAutostartEntry)
+{
+    const QString entry = home.configFolder() + QStringLiteral("/autostart/Quillspan.desktop");
+    auto* box = control<QCheckBox>("chkStartWin");
+    ASSERT_TRUE(box->isChecked()) << "the first run switches it on";
+    EXPECT_FALSE(QFileInfo::exists(entry)) << "the first run writes only the stored value";
+    box->click();
+    EXPECT_FALSE(QFileInfo::exists(entry));
+    box->click();
+    EXPECT_TRUE(QFileInfo::exists(entry));
+    EXPECT_TRUE(home.readFile(QStringLiteral("config/autostart/Quillspan.desktop")).contains(" /STARTUP\n"));
+    EXPECT_TRUE(control<QPushButton>("Command1")->isEnabled());
+    box->click();
+    EXPECT_FALSE(QFileInfo::exists(entry));
 }
 
 TEST_F(frmSettingsTest, HelpOpensTheUserGuide)

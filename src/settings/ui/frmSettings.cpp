@@ -128,8 +128,6 @@ void frmSettings::connectControls()
         {chkFTPProxy, [](SettingsDialogState& s, bool on) { s.proxy.chkFTPProxy = on; }},
         {chkRetry, [](SettingsDialogState& s, bool on) { s.connections.chkRetry = on; }},
         {chkStopResume, [](SettingsDialogState& s, bool on) { s.connections.chkStopResume = on; }},
-        {chkStartWin, [](SettingsDialogState& s, bool on) { s.starting.chkStartWin = on; }},
-        {chkStartIE, [](SettingsDialogState& s, bool on) { s.starting.chkStartIE = on; }},
         {chkDownloadNow, [](SettingsDialogState& s, bool) {
              s.whenDone.chkDownloadNow = true;
              s.whenDone.chkDownloadLater = s.whenDone.chkDownloadPrompt = false;
@@ -171,6 +169,8 @@ void frmSettings::connectControls()
     } commands[] = {
         {chkClipboard, [](SettingsDialogState& s, bool on) { s.setClipboard(on); }},
         {chkIE, [](SettingsDialogState& s, bool on) { s.setIE(on); }},
+        {chkStartWin, [](SettingsDialogState& s, bool on) { s.setStartWin(on); }},
+        {chkStartIE, [](SettingsDialogState& s, bool on) { s.setStartIE(on); }},
         {chkUseProxy, [](SettingsDialogState& s, bool on) { s.setUseProxy(on); }},
         {chkLogProx, [](SettingsDialogState& s, bool on) { s.setLogProx(on); }},
         {chkPass, [](SettingsDialogState& s, bool on) { s.proxy.setPass(on); }},
