@@ -9,11 +9,13 @@
 #include "intake/ui/frmFile.h"
 #include "intake/ui/frmURL.h"
 #include "intake/ui/frmExist.h"
+#include "mainwin/AboutState.h"
 #include "mainwin/JobViews.h"
 #include "mainwin/MainWindowState.h"
 #include "mainwin/SingleInstance.h"
 #include "mainwin/ui/ProgramIcons.h"
 #include "mainwin/ui/TrayIcon.h"
+#include "mainwin/ui/frmAbout.h"
 #include "mainwin/ui/frmMain.h"
 #include "platform/DesktopShell.h"
 #include "platform/ProgramFolder.h"
@@ -106,6 +108,9 @@ int main(int argc, char** argv)
     const auto openSettings = [&context, &window] { frmSettings::showFor(context, &window); };
     window.setDialog(frmMain::Dialog::Settings, openSettings);
     tray.setDialog(TrayIcon::Dialog::Settings, openSettings);
+    // The about box leaves the main window usable.
+    AboutState about(context);
+    window.setDialog(frmMain::Dialog::About, [&about, &window] { frmAbout::showFor(about, &window); });
 
     // URLs from outside (the browser helper, a second start) arrive through
     // the hidden receiver window, made in step 3 of the load.
