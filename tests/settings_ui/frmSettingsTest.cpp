@@ -136,11 +136,13 @@ TEST_F(frmSettingsTest, TheStartBoxMakesAndRemovesTheAutostartEntry)
     EXPECT_FALSE(QFileInfo::exists(entry));
 }
 
-TEST_F(frmSettingsTest, HelpOpensTheUserGuide)
+TEST_F(frmSettingsTest, HelpAndTheSiteButtonOpenTheUserGuide)
 {
-    QTest::mouseClick(control<QPushButton>("Command4"), Qt::LeftButton);
-    ASSERT_FALSE(home.shell.opened.isEmpty());
-    EXPECT_EQ(home.shell.opened.last(), home.programFolder() + QStringLiteral("/help/UserGuide.html"));
+    for (const char* button : {"Command4", "cmdVisitOurSite"}) {
+        home.shell.opened.clear();
+        QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton);
+        EXPECT_EQ(home.shell.opened, QStringList {home.programFolder() + QStringLiteral("/help/UserGuide.html")}) << button;
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "intake/ui/frmDir.h"
 #include "settings/KevaContext.h"
 #include "settings/SettingsDialogState.h"
+#include "settings/UserGuide.h"
 #include "uiutil/BannerStrip.h"
 
 #include <QApplication>
@@ -232,7 +233,8 @@ void frmSettings::connectControls()
     });
     connect(Command3, &QPushButton::clicked, this, [this] { finish(&SettingsDialogState::ok); });
     connect(Command2, &QPushButton::clicked, this, [this] { finish(&SettingsDialogState::cancel); });
-    const auto openGuide = [this] { context_.shell.open(context_.programFolder.file(QStringLiteral("help/UserGuide.html"))); };
+    // The project's page is the user guide for now.
+    const auto openGuide = [this] { OpenUserGuide(context_); };
     connect(Command4, &QPushButton::clicked, this, openGuide);
     connect(cmdVisitOurSite, &QPushButton::clicked, this, openGuide);
 }
