@@ -60,6 +60,21 @@ TEST_F(frmAboutTest, ArabicIsLaidOutRightToLeft)
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Arabic about"));
 }
 
+TEST_F(frmAboutTest, ActivationTakesTheCaptionsAgain)
+{
+    open();
+    QWidget mainWindow;
+    mainWindow.show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    home.writeFile(QStringLiteral("home/Lang/English.ini"), "[KEVA]\n02001=About this program\n");
+    mainWindow.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("About this program"));
+}
+
 TEST_F(frmAboutTest, TheButtonsCloseItOrAskForSystemInformation)
 {
     InstallShippedLanguageFile(home);

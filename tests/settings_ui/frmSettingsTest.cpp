@@ -136,6 +136,29 @@ TEST_F(frmSettingsTest, TheStartBoxMakesAndRemovesTheAutostartEntry)
     EXPECT_FALSE(QFileInfo::exists(entry));
 }
 
+// The caption routine runs again when the dialog comes back from another
+// window: a language text changed meanwhile shows, Apply is disabled again.
+TEST_F(frmSettingsTest, ActivationTakesTheCaptionsAgainAndDisablesApply)
+{
+    QWidget mainWindow;
+    mainWindow.show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    type("txtLimitFTP", QStringLiteral("7"));
+    ASSERT_TRUE(control<QPushButton>("Command1")->isEnabled());
+    home.writeFile(QStringLiteral("home/Lang/English.ini"), "[KEVA]\n090000=Options\n090002=Take\n");
+
+    mainWindow.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Settings")) << "nothing changes while another window is active";
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Options"));
+    EXPECT_EQ(control<QPushButton>("Command1")->text(), QStringLiteral("Take"));
+    EXPECT_FALSE(control<QPushButton>("Command1")->isEnabled());
+    EXPECT_EQ(control<QLineEdit>("txtLimitFTP")->text(), QStringLiteral("7")) << "the edit stays";
+}
+
 TEST_F(frmSettingsTest, HelpAndTheSiteButtonOpenTheUserGuide)
 {
     for (const char* button : {"Command4", "cmdVisitOurSite"}) {

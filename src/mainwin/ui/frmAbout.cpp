@@ -3,6 +3,7 @@
 #include "mainwin/AboutState.h"
 #include "mainwin/ui/ProgramIcons.h"
 #include "uiutil/Named.h"
+#include "uiutil/WindowActivation.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -76,6 +77,7 @@ frmAbout::frmAbout(AboutState& state, QWidget* parent)
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(cmdSysInfo, &QPushButton::clicked, this, [this] { state_.cmdSysInfo_Click(); });
     applyCaptions();
+    new WindowActivation(this, [this] { applyCaptions(); });
 }
 
 frmAbout* frmAbout::showFor(AboutState& state, QWidget* parent)

@@ -6,6 +6,7 @@
 #include "settings/SettingsDialogState.h"
 #include "settings/UserGuide.h"
 #include "uiutil/BannerStrip.h"
+#include "uiutil/WindowActivation.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -60,6 +61,10 @@ frmSettings::frmSettings(KevaContext& context, QWidget* parent)
     connectControls();
     applyCaptions();
     refresh();
+    new WindowActivation(this, [this] {
+        applyCaptions();
+        refresh();
+    });
 }
 
 
@@ -282,8 +287,9 @@ frmSettings* frmSettings::showFor(KevaContext& context, QWidget* parent)
     return window;
 }
 
-// Captions come from the language file, the built-in text standing in for a
-// key it lacks; Apply starts disabled.
+// The caption routine, when the dialog loads and on each activation: Apply is
+// disabled, then the captions come from the language file, the built-in text
+// standing in for a key it lacks.
 void frmSettings::applyCaptions()
 {
     state().applyState.reset();
