@@ -25,7 +25,6 @@
 #include "schedule/ui/frmSchedule.h"
 #include "settings/ui/frmSettings.h"
 #include "settings/KevaContext.h"
-#include "settings/StartupEntry.h"
 #include "uiutil/MessageBoxPrompter.h"
 
 #include <QApplication>
@@ -131,10 +130,8 @@ int main(int argc, char** argv)
     StartupReport::watch(window);
     window.show();
 
-    // A first start with a URL takes it in once it is up; the start-up entry's
-    // "/STARTUP" is no URL.
-    const QString commandLine = SingleInstance::commandLine(arguments);
-    if (!commandLine.isEmpty() && commandLine.compare(StartupEntry::kStartupSwitch, Qt::CaseInsensitive) != 0)
-        QTimer::singleShot(0, &window, [&takeUrl, commandLine] { takeUrl(commandLine); });
+    // A first start with a URL takes it in once it is up.
+    if (const QString url = SingleInstance::firstStartUrl(SingleInstance::commandLine(arguments)); !url.isEmpty())
+        QTimer::singleShot(0, &window, [&takeUrl, url] { takeUrl(url); });
     return QApplication::exec();
 }
