@@ -14,7 +14,6 @@ public:
     // $XDG_CONFIG_HOME/autostart, XDG_CONFIG_HOME defaulting to ~/.config.
     static QString defaultFolder();
 
-    QString folder() const { return folder_; }
     QString entryPath(const QString& name) const;
 
     // Writes the entry that starts `program` with `arguments`; makes the
