@@ -9,11 +9,13 @@
 #include "intake/ui/frmFile.h"
 #include "intake/ui/frmURL.h"
 #include "intake/ui/frmExist.h"
+#include "mainwin/AboutState.h"
 #include "mainwin/JobViews.h"
 #include "mainwin/MainWindowState.h"
 #include "mainwin/SingleInstance.h"
 #include "mainwin/ui/ProgramIcons.h"
 #include "mainwin/ui/TrayIcon.h"
+#include "mainwin/ui/frmAbout.h"
 #include "mainwin/ui/frmMain.h"
 #include "platform/DesktopShell.h"
 #include "platform/ProgramFolder.h"
@@ -123,6 +125,9 @@ int main(int argc, char** argv)
     const auto openSettings = [&context, &window] { frmSettings::showFor(context, &window); };
     window.setDialog(frmMain::Dialog::Settings, openSettings);
     tray.setDialog(TrayIcon::Dialog::Settings, openSettings);
+    // The about box leaves the main window usable.
+    AboutState about(context);
+    window.setDialog(frmMain::Dialog::About, [&about, &window] { frmAbout::showFor(about, &window); });
 
     // URLs from outside (the browser helper, a second start) arrive through
     // the hidden receiver window, made in step 3 of the load.
@@ -143,10 +148,8 @@ int main(int argc, char** argv)
     StartupReport::watch(window);
     window.show();
 
-    // A first start with a URL takes it in once it is up; the start-up entry's
-    // "/STARTUP" is no URL.
-    const QString commandLine = SingleInstance::commandLine(arguments);
-    if (!commandLine.isEmpty() && commandLine.compare(QStringLiteral("/STARTUP"), Qt::CaseInsensitive) != 0)
-        QTimer::singleShot(0, &window, [&takeUrl, commandLine] { takeUrl(commandLine); });
+    // A first start with a URL takes it in once it is up.
+    if (const QString url = SingleInstance::firstStartUrl(SingleInstance::commandLine(arguments)); !url.isEmpty())
+        QTimer::singleShot(0, &window, [&takeUrl, url] { takeUrl(url); });
     return QApplication::exec();
 }

@@ -10,6 +10,7 @@
 #include "settings/SettingsDialogState.h"
 #include "settings/SettingsStore.h"
 #include "settings/SwitchClickCapture.h"
+#include "settings/UserGuide.h"
 
 #include <QDir>
 #include <QLocale>
@@ -364,5 +365,5 @@ bool MainWindowState::rightToLeft() const
 
 void MainWindowState::openUserGuide() const
 {
-    context_.shell.open(context_.programFolder.file(QStringLiteral("help/UserGuide.chm")));
+    OpenUserGuide(context_);
 }

@@ -10,6 +10,9 @@ class SingleInstance {
 public:
     // The arguments after the program name, as one text.
     static QString commandLine(const QStringList& arguments);
+    // What a first start takes in as a URL: its command line, unless that is
+    // the desktop session's start-up switch, which means nothing.
+    static QString firstStartUrl(const QString& commandLine);
     // True when a running instance was found; it then got `commandLine`
     // (when not empty) and this instance must end at once.
     static bool handOff(const QString& commandLine);

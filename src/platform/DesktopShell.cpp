@@ -8,3 +8,10 @@ bool DesktopShell::open(const QString& target)
         return false;
     return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
 }
+
+bool DesktopShell::run(const QString& program, const QStringList& arguments)
+{
+    if (program.isEmpty())
+        return false;
+    return QProcess::startDetached(program, arguments);
+}

@@ -5,6 +5,36 @@
 
 #include <QFile>
 
+namespace {
+
+constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
+constexpr auto HKCR = RegistryRoot::HKEY_CLASSES_ROOT;
+
+struct Removal {
+    RegistryRoot root;
+    const char* key;
+    const char* valueName; // empty: the key itself
+};
+
+#define KEVA_START_EXTENSION "{34DF0527-A105-4F28-8A64-E4A0DAEAD9F9}"
+// In this order; some steps repeat, and a value goes after its key, which
+// then fails quietly.
+constexpr Removal kStartExtensionRemovals[] = {
+    {HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved", KEVA_START_EXTENSION},
+    {HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\" KEVA_START_EXTENSION, ""},
+    {HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved", KEVA_START_EXTENSION},
+    {HKLM, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\" KEVA_START_EXTENSION, ""},
+    {HKCR, "CLSID\\" KEVA_START_EXTENSION "\\InprocServer32", ""},
+    {HKCR, "CLSID\\" KEVA_START_EXTENSION "\\InprocServer32", "ThreadingModel"},
+    {HKLM, "SOFTWARE\\Classes\\CLSID\\" KEVA_START_EXTENSION "\\InprocServer32", ""},
+    {HKLM, "SOFTWARE\\Classes\\CLSID\\" KEVA_START_EXTENSION "\\InprocServer32", "ThreadingModel"},
+    {HKLM, "SOFTWARE\\Classes\\TypeLib\\" KEVA_START_EXTENSION "\\InprocServer32\\1.0\\0\\win32", ""},
+    {HKCR, "TypeLib\\" KEVA_START_EXTENSION "\\InprocServer32\\1.0\\0\\win32", ""},
+};
+#undef KEVA_START_EXTENSION
+
+} // namespace
+
 BrowserRegistration::BrowserRegistration(Registry& registry, ProgramFolder programFolder, QString executablePath)
     : registry_(registry)
     , programFolder_(std::move(programFolder))
@@ -48,4 +78,11 @@ void BrowserRegistration::IECapClicks(bool on)
         reg.REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, kHelperKey, QStringLiteral("*"), QString());
     else
         reg.REGDeleteSetting(RegistryRoot::HKEY_LOCAL_MACHINE, kHelperKey, QString());
+}
+
+void BrowserRegistration::removeStartExtension()
+{
+    CRegister reg(registry_);
+    for (const Removal& removal : kStartExtensionRemovals)
+        reg.REGDeleteSetting(removal.root, QString::fromLatin1(removal.key), QString::fromLatin1(removal.valueName));
 }

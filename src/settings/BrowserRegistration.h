@@ -23,6 +23,11 @@ public:
     void netscapeClicks(bool on);
     // Creates (on) or deletes (off) the browser-helper registration key.
     void IECapClicks(bool on);
+    // Browser start switched off: removes the registration of the browser
+    // extension {34DF0527-A105-4F28-8A64-E4A0DAEAD9F9}, step by step; a step
+    // whose key or value is already gone does nothing. Nothing here ever
+    // writes that registration, and switching browser start on restores none.
+    void removeStartExtension();
 
 private:
     Registry& registry_;

@@ -1,12 +1,13 @@
 #include "settings/InformationPage.h"
 
 #include "core/Formatting.h"
+#include "core/ProgramVersion.h"
 #include "settings/SettingsPageIO.h"
 
 void InformationPage::show(SettingsPageIO& io, const QString& programFolder)
 {
     lblLocation = programFolder;
-    lblVersion = QStringLiteral("%1.%2").arg(KEVA_VERSION_MAJOR).arg(KEVA_VERSION_MINOR);
+    lblVersion = ProgramVersion();
     io.read("Downloads");
     io.read("AllBytes");
     showCounters(io.settings);

@@ -1,5 +1,6 @@
 #include "settings/KevaContext.h"
 
+#include "platform/DesktopAutostart.h"
 #include "settings/SettingsDialogState.h"
 
 KevaContext::KevaContext(ProgramFolder folder, const QString& registryFolder, Prompter& prompterService,
@@ -10,6 +11,7 @@ KevaContext::KevaContext(ProgramFolder folder, const QString& registryFolder, Pr
     , prompter(prompterService)
     , shell(shellService)
     , executablePath(std::move(executable))
+    , autostartFolder(DesktopAutostart::defaultFolder())
 {
 }
 

@@ -37,6 +37,8 @@ public:
     ShellOpener& shell;
     // The running program's own file.
     const QString executablePath;
+    // Where the desktop session finds the programs it starts at log-in.
+    const QString autostartFolder;
 
     AppSettings appSettings;
     SaveLocationChoice saveLocation;

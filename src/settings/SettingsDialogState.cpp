@@ -1,10 +1,12 @@
 #include "settings/SettingsDialogState.h"
 
+#include "settings/BrowserRegistration.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
 #include "settings/SettingsIniFile.h"
 #include "settings/SettingsPageIO.h"
 #include "settings/SettingsStore.h"
+#include "settings/StartupEntry.h"
 #include "settings/SwitchClickCapture.h"
 
 namespace {
@@ -154,6 +156,28 @@ void SettingsDialogState::setIE(bool checked)
 {
     monitoring.chkIE = checked;
     SwitchClickCapture(context_, checked);
+    applyState.changed();
+}
+
+// StartupWithWindows itself changes only when Apply or OK stores the page.
+void SettingsDialogState::setStartWin(bool checked)
+{
+    starting.chkStartWin = checked;
+    StartupEntry entry(context_.registry, DesktopAutostart(context_.autostartFolder), context_.executablePath);
+    const QString commandLine = StartupEntry::commandLineFor(context_.programFolder.path());
+    if (checked)
+        entry.DoStartUp(commandLine, KevaContext::kTitle);
+    else
+        entry.DoNotStartUp(commandLine, KevaContext::kTitle);
+    applyState.changed();
+}
+
+void SettingsDialogState::setStartIE(bool checked)
+{
+    starting.chkStartIE = checked;
+    context_.appSettings.ClickCapture = checked;
+    if (!checked)
+        BrowserRegistration(context_.registry, context_.programFolder, context_.executablePath).removeStartExtension();
     applyState.changed();
 }
 

@@ -48,6 +48,8 @@ public:
     // Controls with an effect of their own; each also enables Apply.
     void setClipboard(bool checked); // ClipboardMonitoring in memory at once
     void setIE(bool checked);        // click capture switched at once
+    void setStartWin(bool checked);  // the session's start-up entry made or removed at once
+    void setStartIE(bool checked);   // off removes the browser start's registration at once
     void setUseProxy(bool checked);
     void setLogProx(bool checked);
     void setSegment(bool checked);

@@ -1,33 +1,17 @@
-#include "platform/Registry.h"
-#include "platform/WindowDirectory.h"
+#include "KevaOnDisplay.h"
 
 #include "support/NginxServer.h"
 #include "support/PeerRequirement.h"
-#include "support/TestHome.h"
-#include "support/XvfbDisplay.h"
 
-#include <QCoreApplication>
 #include <QCryptographicHash>
-#include <QDeadlineTimer>
+#include <QDate>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-
 namespace {
-
-bool waitFor(const std::function<bool()>& done, int ms)
-{
-    const QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired())
-        QThread::msleep(50);
-    return done();
-}
 
 QByteArray sha256(const QString& path)
 {
@@ -37,19 +21,14 @@ QByteArray sha256(const QString& path)
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
 }
 
-// The real program on a virtual display, with its own folders, a file served
-// by nginx, and a way to start KEVA the way a user would.
-class KevaEndToEnd : public testing::Test {
+// KEVA on a virtual display, with a file served by nginx.
+class KevaEndToEnd : public KevaOnDisplay {
 protected:
     void SetUp() override
     {
-        const bool onCi = qEnvironmentVariable("CI") == QStringLiteral("true");
-        const PeerRequirement x = PeerRequirement::decide(display.start(), XvfbDisplay::isInstalled(), onCi,
-                                                          QStringLiteral("xvfb xdotool"), display.errorText());
-        if (x.outcome == PeerRequirement::Outcome::Skip)
-            GTEST_SKIP() << x.message;
-        ASSERT_EQ(x.outcome, PeerRequirement::Outcome::Ready) << x.message;
-
+        KevaOnDisplay::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         QDir().mkpath(home.path(QStringLiteral("www")));
         QByteArray content(3 * 1024 * 1024 + 123, Qt::Uninitialized);
         QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(content.data()), content.size() / 4);
@@ -59,67 +38,9 @@ protected:
                                                                     | QFileDevice::ExeOther | QFileDevice::ReadOther);
         QFile::setPermissions(home.path(QStringLiteral("www/file.bin")), QFileDevice::ReadOwner | QFileDevice::ReadOther);
         KEVA_REQUIRE_PEER(nginx);
-
-        home.installLanguageFiles();
-        QDir().mkpath(home.path(QStringLiteral("user/Downloads")));
-        environment.insert(QStringLiteral("DISPLAY"), display.display());
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.insert(QStringLiteral("HOME"), home.path(QStringLiteral("user")));
-    }
-    void TearDown() override
-    {
-        if (running.state() != QProcess::NotRunning) {
-            running.kill();
-            running.waitForFinished();
-        }
-    }
-    // Starts the first KEVA and waits until its receiver can be found.
-    bool startKeva()
-    {
-        running.setProcessEnvironment(environment);
-        running.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        running.start(keva, {});
-        return running.waitForStarted()
-            && waitFor([] { return WindowDirectory::findWindow("KEVAIEObjectHelperItem", WindowDirectory::Match::Contains).has_value(); },
-                       30000);
-    }
-    // A second start with a command line: it hands it over and ends at once.
-    int secondStart(const QString& commandLine)
-    {
-        QProcess second;
-        second.setProcessEnvironment(environment);
-        second.start(keva, {commandLine});
-        return second.waitForFinished(10000) ? second.exitCode() : -1;
-    }
-    QStringList windowsNamed(const QString& pattern) const
-    {
-        return display.xdotool({QStringLiteral("search"), QStringLiteral("--name"), pattern}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-    void press(const QString& window, const QString& key) const
-    {
-        display.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-        display.xdotool({QStringLiteral("key"), key});
-    }
-    // SIGTERM, as the system sends it at shutdown; gives the history written.
-    QByteArray terminate()
-    {
-        ::kill(static_cast<pid_t>(running.processId()), SIGTERM);
-        running.waitForFinished(30000);
-        return home.readFile(QStringLiteral("home/History.ini"));
-    }
-    void storeSetting(const char* name, const char* value)
-    {
-        Registry(home.registryFolder())
-            .writeValue(RegistryRoot::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Quillspan Software\\KEVA 1.0"),
-                        QString::fromLatin1(name), QString::fromLatin1(value));
     }
 
-    TestHome home;
-    XvfbDisplay display;
     NginxServer nginx {home.path(QStringLiteral("www"))};
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    const QString keva = TestHome::binFolder() + QStringLiteral("/KEVA");
-    QProcess running;
 };
 
 // The whole road of a URL through the real program: KEVA runs on a virtual

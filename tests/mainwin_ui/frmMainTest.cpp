@@ -490,8 +490,8 @@ TEST_F(frmMainTest, GlobalAndHelpEntriesReachTheState)
 
     action("UserGuide_mnu")->trigger();
     action("toolbar_Help")->trigger();
-    EXPECT_EQ(home.shell.opened.size(), 2);
-    EXPECT_TRUE(home.shell.opened.value(0).endsWith(QStringLiteral("help/UserGuide.chm")));
+    const QString guide = home.programFolder() + QStringLiteral("/help/UserGuide.html");
+    EXPECT_EQ(home.shell.opened, (QStringList {guide, guide}));
 }
 
 TEST_F(frmMainTest, CaptionsComeFromTheLanguageFile)

@@ -5,14 +5,18 @@
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
 #include "settings/SettingsDefaults.h"
+#include "settings/StartupEntry.h"
 
 #include "support/TestHome.h"
+
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
+constexpr auto HKCR = RegistryRoot::HKEY_CLASSES_ROOT;
 using Answer = Prompter::Answer;
 
 class SettingsPages : public testing::Test {
@@ -143,6 +147,73 @@ TEST_F(SettingsPages, ImmediateSwitchesActBeforeApply)
               QStringLiteral("0"))
         << "Cancel keeps what the switch did";
     EXPECT_FALSE(dialog().monitoring.chkIE);
+}
+
+// The Run value and the session's autostart entry come and go with the box;
+// the stored switch waits for Apply.
+TEST_F(SettingsPages, TheStartBoxMakesAndRemovesTheStartUpEntry)
+{
+    Registry& registry = context().registry;
+    registry.writeValue(HKLM, StartupEntry::kRunKey, QStringLiteral("Other"), QStringLiteral("other.exe"));
+    const QString entry = home.configFolder() + QStringLiteral("/autostart/Quillspan.desktop");
+
+    dialog().setStartWin(true);
+    EXPECT_EQ(registry.readValue(HKLM, StartupEntry::kRunKey, QStringLiteral("Quillspan")),
+              home.programFolder() + QStringLiteral("/KEVA.exe /STARTUP"));
+    EXPECT_TRUE(home.readFile(QStringLiteral("config/autostart/Quillspan.desktop"))
+                    .contains("\nExec=" + QFile::encodeName(context().executablePath) + " /STARTUP\n"));
+    EXPECT_TRUE(dialog().applyState.Command1Enabled);
+    EXPECT_EQ(CRegister(registry).REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QStringLiteral("StartupWithWindows")),
+              QStringLiteral("1"))
+        << "the first run's value, until Apply";
+
+    dialog().setStartWin(false);
+    EXPECT_FALSE(registry.readValue(HKLM, StartupEntry::kRunKey, QStringLiteral("Quillspan")).has_value());
+    EXPECT_EQ(registry.readValue(HKLM, StartupEntry::kRunKey, QStringLiteral("Other")), QStringLiteral("other.exe"));
+    EXPECT_FALSE(QFileInfo::exists(entry));
+    dialog().apply();
+    EXPECT_EQ(CRegister(registry).REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QStringLiteral("StartupWithWindows")),
+              QStringLiteral("0"));
+}
+
+TEST_F(SettingsPages, BrowserStartOffRemovesTheExtensionsRegistration)
+{
+    const QString id = QStringLiteral("{34DF0527-A105-4F28-8A64-E4A0DAEAD9F9}");
+    const QString approved = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved");
+    const QString helper = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\") + id;
+    const QString rootClass = QStringLiteral("CLSID\\") + id;
+    const QString machineClass = QStringLiteral("SOFTWARE\\Classes\\CLSID\\") + id;
+    const QString machineTypeLib = QStringLiteral("SOFTWARE\\Classes\\TypeLib\\") + id + QStringLiteral("\\InprocServer32\\1.0\\0\\win32");
+    const QString rootTypeLib = QStringLiteral("TypeLib\\") + id + QStringLiteral("\\InprocServer32\\1.0\\0\\win32");
+    Registry& registry = context().registry;
+    registry.writeValue(HKLM, approved, id, QStringLiteral("x"));
+    registry.writeValue(HKLM, approved, QStringLiteral("{other}"), QStringLiteral("y"));
+    registry.createKey(HKLM, helper);
+    registry.writeValue(HKCR, rootClass + QStringLiteral("\\InprocServer32"), QStringLiteral("ThreadingModel"), QStringLiteral("Apartment"));
+    registry.writeValue(HKLM, machineClass + QStringLiteral("\\InprocServer32"), QStringLiteral("ThreadingModel"), QStringLiteral("Apartment"));
+    registry.createKey(HKLM, machineTypeLib);
+    registry.createKey(HKCR, rootTypeLib);
+
+    dialog().setStartIE(true);
+    EXPECT_TRUE(context().appSettings.ClickCapture);
+    EXPECT_TRUE(registry.keyExists(HKLM, helper)) << "switching on removes nothing";
+
+    dialog().applyState.reset();
+    dialog().setStartIE(false);
+    EXPECT_FALSE(context().appSettings.ClickCapture);
+    EXPECT_TRUE(dialog().applyState.Command1Enabled);
+    EXPECT_FALSE(registry.readValue(HKLM, approved, id).has_value());
+    EXPECT_EQ(registry.readValue(HKLM, approved, QStringLiteral("{other}")), QStringLiteral("y"));
+    for (const auto& [root, key] : {std::pair {HKLM, helper}, {HKCR, rootClass + QStringLiteral("\\InprocServer32")},
+                                    {HKLM, machineClass + QStringLiteral("\\InprocServer32")}, {HKLM, machineTypeLib},
+                                    {HKCR, rootTypeLib}})
+        EXPECT_FALSE(registry.keyExists(root, key)) << key.toStdString();
+    EXPECT_TRUE(registry.keyExists(HKCR, rootClass)) << "only the listed keys go";
+    EXPECT_TRUE(registry.keyExists(HKLM, QStringLiteral("SOFTWARE\\Classes\\TypeLib\\") + id + QStringLiteral("\\InprocServer32\\1.0\\0")));
+    EXPECT_TRUE(registry.keyExists(HKLM, BrowserRegistration::kHelperKey)) << "the own helper stays";
+
+    dialog().setStartIE(true);
+    EXPECT_FALSE(registry.keyExists(HKLM, helper)) << "switching on again restores nothing";
 }
 
 TEST_F(SettingsPages, SegmentBoxEnablesTheTable)

@@ -5,9 +5,11 @@
 #include "settings/LoadSettings.h"
 #include "settings/SettingsDefaults.h"
 #include "settings/SettingsDialogState.h"
+#include "support/CaptionHelpers.h"
 #include "support/TestHome.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPointer>
@@ -15,6 +17,9 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+
+#include <map>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -69,6 +74,28 @@ TEST_F(frmSettingsTest, ShowsEveryPageOfTheState)
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Settings"));
 }
 
+// Apply on an untouched dialog writes the boxes shown in minutes, kilobytes
+// and megabytes back to the very texts they were read from, and the switches
+// with the same meaning.
+TEST_F(frmSettingsTest, ApplyWithoutChangesKeepsWhatTheBoxesShow)
+{
+    const char* const exact[] = {"TimeResume", "TimeNoResume", "Rollback", "SegmentSize1", "SegmentSize5",
+                                 "SegmentSize9", "Timeout", "RetryTime", "Retries", "MonitorTypes", "MonitorServer"};
+    std::map<std::string, QString> before;
+    for (const char* name : exact)
+        before[name] = stored(name);
+    ASSERT_EQ(before["TimeResume"], QStringLiteral("300"));
+    EXPECT_EQ(control<QLineEdit>("txtTimeResume")->text(), QStringLiteral("5"));
+
+    control<QRadioButton>("chkDownloadPrompt")->click(); // a click that changes nothing enables Apply
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    for (const char* name : exact)
+        EXPECT_EQ(stored(name), before[name]) << name;
+    EXPECT_EQ(stored("DownloadPromptOption"), QStringLiteral("True")) << "stored as \"-1\" by the first run";
+    EXPECT_EQ(stored("ClickCapture"), QStringLiteral("1"));
+    EXPECT_EQ(control<QLineEdit>("txtTimeResume")->text(), QStringLiteral("5"));
+}
+
 TEST_F(frmSettingsTest, ASegmentBoundTypedInMegabytesIsAppliedInBytes)
 {
     type("txtSegment1", QStringLiteral("3"));
@@ -88,6 +115,73 @@ TEST_F(frmSettingsTest, EachSaveOptionShowsItsOwnFrame)
         control<QRadioButton>(option)->click();
         for (const auto& [other, frame] : options)
             EXPECT_EQ(!control<QGroupBox>(frame)->isHidden(), std::string(frame) == shownFrame) << option;
+    }
+}
+
+TEST_F(frmSettingsTest, AnAsteriskInTheFileTypesIsToldWhenTheBoxIsLeft)
+{
+    InstallShippedLanguageFile(home);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window)); // focus moves only in the active window
+    control<QLineEdit>("txtMonitorTypes")->setFocus();
+    type("txtMonitorTypes", QStringLiteral(".ZIP; *.EXE"));
+    EXPECT_TRUE(home.prompter.shown.isEmpty()) << "not while typing";
+    control<QLineEdit>("txtTestURL")->setFocus();
+    ASSERT_EQ(home.prompter.shown.size(), 1);
+    EXPECT_EQ(home.prompter.shown[0].text, context->text.GetText(QStringLiteral("11029")));
+    EXPECT_EQ(home.prompter.shown[0].caption, home.prompter.shown[0].text);
+    EXPECT_EQ(home.prompter.shown[0].icon, Prompter::Icon::Critical);
+    EXPECT_EQ(control<QLineEdit>("txtMonitorTypes")->text(), QStringLiteral(".ZIP; *.EXE")) << "the text stays";
+}
+
+TEST_F(frmSettingsTest, NoToAResetQuestionLeavesTheBox)
+{
+    const struct {
+        const char* button;
+        const char* box;
+        QString defaults;
+        bool enablesApply; // the server box has no change handling of its own
+    } resets[] = {{"cmdMonitorTypesReset", "txtMonitorTypes", SettingsDefaults::kMonitorTypes, true},
+                  {"cmdMonitorServerReset", "txtMonitorServer", SettingsDefaults::kMonitorServer, false}};
+    for (const auto& reset : resets) {
+        type(reset.box, QStringLiteral(".ISO;"));
+        context->frmSettings().applyState.reset(); // as after an Apply
+        home.prompter.script({Prompter::Answer::No});
+        QTest::mouseClick(control<QPushButton>(reset.button), Qt::LeftButton);
+        EXPECT_EQ(control<QLineEdit>(reset.box)->text(), QStringLiteral(".ISO;")) << reset.button;
+        EXPECT_FALSE(control<QPushButton>("Command1")->isEnabled()) << reset.button;
+        EXPECT_EQ(home.prompter.shown.last().buttons, Prompter::Buttons::YesNo);
+
+        home.prompter.script({Prompter::Answer::Yes});
+        QTest::mouseClick(control<QPushButton>(reset.button), Qt::LeftButton);
+        EXPECT_EQ(control<QLineEdit>(reset.box)->text(), reset.defaults) << reset.button;
+        EXPECT_EQ(control<QPushButton>("Command1")->isEnabled(), reset.enablesApply) << reset.button;
+    }
+}
+
+TEST_F(frmSettingsTest, TheTestButtonTellsBothResultsForTheTypedUrl)
+{
+    InstallShippedLanguageFile(home);
+    const TextLookup& text = context->text;
+    const auto message = [&](const char* ignored, const char* monitored) {
+        return text.GetText(QStringLiteral("11024")) + QStringLiteral("\n\n") + text.GetText(QStringLiteral("11025"))
+             + QString::fromLatin1(ignored) + QLatin1Char('\n') + text.GetText(QStringLiteral("11026"))
+             + QString::fromLatin1(monitored) + QStringLiteral("\n\n") + text.GetText(QStringLiteral("11027"));
+    };
+    const struct {
+        const char* url;
+        QString expected;
+    } cases[] = {
+        {"http://example.org/files/part.r01", message("False", "True")},
+        {"http://example.org/files/SETUP.EXE", message("False", "False")},
+    };
+    for (const auto& c : cases) {
+        home.prompter.shown.clear();
+        type("txtTestURL", QString::fromLatin1(c.url));
+        QTest::mouseClick(control<QPushButton>("Command6"), Qt::LeftButton);
+        ASSERT_EQ(home.prompter.shown.size(), 1) << c.url;
+        EXPECT_EQ(home.prompter.shown[0].text, c.expected) << c.url;
+        EXPECT_EQ(home.prompter.shown[0].caption, text.GetText(QStringLiteral("11028")));
     }
 }
 
@@ -119,11 +213,52 @@ TEST_F(frmSettingsTest, OkStoresAndCloses)
     EXPECT_TRUE(window.isNull());
 }
 
-TEST_F(frmSettingsTest, HelpOpensTheUserGuide)
+TEST_F(frmSettingsTest, TheStartBoxMakesAndRemovesTheAutostartEntry)
 {
-    QTest::mouseClick(control<QPushButton>("Command4"), Qt::LeftButton);
-    ASSERT_FALSE(home.shell.opened.isEmpty());
-    EXPECT_EQ(home.shell.opened.last(), home.programFolder() + QStringLiteral("/help/UserGuide.html"));
+    const QString entry = home.configFolder() + QStringLiteral("/autostart/Quillspan.desktop");
+    auto* box = control<QCheckBox>("chkStartWin");
+    ASSERT_TRUE(box->isChecked()) << "the first run switches it on";
+    EXPECT_FALSE(QFileInfo::exists(entry)) << "the first run writes only the stored value";
+    box->click();
+    EXPECT_FALSE(QFileInfo::exists(entry));
+    box->click();
+    EXPECT_TRUE(QFileInfo::exists(entry));
+    EXPECT_TRUE(home.readFile(QStringLiteral("config/autostart/Quillspan.desktop")).contains(" /STARTUP\n"));
+    EXPECT_TRUE(control<QPushButton>("Command1")->isEnabled());
+    box->click();
+    EXPECT_FALSE(QFileInfo::exists(entry));
+}
+
+// The caption routine runs again when the dialog comes back from another
+// window: a language text changed meanwhile shows, Apply is disabled again.
+TEST_F(frmSettingsTest, ActivationTakesTheCaptionsAgainAndDisablesApply)
+{
+    QWidget mainWindow;
+    mainWindow.show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    type("txtLimitFTP", QStringLiteral("7"));
+    ASSERT_TRUE(control<QPushButton>("Command1")->isEnabled());
+    home.writeFile(QStringLiteral("home/Lang/English.ini"), "[KEVA]\n090000=Options\n090002=Take\n");
+
+    mainWindow.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&mainWindow));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Settings")) << "nothing changes while another window is active";
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Options"));
+    EXPECT_EQ(control<QPushButton>("Command1")->text(), QStringLiteral("Take"));
+    EXPECT_FALSE(control<QPushButton>("Command1")->isEnabled());
+    EXPECT_EQ(control<QLineEdit>("txtLimitFTP")->text(), QStringLiteral("7")) << "the edit stays";
+}
+
+TEST_F(frmSettingsTest, HelpAndTheSiteButtonOpenTheUserGuide)
+{
+    for (const char* button : {"Command4", "cmdVisitOurSite"}) {
+        home.shell.opened.clear();
+        QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton);
+        EXPECT_EQ(home.shell.opened, QStringList {home.programFolder() + QStringLiteral("/help/UserGuide.html")}) << button;
+    }
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 
 #include <QStringList>
 
-// Records what would have been opened and opens nothing.
+#include <QList>
+
+// Records what would have been opened or started, and does nothing.
 class RecordingShell : public ShellOpener {
 public:
     bool open(const QString& target) override
@@ -12,6 +14,13 @@ public:
         opened.append(target);
         return true;
     }
+    bool run(const QString& program, const QStringList& arguments) override
+    {
+        started.append(QStringList {program} + arguments);
+        return true;
+    }
 
     QStringList opened;
+    // Each start: the program, then its arguments.
+    QList<QStringList> started;
 };

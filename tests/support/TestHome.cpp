@@ -9,17 +9,18 @@
 
 namespace {
 
-const char* const kVariables[3] = {"KEVA_HOME", "KEVA_REGISTRY_DIR", "KEVA_RUNTIME_DIR"};
+const char* const kVariableNames[TestHome::kVariableCount] = {"KEVA_HOME", "KEVA_REGISTRY_DIR", "KEVA_RUNTIME_DIR",
+                                                     "XDG_CONFIG_HOME"};
 
 } // namespace
 
 TestHome::TestHome()
 {
-    const QString folders[3] = {programFolder(), registryFolder(), runtimeFolder()};
-    for (int i = 0; i < 3; ++i) {
+    const QString folders[kVariableCount] = {programFolder(), registryFolder(), runtimeFolder(), configFolder()};
+    for (std::size_t i = 0; i < kVariableCount; ++i) {
         QDir().mkpath(folders[i]);
-        savedEnvironment_[i] = qgetenv(kVariables[i]);
-        qputenv(kVariables[i], QFile::encodeName(folders[i]));
+        savedEnvironment_[i] = qgetenv(kVariableNames[i]);
+        qputenv(kVariableNames[i], QFile::encodeName(folders[i]));
     }
     QFile::setPermissions(runtimeFolder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
@@ -27,11 +28,11 @@ TestHome::TestHome()
 TestHome::~TestHome()
 {
     context_.reset();
-    for (int i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < kVariableCount; ++i) {
         if (savedEnvironment_[i].isNull())
-            qunsetenv(kVariables[i]);
+            qunsetenv(kVariableNames[i]);
         else
-            qputenv(kVariables[i], savedEnvironment_[i]);
+            qputenv(kVariableNames[i], savedEnvironment_[i]);
     }
 }
 

@@ -12,10 +12,12 @@
 
 class KevaContext;
 
-// A private program folder, registry folder and runtime folder for one test,
-// with a context over them. The environment variables that programs read
-// (KEVA_HOME, KEVA_REGISTRY_DIR, KEVA_RUNTIME_DIR) point at them while the
-// TestHome lives, so programs the test starts use them too.
+// A private program folder, registry folder, runtime folder and desktop
+// configuration folder for one test, with a context over them. The
+// environment variables that programs read (KEVA_HOME, KEVA_REGISTRY_DIR,
+// KEVA_RUNTIME_DIR, XDG_CONFIG_HOME) point at them while the TestHome lives,
+// so programs the test starts use them too, and no test touches the user's
+// own autostart entries.
 class TestHome {
 public:
     TestHome();
@@ -24,6 +26,7 @@ public:
     QString programFolder() const { return root_.path() + QStringLiteral("/home"); }
     QString registryFolder() const { return root_.path() + QStringLiteral("/registry"); }
     QString runtimeFolder() const { return root_.path() + QStringLiteral("/run"); }
+    QString configFolder() const { return root_.path() + QStringLiteral("/config"); }
     QString path(const QString& name) const { return root_.path() + QLatin1Char('/') + name; }
 
     // Writes a file below the root (folders made as needed).
@@ -43,8 +46,10 @@ public:
     // <build>/bin: the programs and helpers built with the tests.
     static QString binFolder();
 
+    static constexpr std::size_t kVariableCount = 4;
+
 private:
     QTemporaryDir root_;
     std::unique_ptr<KevaContext> context_;
-    QByteArray savedEnvironment_[3];
+    QByteArray savedEnvironment_[kVariableCount];
 };

@@ -4,7 +4,9 @@
 #include "intake/ui/frmDir.h"
 #include "settings/KevaContext.h"
 #include "settings/SettingsDialogState.h"
+#include "settings/UserGuide.h"
 #include "uiutil/BannerStrip.h"
+#include "uiutil/WindowActivation.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -59,6 +61,10 @@ frmSettings::frmSettings(KevaContext& context, QWidget* parent)
     connectControls();
     applyCaptions();
     refresh();
+    new WindowActivation(this, [this] {
+        applyCaptions();
+        refresh();
+    });
 }
 
 
@@ -128,8 +134,6 @@ void frmSettings::connectControls()
         {chkFTPProxy, [](SettingsDialogState& s, bool on) { s.proxy.chkFTPProxy = on; }},
         {chkRetry, [](SettingsDialogState& s, bool on) { s.connections.chkRetry = on; }},
         {chkStopResume, [](SettingsDialogState& s, bool on) { s.connections.chkStopResume = on; }},
-        {chkStartWin, [](SettingsDialogState& s, bool on) { s.starting.chkStartWin = on; }},
-        {chkStartIE, [](SettingsDialogState& s, bool on) { s.starting.chkStartIE = on; }},
         {chkDownloadNow, [](SettingsDialogState& s, bool) {
              s.whenDone.chkDownloadNow = true;
              s.whenDone.chkDownloadLater = s.whenDone.chkDownloadPrompt = false;
@@ -171,6 +175,8 @@ void frmSettings::connectControls()
     } commands[] = {
         {chkClipboard, [](SettingsDialogState& s, bool on) { s.setClipboard(on); }},
         {chkIE, [](SettingsDialogState& s, bool on) { s.setIE(on); }},
+        {chkStartWin, [](SettingsDialogState& s, bool on) { s.setStartWin(on); }},
+        {chkStartIE, [](SettingsDialogState& s, bool on) { s.setStartIE(on); }},
         {chkUseProxy, [](SettingsDialogState& s, bool on) { s.setUseProxy(on); }},
         {chkLogProx, [](SettingsDialogState& s, bool on) { s.setLogProx(on); }},
         {chkPass, [](SettingsDialogState& s, bool on) { s.proxy.setPass(on); }},
@@ -232,7 +238,8 @@ void frmSettings::connectControls()
     });
     connect(Command3, &QPushButton::clicked, this, [this] { finish(&SettingsDialogState::ok); });
     connect(Command2, &QPushButton::clicked, this, [this] { finish(&SettingsDialogState::cancel); });
-    const auto openGuide = [this] { context_.shell.open(context_.programFolder.file(QStringLiteral("help/UserGuide.html"))); };
+    // The project's page is the user guide for now.
+    const auto openGuide = [this] { OpenUserGuide(context_); };
     connect(Command4, &QPushButton::clicked, this, openGuide);
     connect(cmdVisitOurSite, &QPushButton::clicked, this, openGuide);
 }
@@ -280,8 +287,9 @@ frmSettings* frmSettings::showFor(KevaContext& context, QWidget* parent)
     return window;
 }
 
-// Captions come from the language file, the built-in text standing in for a
-// key it lacks; Apply starts disabled.
+// The caption routine, when the dialog loads and on each activation: Apply is
+// disabled, then the captions come from the language file, the built-in text
+// standing in for a key it lacks.
 void frmSettings::applyCaptions()
 {
     state().applyState.reset();

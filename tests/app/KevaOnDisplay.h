@@ -1,0 +1,52 @@
+#pragma once
+
+#include "support/TestHome.h"
+#include "support/XvfbDisplay.h"
+
+#include <QByteArray>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+// The real KEVA on a virtual display, with its own folders, started and
+// driven the way a user would: typed keys and window names through xdotool.
+// What it opens with the desktop's opener is noted in <home>/opened.txt.
+class KevaOnDisplay : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Polls `done` until it holds or `ms` have passed; its last answer.
+    static bool waitFor(const std::function<bool()>& done, int ms);
+
+    // Starts the first KEVA and waits until its receiver can be found.
+    bool startKeva();
+    // A second start with a command line: it hands it over and ends at once.
+    int secondStart(const QString& commandLine);
+    // SIGTERM, as the system sends it at shutdown; gives the history written.
+    QByteArray terminate();
+
+    // The windows whose name matches `pattern`, in stacking order.
+    QStringList windowsNamed(const QString& pattern) const;
+    // Waits for a visible window whose name matches `pattern` and gives it the focus.
+    QString focusWindow(const QString& pattern) const;
+    // Gives `window` the focus and presses `key` (an xdotool key name).
+    void press(const QString& window, const QString& key) const;
+    // Presses keys in the focused window, one after another.
+    void keys(const QStringList& names) const;
+    // Types text into the focused window.
+    void typeText(const QString& text) const;
+
+    void storeSetting(const char* name, const char* value);
+
+    TestHome home;
+    XvfbDisplay display;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const QString keva = TestHome::binFolder() + QStringLiteral("/KEVA");
+    QProcess running;
+};
