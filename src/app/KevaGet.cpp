@@ -1,6 +1,7 @@
 // kevaget: the download engine of KEVA without windows.
 //
-//   kevaget [-o SAVEPATH] [-c | -f] [--limit-rate RATE] URL
+//   kevaget [-o SAVEPATH] [-c | -f] [--limit-rate RATE]
+//           [--ca-certificate FILE] [--no-check-certificate] URL
 //
 // Fetches URL into SAVEPATH (default: the URL's file name in the current
 // folder) with the same settings as KEVA. An existing target is resumed with
@@ -11,6 +12,7 @@
 #include "core/SplitUrl.h"
 #include "engine/DownloadWindows.h"
 #include "engine/RateLimiter.h"
+#include "engine/TlsTrust.h"
 #include "platform/DesktopShell.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TerminationSignals.h"
@@ -34,6 +36,8 @@ struct Options {
     QString savePath;
     int fileExistsAction = 1; // 1: not chosen
     std::optional<qint64> limitRate;  // bytes a second
+    QStringList authorities;          // extra trusted certificate files
+    bool checkCertificates = true;
     bool help = false;
 };
 
@@ -42,12 +46,15 @@ int usage(const QString& problem)
     QTextStream err(stderr);
     if (!problem.isEmpty())
         err << "kevaget: " << problem << '\n';
-    err << "usage: kevaget [-o SAVEPATH] [-c | -f] [--limit-rate RATE] URL\n"
+    err << "usage: kevaget [-o SAVEPATH] [-c | -f] [--limit-rate RATE]\n"
+           "               [--ca-certificate FILE] [--no-check-certificate] URL\n"
            "  -o SAVEPATH          where to save the file (default: the URL's file name here)\n"
            "  -c                   resume the file when it exists\n"
            "  -f                   overwrite the file when it exists\n"
            "  --limit-rate RATE    fetch at most RATE bytes a second, with k or M for\n"
            "                       kilobytes or megabytes (500k, 1.5M)\n"
+           "  --ca-certificate FILE  trust the authorities in FILE (PEM) for https://\n"
+           "  --no-check-certificate  do not check the server's certificate (unsafe)\n"
            "  -h, --help           show this text\n";
     return 2;
 }
@@ -77,6 +84,14 @@ std::optional<Options> parse(const QStringList& args, QString& problem)
                 return std::nullopt;
             }
             ++i;
+        } else if (arg == QStringLiteral("--ca-certificate")) {
+            if (++i >= args.size()) {
+                problem = QStringLiteral("--ca-certificate needs a file");
+                return std::nullopt;
+            }
+            options.authorities.append(args[i]);
+        } else if (arg == QStringLiteral("--no-check-certificate")) {
+            options.checkCertificates = false;
         } else if (arg == QStringLiteral("-h") || arg == QStringLiteral("--help")) {
             options.help = true;
             return options;
@@ -134,6 +149,15 @@ int main(int argc, char** argv)
     }
     if (!HasDownloadScheme(options->url))
         return usage(QStringLiteral("Invalid URL: %1 (only http://, https:// and ftp:// addresses can be fetched)").arg(options->url));
+    for (const QString& authorities : options->authorities) {
+        if (!TlsTrust::addAuthorities(authorities, &problem))
+            return usage(problem);
+    }
+    if (!options->checkCertificates) {
+        QTextStream(stderr) << "kevaget: warning: server certificates are not checked in this run; anyone between "
+                               "you and the server can change what is downloaded\n";
+        TlsTrust::checkNothing();
+    }
 
     const QString savePath = options->savePath.isEmpty() ? defaultSavePath(options->url)
                                                          : QFileInfo(options->savePath).absoluteFilePath();

@@ -11,6 +11,7 @@
 #include "support/NginxServer.h"
 #include "support/PeerRequirement.h"
 #include "support/PyftpdlibServer.h"
+#include "support/TestCertificates.h"
 #include "support/TestHome.h"
 
 #include <QCryptographicHash>
@@ -105,6 +106,56 @@ INSTANTIATE_TEST_SUITE_P(Cases, KevaGetBadUrls,
                                          BadUrlCase {"File", "file:///etc/passwd"},
                                          BadUrlCase {"NoScheme", "www.example.com/a.bin"}),
                          CaseName());
+
+// https:// with certificates made for the test: trusted only through
+// --ca-certificate, or with checks off through --no-check-certificate.
+struct TlsRunCase {
+    const char* name;
+    QStringList options; // "CA" stands for the test authority's file
+    int exitCode;
+    const char* errorText; // a line of stderr, empty for none
+};
+
+class KevaGetTls : public KevaGet, public testing::WithParamInterface<TlsRunCase> {};
+
+TEST_P(KevaGetTls, TrustsWhatTheOptionsSay)
+{
+    const TlsRunCase& c = GetParam();
+    const TestCertificates& certificates = TestCertificates::instance();
+    ASSERT_TRUE(certificates.ok()) << certificates.error().toStdString();
+    NginxServer nginx(www());
+    nginx.useTls(certificates.server().certificate, certificates.server().key);
+    KEVA_REQUIRE_PEER(nginx);
+
+    QStringList arguments;
+    for (const QString& option : c.options)
+        arguments.append(option == QStringLiteral("CA") ? certificates.authority() : option);
+    const QString saved = home.path(QStringLiteral("got.bin"));
+    arguments << QStringLiteral("-o") << saved << nginx.url(QStringLiteral("/file.bin")).toString();
+    const Outcome outcome = run(arguments);
+    EXPECT_EQ(outcome.exitCode, c.exitCode) << outcome.err.join(QLatin1Char('\n')).toStdString();
+    if (*c.errorText)
+        EXPECT_TRUE(outcome.err.contains(QString::fromUtf8(c.errorText))) << outcome.err.join(QLatin1Char('\n')).toStdString();
+    else
+        EXPECT_TRUE(outcome.err.isEmpty()) << outcome.err.join(QLatin1Char('\n')).toStdString();
+    if (c.exitCode == 0)
+        EXPECT_EQ(sha256(home.readFile(QStringLiteral("got.bin"))), sha256(served));
+    else
+        EXPECT_FALSE(QFile::exists(saved)) << "nothing written";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, KevaGetTls,
+    testing::Values(TlsRunCase {"TrustedAuthority", {QStringLiteral("--ca-certificate"), QStringLiteral("CA")}, 0, ""},
+                    TlsRunCase {"UnknownAuthority", {}, 1,
+                                "kevaget: The server's certificate is not trusted: the certificate comes from an unknown "
+                                "authority."},
+                    TlsRunCase {"ChecksOff", {QStringLiteral("--no-check-certificate")}, 0,
+                                "kevaget: warning: server certificates are not checked in this run; anyone between you "
+                                "and the server can change what is downloaded"},
+                    TlsRunCase {"NoSuchAuthorityFile", {QStringLiteral("--ca-certificate"), QStringLiteral("/nonexistent.pem")}, 2,
+                                "kevaget: can not read the certificate file /nonexistent.pem: No such file or directory"}),
+    CaseName());
 
 TEST_F(KevaGet, PrintsEachStatusOnceAndTheSavedPath)
 {

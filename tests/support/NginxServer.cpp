@@ -32,6 +32,12 @@ void NginxServer::addHttpText(const QString& text)
     httpText_ += text;
 }
 
+void NginxServer::useTls(const QString& certificate, const QString& key)
+{
+    tls_ = true;
+    serverText_ += QStringLiteral("        ssl_certificate \"%1\";\n        ssl_certificate_key \"%2\";\n").arg(certificate, key);
+}
+
 QStringList NginxServer::prepare(quint16 port)
 {
     // Started as root, the workers would drop to nobody, who may not read the
@@ -55,14 +61,14 @@ QStringList NginxServer::prepare(quint16 port)
                        "%5"
                        "    default_type application/octet-stream;\n"
                        "    server {\n"
-                       "        listen 127.0.0.1:%6;\n"
+                       "        listen 127.0.0.1:%6%9;\n"
                        "        root \"%7\";\n"
                        "%8"
                        "    }\n"
                        "}\n")
             .arg(user, filePath(QStringLiteral("nginx.pid")), errorLogPath(), accessLogPath(), temporaryPaths + httpText_)
             .arg(port)
-            .arg(documentRoot_, serverText_);
+            .arg(documentRoot_, serverText_, tls_ ? QStringLiteral(" ssl") : QString());
     const QString configurationPath = writeFile(QStringLiteral("nginx.conf"), configuration);
     // -e: errors from before the configuration is read go to our log too.
     return {QStringLiteral("-c"), configurationPath, QStringLiteral("-p"), folder(), QStringLiteral("-e"), errorLogPath()};

@@ -18,12 +18,16 @@ public:
     void addServerText(const QString& text);
     // Adds text as it stands to the http block: log formats, types.
     void addHttpText(const QString& text);
+    // Serves https:// with `certificate` and its `key` (PEM files).
+    void useTls(const QString& certificate, const QString& key);
 
 protected:
     QStringList prepare(quint16 port) override;
+    QString scheme() const override { return tls_ ? QStringLiteral("https") : QStringLiteral("http"); }
 
 private:
     QString documentRoot_;
     QString serverText_;
     QString httpText_;
+    bool tls_ = false;
 };
