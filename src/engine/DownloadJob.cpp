@@ -8,6 +8,7 @@
 #include "settings/SettingsStore.h"
 
 #include <QFileInfo>
+#include <QProcessEnvironment>
 
 namespace {
 
@@ -124,6 +125,7 @@ void DownloadJob::StartDownload()
     // The choice is this job's own from here on, whatever later starts choose.
     fileExistsAction_ = context_.FileExistsAction;
     requestedUrl_ = URL;
+    proxies_ = ProxyPolicy(context_.appSettings, QProcessEnvironment::systemEnvironment());
     resume_.begin(URL, SavePath);
     if (fileExistsAction_ == -2) {
         unload();

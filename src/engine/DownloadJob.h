@@ -8,6 +8,7 @@
 #include "engine/JobList.h"
 #include "engine/JobPhase.h"
 #include "engine/ProgressMeter.h"
+#include "engine/ProxyPolicy.h"
 #include "engine/ReconnectPolicy.h"
 #include "engine/ResumeState.h"
 #include "engine/SegmentFiles.h"
@@ -167,6 +168,7 @@ private:
     int fileExistsAction_ = 0; // this job's copy of the file-exists choice
 
     ConnectionFactory connections_;
+    ProxyPolicy proxies_; // set at each start from the settings and the environment
     RateLimiter* limiter_ = nullptr;
     SegmentTable segments_;
     SegmentFiles files_;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/SplitUrl.h"
+#include "engine/ProxyRoute.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,10 +31,15 @@ public:
 
     virtual ~HttpConnection() = default;
 
+    // An error whose description says all there is to say (an untrusted
+    // certificate, a proxy that refuses): the job ends with that text alone.
+    static bool toldInFull(int code);
+
     // Reads go through `limiter` (shared by every connection; it must outlive this).
     virtual void setLimiter(RateLimiter* limiter) = 0;
-    // Connects to the server of `target` (over TLS for https) and sends `request`.
-    virtual void open(const UrlParts& target, const QByteArray& request, bool headRequest) = 0;
+    // Connects to the server of `target` (over TLS for https), or to the
+    // proxy of `route` (through a tunnel for https), and sends `request`.
+    virtual void open(const UrlParts& target, const ProxyRoute* route, const QByteArray& request, bool headRequest) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
     virtual const HttpResponseParser& response() const = 0;

@@ -7,7 +7,7 @@
 
 HttpDownload::HttpDownload(DownloadJob& job)
     : job_(job)
-    , probe_(job.connections_,
+    , probe_(job.connections_, job.proxies_,
              {
                  [this](const QString& header) {
                      job_.tmrTimeOut_.stop();
@@ -153,8 +153,7 @@ void HttpDownload::Check_Create(qint64 size)
     job_.saveResumeState();
 
     job_.setPhase(JobPhase::Transferring);
-    transfer_.setTarget(job_.parts_, size,
-                        {settings.UseProxy && settings.LoginProxy, settings.UserID, settings.UserPass, settings.UsePass});
+    transfer_.setTarget(job_.parts_, size, job_.proxies_.routeFor(job_.parts_));
     transfer_.clearFailures();
     transfer_.resetRates();
     job_.transferBegins();

@@ -5,11 +5,11 @@
 #include "engine/HttpResponseParser.h"
 #include "engine/HttpStatus.h"
 
-#include <QAbstractSocket>
 #include <QUrl>
 
-HttpProbe::HttpProbe(const ConnectionFactory& factory, Callbacks callbacks)
+HttpProbe::HttpProbe(const ConnectionFactory& factory, const ProxyPolicy& proxies, Callbacks callbacks)
     : factory_(factory)
+    , proxies_(proxies)
     , callbacks_(std::move(callbacks))
 {
 }
@@ -37,7 +37,7 @@ void HttpProbe::send()
             {},
             [this](bool complete) { ended(complete); },
             [this](int code, const QString& description) {
-                if (code == QAbstractSocket::SslHandshakeFailedError) {
+                if (HttpConnection::toldInFull(code)) {
                     callbacks_.onFail(description);
                     return;
                 }
@@ -48,11 +48,13 @@ void HttpProbe::send()
             },
         });
     }
+    const std::optional<ProxyRoute> route = proxies_.routeFor(parts_);
+    const ProxyRoute* via = route ? &*route : nullptr;
     if (withGet_) {
         const HttpRequest::Range whole {0, -1};
-        connection_->open(parts_, HttpRequest::get(parts_, &whole, 0, {}), false);
+        connection_->open(parts_, via, HttpRequest::get(parts_, &whole, 0, via), false);
     } else {
-        connection_->open(parts_, HttpRequest::head(parts_), true);
+        connection_->open(parts_, via, HttpRequest::head(parts_, via), true);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/SplitUrl.h"
 #include "engine/ConnectionFactory.h"
+#include "engine/ProxyPolicy.h"
 
 #include <QByteArray>
 #include <QString>
@@ -34,7 +35,7 @@ public:
         std::function<void(const QString& message)> onFail;
     };
 
-    HttpProbe(const ConnectionFactory& factory, Callbacks callbacks);
+    HttpProbe(const ConnectionFactory& factory, const ProxyPolicy& proxies, Callbacks callbacks);
 
     // Probes `url`, whose parts are `parts`, from its first request.
     void start(const QString& url, const UrlParts& parts);
@@ -47,6 +48,7 @@ private:
     bool followRedirect(int code);
 
     const ConnectionFactory& factory_;
+    const ProxyPolicy& proxies_;
     Callbacks callbacks_;
     std::unique_ptr<HttpConnection> connection_;
     QString url_;

@@ -6,21 +6,22 @@ const QByteArray kLineEnd = "\r\n";
 
 } // namespace
 
-QByteArray HttpRequest::head(const UrlParts& target)
+QByteArray HttpRequest::head(const UrlParts& target, const ProxyRoute* route)
 {
-    return "HEAD " + requestTarget(target.RemotePath) + " HTTP/1.1" + kLineEnd
+    return "HEAD " + lineTarget(target, route) + " HTTP/1.1" + kLineEnd
          + "Accept: *.*, */*" + kLineEnd
          + "Range: bytes=0-" + kLineEnd
          + "User-Agent: KEVA" + kLineEnd
          + "Referer: " + target.Server.toUtf8() + kLineEnd
          + "Host: " + hostHeader(target) + kLineEnd
+         + proxyLogin(target, route)
          + "Connection: close" + kLineEnd
          + kLineEnd;
 }
 
-QByteArray HttpRequest::get(const UrlParts& target, const Range* range, int segment, const ProxyLogin& proxy)
+QByteArray HttpRequest::get(const UrlParts& target, const Range* range, int segment, const ProxyRoute* route)
 {
-    QByteArray request = "GET " + requestTarget(target.RemotePath) + " HTTP/1.1" + kLineEnd
+    QByteArray request = "GET " + lineTarget(target, route) + " HTTP/1.1" + kLineEnd
                        + "Host: " + hostHeader(target) + kLineEnd;
     if (range) {
         request += "Range: bytes=" + QByteArray::number(range->first) + '-';
@@ -29,12 +30,35 @@ QByteArray HttpRequest::get(const UrlParts& target, const Range* range, int segm
         request += kLineEnd;
     }
     request += "User-Agent: KEVA Segment " + QByteArray::number(segment) + kLineEnd
-             + "Accept:  */*" + kLineEnd;
-    if (proxy.send) {
-        const QString credentials = proxy.userId + QLatin1Char(':') + (proxy.withPassword ? proxy.password : QString());
-        request += "Proxy-Authorization: Basic " + Encode2Base64(credentials).toLatin1() + kLineEnd;
-    }
+             + "Accept:  */*" + kLineEnd + proxyLogin(target, route);
     return request + kLineEnd;
+}
+
+QByteArray HttpRequest::connect(const UrlParts& target, const ProxyRoute& route)
+{
+    const QByteArray authority = (target.Server.contains(QLatin1Char(':')) ? '[' + target.Server.toUtf8() + ']'
+                                                                          : target.Server.toUtf8())
+                               + ':' + QByteArray::number(target.Port);
+    QByteArray request = "CONNECT " + authority + " HTTP/1.1" + kLineEnd + "Host: " + authority + kLineEnd;
+    if (!route.authorization.isEmpty())
+        request += "Proxy-Authorization: " + route.authorization + kLineEnd;
+    return request + kLineEnd;
+}
+
+// A proxy is asked for the whole URL of an http:// file; the login is for
+// the proxy only, so it never goes into a tunnel to the server.
+QByteArray HttpRequest::lineTarget(const UrlParts& target, const ProxyRoute* route)
+{
+    if (!route || target.IsHTTPS)
+        return requestTarget(target.RemotePath);
+    return "http://" + hostHeader(target) + requestTarget(target.RemotePath);
+}
+
+QByteArray HttpRequest::proxyLogin(const UrlParts& target, const ProxyRoute* route)
+{
+    if (!route || target.IsHTTPS || route->authorization.isEmpty())
+        return {};
+    return "Proxy-Authorization: " + route->authorization + kLineEnd;
 }
 
 QByteArray HttpRequest::requestTarget(const QString& remotePath)

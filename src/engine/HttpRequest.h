@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/SplitUrl.h"
+#include "engine/ProxyRoute.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,26 +14,31 @@ public:
     // both the size (Content-Length, or the total of Content-Range) and
     // whether the server serves ranges (206). HTTP/1.1, because some servers
     // leave out Accept-Ranges in their replies to HTTP/1.0.
-    static QByteArray head(const UrlParts& target);
+    //
+    // Through a proxy (`route`), an http:// request names the whole URL and
+    // carries the proxy's login; an https:// one goes through a tunnel and
+    // is sent as to the server itself.
+    static QByteArray head(const UrlParts& target, const ProxyRoute* route);
 
     struct Range {
         qint64 first = 0;
         qint64 last = -1; // -1: to the end of the file
     };
-    struct ProxyLogin {
-        bool send = false;
-        QString userId;
-        QString password;
-        bool withPassword = false;
-    };
     // The GET of segment `segment`; without a range when `range` is empty.
-    static QByteArray get(const UrlParts& target, const Range* range, int segment, const ProxyLogin& proxy);
+    static QByteArray get(const UrlParts& target, const Range* range, int segment, const ProxyRoute* route);
+    // The request that opens a tunnel to the server of `target` through `route`.
+    static QByteArray connect(const UrlParts& target, const ProxyRoute& route);
 
     // The path as it goes on the request line: blanks, control characters and
     // non-ASCII characters percent-encoded (as UTF-8), everything else kept.
     static QByteArray requestTarget(const QString& remotePath);
     // "host" on the scheme's default port (80, or 443 for https), else "host:port".
     static QByteArray hostHeader(const UrlParts& target);
+
+private:
+    // The request line's target, and the proxy's login line when it has one.
+    static QByteArray lineTarget(const UrlParts& target, const ProxyRoute* route);
+    static QByteArray proxyLogin(const UrlParts& target, const ProxyRoute* route);
 };
 
 // Standard Base64 (RFC 4648) of the text's UTF-8 bytes, with "="

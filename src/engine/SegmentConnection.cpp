@@ -1,5 +1,7 @@
 #include "engine/SegmentConnection.h"
 
+#include "engine/HttpRequest.h"
+#include "engine/HttpStatus.h"
 #include "engine/RateLimiter.h"
 #include "engine/TlsFailure.h"
 
@@ -15,17 +17,16 @@ SegmentConnection::SegmentConnection(Callbacks callbacks, QObject* parent)
     , buffer_(kReadBuffer)
 {
     connect(&socket_, &QSslSocket::connected, this, [this] {
-        if (!tls_)
+        if (!tunnel_.isEmpty())
+            socket_.write(tunnel_);
+        else if (!tls_)
             socket_.write(request_);
     });
     connect(&socket_, &QSslSocket::encrypted, this, [this] { socket_.write(request_); });
     // A certificate that fails its checks ends the connection before a byte is sent.
     connect(&socket_, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
-        if (!open_)
-            return;
-        close();
-        if (callbacks_.onError)
-            callbacks_.onError(static_cast<int>(QAbstractSocket::SslHandshakeFailedError), TlsFailureText(errors));
+        if (open_)
+            fail(QAbstractSocket::SslHandshakeFailedError, TlsFailureText(errors));
     });
     connect(&socket_, &QTcpSocket::readyRead, this, &SegmentConnection::readAvailable);
     connect(&socket_, &QTcpSocket::disconnected, this, [this] {
@@ -39,14 +40,25 @@ SegmentConnection::SegmentConnection(Callbacks callbacks, QObject* parent)
     connect(&socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
         if (!open_ || error == QAbstractSocket::RemoteHostClosedError)
             return; // a closed connection is handled as its end
-        const QString description = socket_.errorString();
-        close();
-        if (callbacks_.onError)
-            callbacks_.onError(static_cast<int>(error), description);
+        fail(error, socket_.errorString());
     });
 }
 
-void SegmentConnection::open(const UrlParts& target, const QByteArray& request, bool headRequest)
+bool HttpConnection::toldInFull(int code)
+{
+    return code == QAbstractSocket::SslHandshakeFailedError || code == QAbstractSocket::ProxyAuthenticationRequiredError
+        || code == QAbstractSocket::ProxyProtocolError;
+}
+
+void SegmentConnection::fail(int code, const QString& description)
+{
+    close();
+    if (callbacks_.onError)
+        callbacks_.onError(code, description);
+}
+
+void SegmentConnection::open(const UrlParts& target, const ProxyRoute* route, const QByteArray& request,
+                             bool headRequest)
 {
     close();
     ++generation_;
@@ -56,11 +68,15 @@ void SegmentConnection::open(const UrlParts& target, const QByteArray& request, 
     parser_.reset(headRequest);
     socket_.setReadBufferSize(limiter_ && limiter_->limit() > 0 ? RateLimiter::kSocketBuffer : 0);
     tls_ = target.IsHTTPS;
-    const auto port = static_cast<quint16>(target.Port);
-    if (tls_)
-        socket_.connectToHostEncrypted(target.Server, port);
+    tlsHost_ = target.Server;
+    tunnel_ = route && tls_ ? HttpRequest::connect(target, *route) : QByteArray();
+    tunnelReply_.clear();
+    if (route)
+        socket_.connectToHost(route->host, static_cast<quint16>(route->port));
+    else if (tls_)
+        socket_.connectToHostEncrypted(target.Server, static_cast<quint16>(target.Port));
     else
-        socket_.connectToHost(target.Server, port);
+        socket_.connectToHost(target.Server, static_cast<quint16>(target.Port));
 }
 
 void SegmentConnection::close()
@@ -73,8 +89,39 @@ void SegmentConnection::close()
     socket_.abort();
 }
 
+// The proxy answers CONNECT with a header block; 200 opens the tunnel, in
+// which TLS starts with the server, its certificate checked for its own name.
+bool SegmentConnection::readTunnelReply()
+{
+    tunnelReply_ += socket_.readAll();
+    const qsizetype end = tunnelReply_.indexOf("\r\n\r\n");
+    if (end < 0) {
+        if (tunnelReply_.size() > HttpResponseParser::kMaxHeaderBytes || endPending_)
+            fail(QAbstractSocket::ProxyProtocolError, QStringLiteral("The proxy ended the tunnel before it was open."));
+        return false;
+    }
+    const QList<QByteArray> status = tunnelReply_.left(tunnelReply_.indexOf("\r\n")).split(' ');
+    const int code = status.size() > 1 ? status[1].toInt() : 0;
+    if (code != 200) {
+        const QString reason = QString::fromLatin1(status.mid(2).join(' '));
+        fail(code == 407 ? QAbstractSocket::ProxyAuthenticationRequiredError : QAbstractSocket::ProxyProtocolError,
+             HttpFailureText(code, reason));
+        return false;
+    }
+    tunnel_.clear();
+    tunnelReply_.clear();
+    socket_.setPeerVerifyName(tlsHost_);
+    socket_.startClientEncryption();
+    return true;
+}
+
 void SegmentConnection::readAvailable()
 {
+    if (!tunnel_.isEmpty()) {
+        if (open_)
+            readTunnelReply();
+        return;
+    }
     const quint64 generation = generation_;
     const auto stillMine = [&] { return open_ && generation == generation_; };
     const HttpResponseParser::BodySink sink = [&](const char* data, qsizetype size) {

@@ -19,13 +19,16 @@ public:
     explicit SegmentConnection(Callbacks callbacks, QObject* parent = nullptr);
 
     void setLimiter(RateLimiter* limiter) override { limiter_ = limiter; }
-    void open(const UrlParts& target, const QByteArray& request, bool headRequest) override;
+    void open(const UrlParts& target, const ProxyRoute* route, const QByteArray& request, bool headRequest) override;
     void close() override;
     bool isOpen() const override { return open_; }
     const HttpResponseParser& response() const override { return parser_; }
 
 private:
     void readAvailable();
+    // Reads the proxy's answer to CONNECT; true once the tunnel is open.
+    bool readTunnelReply();
+    void fail(int code, const QString& description);
     void ended();
     void finish(bool complete);
 
@@ -36,6 +39,9 @@ private:
     std::vector<char> buffer_;
     bool open_ = false;
     bool tls_ = false;
+    QString tlsHost_;        // the name the certificate must carry
+    QByteArray tunnel_;      // the CONNECT request, until the tunnel is open
+    QByteArray tunnelReply_; // the proxy's answer to it so far
     bool endPending_ = false; // the server closed while the limiter held data back
     RateLimiter* limiter_ = nullptr;
     QTimer readLater_;

@@ -1,10 +1,10 @@
 #include "engine/SegmentedTransfer.h"
 
 #include "engine/ContentRange.h"
+#include "engine/HttpRequest.h"
 #include "engine/HttpResponseParser.h"
 #include "engine/HttpStatus.h"
 
-#include <QAbstractSocket>
 #include <QTimer>
 
 #include <algorithm>
@@ -19,11 +19,11 @@ SegmentedTransfer::SegmentedTransfer(SegmentTable& segments, SegmentFiles& files
 {
 }
 
-void SegmentedTransfer::setTarget(const UrlParts& parts, qint64 size, const HttpRequest::ProxyLogin& proxy)
+void SegmentedTransfer::setTarget(const UrlParts& parts, qint64 size, const std::optional<ProxyRoute>& route)
 {
     parts_ = parts;
     size_ = size;
-    proxy_ = proxy;
+    route_ = route;
 }
 
 void SegmentedTransfer::connectAll()
@@ -68,8 +68,8 @@ void SegmentedTransfer::connectSegment(int i)
             [this, i](bool complete) { ended(i, complete); },
             [this, i](int code, const QString& description) {
                 connections_[static_cast<std::size_t>(i)]->close();
-                // An untrusted certificate stays untrusted: no byte of it is taken.
-                if (code == QAbstractSocket::SslHandshakeFailedError)
+                // An untrusted certificate, or a proxy that refuses, stays so.
+                if (HttpConnection::toldInFull(code))
                     callbacks_.onFail(description);
                 else
                     callbacks_.onNetworkError(code, description);
@@ -82,16 +82,17 @@ void SegmentedTransfer::connectSegment(int i)
         callbacks_.onFail(error);
         return;
     }
+    const ProxyRoute* via = route_ ? &*route_ : nullptr;
     if (!knownSize() || rangeless_) {
         // Unknown size, or ranges that go wrong: the whole file on one
         // connection, to the end of the reply.
         segments_.SegPos[0] = 1;
         files_.truncate(0);
-        connection->open(parts_, HttpRequest::get(parts_, nullptr, i, proxy_), false);
+        connection->open(parts_, via, HttpRequest::get(parts_, nullptr, i, via), false);
         return;
     }
     const HttpRequest::Range range {segments_.requestStart(i), segments_.segmentEnd(i) - 1};
-    connection->open(parts_, HttpRequest::get(parts_, &range, i, proxy_), false);
+    connection->open(parts_, via, HttpRequest::get(parts_, &range, i, via), false);
 }
 
 void SegmentedTransfer::header(int i)

@@ -2,7 +2,7 @@
 
 #include "core/SplitUrl.h"
 #include "engine/ConnectionFactory.h"
-#include "engine/HttpRequest.h"
+#include "engine/ProxyRoute.h"
 #include "engine/RateMeter.h"
 #include "engine/SegmentFiles.h"
 #include "engine/SegmentTable.h"
@@ -12,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class RateLimiter;
 
@@ -58,8 +59,8 @@ public:
 
     void setLimiter(RateLimiter* limiter) { limiter_ = limiter; }
     // What every request asks for: the file of `parts` with `size` bytes
-    // (-1 when unknown), through the proxy login `proxy`.
-    void setTarget(const UrlParts& parts, qint64 size, const HttpRequest::ProxyLogin& proxy);
+    // (-1 when unknown), through the proxy of `route` when there is one.
+    void setTarget(const UrlParts& parts, qint64 size, const std::optional<ProxyRoute>& route);
     // Ranges are off for the rest of this download.
     bool rangeless() const { return rangeless_; }
     void allowRanges() { rangeless_ = false; }
@@ -91,7 +92,7 @@ private:
     RateLimiter* limiter_ = nullptr;
     UrlParts parts_;
     qint64 size_ = -1;
-    HttpRequest::ProxyLogin proxy_;
+    std::optional<ProxyRoute> route_;
     std::array<std::unique_ptr<HttpConnection>, SegmentTable::kMaxSegments> connections_;
     std::array<bool, SegmentTable::kMaxSegments> failed_ {};
     std::array<RateMeter, SegmentTable::kMaxSegments> rates_;

@@ -12,6 +12,7 @@
 #include "support/PeerRequirement.h"
 #include "support/PyftpdlibServer.h"
 #include "support/TestCertificates.h"
+#include "support/TinyproxyServer.h"
 #include "support/TestHome.h"
 
 #include <QCryptographicHash>
@@ -62,9 +63,11 @@ protected:
             .REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey, QString::fromLatin1(name), value);
     }
 
-    Outcome run(const QStringList& arguments, int timeoutMs = 60000)
+    Outcome run(const QStringList& arguments, int timeoutMs = 60000,
+                const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
     {
         QProcess process;
+        process.setProcessEnvironment(environment);
         process.setWorkingDirectory(home.path(QString()));
         process.start(TestHome::binFolder() + QStringLiteral("/kevaget"), arguments);
         Outcome outcome;
@@ -156,6 +159,45 @@ INSTANTIATE_TEST_SUITE_P(
                     TlsRunCase {"NoSuchAuthorityFile", {QStringLiteral("--ca-certificate"), QStringLiteral("/nonexistent.pem")}, 2,
                                 "kevaget: can not read the certificate file /nonexistent.pem: No such file or directory"}),
     CaseName());
+
+// http_proxy sends kevaget through a proxy, unless no_proxy names the host.
+struct EnvironmentProxyCase {
+    const char* name;
+    const char* noProxy;
+    bool throughProxy;
+};
+
+class KevaGetEnvironmentProxy : public KevaGet, public testing::WithParamInterface<EnvironmentProxyCase> {};
+
+TEST_P(KevaGetEnvironmentProxy, FollowsHttpProxyAndNoProxy)
+{
+    const EnvironmentProxyCase& c = GetParam();
+    NginxServer nginx(www());
+    const QString heard = nginx.folder() + QStringLiteral("/heard.log");
+    nginx.addHttpText(QStringLiteral("    log_format heard '$http_via';\n    access_log \"%1\" heard;\n").arg(heard));
+    KEVA_REQUIRE_PEER(nginx);
+    TinyproxyServer proxy;
+    KEVA_REQUIRE_PEER(proxy);
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("http_proxy"), QStringLiteral("http://127.0.0.1:%1/").arg(proxy.port()));
+    environment.insert(QStringLiteral("no_proxy"), QString::fromLatin1(c.noProxy));
+    const Outcome outcome = run({QStringLiteral("-o"), home.path(QStringLiteral("got.bin")),
+                                 nginx.url(QStringLiteral("/file.bin")).toString()},
+                                60000, environment);
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(sha256(home.readFile(QStringLiteral("got.bin"))), sha256(served));
+    ASSERT_FALSE(nginx.accessLog(1).isEmpty());
+    QFile heardFile(heard);
+    ASSERT_TRUE(heardFile.open(QIODevice::ReadOnly));
+    for (const QByteArray& line : heardFile.readAll().trimmed().split('\n'))
+        EXPECT_EQ(line.contains("tinyproxy"), c.throughProxy) << line.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, KevaGetEnvironmentProxy,
+                         testing::Values(EnvironmentProxyCase {"ThroughTheProxy", "", true},
+                                         EnvironmentProxyCase {"NoProxyForThisHost", "localhost,127.0.0.1", false}),
+                         CaseName());
 
 TEST_F(KevaGet, PrintsEachStatusOnceAndTheSavedPath)
 {

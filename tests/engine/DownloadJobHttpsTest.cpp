@@ -75,7 +75,7 @@ TEST_P(DownloadJobHttpsBounds, FetchesEachRangeOnceByteExact)
     const auto result = runner->run(nginx->url(QLatin1Char('/') + name).toString(), saveTo(name));
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(name, name));
-    EXPECT_EQ(rangesOf(*nginx, c.ranges.size() + 1), c.ranges);
+    expectRangesOrTakeOvers(rangesOf(*nginx, c.ranges.size() + 1), c.ranges);
     EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("Download Success"));
 }
 

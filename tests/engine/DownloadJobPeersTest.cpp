@@ -59,9 +59,8 @@ TEST_P(DownloadJobSegments, FetchesEachRangeOnceFromNginx)
         const qint64 last = i == c.segments - 1 ? c.size - 1 : part * (i + 1) - 1;
         expected.append(QStringLiteral("bytes=%1-%2").arg(first).arg(last));
     }
-    ranges.sort();
-    expected.sort();
-    EXPECT_EQ(ranges, expected);
+    // A connection that is done early may take over half of a slow one's rest.
+    expectRangesOrTakeOvers(ranges, expected);
     EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("Download Success"));
     EXPECT_EQ(runner->jobs.row(1)->subItem(2), QStringLiteral("100%"));
 }

@@ -24,6 +24,10 @@ protected:
     void store(const char* name, const QString& text);
     // The saved file has the bytes of the served one.
     bool sameAsServed(const QString& saved, const QString& served) const;
+    // Each `expected` range was asked, and every other range asked (but
+    // those `ignored`) is a take-over: a later part of an expected range.
+    static void expectRangesOrTakeOvers(const QStringList& asked, const QStringList& expected,
+                                        const QStringList& ignored = {});
     // Starts `name` from `nginx`'s location "/slow/" and lets `bytes` arrive.
     DownloadJob* startSlow(const NginxServer& nginx, const QString& name, qint64 bytes);
 

@@ -44,10 +44,11 @@ TEST_P(HttpProbeScript, LearnsTheFileOrSaysWhyNot)
         return c.reply(static_cast<int>(server.requests.size()) - 1, request);
     };
     const ConnectionFactory factory = server.factory();
+    const ProxyPolicy proxies;
     std::optional<HttpProbe::Result> result;
     QString failure;
     bool over = false;
-    HttpProbe probe(factory, {
+    HttpProbe probe(factory, proxies, {
                                  [](const QString&) {},
                                  [](const QString& url) { return std::optional<UrlParts>(SplitUrl(url, {})); },
                                  [&](const HttpProbe::Result& found) {
@@ -131,8 +132,9 @@ TEST(HttpProbe, KeepsTheValidators)
                           "Content-Length: 7\r\n\r\n");
     };
     const ConnectionFactory factory = server.factory();
+    const ProxyPolicy proxies;
     std::optional<HttpProbe::Result> result;
-    HttpProbe probe(factory, {[](const QString&) {}, [](const QString&) { return std::optional<UrlParts>(); },
+    HttpProbe probe(factory, proxies, {[](const QString&) {}, [](const QString&) { return std::optional<UrlParts>(); },
                               [&](const HttpProbe::Result& found) { result = found; }, [](const QString&) {}});
     const QString url = QStringLiteral("http://h/f");
     probe.start(url, SplitUrl(url, {}));

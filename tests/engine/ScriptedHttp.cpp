@@ -12,7 +12,7 @@ public:
     }
 
     void setLimiter(RateLimiter*) override {}
-    void open(const UrlParts& target, const QByteArray& request, bool headRequest) override
+    void open(const UrlParts& target, const ProxyRoute*, const QByteArray& request, bool headRequest) override
     {
         ++generation_;
         open_ = true;

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/EnvironmentProxies.h"
+
 // Widget tests run offscreen (QT_QPA_PLATFORM=offscreen) with a full application object.
 int main(int argc, char** argv)
 {
+    forgetEnvironmentProxies();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
