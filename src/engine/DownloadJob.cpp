@@ -126,6 +126,8 @@ void DownloadJob::StartDownload()
     fileExistsAction_ = context_.FileExistsAction;
     requestedUrl_ = URL;
     proxies_ = ProxyPolicy(context_.appSettings, QProcessEnvironment::systemEnvironment());
+    // Through a proxy an ftp:// file is asked of the proxy over HTTP.
+    overFtp_ = parts_.IsFTP && !proxies_.routeFor(parts_);
     resume_.begin(URL, SavePath);
     if (fileExistsAction_ == -2) {
         unload();
@@ -146,7 +148,7 @@ void DownloadJob::StartDownload()
         segments_.SegResume.fill(false);
     }
     view_.cmdOpenVisible = view_.cmdGotoDirVisible = false;
-    if (parts_.IsFTP) {
+    if (overFtp_) {
         ftp_.start(fileExistsAction_ == -1);
         setRow(JobColumn::SavePath, SavePath);
         changed();
@@ -173,7 +175,7 @@ void DownloadJob::Pause_Resume()
     setRowStatus(text("11051", QStringLiteral("Downloading")));
     reconnects_.reset(TotalReceived() - 1);
     progress_.reset(TotalReceived() - 1);
-    if (parts_.IsFTP) {
+    if (overFtp_) {
         setPhase(JobPhase::Probing);
         ftp_.resume();
         tmrUpdate_.start();
@@ -339,7 +341,7 @@ bool DownloadJob::refuseLongerLocalFile(qint64 remoteSize, bool resuming)
 // segments stand.
 bool DownloadJob::keepsResumeData() const
 {
-    return parts_.IsHTTP && http_.resumable() && !succeeded_;
+    return !overFtp_ && http_.resumable() && !succeeded_;
 }
 
 bool DownloadJob::saveResumeState()

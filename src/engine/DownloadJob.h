@@ -166,6 +166,7 @@ private:
     JobPhase phase_ = JobPhase::Idle;
     bool succeeded_ = false;
     int fileExistsAction_ = 0; // this job's copy of the file-exists choice
+    bool overFtp_ = false;     // FTP's own dialogue, not a proxy, fetches the file
 
     ConnectionFactory connections_;
     ProxyPolicy proxies_; // set at each start from the settings and the environment

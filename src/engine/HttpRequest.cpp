@@ -1,5 +1,7 @@
 #include "engine/HttpRequest.h"
 
+#include <QUrl>
+
 namespace {
 
 const QByteArray kLineEnd = "\r\n";
@@ -51,7 +53,22 @@ QByteArray HttpRequest::lineTarget(const UrlParts& target, const ProxyRoute* rou
 {
     if (!route || target.IsHTTPS)
         return requestTarget(target.RemotePath);
+    if (target.IsFTP)
+        return ftpUrl(target);
     return "http://" + hostHeader(target) + requestTarget(target.RemotePath);
+}
+
+// An ftp:// file as a proxy fetches it: the login in the URL unless it is
+// the anonymous one, the names encoded again.
+QByteArray HttpRequest::ftpUrl(const UrlParts& target)
+{
+    const auto encoded = [](const QString& text) { return QUrl::toPercentEncoding(text); };
+    QByteArray login;
+    if (target.UserName != QStringLiteral("anonymous") || target.Password != kAnonymousPassword)
+        login = encoded(target.UserName) + (target.Password.isEmpty() ? QByteArray() : ':' + encoded(target.Password)) + '@';
+    const QByteArray host = target.Server.contains(QLatin1Char(':')) ? '[' + target.Server.toUtf8() + ']' : target.Server.toUtf8();
+    const QByteArray port = target.Port == 21 ? QByteArray() : ':' + QByteArray::number(target.Port);
+    return "ftp://" + login + host + port + '/' + QUrl::toPercentEncoding(target.RemotePath, "/");
 }
 
 QByteArray HttpRequest::proxyLogin(const UrlParts& target, const ProxyRoute* route)

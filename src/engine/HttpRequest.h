@@ -39,6 +39,7 @@ private:
     // The request line's target, and the proxy's login line when it has one.
     static QByteArray lineTarget(const UrlParts& target, const ProxyRoute* route);
     static QByteArray proxyLogin(const UrlParts& target, const ProxyRoute* route);
+    static QByteArray ftpUrl(const UrlParts& target);
 };
 
 // Standard Base64 (RFC 4648) of the text's UTF-8 bytes, with "="

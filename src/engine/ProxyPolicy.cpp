@@ -23,12 +23,13 @@ ProxyPolicy::ProxyPolicy(const AppSettings& settings, const QProcessEnvironment&
     if (settings.LoginProxy)
         route.authorization = basic(settings.UserID, settings.UsePass ? settings.UserPass : QString());
     configured_ = route;
+    ftpToo_ = settings.UseFTPProxy;
 }
 
 std::optional<ProxyRoute> ProxyPolicy::routeFor(const UrlParts& target) const
 {
     if (configured_)
-        return configured_;
+        return target.IsHTTP || ftpToo_ ? configured_ : std::nullopt;
     return fromEnvironment(target);
 }
 

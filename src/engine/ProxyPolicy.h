@@ -11,9 +11,9 @@
 struct AppSettings;
 
 // Which proxy, if any, a download goes through. The proxy of the settings
-// when it is on (with its login when that is on); else the environment's
-// http_proxy and https_proxy, except for the hosts no_proxy names, as curl
-// and wget read them.
+// when it is on (with its login when that is on), for ftp:// too when that
+// setting says so; else the environment's http_proxy and https_proxy, except
+// for the hosts no_proxy names, as curl and wget read them.
 class ProxyPolicy {
 public:
     ProxyPolicy() = default;
@@ -27,5 +27,6 @@ private:
     QString variable(const char* name) const;
 
     std::optional<ProxyRoute> configured_;
+    bool ftpToo_ = false; // ftp:// goes through the configured proxy as well
     QProcessEnvironment environment_;
 };

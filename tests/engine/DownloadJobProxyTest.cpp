@@ -1,6 +1,6 @@
-// Downloads through tinyproxy: http:// asked of the proxy, https:// through
-// a CONNECT tunnel, the proxy's login going to the proxy alone, and a wrong
-// one refused with 407.
+// Downloads through tinyproxy and squid: http:// asked of the proxy, https://
+// through a CONNECT tunnel, ftp:// fetched by the proxy, the proxy's login
+// going to the proxy alone, and a wrong one refused.
 #include "EngineTest.h"
 
 #include "engine/DownloadJob.h"
@@ -11,8 +11,12 @@
 #include "support/NginxServer.h"
 #include "support/PeerRequirement.h"
 #include "support/TestCertificates.h"
+#include "support/PyftpdlibServer.h"
+#include "support/SquidServer.h"
 #include "support/TinyproxyServer.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QSslConfiguration>
 
@@ -20,8 +24,28 @@
 
 namespace {
 
+enum class Proxy { Tinyproxy, Squid };
+
+std::unique_ptr<ProxyPeerServer> proxyOf(Proxy kind)
+{
+    if (kind == Proxy::Squid)
+        return std::make_unique<SquidServer>();
+    return std::make_unique<TinyproxyServer>();
+}
+
+// How many lines of the proxy's log contain `text`, once it has logged at
+// least `atLeast` of them (a proxy may log a tunnel only once it has closed).
+qsizetype linesWith(const ProxyPeerServer& proxy, const QString& text, qsizetype atLeast)
+{
+    const QDeadlineTimer deadline(5000);
+    while (proxy.log().count(text) < atLeast && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return proxy.log().count(text);
+}
+
 struct ProxyCase {
     const char* name;
+    Proxy kind;
     bool https;
     const char* proxyLogin; // what the proxy asks for, "" for nothing
     const char* givenLogin; // what the settings send, "" for nothing
@@ -53,16 +77,16 @@ TEST_P(DownloadJobProxy, GoesThroughTheProxyAndKeepsItsLoginFromTheServer)
                                      "    access_log \"%1\" heard;\n")
                           .arg(heard));
     KEVA_REQUIRE_PEER(nginx);
-    TinyproxyServer proxy;
+    const auto proxy = proxyOf(c.kind);
     const QStringList login = QString::fromLatin1(c.proxyLogin).split(QLatin1Char(':'));
     if (*c.proxyLogin)
-        proxy.requireLogin(login[0], login[1]);
-    KEVA_REQUIRE_PEER(proxy);
+        proxy->requireLogin(login[0], login[1]);
+    KEVA_REQUIRE_PEER(*proxy);
 
     AppSettings& settings = context->appSettings;
     settings.UseProxy = true;
     settings.ProxyServer = QStringLiteral("127.0.0.1");
-    settings.ProxyPort = proxy.port();
+    settings.ProxyPort = proxy->port();
     if (*c.givenLogin) {
         const QStringList given = QString::fromLatin1(c.givenLogin).split(QLatin1Char(':'));
         settings.LoginProxy = true;
@@ -90,26 +114,56 @@ TEST_P(DownloadJobProxy, GoesThroughTheProxyAndKeepsItsLoginFromTheServer)
     for (const QByteArray& line : lines) {
         EXPECT_TRUE(line.startsWith("-|")) << "a proxy login reached the server: " << line.toStdString();
         if (!c.https) {
-            EXPECT_TRUE(line.contains("tinyproxy")) << "not through the proxy: " << line.toStdString();
+            EXPECT_TRUE(line.contains(c.kind == Proxy::Squid ? "squid" : "tinyproxy"))
+                << "not through the proxy: " << line.toStdString();
         }
     }
     if (c.https) {
-        EXPECT_EQ(proxy.log().count(QStringLiteral("CONNECT 127.0.0.1:%1").arg(nginx.port())), requests.size())
+        const QString tunnel = QStringLiteral("CONNECT 127.0.0.1:%1").arg(nginx.port());
+        EXPECT_EQ(linesWith(*proxy, tunnel, requests.size()), requests.size())
             << "each request through its own tunnel";
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DownloadJobProxy,
-    testing::Values(ProxyCase {"Http", false, "", "", ""},
-                    ProxyCase {"HttpWithLogin", false, "keva:s3cret", "keva:s3cret", ""},
-                    ProxyCase {"HttpsThroughATunnel", true, "keva:s3cret", "keva:s3cret", ""},
+    testing::Values(ProxyCase {"Http", Proxy::Tinyproxy, false, "", "", ""},
+                    ProxyCase {"HttpWithLogin", Proxy::Tinyproxy, false, "keva:s3cret", "keva:s3cret", ""},
+                    ProxyCase {"HttpsThroughATunnel", Proxy::Tinyproxy, true, "keva:s3cret", "keva:s3cret", ""},
                     // tinyproxy 1.11 refuses a wrong login with 401 (not 407):
                     // the job shows the text of the code the proxy sent.
-                    ProxyCase {"HttpWrongPassword", false, "keva:s3cret", "keva:wrong",
+                    ProxyCase {"HttpWrongPassword", Proxy::Tinyproxy, false, "keva:s3cret", "keva:wrong",
                                "HTTP 401.x-You are not authorized to view this page"},
-                    ProxyCase {"HttpsWrongPassword", true, "keva:s3cret", "keva:wrong",
-                               "HTTP 401.x-You are not authorized to view this page"}),
+                    ProxyCase {"HttpsWrongPassword", Proxy::Tinyproxy, true, "keva:s3cret", "keva:wrong",
+                               "HTTP 401.x-You are not authorized to view this page"},
+                    ProxyCase {"SquidHttpWithLogin", Proxy::Squid, false, "keva:s3cret", "keva:s3cret", ""},
+                    ProxyCase {"SquidHttpsThroughATunnel", Proxy::Squid, true, "keva:s3cret", "keva:s3cret", ""},
+                    ProxyCase {"SquidHttpWrongPassword", Proxy::Squid, false, "keva:s3cret", "keva:wrong",
+                               "HTTP 407 - Proxy Authentication Required"},
+                    ProxyCase {"SquidHttpsWrongPassword", Proxy::Squid, true, "keva:s3cret", "keva:wrong",
+                               "HTTP 407 - Proxy Authentication Required"}),
     CaseName());
+
+// With the FTP proxy setting on, squid fetches the ftp:// file and hands it
+// over HTTP; the FTP server sees squid, not KEVA.
+TEST_F(EngineTest, FtpThroughSquidWithTheFtpProxySetting)
+{
+    const QString name = files.make(700000);
+    PyftpdlibServer ftp(files.root());
+    KEVA_REQUIRE_PEER(ftp);
+    SquidServer squid;
+    KEVA_REQUIRE_PEER(squid);
+    AppSettings& settings = context->appSettings;
+    settings.UseProxy = true;
+    settings.UseFTPProxy = true;
+    settings.ProxyServer = QStringLiteral("127.0.0.1");
+    settings.ProxyPort = squid.port();
+
+    const QString url = ftp.url(QLatin1Char('/') + name).toString();
+    const auto result = runner->run(url, saveTo(name));
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+    EXPECT_GE(linesWith(squid, QStringLiteral(" ") + url, 1), 1) << squid.log().toStdString();
+}
 
 } // namespace

@@ -84,6 +84,17 @@ INSTANTIATE_TEST_SUITE_P(
         ProxyCase {"HttpsDirect", true, false, "Basic dTpw", "/d/f.zip", ""}),
     CaseName());
 
+TEST(HttpRequest, AProxyIsAskedForAnFtpFileByItsWholeUrl)
+{
+    const ProxyRoute route {QStringLiteral("proxy.example"), 3128, {}};
+    const auto line = [&](const char* url) {
+        const QByteArray request = HttpRequest::get(SplitUrl(QString::fromUtf8(url), {}), nullptr, 0, &route);
+        return request.left(request.indexOf("\r\n"));
+    };
+    EXPECT_EQ(line("ftp://h/pub/a%20b.iso"), QByteArray("GET ftp://h/pub/a%20b.iso HTTP/1.1")) << "no anonymous login";
+    EXPECT_EQ(line("ftp://al%20ice:p%40ss@h:2121/f"), QByteArray("GET ftp://al%20ice:p%40ss@h:2121/f HTTP/1.1"));
+}
+
 TEST(HttpRequest, ConnectOpensATunnelWithTheProxyLogin)
 {
     const ProxyRoute route {QStringLiteral("proxy.example"), 3128, QByteArray("Basic dTpw")};

@@ -82,7 +82,14 @@ INSTANTIATE_TEST_SUITE_P(
         PolicyCase {"NoProxyIsNoSubstring", {}, {{"http_proxy", "http://env:1"}, {"no_proxy", "ample.org"}},
                     "http://example.org/f", "env:1"},
         PolicyCase {"NoProxyAll", {}, {{"http_proxy", "http://env:1"}, {"no_proxy", "*"}}, "http://h/f", ""},
-        PolicyCase {"FtpGoesDirect", {}, {{"http_proxy", "http://env:1"}}, "ftp://h/f", ""}),
+        PolicyCase {"FtpGoesDirect", {}, {{"http_proxy", "http://env:1"}}, "ftp://h/f", ""},
+        PolicyCase {"FtpDirectWithoutTheFtpProxySetting", useProxy, {}, "ftp://h/f", ""},
+        PolicyCase {"FtpThroughTheFtpProxySetting",
+                    [](AppSettings& s) {
+                        useProxy(s);
+                        s.UseFTPProxy = true;
+                    },
+                    {}, "ftp://h/f", "proxy.example:3128"}),
     CaseName());
 
 } // namespace

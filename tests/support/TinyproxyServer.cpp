@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 TinyproxyServer::TinyproxyServer()
-    : PeerServer(QStringLiteral("/usr/bin/tinyproxy"), QStringLiteral("tinyproxy"))
+    : ProxyPeerServer(QStringLiteral("/usr/bin/tinyproxy"), QStringLiteral("tinyproxy"))
 {
 }
 

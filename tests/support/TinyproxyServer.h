@@ -1,17 +1,15 @@
 #pragma once
 
-#include "support/PeerServer.h"
+#include "support/ProxyPeerServer.h"
 
 // tinyproxy in the foreground: an HTTP proxy that also opens CONNECT
 // tunnels, optionally asking for a Basic login. Its log tells each request.
-class TinyproxyServer : public PeerServer {
+class TinyproxyServer : public ProxyPeerServer {
 public:
     TinyproxyServer();
 
-    // Asks every client for this login (before start()).
-    void requireLogin(const QString& user, const QString& password);
-    // The proxy's own log so far.
-    QString log() const;
+    void requireLogin(const QString& user, const QString& password) override;
+    QString log() const override;
 
 protected:
     QStringList prepare(quint16 port) override;
