@@ -12,6 +12,10 @@
 #   (c) the same large file over FTP from vsftpd, passive mode for every tool,
 #       saved to /dev/shm: wall time and CPU time (user+sys); kevaget, curl
 #       and wget only.
+# With BENCH_TLS=1, cases (a) and (b) run over https:// instead: nginx serves
+# TLS with a certificate made for the run by openssl, which every tool is told
+# to trust (axel, which cannot be told, does not check it: -k); the table goes
+# to bench/RESULTS-https.md.
 # Prints a table of medians and writes it, with a description of the machine,
 # to bench/RESULTS.md. See bench/README.md for the environment variables.
 #
@@ -38,7 +42,14 @@ timeout_a=${BENCH_TIMEOUT_A:-300}
 timeout_b=${BENCH_TIMEOUT_B:-180}
 timeout_c=${BENCH_TIMEOUT_C:-300}
 work_dir=${BENCH_WORK_DIR:-$bench_dir/work}
-results_md=${BENCH_RESULTS:-$bench_dir/RESULTS.md}
+tls=${BENCH_TLS:-0}
+[[ $tls == 0 || $tls == 1 ]] || die "BENCH_TLS takes 0 or 1 (got '$tls')"
+if [ "$tls" = 1 ]; then
+  results_md=${BENCH_RESULTS:-$bench_dir/RESULTS-https.md}
+  cases=$(echo " $cases " | sed 's/ c / /g' | xargs)
+else
+  results_md=${BENCH_RESULTS:-$bench_dir/RESULTS.md}
+fi
 shm_base=${BENCH_OUT_BASE:-/dev/shm}
 python=${BENCH_PYTHON:-python3}
 aria2c_extra=${BENCH_ARIA2C_OPTS:-}
@@ -205,6 +216,15 @@ if [[ " $cases " == *" b "* ]]; then
 fi
 
 # ------------------------------------------------------------ nginx
+certificate="$tmp_dir/server.pem"
+tls_lines=""
+if [ "$tls" = 1 ]; then
+  command -v openssl >/dev/null || die "openssl is needed for BENCH_TLS=1"
+  openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout "$tmp_dir/server.key" \
+    -out "$certificate" -days 2 -subj /CN=127.0.0.1 -addext subjectAltName=IP:127.0.0.1 2>"$tmp_dir/openssl.out" ||
+    die "openssl could not make the certificate: $(cat "$tmp_dir/openssl.out")"
+  tls_lines="ssl_certificate $certificate; ssl_certificate_key $tmp_dir/server.key;"
+fi
 start_nginx() {
   local attempt
   for attempt in 1 2 3 4 5; do
@@ -233,7 +253,8 @@ http {
   tcp_nopush on;
   keepalive_timeout 30s;
   server {
-    listen 127.0.0.1:$port;
+    listen 127.0.0.1:$port$([ "$tls" = 1 ] && echo ' ssl');
+    $tls_lines
     root $www;
     location /throttled/ {
       limit_rate $rate;
@@ -263,7 +284,7 @@ EOF
 base_url=""
 if has_case a || has_case b; then
   start_nginx
-  base_url="http://127.0.0.1:$port"
+  base_url="$([ "$tls" = 1 ] && echo https || echo http)://127.0.0.1:$port"
   note "nginx serves $www on $base_url"
 fi
 
@@ -414,15 +435,24 @@ prepare_keva_ftp() {
 
 download_command() { # tool url out -> sets cmd array
   local tool=$1 url=$2 out=$3
+  local trust=()
+  if [[ $url == https://* ]]; then
+    case $tool in
+      kevaget) trust=(--ca-certificate "$certificate") ;;
+      curl) trust=(--cacert "$certificate") ;;
+      wget | aria2c) trust=("--ca-certificate=$certificate") ;;
+      axel) trust=(-k) ;;
+    esac
+  fi
   case $tool in
-    kevaget) cmd=("$kevaget" -f -o "$out" "$url") ;;
-    curl) cmd=(curl -s -o "$out" "$url") ;;
-    wget) cmd=(wget -q -O "$out" "$url") ;;
+    kevaget) cmd=("$kevaget" "${trust[@]}" -f -o "$out" "$url") ;;
+    curl) cmd=(curl "${trust[@]}" -s -o "$out" "$url") ;;
+    wget) cmd=(wget "${trust[@]}" -q -O "$out" "$url") ;;
     aria2c) # shellcheck disable=SC2206 # BENCH_ARIA2C_OPTS holds several options
-      cmd=(aria2c -x6 -s6 --allow-overwrite=true --auto-file-renaming=false
+      cmd=(aria2c "${trust[@]}" -x6 -s6 --allow-overwrite=true --auto-file-renaming=false
                  --file-allocation=none --console-log-level=warn --summary-interval=0
                  $aria2c_extra -d "$(dirname "$out")" -o "$(basename "$out")" "$url") ;;
-    axel) cmd=(axel -n6 -q -o "$out" "$url") ;;
+    axel) cmd=(axel "${trust[@]}" -n6 -q -o "$out" "$url") ;;
   esac
 }
 
@@ -522,8 +552,8 @@ if [[ " $cases " == *" a "* ]]; then
   if [ "$warmup" = 1 ] && command -v curl >/dev/null; then
     # One untimed download first, so that the first timed run does not pay
     # for warming up nginx, the page cache and /dev/shm.
-    helper_bg "$tmp_dir/measure.out" run "$timeout_a" "$tmp_dir/warmup.log" -- \
-      curl -s -o "$out_dir/$large_name" "$base_url/$large_name" || on_signal 130
+    download_command curl "$base_url/$large_name" "$out_dir/$large_name"
+    helper_bg "$tmp_dir/measure.out" run "$timeout_a" "$tmp_dir/warmup.log" -- "${cmd[@]}" || on_signal 130
     warmup_done=1
     clear_out_dir
   fi
@@ -563,6 +593,8 @@ if has_case c; then
 fi
 
 # ------------------------------------------------------------ report
+tls_note=""
+[ "$tls" = 1 ] && tls_note="Over https:// (nginx with a P-256 certificate made for the run; kevaget --ca-certificate, curl --cacert, wget and aria2c --ca-certificate, axel -k). "
 settings_tsv="$tmp_dir/settings.tsv"
 {
   printf 'cases\t%s\n' "$cases"
@@ -575,10 +607,10 @@ settings_tsv="$tmp_dir/settings.tsv"
   printf 'nginx_detail\t%s\n' "$(nginx -v 2>&1 | head -n 1), worker_processes auto, sendfile on, tcp_nopush on, listening on 127.0.0.1; files served from the page cache"
   printf 'kevaget_detail\t%s\n' "${kevaget_version:-not measured (not found at $kevaget)}; KEVA_REGISTRY_DIR and KEVA_RUNTIME_DIR point to temporary folders unless already set; in case (c) KEVA_REGISTRY_DIR and KEVA_HOME always point to temporary folders of that case (settings with \"UsePASV\"=\"1\")"
   if [[ " $cases " == *" a "* ]]; then
-    printf 'case_a_detail\t%s\n' "$large_mib MiB of random bytes, no rate limit, saved to $shm_base. Time limit per download: $timeout_a s.${warmup_done:+ One untimed curl download ran first, to warm up.}"
+    printf 'case_a_detail\t%s\n' "${tls_note:-}$large_mib MiB of random bytes, no rate limit, saved to $shm_base. Time limit per download: $timeout_a s.${warmup_done:+ One untimed curl download ran first, to warm up.}"
   fi
   if [[ " $cases " == *" b "* ]]; then
-    printf 'case_b_detail\t%s\n' "$throttled_mib MiB of random bytes from a location with \`limit_rate $rate;\` (per connection), saved to $shm_base. Time limit per download: $timeout_b s."
+    printf 'case_b_detail\t%s\n' "${tls_note:-}$throttled_mib MiB of random bytes from a location with \`limit_rate $rate;\` (per connection), saved to $shm_base. Time limit per download: $timeout_b s."
   fi
   if has_case c; then
     printf 'vsftpd_version\t%s\n' "$(vsftpd -v 0>&1 | head -n 1)"

@@ -125,6 +125,7 @@ void DownloadJob::StartDownload()
     // The choice is this job's own from here on, whatever later starts choose.
     fileExistsAction_ = context_.FileExistsAction;
     requestedUrl_ = URL;
+    files_.setPath(SavePath);
     proxies_ = ProxyPolicy(context_.appSettings, QProcessEnvironment::systemEnvironment());
     // Through a proxy an ftp:// file is asked of the proxy over HTTP.
     overFtp_ = parts_.IsFTP && !proxies_.routeFor(parts_);
@@ -435,6 +436,12 @@ void DownloadJob::complete()
 {
     if (succeeded_)
         return;
+    // Success means every byte is in the file.
+    QString error;
+    if (!files_.flush(&error) || !files_.intact()) {
+        fail(QStringLiteral("Could not write to %1: %2").arg(SavePath, error.isEmpty() ? QStringLiteral("a write failed") : error));
+        return;
+    }
     succeeded_ = true;
     CloseConnections();
     resume_.remove();

@@ -38,8 +38,8 @@ bool ResumeState::save(qint64 size, const SegmentTable& segments, SegmentFiles& 
     saved_.start();
     if (written_ == record)
         return true;
-    files.sync();
-    if (!ResumeFile::save(savePath_, record))
+    // Resume data never claims bytes that did not reach the file.
+    if (!files.sync() || !ResumeFile::save(savePath_, record))
         return false;
     written_ = std::move(record);
     return true;

@@ -1,5 +1,8 @@
 #include "engine/SegmentFiles.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include <unistd.h>
 
 bool SegmentFiles::open(int i, QString* error)
@@ -17,34 +20,79 @@ bool SegmentFiles::open(int i, QString* error)
 
 bool SegmentFiles::write(int i, qint64 offset, const char* data, qsizetype size, QString* error)
 {
-    QFile* file = files_[static_cast<std::size_t>(i)].get();
-    if (!file || !file->isOpen()) {
+    const auto at = static_cast<std::size_t>(i);
+    if (!files_[at] || !files_[at]->isOpen()) {
         *error = QStringLiteral("the file is not open");
         return false;
     }
-    if (!file->seek(offset) || file->write(data, size) != size) {
-        *error = file->errorString();
+    Gathered& gathered = gathered_[at];
+    if (!gathered.bytes.isEmpty() && gathered.offset + gathered.bytes.size() != offset && !flush(i, error))
         return false;
+    if (gathered.bytes.isEmpty()) {
+        gathered.offset = offset;
+        gathered.bytes.reserve(kGather); // kept from one gathering to the next
+    }
+    gathered.bytes.append(data, size);
+    return gathered.bytes.size() < kGather || flush(i, error);
+}
+
+bool SegmentFiles::flush(int i, QString* error)
+{
+    const auto at = static_cast<std::size_t>(i);
+    Gathered& gathered = gathered_[at];
+    const char* data = gathered.bytes.constData();
+    qsizetype left = gathered.bytes.size();
+    qint64 offset = gathered.offset;
+    while (left > 0) {
+        const ssize_t written = ::pwrite(files_[at]->handle(), data, static_cast<size_t>(left), offset);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            *error = QString::fromLocal8Bit(std::strerror(written < 0 ? errno : ENOSPC));
+            gathered.bytes.resize(0);
+            lost_ = true;
+            return false;
+        }
+        data += written;
+        left -= written;
+        offset += written;
+    }
+    gathered.bytes.resize(0);
+    return true;
+}
+
+bool SegmentFiles::flush(QString* error)
+{
+    for (int i = 0; i < SegmentTable::kMaxSegments; ++i) {
+        if (!gathered_[static_cast<std::size_t>(i)].bytes.isEmpty() && !flush(i, error))
+            return false;
     }
     return true;
 }
 
 void SegmentFiles::truncate(int i)
 {
+    for (Gathered& gathered : gathered_)
+        gathered.bytes.resize(0);
     if (QFile* file = files_[static_cast<std::size_t>(i)].get())
         file->resize(0);
 }
 
-void SegmentFiles::sync()
+bool SegmentFiles::sync()
 {
+    QString ignored;
+    flush(&ignored);
     for (const auto& file : files_) {
         if (file && file->isOpen())
             ::fdatasync(file->handle());
     }
+    return intact();
 }
 
 void SegmentFiles::closeAll()
 {
+    QString ignored;
+    flush(&ignored);
     for (auto& file : files_) {
         if (file)
             file->close();
