@@ -5,6 +5,7 @@
 #include "settings/LoadSettings.h"
 #include "settings/SettingsDefaults.h"
 #include "settings/SettingsDialogState.h"
+#include "support/CaptionHelpers.h"
 #include "support/TestHome.h"
 
 #include <QCheckBox>
@@ -33,9 +34,7 @@ protected:
     template <typename Widget>
     Widget* control(const char* name) const
     {
-        Widget* found = window->findChild<Widget*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return NamedChild<Widget>(*window, name);
     }
     QString stored(const char* name) const
     {
