@@ -27,11 +27,10 @@ frmExist::frmExist(const KevaContext& context, QWidget* parent)
     Picture1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion, nullptr, this).pixmap(iconSize));
     Picture1->setAlignment(Qt::AlignTop);
 
-    auto* Label1 = Named(new QLabel(text.GetText(QStringLiteral("05002"),
-                                                 QStringLiteral("The file already exists at this location!  What "
-                                                                "would you like to do?")),
-                                    this),
-                         "Label1");
+    auto* Label1 = Named(new QLabel(this), "Label1");
+    Label1->setText(
+        text.GetText(QStringLiteral("05002"),
+                     QStringLiteral("The file already exists at this location!  What would you like to do?")));
     Label1->setWordWrap(true);
 
     const auto button = [this](const char* name, const QString& caption, int result) {
