@@ -34,5 +34,5 @@ protected:
     TestHome home;
     KevaContext* context = nullptr;
     std::unique_ptr<JobRunner> runner;
-    TestFiles& files = TestFiles::instance();
+    TestFiles& files = TestFiles::registered();
 };

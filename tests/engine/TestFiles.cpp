@@ -12,20 +12,30 @@ constexpr QFileDevice::Permissions kWorldReadable = QFileDevice::ReadOwner | QFi
 constexpr QFileDevice::Permissions kWorldListable = kWorldReadable | QFileDevice::ExeOwner | QFileDevice::ExeGroup
                                                   | QFileDevice::ExeOther;
 
+// Registered before main() runs, once for the program; gtest owns it.
+TestFiles* const kRegistered = static_cast<TestFiles*>(testing::AddGlobalTestEnvironment(new TestFiles));
+
 } // namespace
 
-TestFiles& TestFiles::instance()
+TestFiles& TestFiles::registered()
 {
-    static TestFiles files;
-    return files;
+    if (!kRegistered->folder_)
+        ADD_FAILURE() << "TestFiles used outside a running test";
+    return *kRegistered;
 }
 
-TestFiles::TestFiles()
+void TestFiles::SetUp()
 {
+    folder_ = std::make_unique<QTemporaryDir>();
     QDir().mkpath(root());
     // Peers may run as another user: the folders and files are readable by all.
-    QFile::setPermissions(folder_.path(), kWorldListable);
+    QFile::setPermissions(folder_->path(), kWorldListable);
     QFile::setPermissions(root(), kWorldListable);
+}
+
+void TestFiles::TearDown()
+{
+    folder_.reset();
 }
 
 QString TestFiles::make(qint64 size)

@@ -1,5 +1,6 @@
 #include "engine/ui/frmDownload.h"
 
+#include "support/CaptionCase.h"
 #include "support/CaptionHelpers.h"
 #include "support/LocalFileServer.h"
 #include "core/SplitUrl.h"
@@ -67,7 +68,7 @@ protected:
     template <typename Widget>
     Widget* control(const char* name) const
     {
-        return window->findChild<Widget*>(QString::fromLatin1(name));
+        return NamedChild<Widget>(*window, name);
     }
 
     QString caption(const char* name) const { return ShownCaption(*window, QString::fromLatin1(name)); }
@@ -100,13 +101,6 @@ private:
 // ---------------------------------------------------------------------------
 // Captions
 
-struct CaptionCase {
-    const char* name;
-    const char* key;
-    const char* control; // empty: the window's title
-    const char* english; // what the shipped English file gives
-};
-
 const CaptionCase kCaptions[] = {
     {"Window", "04000", "", "Download Window"},
     {"Frame2", "04001", "Frame2", "File Info"},
@@ -130,13 +124,9 @@ class frmDownloadCaptions : public frmDownloadTest, public testing::WithParamInt
 
 TEST_P(frmDownloadCaptions, ShowTheTextOfTheirKey)
 {
-    QStringList keys;
-    for (const CaptionCase& row : kCaptions)
-        keys << QString::fromLatin1(row.key);
-    keys << QStringLiteral("04013") << QStringLiteral("04015");
-    WriteNumberedLanguageFile(home, keys);
+    WriteNumberedLanguageFile(home, CaptionCase::keys(kCaptions) << QStringLiteral("04013") << QStringLiteral("04015"));
     makeWindow();
-    EXPECT_EQ(caption(GetParam().control), QStringLiteral("T") + QString::fromLatin1(GetParam().key));
+    EXPECT_EQ(caption(GetParam().control), GetParam().numbered());
 }
 
 TEST_P(frmDownloadCaptions, ShowTheShippedEnglishText)

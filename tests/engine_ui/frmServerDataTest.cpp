@@ -1,5 +1,6 @@
 #include "engine/ui/frmServerData.h"
 
+#include "support/CaptionCase.h"
 #include "support/CaptionHelpers.h"
 #include "settings/KevaContext.h"
 #include "support/CaseName.h"
@@ -48,13 +49,6 @@ TEST(frmServerData, ExitClosesAndDeletesTheWindow)
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
 }
 
-struct CaptionCase {
-    const char* name;
-    const char* key;
-    const char* control; // empty: the window's title
-    const char* english;
-};
-
 const CaptionCase kCaptions[] = {
     {"Window", "08000", "", "Server Interaction Info"},
     {"Banner", "08001", "asxPowerBanner1", "Server Interaction Info"},
@@ -67,13 +61,9 @@ class frmServerDataCaptions : public testing::TestWithParam<CaptionCase> {};
 TEST_P(frmServerDataCaptions, ShowTheTextOfTheirKey)
 {
     TestHome home;
-    QStringList keys;
-    for (const CaptionCase& row : kCaptions)
-        keys << QString::fromLatin1(row.key);
-    WriteNumberedLanguageFile(home, keys);
+    WriteNumberedLanguageFile(home, CaptionCase::keys(kCaptions));
     const frmServerData window(home.newContext(), kLog);
-    EXPECT_EQ(ShownCaption(window, QString::fromLatin1(GetParam().control)),
-              QStringLiteral("T") + QString::fromLatin1(GetParam().key));
+    EXPECT_EQ(ShownCaption(window, QString::fromLatin1(GetParam().control)), GetParam().numbered());
 }
 
 TEST_P(frmServerDataCaptions, ShowTheShippedEnglishText)

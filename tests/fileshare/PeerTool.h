@@ -1,11 +1,14 @@
 #pragma once
 
+#include "support/TestLabels.h"
+
 #include <QString>
 
 #include <gtest/gtest.h>
 
 // Finds a peer program on the PATH. Where it is missing, a test is skipped
-// with the package to install, or fails when CI=true.
+// with the package to install, or fails when CI=true. A test without the
+// label peer fails.
 struct PeerTool {
     static QString find(const QString& program);
     static bool inCi();
@@ -13,6 +16,9 @@ struct PeerTool {
 };
 
 #define REQUIRE_PEER(variable, program, package)                                                   \
+    if (const QString refusal = TestLabels::refusal(QStringLiteral("peer"), QStringLiteral(program)); \
+        !refusal.isEmpty())                                                                        \
+        FAIL() << refusal.toStdString();                                                           \
     const QString variable = PeerTool::find(QStringLiteral(program));                              \
     if (variable.isEmpty()) {                                                                      \
         if (PeerTool::inCi())                                                                      \

@@ -1,5 +1,6 @@
 #include "intake/ui/frmExist.h"
 
+#include "support/CaptionCase.h"
 #include "support/CaptionHelpers.h"
 #include "settings/KevaContext.h"
 #include "support/CaseName.h"
@@ -60,13 +61,6 @@ TEST(frmExist, ClosingWithoutAChoiceCancels)
     EXPECT_EQ(askAndThen(home.newContext(), [](frmExist& dialog) { dialog.close(); }), -2);
 }
 
-struct CaptionCase {
-    const char* name;
-    const char* key;
-    const char* control; // empty: the window's title
-    const char* english;
-};
-
 const CaptionCase kCaptions[] = {
     {"Window", "05000", "", "File Already Exists!?"},
     {"Banner", "05001", "asxPowerBanner1", "File Exists"},
@@ -81,13 +75,9 @@ class frmExistCaptions : public testing::TestWithParam<CaptionCase> {};
 TEST_P(frmExistCaptions, ShowTheTextOfTheirKey)
 {
     TestHome home;
-    QStringList keys;
-    for (const CaptionCase& row : kCaptions)
-        keys << QString::fromLatin1(row.key);
-    WriteNumberedLanguageFile(home, keys);
+    WriteNumberedLanguageFile(home, CaptionCase::keys(kCaptions));
     const frmExist dialog(home.newContext());
-    EXPECT_EQ(ShownCaption(dialog, QString::fromLatin1(GetParam().control)),
-              QStringLiteral("T") + QString::fromLatin1(GetParam().key));
+    EXPECT_EQ(ShownCaption(dialog, QString::fromLatin1(GetParam().control)), GetParam().numbered());
 }
 
 TEST_P(frmExistCaptions, ShowTheShippedEnglishText)

@@ -43,7 +43,7 @@ protected:
     template <typename Widget>
     Widget* control(const char* name) const
     {
-        return window->findChild<Widget*>(QString::fromLatin1(name));
+        return NamedChild<Widget>(*window, name);
     }
     QComboBox* txtURL() const { return control<QComboBox>("txtURL"); }
     static void runDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }

@@ -43,9 +43,7 @@ protected:
     template <typename Widget>
     Widget* control(const char* name) const
     {
-        Widget* found = window->findChild<Widget*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return NamedChild<Widget>(*window, name);
     }
     // Picks an entry of a list as the user does.
     void pick(const char* list, const QString& entry) const

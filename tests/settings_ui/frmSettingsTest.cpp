@@ -38,9 +38,7 @@ protected:
     template <typename Widget>
     Widget* control(const char* name) const
     {
-        Widget* found = window->findChild<Widget*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return NamedChild<Widget>(*window, name);
     }
     QString stored(const char* name) const
     {

@@ -43,9 +43,7 @@ protected:
     template <typename Widget>
     Widget* control(const char* name) const
     {
-        Widget* found = window->findChild<Widget*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return NamedChild<Widget>(*window, name);
     }
     void click(const char* name) const { control<QAbstractButton>(name)->click(); }
     // Types into the number box and leaves it, as the user does.

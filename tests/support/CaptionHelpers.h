@@ -2,9 +2,21 @@
 
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
-class QWidget;
+#include <gtest/gtest.h>
+
 class TestHome;
+
+// The control of `window` with the design name `name`; a test that looks
+// for a control the window lacks fails.
+template <typename Widget>
+Widget* NamedChild(const QWidget& window, const char* name)
+{
+    Widget* found = window.findChild<Widget*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
 
 // The caption a control of `window` shows, found by its object name: a
 // label's or button's text, a group box's title, a menu item's text. An

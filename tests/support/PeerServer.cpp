@@ -1,5 +1,7 @@
 #include "support/PeerServer.h"
 
+#include "support/TestLabels.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -53,7 +55,9 @@ bool PeerServer::isInstalled() const
 
 bool PeerServer::start()
 {
-    errorText_.clear();
+    errorText_ = TestLabels::refusal(QStringLiteral("peer"), program_);
+    if (!errorText_.isEmpty())
+        return false;
     if (!isInstalled()) {
         fail(QStringLiteral("%1 is not installed").arg(program_));
         return false;

@@ -3,8 +3,8 @@
 #include "engine/DownloadJob.h"
 #include "engine/ui/frmServerData.h"
 #include "uiutil/Named.h"
+#include "uiutil/TopLevelWindow.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -63,19 +63,12 @@ frmDownload::frmDownload(const KevaContext& context, DownloadJob& job, QWidget* 
 
 frmDownload* frmDownload::showFor(const KevaContext& context, DownloadJob& job)
 {
-    frmDownload* window = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* candidate = qobject_cast<frmDownload*>(widget);
-        if (candidate && &candidate->job() == &job)
-            window = candidate;
-    }
+    auto* window = TopLevelWindow::find<frmDownload>([&](const frmDownload& open) { return &open.job() == &job; });
     if (!window) {
         window = new frmDownload(context, job);
         connect(&job, &QObject::destroyed, window, [window] { delete window; });
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    TopLevelWindow::bringForward(window);
     return window;
 }
 

@@ -2,11 +2,11 @@
 
 #include "intake/FolderChooserState.h"
 #include "settings/KevaContext.h"
+#include "uiutil/DialogLayout.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -63,16 +63,12 @@ frmDir::frmDir(const KevaContext& context, FolderChooserState& state, QWidget* p
         goTo(state_.txtPath);
     });
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
     auto* page = new QVBoxLayout(this);
     page->addWidget(asxToolbar1);
     page->addWidget(lstDrive);
     page->addWidget(lstDir, 1);
     page->addWidget(txtPath);
-    page->addLayout(buttons);
+    page->addLayout(DialogLayout::buttonRow({Command1, Command2}));
 
     goTo(state_.txtPath.isEmpty() ? QDir::homePath() : state_.txtPath);
     refresh();

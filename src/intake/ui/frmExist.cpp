@@ -2,6 +2,8 @@
 
 #include "settings/KevaContext.h"
 #include "uiutil/BannerStrip.h"
+#include "uiutil/DialogLayout.h"
+#include "uiutil/Named.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,26 +19,22 @@ frmExist::frmExist(const KevaContext& context, QWidget* parent)
     setWindowTitle(text.GetText(QStringLiteral("05000"), QStringLiteral("File Already Exists!?")));
     setLayoutDirection(text.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
 
-    auto* asxPowerBanner1 = new BannerStrip(this);
-    asxPowerBanner1->setObjectName(QStringLiteral("asxPowerBanner1"));
+    auto* asxPowerBanner1 = Named(new BannerStrip(this), "asxPowerBanner1");
     asxPowerBanner1->setText(text.GetText(QStringLiteral("05001")));
 
-    auto* Picture1 = new QLabel(this);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
+    auto* Picture1 = Named(new QLabel(this), "Picture1");
     const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
     Picture1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion, nullptr, this).pixmap(iconSize));
     Picture1->setAlignment(Qt::AlignTop);
 
-    auto* Label1 = new QLabel(
+    auto* Label1 = Named(new QLabel(this), "Label1");
+    Label1->setText(
         text.GetText(QStringLiteral("05002"),
-                     QStringLiteral("The file already exists at this location!  What would you like to do?")),
-        this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+                     QStringLiteral("The file already exists at this location!  What would you like to do?")));
     Label1->setWordWrap(true);
 
     const auto button = [this](const char* name, const QString& caption, int result) {
-        auto* pushButton = new QPushButton(caption, this);
-        pushButton->setObjectName(QString::fromLatin1(name));
+        auto* pushButton = Named(new QPushButton(caption, this), name);
         connect(pushButton, &QPushButton::clicked, this, [this, result] { done(result); });
         return pushButton;
     };
@@ -52,20 +50,10 @@ frmExist::frmExist(const KevaContext& context, QWidget* parent)
     question->setSpacing(14);
     question->addWidget(Picture1);
     question->addWidget(Label1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOverwrite);
-    buttons->addWidget(cmdResume);
-    buttons->addWidget(Command3);
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(14, 10, 14, 12);
+    QVBoxLayout* body = DialogLayout::bannerPage(this, asxPowerBanner1);
     body->setSpacing(14);
     body->addLayout(question);
-    body->addLayout(buttons);
-    auto* page = new QVBoxLayout(this);
-    page->setContentsMargins(0, 0, 0, 0);
-    page->addWidget(asxPowerBanner1);
-    page->addLayout(body);
+    body->addLayout(DialogLayout::buttonRow({cmdOverwrite, cmdResume, Command3}));
     setMinimumWidth(420);
 }
 

@@ -3,12 +3,13 @@
 #include "intake/SavePromptState.h"
 #include "settings/KevaContext.h"
 #include "uiutil/BannerStrip.h"
+#include "uiutil/DialogLayout.h"
+#include "uiutil/Named.h"
+#include "uiutil/TopLevelWindow.h"
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -23,29 +24,19 @@ frmFile::frmFile(const KevaContext& context, SavePromptState& state, QWidget* pa
     , state_(state)
 {
     setObjectName(QStringLiteral("frmFile"));
-    asxPowerBanner1 = new BannerStrip(this);
-    asxPowerBanner1->setObjectName(QStringLiteral("asxPowerBanner1"));
-    Frame1 = new QGroupBox(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Label1 = new QLabel(Frame1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    txtURL = new QLineEdit(Frame1);
-    txtURL->setObjectName(QStringLiteral("txtURL"));
-    Label2 = new QLabel(Frame1);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    txtSaveTo = new QLineEdit(Frame1);
-    txtSaveTo->setObjectName(QStringLiteral("txtSaveTo"));
+    asxPowerBanner1 = Named(new BannerStrip(this), "asxPowerBanner1");
+    Frame1 = Named(new QGroupBox(this), "Frame1");
+    Label1 = Named(new QLabel(Frame1), "Label1");
+    txtURL = Named(new QLineEdit(Frame1), "txtURL");
+    Label2 = Named(new QLabel(Frame1), "Label2");
+    txtSaveTo = Named(new QLineEdit(Frame1), "txtSaveTo");
     txtURL->setReadOnly(true);
     txtSaveTo->setReadOnly(true);
     txtURL->setMinimumWidth(380);
-    Command4 = new QPushButton(Frame1);
-    Command4->setObjectName(QStringLiteral("Command4"));
-    Command1 = new QPushButton(this);
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command2 = new QPushButton(this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command3 = new QPushButton(this);
-    Command3->setObjectName(QStringLiteral("Command3"));
+    Command4 = Named(new QPushButton(Frame1), "Command4");
+    Command1 = Named(new QPushButton(this), "Command1");
+    Command2 = Named(new QPushButton(this), "Command2");
+    Command3 = Named(new QPushButton(this), "Command3");
     Command1->setDefault(true);
 
     connect(Command1, &QPushButton::clicked, &state_, &SavePromptState::beginDownload);
@@ -65,37 +56,20 @@ frmFile::frmFile(const KevaContext& context, SavePromptState& state, QWidget* pa
     info->addWidget(Label2, 1, 0);
     info->addWidget(txtSaveTo, 1, 1);
     info->addWidget(Command4, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
-    buttons->addWidget(Command3);
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(14, 10, 14, 12);
+    QVBoxLayout* body = DialogLayout::bannerPage(this, asxPowerBanner1);
     body->addWidget(Frame1);
-    body->addLayout(buttons);
-    auto* page = new QVBoxLayout(this);
-    page->setContentsMargins(0, 0, 0, 0);
-    page->addWidget(asxPowerBanner1);
-    page->addLayout(body);
+    body->addLayout(DialogLayout::buttonRow({Command1, Command2, Command3}));
     refresh();
 }
 
 frmFile* frmFile::showFor(const KevaContext& context, SavePromptState& state, const QString& url, QWidget* parent)
 {
-    frmFile* window = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* candidate = qobject_cast<frmFile*>(widget);
-        if (candidate && &candidate->state() == &state)
-            window = candidate;
-    }
+    auto* window = TopLevelWindow::find<frmFile>([&](const frmFile& open) { return &open.state() == &state; });
     if (!window)
         window = new frmFile(context, state, parent);
     state.PromptURL = url;
     state.open();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    TopLevelWindow::bringForward(window);
     return window;
 }
 

@@ -3,11 +3,13 @@
 #include "intake/AddUrlState.h"
 #include "settings/KevaContext.h"
 #include "uiutil/BannerStrip.h"
+#include "uiutil/DialogLayout.h"
+#include "uiutil/Named.h"
+#include "uiutil/TopLevelWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,21 +24,16 @@ frmURL::frmURL(const KevaContext& context, AddUrlState& state, QWidget* parent)
     setObjectName(QStringLiteral("frmURL"));
     state_.clipboardText = [] { return QGuiApplication::clipboard()->text(); };
 
-    asxPowerBanner1 = new BannerStrip(this);
-    asxPowerBanner1->setObjectName(QStringLiteral("asxPowerBanner1"));
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    txtURL = new QComboBox(this);
-    txtURL->setObjectName(QStringLiteral("txtURL"));
+    asxPowerBanner1 = Named(new BannerStrip(this), "asxPowerBanner1");
+    Label1 = Named(new QLabel(this), "Label1");
+    txtURL = Named(new QComboBox(this), "txtURL");
     txtURL->setEditable(true);
     txtURL->setInsertPolicy(QComboBox::NoInsert);
     txtURL->setMinimumWidth(420);
     Label1->setBuddy(txtURL);
-    Command1 = new QPushButton(this);
-    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1 = Named(new QPushButton(this), "Command1");
     Command1->setDefault(true);
-    Command2 = new QPushButton(this);
-    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2 = Named(new QPushButton(this), "Command2");
 
     connect(txtURL, &QComboBox::editTextChanged, this, [this](const QString& text) { state_.txtURL = text; });
     connect(Command1, &QPushButton::clicked, &state_, &AddUrlState::OK);
@@ -44,32 +41,18 @@ frmURL::frmURL(const KevaContext& context, AddUrlState& state, QWidget* parent)
     connect(&state_, &AddUrlState::changed, this, &frmURL::refresh);
     connect(&state_, &AddUrlState::closed, this, &QObject::deleteLater);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(14, 10, 14, 12);
+    QVBoxLayout* body = DialogLayout::bannerPage(this, asxPowerBanner1);
     body->addWidget(Label1);
     body->addWidget(txtURL);
     body->addSpacing(6);
-    body->addLayout(buttons);
-    auto* page = new QVBoxLayout(this);
-    page->setContentsMargins(0, 0, 0, 0);
-    page->addWidget(asxPowerBanner1);
-    page->addLayout(body);
+    body->addLayout(DialogLayout::buttonRow({Command1, Command2}));
     refresh();
 }
 
 frmURL* frmURL::showFor(const KevaContext& context, AddUrlState& state, QWidget* parent,
                         Qt::WindowModality modality)
 {
-    frmURL* window = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* candidate = qobject_cast<frmURL*>(widget);
-        if (candidate && &candidate->state() == &state)
-            window = candidate;
-    }
+    auto* window = TopLevelWindow::find<frmURL>([&](const frmURL& open) { return &open.state() == &state; });
     if (!window)
         window = new frmURL(context, state, parent);
     if (window->windowModality() != modality) {
@@ -81,9 +64,7 @@ frmURL* frmURL::showFor(const KevaContext& context, AddUrlState& state, QWidget*
         state.load();
     state.visible = true;
     window->refresh();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    TopLevelWindow::bringForward(window);
     window->txtURL->setFocus();
     return window;
 }

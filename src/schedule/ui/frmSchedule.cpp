@@ -3,8 +3,11 @@
 #include "schedule/ScheduleState.h"
 #include "settings/KevaContext.h"
 #include "uiutil/BannerStrip.h"
+#include "uiutil/ChildSignalBlocker.h"
+#include "uiutil/DialogLayout.h"
+#include "uiutil/Named.h"
+#include "uiutil/TopLevelWindow.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -13,10 +16,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
-
-#include <vector>
 
 frmSchedule::frmSchedule(const KevaContext& context, ScheduleState& state, QWidget* parent)
     : QDialog(parent)
@@ -24,34 +24,28 @@ frmSchedule::frmSchedule(const KevaContext& context, ScheduleState& state, QWidg
     , state_(state)
 {
     setObjectName(QStringLiteral("frmSchedule"));
-    asxPowerBanner1 = new BannerStrip(this);
-    asxPowerBanner1->setObjectName(QStringLiteral("asxPowerBanner1"));
-    chkNoSch = makeCheckBox("chkNoSch", this);
+    asxPowerBanner1 = Named(new BannerStrip(this), "asxPowerBanner1");
+    chkNoSch = Named(new QCheckBox(this), "chkNoSch");
 
-    Frame1 = new QGroupBox(this);
-    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1 = Named(new QGroupBox(this), "Frame1");
     cmbHour = makeList("cmbHour", ScheduleState::kHours);
     cmbMinute = makeList("cmbMinute", ScheduleState::kMinutes);
     cmbType = makeList("cmbType", ScheduleState::kTypes);
-    optToday = makeOption("optToday", Frame1);
-    optSelDay = makeOption("optSelDay", Frame1);
+    optToday = Named(new QRadioButton(Frame1), "optToday");
+    optSelDay = Named(new QRadioButton(Frame1), "optSelDay");
     for (std::size_t box = 0; box < dayBoxes_.size(); ++box)
-        dayBoxes_[box] = makeCheckBox(ScheduleState::kDayBoxes[box].control, Frame1);
+        dayBoxes_[box] = Named(new QCheckBox(Frame1), ScheduleState::kDayBoxes[box].control);
 
-    Frame2 = new QGroupBox(this);
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    optOver = makeOption("optOver", Frame2);
-    optRes = makeOption("optRes", Frame2);
-    optSkip = makeOption("optSkip", Frame2);
+    Frame2 = Named(new QGroupBox(this), "Frame2");
+    optOver = Named(new QRadioButton(Frame2), "optOver");
+    optRes = Named(new QRadioButton(Frame2), "optRes");
+    optSkip = Named(new QRadioButton(Frame2), "optSkip");
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1 = Named(new QLabel(this), "Label1");
     Label1->setWordWrap(true);
-    cmdOK = new QPushButton(this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK = Named(new QPushButton(this), "cmdOK");
     cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel = Named(new QPushButton(this), "cmdCancel");
 
     connect(chkNoSch, &QCheckBox::toggled, &state_, &ScheduleState::setNoSchedule);
     connect(cmbHour, &QComboBox::textActivated, &state_, &ScheduleState::chooseHour);
@@ -90,63 +84,32 @@ frmSchedule::frmSchedule(const KevaContext& context, ScheduleState& state, QWidg
     filesFrame->addWidget(optRes);
     filesFrame->addWidget(optSkip);
     filesFrame->addStretch(1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(14, 10, 14, 12);
+    QVBoxLayout* body = DialogLayout::bannerPage(this, asxPowerBanner1);
     body->addWidget(chkNoSch);
     body->addWidget(Frame1);
     body->addWidget(Frame2);
     body->addWidget(Label1);
     body->addSpacing(6);
-    body->addLayout(buttons);
-    auto* page = new QVBoxLayout(this);
-    page->setContentsMargins(0, 0, 0, 0);
-    page->addWidget(asxPowerBanner1);
-    page->addLayout(body);
+    body->addLayout(DialogLayout::buttonRow({cmdOK, cmdCancel}));
     refresh();
-}
-
-QCheckBox* frmSchedule::makeCheckBox(const char* name, QWidget* parent)
-{
-    auto* box = new QCheckBox(parent);
-    box->setObjectName(QString::fromLatin1(name));
-    return box;
-}
-
-QRadioButton* frmSchedule::makeOption(const char* name, QWidget* parent)
-{
-    auto* option = new QRadioButton(parent);
-    option->setObjectName(QString::fromLatin1(name));
-    return option;
 }
 
 QComboBox* frmSchedule::makeList(const char* name, const QStringList& items)
 {
-    auto* list = new QComboBox(Frame1);
-    list->setObjectName(QString::fromLatin1(name));
+    auto* list = Named(new QComboBox(Frame1), name);
     list->addItems(items);
     return list;
 }
 
 frmSchedule* frmSchedule::showFor(const KevaContext& context, ScheduleState& state, QWidget* parent)
 {
-    frmSchedule* window = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* candidate = qobject_cast<frmSchedule*>(widget);
-        if (candidate && &candidate->state() == &state)
-            window = candidate;
-    }
+    auto* window = TopLevelWindow::find<frmSchedule>([&](const frmSchedule& open) { return &open.state() == &state; });
     if (!window) {
         window = new frmSchedule(context, state, parent);
         window->setWindowModality(Qt::WindowModal);
     }
     state.showDialog();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    TopLevelWindow::bringForward(window);
     return window;
 }
 
@@ -168,10 +131,7 @@ void frmSchedule::refresh()
                                                                             optSkip, cmdOK, cmdCancel})
         button->setText(state_.caption(button->objectName()));
 
-    // The controls show the state; setting them must not write back into it.
-    std::vector<QSignalBlocker> blockers;
-    for (QObject* control : findChildren<QObject*>())
-        blockers.emplace_back(control);
+    const ChildSignalBlocker quiet(*this);
     chkNoSch->setChecked(state_.chkNoSch);
     cmbHour->setCurrentText(state_.cmbHour);
     cmbMinute->setCurrentText(state_.cmbMinute);

@@ -35,8 +35,6 @@ public slots:
 
 private:
     void refresh();
-    QCheckBox* makeCheckBox(const char* name, QWidget* parent);
-    QRadioButton* makeOption(const char* name, QWidget* parent);
     QComboBox* makeList(const char* name, const QStringList& items);
 
     const KevaContext& context_;

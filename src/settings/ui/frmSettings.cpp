@@ -6,19 +6,19 @@
 #include "settings/SettingsDialogState.h"
 #include "settings/UserGuide.h"
 #include "uiutil/BannerStrip.h"
+#include "uiutil/ChildSignalBlocker.h"
+#include "uiutil/DialogLayout.h"
+#include "uiutil/TopLevelWindow.h"
 #include "uiutil/WindowActivation.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -51,13 +51,9 @@ frmSettings::frmSettings(KevaContext& context, QWidget* parent)
     Command2 = make<QPushButton>(this, "Command2", "&Cancel", "05004");
     Command1 = make<QPushButton>(this, "Command1", "&Apply", "090002");
     Command4 = make<QPushButton>(this, "Command4", "&Help", "01040");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton* button : {Command3, Command2, Command1, Command4})
-        buttons->addWidget(button);
     auto* body = new QVBoxLayout(this);
     body->addWidget(SSTab1);
-    body->addLayout(buttons);
+    body->addLayout(DialogLayout::buttonRow({Command3, Command2, Command1, Command4}));
     connectControls();
     applyCaptions();
     refresh();
@@ -272,18 +268,12 @@ void frmSettings::reject()
 
 frmSettings* frmSettings::showFor(KevaContext& context, QWidget* parent)
 {
-    frmSettings* window = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* candidate = qobject_cast<frmSettings*>(widget); candidate && candidate->isVisible())
-            window = candidate;
-    }
+    auto* window = TopLevelWindow::find<frmSettings>([](const frmSettings& open) { return open.isVisible(); });
     if (!window) {
         window = new frmSettings(context, parent);
         window->setWindowModality(Qt::WindowModal);
     }
-    window->show();
-    window->raise();
-    window->activateWindow();
+    TopLevelWindow::bringForward(window);
     return window;
 }
 
@@ -309,10 +299,7 @@ void frmSettings::applyCaptions()
 void frmSettings::refresh()
 {
     const SettingsDialogState& s = state();
-    // The controls show the state; setting them must not write back into it.
-    std::vector<QSignalBlocker> blockers;
-    for (QObject* control : findChildren<QObject*>())
-        blockers.emplace_back(control);
+    const ChildSignalBlocker quiet(*this);
     const auto setText = [](QLineEdit* box, const QString& text) {
         if (box->text() != text)
             box->setText(text);

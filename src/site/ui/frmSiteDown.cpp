@@ -3,9 +3,11 @@
 #include "settings/KevaContext.h"
 #include "site/SiteDownloadState.h"
 #include "uiutil/BannerStrip.h"
+#include "uiutil/ChildSignalBlocker.h"
+#include "uiutil/DialogLayout.h"
 #include "uiutil/Named.h"
+#include "uiutil/TopLevelWindow.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,10 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalBlocker>
 #include <QVBoxLayout>
-
-#include <vector>
 
 frmSiteDown::frmSiteDown(const KevaContext& context, SiteDownloadState& state, QWidget* parent)
     : QDialog(parent)
@@ -65,40 +64,24 @@ frmSiteDown::frmSiteDown(const KevaContext& context, SiteDownloadState& state, Q
     auto* number = new QVBoxLayout(Frame2);
     number->addWidget(optNoLim);
     number->addLayout(limitRow);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdNext);
-    buttons->addWidget(cmdCancel);
-    auto* body = new QVBoxLayout;
-    body->setContentsMargins(14, 10, 14, 12);
+    QVBoxLayout* body = DialogLayout::bannerPage(this, asxPowerBanner1);
     body->addWidget(Frame1);
     body->addWidget(Frame2);
     body->addWidget(chkCloseWindow);
     body->addSpacing(6);
-    body->addLayout(buttons);
-    auto* page = new QVBoxLayout(this);
-    page->setContentsMargins(0, 0, 0, 0);
-    page->addWidget(asxPowerBanner1);
-    page->addLayout(body);
+    body->addLayout(DialogLayout::buttonRow({cmdNext, cmdCancel}));
     refresh();
 }
 
 frmSiteDown* frmSiteDown::showFor(const KevaContext& context, SiteDownloadState& state, QWidget* parent)
 {
-    frmSiteDown* window = nullptr;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        auto* candidate = qobject_cast<frmSiteDown*>(widget);
-        if (candidate && &candidate->state() == &state)
-            window = candidate;
-    }
+    auto* window = TopLevelWindow::find<frmSiteDown>([&](const frmSiteDown& open) { return &open.state() == &state; });
     if (!window) {
         window = new frmSiteDown(context, state, parent);
         window->setWindowModality(Qt::WindowModal);
     }
     state.showDialog();
-    window->show();
-    window->raise();
-    window->activateWindow();
+    TopLevelWindow::bringForward(window);
     return window;
 }
 
@@ -120,10 +103,7 @@ void frmSiteDown::refresh()
          std::initializer_list<QAbstractButton*> {chkTxt, chkGif, chkAll, optNoLim, chkCloseWindow, cmdNext, cmdCancel})
         button->setText(state_.caption(button->objectName()));
 
-    // The controls show the state; setting them must not write back into it.
-    std::vector<QSignalBlocker> blockers;
-    for (QObject* control : findChildren<QObject*>())
-        blockers.emplace_back(control);
+    const ChildSignalBlocker quiet(*this);
     chkTxt->setChecked(state_.chkTxt);
     chkGif->setChecked(state_.chkGif);
     chkAll->setChecked(state_.chkAll);
