@@ -67,10 +67,15 @@ MEASURE_NAMES = {"wall": "wall time", "cpu": "CPU time"}
 # ---------------------------------------------------------------- port
 
 
-def cmd_port(_args):
+def free_port():
+    """A loopback port that is free now (the other bench scripts import this)."""
     with socket.socket(socket.AF_INET, socket.SOCK_STREAM) as s:
         s.bind(("127.0.0.1", 0))
-        print(s.getsockname()[1])
+        return s.getsockname()[1]
+
+
+def cmd_port(_args):
+    print(free_port())
     return 0
 
 

@@ -35,6 +35,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from benchutil import first_line, free_port  # noqa: E402
+
 BENCH = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(BENCH)
 KEVAGET = os.environ.get("KEVAGET", os.path.join(REPO, "build", "bin", "kevaget"))
@@ -51,20 +54,6 @@ def sha256(path):
         for block in iter(lambda: file.read(1 << 20), b""):
             digest.update(block)
     return digest.hexdigest()
-
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
-def version(command):
-    try:
-        out = subprocess.run(command, capture_output=True, text=True, timeout=10)
-        return (out.stdout or out.stderr).splitlines()[0]
-    except (OSError, IndexError, subprocess.TimeoutExpired):
-        return "not found"
 
 
 class Servers:
@@ -239,8 +228,8 @@ def main():
                   "Written by `bench/resume_bench.py`; each run overwrites this file.", "",
                   f"- Date: {time.strftime('%Y-%m-%d %H:%M:%S %z')}",
                   f"- Machine: {os.cpu_count()} cores, load {open('/proc/loadavg').read().split()[:3]} at the start",
-                  f"- kevaget: {KEVAGET}", f"- aria2c: {version(['aria2c', '--version'])}",
-                  f"- axel: {version(['axel', '--version'])}", f"- nginx: {version(['nginx', '-v'])}", ""]
+                  f"- kevaget: {KEVAGET}", f"- aria2c: {(first_line(['aria2c', '--version']) or 'not found')}",
+                  f"- axel: {(first_line(['axel', '--version']) or 'not found')}", f"- nginx: {(first_line(['nginx', '-v']) or 'not found')}", ""]
         if "slow" in wanted:
             report += case_slow(servers, env) + [""]
         if "crash" in wanted:

@@ -28,25 +28,14 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from benchutil import first_line, free_port  # noqa: E402
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 SITE_CRAWL = os.environ.get("SITE_CRAWL", os.path.join(HERE, "..", "build", "bin", "site_crawl"))
 RUNS = int(os.environ.get("BENCH_RUNS", "5"))
 RESULTS = os.environ.get("BENCH_RESULTS", os.path.join(HERE, "RESULTS-site.md"))
 WGET_ARGS = ["-q", "-r", "-l", "inf", "-np", "-nH", "--cut-dirs=1", "-e", "robots=off", "-R", "gif,jpeg"]
-
-
-def free_port():
-    with socket.socket() as probe:
-        probe.bind(("127.0.0.1", 0))
-        return probe.getsockname()[1]
-
-
-def version(command):
-    try:
-        out = subprocess.run(command, capture_output=True, text=True, timeout=10)
-        return (out.stdout or out.stderr).splitlines()[0]
-    except (OSError, IndexError, subprocess.TimeoutExpired):
-        return "not found"
 
 
 def tree(folder):
@@ -133,8 +122,8 @@ def main():
                   "Written by `bench/site_bench.py`; each run overwrites this file.", "",
                   f"- Date: {time.strftime('%Y-%m-%d %H:%M:%S %z')}",
                   f"- Machine: {os.cpu_count()} cores, load {open('/proc/loadavg').read().split()[:3]} at the start",
-                  f"- site_crawl: {os.path.abspath(SITE_CRAWL)}", f"- wget: {version(['wget', '--version'])}",
-                  f"- nginx: {version(['nginx', '-v'])}", "",
+                  f"- site_crawl: {os.path.abspath(SITE_CRAWL)}", f"- wget: {(first_line(['wget', '--version']) or 'not found')}",
+                  f"- nginx: {(first_line(['nginx', '-v']) or 'not found')}", "",
                   f"The generated site: {pages} pages and {files} other files below /site/, {missing} links to "
                   f"missing files; {count} files are fetched (the options leave out .gif and .jpeg). "
                   f"{RUNS} run(s) per tool, in alternating order, each into an empty folder; wall time of the "
