@@ -6,16 +6,14 @@ Prompter::Answer ConsolePrompter::ask(const QString& text, const QString& captio
 {
     QTextStream err(stderr);
     const QString kind = icon == Icon::Critical || icon == Icon::Exclamation ? QStringLiteral("warning: ") : QString();
-    err << '\n' << caption << ": " << kind << QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << Qt::endl;
+    err << '\n'
+        << caption << ": " << kind << QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << Qt::endl;
     switch (buttons) {
-    case Buttons::Ok:
-        return Answer::Ok;
-    case Buttons::YesNo:
-        return Answer::No;
+    case Buttons::Ok: return Answer::Ok;
+    case Buttons::YesNo: return Answer::No;
     case Buttons::OkCancel:
     case Buttons::YesNoCancel:
-    case Buttons::RetryCancel:
-        return Answer::Cancel;
+    case Buttons::RetryCancel: return Answer::Cancel;
     }
     return Answer::Cancel;
 }

@@ -34,9 +34,9 @@ namespace {
 struct Options {
     QString url;
     QString savePath;
-    int fileExistsAction = 1; // 1: not chosen
-    std::optional<qint64> limitRate;  // bytes a second
-    QStringList authorities;          // extra trusted certificate files
+    int fileExistsAction = 1;        // 1: not chosen
+    std::optional<qint64> limitRate; // bytes a second
+    QStringList authorities;         // extra trusted certificate files
     bool checkCertificates = true;
     bool help = false;
 };
@@ -125,7 +125,8 @@ QString defaultSavePath(const QString& url)
 QString progressLine(const DownloadJob& job)
 {
     const DownloadJob::Display& view = job.view();
-    const QString size = job.contentLength() >= 0 ? FormatSize(static_cast<double>(job.contentLength())) : QStringLiteral("?");
+    const QString size = job.contentLength() >= 0 ? FormatSize(static_cast<double>(job.contentLength()))
+                                                  : QStringLiteral("?");
     return QStringLiteral("%1 %2 / %3  %4/s  %5 left")
         .arg(view.lblPer.isEmpty() ? QStringLiteral("0%") : view.lblPer, -4)
         .arg(FormatSize(static_cast<double>(job.TotalReceived() - 1)), size, FormatSize(job.currentRate()),
@@ -148,7 +149,8 @@ int main(int argc, char** argv)
         return 0;
     }
     if (!HasDownloadScheme(options->url))
-        return usage(QStringLiteral("Invalid URL: %1 (only http://, https:// and ftp:// addresses can be fetched)").arg(options->url));
+        return usage(QStringLiteral("Invalid URL: %1 (only http://, https:// and ftp:// addresses can be fetched)")
+                         .arg(options->url));
     for (const QString& authorities : options->authorities) {
         if (!TlsTrust::addAuthorities(authorities, &problem))
             return usage(problem);
@@ -178,7 +180,8 @@ int main(int argc, char** argv)
                         QCoreApplication::applicationFilePath());
     LoadSettings(context, LoadReason::Reload);
     if (options->limitRate)
-        context.appSettings.SpeedLimit = static_cast<std::int32_t>(std::max<qint64>(1, (*options->limitRate + 512) / 1024));
+        context.appSettings.SpeedLimit = static_cast<std::int32_t>(
+            std::max<qint64>(1, (*options->limitRate + 512) / 1024));
 
     JobList jobs;
     DownloadWindows windows(context, jobs);
@@ -225,7 +228,8 @@ int main(int argc, char** argv)
                 QCoreApplication::exit(1);
         });
         if (terminal) {
-            QObject::connect(&progress, &QTimer::timeout, [&] { err << "\r\033[K" << progressLine(*job) << Qt::flush; });
+            QObject::connect(&progress, &QTimer::timeout,
+                             [&] { err << "\r\033[K" << progressLine(*job) << Qt::flush; });
             progress.start(500);
         }
         if (!job->view().visible && !job->completed())

@@ -98,9 +98,8 @@ int main(int argc, char** argv)
     // start page; its progress shows in the status bar; Stop All stops it.
     SiteDownloadState siteDownload(context, siteCrawl);
     siteDownload.openAddUrl = openAddUrl(Qt::WindowModal);
-    window.setDialog(frmMain::Dialog::SiteDownloader, [&context, &siteDownload, &window] {
-        frmSiteDown::showFor(context, siteDownload, &window);
-    });
+    window.setDialog(frmMain::Dialog::SiteDownloader,
+                     [&context, &siteDownload, &window] { frmSiteDown::showFor(context, siteDownload, &window); });
     QObject::connect(&addUrl, &AddUrlState::cancelled, &siteCrawl, &SiteCrawl::cancelStart);
     QObject::connect(&siteCrawl, &SiteCrawl::progressChanged, &window, &frmMain::showSiteProgress);
     QObject::connect(&state, &MainWindowState::stoppingAll, &siteCrawl, &SiteCrawl::stop);
@@ -119,9 +118,8 @@ int main(int argc, char** argv)
     // The schedule, carried out by the main window's long timer.
     ScheduleState schedule(context, state.ExtraTimer1, [] { return QDateTime::currentDateTime(); });
     state.attachSchedule(schedule);
-    window.setDialog(frmMain::Dialog::Schedule, [&context, &schedule, &window] {
-        frmSchedule::showFor(context, schedule, &window);
-    });
+    window.setDialog(frmMain::Dialog::Schedule,
+                     [&context, &schedule, &window] { frmSchedule::showFor(context, schedule, &window); });
     const auto openSettings = [&context, &window] { frmSettings::showFor(context, &window); };
     window.setDialog(frmMain::Dialog::Settings, openSettings);
     tray.setDialog(TrayIcon::Dialog::Settings, openSettings);

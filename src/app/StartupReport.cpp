@@ -28,7 +28,8 @@ long long msSinceProcessStart()
     const double started = fields[kStartTime].toDouble() / static_cast<double>(sysconf(_SC_CLK_TCK));
     timespec now {};
     clock_gettime(CLOCK_BOOTTIME, &now);
-    return static_cast<long long>((static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9 - started) * 1000);
+    return static_cast<long long>((static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9 - started)
+                                  * 1000);
 }
 
 // The peak resident memory of the process, from /proc/self/status.

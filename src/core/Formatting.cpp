@@ -35,5 +35,5 @@ QString FormatDuration(double seconds)
     const double hours = std::floor(totalMinutes / 60.0);
     const double minutes = totalMinutes - hours * 60.0;
     return twoDigits(static_cast<long long>(hours)) + QLatin1Char(':') + twoDigits(static_cast<long long>(minutes))
-         + QLatin1Char(':') + twoDigits(static_cast<long long>(secs));
+        + QLatin1Char(':') + twoDigits(static_cast<long long>(secs));
 }

@@ -66,7 +66,7 @@ UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins)
         // HTTP jobs take credentials only from the stored logins; a
         // "user:password@" in the address is not part of the host.
         const HostPort hostPort = splitHostPort(cut.server.mid(cut.server.lastIndexOf(QLatin1Char('@')) + 1),
-                                               parts.IsHTTPS ? 443 : 80);
+                                                parts.IsHTTPS ? 443 : 80);
         host = hostPort.host;
         parts.Port = hostPort.port;
         remotePath = cut.afterHost;

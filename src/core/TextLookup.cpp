@@ -25,9 +25,8 @@ QString withoutBlanks(const QString& text)
 
 QString TextLookup::GetText(const QString& key, const QString& fallback) const
 {
-    const QString text = withoutBlanks(ProfileReader::getString(languageFolder_ + QLatin1Char('/') + languageFile_,
-                                                                QStringLiteral("KEVA"), key, fallback,
-                                                                kMaxTextLength + 1));
+    const QString text = withoutBlanks(ProfileReader::getString(
+        languageFolder_ + QLatin1Char('/') + languageFile_, QStringLiteral("KEVA"), key, fallback, kMaxTextLength + 1));
     // A key written without a text would blank a caption: the fallback serves.
     return text.isEmpty() ? withoutBlanks(fallback.left(kMaxTextLength)) : text;
 }

@@ -9,7 +9,7 @@ const QString kFtp = QStringLiteral("ftp://");
 QString unwrapLocalPage(const QString& url)
 {
     const bool wrapped = url.startsWith(QStringLiteral("res://"), Qt::CaseInsensitive)
-                      || url.mid(1, 2) == QStringLiteral(":\\");
+        || url.mid(1, 2) == QStringLiteral(":\\");
     if (!wrapped)
         return url;
     QString inner = url;

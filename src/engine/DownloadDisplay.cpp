@@ -33,11 +33,11 @@ void DownloadDisplay::showPhase(JobPhase phase)
 {
     const bool offersResume = phase == JobPhase::Paused || phase == JobPhase::TimedOut || phase == JobPhase::Stopped;
     const bool offersClose = phase == JobPhase::Stopped || phase == JobPhase::Completed || phase == JobPhase::NotFound
-                             || phase == JobPhase::Closed;
+        || phase == JobPhase::Closed;
     cmdPause = offersResume ? ResumeCaption : PauseCaption;
     cmdStop = offersClose ? CloseCaption : StopCaption;
     cmdPauseEnabled = phase == JobPhase::Paused || phase == JobPhase::TimedOut || phase == JobPhase::Probing
-                      || phase == JobPhase::Transferring;
+        || phase == JobPhase::Transferring;
     cmdStopEnabled = phase != JobPhase::Paused && phase != JobPhase::Failed;
 }
 

@@ -439,7 +439,8 @@ void DownloadJob::complete()
     // Success means every byte is in the file.
     QString error;
     if (!files_.flush(&error) || !files_.intact()) {
-        fail(QStringLiteral("Could not write to %1: %2").arg(SavePath, error.isEmpty() ? QStringLiteral("a write failed") : error));
+        fail(QStringLiteral("Could not write to %1: %2")
+                 .arg(SavePath, error.isEmpty() ? QStringLiteral("a write failed") : error));
         return;
     }
     succeeded_ = true;

@@ -149,7 +149,6 @@ private:
     void complete();
     void checkCompletionSoon();
 
-
     KevaContext& context_;
     JobList& jobs_;
     Display view_;

@@ -70,7 +70,7 @@ DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePa
 
     if (row < 0) {
         job.setListRow(jobs_.addRow({QStringLiteral("N/A"), QStringLiteral("0%"), QStringLiteral("N/A"),
-                                QStringLiteral("N/A"), QStringLiteral("N/A"), url}));
+                                     QStringLiteral("N/A"), QStringLiteral("N/A"), url}));
         row = jobs_.rowCount();
     } else {
         job.setListRow(jobs_.row(row));

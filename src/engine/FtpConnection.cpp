@@ -153,8 +153,8 @@ std::optional<QByteArray> FtpConnection::listenActive(quint16* port)
             continue; // in use: try the next one
         *port = candidate;
         return QByteArray::number(ipv4 >> 24) + ',' + QByteArray::number((ipv4 >> 16) & 0xFF) + ','
-             + QByteArray::number((ipv4 >> 8) & 0xFF) + ',' + QByteArray::number(ipv4 & 0xFF) + ",12,"
-             + QByteArray::number(p);
+            + QByteArray::number((ipv4 >> 8) & 0xFF) + ',' + QByteArray::number(ipv4 & 0xFF) + ",12,"
+            + QByteArray::number(p);
     }
     return std::nullopt;
 }

@@ -172,9 +172,7 @@ void FtpDialogue::retrReply(const FtpReply& reply)
 {
     switch (reply.code) {
     case 125:
-    case 150:
-        transferStarts(reply);
-        break;
+    case 150: transferStarts(reply); break;
     case 226:
     case 250:
     case 426:

@@ -69,7 +69,7 @@ private:
     qint64 offset_ = 0;
     bool passive_ = true;
     FtpStep step_ = FtpStep::Idle;
-    int dataReplies_ = 0;         // replies to TYPE (and PORT) still to come before REST
+    int dataReplies_ = 0; // replies to TYPE (and PORT) still to come before REST
     bool restAccepted_ = false;
     quint16 dataPort_ = 0;
 };

@@ -75,17 +75,10 @@ void FtpDownload::stepReached(FtpStep step)
         job_.setStatus(job_.text("11050", QStringLiteral("Connected... Setting Up Transfer!")), false);
         job_.setRowStatus(job_.text("11048", QStringLiteral("Connected")));
         break;
-    case FtpStep::RestSent:
-        job_.view_.cmdPauseEnabled = false;
-        break;
-    case FtpStep::RetrSent:
-        job_.setStatus(QStringLiteral("Waiting For File..."), false);
-        break;
-    case FtpStep::ServerDone:
-        job_.setStatus(job_.text("11046", QStringLiteral("Transfer Completed...")), false);
-        break;
-    default:
-        break;
+    case FtpStep::RestSent: job_.view_.cmdPauseEnabled = false; break;
+    case FtpStep::RetrSent: job_.setStatus(QStringLiteral("Waiting For File..."), false); break;
+    case FtpStep::ServerDone: job_.setStatus(job_.text("11046", QStringLiteral("Transfer Completed...")), false); break;
+    default: break;
     }
     job_.changed();
 }

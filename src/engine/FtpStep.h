@@ -2,13 +2,13 @@
 
 // Where the FTP dialogue of one login stands.
 enum class FtpStep {
-    Idle,         // no login under way
-    Connecting,   // waiting for the greeting
+    Idle,       // no login under way
+    Connecting, // waiting for the greeting
     UserSent,
     PassSent,
     LoggedIn,
-    PasvSent,     // passive mode: waiting for the data address
-    DataSetUp,    // TYPE I sent (and PORT in active mode): waiting for their replies
+    PasvSent,  // passive mode: waiting for the data address
+    DataSetUp, // TYPE I sent (and PORT in active mode): waiting for their replies
     RestSent,
     RetrSent,
     Transferring, // the data flows

@@ -10,6 +10,8 @@ const QByteArray kLineEnd = "\r\n";
 
 QByteArray HttpRequest::head(const UrlParts& target, const ProxyRoute* route)
 {
+    // One header a line, as they go out.
+    // clang-format off
     return "HEAD " + lineTarget(target, route) + " HTTP/1.1" + kLineEnd
          + "Accept: *.*, */*" + kLineEnd
          + "Range: bytes=0-" + kLineEnd
@@ -19,28 +21,29 @@ QByteArray HttpRequest::head(const UrlParts& target, const ProxyRoute* route)
          + proxyLogin(target, route)
          + "Connection: close" + kLineEnd
          + kLineEnd;
+    // clang-format on
 }
 
 QByteArray HttpRequest::get(const UrlParts& target, const Range* range, int segment, const ProxyRoute* route)
 {
-    QByteArray request = "GET " + lineTarget(target, route) + " HTTP/1.1" + kLineEnd
-                       + "Host: " + hostHeader(target) + kLineEnd;
+    QByteArray request = "GET " + lineTarget(target, route) + " HTTP/1.1" + kLineEnd + "Host: " + hostHeader(target)
+        + kLineEnd;
     if (range) {
         request += "Range: bytes=" + QByteArray::number(range->first) + '-';
         if (range->last >= 0)
             request += QByteArray::number(range->last);
         request += kLineEnd;
     }
-    request += "User-Agent: KEVA Segment " + QByteArray::number(segment) + kLineEnd
-             + "Accept:  */*" + kLineEnd + proxyLogin(target, route);
+    request += "User-Agent: KEVA Segment " + QByteArray::number(segment) + kLineEnd + "Accept:  */*" + kLineEnd
+        + proxyLogin(target, route);
     return request + kLineEnd;
 }
 
 QByteArray HttpRequest::connect(const UrlParts& target, const ProxyRoute& route)
 {
     const QByteArray authority = (target.Server.contains(QLatin1Char(':')) ? '[' + target.Server.toUtf8() + ']'
-                                                                          : target.Server.toUtf8())
-                               + ':' + QByteArray::number(target.Port);
+                                                                           : target.Server.toUtf8())
+        + ':' + QByteArray::number(target.Port);
     QByteArray request = "CONNECT " + authority + " HTTP/1.1" + kLineEnd + "Host: " + authority + kLineEnd;
     if (!route.authorization.isEmpty())
         request += "Proxy-Authorization: " + route.authorization + kLineEnd;
@@ -65,8 +68,10 @@ QByteArray HttpRequest::ftpUrl(const UrlParts& target)
     const auto encoded = [](const QString& text) { return QUrl::toPercentEncoding(text); };
     QByteArray login;
     if (target.UserName != QStringLiteral("anonymous") || target.Password != kAnonymousPassword)
-        login = encoded(target.UserName) + (target.Password.isEmpty() ? QByteArray() : ':' + encoded(target.Password)) + '@';
-    const QByteArray host = target.Server.contains(QLatin1Char(':')) ? '[' + target.Server.toUtf8() + ']' : target.Server.toUtf8();
+        login = encoded(target.UserName) + (target.Password.isEmpty() ? QByteArray() : ':' + encoded(target.Password))
+            + '@';
+    const QByteArray host = target.Server.contains(QLatin1Char(':')) ? '[' + target.Server.toUtf8() + ']'
+                                                                     : target.Server.toUtf8();
     const QByteArray port = target.Port == 21 ? QByteArray() : ':' + QByteArray::number(target.Port);
     return "ftp://" + login + host + port + '/' + QUrl::toPercentEncoding(target.RemotePath, "/");
 }

@@ -56,8 +56,7 @@ qsizetype HttpResponseParser::feed(const char* data, qsizetype size, const BodyS
             return used + take;
         }
         case State::Complete:
-        case State::Failed:
-            return used;
+        case State::Failed: return used;
         }
     }
     return used;

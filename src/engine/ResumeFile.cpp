@@ -59,7 +59,7 @@ QByteArray ResumeFile::format(const ResumeRecord& record)
     text += "modified " + record.lastModified + '\n';
     for (const ResumeRecord::Segment& segment : record.segments) {
         text += "segment " + QByteArray::number(segment.start) + ' ' + QByteArray::number(segment.next) + ' '
-              + QByteArray::number(segment.end) + '\n';
+            + QByteArray::number(segment.end) + '\n';
     }
     return text;
 }

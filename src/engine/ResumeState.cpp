@@ -26,7 +26,9 @@ QString ResumeState::refusal(const ResumeFile::Loaded& loaded, qint64 size) cons
     const ResumeRecord& record = *loaded.record;
     if (record.url != url_)
         return QStringLiteral("the resume data beside the file belongs to %1").arg(record.url);
-    const auto differs = [](const QByteArray& a, const QByteArray& b) { return !a.isEmpty() && !b.isEmpty() && a != b; };
+    const auto differs = [](const QByteArray& a, const QByteArray& b) {
+        return !a.isEmpty() && !b.isEmpty() && a != b;
+    };
     if (record.size != size || differs(record.etag, etag_) || differs(record.lastModified, lastModified_))
         return QStringLiteral("the file on the server has changed since the download began");
     return {};

@@ -130,7 +130,8 @@ void SegmentConnection::readAvailable()
     };
     while (stillMine()) {
         const auto room = static_cast<qint64>(buffer_.size());
-        const qint64 got = limiter_ ? limiter_->read(socket_, buffer_.data(), room) : socket_.read(buffer_.data(), room);
+        const qint64 got = limiter_ ? limiter_->read(socket_, buffer_.data(), room)
+                                    : socket_.read(buffer_.data(), room);
         if (got <= 0) {
             if (limiter_ && limiter_->holdsBack(socket_))
                 readLater_.start(limiter_->waitMs());
@@ -148,15 +149,10 @@ void SegmentConnection::readAvailable()
                     return;
             }
             switch (parser_.state()) {
-            case HttpResponseParser::State::Complete:
-                finish(true);
-                return;
-            case HttpResponseParser::State::Failed:
-                finish(false);
-                return;
+            case HttpResponseParser::State::Complete: finish(true); return;
+            case HttpResponseParser::State::Failed: finish(false); return;
             case HttpResponseParser::State::Headers:
-            case HttpResponseParser::State::Body:
-                break;
+            case HttpResponseParser::State::Body: break;
             }
         }
     }

@@ -39,9 +39,9 @@ private:
     std::vector<char> buffer_;
     bool open_ = false;
     bool tls_ = false;
-    QString tlsHost_;        // the name the certificate must carry
-    QByteArray tunnel_;      // the CONNECT request, until the tunnel is open
-    QByteArray tunnelReply_; // the proxy's answer to it so far
+    QString tlsHost_;         // the name the certificate must carry
+    QByteArray tunnel_;       // the CONNECT request, until the tunnel is open
+    QByteArray tunnelReply_;  // the proxy's answer to it so far
     bool endPending_ = false; // the server closed while the limiter held data back
     RateLimiter* limiter_ = nullptr;
     QTimer readLater_;

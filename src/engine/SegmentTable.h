@@ -49,8 +49,7 @@ public:
     // left and that `worthIt` (segment, bytes left) approves; that segment's
     // end moves back to where the taken half starts. Returns the segment
     // whose end moved, or nothing.
-    std::optional<int> takeOverHalf(int done, qint64 minimum,
-                                    const std::function<bool(int, qint64)>& worthIt = {});
+    std::optional<int> takeOverHalf(int done, qint64 minimum, const std::function<bool(int, qint64)>& worthIt = {});
 
     // Segments that go on where a resume record left them, each from its
     // position less `rollback` (never before its own start).

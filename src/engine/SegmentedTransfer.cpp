@@ -110,8 +110,9 @@ void SegmentedTransfer::header(int i)
         if (!ranged) {
             // Asked for the whole file without a range and given a part:
             // asking again would only bring the same part.
-            callbacks_.onFail(QStringLiteral("The server answers a request for the whole file with a part of it (%1).")
-                                  .arg(QString::fromLatin1(reply.header("Content-Range").value_or("no Content-Range"))));
+            callbacks_.onFail(
+                QStringLiteral("The server answers a request for the whole file with a part of it (%1).")
+                    .arg(QString::fromLatin1(reply.header("Content-Range").value_or("no Content-Range"))));
             return;
         }
         // A range other than the one asked for: its bytes belong elsewhere.

@@ -39,7 +39,8 @@ void AddUrlState::load()
         return context_.text.GetText(QString::fromLatin1(key), fallback);
     };
     caption = banner = text("10000", QStringLiteral("Add URL"));
-    Label1 = context_.SiteDownloadMode ? QStringLiteral("http://www.example.org/default.htm") : text("10002", QStringLiteral("URL:"));
+    Label1 = context_.SiteDownloadMode ? QStringLiteral("http://www.example.org/default.htm")
+                                       : text("10002", QStringLiteral("URL:"));
     Command1 = text("02006", QStringLiteral("OK"));
     Command2 = text("05004", QStringLiteral("&Cancel"));
     txtURL.clear();
@@ -70,7 +71,8 @@ bool AddUrlState::IsLimitOk(const QString& url) const
     for (int number = 1; number <= lstMain_.rowCount(); ++number) {
         const JobList::Row row = lstMain_.row(number);
         const QString percent = row->subItem(JobColumn::Percent);
-        if (percent != QStringLiteral("0%") && percent != QStringLiteral("100%") && GetServerName(row->subItem(JobColumn::Url)) == server)
+        if (percent != QStringLiteral("0%") && percent != QStringLiteral("100%")
+            && GetServerName(row->subItem(JobColumn::Url)) == server)
             ++running;
     }
     return running <= ServerLimit(context_.dialogSettings, url);

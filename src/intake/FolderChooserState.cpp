@@ -67,7 +67,8 @@ void FolderChooserState::NewFolder()
         return;
     }
     if (name.contains(QLatin1Char('/')) || name == QStringLiteral(".") || name == QStringLiteral("..")) {
-        refuse(QStringLiteral("\"%1\" cannot be a folder name: a name may not contain \"/\" and may not be \".\" or \"..\".")
+        refuse(QStringLiteral(
+                   "\"%1\" cannot be a folder name: a name may not contain \"/\" and may not be \".\" or \"..\".")
                    .arg(name));
         return;
     }

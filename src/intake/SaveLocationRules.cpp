@@ -59,8 +59,8 @@ void SaveLocationRules::apply(const QString& url)
     if (choice.SaveFileInfo && !choice.ParentDir.isEmpty()) {
         const QDate today = today_();
         const QString sub = choice.UseServer ? GetServerName(url)
-                          : choice.UseDate  ? QStringLiteral("%1-%2-%3").arg(today.day()).arg(today.month()).arg(today.year())
-                                            : extensionOf(url);
+            : choice.UseDate ? QStringLiteral("%1-%2-%3").arg(today.day()).arg(today.month()).arg(today.year())
+                             : extensionOf(url);
         const QString folder = SavePaths::join(choice.ParentDir, sub);
         QDir().mkdir(folder); // one level; an existing folder is fine
         start(SavePaths::join(folder, name));

@@ -29,7 +29,8 @@ void SavePromptState::open()
     txtURL = PromptURL;
     txtSaveTo.clear();
     if (askSavePath) {
-        const QString proposed = SavePaths::defaultPath(context_.LastSavePath, PromptURL.mid(PromptURL.lastIndexOf(QLatin1Char('/')) + 1));
+        const QString proposed = SavePaths::defaultPath(context_.LastSavePath,
+                                                        PromptURL.mid(PromptURL.lastIndexOf(QLatin1Char('/')) + 1));
         if (const auto chosen = askSavePath(QStringLiteral("KEVA 3.0 [Save file to?]"), proposed)) {
             txtSaveTo = *chosen;
             context_.LastSavePath = *chosen;
@@ -67,7 +68,8 @@ void SavePromptState::change()
 {
     if (!askSavePath)
         return;
-    const QString start = txtSaveTo.isEmpty() ? SavePaths::defaultPath(context_.LastSavePath, GetFileName(txtURL)) : txtSaveTo;
+    const QString start = txtSaveTo.isEmpty() ? SavePaths::defaultPath(context_.LastSavePath, GetFileName(txtURL))
+                                              : txtSaveTo;
     if (const auto chosen = askSavePath(QStringLiteral("Save file to..."), start)) {
         txtSaveTo = *chosen;
         emit changed();

@@ -66,7 +66,8 @@ std::optional<AboutState::Program> AboutState::systemInformationProgram() const
     constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
     if (const QString recorded = reg.REGGetSetting(HKLM, kMsinfoKey, QStringLiteral("PATH")); isFile(recorded))
         return Program {recorded, {}};
-    if (const QString folder = reg.REGGetSetting(HKLM, kToolsLocationKey, QStringLiteral("MSINFO")); !folder.isEmpty()) {
+    if (const QString folder = reg.REGGetSetting(HKLM, kToolsLocationKey, QStringLiteral("MSINFO"));
+        !folder.isEmpty()) {
         if (const QString recorded = folder + QStringLiteral("/MSINFO32.EXE"); isFile(recorded))
             return Program {recorded, {}};
     }

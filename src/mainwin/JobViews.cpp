@@ -46,9 +46,12 @@ JobList& JobViews::list(View view)
 void JobViews::selectNode(const QString& key)
 {
     static const QHash<QString, View> views = {
-        {QStringLiteral("Downloads"), View::Downloads}, {QStringLiteral("History"), View::All},
-        {QStringLiteral("All"), View::All},             {QStringLiteral("Ysterday"), View::Yesterday},
-        {QStringLiteral("PastWeek"), View::PastWeek},   {QStringLiteral("PastMonth"), View::PastMonth},
+        {QStringLiteral("Downloads"), View::Downloads},
+        {QStringLiteral("History"), View::All},
+        {QStringLiteral("All"), View::All},
+        {QStringLiteral("Ysterday"), View::Yesterday},
+        {QStringLiteral("PastWeek"), View::PastWeek},
+        {QStringLiteral("PastMonth"), View::PastMonth},
     };
     const auto found = views.constFind(key);
     if (found == views.constEnd())
@@ -79,11 +82,11 @@ void JobViews::LoadHistory(const QString& path, const QDate& today)
                 break;
             }
             const qint64 age = date.daysTo(today);
-            JobList* target = age == 0 ? &lstMain
-                            : age == 1 ? &lstYest
-                            : age >= 2 && age <= 8 ? &lstWeek
-                            : age >= 9 && age <= 38 ? &lstMonth
-                                                    : nullptr;
+            JobList* target = age == 0  ? &lstMain
+                : age == 1              ? &lstYest
+                : age >= 2 && age <= 8  ? &lstWeek
+                : age >= 9 && age <= 38 ? &lstMonth
+                                        : nullptr;
             if (target)
                 target->addRow(cellsOf(*row));
             if (age == 0)
@@ -97,7 +100,7 @@ void JobViews::LoadHistory(const QString& path, const QDate& today)
     if (damaged) {
         // Keep the file as it was: the next save writes only what was read.
         const QString copy = path + QStringLiteral(".damaged-")
-                           + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+            + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
         if (QFile::copy(path, copy))
             damagedCopy_ = copy;
     }

@@ -228,8 +228,7 @@ bool MainWindowState::appliesTo(JobCommand command, const DownloadJob& job)
     switch (command) {
     case JobCommand::Pause:
     case JobCommand::Stop: return job.isTransferring();
-    case JobCommand::Resume:
-        return job.canResume();
+    case JobCommand::Resume: return job.canResume();
     }
     return false;
 }
@@ -239,7 +238,8 @@ QList<DownloadJob*> MainWindowState::targets(JobCommand command, Scope scope) co
     const JobList& shown = views_.list(views_.shown());
     QList<DownloadJob*> jobs;
     forEachWindowedJob([&](DownloadJob& job) {
-        const bool inScope = scope == Scope::All || (job.listRow() && job.listRow()->selected && shown.numberOf(job.listRow()) > 0);
+        const bool inScope = scope == Scope::All
+            || (job.listRow() && job.listRow()->selected && shown.numberOf(job.listRow()) > 0);
         if (inScope && appliesTo(command, job))
             jobs.append(&job);
     });
@@ -343,13 +343,15 @@ void MainWindowState::toggleCaptureClicks()
 
 QString MainWindowState::storedLanguage() const
 {
-    return CRegister(context_.registry).REGGetSetting(RegistryRoot::HKEY_CURRENT_USER, kLanguageKey, QStringLiteral("Name"));
+    return CRegister(context_.registry)
+        .REGGetSetting(RegistryRoot::HKEY_CURRENT_USER, kLanguageKey, QStringLiteral("Name"));
 }
 
 void MainWindowState::storeLanguage() const
 {
     CRegister(context_.registry)
-        .REGSaveSetting(RegistryRoot::HKEY_CURRENT_USER, kLanguageKey, QStringLiteral("Name"), context_.text.languageFile());
+        .REGSaveSetting(RegistryRoot::HKEY_CURRENT_USER, kLanguageKey, QStringLiteral("Name"),
+                        context_.text.languageFile());
 }
 
 void MainWindowState::SetCaptions()

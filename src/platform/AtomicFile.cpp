@@ -66,10 +66,9 @@ bool AtomicFile::write(const QString& path, const QByteArray& content, int newFi
     if (!file.valid())
         return false;
 
-    struct stat existing {};
-    const mode_t mode = ::stat(target.constData(), &existing) == 0
-        ? (existing.st_mode & 07777)
-        : static_cast<mode_t>(newFileMode);
+    struct stat existing { };
+    const mode_t mode = ::stat(target.constData(), &existing) == 0 ? (existing.st_mode & 07777)
+                                                                   : static_cast<mode_t>(newFileMode);
 
     const bool ok = ::fchmod(file.get(), mode) == 0 && writeAll(file.get(), content) && ::fsync(file.get()) == 0;
     if (!file.close() || !ok || ::rename(temp.constData(), target.constData()) != 0) {

@@ -18,9 +18,8 @@ QString execWord(const QString& word)
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
     QString quoted = word;
     quoted.replace(QLatin1Char('%'), QStringLiteral("%%"));
-    const bool needsQuotes = word.isEmpty() || std::any_of(word.begin(), word.end(), [](QChar c) {
-                                 return reserved.contains(c);
-                             });
+    const bool needsQuotes = word.isEmpty()
+        || std::any_of(word.begin(), word.end(), [](QChar c) { return reserved.contains(c); });
     if (!needsQuotes)
         return quoted;
     QString inQuotes;

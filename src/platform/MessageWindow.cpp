@@ -118,18 +118,10 @@ void MessageWindow::readFrom(int fd)
     WindowMessage message;
     std::size_t consumed = 0;
     switch (WindowMessage::decode(connection.buffer.data(), connection.buffer.size(), message, consumed)) {
-    case WindowMessage::DecodeResult::NeedMore:
-        connection.idleTimer->start(idleTimeoutMs_);
-        return;
-    case WindowMessage::DecodeResult::Malformed:
-        refuse(fd, QStringLiteral("malformed message"));
-        return;
-    case WindowMessage::DecodeResult::TooLarge:
-        refuse(fd, QStringLiteral("message too large"));
-        return;
-    case WindowMessage::DecodeResult::Complete:
-        dispatch(fd, message);
-        return;
+    case WindowMessage::DecodeResult::NeedMore: connection.idleTimer->start(idleTimeoutMs_); return;
+    case WindowMessage::DecodeResult::Malformed: refuse(fd, QStringLiteral("malformed message")); return;
+    case WindowMessage::DecodeResult::TooLarge: refuse(fd, QStringLiteral("message too large")); return;
+    case WindowMessage::DecodeResult::Complete: dispatch(fd, message); return;
     }
 }
 

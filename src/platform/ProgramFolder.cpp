@@ -16,9 +16,8 @@ ProgramFolder ProgramFolder::fromEnvironment()
     const QString executableFolder = QCoreApplication::instance()
         ? QCoreApplication::applicationDirPath()
         : QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget().section(QLatin1Char('/'), 0, -2);
-    return resolve(qEnvironmentVariable("KEVA_HOME"), executableFolder,
-                   QFileInfo(executableFolder).isWritable(), qEnvironmentVariable("XDG_DATA_HOME"),
-                   QDir::homePath());
+    return resolve(qEnvironmentVariable("KEVA_HOME"), executableFolder, QFileInfo(executableFolder).isWritable(),
+                   qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath());
 }
 
 ProgramFolder ProgramFolder::resolve(const QString& kevaHome, const QString& executableFolder,

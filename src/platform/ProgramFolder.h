@@ -26,8 +26,7 @@ public:
     static ProgramFolder fromEnvironment();
     // The rule above, with its inputs given: testable without a real install.
     static ProgramFolder resolve(const QString& kevaHome, const QString& executableFolder,
-                                 bool executableFolderWritable, const QString& xdgDataHome,
-                                 const QString& homeFolder);
+                                 bool executableFolderWritable, const QString& xdgDataHome, const QString& homeFolder);
 
     // The program folder: state files live here.
     QString path() const { return path_; }

@@ -196,9 +196,8 @@ QStringList RegistryHive::subkeys(const QStringList& keyPath) const
         if (key.opaque || !isBelow(key.path, keyPath))
             continue;
         const QString& name = key.path[keyPath.size()];
-        const bool known = std::any_of(names.cbegin(), names.cend(), [&](const QString& n) {
-            return n.compare(name, Qt::CaseInsensitive) == 0;
-        });
+        const bool known = std::any_of(names.cbegin(), names.cend(),
+                                       [&](const QString& n) { return n.compare(name, Qt::CaseInsensitive) == 0; });
         if (!known)
             names.append(name);
     }
@@ -211,7 +210,7 @@ void RegistryHive::createKey(const QStringList& keyPath)
     for (qsizetype depth = keyPath.isEmpty() ? 0 : 1; depth <= keyPath.size(); ++depth) {
         const QStringList path = keyPath.mid(0, depth);
         if (!findKey(path))
-            keys_.append(Key{path, {}});
+            keys_.append(Key {path, {}});
     }
 }
 
@@ -226,9 +225,8 @@ bool RegistryHive::removeValue(const QStringList& keyPath, const QString& name)
     Key* key = findKey(keyPath);
     if (!key)
         return false;
-    const auto removed = key->lines.removeIf([&](const Line& line) {
-        return line.readable && line.name.compare(name, Qt::CaseInsensitive) == 0;
-    });
+    const auto removed = key->lines.removeIf(
+        [&](const Line& line) { return line.readable && line.name.compare(name, Qt::CaseInsensitive) == 0; });
     return removed > 0;
 }
 
@@ -237,7 +235,7 @@ bool RegistryHive::removeKey(const QStringList& keyPath)
     if (!findKey(keyPath))
         return false;
     const bool hasChildren = std::any_of(keys_.cbegin(), keys_.cend(),
-        [&](const Key& key) { return !key.opaque && isBelow(key.path, keyPath); });
+                                         [&](const Key& key) { return !key.opaque && isBelow(key.path, keyPath); });
     if (hasChildren)
         return false;
     keys_.removeIf([&](const Key& key) { return !key.opaque && samePath(key.path, keyPath); });
@@ -272,7 +270,7 @@ RegistryHive::Key& RegistryHive::keyForParsing(const QStringList& keyPath)
 {
     if (Key* key = findKey(keyPath))
         return *key;
-    keys_.append(Key{keyPath, {}});
+    keys_.append(Key {keyPath, {}});
     return keys_.last();
 }
 

@@ -45,8 +45,8 @@ public:
 private:
     struct Line {
         bool readable = true;
-        QByteArray raw;     // the line as found, when it is not readable
-        QString name;       // value name; empty for the default value
+        QByteArray raw; // the line as found, when it is not readable
+        QString name;   // value name; empty for the default value
         QString data;
     };
     struct Key {

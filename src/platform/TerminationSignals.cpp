@@ -24,7 +24,7 @@ TerminationSignals::TerminationSignals(QObject* parent)
         if (::read(signalPipe[1], &number, 1) == 1)
             emit terminationRequested(number);
     });
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = &TerminationSignals::onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

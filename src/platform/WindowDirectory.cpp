@@ -35,7 +35,7 @@ bool makePrivateFolder(const std::string& folder)
 {
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         return false;
-    struct stat info {};
+    struct stat info { };
     if (::lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid())
         return false;
     if ((info.st_mode & 0777) != 0700 && ::chmod(folder.c_str(), 0700) != 0)
@@ -103,7 +103,7 @@ std::vector<WindowHandle> WindowDirectory::windows()
     // Registration order: by pid, then by sequence number.
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         return std::make_pair(pidOfEntry(a), std::atoi(a.c_str() + a.find('-') + 1))
-             < std::make_pair(pidOfEntry(b), std::atoi(b.c_str() + b.find('-') + 1));
+            < std::make_pair(pidOfEntry(b), std::atoi(b.c_str() + b.find('-') + 1));
     });
 
     for (const std::string& name : names) {
@@ -114,7 +114,7 @@ std::vector<WindowHandle> WindowDirectory::windows()
             continue;
         }
         if (const auto caption = readCaption(base + kCaptionSuffix))
-            found.push_back(WindowHandle{socketPath, *caption, 0});
+            found.push_back(WindowHandle {socketPath, *caption, 0});
     }
     return found;
 }
@@ -138,7 +138,7 @@ WindowHandle WindowDirectory::firstChild(WindowHandle window)
 
 std::string WindowDirectory::newSocketPath(const std::string& folder)
 {
-    static std::atomic<unsigned> sequence{0};
+    static std::atomic<unsigned> sequence {0};
     return folder + "/w" + std::to_string(::getpid()) + '-' + std::to_string(++sequence) + kSocketSuffix;
 }
 

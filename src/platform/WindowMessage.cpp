@@ -7,8 +7,7 @@ namespace {
 constexpr char kRequestMagic[4] = {'Q', 'S', 'W', 'M'};
 constexpr char kReplyMagic[4] = {'Q', 'S', 'W', 'R'};
 
-template <typename T>
-void put(std::string& out, T value)
+template <typename T> void put(std::string& out, T value)
 {
     auto bits = static_cast<std::uint64_t>(value);
     for (std::size_t i = 0; i < sizeof(T); ++i) {
@@ -17,8 +16,7 @@ void put(std::string& out, T value)
     }
 }
 
-template <typename T>
-T get(const char* data)
+template <typename T> T get(const char* data)
 {
     std::uint64_t bits = 0;
     for (std::size_t i = sizeof(T); i-- > 0;)

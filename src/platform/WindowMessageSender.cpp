@@ -51,8 +51,7 @@ bool sendAll(int fd, const std::string& bytes, Clock::time_point deadline)
 } // namespace
 
 std::optional<std::int64_t> WindowMessageSender::send(const WindowHandle& window, std::uint32_t message,
-                                                      std::int64_t wParam, const std::string& text,
-                                                      int timeoutMs)
+                                                      std::int64_t wParam, const std::string& text, int timeoutMs)
 {
     if (text.size() > WindowMessage::kMaxTextBytes)
         return std::nullopt;

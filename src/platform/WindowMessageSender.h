@@ -13,9 +13,8 @@
 // when the window is gone, refuses the message or does not answer in time.
 class WindowMessageSender {
 public:
-    static std::optional<std::int64_t> send(const WindowHandle& window, std::uint32_t message,
-                                            std::int64_t wParam, const std::string& text,
-                                            int timeoutMs = 60000);
+    static std::optional<std::int64_t> send(const WindowHandle& window, std::uint32_t message, std::int64_t wParam,
+                                            const std::string& text, int timeoutMs = 60000);
     // WM_SETTEXT with the text.
     static std::optional<std::int64_t> setText(const WindowHandle& window, const std::string& text,
                                                int timeoutMs = 60000);

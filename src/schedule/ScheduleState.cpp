@@ -119,7 +119,8 @@ void ScheduleState::load()
     };
     // "True"/"False" and "1"/"0" alike; a text that is neither counts as the default.
     const auto truth = [&](const char* name, const char* fallback) {
-        return SettingText::truth(get(name, fallback)).value_or(SettingText::isNumberOne(QString::fromLatin1(fallback)));
+        return SettingText::truth(get(name, fallback))
+            .value_or(SettingText::isNumberOne(QString::fromLatin1(fallback)));
     };
     chkNoSch = truth("NoSchedule", "1");
     cmbHour = listed(kHours, get("SchHour", "1"), QStringLiteral("1"));
@@ -341,7 +342,8 @@ void ScheduleState::store() const
         {QStringLiteral("SelectDay"), optionText(schedule_.SelectDay)},
     };
     for (const DayBox& box : kDayBoxes)
-        values.append({QString::fromLatin1(box.valueName), checkText(schedule_.days[static_cast<std::size_t>(box.dayOfWeek)])});
+        values.append(
+            {QString::fromLatin1(box.valueName), checkText(schedule_.days[static_cast<std::size_t>(box.dayOfWeek)])});
     values.append({QStringLiteral("OverWrite"), optionText(schedule_.existingFiles == Schedule::Overwrite)});
     values.append({QStringLiteral("Resume"), optionText(schedule_.existingFiles == Schedule::Resume)});
     values.append({QStringLiteral("Skip"), optionText(schedule_.existingFiles == Schedule::Skip)});

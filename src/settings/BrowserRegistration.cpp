@@ -57,8 +57,8 @@ void BrowserRegistration::netscapeClicks(bool on)
         return;
 
     const QString pluginFolder = reg.REGGetSetting(
-        RegistryRoot::HKEY_CURRENT_USER, QStringLiteral("Software\\Mozilla\\") + profileKey + QStringLiteral("\\Extensions"),
-        QStringLiteral("Plugins"));
+        RegistryRoot::HKEY_CURRENT_USER,
+        QStringLiteral("Software\\Mozilla\\") + profileKey + QStringLiteral("\\Extensions"), QStringLiteral("Plugins"));
     if (pluginFolder.isEmpty() || !pluginFolder.toLower().contains(QStringLiteral("plugins")))
         return;
 

@@ -12,8 +12,9 @@
 class BrowserRegistration {
 public:
     static inline const QString kHelperClassId = QStringLiteral("{D5B72AED-E54A-11D6-B1B2-444553540000}");
-    static inline const QString kHelperKey = QStringLiteral(
-        "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\") + kHelperClassId;
+    static inline const QString kHelperKey =
+        QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\")
+        + kHelperClassId;
     static inline const QString kPluginFile = QStringLiteral("NPLoadRelay.dll");
 
     BrowserRegistration(Registry& registry, ProgramFolder programFolder, QString executablePath);

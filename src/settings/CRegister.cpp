@@ -30,8 +30,7 @@ QString CRegister::REGGetSetting(RegistryRoot root, const QString& section, cons
     return value && !value->isEmpty() ? *value : defaultValue;
 }
 
-bool CRegister::REGSaveSetting(RegistryRoot root, const QString& section, const QString& valueName,
-                               const QString& text)
+bool CRegister::REGSaveSetting(RegistryRoot root, const QString& section, const QString& valueName, const QString& text)
 {
     return registry_.writeValue(root, NormalizeKeyPath(section), valueNameFor(valueName), text);
 }

@@ -21,8 +21,8 @@ class SettingsDialogState;
 // the platform.
 class KevaContext {
 public:
-    KevaContext(ProgramFolder programFolder, const QString& registryFolder, Prompter& prompter,
-                ShellOpener& shell, QString executablePath);
+    KevaContext(ProgramFolder programFolder, const QString& registryFolder, Prompter& prompter, ShellOpener& shell,
+                QString executablePath);
     ~KevaContext();
     KevaContext(const KevaContext&) = delete;
     KevaContext& operator=(const KevaContext&) = delete;

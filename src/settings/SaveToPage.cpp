@@ -68,14 +68,10 @@ void SaveToPage::chooseRule(Rule rule)
 bool SaveToPage::frameShown(Rule rule) const
 {
     switch (rule) {
-    case Rule::LastDir:
-        return optLastDir;
-    case Rule::SameDir:
-        return optSameDir;
-    case Rule::FileType:
-        return optFileType;
-    case Rule::FileInfo:
-        return optFileInfo;
+    case Rule::LastDir: return optLastDir;
+    case Rule::SameDir: return optSameDir;
+    case Rule::FileType: return optFileType;
+    case Rule::FileInfo: return optFileInfo;
     }
     return false;
 }

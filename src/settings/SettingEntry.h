@@ -8,20 +8,32 @@
 
 // The tab of the settings dialog that edits a value; None for values that no
 // control edits.
-enum class SettingsPage { None, Information, Starting, Monitoring, SaveTo, Proxy, Connections, Limits, Logins, WhenDone, Segments };
+enum class SettingsPage {
+    None,
+    Information,
+    Starting,
+    Monitoring,
+    SaveTo,
+    Proxy,
+    Connections,
+    Limits,
+    Logins,
+    WhenDone,
+    Segments
+};
 
 // What a stored value counts, and so how the dialog shows and stores it.
 enum class SettingUnit {
-    Text,              // stored and shown as typed
-    Count,             // a whole number, stored and shown as it is
-    Seconds,           // seconds, shown as seconds
-    SecondsAsMinutes,  // seconds, shown and typed in minutes
-    Bytes,             // bytes, shown as a size
-    BytesAsKilobytes,  // bytes, shown and typed in kilobytes (1024)
-    BytesAsMegabytes,  // bytes, shown and typed in megabytes (1048576)
+    Text,             // stored and shown as typed
+    Count,            // a whole number, stored and shown as it is
+    Seconds,          // seconds, shown as seconds
+    SecondsAsMinutes, // seconds, shown and typed in minutes
+    Bytes,            // bytes, shown as a size
+    BytesAsKilobytes, // bytes, shown and typed in kilobytes (1024)
+    BytesAsMegabytes, // bytes, shown and typed in megabytes (1048576)
     KilobytesPerSecond,
-    CheckBox,          // stored as "1" or "0"
-    Option,            // stored as "True" or "False"
+    CheckBox, // stored as "1" or "0"
+    Option,   // stored as "True" or "False"
 };
 
 // One value under the settings key: what the first run writes, what the loader

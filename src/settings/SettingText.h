@@ -16,14 +16,12 @@ public:
     static bool isNumberOne(const QString& text);
     // The decimal value, rounded to a whole number; nothing when the text is
     // no number or the value does not fit the type.
-    template <typename Int>
-    static std::optional<Int> integer(const QString& text);
+    template <typename Int> static std::optional<Int> integer(const QString& text);
     static std::optional<double> number(const QString& text);
 
     // Leaves the field as it was when the text does not convert.
     static void assignTruth(bool& field, const QString& text);
-    template <typename Int>
-    static void assignInteger(Int& field, const QString& text)
+    template <typename Int> static void assignInteger(Int& field, const QString& text)
     {
         if (const auto value = integer<Int>(text))
             field = *value;
@@ -37,8 +35,7 @@ private:
     static std::optional<long long> wholeNumber(const QString& text, long long min, long long max);
 };
 
-template <typename Int>
-std::optional<Int> SettingText::integer(const QString& text)
+template <typename Int> std::optional<Int> SettingText::integer(const QString& text)
 {
     const auto value = wholeNumber(text, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max());
     return value ? std::optional<Int>(static_cast<Int>(*value)) : std::nullopt;

@@ -18,7 +18,8 @@ inline const QString kMonitorTypes = QStringLiteral(
 // archive mirrors (a "*." domain) and a vendor's shop (a "*" host suffix).
 // Their downloads belong to the package manager or the vendor's own tools.
 inline const QString kMonitorServer = QStringLiteral(
-    "security.debian.org ; deb.debian.org ; download.documentfoundation.org ; *.archive.ubuntu.com ; *shop.canonical.com");
+    "security.debian.org ; deb.debian.org ; download.documentfoundation.org ; *.archive.ubuntu.com ; "
+    "*shop.canonical.com");
 
 // SegmentSize1 to SegmentSize9 as stored, in bytes.
 inline const QStringList kSegmentSizes = {

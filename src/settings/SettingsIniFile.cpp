@@ -21,7 +21,7 @@ QByteArray SettingsIniFile::serialize(const QString& firstLine, const QList<File
     out += kLogins + kLineEnd;
     for (const SiteLogin& login : logins) {
         out += login.server.toUtf8() + kLineEnd + login.userName.toUtf8() + kLineEnd
-             + PasswordScrambler::scramble(login.password) + kLineEnd;
+            + PasswordScrambler::scramble(login.password) + kLineEnd;
     }
     return out;
 }

@@ -18,32 +18,27 @@ QString text(const char* latin1)
 }
 
 // Loaders, one per kind of field.
-template <auto Field>
-void truthField(AppSettings& s, const QString& t)
+template <auto Field> void truthField(AppSettings& s, const QString& t)
 {
     SettingText::assignTruth(s.*Field, t);
 }
 
-template <auto Field>
-void numberOneField(AppSettings& s, const QString& t)
+template <auto Field> void numberOneField(AppSettings& s, const QString& t)
 {
     s.*Field = SettingText::isNumberOne(t);
 }
 
-template <auto Field>
-void exactlyOneField(AppSettings& s, const QString& t)
+template <auto Field> void exactlyOneField(AppSettings& s, const QString& t)
 {
     s.*Field = t == QStringLiteral("1");
 }
 
-template <auto Field>
-void integerField(AppSettings& s, const QString& t)
+template <auto Field> void integerField(AppSettings& s, const QString& t)
 {
     SettingText::assignInteger(s.*Field, t);
 }
 
-template <auto Field>
-void textField(AppSettings& s, const QString& t)
+template <auto Field> void textField(AppSettings& s, const QString& t)
 {
     s.*Field = t;
 }
@@ -53,8 +48,7 @@ void allBytesField(AppSettings& s, const QString& t)
     SettingText::assignNumber(s.AllBytes, t);
 }
 
-template <int Index>
-void segmentBound(AppSettings& s, const QString& t)
+template <int Index> void segmentBound(AppSettings& s, const QString& t)
 {
     if (const auto bytes = SettingText::number(t))
         s.setSegmentBound(Index, *bytes);
@@ -76,17 +70,23 @@ Entry loadedOnly(const char* name, const char* loadDefault, Entry::Loader load, 
 
 // A value that only the dialog reads (and the parts that read it from the dialog).
 Entry dialogOnly(const char* name, FirstRun firstRun, const QString& firstRunText, const char* fallback, Unit unit,
-                Page page)
+                 Page page)
 {
     return {text(name), firstRun, firstRunText, {}, nullptr, text(fallback), false, unit, page};
 }
 
-template <int Index>
-Entry segmentSize()
+template <int Index> Entry segmentSize()
 {
     const QString bytes = SettingsDefaults::kSegmentSizes[Index - 1];
-    return {SettingsSchema::segmentName(Index), FirstRun::Text, bytes, bytes, &segmentBound<Index>, bytes, false,
-            Unit::BytesAsMegabytes, Page::Segments};
+    return {SettingsSchema::segmentName(Index),
+            FirstRun::Text,
+            bytes,
+            bytes,
+            &segmentBound<Index>,
+            bytes,
+            false,
+            Unit::BytesAsMegabytes,
+            Page::Segments};
 }
 
 QList<Entry> makeTable()
@@ -99,15 +99,28 @@ QList<Entry> makeTable()
         loadedOnly("AllBytes", "0", &allBytesField, Unit::Bytes, Page::Information),
 
         // The dialog shows the record's field, not the stored text.
-        {text("StartupWithWindows"), FirstRun::Text, text("1"), text("-1"),
-         &truthField<&AppSettings::StartupWithWindows>, {}, false, Unit::CheckBox, Page::Starting},
-        {text("ClipboardMonitoring"), FirstRun::Text, text("1"), text(""),
-         &numberOneField<&AppSettings::ClipboardMonitoring>, {}, false, Unit::CheckBox, Page::Monitoring},
+        {text("StartupWithWindows"),
+         FirstRun::Text,
+         text("1"),
+         text("-1"),
+         &truthField<&AppSettings::StartupWithWindows>,
+         {},
+         false,
+         Unit::CheckBox,
+         Page::Starting},
+        {text("ClipboardMonitoring"),
+         FirstRun::Text,
+         text("1"),
+         text(""),
+         &numberOneField<&AppSettings::ClipboardMonitoring>,
+         {},
+         false,
+         Unit::CheckBox,
+         Page::Monitoring},
         {text("ClickCapture"), FirstRun::Text, text("1"), text(""), &numberOneField<&AppSettings::ClickCapture>,
          text(""), false, Unit::CheckBox, Page::Monitoring},
         dialogOnly("MonitorTypes", FirstRun::Text, SettingsDefaults::kMonitorTypes, "", Unit::Text, Page::Monitoring),
-        dialogOnly("MonitorServer", FirstRun::Text, SettingsDefaults::kMonitorServer, "", Unit::Text,
-                   Page::Monitoring),
+        dialogOnly("MonitorServer", FirstRun::Text, SettingsDefaults::kMonitorServer, "", Unit::Text, Page::Monitoring),
 
         dialogOnly("SaveSameDir", FirstRun::Text, text("0"), "", Unit::Option, Page::SaveTo),
         dialogOnly("TextSameDir", FirstRun::ProgramFolder, none, "", Unit::Text, Page::SaveTo),
@@ -143,11 +156,18 @@ QList<Entry> makeTable()
          text("60"), false, Unit::Seconds, Page::Connections},
         {text("Retries"), FirstRun::Text, text("30"), text("30"), &integerField<&AppSettings::Retries>, text("3"),
          false, Unit::Count, Page::Connections},
-        everywhere("Rollback", "4096", &integerField<&AppSettings::Rollback>, Unit::BytesAsKilobytes,
-                   Page::Connections, false),
+        everywhere("Rollback", "4096", &integerField<&AppSettings::Rollback>, Unit::BytesAsKilobytes, Page::Connections,
+                   false),
         // 0: no limit. Not written on the first run.
-        {text("SpeedLimit"), FirstRun::NotWritten, {}, text("0"), &integerField<&AppSettings::SpeedLimit>, text("0"),
-         false, Unit::KilobytesPerSecond, Page::Connections},
+        {text("SpeedLimit"),
+         FirstRun::NotWritten,
+         {},
+         text("0"),
+         &integerField<&AppSettings::SpeedLimit>,
+         text("0"),
+         false,
+         Unit::KilobytesPerSecond,
+         Page::Connections},
 
         dialogOnly("LimitHTTP", FirstRun::NotWritten, none, "3", Unit::Count, Page::Limits),
         dialogOnly("LimitFTP", FirstRun::NotWritten, none, "3", Unit::Count, Page::Limits),
@@ -156,22 +176,35 @@ QList<Entry> makeTable()
         {text("PromptDone"), FirstRun::Text, text("0"), text(""), &exactlyOneField<&AppSettings::PromptDone>, text(""),
          true, Unit::CheckBox, Page::WhenDone},
         {text("CloseDownloadWindowWhenDone"), FirstRun::Text, text("0"), text(""),
-         &exactlyOneField<&AppSettings::CloseDownloadWindowWhenDone>, text(""), true, Unit::CheckBox,
-         Page::WhenDone},
-        everywhere("DownloadNowOption", "0", &truthField<&AppSettings::DownloadNowOption>, Unit::Option,
-                   Page::WhenDone, false),
+         &exactlyOneField<&AppSettings::CloseDownloadWindowWhenDone>, text(""), true, Unit::CheckBox, Page::WhenDone},
+        everywhere("DownloadNowOption", "0", &truthField<&AppSettings::DownloadNowOption>, Unit::Option, Page::WhenDone,
+                   false),
         everywhere("DownloadLaterOption", "0", &truthField<&AppSettings::DownloadLaterOption>, Unit::Option,
                    Page::WhenDone, false),
         everywhere("DownloadPromptOption", "-1", &truthField<&AppSettings::DownloadPromptOption>, Unit::Option,
                    Page::WhenDone, false),
 
         everywhere("Segment", "1", &integerField<&AppSettings::Segment>, Unit::CheckBox, Page::Segments, true),
-        segmentSize<1>(), segmentSize<2>(), segmentSize<3>(), segmentSize<4>(), segmentSize<5>(),
-        segmentSize<6>(), segmentSize<7>(), segmentSize<8>(), segmentSize<9>(),
+        segmentSize<1>(),
+        segmentSize<2>(),
+        segmentSize<3>(),
+        segmentSize<4>(),
+        segmentSize<5>(),
+        segmentSize<6>(),
+        segmentSize<7>(),
+        segmentSize<8>(),
+        segmentSize<9>(),
 
         // Written on the first run only; nothing reads them.
         {text("UseCustom"), FirstRun::Text, text("0"), {}, nullptr, {}, false, Unit::Option, Page::None},
-        {text("TextCustom"), FirstRun::Text, SettingsDefaults::kTextCustom, {}, nullptr, {}, false, Unit::Text,
+        {text("TextCustom"),
+         FirstRun::Text,
+         SettingsDefaults::kTextCustom,
+         {},
+         nullptr,
+         {},
+         false,
+         Unit::Text,
          Page::None},
     };
     return table;
@@ -181,14 +214,10 @@ QList<Entry> makeTable()
 double shownUnit(SettingUnit unit)
 {
     switch (unit) {
-    case Unit::SecondsAsMinutes:
-        return 60;
-    case Unit::BytesAsKilobytes:
-        return 1024;
-    case Unit::BytesAsMegabytes:
-        return 1048576;
-    default:
-        return 1;
+    case Unit::SecondsAsMinutes: return 60;
+    case Unit::BytesAsKilobytes: return 1024;
+    case Unit::BytesAsMegabytes: return 1048576;
+    default: return 1;
     }
 }
 

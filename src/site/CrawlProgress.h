@@ -7,8 +7,8 @@ struct CrawlProgress {
     enum class Phase { Off, WaitingForStartPage, Crawling, Finished, Stopped };
 
     Phase phase = Phase::Off;
-    int pages = 0;   // pages whose links were read
-    int queued = 0;  // listed, waiting for their turn
+    int pages = 0;  // pages whose links were read
+    int queued = 0; // listed, waiting for their turn
     int running = 0;
     int done = 0;
     int failed = 0;

@@ -39,7 +39,8 @@ SiteCrawl::SiteCrawl(KevaContext& context, DownloadWindows& windows, QObject* pa
 
 void SiteCrawl::begin()
 {
-    if (progress_.phase == CrawlProgress::Phase::Crawling || progress_.phase == CrawlProgress::Phase::WaitingForStartPage)
+    if (progress_.phase == CrawlProgress::Phase::Crawling
+        || progress_.phase == CrawlProgress::Phase::WaitingForStartPage)
         stop();
     ++crawl_;
     links_.truncate();
@@ -60,7 +61,8 @@ void SiteCrawl::cancelStart()
 
 void SiteCrawl::stop()
 {
-    if (progress_.phase != CrawlProgress::Phase::Crawling && progress_.phase != CrawlProgress::Phase::WaitingForStartPage)
+    if (progress_.phase != CrawlProgress::Phase::Crawling
+        && progress_.phase != CrawlProgress::Phase::WaitingForStartPage)
         return;
     pages_.clear();
     waiting_.clear();
@@ -204,7 +206,8 @@ void SiteCrawl::readPage(const FinishedPage& finished)
     JobList& jobs = windows_.jobs();
     for (int number = jobs.rowCount(); number >= 1; --number) {
         const JobList::Row row = jobs.row(number);
-        if (row->subItem(JobColumn::Url) == finished.page.url && row->subItem(JobColumn::SavePath) == finished.page.savePath) {
+        if (row->subItem(JobColumn::Url) == finished.page.url
+            && row->subItem(JobColumn::SavePath) == finished.page.savePath) {
             jobs.setSubItem(row, JobColumn::Status, kGettingRest);
             break;
         }

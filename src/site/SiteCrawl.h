@@ -55,7 +55,7 @@ signals:
 private:
     enum class State { Running, Done, Failed, Stopped };
     struct Watched {
-        int crawl = 0;    // the crawl during which the job started
+        int crawl = 0;     // the crawl during which the job started
         bool ours = false; // started by the crawl
         State state = State::Running;
         QString server;

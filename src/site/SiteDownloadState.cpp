@@ -97,7 +97,7 @@ void SiteDownloadState::Save()
     chkCloseWindow = CRegister(context_.registry)
                          .REGGetSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey,
                                         QStringLiteral("CloseDownloadWindowWhenDone"))
-                     == QStringLiteral("1");
+        == QStringLiteral("1");
 }
 
 void SiteDownloadState::applyEnabling()

@@ -34,7 +34,8 @@ SiteLink SiteLink::resolve(const QString& link, const QUrl& page, const CrawlRoo
     text.replace(QLatin1Char('\\'), QLatin1Char('/'));
     const QUrl reference(text, QUrl::TolerantMode);
     const QString scheme = reference.scheme();
-    if (scheme == QStringLiteral("mailto") || scheme == QStringLiteral("javascript") || scheme == QStringLiteral("data")) {
+    if (scheme == QStringLiteral("mailto") || scheme == QStringLiteral("javascript")
+        || scheme == QStringLiteral("data")) {
         result.skip = Skip::NotAFile;
         return result;
     }
@@ -68,7 +69,8 @@ SiteLink SiteLink::resolve(const QString& link, const QUrl& page, const CrawlRoo
     result.ext = dot < 0 ? QString() : name.mid(dot + 1).toLower();
     // Addresses that differ in their query are different files.
     if (resolved.hasQuery())
-        parts.last() += QLatin1Char('?') + resolved.query(QUrl::FullyEncoded).replace(QLatin1Char('/'), QStringLiteral("%2F"));
+        parts.last() += QLatin1Char('?')
+            + resolved.query(QUrl::FullyEncoded).replace(QLatin1Char('/'), QStringLiteral("%2F"));
     result.url = resolved.toString(QUrl::FullyEncoded);
     result.savePath = root.folder + QLatin1Char('/') + parts.join(QLatin1Char('/'));
     return result;

@@ -6,10 +6,10 @@
 // types a page's links are followed to, and how many links of one page are
 // taken at most.
 struct SiteOptions {
-    bool FileTypeTxt = true;   // text pages
-    bool FileTypeGif = false;  // images
-    bool FileTypeAll = false;  // every file
-    bool FileNumNoLim = true;  // no limit per page
+    bool FileTypeTxt = true;     // text pages
+    bool FileTypeGif = false;    // images
+    bool FileTypeAll = false;    // every file
+    bool FileNumNoLim = true;    // no limit per page
     bool FileNumNoFiles = false; // the limit below is on
     QString FileNumNoNum = QStringLiteral("10");
 

@@ -8,8 +8,7 @@
 class TopLevelWindow {
 public:
     // The last top-level window of type Window that `matches`, or nullptr.
-    template <typename Window, typename Match>
-    static Window* find(Match matches)
+    template <typename Window, typename Match> static Window* find(Match matches)
     {
         Window* found = nullptr;
         for (QWidget* widget : QApplication::topLevelWidgets()) {

@@ -34,9 +34,11 @@ protected:
         QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(content.data()), content.size() / 4);
         home.writeFile(QStringLiteral("www/file.bin"), content);
         QFile::setPermissions(home.path(QString()), QFile::permissions(home.path(QString())) | QFileDevice::ExeOther);
-        QFile::setPermissions(home.path(QStringLiteral("www")), QFile::permissions(home.path(QStringLiteral("www")))
-                                                                    | QFileDevice::ExeOther | QFileDevice::ReadOther);
-        QFile::setPermissions(home.path(QStringLiteral("www/file.bin")), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+        QFile::setPermissions(home.path(QStringLiteral("www")),
+                              QFile::permissions(home.path(QStringLiteral("www"))) | QFileDevice::ExeOther
+                                  | QFileDevice::ReadOther);
+        QFile::setPermissions(home.path(QStringLiteral("www/file.bin")),
+                              QFileDevice::ReadOwner | QFileDevice::ReadOther);
         KEVA_REQUIRE_PEER(nginx);
     }
 
@@ -54,9 +56,9 @@ TEST_F(KevaEndToEnd, ASecondStartHandsOverAUrlThatIsSavedWhereTheUserSays)
     EXPECT_EQ(secondStart(url), 0);
 
     // The first URL of a session asks where to save it.
-    const QString dialog = display.xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
-                                            QStringLiteral("Save file to")},
-                                           30000);
+    const QString dialog = display.xdotool(
+        {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"), QStringLiteral("Save file to")},
+        30000);
     ASSERT_FALSE(dialog.isEmpty()) << "the save dialog appears";
     const QString target = home.path(QStringLiteral("user/Downloads/chosen name.bin"));
     display.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), dialog.section(QLatin1Char('\n'), 0, 0)});
@@ -65,8 +67,8 @@ TEST_F(KevaEndToEnd, ASecondStartHandsOverAUrlThatIsSavedWhereTheUserSays)
     display.xdotool({QStringLiteral("key"), QStringLiteral("Return")});
 
     // The prompt shows the chosen path; Enter presses its default button, Begin Download.
-    const QString prompt = display.xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"),
-                                            QStringLiteral("^Download File$")},
+    const QString prompt = display.xdotool({QStringLiteral("search"), QStringLiteral("--sync"),
+                                            QStringLiteral("--name"), QStringLiteral("^Download File$")},
                                            30000);
     ASSERT_FALSE(prompt.isEmpty()) << "the save prompt appears";
     press(prompt.section(QLatin1Char('\n'), 0, 0), QStringLiteral("Return"));
@@ -118,8 +120,10 @@ TEST_F(KevaEndToEnd, HandedOverUrlsMeetTheIntakeChecks)
 
     const QByteArray history = terminate();
     EXPECT_TRUE(history.contains("/file.bin\r\n0%\r\nN/A\r\nN/A\r\nNot Downloaded\r\n" + limited.toUtf8() + "\r\n"))
-        << "over the limit: listed, not started\n" << history.constData();
-    EXPECT_TRUE(history.contains("You block this server\r\n0 %\r\nN/A\r\nN/A\r\nNot Downloaded\r\nftp://blocked.example/pub/f.zip\r\n"))
+        << "over the limit: listed, not started\n"
+        << history.constData();
+    EXPECT_TRUE(history.contains(
+        "You block this server\r\n0 %\r\nN/A\r\nN/A\r\nNot Downloaded\r\nftp://blocked.example/pub/f.zip\r\n"))
         << history.constData();
     EXPECT_FALSE(history.contains("notes.txt")) << "a type that is not monitored is not added";
     EXPECT_FALSE(history.contains("not-a-url"));
@@ -141,9 +145,15 @@ TEST_F(KevaEndToEnd, TheScheduleRestartsTheUnfinishedRowsAtTheSetTime)
     ASSERT_EQ(clock.outcome, PeerRequirement::Outcome::Ready) << clock.message;
 
     storeSetting("RunTimes", "1");
-    for (const auto& [name, value] : {std::pair {"NoSchedule", "0"}, {"SchHour", "10"}, {"SchMinute", ":05"},
-                                      {"SchType", "AM"}, {"Today", "True"}, {"SelectDay", "False"},
-                                      {"OverWrite", "False"}, {"Resume", "True"}, {"Skip", "False"}})
+    for (const auto& [name, value] : {std::pair {"NoSchedule", "0"},
+                                      {"SchHour", "10"},
+                                      {"SchMinute", ":05"},
+                                      {"SchType", "AM"},
+                                      {"Today", "True"},
+                                      {"SelectDay", "False"},
+                                      {"OverWrite", "False"},
+                                      {"Resume", "True"},
+                                      {"Skip", "False"}})
         storeSetting(name, value);
     const QByteArray served = home.readFile(QStringLiteral("www/file.bin"));
     const QString half = home.path(QStringLiteral("user/Downloads/half.bin"));

@@ -60,7 +60,8 @@ protected:
     void setting(const char* name, const QString& value)
     {
         CRegister(home.context().registry)
-            .REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey, QString::fromLatin1(name), value);
+            .REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey, QString::fromLatin1(name),
+                            value);
     }
 
     Outcome run(const QStringList& arguments, int timeoutMs = 60000,
@@ -94,14 +95,15 @@ struct BadUrlCase {
     const char* url;
 };
 
-class KevaGetBadUrls : public KevaGet, public testing::WithParamInterface<BadUrlCase> {};
+class KevaGetBadUrls : public KevaGet, public testing::WithParamInterface<BadUrlCase> { };
 
 TEST_P(KevaGetBadUrls, AreRefusedAtOnce)
 {
     const Outcome outcome = run({QString::fromLatin1(GetParam().url)}, 10000);
     EXPECT_EQ(outcome.exitCode, 2);
     ASSERT_FALSE(outcome.err.isEmpty());
-    EXPECT_TRUE(outcome.err.first().startsWith(QStringLiteral("kevaget: Invalid URL"))) << outcome.err.first().toStdString();
+    EXPECT_TRUE(outcome.err.first().startsWith(QStringLiteral("kevaget: Invalid URL")))
+        << outcome.err.first().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, KevaGetBadUrls,
@@ -119,7 +121,7 @@ struct TlsRunCase {
     const char* errorText; // a line of stderr, empty for none
 };
 
-class KevaGetTls : public KevaGet, public testing::WithParamInterface<TlsRunCase> {};
+class KevaGetTls : public KevaGet, public testing::WithParamInterface<TlsRunCase> { };
 
 TEST_P(KevaGetTls, TrustsWhatTheOptionsSay)
 {
@@ -138,7 +140,8 @@ TEST_P(KevaGetTls, TrustsWhatTheOptionsSay)
     const Outcome outcome = run(arguments);
     EXPECT_EQ(outcome.exitCode, c.exitCode) << outcome.err.join(QLatin1Char('\n')).toStdString();
     if (*c.errorText)
-        EXPECT_TRUE(outcome.err.contains(QString::fromUtf8(c.errorText))) << outcome.err.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(outcome.err.contains(QString::fromUtf8(c.errorText)))
+            << outcome.err.join(QLatin1Char('\n')).toStdString();
     else
         EXPECT_TRUE(outcome.err.isEmpty()) << outcome.err.join(QLatin1Char('\n')).toStdString();
     if (c.exitCode == 0)
@@ -149,15 +152,22 @@ TEST_P(KevaGetTls, TrustsWhatTheOptionsSay)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, KevaGetTls,
-    testing::Values(TlsRunCase {"TrustedAuthority", {QStringLiteral("--ca-certificate"), QStringLiteral("CA")}, 0, ""},
-                    TlsRunCase {"UnknownAuthority", {}, 1,
-                                "kevaget: The server's certificate is not trusted: the certificate comes from an unknown "
-                                "authority."},
-                    TlsRunCase {"ChecksOff", {QStringLiteral("--no-check-certificate")}, 0,
-                                "kevaget: warning: server certificates are not checked in this run; anyone between you "
-                                "and the server can change what is downloaded"},
-                    TlsRunCase {"NoSuchAuthorityFile", {QStringLiteral("--ca-certificate"), QStringLiteral("/nonexistent.pem")}, 2,
-                                "kevaget: can not read the certificate file /nonexistent.pem: No such file or directory"}),
+    testing::Values(
+        TlsRunCase {"TrustedAuthority", {QStringLiteral("--ca-certificate"), QStringLiteral("CA")}, 0, ""},
+        TlsRunCase {"UnknownAuthority",
+                    {},
+                    1,
+                    "kevaget: The server's certificate is not trusted: the certificate comes from an unknown "
+                    "authority."},
+        TlsRunCase {"ChecksOff",
+                    {QStringLiteral("--no-check-certificate")},
+                    0,
+                    "kevaget: warning: server certificates are not checked in this run; anyone between you "
+                    "and the server can change what is downloaded"},
+        TlsRunCase {"NoSuchAuthorityFile",
+                    {QStringLiteral("--ca-certificate"), QStringLiteral("/nonexistent.pem")},
+                    2,
+                    "kevaget: can not read the certificate file /nonexistent.pem: No such file or directory"}),
     CaseName());
 
 // http_proxy sends kevaget through a proxy, unless no_proxy names the host.
@@ -167,7 +177,7 @@ struct EnvironmentProxyCase {
     bool throughProxy;
 };
 
-class KevaGetEnvironmentProxy : public KevaGet, public testing::WithParamInterface<EnvironmentProxyCase> {};
+class KevaGetEnvironmentProxy : public KevaGet, public testing::WithParamInterface<EnvironmentProxyCase> { };
 
 TEST_P(KevaGetEnvironmentProxy, FollowsHttpProxyAndNoProxy)
 {
@@ -182,9 +192,9 @@ TEST_P(KevaGetEnvironmentProxy, FollowsHttpProxyAndNoProxy)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("http_proxy"), QStringLiteral("http://127.0.0.1:%1/").arg(proxy.port()));
     environment.insert(QStringLiteral("no_proxy"), QString::fromLatin1(c.noProxy));
-    const Outcome outcome = run({QStringLiteral("-o"), home.path(QStringLiteral("got.bin")),
-                                 nginx.url(QStringLiteral("/file.bin")).toString()},
-                                60000, environment);
+    const Outcome outcome = run(
+        {QStringLiteral("-o"), home.path(QStringLiteral("got.bin")), nginx.url(QStringLiteral("/file.bin")).toString()},
+        60000, environment);
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(sha256(home.readFile(QStringLiteral("got.bin"))), sha256(served));
     ASSERT_FALSE(nginx.accessLog(1).isEmpty());
@@ -218,12 +228,14 @@ TEST_F(KevaGet, ARefusedLoginIsToldOnce)
     PyftpdlibServer server(www());
     server.setUser(QStringLiteral("alice"), QStringLiteral("s3cret"));
     KEVA_REQUIRE_PEER(server);
-    const QString url = server.url(QStringLiteral("/file.bin")).toString().replace(QStringLiteral("ftp://"),
-                                                                                    QStringLiteral("ftp://alice:wrong@"));
+    const QString url = server.url(QStringLiteral("/file.bin"))
+                            .toString()
+                            .replace(QStringLiteral("ftp://"), QStringLiteral("ftp://alice:wrong@"));
     const Outcome outcome = run({QStringLiteral("-o"), home.path(QStringLiteral("x.bin")), url});
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_EQ(outcome.err, QStringList {QStringLiteral("kevaget: User alice can not log in.")});
-    EXPECT_TRUE(outcome.out.filter(QStringLiteral("can not log in")).isEmpty()) << outcome.out.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(outcome.out.filter(QStringLiteral("can not log in")).isEmpty())
+        << outcome.out.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(KevaGet, AnFtpServerThatNeverAnswersTimesOut)
@@ -234,7 +246,8 @@ TEST_F(KevaGet, AnFtpServerThatNeverAnswersTimesOut)
                                  QStringLiteral("ftp://127.0.0.1:%1/file.bin").arg(silent.serverPort())},
                                 30000);
     EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_TRUE(outcome.err.contains(QStringLiteral("kevaget: Connection has timed out."))) << outcome.err.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("kevaget: Connection has timed out.")))
+        << outcome.err.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(KevaGet, AServerThatAlwaysEndsShortEndsTheRun)
@@ -246,7 +259,8 @@ TEST_F(KevaGet, AServerThatAlwaysEndsShortEndsTheRun)
                                 30000);
     EXPECT_EQ(outcome.exitCode, 1);
     ASSERT_FALSE(outcome.err.isEmpty());
-    EXPECT_TRUE(outcome.err.last().startsWith(QStringLiteral("kevaget: The server ended its reply"))) << outcome.err.last().toStdString();
+    EXPECT_TRUE(outcome.err.last().startsWith(QStringLiteral("kevaget: The server ended its reply")))
+        << outcome.err.last().toStdString();
 }
 
 TEST_F(KevaGet, ResumeLeavesALongerLocalFileAlone)
@@ -271,7 +285,7 @@ struct KillCase {
     qint64 size;
 };
 
-class KevaGetKilled : public KevaGet, public testing::WithParamInterface<KillCase> {};
+class KevaGetKilled : public KevaGet, public testing::WithParamInterface<KillCase> { };
 
 TEST_P(KevaGetKilled, GoesOnWithC)
 {
@@ -304,7 +318,9 @@ TEST_P(KevaGetKilled, GoesOnWithC)
     QStringList expected;
     for (const ResumeRecord::Segment& segment : kept.record->segments) {
         if (segment.next < segment.end)
-            expected.append(QStringLiteral("bytes=%1-%2").arg(std::max<qint64>(segment.start, segment.next - 4096)).arg(segment.end - 1));
+            expected.append(QStringLiteral("bytes=%1-%2")
+                                .arg(std::max<qint64>(segment.start, segment.next - 4096))
+                                .arg(segment.end - 1));
     }
     expected.sort();
     // nginx logs a request when it ends: wait for the probe and the GETs of

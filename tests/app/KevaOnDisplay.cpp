@@ -26,10 +26,12 @@ void KevaOnDisplay::SetUp()
     // The desktop's opener only notes what KEVA opens, in opened.txt: no
     // test starts a browser.
     home.writeFile(QStringLiteral("bin/xdg-open"),
-                   "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + QFile::encodeName(home.path(QStringLiteral("opened.txt"))) + "'\n");
+                   "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + QFile::encodeName(home.path(QStringLiteral("opened.txt")))
+                       + "'\n");
     QFile::setPermissions(home.path(QStringLiteral("bin/xdg-open")),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    environment.insert(QStringLiteral("PATH"), home.path(QStringLiteral("bin")) + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
+    environment.insert(QStringLiteral("PATH"),
+                       home.path(QStringLiteral("bin")) + QLatin1Char(':') + environment.value(QStringLiteral("PATH")));
     environment.insert(QStringLiteral("DISPLAY"), display.display());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.insert(QStringLiteral("HOME"), home.path(QStringLiteral("user")));
@@ -57,8 +59,12 @@ bool KevaOnDisplay::startKeva()
     running.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     running.start(keva, {});
     return running.waitForStarted()
-        && waitFor([] { return WindowDirectory::findWindow("KEVAIEObjectHelperItem", WindowDirectory::Match::Contains).has_value(); },
-                   30000);
+        && waitFor(
+               [] {
+                   return WindowDirectory::findWindow("KEVAIEObjectHelperItem", WindowDirectory::Match::Contains)
+                       .has_value();
+               },
+               30000);
 }
 
 int KevaOnDisplay::secondStart(const QString& commandLine)
@@ -78,14 +84,16 @@ QByteArray KevaOnDisplay::terminate()
 
 QStringList KevaOnDisplay::windowsNamed(const QString& pattern) const
 {
-    return display.xdotool({QStringLiteral("search"), QStringLiteral("--name"), pattern}).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return display.xdotool({QStringLiteral("search"), QStringLiteral("--name"), pattern})
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
 QString KevaOnDisplay::focusWindow(const QString& pattern) const
 {
-    const QString window = display.xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                                            QStringLiteral("--name"), pattern},
-                                           30000)
+    const QString window = display
+                               .xdotool({QStringLiteral("search"), QStringLiteral("--sync"),
+                                         QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern},
+                                        30000)
                                .section(QLatin1Char('\n'), 0, 0);
     if (!window.isEmpty())
         display.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});

@@ -31,7 +31,8 @@ pid_t processOf(const QString& program, const QStringList& arguments, const QStr
             continue;
         QFile cmdline(entry.filePath() + QStringLiteral("/cmdline"));
         QFile environ(entry.filePath() + QStringLiteral("/environ"));
-        if (!cmdline.open(QIODevice::ReadOnly) || cmdline.readAll() != commandLine || !environ.open(QIODevice::ReadOnly))
+        if (!cmdline.open(QIODevice::ReadOnly) || cmdline.readAll() != commandLine
+            || !environ.open(QIODevice::ReadOnly))
             continue;
         if (environ.readAll().split('\0').contains(homeVariable))
             return pid;
@@ -80,8 +81,8 @@ TEST_F(KevaSettingsEndToEnd, ValuesSetInTheDialogAreStoredAndShownAfterARestart)
     typeText(QStringLiteral("3"));
     // Save To, four pages on, where the focus lands on "Last Directory Used":
     // on to "Same Directory", then into its folder box.
-    keys({QStringLiteral("ctrl+Tab"), QStringLiteral("ctrl+Tab"), QStringLiteral("ctrl+Tab"), QStringLiteral("ctrl+Tab"),
-          QStringLiteral("Right"), QStringLiteral("Tab"), QStringLiteral("ctrl+a")});
+    keys({QStringLiteral("ctrl+Tab"), QStringLiteral("ctrl+Tab"), QStringLiteral("ctrl+Tab"),
+          QStringLiteral("ctrl+Tab"), QStringLiteral("Right"), QStringLiteral("Tab"), QStringLiteral("ctrl+a")});
     typeText(sameFolder);
     keys({QStringLiteral("Return")}); // OK, the default button
     ASSERT_TRUE(waitFor([&] { return windowsNamed(QStringLiteral("^Settings$")).isEmpty(); }, 20000)) << "OK closes it";
@@ -96,7 +97,8 @@ TEST_F(KevaSettingsEndToEnd, ValuesSetInTheDialogAreStoredAndShownAfterARestart)
     // Started again: the dialog shows what is stored, so OK without an edit
     // stores the same values again. OK always writes every value: a value
     // removed by hand comes back, so the dialog did store.
-    Registry(home.registryFolder()).deleteValue(RegistryRoot::HKEY_LOCAL_MACHINE, kSettingsKey, QStringLiteral("SaveLastDir"));
+    Registry(home.registryFolder())
+        .deleteValue(RegistryRoot::HKEY_LOCAL_MACHINE, kSettingsKey, QStringLiteral("SaveLastDir"));
     ASSERT_TRUE(startKeva());
     ASSERT_FALSE(openSettings().isEmpty());
     keys({QStringLiteral("Return")});
@@ -126,7 +128,8 @@ TEST_F(KevaSettingsEndToEnd, TheSessionStartsKevaFromTheEntryTheBoxWrites)
     keys({QStringLiteral("Return")});
     ASSERT_TRUE(waitFor([&] { return windowsNamed(QStringLiteral("^Settings$")).isEmpty(); }, 20000));
     EXPECT_EQ(Registry(home.registryFolder())
-                  .readValue(RegistryRoot::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
+                  .readValue(RegistryRoot::HKEY_LOCAL_MACHINE,
+                             QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run"),
                              QStringLiteral("Quillspan")),
               home.programFolder() + QStringLiteral("/KEVA.exe /STARTUP"));
     terminate();
@@ -145,8 +148,11 @@ TEST_F(KevaSettingsEndToEnd, TheSessionStartsKevaFromTheEntryTheBoxWrites)
     launcher.start(QStringLiteral("/usr/bin/gio"), {QStringLiteral("launch"), entry});
     ASSERT_TRUE(launcher.waitForFinished(20000));
     ASSERT_EQ(launcher.exitCode(), 0) << home.readFile(QStringLiteral("launched.log")).constData();
-    ASSERT_TRUE(waitFor([] { return WindowDirectory::findWindow("KEVAIEObjectHelperItem", WindowDirectory::Match::Contains).has_value(); },
-                        30000))
+    ASSERT_TRUE(waitFor(
+        [] {
+            return WindowDirectory::findWindow("KEVAIEObjectHelperItem", WindowDirectory::Match::Contains).has_value();
+        },
+        30000))
         << "KEVA runs: " << home.readFile(QStringLiteral("launched.log")).constData();
     const pid_t started = processOf(keva, {QStringLiteral("/STARTUP")}, home.programFolder());
     ASSERT_NE(started, 0) << "started as the entry says";

@@ -14,7 +14,8 @@ struct SplitCase {
 
 UrlParts http(const char* server, int port, const char* fileName, const char* remotePath)
 {
-    return {QString::fromUtf8(server), port, {}, {}, QString::fromUtf8(fileName), QString::fromUtf8(remotePath), true, false};
+    return {QString::fromUtf8(server),     port, {},   {}, QString::fromUtf8(fileName),
+            QString::fromUtf8(remotePath), true, false};
 }
 
 UrlParts https(const char* server, int port, const char* fileName, const char* remotePath)
@@ -27,8 +28,14 @@ UrlParts https(const char* server, int port, const char* fileName, const char* r
 UrlParts ftp(const char* server, int port, const char* user, const QString& password, const char* fileName,
              const char* remotePath)
 {
-    return {QString::fromUtf8(server), port, QString::fromUtf8(user), password, QString::fromUtf8(fileName),
-            QString::fromUtf8(remotePath), false, true};
+    return {QString::fromUtf8(server),
+            port,
+            QString::fromUtf8(user),
+            password,
+            QString::fromUtf8(fileName),
+            QString::fromUtf8(remotePath),
+            false,
+            true};
 }
 
 const QList<SiteLogin> kLogins = {
@@ -37,7 +44,7 @@ const QList<SiteLogin> kLogins = {
     {QStringLiteral("onlypass.example.org"), QString(), QStringLiteral("p")},
 };
 
-class SplitUrlCases : public testing::TestWithParam<SplitCase> {};
+class SplitUrlCases : public testing::TestWithParam<SplitCase> { };
 
 TEST_P(SplitUrlCases, FillsTheJobFields)
 {
@@ -59,14 +66,16 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         SplitCase {"HttpWithPortAndEscapedFolder", "http://files.example.org:8080/a/b%20c/file.zip",
                    http("files.example.org", 8080, "file.zip", "/a/b c/file.zip")},
-        SplitCase {"FileNameKeepsItsEscape", "http://h/x%20y/my%20file.zip", http("h", 80, "my%20file.zip", "/x y/my%20file.zip")},
+        SplitCase {"FileNameKeepsItsEscape", "http://h/x%20y/my%20file.zip",
+                   http("h", 80, "my%20file.zip", "/x y/my%20file.zip")},
         SplitCase {"HttpSchemeInCapitals", "HTTP://H.example/f.bin", http("H.example", 80, "f.bin", "/f.bin")},
         SplitCase {"HttpFolder", "http://h/dir/", http("h", 80, "", "/dir/")},
         SplitCase {"HttpNoPath", "http://h", http("h", 80, "", "")},
         SplitCase {"HttpPortNotANumber", "http://h:abc/f", http("h", 0, "f", "/f")},
         SplitCase {"HttpPortOutOfRange", "http://h:99999/f", http("h", 0, "f", "/f")},
         SplitCase {"HttpIgnoresCredentialsInTheAddress", "http://me:pw@h:81/f", http("h", 81, "f", "/f")},
-        SplitCase {"HttpStoredLogin", "http://secure.example.org/f.zip",
+        SplitCase {"HttpStoredLogin",
+                   "http://secure.example.org/f.zip",
                    {QStringLiteral("secure.example.org"), 80, QStringLiteral("stored"), QStringLiteral("s3cret"),
                     QStringLiteral("f.zip"), QStringLiteral("/f.zip"), true, false}},
         SplitCase {"HttpIpv6", "http://[::1]:8081/f", http("::1", 8081, "f", "/f")},
@@ -83,7 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
                    ftp("secure.example.org", 21, "stored", QStringLiteral("s3cret"), "f", "f")},
         SplitCase {"StoredPasswordAloneStillReplaces", "ftp://u:p@onlypass.example.org/f",
                    ftp("onlypass.example.org", 21, "", QStringLiteral("p"), "f", "f")},
-        SplitCase {"OtherSchemeIsFtp", "gopher://h/x/y.txt", ftp("h", 21, "anonymous", kAnonymousPassword, "y.txt", "x/y.txt")},
+        SplitCase {"OtherSchemeIsFtp", "gopher://h/x/y.txt",
+                   ftp("h", 21, "anonymous", kAnonymousPassword, "y.txt", "x/y.txt")},
         SplitCase {"HttpsOnItsDefaultPort", "https://h/dir/f.zip", https("h", 443, "f.zip", "/dir/f.zip")},
         SplitCase {"HttpsWithPortInCapitals", "HTTPS://h.example:8443/f", https("h.example", 8443, "f", "/f")},
         SplitCase {"LocalPageEmbedsAnHttpsAddress", "res://shdoclc.dll/dnserror.htm#https://h.example/f.zip",

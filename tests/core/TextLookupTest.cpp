@@ -21,12 +21,16 @@ const QByteArray kEnglish = "[KEVA]\n"
                             "01010=\n"
                             "01011=   \n"
                             "padded=\"   both sides   \"\n"
-                            "long=" + QByteArray(600, 'x') + "\n"
-                            "longpadded=\"" + QByteArray(498, 'y') + "   z\"\n"
-                            "[Other]\n"
-                            "11041=wrong section\n";
+                            "long="
+    + QByteArray(600, 'x')
+    + "\n"
+      "longpadded=\""
+    + QByteArray(498, 'y')
+    + "   z\"\n"
+      "[Other]\n"
+      "11041=wrong section\n";
 
-class TextLookupCases : public testing::TestWithParam<LookupCase> {};
+class TextLookupCases : public testing::TestWithParam<LookupCase> { };
 
 TEST_P(TextLookupCases, ReadsTheLanguageFile)
 {
@@ -47,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
                     LookupCase {"MissingKeyWithoutFallback", "11041", "", QString()},
                     LookupCase {"EmptyTextGivesFallback", "01010", "&File", QStringLiteral("&File")},
                     LookupCase {"BlankTextGivesFallback", "01011", "&Add URL", QStringLiteral("&Add URL")},
-                    LookupCase {"FallbackTrimmed", "nokey", "  Enter Numeric Value  ", QStringLiteral("Enter Numeric Value")},
+                    LookupCase {"FallbackTrimmed", "nokey", "  Enter Numeric Value  ",
+                                QStringLiteral("Enter Numeric Value")},
                     LookupCase {"CutTo499", "long", "", QString(499, QLatin1Char('x'))},
                     LookupCase {"CutBeforeTrimming", "longpadded", "", QString(498, QLatin1Char('y'))}),
     CaseName());

@@ -39,7 +39,7 @@ struct ShortCase {
     const char* failure; // the start of the failure text
 };
 
-class DownloadJobShortReplies : public DownloadJobEndings, public testing::WithParamInterface<ShortCase> {};
+class DownloadJobShortReplies : public DownloadJobEndings, public testing::WithParamInterface<ShortCase> { };
 
 // curl, wget and aria2c stop with an error on such servers; so does the job,
 // once the retries of the settings are used up, instead of asking forever.
@@ -53,7 +53,8 @@ TEST_P(DownloadJobShortReplies, GiveUpAfterTheRetries)
     context->appSettings.Retries = 2;
     context->appSettings.RetryTime = 1;
 
-    const auto result = runner->run(server.url(QString::fromLatin1(c.path).arg(name)).toString(), saveTo(name), 0, 30000);
+    const auto result = runner->run(server.url(QString::fromLatin1(c.path).arg(name)).toString(), saveTo(name), 0,
+                                    30000);
     ASSERT_FALSE(result.timedOut) << "the job must end by itself";
     EXPECT_FALSE(result.completed);
     EXPECT_TRUE(result.failure.startsWith(QString::fromLatin1(c.failure))) << result.failure.toStdString();
@@ -66,10 +67,11 @@ TEST_P(DownloadJobShortReplies, GiveUpAfterTheRetries)
 INSTANTIATE_TEST_SUITE_P(
     Cases, DownloadJobShortReplies,
     testing::Values(
-        ShortCase {"RangesIgnoredAndCutShort", "/ignore-range/close-after/500000/%1", 1000000, "The server ended its reply"},
+        ShortCase {"RangesIgnoredAndCutShort", "/ignore-range/close-after/500000/%1", 1000000,
+                   "The server ended its reply"},
         ShortCase {"LengthBeyondTheBody", "/ignore-range/short-body/1000/%1", 300000, "The server ended its reply"},
         ShortCase {"ChunkedCutBeforeTheLastChunk", "/ignore-range/chunked/close-after/100000/%1", 250000,
-                  "The server ended its reply"},
+                   "The server ended its reply"},
         ShortCase {"WholeFileAnsweredWithAPart", "/ignore-range/part-206/1000/%1", 3 * kMiB,
                    "The server answers a request for the whole file with a part of it"},
         ShortCase {"SegmentsAnswered416", "/get-status/416/%1", 3 * kMiB, "HTTP 416 Requested Range Not Satisfiable"},
@@ -86,7 +88,8 @@ TEST_F(DownloadJobEndings, RetryOffGivesUpAtTheFirstShortReply)
     const auto result = runner->run(server.url(QStringLiteral("/ignore-range/close-after/1000/") + name).toString(),
                                     saveTo(name), 0, 30000);
     EXPECT_FALSE(result.completed);
-    EXPECT_TRUE(result.failure.startsWith(QStringLiteral("The server ended its reply"))) << result.failure.toStdString();
+    EXPECT_TRUE(result.failure.startsWith(QStringLiteral("The server ended its reply")))
+        << result.failure.toStdString();
     EXPECT_LE(getsIn(server), 3);
 }
 
@@ -97,7 +100,7 @@ struct LongerCase {
     bool ftp;
 };
 
-class DownloadJobLongerLocalFile : public DownloadJobEndings, public testing::WithParamInterface<LongerCase> {};
+class DownloadJobLongerLocalFile : public DownloadJobEndings, public testing::WithParamInterface<LongerCase> { };
 
 TEST_P(DownloadJobLongerLocalFile, IsLeftAloneAndTheJobFails)
 {
@@ -207,7 +210,8 @@ TEST_F(DownloadJobEndings, AMissingFtpFileClaimsNoResume)
     PyftpdlibServer server(files.root());
     KEVA_REQUIRE_PEER(server);
     context->appSettings.UsePASV = true;
-    const auto result = runner->run(server.url(QStringLiteral("/nothere.bin")).toString(), saveTo(QStringLiteral("n.bin")));
+    const auto result = runner->run(server.url(QStringLiteral("/nothere.bin")).toString(),
+                                    saveTo(QStringLiteral("n.bin")));
     EXPECT_EQ(result.failure, QStringLiteral("File Not Found"));
     EXPECT_EQ(result.job->view().lblResume, QString());
 }

@@ -32,7 +32,7 @@ struct ModeCase {
     bool passive;
 };
 
-class DownloadJobFtpModes : public DownloadJobFtp, public testing::WithParamInterface<ModeCase> {};
+class DownloadJobFtpModes : public DownloadJobFtp, public testing::WithParamInterface<ModeCase> { };
 
 TEST_P(DownloadJobFtpModes, FetchesFromVsftpdByteExact)
 {
@@ -55,10 +55,12 @@ TEST_P(DownloadJobFtpModes, FetchesFromVsftpdByteExact)
         : QStringList {QStringLiteral("USER anonymous"), QStringLiteral("TYPE I"), QStringLiteral("REST 0"),
                        QStringLiteral("RETR ") + name};
     for (const QString& command : expected)
-        EXPECT_TRUE(commands.contains(command)) << command.toStdString() << " in " << commands.join(QStringLiteral(", ")).toStdString();
+        EXPECT_TRUE(commands.contains(command))
+            << command.toStdString() << " in " << commands.join(QStringLiteral(", ")).toStdString();
     if (!GetParam().passive) {
-        const auto port = std::find_if(commands.cbegin(), commands.cend(),
-                                       [](const QString& c) { return c.startsWith(QStringLiteral("PORT 127,0,0,1,12,")); });
+        const auto port = std::find_if(commands.cbegin(), commands.cend(), [](const QString& c) {
+            return c.startsWith(QStringLiteral("PORT 127,0,0,1,12,"));
+        });
         ASSERT_NE(port, commands.cend());
         const int p = port->section(QLatin1Char(','), 5).toInt();
         EXPECT_TRUE(p >= 6 && p <= 139) << port->toStdString();
@@ -132,9 +134,10 @@ TEST_F(DownloadJobFtp, NamesWithBlanksAndEncodedPasswordsReachTheServerDecoded)
     server.setUser(QStringLiteral("alice"), QStringLiteral("p@ss"));
     KEVA_REQUIRE_PEER(server);
     context->appSettings.UsePASV = true;
-    const QString url = server.url(QStringLiteral("/")).toString().replace(QStringLiteral("ftp://"),
-                                                                           QStringLiteral("ftp://alice:p%40ss@"))
-                      + QStringLiteral("a%20dir/my%20file.bin");
+    const QString url = server.url(QStringLiteral("/"))
+                            .toString()
+                            .replace(QStringLiteral("ftp://"), QStringLiteral("ftp://alice:p%40ss@"))
+        + QStringLiteral("a%20dir/my%20file.bin");
 
     const auto result = runner->run(url, saveTo(QStringLiteral("blank.bin")));
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
@@ -149,7 +152,8 @@ TEST_F(DownloadJobFtp, NamedLoginFromTheLoginList)
     server.setUser(QStringLiteral("alice"), QStringLiteral("s3cret"));
     KEVA_REQUIRE_PEER(server);
     context->appSettings.UsePASV = true;
-    context->frmSettings().lstLogin = {{QStringLiteral("127.0.0.1"), QStringLiteral("alice"), QStringLiteral("s3cret")}};
+    context->frmSettings().lstLogin = {
+        {QStringLiteral("127.0.0.1"), QStringLiteral("alice"), QStringLiteral("s3cret")}};
 
     const auto result = runner->run(server.url(QLatin1Char('/') + name).toString(), saveTo(name));
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
@@ -163,7 +167,9 @@ TEST_F(DownloadJobFtp, ARefusedLoginSaysWho)
     PyftpdlibServer server(files.root());
     server.setUser(QStringLiteral("alice"), QStringLiteral("s3cret"));
     KEVA_REQUIRE_PEER(server);
-    const QString url = server.url(QLatin1Char('/') + name).toString().replace(QStringLiteral("ftp://"), QStringLiteral("ftp://alice:wrong@"));
+    const QString url = server.url(QLatin1Char('/') + name)
+                            .toString()
+                            .replace(QStringLiteral("ftp://"), QStringLiteral("ftp://alice:wrong@"));
 
     const auto result = runner->run(url, saveTo(name));
     EXPECT_FALSE(result.completed);
@@ -182,7 +188,7 @@ struct FtpFaultCase {
     const char* failure;
 };
 
-class DownloadJobFtpFaults : public DownloadJobFtp, public testing::WithParamInterface<FtpFaultCase> {};
+class DownloadJobFtpFaults : public DownloadJobFtp, public testing::WithParamInterface<FtpFaultCase> { };
 
 TEST_P(DownloadJobFtpFaults, EndsRightOrFailsClearly)
 {
@@ -194,7 +200,8 @@ TEST_P(DownloadJobFtpFaults, EndsRightOrFailsClearly)
     KEVA_REQUIRE_PEER(server);
     context->appSettings.UsePASV = c.passive;
 
-    const auto result = runner->run(server.url(QString::fromLatin1(c.path).arg(name)).toString(), saveTo(name), 0, 30000);
+    const auto result = runner->run(server.url(QString::fromLatin1(c.path).arg(name)).toString(), saveTo(name), 0,
+                                    30000);
     if (*c.failure) {
         EXPECT_FALSE(result.completed);
         EXPECT_EQ(result.failure, QString::fromLatin1(c.failure));
@@ -218,8 +225,8 @@ INSTANTIATE_TEST_SUITE_P(
         FtpFaultCase {"MultiLineReplies", "/%1", [](PyftpdlibServer& s) { s.sendMultiLineReplies(); }, true, ""},
         FtpFaultCase {"RepliesTogether", "/%1", [](PyftpdlibServer& s) { s.coalesceReplies(); }, true, ""},
         FtpFaultCase {"RepliesTogetherActive", "/%1", [](PyftpdlibServer& s) { s.coalesceReplies(); }, false, ""},
-        FtpFaultCase {"PassiveAddressAny", "/%1", [](PyftpdlibServer& s) { s.setPassiveAddress(QStringLiteral("0.0.0.0")); },
-                      true, ""},
+        FtpFaultCase {"PassiveAddressAny", "/%1",
+                      [](PyftpdlibServer& s) { s.setPassiveAddress(QStringLiteral("0.0.0.0")); }, true, ""},
         FtpFaultCase {"PassiveAddressUnreachable", "/%1",
                       [](PyftpdlibServer& s) { s.setPassiveAddress(QStringLiteral("10.255.255.1")); }, true, ""}),
     CaseName());

@@ -63,7 +63,7 @@ struct TlsBoundCase {
     QStringList ranges;
 };
 
-class DownloadJobHttpsBounds : public DownloadJobHttps, public testing::WithParamInterface<TlsBoundCase> {};
+class DownloadJobHttpsBounds : public DownloadJobHttps, public testing::WithParamInterface<TlsBoundCase> { };
 
 TEST_P(DownloadJobHttpsBounds, FetchesEachRangeOnceByteExact)
 {
@@ -79,13 +79,14 @@ TEST_P(DownloadJobHttpsBounds, FetchesEachRangeOnceByteExact)
     EXPECT_EQ(runner->jobs.row(1)->subItem(5), QStringLiteral("Download Success"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Bounds, DownloadJobHttpsBounds,
-    testing::Values(TlsBoundCase {"Single", 2097151, {QStringLiteral("bytes=0-2097150")}},
-                    TlsBoundCase {"ThreeSegments", 5242881,
-                                  {QStringLiteral("bytes=0-1747626"), QStringLiteral("bytes=1747627-3495253"),
-                                   QStringLiteral("bytes=3495254-5242880")}}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Bounds, DownloadJobHttpsBounds,
+                         testing::Values(TlsBoundCase {"Single", 2097151, {QStringLiteral("bytes=0-2097150")}},
+                                         TlsBoundCase {"ThreeSegments",
+                                                       5242881,
+                                                       {QStringLiteral("bytes=0-1747626"),
+                                                        QStringLiteral("bytes=1747627-3495253"),
+                                                        QStringLiteral("bytes=3495254-5242880")}}),
+                         CaseName());
 
 TEST_F(DownloadJobHttps, PauseAndResumeGoOnWhereEachSegmentStood)
 {
@@ -149,7 +150,7 @@ struct BadCertificateCase {
     const char* reason;
 };
 
-class DownloadJobBadCertificates : public DownloadJobHttps, public testing::WithParamInterface<BadCertificateCase> {};
+class DownloadJobBadCertificates : public DownloadJobHttps, public testing::WithParamInterface<BadCertificateCase> { };
 
 TEST_P(DownloadJobBadCertificates, EndTheJobWithTheirReasonAndWriteNothing)
 {
@@ -162,7 +163,8 @@ TEST_P(DownloadJobBadCertificates, EndTheJobWithTheirReasonAndWriteNothing)
 
     const auto result = runner->run(nginx->url(QLatin1Char('/') + name).toString(), saveTo(name));
     EXPECT_FALSE(result.completed);
-    EXPECT_EQ(result.failure, QStringLiteral("The server's certificate is not trusted: %1.").arg(QLatin1String(c.reason)));
+    EXPECT_EQ(result.failure,
+              QStringLiteral("The server's certificate is not trusted: %1.").arg(QLatin1String(c.reason)));
     EXPECT_TRUE(result.job->view().lblStatusIsError);
     EXPECT_FALSE(QFile::exists(saveTo(name))) << "nothing written";
     EXPECT_TRUE(rangesOf(*nginx, 0).isEmpty()) << "no request reached the server";
@@ -172,10 +174,10 @@ INSTANTIATE_TEST_SUITE_P(
     Kinds, DownloadJobBadCertificates,
     testing::Values(BadCertificateCase {"Expired", [](const TestCertificates& made) { return made.expired(); }, true,
                                         "the certificate has expired"},
-                    BadCertificateCase {"OtherHost", [](const TestCertificates& made) { return made.otherHost(); }, true,
-                                        "the certificate is for another host"},
-                    BadCertificateCase {"SelfSigned", [](const TestCertificates& made) { return made.selfSigned(); }, true,
-                                        "the certificate is self-signed"},
+                    BadCertificateCase {"OtherHost", [](const TestCertificates& made) { return made.otherHost(); },
+                                        true, "the certificate is for another host"},
+                    BadCertificateCase {"SelfSigned", [](const TestCertificates& made) { return made.selfSigned(); },
+                                        true, "the certificate is self-signed"},
                     BadCertificateCase {"UnknownAuthority", [](const TestCertificates& made) { return made.server(); },
                                         false, "the certificate comes from an unknown authority"}),
     CaseName());

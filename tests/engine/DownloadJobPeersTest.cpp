@@ -33,7 +33,7 @@ struct BoundCase {
     int segments; // connections used
 };
 
-class DownloadJobSegments : public DownloadJobPeers, public testing::WithParamInterface<BoundCase> {};
+class DownloadJobSegments : public DownloadJobPeers, public testing::WithParamInterface<BoundCase> { };
 
 TEST_P(DownloadJobSegments, FetchesEachRangeOnceFromNginx)
 {
@@ -65,12 +65,12 @@ TEST_P(DownloadJobSegments, FetchesEachRangeOnceFromNginx)
     EXPECT_EQ(runner->jobs.row(1)->subItem(2), QStringLiteral("100%"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Bounds, DownloadJobSegments,
-                         testing::Values(BoundCase {"BelowTwoMegabytes", 2097151, 1}, BoundCase {"TwoMegabytes", 2097152, 2},
-                                         BoundCase {"FiveMegabytes", 5242880, 2}, BoundCase {"FiveMegabytesAndOne", 5242881, 3},
-                                         BoundCase {"TwentyMegabytesAndOne", 20971521, 6},
-                                         BoundCase {"TwentyFourMegabytes", 24 * kMiB, 6}),
-                         CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Bounds, DownloadJobSegments,
+    testing::Values(BoundCase {"BelowTwoMegabytes", 2097151, 1}, BoundCase {"TwoMegabytes", 2097152, 2},
+                    BoundCase {"FiveMegabytes", 5242880, 2}, BoundCase {"FiveMegabytesAndOne", 5242881, 3},
+                    BoundCase {"TwentyMegabytesAndOne", 20971521, 6}, BoundCase {"TwentyFourMegabytes", 24 * kMiB, 6}),
+    CaseName());
 
 TEST_F(DownloadJobPeers, LighttpdServesTheSegmentsToo)
 {
@@ -143,12 +143,12 @@ TEST_F(DownloadJobPeers, CountsEveryCompletionInTheStore)
 // What real servers rarely do, from the scripted fault server.
 struct FaultCase {
     const char* name;
-    const char* path;  // %1 is the file's name
+    const char* path; // %1 is the file's name
     qint64 size;
     const char* failure; // empty: the download must complete byte-exact
 };
 
-class DownloadJobFaults : public DownloadJobPeers, public testing::WithParamInterface<FaultCase> {};
+class DownloadJobFaults : public DownloadJobPeers, public testing::WithParamInterface<FaultCase> { };
 
 TEST_P(DownloadJobFaults, EndsRightOrFailsClearly)
 {
@@ -201,7 +201,8 @@ TEST_F(DownloadJobPeers, FinishedConnectionsTakeOverFromASlowOne)
     const QString name = files.make(6 * kMiB);
     FaultServer server(files.root());
     KEVA_REQUIRE_PEER(server);
-    const auto result = runner->run(server.url(QStringLiteral("/pace/2000000/") + name).toString(), saveTo(name), 0, 60000);
+    const auto result = runner->run(server.url(QStringLiteral("/pace/2000000/") + name).toString(), saveTo(name), 0,
+                                    60000);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(name, name));
 
@@ -230,7 +231,7 @@ struct LimitCase {
     bool ftp;
 };
 
-class DownloadJobSpeedLimit : public DownloadJobPeers, public testing::WithParamInterface<LimitCase> {};
+class DownloadJobSpeedLimit : public DownloadJobPeers, public testing::WithParamInterface<LimitCase> { };
 
 TEST_P(DownloadJobSpeedLimit, HoldsForAllConnectionsTogether)
 {
@@ -247,7 +248,8 @@ TEST_P(DownloadJobSpeedLimit, HoldsForAllConnectionsTogether)
     QElapsedTimer clock;
     clock.start();
     JobRunner::waitFor([] { return false; }, 2000);
-    const double rate = static_cast<double>(job->TotalReceived() - first) * 1000.0 / static_cast<double>(clock.elapsed());
+    const double rate = static_cast<double>(job->TotalReceived() - first) * 1000.0
+        / static_cast<double>(clock.elapsed());
     // Loose bounds: a busy machine may fetch more slowly, never faster.
     EXPECT_GT(rate, 0.3 * 600 * 1024);
     EXPECT_LT(rate, 1.4 * 600 * 1024);
@@ -261,11 +263,13 @@ INSTANTIATE_TEST_SUITE_P(Schemes, DownloadJobSpeedLimit,
 
 TEST_F(DownloadJobPeers, ABodyThatLooksLikeHeadersIsData)
 {
-    const QByteArray body = QByteArray("Content-Type: text/html\r\nLocation: http://elsewhere/\r\n\r\n").repeated(40000);
+    const QByteArray body =
+        QByteArray("Content-Type: text/html\r\nLocation: http://elsewhere/\r\n\r\n").repeated(40000);
     files.write(QStringLiteral("headerlike.txt"), body);
     NginxServer nginx(files.root());
     KEVA_REQUIRE_PEER(nginx);
-    const auto result = runner->run(nginx.url(QStringLiteral("/headerlike.txt")).toString(), saveTo(QStringLiteral("h.txt")));
+    const auto result = runner->run(nginx.url(QStringLiteral("/headerlike.txt")).toString(),
+                                    saveTo(QStringLiteral("h.txt")));
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_EQ(home.readFile(QStringLiteral("h.txt")), body);
 }
@@ -275,7 +279,8 @@ TEST_F(DownloadJobPeers, AnEmptyFileCompletes)
     files.write(QStringLiteral("empty.bin"), QByteArray());
     NginxServer nginx(files.root());
     KEVA_REQUIRE_PEER(nginx);
-    const auto result = runner->run(nginx.url(QStringLiteral("/empty.bin")).toString(), saveTo(QStringLiteral("empty.bin")));
+    const auto result = runner->run(nginx.url(QStringLiteral("/empty.bin")).toString(),
+                                    saveTo(QStringLiteral("empty.bin")));
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(QFileInfo::exists(saveTo(QStringLiteral("empty.bin"))));
     EXPECT_EQ(QFileInfo(saveTo(QStringLiteral("empty.bin"))).size(), 0);
@@ -288,7 +293,8 @@ TEST_F(DownloadJobPeers, WatchdogResumesAStalledTransfer)
     const QString name = files.make(150000);
     FaultServer server(files.root());
     KEVA_REQUIRE_PEER(server);
-    DownloadJob* job = runner->start(server.url(QStringLiteral("/stall/100000/forever/") + name).toString(), saveTo(name));
+    DownloadJob* job = runner->start(server.url(QStringLiteral("/stall/100000/forever/") + name).toString(),
+                                     saveTo(name));
     JobRunner::waitFor([&] { return job->TotalReceived() - 1 >= 100000; }, 20000);
     ASSERT_EQ(job->TotalReceived() - 1, 100000);
     ASSERT_TRUE(job->watchdogRunning());
@@ -363,7 +369,8 @@ TEST_F(DownloadJobPeers, ASilentServerTimesOut)
 {
     QTcpServer silent;
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
-    DownloadJob* job = runner->start(QStringLiteral("http://127.0.0.1:%1/f.bin").arg(silent.serverPort()), saveTo(QStringLiteral("t.bin")));
+    DownloadJob* job = runner->start(QStringLiteral("http://127.0.0.1:%1/f.bin").arg(silent.serverPort()),
+                                     saveTo(QStringLiteral("t.bin")));
     for (int second = 60; second > 1; --second) {
         job->tmrTimeOut_Timer();
         EXPECT_EQ(job->view().lblTimer, QStringLiteral("Timeout: %1 sec.").arg(second - 1));
@@ -401,7 +408,8 @@ TEST_F(DownloadJobPeers, ACancelledJobTouchesNothing)
 {
     home.writeFile(QStringLiteral("keep.bin"), "precious");
     bool unloaded = false;
-    DownloadJob* job = runner->start(QStringLiteral("http://127.0.0.1:9/keep.bin"), saveTo(QStringLiteral("keep.bin")), -2);
+    DownloadJob* job = runner->start(QStringLiteral("http://127.0.0.1:9/keep.bin"), saveTo(QStringLiteral("keep.bin")),
+                                     -2);
     ASSERT_NE(job, nullptr);
     QObject::connect(job, &DownloadJob::unloaded, [&] { unloaded = true; });
     EXPECT_FALSE(job->view().visible);

@@ -120,8 +120,7 @@ TEST_P(DownloadJobProxy, GoesThroughTheProxyAndKeepsItsLoginFromTheServer)
     }
     if (c.https) {
         const QString tunnel = QStringLiteral("CONNECT 127.0.0.1:%1").arg(nginx.port());
-        EXPECT_EQ(linesWith(*proxy, tunnel, requests.size()), requests.size())
-            << "each request through its own tunnel";
+        EXPECT_EQ(linesWith(*proxy, tunnel, requests.size()), requests.size()) << "each request through its own tunnel";
     }
 }
 

@@ -47,7 +47,9 @@ protected:
         QStringList ranges;
         for (const ResumeRecord::Segment& segment : record.segments) {
             if (segment.next < segment.end)
-                ranges.append(QStringLiteral("bytes=%1-%2").arg(std::max(segment.start, segment.next - kRollback)).arg(segment.end - 1));
+                ranges.append(QStringLiteral("bytes=%1-%2")
+                                  .arg(std::max(segment.start, segment.next - kRollback))
+                                  .arg(segment.end - 1));
         }
         ranges.sort();
         return ranges;
@@ -72,7 +74,7 @@ struct StopCase {
     bool stop; // stop (else pause) before the program ends
 };
 
-class DownloadJobResumeAcrossStarts : public DownloadJobResume, public testing::WithParamInterface<StopCase> {};
+class DownloadJobResumeAcrossStarts : public DownloadJobResume, public testing::WithParamInterface<StopCase> { };
 
 TEST_P(DownloadJobResumeAcrossStarts, GoesOnWhereEachSegmentStood)
 {
@@ -117,7 +119,7 @@ struct RefusalCase {
     const char* why;
 };
 
-class DownloadJobResumeRefused : public DownloadJobResume, public testing::WithParamInterface<RefusalCase> {};
+class DownloadJobResumeRefused : public DownloadJobResume, public testing::WithParamInterface<RefusalCase> { };
 
 TEST_P(DownloadJobResumeRefused, StartsAgainFromZero)
 {
@@ -136,7 +138,8 @@ TEST_P(DownloadJobResumeRefused, StartsAgainFromZero)
     const auto result = runner->wait(job, 60000);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(name, name));
-    EXPECT_FALSE(statuses.filter(QStringLiteral("Starting again from the beginning: ") + QString::fromLatin1(c.why)).isEmpty())
+    EXPECT_FALSE(
+        statuses.filter(QStringLiteral("Starting again from the beginning: ") + QString::fromLatin1(c.why)).isEmpty())
         << statuses.join(QStringLiteral(" | ")).toStdString();
 }
 
@@ -153,25 +156,32 @@ void rewrite(const QString& path, const std::function<void(QByteArray&)>& change
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DownloadJobResumeRefused,
-    testing::Values(
-        RefusalCase {"Damaged", [](const QString& resume, const QString&) { rewrite(resume, [](QByteArray& c) { c.chop(9); c += "x y\n"; }); },
-                     "the resume data beside the file is damaged"},
-        RefusalCase {"ForAnotherAddress",
-                     [](const QString& resume, const QString&) {
-                         rewrite(resume, [](QByteArray& c) { c.replace("url http://", "url http://elsewhere.example/"); });
-                     },
-                     "the resume data beside the file belongs to http://elsewhere.example/"},
-        RefusalCase {"ChangedOnTheServer",
-                     [](const QString&, const QString& served) {
-                         // Other bytes, same size: the validators (ETag and
-                         // Last-Modified, both from the time of the change) tell.
-                         rewrite(served, [](QByteArray& c) { c[0] = static_cast<char>(c[0] ^ 0x55); });
-                         QFile file(served);
-                         ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-                         ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTimeUtc().addDays(1),
-                                                      QFileDevice::FileModificationTime));
-                     },
-                     "the file on the server has changed since the download began"}),
+    testing::Values(RefusalCase {"Damaged",
+                                 [](const QString& resume, const QString&) {
+                                     rewrite(resume, [](QByteArray& c) {
+                                         c.chop(9);
+                                         c += "x y\n";
+                                     });
+                                 },
+                                 "the resume data beside the file is damaged"},
+                    RefusalCase {"ForAnotherAddress",
+                                 [](const QString& resume, const QString&) {
+                                     rewrite(resume, [](QByteArray& c) {
+                                         c.replace("url http://", "url http://elsewhere.example/");
+                                     });
+                                 },
+                                 "the resume data beside the file belongs to http://elsewhere.example/"},
+                    RefusalCase {"ChangedOnTheServer",
+                                 [](const QString&, const QString& served) {
+                                     // Other bytes, same size: the validators (ETag and
+                                     // Last-Modified, both from the time of the change) tell.
+                                     rewrite(served, [](QByteArray& c) { c[0] = static_cast<char>(c[0] ^ 0x55); });
+                                     QFile file(served);
+                                     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+                                     ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTimeUtc().addDays(1),
+                                                                  QFileDevice::FileModificationTime));
+                                 },
+                                 "the file on the server has changed since the download began"}),
     CaseName());
 
 TEST_F(DownloadJobResume, StopWarnsOnlyWhereTheResumeDataCannotBeKept)

@@ -53,7 +53,8 @@ protected:
     int requestFrom(qint64 first) const
     {
         for (int i = 0; i < server.requests.size(); ++i) {
-            if (!server.requests[i].head && server.requests[i].header("Range").startsWith("bytes=" + QByteArray::number(first) + "-"))
+            if (!server.requests[i].head
+                && server.requests[i].header("Range").startsWith("bytes=" + QByteArray::number(first) + "-"))
                 return i;
         }
         return -1;
@@ -171,7 +172,7 @@ struct RedirectCase {
     const char* status;
 };
 
-class DownloadJobRedirect : public DownloadJobScripted, public testing::WithParamInterface<RedirectCase> {};
+class DownloadJobRedirect : public DownloadJobScripted, public testing::WithParamInterface<RedirectCase> { };
 
 TEST_P(DownloadJobRedirect, FollowsOnlyWhatHttpCanFetch)
 {

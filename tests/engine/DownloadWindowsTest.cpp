@@ -24,8 +24,9 @@ protected:
     void addRows(int count)
     {
         for (int i = 0; i < count; ++i)
-            jobs.addRow({QStringLiteral("p%1").arg(i), QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"),
-                         QStringLiteral("Not Downloaded"), QStringLiteral("http://h/%1").arg(i)});
+            jobs.addRow({QStringLiteral("p%1").arg(i), QStringLiteral("0%"), QStringLiteral("N/A"),
+                         QStringLiteral("N/A"), QStringLiteral("Not Downloaded"),
+                         QStringLiteral("http://h/%1").arg(i)});
     }
 
     TestHome home;
@@ -69,9 +70,11 @@ TEST_F(DownloadWindowsTest, QueueJobListsWithoutStarting)
     windows->QueueJob(kUrl, QStringLiteral("/d/file.zip"));
     ASSERT_EQ(jobs.rowCount(), 1);
     const JobList::Row row = jobs.row(1);
-    const QStringList cells = {row->subItem(1), row->subItem(2), row->subItem(3), row->subItem(4), row->subItem(5), row->subItem(6)};
-    EXPECT_EQ(cells, (QStringList {QStringLiteral("/d/file.zip"), QStringLiteral("0%"), QStringLiteral("N/A"),
-                                   QStringLiteral("N/A"), QStringLiteral("Not Downloaded"), kUrl}));
+    const QStringList cells = {row->subItem(1), row->subItem(2), row->subItem(3),
+                               row->subItem(4), row->subItem(5), row->subItem(6)};
+    EXPECT_EQ(cells,
+              (QStringList {QStringLiteral("/d/file.zip"), QStringLiteral("0%"), QStringLiteral("N/A"),
+                            QStringLiteral("N/A"), QStringLiteral("Not Downloaded"), kUrl}));
     EXPECT_EQ(context->FileExistsAction, -2);
     EXPECT_EQ(windows->slot(0), nullptr);
 }
@@ -84,7 +87,7 @@ struct ExistingCase {
     int action;
 };
 
-class DownloadWindowsExisting : public DownloadWindowsTest, public testing::WithParamInterface<ExistingCase> {};
+class DownloadWindowsExisting : public DownloadWindowsTest, public testing::WithParamInterface<ExistingCase> { };
 
 TEST_P(DownloadWindowsExisting, SettlesWhatToDoWithAnExistingFile)
 {
@@ -105,14 +108,12 @@ TEST_P(DownloadWindowsExisting, SettlesWhatToDoWithAnExistingFile)
         << "overwriting removes the old file; resuming and cancelling keep it";
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DownloadWindowsExisting,
-                         testing::Values(ExistingCase {"AskedOverwrite", false, 0, 0, 0},
-                                         ExistingCase {"AskedResume", false, 0, -1, -1},
-                                         ExistingCase {"AskedCancel", false, 0, -2, -2},
-                                         ExistingCase {"ScheduleOverwrites", true, 1, 9, 0},
-                                         ExistingCase {"ScheduleResumes", true, 2, 9, -1},
-                                         ExistingCase {"ScheduleSkips", true, 3, 9, -2}),
-                         [](const testing::TestParamInfo<ExistingCase>& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DownloadWindowsExisting,
+    testing::Values(ExistingCase {"AskedOverwrite", false, 0, 0, 0}, ExistingCase {"AskedResume", false, 0, -1, -1},
+                    ExistingCase {"AskedCancel", false, 0, -2, -2}, ExistingCase {"ScheduleOverwrites", true, 1, 9, 0},
+                    ExistingCase {"ScheduleResumes", true, 2, 9, -1}, ExistingCase {"ScheduleSkips", true, 3, 9, -2}),
+    [](const testing::TestParamInfo<ExistingCase>& row) { return std::string(row.param.name); });
 
 TEST_F(DownloadWindowsTest, RowsKeepTheirJobsWhenRowsAboveGo)
 {

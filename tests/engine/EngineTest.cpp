@@ -9,7 +9,6 @@
 
 #include <algorithm>
 
-
 void EngineTest::SetUp()
 {
     home.installLanguageFiles();
@@ -27,7 +26,8 @@ QString EngineTest::stored(const char* name) const
 void EngineTest::store(const char* name, const QString& text)
 {
     CRegister(context->registry)
-        .REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey, QString::fromLatin1(name), text);
+        .REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey, QString::fromLatin1(name),
+                        text);
 }
 
 DownloadJob* EngineTest::startSlow(const NginxServer& nginx, const QString& name, qint64 bytes)

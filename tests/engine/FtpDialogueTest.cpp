@@ -42,7 +42,7 @@ void PrintTo(const DialogueCase& c, std::ostream* os)
     *os << c.name;
 }
 
-class FtpDialogueScript : public testing::TestWithParam<DialogueCase> {};
+class FtpDialogueScript : public testing::TestWithParam<DialogueCase> { };
 
 // Each case plays a server's replies to one login and compares the commands
 // the dialogue sent and what it told the job.
@@ -58,10 +58,14 @@ TEST_P(FtpDialogueScript, SendsEachCommandOnceAndReportsTheOutcome)
                              [](const FtpReply&) {},
                              [](FtpStep) {},
                              [&](qint64 size, bool restAccepted) {
-                                 events << QStringLiteral("starts %1%2").arg(size).arg(restAccepted ? QStringLiteral(" at offset") : QString());
+                                 events << QStringLiteral("starts %1%2")
+                                               .arg(size)
+                                               .arg(restAccepted ? QStringLiteral(" at offset") : QString());
                                  return true;
                              },
-                             [&](const char* data, qsizetype size) { events << QStringLiteral("data ") + QString::fromLatin1(data, size); },
+                             [&](const char* data, qsizetype size) {
+                                 events << QStringLiteral("data ") + QString::fromLatin1(data, size);
+                             },
                              [&] { events << QStringLiteral("rest refused"); },
                              [&] { events << QStringLiteral("ended"); },
                              [&](const QString& message) { events << QStringLiteral("fail: ") + message; },
@@ -89,7 +93,6 @@ TEST_P(FtpDialogueScript, SendsEachCommandOnceAndReportsTheOutcome)
     EXPECT_EQ(events, texts(c.events));
 }
 
-
 INSTANTIATE_TEST_SUITE_P(
     Logins, FtpDialogueScript,
     testing::Values(
@@ -107,24 +110,20 @@ INSTANTIATE_TEST_SUITE_P(
                        {kDataClosed, ""}},
                       {"USER anonymous", "PASS guest", "PASV", "TYPE I", "REST 0", "RETR /pub/file.bin"},
                       {"starts 1234 at offset", "ended"}},
-        DialogueCase {"ActiveWithALateTypeReply",
-                      false,
-                      500,
-                      {{220, "hi"}, {331, "password"}, {230, "in"}, {200, "port"}, {200, "type"}, {350, "rest"}},
-                      {"USER anonymous", "PASS guest", "PORT 127,0,0,1,12,77", "TYPE I", "REST 500", "RETR /pub/file.bin"},
-                      {}},
+        DialogueCase {
+            "ActiveWithALateTypeReply",
+            false,
+            500,
+            {{220, "hi"}, {331, "password"}, {230, "in"}, {200, "port"}, {200, "type"}, {350, "rest"}},
+            {"USER anonymous", "PASS guest", "PORT 127,0,0,1,12,77", "TYPE I", "REST 500", "RETR /pub/file.bin"},
+            {}},
         DialogueCase {"NoRestBeforeBothDataRepliesCame",
                       false,
                       0,
                       {{220, "hi"}, {331, "password"}, {230, "in"}, {200, "port"}},
                       {"USER anonymous", "PASS guest", "PORT 127,0,0,1,12,77", "TYPE I"},
                       {}},
-        DialogueCase {"LoggedInWithoutAPassword",
-                      true,
-                      0,
-                      {{220, "hi"}, {230, "in"}},
-                      {"USER anonymous", "PASV"},
-                      {}},
+        DialogueCase {"LoggedInWithoutAPassword", true, 0, {{220, "hi"}, {230, "in"}}, {"USER anonymous", "PASV"}, {}},
         DialogueCase {"RestRefusedStillFetchesOnce",
                       true,
                       700,
@@ -151,7 +150,12 @@ INSTANTIATE_TEST_SUITE_P(
                        {226, "done"}},
                       {"USER anonymous", "PASS guest", "PASV", "TYPE I", "REST 0", "RETR /pub/file.bin"},
                       {"starts 10 at offset", "ended"}},
-        DialogueCase {"WrongPassword", true, 0, {{220, "hi"}, {331, "p"}, {530, "no"}}, {"USER anonymous", "PASS guest"}, {"login refused"}},
+        DialogueCase {"WrongPassword",
+                      true,
+                      0,
+                      {{220, "hi"}, {331, "p"}, {530, "no"}},
+                      {"USER anonymous", "PASS guest"},
+                      {"login refused"}},
         DialogueCase {"GreetingRefused",
                       true,
                       0,
@@ -170,30 +174,29 @@ INSTANTIATE_TEST_SUITE_P(
                       {{220, "hi"}, {331, "p"}, {230, "in"}, {227, "passive"}},
                       {"USER anonymous", "PASS guest", "PASV"},
                       {"fail: The server's passive reply names no address: 227 passive"}},
-        DialogueCase {"FileNotFound",
-                      true,
-                      0,
-                      {{220, "hi"}, {331, "p"}, {230, "in"}, {227, "(127,0,0,1,4,1)"}, {200, "t"}, {350, "r"}, {550, "no"}},
-                      {"USER anonymous", "PASS guest", "PASV", "TYPE I", "REST 0", "RETR /pub/file.bin"},
-                      {"not found"}},
-        DialogueCase {"NoDataConnection",
-                      true,
-                      0,
-                      {{220, "hi"}, {331, "p"}, {230, "in"}, {227, "(127,0,0,1,4,1)"}, {200, "t"}, {350, "r"}, {425, "no"}},
-                      {"USER anonymous", "PASS guest", "PASV", "TYPE I", "REST 0", "RETR /pub/file.bin"},
-                      {"fail: Could Not Establish Data Connection"}},
-        DialogueCase {"ATransferEndBeforeTheStartIsIgnored",
-                      true,
-                      0,
-                      {{220, "hi"}, {331, "p"}, {230, "in"}, {227, "(127,0,0,1,4,1)"}, {200, "t"}, {350, "r"}, {226, "done"}},
-                      {"USER anonymous", "PASS guest", "PASV", "TYPE I", "REST 0", "RETR /pub/file.bin"},
-                      {}},
-        DialogueCase {"RepliesNobodyAskedForAreIgnored",
-                      true,
-                      0,
-                      {{220, "hi"}, {220, "hi again"}},
-                      {"USER anonymous"},
-                      {}}),
+        DialogueCase {
+            "FileNotFound",
+            true,
+            0,
+            {{220, "hi"}, {331, "p"}, {230, "in"}, {227, "(127,0,0,1,4,1)"}, {200, "t"}, {350, "r"}, {550, "no"}},
+            {"USER anonymous", "PASS guest", "PASV", "TYPE I", "REST 0", "RETR /pub/file.bin"},
+            {"not found"}},
+        DialogueCase {
+            "NoDataConnection",
+            true,
+            0,
+            {{220, "hi"}, {331, "p"}, {230, "in"}, {227, "(127,0,0,1,4,1)"}, {200, "t"}, {350, "r"}, {425, "no"}},
+            {"USER anonymous", "PASS guest", "PASV", "TYPE I", "REST 0", "RETR /pub/file.bin"},
+            {"fail: Could Not Establish Data Connection"}},
+        DialogueCase {
+            "ATransferEndBeforeTheStartIsIgnored",
+            true,
+            0,
+            {{220, "hi"}, {331, "p"}, {230, "in"}, {227, "(127,0,0,1,4,1)"}, {200, "t"}, {350, "r"}, {226, "done"}},
+            {"USER anonymous", "PASS guest", "PASV", "TYPE I", "REST 0", "RETR /pub/file.bin"},
+            {}},
+        DialogueCase {
+            "RepliesNobodyAskedForAreIgnored", true, 0, {{220, "hi"}, {220, "hi again"}}, {"USER anonymous"}, {}}),
     CaseName());
 
 TEST(FtpDialogue, ReportsTheDataPortOfEachMode)

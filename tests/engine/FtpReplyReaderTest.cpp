@@ -15,7 +15,7 @@ struct ReplyCase {
     QString firstText;
 };
 
-class FtpReplyReaderCases : public testing::TestWithParam<ReplyCase> {};
+class FtpReplyReaderCases : public testing::TestWithParam<ReplyCase> { };
 
 TEST_P(FtpReplyReaderCases, SplitsTheControlStreamIntoReplies)
 {
@@ -37,17 +37,23 @@ TEST_P(FtpReplyReaderCases, SplitsTheControlStreamIntoReplies)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FtpReplyReaderCases,
-    testing::Values(
-        ReplyCase {"OneLine", "220 Ready\r\n", {220}, QStringLiteral("220 Ready")},
-        ReplyCase {"MultiLineBanner", "220-Welcome\r\n220-to the server\r\n 220 indented is no end\r\n220 Ready\r\n", {220},
-                   QStringLiteral("220-Welcome\r\n220-to the server\r\n 220 indented is no end\r\n220 Ready")},
-        ReplyCase {"OtherCodeInsideIsText", "230-Hello\r\n150 not a reply\r\n230 Logged in\r\n", {230},
-                   QStringLiteral("230-Hello\r\n150 not a reply\r\n230 Logged in")},
-        ReplyCase {"SeveralInOneRead", "200 Type set\r\n350 Restarting\r\n150 Opening (5 bytes)\r\n", {200, 350, 150},
-                   QStringLiteral("200 Type set")},
-        ReplyCase {"BareLineFeeds", "331 Password\n230 In\n", {331, 230}, QStringLiteral("331 Password")},
-        ReplyCase {"UnfinishedReplyWaits", "220 Ready\r\n226 Trans", {220}, QStringLiteral("220 Ready")},
-        ReplyCase {"NoiseSkipped", "hello\r\n220 Ready\r\n", {220}, QStringLiteral("220 Ready")}),
+    testing::Values(ReplyCase {"OneLine", "220 Ready\r\n", {220}, QStringLiteral("220 Ready")},
+                    ReplyCase {
+                        "MultiLineBanner",
+                        "220-Welcome\r\n220-to the server\r\n 220 indented is no end\r\n220 Ready\r\n",
+                        {220},
+                        QStringLiteral("220-Welcome\r\n220-to the server\r\n 220 indented is no end\r\n220 Ready")},
+                    ReplyCase {"OtherCodeInsideIsText",
+                               "230-Hello\r\n150 not a reply\r\n230 Logged in\r\n",
+                               {230},
+                               QStringLiteral("230-Hello\r\n150 not a reply\r\n230 Logged in")},
+                    ReplyCase {"SeveralInOneRead",
+                               "200 Type set\r\n350 Restarting\r\n150 Opening (5 bytes)\r\n",
+                               {200, 350, 150},
+                               QStringLiteral("200 Type set")},
+                    ReplyCase {"BareLineFeeds", "331 Password\n230 In\n", {331, 230}, QStringLiteral("331 Password")},
+                    ReplyCase {"UnfinishedReplyWaits", "220 Ready\r\n226 Trans", {220}, QStringLiteral("220 Ready")},
+                    ReplyCase {"NoiseSkipped", "hello\r\n220 Ready\r\n", {220}, QStringLiteral("220 Ready")}),
     CaseName());
 
 TEST(FtpReplyReader, RefusesAnEndlessReply)
@@ -61,7 +67,8 @@ TEST(FtpReplyReader, RefusesAnEndlessReply)
 
 TEST(FtpConnection, ReadsThePassiveAddress)
 {
-    const auto address = FtpConnection::parsePassiveReply(QStringLiteral("227 Entering Passive Mode (192,168,1,2,19,137)."));
+    const auto address = FtpConnection::parsePassiveReply(
+        QStringLiteral("227 Entering Passive Mode (192,168,1,2,19,137)."));
     ASSERT_TRUE(address);
     EXPECT_EQ(address->host, QHostAddress(QStringLiteral("192.168.1.2")));
     EXPECT_EQ(address->port, 5001);
@@ -77,12 +84,13 @@ struct HostCase {
     const char* expected;
 };
 
-class FtpDataHost : public testing::TestWithParam<HostCase> {};
+class FtpDataHost : public testing::TestWithParam<HostCase> { };
 
 TEST_P(FtpDataHost, ConnectsWhereTheServerCanBeReached)
 {
     const HostCase& c = GetParam();
-    EXPECT_EQ(FtpConnection::reachableDataHost(QHostAddress(QString::fromLatin1(c.named)), QHostAddress(QString::fromLatin1(c.peer))),
+    EXPECT_EQ(FtpConnection::reachableDataHost(QHostAddress(QString::fromLatin1(c.named)),
+                                               QHostAddress(QString::fromLatin1(c.peer))),
               QHostAddress(QString::fromLatin1(c.expected)));
 }
 
@@ -90,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, FtpDataHost,
                          testing::Values(HostCase {"AsNamed", "203.0.113.5", "203.0.113.9", "203.0.113.5"},
                                          HostCase {"AnyAddress", "0.0.0.0", "198.51.100.7", "198.51.100.7"},
                                          HostCase {"PrivateBehindNat", "10.1.2.3", "198.51.100.7", "198.51.100.7"},
-                                         HostCase {"PrivateOnAPrivateNetwork", "192.168.1.5", "192.168.1.2", "192.168.1.5"},
+                                         HostCase {"PrivateOnAPrivateNetwork", "192.168.1.5", "192.168.1.2",
+                                                   "192.168.1.5"},
                                          HostCase {"PrivateSeenOnLoopback", "10.255.255.1", "127.0.0.1", "127.0.0.1"}),
                          CaseName());
 

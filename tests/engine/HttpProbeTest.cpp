@@ -34,7 +34,7 @@ QByteArray redirectTo(const QByteArray& location)
     return "HTTP/1.1 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\n\r\n";
 }
 
-class HttpProbeScript : public testing::TestWithParam<ProbeCase> {};
+class HttpProbeScript : public testing::TestWithParam<ProbeCase> { };
 
 TEST_P(HttpProbeScript, LearnsTheFileOrSaysWhyNot)
 {
@@ -48,18 +48,19 @@ TEST_P(HttpProbeScript, LearnsTheFileOrSaysWhyNot)
     std::optional<HttpProbe::Result> result;
     QString failure;
     bool over = false;
-    HttpProbe probe(factory, proxies, {
-                                 [](const QString&) {},
-                                 [](const QString& url) { return std::optional<UrlParts>(SplitUrl(url, {})); },
-                                 [&](const HttpProbe::Result& found) {
-                                     result = found;
-                                     over = true;
-                                 },
-                                 [&](const QString& message) {
-                                     failure = message;
-                                     over = true;
-                                 },
-                             });
+    HttpProbe probe(factory, proxies,
+                    {
+                        [](const QString&) {},
+                        [](const QString& url) { return std::optional<UrlParts>(SplitUrl(url, {})); },
+                        [&](const HttpProbe::Result& found) {
+                            result = found;
+                            over = true;
+                        },
+                        [&](const QString& message) {
+                            failure = message;
+                            over = true;
+                        },
+                    });
     const QString url = QStringLiteral("http://host.example/dir/file.bin");
     probe.start(url, SplitUrl(url, {}));
     const QDeadlineTimer deadline(5000);
@@ -82,10 +83,12 @@ INSTANTIATE_TEST_SUITE_P(
     Replies, HttpProbeScript,
     testing::Values(
         ProbeCase {"HeadWithRanges",
-                   [](int, const ScriptedHttp::Request& r) { return ScriptedHttp::rangedReply(r, kFile); },
-                   1000, true, "", "HEAD /dir/file.bin HTTP/1.1", 1},
+                   [](int, const ScriptedHttp::Request& r) { return ScriptedHttp::rangedReply(r, kFile); }, 1000, true,
+                   "", "HEAD /dir/file.bin HTTP/1.1", 1},
         ProbeCase {"HeadWithoutRanges",
-                   [](int, const ScriptedHttp::Request&) { return QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n"); },
+                   [](int, const ScriptedHttp::Request&) {
+                       return QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n");
+                   },
                    1000, false, "", "HEAD /dir/file.bin HTTP/1.1", 1},
         ProbeCase {"HeadRefusedThenAskedWithAGet",
                    [](int n, const ScriptedHttp::Request& r) {
@@ -104,24 +107,30 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    1000, true, "", "HEAD /hop19 HTTP/1.1", 21},
         ProbeCase {"TheTwentyFirstIsNot",
-                   [](int n, const ScriptedHttp::Request&) { return redirectTo("/hop" + QByteArray::number(n)); },
-                   -1, false, "Too many redirects (more than 20).", "HEAD /hop19 HTTP/1.1", 21},
-        ProbeCase {"EmptyFile",
-                   [](int, const ScriptedHttp::Request&) {
-                       return QByteArray("HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */0\r\nContent-Length: 0\r\n\r\n");
-                   },
-                   0, false, "", "HEAD /dir/file.bin HTTP/1.1", 1},
-        ProbeCase {"UnsatisfiableRangeOfAFile",
-                   [](int, const ScriptedHttp::Request&) {
-                       return QByteArray("HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */5\r\nContent-Length: 0\r\n\r\n");
-                   },
-                   -1, false, "HTTP 416 Range Not Satisfiable", "HEAD /dir/file.bin HTTP/1.1", 1},
+                   [](int n, const ScriptedHttp::Request&) { return redirectTo("/hop" + QByteArray::number(n)); }, -1,
+                   false, "Too many redirects (more than 20).", "HEAD /hop19 HTTP/1.1", 21},
+        ProbeCase {
+            "EmptyFile",
+            [](int, const ScriptedHttp::Request&) {
+                return QByteArray(
+                    "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */0\r\nContent-Length: 0\r\n\r\n");
+            },
+            0, false, "", "HEAD /dir/file.bin HTTP/1.1", 1},
+        ProbeCase {
+            "UnsatisfiableRangeOfAFile",
+            [](int, const ScriptedHttp::Request&) {
+                return QByteArray(
+                    "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */5\r\nContent-Length: 0\r\n\r\n");
+            },
+            -1, false, "HTTP 416 Range Not Satisfiable", "HEAD /dir/file.bin HTTP/1.1", 1},
         ProbeCase {"NotFound",
-                   [](int, const ScriptedHttp::Request&) { return QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"); },
+                   [](int, const ScriptedHttp::Request&) {
+                       return QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+                   },
                    -1, false, "HTTP 404-Object Not Found", "HEAD /dir/file.bin HTTP/1.1", 1},
-        ProbeCase {"ClosedInTheStatusLine",
-                   [](int, const ScriptedHttp::Request&) { return QByteArray("HTTP/1.1 2"); },
-                   -1, false, "The server closed the connection before the reply was complete.", "HEAD /dir/file.bin HTTP/1.1", 1}),
+        ProbeCase {"ClosedInTheStatusLine", [](int, const ScriptedHttp::Request&) { return QByteArray("HTTP/1.1 2"); },
+                   -1, false, "The server closed the connection before the reply was complete.",
+                   "HEAD /dir/file.bin HTTP/1.1", 1}),
     CaseName());
 
 TEST(HttpProbe, KeepsTheValidators)
@@ -134,8 +143,9 @@ TEST(HttpProbe, KeepsTheValidators)
     const ConnectionFactory factory = server.factory();
     const ProxyPolicy proxies;
     std::optional<HttpProbe::Result> result;
-    HttpProbe probe(factory, proxies, {[](const QString&) {}, [](const QString&) { return std::optional<UrlParts>(); },
-                              [&](const HttpProbe::Result& found) { result = found; }, [](const QString&) {}});
+    HttpProbe probe(factory, proxies,
+                    {[](const QString&) {}, [](const QString&) { return std::optional<UrlParts>(); },
+                     [&](const HttpProbe::Result& found) { result = found; }, [](const QString&) {}});
     const QString url = QStringLiteral("http://h/f");
     probe.start(url, SplitUrl(url, {}));
     const QDeadlineTimer deadline(5000);

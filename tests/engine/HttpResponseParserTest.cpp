@@ -34,7 +34,8 @@ ParseResult parse(const QByteArray& wire, qsizetype piece, bool head = false, bo
                 || parser.state() == HttpResponseParser::State::Failed)
                 break;
         }
-        if (parser.state() == HttpResponseParser::State::Complete || parser.state() == HttpResponseParser::State::Failed)
+        if (parser.state() == HttpResponseParser::State::Complete
+            || parser.state() == HttpResponseParser::State::Failed)
             break;
         at += size;
     }
@@ -55,7 +56,7 @@ struct ParserCase {
     HttpResponseParser::State state;
 };
 
-class HttpResponseParserCases : public testing::TestWithParam<ParserCase> {};
+class HttpResponseParserCases : public testing::TestWithParam<ParserCase> { };
 
 TEST_P(HttpResponseParserCases, ReadsTheResponseHoweverItIsSplit)
 {
@@ -75,30 +76,35 @@ const QByteArray kHeaderLikeBody = "Content-Type: text/html\r\nLocation: /elsewh
 INSTANTIATE_TEST_SUITE_P(
     Cases, HttpResponseParserCases,
     testing::Values(
-        ParserCase {"ContentLength", "HTTP/1.1 206 Partial Content\r\nContent-Length: 5\r\n\r\nhelloEXTRA", false, false, 206,
-                    "hello", State::Complete},
+        ParserCase {"ContentLength", "HTTP/1.1 206 Partial Content\r\nContent-Length: 5\r\n\r\nhelloEXTRA", false,
+                    false, 206, "hello", State::Complete},
         ParserCase {"BodyThatLooksLikeHeaders",
-                    "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(kHeaderLikeBody.size()) + "\r\n\r\n" + kHeaderLikeBody,
+                    "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(kHeaderLikeBody.size()) + "\r\n\r\n"
+                        + kHeaderLikeBody,
                     false, false, 200, kHeaderLikeBody, State::Complete},
         ParserCase {"Chunked",
-                    "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4;ext=1\r\nWiki\r\n5\r\npedia\r\nE\r\n in\r\n\r\nchunks.\r\n0\r\nX-Trailer: 1\r\n\r\n",
+                    "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4;ext=1\r\nWiki\r\n5\r\npedia\r\nE\r\n "
+                    "in\r\n\r\nchunks.\r\n0\r\nX-Trailer: 1\r\n\r\n",
                     false, false, 200, "Wikipedia in\r\n\r\nchunks.", State::Complete},
-        ParserCase {"ChunkedCutShort", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhel", false, true, 200, "hel",
-                    State::Failed},
-        ParserCase {"CloseDelimited", "HTTP/1.0 200 OK\r\nContent-Type: x\r\n\r\nall of it", false, true, 200, "all of it",
-                    State::Complete},
-        ParserCase {"ContentLengthCutShort", "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc", false, true, 200, "abc",
-                    State::Failed},
-        ParserCase {"HeadHasNoBody", "HTTP/1.1 206 Partial Content\r\nContent-Length: 1000\r\nContent-Range: bytes 0-999/1000\r\n\r\n",
+        ParserCase {"ChunkedCutShort", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhel", false, true,
+                    200, "hel", State::Failed},
+        ParserCase {"CloseDelimited", "HTTP/1.0 200 OK\r\nContent-Type: x\r\n\r\nall of it", false, true, 200,
+                    "all of it", State::Complete},
+        ParserCase {"ContentLengthCutShort", "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc", false, true, 200,
+                    "abc", State::Failed},
+        ParserCase {"HeadHasNoBody",
+                    "HTTP/1.1 206 Partial Content\r\nContent-Length: 1000\r\nContent-Range: bytes 0-999/1000\r\n\r\n",
                     true, false, 206, "", State::Complete},
-        ParserCase {"InterimReplySkipped", "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", false,
-                    false, 200, "ok", State::Complete},
+        ParserCase {"InterimReplySkipped",
+                    "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", false, false, 200,
+                    "ok", State::Complete},
         ParserCase {"NotHttp", "SSH-2.0-OpenSSH\r\n\r\n", false, false, 0, "", State::Failed},
-        ParserCase {"BadLength", "HTTP/1.1 200 OK\r\nContent-Length: lots\r\n\r\n", false, false, 200, "", State::Failed},
-        ParserCase {"BadChunkSize", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n", false, false, 200, "",
+        ParserCase {"BadLength", "HTTP/1.1 200 OK\r\nContent-Length: lots\r\n\r\n", false, false, 200, "",
                     State::Failed},
-        ParserCase {"ErrorWithBody", "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 4\r\n\r\nbusy", false, false, 503,
-                    "busy", State::Complete}),
+        ParserCase {"BadChunkSize", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n", false, false, 200,
+                    "", State::Failed},
+        ParserCase {"ErrorWithBody", "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 4\r\n\r\nbusy", false, false,
+                    503, "busy", State::Complete}),
     CaseName());
 
 TEST(HttpResponseParser, HeadersAreReadByName)

@@ -17,7 +17,7 @@ public:
 
     struct Result {
         bool completed = false;
-        QString failure;      // the failure text, when the job failed
+        QString failure; // the failure text, when the job failed
         DownloadJob* job = nullptr;
         bool timedOut = false;
     };

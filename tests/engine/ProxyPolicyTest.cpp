@@ -23,7 +23,7 @@ void PrintTo(const PolicyCase& c, std::ostream* os)
     *os << c.name;
 }
 
-class ProxyPolicyCases : public testing::TestWithParam<PolicyCase> {};
+class ProxyPolicyCases : public testing::TestWithParam<PolicyCase> { };
 
 TEST_P(ProxyPolicyCases, ChoosesTheProxyOrNone)
 {
@@ -35,8 +35,9 @@ TEST_P(ProxyPolicyCases, ChoosesTheProxyOrNone)
     for (const auto& [name, value] : c.environment)
         environment.insert(QString::fromLatin1(name), QString::fromLatin1(value));
     const auto route = ProxyPolicy(settings, environment).routeFor(SplitUrl(QString::fromLatin1(c.url), {}));
-    const QString shown = route ? QStringLiteral("%1:%2 %3").arg(route->host).arg(route->port).arg(QString::fromLatin1(route->authorization))
-                                : QString();
+    const QString shown = route
+        ? QStringLiteral("%1:%2 %3").arg(route->host).arg(route->port).arg(QString::fromLatin1(route->authorization))
+        : QString();
     EXPECT_EQ(shown.trimmed(), QString::fromLatin1(c.route));
 }
 
@@ -60,7 +61,9 @@ INSTANTIATE_TEST_SUITE_P(
                         s.UsePass = true;
                         s.UserPass = QStringLiteral("open sesame");
                     },
-                    {}, "https://h/f", "proxy.example:3128 Basic QWxhZGRpbjpvcGVuIHNlc2FtZQ=="},
+                    {},
+                    "https://h/f",
+                    "proxy.example:3128 Basic QWxhZGRpbjpvcGVuIHNlc2FtZQ=="},
         PolicyCase {"LoginWithoutItsPassword",
                     [](AppSettings& s) {
                         useProxy(s);
@@ -68,19 +71,34 @@ INSTANTIATE_TEST_SUITE_P(
                         s.UserID = QStringLiteral("user");
                         s.UserPass = QStringLiteral("not sent");
                     },
-                    {}, "http://h/f", "proxy.example:3128 Basic dXNlcjo="},
-        PolicyCase {"SettingsWinOverTheEnvironment", useProxy, {{"http_proxy", "http://env:1"}}, "http://h/f",
+                    {},
+                    "http://h/f",
+                    "proxy.example:3128 Basic dXNlcjo="},
+        PolicyCase {"SettingsWinOverTheEnvironment",
+                    useProxy,
+                    {{"http_proxy", "http://env:1"}},
+                    "http://h/f",
                     "proxy.example:3128"},
-        PolicyCase {"EnvironmentHttp", {}, {{"http_proxy", "http://env.example:8080/"}}, "http://h/f", "env.example:8080"},
+        PolicyCase {
+            "EnvironmentHttp", {}, {{"http_proxy", "http://env.example:8080/"}}, "http://h/f", "env.example:8080"},
         PolicyCase {"EnvironmentUpperCase", {}, {{"HTTP_PROXY", "env.example:8080"}}, "http://h/f", "env.example:8080"},
-        PolicyCase {"EnvironmentHttpsOnlyForHttps", {}, {{"http_proxy", "http://a:1"}, {"https_proxy", "http://b:2"}},
-                    "https://h/f", "b:2"},
+        PolicyCase {"EnvironmentHttpsOnlyForHttps",
+                    {},
+                    {{"http_proxy", "http://a:1"}, {"https_proxy", "http://b:2"}},
+                    "https://h/f",
+                    "b:2"},
         PolicyCase {"EnvironmentLogin", {}, {{"http_proxy", "http://u:p@env:3"}}, "http://h/f", "env:3 Basic dTpw"},
         PolicyCase {"NoProxyHost", {}, {{"http_proxy", "http://env:1"}, {"no_proxy", "other, h"}}, "http://h/f", ""},
-        PolicyCase {"NoProxyDomain", {}, {{"http_proxy", "http://env:1"}, {"NO_PROXY", ".example.org"}},
-                    "http://files.example.org/f", ""},
-        PolicyCase {"NoProxyIsNoSubstring", {}, {{"http_proxy", "http://env:1"}, {"no_proxy", "ample.org"}},
-                    "http://example.org/f", "env:1"},
+        PolicyCase {"NoProxyDomain",
+                    {},
+                    {{"http_proxy", "http://env:1"}, {"NO_PROXY", ".example.org"}},
+                    "http://files.example.org/f",
+                    ""},
+        PolicyCase {"NoProxyIsNoSubstring",
+                    {},
+                    {{"http_proxy", "http://env:1"}, {"no_proxy", "ample.org"}},
+                    "http://example.org/f",
+                    "env:1"},
         PolicyCase {"NoProxyAll", {}, {{"http_proxy", "http://env:1"}, {"no_proxy", "*"}}, "http://h/f", ""},
         PolicyCase {"FtpGoesDirect", {}, {{"http_proxy", "http://env:1"}}, "ftp://h/f", ""},
         PolicyCase {"FtpDirectWithoutTheFtpProxySetting", useProxy, {}, "ftp://h/f", ""},
@@ -89,7 +107,9 @@ INSTANTIATE_TEST_SUITE_P(
                         useProxy(s);
                         s.UseFTPProxy = true;
                     },
-                    {}, "ftp://h/f", "proxy.example:3128"}),
+                    {},
+                    "ftp://h/f",
+                    "proxy.example:3128"}),
     CaseName());
 
 } // namespace

@@ -11,7 +11,7 @@ public:
     }
     ~Control() override { server_.control_ = nullptr; }
 
-    void setLimiter(RateLimiter*) override {}
+    void setLimiter(RateLimiter*) override { }
     void open(const QString&, int) override
     {
         ++server_.opens;

@@ -1,6 +1,5 @@
 #include "ScriptedHttp.h"
 
-
 #include <QTimer>
 
 class ScriptedHttp::Connection : public HttpConnection {
@@ -11,7 +10,7 @@ public:
     {
     }
 
-    void setLimiter(RateLimiter*) override {}
+    void setLimiter(RateLimiter*) override { }
     void open(const UrlParts& target, const ProxyRoute*, const QByteArray& request, bool headRequest) override
     {
         ++generation_;
@@ -60,7 +59,7 @@ public:
         if (!stillMine())
             return;
         const bool done = parser_.state() == HttpResponseParser::State::Complete
-                          || parser_.state() == HttpResponseParser::State::Failed;
+            || parser_.state() == HttpResponseParser::State::Failed;
         if (!done && server_.holdOpen)
             return;
         // The server closes the connection after its reply.
@@ -120,7 +119,7 @@ QByteArray ScriptedHttp::rangedReply(const Request& request, const QByteArray& b
     const QByteArray range = request.header("Range");
     if (!range.startsWith("bytes="))
         return "HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\nContent-Length: " + size + "\r\n\r\n"
-               + (request.head ? QByteArray() : body);
+            + (request.head ? QByteArray() : body);
     const QByteArray span = range.mid(6);
     const qsizetype dash = span.indexOf('-');
     const qint64 first = span.left(dash).toLongLong();
@@ -128,6 +127,6 @@ QByteArray ScriptedHttp::rangedReply(const Request& request, const QByteArray& b
     const qint64 last = lastText.isEmpty() ? body.size() - 1 : std::min<qint64>(lastText.toLongLong(), body.size() - 1);
     const QByteArray part = body.mid(first, last - first + 1);
     return "HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + QByteArray::number(first) + "-"
-           + QByteArray::number(last) + "/" + size + "\r\nContent-Length: " + QByteArray::number(part.size())
-           + "\r\n\r\n" + (request.head ? QByteArray() : part);
+        + QByteArray::number(last) + "/" + size + "\r\nContent-Length: " + QByteArray::number(part.size()) + "\r\n\r\n"
+        + (request.head ? QByteArray() : part);
 }

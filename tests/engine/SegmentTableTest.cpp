@@ -22,7 +22,7 @@ struct CountCase {
     int segments;
 };
 
-class SegmentCount : public testing::TestWithParam<CountCase> {};
+class SegmentCount : public testing::TestWithParam<CountCase> { };
 
 TEST_P(SegmentCount, FollowsTheBounds)
 {
@@ -31,8 +31,9 @@ TEST_P(SegmentCount, FollowsTheBounds)
 
 INSTANTIATE_TEST_SUITE_P(Cases, SegmentCount,
                          testing::Values(CountCase {"Small", 1000, 0}, CountCase {"JustBelowTwoMegabytes", 2097151, 0},
-                                         CountCase {"TwoMegabytes", 2097152, 2}, CountCase {"FiveMegabytes", 5242880, 2},
-                                         CountCase {"OneMore", 5242881, 3}, CountCase {"TenMegabytes", 10485760, 3},
+                                         CountCase {"TwoMegabytes", 2097152, 2},
+                                         CountCase {"FiveMegabytes", 5242880, 2}, CountCase {"OneMore", 5242881, 3},
+                                         CountCase {"TenMegabytes", 10485760, 3},
                                          CountCase {"FifteenMegabytesAndOne", 15728641, 5},
                                          CountCase {"TwentyMegabytesAndOne", 20971521, 6},
                                          CountCase {"FourGigabytes", 4LL << 30, 6}),
@@ -81,7 +82,7 @@ struct ResumeCase {
     std::vector<qint64> positions; // SegPos after positioning
 };
 
-class SegmentResume : public testing::TestWithParam<ResumeCase> {};
+class SegmentResume : public testing::TestWithParam<ResumeCase> { };
 
 TEST_P(SegmentResume, PositionsOnThePartialFile)
 {
@@ -108,9 +109,9 @@ TEST(SegmentTable, ResumeMovesBackOnlySegmentsThatAdvancedBeyondTheRollback)
 {
     SegmentTable table;
     table.layoutSegments(30000, 3);
-    table.SegPos[0] = 9001;  // 9000 bytes in
+    table.SegPos[0] = 9001;        // 9000 bytes in
     table.SegPos[1] = 10001 + 100; // 100 bytes in
-    table.SegPos[2] = 20001; // nothing yet
+    table.SegPos[2] = 20001;       // nothing yet
     table.rollBackForResume(4096);
     EXPECT_EQ(table.SegPos[0], 9001 - 4096);
     EXPECT_EQ(table.SegPos[1], 10101);
@@ -160,7 +161,8 @@ TEST(SegmentTable, ResumeDataRoundTripsThroughTheTable)
     EXPECT_EQ(table.requestStart(0), 600000 - 4096);
     EXPECT_EQ(table.requestStart(1), 300000 - 4096);
     EXPECT_EQ(table.TotalReceived() - 1, record.bytesInPlace() - 3 * 4096);
-    EXPECT_EQ(record.lengthNeeded(), 2500000) << "the rest of the last range is missing, the bytes before it are in place";
+    EXPECT_EQ(record.lengthNeeded(), 2500000)
+        << "the rest of the last range is missing, the bytes before it are in place";
 }
 
 } // namespace

@@ -27,7 +27,7 @@ struct StallCase {
     int stalledAfter;     // the stall count right after that restart
 };
 
-class StallWatchdogCases : public testing::TestWithParam<StallCase> {};
+class StallWatchdogCases : public testing::TestWithParam<StallCase> { };
 
 // Nothing arrives after the first tick, which sees the bytes in place; the
 // next (100 ms after it) adds nothing, then each 30 s tick

@@ -8,9 +8,9 @@
 namespace {
 
 constexpr QFileDevice::Permissions kWorldReadable = QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                  | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    | QFileDevice::ReadGroup | QFileDevice::ReadOther;
 constexpr QFileDevice::Permissions kWorldListable = kWorldReadable | QFileDevice::ExeOwner | QFileDevice::ExeGroup
-                                                  | QFileDevice::ExeOther;
+    | QFileDevice::ExeOther;
 
 // Registered before main() runs, once for the program; gtest owns it.
 TestFiles* const kRegistered = static_cast<TestFiles*>(testing::AddGlobalTestEnvironment(new TestFiles));

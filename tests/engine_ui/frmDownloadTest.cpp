@@ -65,11 +65,7 @@ protected:
         job->StartDownload();
     }
 
-    template <typename Widget>
-    Widget* control(const char* name) const
-    {
-        return NamedChild<Widget>(*window, name);
-    }
+    template <typename Widget> Widget* control(const char* name) const { return NamedChild<Widget>(*window, name); }
 
     QString caption(const char* name) const { return ShownCaption(*window, QString::fromLatin1(name)); }
 
@@ -120,7 +116,7 @@ const CaptionCase kCaptions[] = {
     {"interactdata_mnu", "04017", "interactdata_mnu", "Server Interaction Info"},
 };
 
-class frmDownloadCaptions : public frmDownloadTest, public testing::WithParamInterface<CaptionCase> {};
+class frmDownloadCaptions : public frmDownloadTest, public testing::WithParamInterface<CaptionCase> { };
 
 TEST_P(frmDownloadCaptions, ShowTheTextOfTheirKey)
 {
@@ -311,7 +307,7 @@ struct SegmentCase {
     int segmentBars;
 };
 
-class frmDownloadSegments : public frmDownloadTest, public testing::WithParamInterface<SegmentCase> {};
+class frmDownloadSegments : public frmDownloadTest, public testing::WithParamInterface<SegmentCase> { };
 
 // The bounds are set so that the 1000-byte file falls into the range of the
 // wanted number of segments.
@@ -340,10 +336,9 @@ TEST_P(frmDownloadSegments, ShowOneBarPerSegmentAndTheWholeFileBarOnlyWhenSplit)
 }
 
 INSTANTIATE_TEST_SUITE_P(Counts, frmDownloadSegments,
-                         testing::Values(SegmentCase {"OneConnection", 0, false, 1},
-                                         SegmentCase {"Two", 2, true, 2}, SegmentCase {"Three", 3, true, 3},
-                                         SegmentCase {"Four", 4, true, 4}, SegmentCase {"Five", 5, true, 5},
-                                         SegmentCase {"Six", 6, true, 6}),
+                         testing::Values(SegmentCase {"OneConnection", 0, false, 1}, SegmentCase {"Two", 2, true, 2},
+                                         SegmentCase {"Three", 3, true, 3}, SegmentCase {"Four", 4, true, 4},
+                                         SegmentCase {"Five", 5, true, 5}, SegmentCase {"Six", 6, true, 6}),
                          CaseName());
 
 // ---------------------------------------------------------------------------

@@ -56,7 +56,7 @@ const CaptionCase kCaptions[] = {
     {"Command2", "08003", "Command2", "E&xit"},
 };
 
-class frmServerDataCaptions : public testing::TestWithParam<CaptionCase> {};
+class frmServerDataCaptions : public testing::TestWithParam<CaptionCase> { };
 
 TEST_P(frmServerDataCaptions, ShowTheTextOfTheirKey)
 {

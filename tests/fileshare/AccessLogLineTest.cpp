@@ -36,8 +36,9 @@ TEST(AccessLogLine, NetworkFieldsCannotBreakTheLine)
     line.requestLine = "GET /a\x1b[31m\" 200 0 HTTP/1.1";
     line.status = 400;
     const std::string text = line.format(localTime(), 0);
-    EXPECT_EQ(text, "127.0.0.1 - eve\\x0D\\x0A127.0.0.1 - admin [05/Mar/2024:14:03:09 0000] "
-                    "\"GET /a\\x1B[31m\\\" 200 0 HTTP/1.1\" 400 0");
+    EXPECT_EQ(text,
+              "127.0.0.1 - eve\\x0D\\x0A127.0.0.1 - admin [05/Mar/2024:14:03:09 0000] "
+              "\"GET /a\\x1B[31m\\\" 200 0 HTTP/1.1\" 400 0");
 }
 
 } // namespace

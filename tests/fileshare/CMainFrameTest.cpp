@@ -41,8 +41,7 @@ std::uint16_t freePort()
 }
 
 // Runs the event loop until `done` holds or the time is up.
-template <typename Condition>
-bool waitFor(Condition done, int timeoutMs = 20000)
+template <typename Condition> bool waitFor(Condition done, int timeoutMs = 20000)
 {
     const QDeadlineTimer deadline(timeoutMs);
     while (!done()) {
@@ -63,11 +62,7 @@ protected:
             engine.send(VantsvcEngine::kQuit, 0);
     }
 
-    template <typename T>
-    T* child(const char* name) const
-    {
-        return window.findChild<T*>(QString::fromLatin1(name));
-    }
+    template <typename T> T* child(const char* name) const { return window.findChild<T*>(QString::fromLatin1(name)); }
     QString logText() const { return child<QPlainTextEdit>("logView")->toPlainText(); }
 
     TestHome home;
@@ -96,7 +91,8 @@ TEST_F(CMainFrameTest, StartServeLogAndStopWithTheRealEngine)
     window.command(32779)->trigger();
     ASSERT_TRUE(home.prompter.shown.isEmpty()) << home.prompter.shown.first().text.toStdString();
     EXPECT_TRUE(portBox->isReadOnly());
-    EXPECT_TRUE(child<QTextBrowser>("pageView")->toPlainText().contains(QStringLiteral("http://127.0.0.1:%1").arg(port)));
+    EXPECT_TRUE(
+        child<QTextBrowser>("pageView")->toPlainText().contains(QStringLiteral("http://127.0.0.1:%1").arg(port)));
     EXPECT_GT(child<QTextBrowser>("pageView")->height(), 1);
 
     ASSERT_TRUE(waitFor([&] { return logText().contains(QStringLiteral("Server started on port %1.").arg(port)); }))
@@ -140,7 +136,8 @@ TEST_F(CMainFrameTest, AStartOnAPortInUseIsShownAndLeavesTheSiteStopped)
               QStringLiteral("Can not start the server on port %1: Address already in use").arg(port));
     EXPECT_FALSE(state.running());
     EXPECT_FALSE(portBox->isReadOnly());
-    EXPECT_EQ(child<QLabel>("statusLabel")->text(), QStringLiteral("TODO:Add the directories and press start tool bar."));
+    EXPECT_EQ(child<QLabel>("statusLabel")->text(),
+              QStringLiteral("TODO:Add the directories and press start tool bar."));
     EXPECT_GT(child<QPlainTextEdit>("logView")->width(), child<QTreeWidget>("publishedList")->width());
 
     ::close(taken);
@@ -148,7 +145,8 @@ TEST_F(CMainFrameTest, AStartOnAPortInUseIsShownAndLeavesTheSiteStopped)
     EXPECT_EQ(home.prompter.shown.size(), 1);
     EXPECT_TRUE(state.running());
     EXPECT_LT(child<QPlainTextEdit>("logView")->width(), child<QTreeWidget>("publishedList")->width());
-    EXPECT_TRUE(child<QTextBrowser>("pageView")->toPlainText().contains(QStringLiteral("http://127.0.0.1:%1").arg(port)));
+    EXPECT_TRUE(
+        child<QTextBrowser>("pageView")->toPlainText().contains(QStringLiteral("http://127.0.0.1:%1").arg(port)));
 }
 
 TEST_F(CMainFrameTest, ARestartOnAnotherPortShowsTheNewAddress)

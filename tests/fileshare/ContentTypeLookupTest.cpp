@@ -69,7 +69,7 @@ struct ExtensionCase {
     const char* extension;
 };
 
-class ExtensionCases : public testing::TestWithParam<ExtensionCase> {};
+class ExtensionCases : public testing::TestWithParam<ExtensionCase> { };
 
 TEST_P(ExtensionCases, TakesTheLastSegmentsExtension)
 {

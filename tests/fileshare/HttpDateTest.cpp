@@ -12,7 +12,7 @@ struct DateCase {
     std::optional<std::time_t> time;
 };
 
-class DateCases : public testing::TestWithParam<DateCase> {};
+class DateCases : public testing::TestWithParam<DateCase> { };
 
 TEST_P(DateCases, ReadsTheThreeForms)
 {

@@ -100,16 +100,21 @@ TEST_F(HttpServerTest, OversizedHeadGets400AndTheConnectionCloses)
 
 TEST_F(HttpServerTest, GarbageNeverStopsTheServer)
 {
-    const QByteArray garbage[] = {QByteArray("\0\0\0\0", 4), QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11),
-                                  "GET\r\n\r\n", "  \r\n\r\n", "GET / HTTP/1.1\r\nHost\r\n\r\n",
+    const QByteArray garbage[] = {QByteArray("\0\0\0\0", 4),
+                                  QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11),
+                                  "GET\r\n\r\n",
+                                  "  \r\n\r\n",
+                                  "GET / HTTP/1.1\r\nHost\r\n\r\n",
                                   "GET / HTTP/1.1\r\nContent-Length: 99999999999999999999999\r\n\r\n",
-                                  "GET /%%%% HTTP/1.1\r\n\r\n", "GET /" + QByteArray(100000, '/') + " HTTP/1.1\r\n\r\n"};
+                                  "GET /%%%% HTTP/1.1\r\n\r\n",
+                                  "GET /" + QByteArray(100000, '/') + " HTTP/1.1\r\n\r\n"};
     for (const QByteArray& bytes : garbage) {
         RawHttpClient client(service->port(), 1000);
         client.write(bytes);
         client.readUntilClosed();
     }
-    EXPECT_TRUE(RawHttpClient(service->port()).send("GET /a.txt HTTP/1.0\r\n\r\n").bytes().startsWith("HTTP/1.1 200 OK"));
+    EXPECT_TRUE(
+        RawHttpClient(service->port()).send("GET /a.txt HTTP/1.0\r\n\r\n").bytes().startsWith("HTTP/1.1 200 OK"));
 }
 
 TEST_F(HttpServerTest, EveryAnswerIsLoggedOnItsOwnLine)

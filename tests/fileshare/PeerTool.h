@@ -15,13 +15,13 @@ struct PeerTool {
     static std::string missingMessage(const QString& program, const QString& package);
 };
 
-#define REQUIRE_PEER(variable, program, package)                                                   \
-    if (const QString refusal = TestLabels::refusal(QStringLiteral("peer"), QStringLiteral(program)); \
-        !refusal.isEmpty())                                                                        \
-        FAIL() << refusal.toStdString();                                                           \
-    const QString variable = PeerTool::find(QStringLiteral(program));                              \
-    if (variable.isEmpty()) {                                                                      \
-        if (PeerTool::inCi())                                                                      \
-            FAIL() << PeerTool::missingMessage(QStringLiteral(program), QStringLiteral(package));  \
-        GTEST_SKIP() << PeerTool::missingMessage(QStringLiteral(program), QStringLiteral(package)); \
+#define REQUIRE_PEER(variable, program, package)                                                                       \
+    if (const QString refusal = TestLabels::refusal(QStringLiteral("peer"), QStringLiteral(program));                  \
+        !refusal.isEmpty())                                                                                            \
+        FAIL() << refusal.toStdString();                                                                               \
+    const QString variable = PeerTool::find(QStringLiteral(program));                                                  \
+    if (variable.isEmpty()) {                                                                                          \
+        if (PeerTool::inCi())                                                                                          \
+            FAIL() << PeerTool::missingMessage(QStringLiteral(program), QStringLiteral(package));                      \
+        GTEST_SKIP() << PeerTool::missingMessage(QStringLiteral(program), QStringLiteral(package));                    \
     }

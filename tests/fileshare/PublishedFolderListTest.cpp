@@ -20,7 +20,8 @@ TEST(PublishedFolderList, AliasesFollowThePositions)
     PublishedFolderList list;
     for (const char* path : {"/srv/a", "/srv/b", "/srv/c"})
         EXPECT_EQ(list.add(QString::fromLatin1(path)), PublishedFolderList::AddResult::Added);
-    EXPECT_EQ(rows(list), QStringList({QStringLiteral("/srv/c dir3"), QStringLiteral("/srv/b dir2"), QStringLiteral("/srv/a /")}));
+    EXPECT_EQ(rows(list),
+              QStringList({QStringLiteral("/srv/c dir3"), QStringLiteral("/srv/b dir2"), QStringLiteral("/srv/a /")}));
     ASSERT_TRUE(list.remove(1));
     EXPECT_EQ(rows(list), QStringList({QStringLiteral("/srv/c dir2"), QStringLiteral("/srv/a /")}));
     EXPECT_FALSE(list.remove(2));
@@ -77,9 +78,15 @@ TEST(LengthPrefixedFile, ReadsWhatItWritesAndRefusesShortData)
     TestHome home;
     const QString file = home.path(QStringLiteral("vantrel.por"));
     ASSERT_TRUE(LengthPrefixedFile::write(file, "8080"));
-    EXPECT_EQ(home.readFile(QStringLiteral("vantrel.por")), QByteArray("\x04\x00\x00\x00" "8080", 8));
+    EXPECT_EQ(home.readFile(QStringLiteral("vantrel.por")),
+              QByteArray("\x04\x00\x00\x00"
+                         "8080",
+                         8));
     EXPECT_EQ(LengthPrefixedFile::read(file), QByteArray("8080"));
-    EXPECT_EQ(LengthPrefixedFile::decode(QByteArray("\x05\x00\x00\x00" "808", 7)), std::nullopt);
+    EXPECT_EQ(LengthPrefixedFile::decode(QByteArray("\x05\x00\x00\x00"
+                                                    "808",
+                                                    7)),
+              std::nullopt);
     EXPECT_EQ(LengthPrefixedFile::decode(QByteArray("\x02\x00", 2)), std::nullopt);
     EXPECT_EQ(LengthPrefixedFile::read(home.path(QStringLiteral("missing"))), std::nullopt);
 }

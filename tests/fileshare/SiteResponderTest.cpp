@@ -89,10 +89,10 @@ TEST_F(SiteResponderTest, FileHasTheDesignedHeadersInOrder)
 {
     const HttpResponse response = get("GET /hello.txt HTTP/1.1\r\n\r\n");
     // The file was written after kNow, so it is dated kNow.
-    EXPECT_EQ(response.head, "HTTP/1.1 200 OK\r\nDate: Tue, 14 Nov 2023 22:13:20 GMT\r\nServer: Vantrel /2.0\r\n"
-                             "Allow: GET, HEAD, DELETE\r\nLast-Modified: "
-                                 + HttpDate::format(kNow)
-                                 + "\r\nContent-Length: 12\r\nContent-Type: text/plain\r\n\r\n");
+    EXPECT_EQ(response.head,
+              "HTTP/1.1 200 OK\r\nDate: Tue, 14 Nov 2023 22:13:20 GMT\r\nServer: Vantrel /2.0\r\n"
+              "Allow: GET, HEAD, DELETE\r\nLast-Modified: "
+                  + HttpDate::format(kNow) + "\r\nContent-Length: 12\r\nContent-Type: text/plain\r\n\r\n");
     EXPECT_EQ(body(response), "hello world\n");
     EXPECT_TRUE(response.keepAlive);
 }
@@ -105,7 +105,7 @@ struct AnswerCase {
     std::string headerLine = {}; // a line the head must hold
 };
 
-class SiteAnswers : public SiteResponderTest, public testing::WithParamInterface<AnswerCase> {};
+class SiteAnswers : public SiteResponderTest, public testing::WithParamInterface<AnswerCase> { };
 
 TEST_P(SiteAnswers, AnswersTheRequest)
 {
@@ -123,7 +123,8 @@ TEST_P(SiteAnswers, AnswersTheRequest)
 INSTANTIATE_TEST_SUITE_P(
     Cases, SiteAnswers,
     testing::Values(
-        AnswerCase {"Range", "GET /b.txt HTTP/1.1\r\nRange: bytes=2-4\r\n\r\n", 206, "234", "Content-Range: bytes 2-4/10"},
+        AnswerCase {"Range", "GET /b.txt HTTP/1.1\r\nRange: bytes=2-4\r\n\r\n", 206, "234",
+                    "Content-Range: bytes 2-4/10"},
         AnswerCase {"RangeLength", "GET /b.txt HTTP/1.1\r\nRange: bytes=2-4\r\n\r\n", 206, "", "Content-Length: 3"},
         AnswerCase {"RangeStatusLine", "GET /b.txt HTTP/1.1\r\nRange: bytes=0-\r\n\r\n", 206, "0123456789",
                     "HTTP/1.1 206 Partial content"},
@@ -203,7 +204,8 @@ std::vector<std::pair<std::string, std::string>> listedLinks(const std::string& 
         const std::size_t end = page.find("</a>", close);
         QString name = QString::fromStdString(page.substr(close + 1, end - close - 1));
         name.replace(QStringLiteral("&lt;"), QStringLiteral("<")).replace(QStringLiteral("&gt;"), QStringLiteral(">"));
-        name.replace(QStringLiteral("&quot;"), QStringLiteral("\"")).replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+        name.replace(QStringLiteral("&quot;"), QStringLiteral("\""))
+            .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
         links.emplace_back(page.substr(at + open.size(), close - at - open.size()), name.toStdString());
     }
     return links;
@@ -251,7 +253,8 @@ TEST_F(SiteResponderTest, EveryListedLinkIsServed)
         for (const auto& [link, name] : listedLinks(listing.body)) {
             names.push_back(name);
             const HttpResponse answer = get("GET " + link + " HTTP/1.1\r\n\r\n");
-            const QString onDisk = QStringLiteral("site") + QString::fromLatin1(folder.url) + QString::fromStdString(name);
+            const QString onDisk = QStringLiteral("site") + QString::fromLatin1(folder.url)
+                + QString::fromStdString(name);
             const QFileInfo entry(home.path(onDisk));
             if (entry.isDir()) {
                 EXPECT_EQ(answer.status, 301) << link;
@@ -290,8 +293,8 @@ TEST_F(SiteResponderTest, ErrorPageHeaders)
 {
     const HttpResponse response = get("GET /nothing HTTP/1.1\r\n\r\n");
     EXPECT_EQ(response.head.substr(0, response.head.find("Date:")), "HTTP/1.1 404 Not Found\r\n");
-    EXPECT_NE(response.head.find("Allow: GET, HEAD, DELETE\r\nContent-Length: "
-                                 + std::to_string(response.body.size()) + "\r\nContent-Type: text/html\r\n\r\n"),
+    EXPECT_NE(response.head.find("Allow: GET, HEAD, DELETE\r\nContent-Length: " + std::to_string(response.body.size())
+                                 + "\r\nContent-Type: text/html\r\n\r\n"),
               std::string::npos);
     EXPECT_NE(response.body.find("<title>Error 404 - File Not Found</title>"), std::string::npos);
 }

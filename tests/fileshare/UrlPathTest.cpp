@@ -18,7 +18,7 @@ struct DecodeCase {
     const char* blankPath = "";
 };
 
-class DecodeCases : public testing::TestWithParam<DecodeCase> {};
+class DecodeCases : public testing::TestWithParam<DecodeCase> { };
 
 TEST_P(DecodeCases, DecodesOnceAndRefusesAmbiguousPaths)
 {
@@ -55,8 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
                     DecodeCase {"EncodedNewline", "/a%0d%0aSet-Cookie:x", Verdict::Malformed},
                     DecodeCase {"BadEscape", "/a%zz", Verdict::Malformed},
                     DecodeCase {"CutEscape", "/a%4", Verdict::Malformed},
-                    DecodeCase {"Relative", "a/b", Verdict::Malformed},
-                    DecodeCase {"Star", "*", Verdict::Malformed}),
+                    DecodeCase {"Relative", "a/b", Verdict::Malformed}, DecodeCase {"Star", "*", Verdict::Malformed}),
     CaseName());
 
 } // namespace

@@ -67,7 +67,7 @@ struct PortCase {
     int port;
 };
 
-class PortCases : public VantrelStateTest, public testing::WithParamInterface<PortCase> {};
+class PortCases : public VantrelStateTest, public testing::WithParamInterface<PortCase> { };
 
 TEST_P(PortCases, ChecksThePortBeforeStarting)
 {
@@ -113,10 +113,11 @@ TEST_F(VantrelStateTest, StartSavesFilesAndWritesTheSitePage)
     ASSERT_EQ(pages.count(), 1);
     QFile page(state.sitePagePath());
     ASSERT_TRUE(page.open(QIODevice::ReadOnly));
-    EXPECT_EQ(page.readAll(), "<html>\n<head>\n<title>URL for your site.</title>\n</head>\n \n<body><h2>URL for your "
-                              "Vantrel site.</h2>\n\n<hr><p><a href=http://192.168.1.5:608>http://192.168.1.5:608 "
-                              "</a></p>\n<p><a href=http://10.0.0.7:608>http://10.0.0.7:608 </a></p>\n<hr>\n</body>\n\n"
-                              "</html>");
+    EXPECT_EQ(page.readAll(),
+              "<html>\n<head>\n<title>URL for your site.</title>\n</head>\n \n<body><h2>URL for your "
+              "Vantrel site.</h2>\n\n<hr><p><a href=http://192.168.1.5:608>http://192.168.1.5:608 "
+              "</a></p>\n<p><a href=http://10.0.0.7:608>http://10.0.0.7:608 </a></p>\n<hr>\n</body>\n\n"
+              "</html>");
     EXPECT_EQ(state.statusText(), QStringLiteral("TODO:You can change the settings after stop the site."));
     // The port box is read-only while running.
     state.setPortText(QStringLiteral("9000"));
@@ -137,7 +138,9 @@ TEST_F(VantrelStateTest, MissingEngine)
     engine.startable = false;
     state.start();
     state.stop();
-    EXPECT_EQ(messages(), QStringList({QStringLiteral("Error when start server engine!"), QStringLiteral("Error when stop server engine!")}));
+    EXPECT_EQ(messages(),
+              QStringList({QStringLiteral("Error when start server engine!"),
+                           QStringLiteral("Error when stop server engine!")}));
     EXPECT_FALSE(state.running());
     EXPECT_EQ(state.statusText(), QStringLiteral("TODO:Add the directories and press start tool bar."));
 }
@@ -149,8 +152,9 @@ TEST_F(VantrelStateTest, AnEngineThatDoesNotAnswerIsAnError)
     state.stop();
     EXPECT_TRUE(state.running());
     state.start();
-    EXPECT_EQ(messages(), QStringList({QStringLiteral("Error when stop server engine!"),
-                                       QStringLiteral("Error when start server engine!")}));
+    EXPECT_EQ(messages(),
+              QStringList({QStringLiteral("Error when stop server engine!"),
+                           QStringLiteral("Error when start server engine!")}));
 }
 
 struct FailedStartCase {
@@ -160,7 +164,7 @@ struct FailedStartCase {
     const char* message;
 };
 
-class FailedStarts : public VantrelStateTest, public testing::WithParamInterface<FailedStartCase> {};
+class FailedStarts : public VantrelStateTest, public testing::WithParamInterface<FailedStartCase> { };
 
 // The engine took the message but serves nothing: the user is told why, and
 // the window shows a stopped site (an earlier run was stopped by the engine).
@@ -188,12 +192,13 @@ TEST_P(FailedStarts, AreShownAndLeaveTheSiteStopped)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FailedStarts,
-    testing::Values(
-        FailedStartCase {"PortInUse", -EADDRINUSE, false, "Can not start the server on port 608: Address already in use"},
-        FailedStartCase {"PortInUseWhileRunning", -EADDRINUSE, true,
-                         "Can not start the server on port 608: Address already in use"},
-        FailedStartCase {"PortNotAllowed", -EACCES, false, "Can not start the server on port 608: Permission denied"},
-        FailedStartCase {"NoReason", 0, false, "Can not start the server on port 608."}),
+    testing::Values(FailedStartCase {"PortInUse", -EADDRINUSE, false,
+                                     "Can not start the server on port 608: Address already in use"},
+                    FailedStartCase {"PortInUseWhileRunning", -EADDRINUSE, true,
+                                     "Can not start the server on port 608: Address already in use"},
+                    FailedStartCase {"PortNotAllowed", -EACCES, false,
+                                     "Can not start the server on port 608: Permission denied"},
+                    FailedStartCase {"NoReason", 0, false, "Can not start the server on port 608."}),
     CaseName());
 
 TEST_F(VantrelStateTest, StopAndQuit)
@@ -222,11 +227,12 @@ TEST_F(VantrelStateTest, FolderMessages)
     state.addFolder(QStringLiteral("/srv/A"));
     state.deleteFolder(-1);
     state.deleteFolder(5);
-    EXPECT_EQ(messages(), QStringList({QStringLiteral("Please select directory first!"),
-                                       QStringLiteral("Can not set root directory of a drive to be distributed"),
-                                       QStringLiteral("/srv/A already added"),
-                                       QStringLiteral("Please select the directory which you want to delete"),
-                                       QStringLiteral("Please select the directory which you want to delete")}));
+    EXPECT_EQ(messages(),
+              QStringList({QStringLiteral("Please select directory first!"),
+                           QStringLiteral("Can not set root directory of a drive to be distributed"),
+                           QStringLiteral("/srv/A already added"),
+                           QStringLiteral("Please select the directory which you want to delete"),
+                           QStringLiteral("Please select the directory which you want to delete")}));
     state.openFolder(0);
     EXPECT_EQ(home.shell.opened, QStringList {QStringLiteral("/srv/a")});
     state.deleteFolder(0);
@@ -307,7 +313,7 @@ struct FitCase {
     int rows[2];
 };
 
-class FitCases : public testing::TestWithParam<FitCase> {};
+class FitCases : public testing::TestWithParam<FitCase> { };
 
 TEST_P(FitCases, PanesKeepTheirSizesAndTheLastTakesTheRest)
 {
@@ -317,11 +323,12 @@ TEST_P(FitCases, PanesKeepTheirSizesAndTheLastTakesTheRest)
     EXPECT_EQ(std::vector<int>(fitted.rows, fitted.rows + 2), std::vector<int>(c.rows, c.rows + 2));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FitCases,
-                         testing::Values(FitCase {"Stopped", false, 892, 480, {324, 270, 298}, {479, 1}},
-                                         FitCase {"Running", true, 892, 480, {90, 720, 82}, {112, 368}},
-                                         FitCase {"NarrowKeepsTheMinimumForTheRest", true, 500, 100, {90, 400, 10}, {90, 10}},
-                                         FitCase {"TooSmallForAll", false, 20, 5, {10, 10, 10}, {10, 1}}),
-                         CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FitCases,
+    testing::Values(FitCase {"Stopped", false, 892, 480, {324, 270, 298}, {479, 1}},
+                    FitCase {"Running", true, 892, 480, {90, 720, 82}, {112, 368}},
+                    FitCase {"NarrowKeepsTheMinimumForTheRest", true, 500, 100, {90, 400, 10}, {90, 10}},
+                    FitCase {"TooSmallForAll", false, 20, 5, {10, 10, 10}, {10, 1}}),
+    CaseName());
 
 } // namespace

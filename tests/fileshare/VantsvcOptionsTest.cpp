@@ -13,7 +13,7 @@ struct OptionsCase {
     bool standalone;
 };
 
-class OptionsCases : public testing::TestWithParam<OptionsCase> {};
+class OptionsCases : public testing::TestWithParam<OptionsCase> { };
 
 TEST_P(OptionsCases, ReadsTheCommandLine)
 {
@@ -24,26 +24,27 @@ TEST_P(OptionsCases, ReadsTheCommandLine)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, OptionsCases,
-    testing::Values(OptionsCase {"Engine", {"svrport=0"}, "", false},
-                    OptionsCase {"Standalone", {"--port", "8080", "--publish", "/tmp", "--publish", "/"}, "", true},
-                    OptionsCase {"PortMissing", {"--publish", "/tmp"}, "--port is missing", true},
-                    OptionsCase {"FolderMissing", {"--port", "1"}, "no folder to publish: give --publish DIR", true},
-                    OptionsCase {"PortTooLarge", {"--port", "70000"}, "the port must be a number from 0 to 65535: 70000",
-                                 true},
-                    OptionsCase {"PortWord", {"--port", "http"}, "the port must be a number from 0 to 65535: http",
-                                 true},
-                    OptionsCase {"NotAFolder", {"--port", "1", "--publish", "/no/such/folder"},
-                                 "not a folder: /no/such/folder", true},
-                    OptionsCase {"BindNotIpv4", {"--port", "1", "--publish", "/tmp", "--bind", "localhost"},
-                                 "not an IPv4 address: localhost", true},
-                    OptionsCase {"ValueMissing", {"--port"}, "--port needs a value", false},
-                    OptionsCase {"Unknown", {"--verbose"}, "unknown argument: --verbose", false}),
+    testing::Values(
+        OptionsCase {"Engine", {"svrport=0"}, "", false},
+        OptionsCase {"Standalone", {"--port", "8080", "--publish", "/tmp", "--publish", "/"}, "", true},
+        OptionsCase {"PortMissing", {"--publish", "/tmp"}, "--port is missing", true},
+        OptionsCase {"FolderMissing", {"--port", "1"}, "no folder to publish: give --publish DIR", true},
+        OptionsCase {"PortTooLarge", {"--port", "70000"}, "the port must be a number from 0 to 65535: 70000", true},
+        OptionsCase {"PortWord", {"--port", "http"}, "the port must be a number from 0 to 65535: http", true},
+        OptionsCase {
+            "NotAFolder", {"--port", "1", "--publish", "/no/such/folder"}, "not a folder: /no/such/folder", true},
+        OptionsCase {"BindNotIpv4",
+                     {"--port", "1", "--publish", "/tmp", "--bind", "localhost"},
+                     "not an IPv4 address: localhost",
+                     true},
+        OptionsCase {"ValueMissing", {"--port"}, "--port needs a value", false},
+        OptionsCase {"Unknown", {"--verbose"}, "unknown argument: --verbose", false}),
     CaseName());
 
 TEST(VantsvcOptions, KeepsTheFoldersInOrder)
 {
-    const VantsvcOptions options =
-        VantsvcOptions::parse({"--port", "0", "--publish", "/tmp", "--publish", "/", "--bind", "127.0.0.1"});
+    const VantsvcOptions options = VantsvcOptions::parse(
+        {"--port", "0", "--publish", "/tmp", "--publish", "/", "--bind", "127.0.0.1"});
     EXPECT_EQ(options.folders, (std::vector<std::string> {"/tmp", "/"}));
     EXPECT_EQ(options.bindAddress, "127.0.0.1");
     EXPECT_EQ(options.port, 0);

@@ -74,8 +74,9 @@ protected:
 TEST_F(VantsvcPeerTest, CurlReadsTheListing)
 {
     REQUIRE_PEER(curl, "curl", "curl");
-    const PeerRun run = PeerRun::run(curl, {QStringLiteral("-sf"), QStringLiteral("-D"), home.path(QStringLiteral("head")),
-                                            url(QStringLiteral("/"))});
+    const PeerRun run = PeerRun::run(
+        curl,
+        {QStringLiteral("-sf"), QStringLiteral("-D"), home.path(QStringLiteral("head")), url(QStringLiteral("/"))});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_TRUE(run.output.contains("<a href=/my%20file.zip>my file.zip</a>")) << run.output.toStdString();
     EXPECT_TRUE(run.output.contains("<a href=/%C3%A9t%C3%A9%20%26%20co.txt>\xC3\xA9t\xC3\xA9 &amp; co.txt</a>"));
@@ -112,9 +113,10 @@ TEST_F(VantsvcPeerTest, CurlResumesAPartialDownload)
 {
     REQUIRE_PEER(curl, "curl", "curl");
     home.writeFile(QStringLiteral("partial.bin"), data.left(123457));
-    const PeerRun run = PeerRun::run(curl, {QStringLiteral("-sf"), QStringLiteral("-C"), QStringLiteral("-"),
-                                            QStringLiteral("-o"), home.path(QStringLiteral("partial.bin")),
-                                            url(QStringLiteral("/data.bin"))});
+    const PeerRun run = PeerRun::run(curl,
+                                     {QStringLiteral("-sf"), QStringLiteral("-C"), QStringLiteral("-"),
+                                      QStringLiteral("-o"), home.path(QStringLiteral("partial.bin")),
+                                      url(QStringLiteral("/data.bin"))});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_EQ(sha256(home.readFile(QStringLiteral("partial.bin"))), sha256(data));
 }
@@ -130,7 +132,7 @@ struct CurlCase {
     int sliceLength = 0;
 };
 
-class CurlCases : public VantsvcPeerTest, public testing::WithParamInterface<CurlCase> {};
+class CurlCases : public VantsvcPeerTest, public testing::WithParamInterface<CurlCase> { };
 
 TEST_P(CurlCases, AnswersAsHttpSays)
 {
@@ -159,11 +161,15 @@ INSTANTIATE_TEST_SUITE_P(
         CurlCase {"RangeBeyondEnd", {QStringLiteral("-r"), QStringLiteral("999999-")}, "/data.bin", 416, ""},
         CurlCase {"NotModified",
                   {QStringLiteral("-H"), QStringLiteral("If-Modified-Since: Fri, 31 Dec 2100 23:59:59 GMT")},
-                  "/hello.txt", 304, ""},
-        CurlCase {"ModifiedSince", {QStringLiteral("-z"), QStringLiteral("Sun, 06 Nov 1994 08:49:37 GMT")},
-                  "/hello.txt", 200, "hello world\n"},
-        CurlCase {"Missing", {}, "/nothing.txt", 404},
-        CurlCase {"FolderRedirect", {}, "/sub", 301},
+                  "/hello.txt",
+                  304,
+                  ""},
+        CurlCase {"ModifiedSince",
+                  {QStringLiteral("-z"), QStringLiteral("Sun, 06 Nov 1994 08:49:37 GMT")},
+                  "/hello.txt",
+                  200,
+                  "hello world\n"},
+        CurlCase {"Missing", {}, "/nothing.txt", 404}, CurlCase {"FolderRedirect", {}, "/sub", 301},
         CurlCase {"FolderRedirectFollowed", {QStringLiteral("-L")}, "/dir2", 200},
         CurlCase {"DeleteRefused", {QStringLiteral("-X"), QStringLiteral("DELETE")}, "/hello.txt", 501},
         CurlCase {"PostRefused", {QStringLiteral("-d"), QStringLiteral("x=1")}, "/UPLOADFORM", 501},
@@ -175,8 +181,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(VantsvcPeerTest, RefusedWritesChangeNothing)
 {
     REQUIRE_PEER(curl, "curl", "curl");
-    PeerRun::run(curl, {QStringLiteral("-s"), QStringLiteral("-X"), QStringLiteral("DELETE"), url(QStringLiteral("/hello.txt"))});
-    PeerRun::run(curl, {QStringLiteral("-s"), QStringLiteral("-T"), QStringLiteral("/etc/hostname"), url(QStringLiteral("/new.txt"))});
+    PeerRun::run(
+        curl,
+        {QStringLiteral("-s"), QStringLiteral("-X"), QStringLiteral("DELETE"), url(QStringLiteral("/hello.txt"))});
+    PeerRun::run(
+        curl,
+        {QStringLiteral("-s"), QStringLiteral("-T"), QStringLiteral("/etc/hostname"), url(QStringLiteral("/new.txt"))});
     EXPECT_EQ(home.readFile(QStringLiteral("site/hello.txt")), "hello world\n");
     EXPECT_FALSE(QFile::exists(home.path(QStringLiteral("site/new.txt"))));
 }
@@ -184,15 +194,18 @@ TEST_F(VantsvcPeerTest, RefusedWritesChangeNothing)
 TEST_F(VantsvcPeerTest, AccessLogOnStandardOutputAndCleanExit)
 {
     REQUIRE_PEER(curl, "curl", "curl");
-    PeerRun::run(curl, {QStringLiteral("-s"), QStringLiteral("-o"), QStringLiteral("/dev/null"), url(QStringLiteral("/hello.txt"))});
+    PeerRun::run(
+        curl,
+        {QStringLiteral("-s"), QStringLiteral("-o"), QStringLiteral("/dev/null"), url(QStringLiteral("/hello.txt"))});
     QString log;
     for (int i = 0; i < 50 && !log.contains(QStringLiteral("hello.txt")); ++i)
         log = server->accessLog();
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^127\\.0\\.0\\.1 - - \\[\\d\\d/\\w\\w\\w/\\d{4}:\\d\\d:\\d\\d:\\d\\d "
-                                                  "-?\\d{3,4}\\] \"GET /hello.txt HTTP/1.1\" 200 12$"),
-                                   QRegularExpression::MultilineOption)
-                    .match(log)
-                    .hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^127\\.0\\.0\\.1 - - \\[\\d\\d/\\w\\w\\w/\\d{4}:\\d\\d:\\d\\d:\\d\\d "
+                                          "-?\\d{3,4}\\] \"GET /hello.txt HTTP/1.1\" 200 12$"),
+                           QRegularExpression::MultilineOption)
+            .match(log)
+            .hasMatch())
         << log.toStdString();
     EXPECT_EQ(server->terminate(), 0);
 }
@@ -203,13 +216,15 @@ TEST_F(VantsvcPeerTest, WgetFetchesAndContinues)
 {
     REQUIRE_PEER(wget, "wget", "wget");
     const QString out = home.path(QStringLiteral("wget.bin"));
-    PeerRun run = PeerRun::run(wget, {QStringLiteral("-q"), QStringLiteral("-O"), out, url(QStringLiteral("/data.bin"))});
+    PeerRun run = PeerRun::run(wget,
+                               {QStringLiteral("-q"), QStringLiteral("-O"), out, url(QStringLiteral("/data.bin"))});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_EQ(sha256(home.readFile(QStringLiteral("wget.bin"))), sha256(data));
 
     home.writeFile(QStringLiteral("cont/data.bin"), data.left(5000));
-    run = PeerRun::run(wget, {QStringLiteral("-q"), QStringLiteral("-c"), QStringLiteral("-P"),
-                              home.path(QStringLiteral("cont")), url(QStringLiteral("/data.bin"))});
+    run = PeerRun::run(wget,
+                       {QStringLiteral("-q"), QStringLiteral("-c"), QStringLiteral("-P"),
+                        home.path(QStringLiteral("cont")), url(QStringLiteral("/data.bin"))});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_EQ(sha256(home.readFile(QStringLiteral("cont/data.bin"))), sha256(data));
 }
@@ -218,9 +233,10 @@ TEST_F(VantsvcPeerTest, WgetFollowsTheListingLinks)
 {
     REQUIRE_PEER(wget, "wget", "wget");
     const QString mirror = home.path(QStringLiteral("mirror"));
-    const PeerRun run = PeerRun::run(wget, {QStringLiteral("-q"), QStringLiteral("-r"), QStringLiteral("-np"),
-                                            QStringLiteral("-nH"), QStringLiteral("-l"), QStringLiteral("3"),
-                                            QStringLiteral("-P"), mirror, url(QStringLiteral("/"))});
+    const PeerRun run = PeerRun::run(wget,
+                                     {QStringLiteral("-q"), QStringLiteral("-r"), QStringLiteral("-np"),
+                                      QStringLiteral("-nH"), QStringLiteral("-l"), QStringLiteral("3"),
+                                      QStringLiteral("-P"), mirror, url(QStringLiteral("/"))});
     // Every link of the listing answers: no link leads out of the folder.
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_EQ(sha256(home.readFile(QStringLiteral("mirror/data.bin"))), sha256(data));
@@ -265,7 +281,10 @@ QStringList traversalPayloads()
         QString encodedLower;
         QString doubled;
         for (const QChar c : escape) {
-            const char* code = c == QLatin1Char('.') ? "%2E" : c == QLatin1Char('/') ? "%2F" : c == QLatin1Char('\\') ? "%5C" : nullptr;
+            const char* code = c == QLatin1Char('.') ? "%2E"
+                : c == QLatin1Char('/')              ? "%2F"
+                : c == QLatin1Char('\\')             ? "%5C"
+                                                     : nullptr;
             encoded += code ? QString::fromLatin1(code) : QString(c);
             encodedLower += code ? QString::fromLatin1(code).toLower() : QString(c);
             doubled += code ? QStringLiteral("%25") + QString::fromLatin1(code + 1) : QString(c);
@@ -311,18 +330,19 @@ TEST_F(VantsvcPeerTest, ChromiumOpensTheListingAndFollowsALink)
     const QTemporaryDir profile;
     const auto dumpDom = [&](const QString& address) {
         return PeerRun::run(chromium,
-                            {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"), QStringLiteral("--disable-gpu"),
-                             QStringLiteral("--disable-quic"), QStringLiteral("--no-first-run"),
-                             QStringLiteral("--disable-background-networking"), QStringLiteral("--disable-component-update"),
-                             QStringLiteral("--disable-sync"), QStringLiteral("--user-data-dir=") + profile.path(),
-                             QStringLiteral("--dump-dom"), address},
+                            {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
+                             QStringLiteral("--disable-gpu"), QStringLiteral("--disable-quic"),
+                             QStringLiteral("--no-first-run"), QStringLiteral("--disable-background-networking"),
+                             QStringLiteral("--disable-component-update"), QStringLiteral("--disable-sync"),
+                             QStringLiteral("--user-data-dir=") + profile.path(), QStringLiteral("--dump-dom"),
+                             address},
                             120000);
     };
     const PeerRun listing = dumpDom(url(QStringLiteral("/")));
     ASSERT_EQ(listing.exitCode, 0) << listing.errors.toStdString();
     EXPECT_TRUE(listing.output.contains("Directory Listing for /"));
-    const QRegularExpressionMatch link =
-        QRegularExpression(QStringLiteral("<a href=\"([^\"]*)\">my file.zip</a>")).match(QString::fromUtf8(listing.output));
+    const QRegularExpressionMatch link = QRegularExpression(QStringLiteral("<a href=\"([^\"]*)\">my file.zip</a>"))
+                                             .match(QString::fromUtf8(listing.output));
     ASSERT_TRUE(link.hasMatch()) << listing.output.toStdString();
     EXPECT_EQ(link.captured(1), QStringLiteral("/my%20file.zip"));
     // The page is read as UTF-8, so names outside ASCII show as they are.
@@ -334,8 +354,8 @@ TEST_F(VantsvcPeerTest, ChromiumOpensTheListingAndFollowsALink)
     const PeerRun followed = dumpDom(url(folder.captured(1)));
     ASSERT_EQ(followed.exitCode, 0) << followed.errors.toStdString();
     EXPECT_TRUE(followed.output.contains("Directory Listing for /sub/"));
-    const QRegularExpressionMatch inner =
-        QRegularExpression(QStringLiteral("<a href=\"([^\"]*)\">inner.txt</a>")).match(QString::fromUtf8(followed.output));
+    const QRegularExpressionMatch inner = QRegularExpression(QStringLiteral("<a href=\"([^\"]*)\">inner.txt</a>"))
+                                              .match(QString::fromUtf8(followed.output));
     ASSERT_TRUE(inner.hasMatch());
     const PeerRun file = dumpDom(url(inner.captured(1)));
     EXPECT_TRUE(file.output.contains("inner")) << file.output.toStdString();

@@ -69,13 +69,13 @@ struct AsUserCase {
     const char* name;
     const char* path;
     int status;
-    QByteArray body = {};       // the exact body, or one that contains bodyHolds
+    QByteArray body = {}; // the exact body, or one that contains bodyHolds
     QByteArray bodyHolds = {};
-    QByteArray header = {};     // a header of the answer and its value
+    QByteArray header = {}; // a header of the answer and its value
     QByteArray value = {};
 };
 
-class AsUserCases : public VantsvcAsUserTest, public testing::WithParamInterface<AsUserCase> {};
+class AsUserCases : public VantsvcAsUserTest, public testing::WithParamInterface<AsUserCase> { };
 
 TEST_P(AsUserCases, AnswersByWhatTheUserMayRead)
 {
@@ -96,11 +96,17 @@ TEST_P(AsUserCases, AnswersByWhatTheUserMayRead)
 INSTANTIATE_TEST_SUITE_P(
     Cases, AsUserCases,
     testing::Values(AsUserCase {"ReadableFile", "/open.txt", 200, "open to all"},
-                    AsUserCase {"UnreadableFileAsksForALogin", "/locked.txt", 401, {}, "Error 401 - Unauthorized",
-                                "WWW-Authenticate", "Basic realm=/locked.txt"},
+                    AsUserCase {"UnreadableFileAsksForALogin",
+                                "/locked.txt",
+                                401,
+                                {},
+                                "Error 401 - Unauthorized",
+                                "WWW-Authenticate",
+                                "Basic realm=/locked.txt"},
                     AsUserCase {"FolderThatCanNotBeListed", "/listless/", 500, {}, "Error 500 - Internal Server Error"},
                     AsUserCase {"FolderThatCanNotBeEntered", "/shut/", 500, {}, "Error 500 - Internal Server Error"},
-                    AsUserCase {"UnlistedFolderWithoutSlashRedirects", "/listless", 301, {}, {}, "Location", "/listless/"},
+                    AsUserCase {
+                        "UnlistedFolderWithoutSlashRedirects", "/listless", 301, {}, {}, "Location", "/listless/"},
                     AsUserCase {"FileInAFolderThatCanBePassed", "/listless/inside.txt", 200, "passed through"}),
     CaseName());
 
@@ -111,8 +117,9 @@ TEST(VantsvcLocale, ListingDatesFollowTheLocale)
     REQUIRE_PEER(localedef, "localedef", "locales");
     TestHome home;
     QDir().mkpath(home.path(QStringLiteral("locale")));
-    const PeerRun made = PeerRun::run(localedef, {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
-                                                  QStringLiteral("UTF-8"), home.path(QStringLiteral("locale/de_DE.UTF-8"))});
+    const PeerRun made = PeerRun::run(localedef,
+                                      {QStringLiteral("-i"), QStringLiteral("de_DE"), QStringLiteral("-f"),
+                                       QStringLiteral("UTF-8"), home.path(QStringLiteral("locale/de_DE.UTF-8"))});
     if (!QFileInfo::exists(home.path(QStringLiteral("locale/de_DE.UTF-8/LC_TIME")))) {
         const std::string why = "localedef could not make de_DE.UTF-8 (install locales): " + made.errors.toStdString();
         if (PeerTool::inCi())
@@ -132,7 +139,8 @@ TEST(VantsvcLocale, ListingDatesFollowTheLocale)
     ASSERT_TRUE(server.started()) << server.errors().toStdString();
     const RawHttpReply listing = RawHttpClient(server.port()).request("GET", QStringLiteral("/"));
     ASSERT_EQ(listing.status(), 200);
-    EXPECT_TRUE(listing.body().contains("<a href=/dated.txt>dated.txt</a></td><td>1KB</td><td>30.06.2024</td><td>12:34:56</td>"))
+    EXPECT_TRUE(listing.body().contains(
+        "<a href=/dated.txt>dated.txt</a></td><td>1KB</td><td>30.06.2024</td><td>12:34:56</td>"))
         << listing.body().toStdString();
 }
 

@@ -44,16 +44,16 @@ struct OkCase {
     const char* name;
     const char* url;
     std::function<void(AddUrlTest&)> setUp;
-    const char* message;      // the message box, empty for none
+    const char* message; // the message box, empty for none
     const char* title;
     int rowsAdded;
-    const char* rowPath;      // sub-item 1 of the added row
-    const char* rowPercent;   // sub-item 2 of the added row
+    const char* rowPath;    // sub-item 1 of the added row
+    const char* rowPercent; // sub-item 2 of the added row
     int promptsShown;
-    bool accepted;            // UrlAddedThisSession afterwards
+    bool accepted; // UrlAddedThisSession afterwards
 };
 
-class AddUrlOk : public AddUrlTest, public testing::WithParamInterface<OkCase> {};
+class AddUrlOk : public AddUrlTest, public testing::WithParamInterface<OkCase> { };
 
 TEST_P(AddUrlOk, StopsOrStartsAsTheChecksSay)
 {
@@ -74,7 +74,8 @@ TEST_P(AddUrlOk, StopsOrStartsAsTheChecksSay)
     EXPECT_EQ(lstMain.rowCount() - rowsBefore, c.rowsAdded);
     if (c.rowsAdded > 0) {
         const JobList::Row row = lstMain.row(lstMain.rowCount());
-        EXPECT_EQ(row->subItem(1), QString::fromUtf8(c.rowPath).replace(QStringLiteral("$HOME/"), home.path(QString())));
+        EXPECT_EQ(row->subItem(1),
+                  QString::fromUtf8(c.rowPath).replace(QStringLiteral("$HOME/"), home.path(QString())));
         EXPECT_EQ(row->subItem(2), QString::fromUtf8(c.rowPercent));
         EXPECT_EQ(row->subItem(6), QString::fromUtf8(c.url));
     }
@@ -116,8 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
                 },
                 "", "", 0, "", "", 1, true},
         OkCase {"BlockedServer", "http://h/f.zip",
-                [](AddUrlTest& test) { test.context->dialogSettings.txtMonitorServer = QStringLiteral("x ; h"); }, "", "", 1,
-                "You block this server", "0 %", 0, false},
+                [](AddUrlTest& test) { test.context->dialogSettings.txtMonitorServer = QStringLiteral("x ; h"); }, "",
+                "", 1, "You block this server", "0 %", 0, false},
         OkCase {"TypeNotMonitored", "http://h/notes.txt", {}, "", "", 0, "", "", 0, false},
         OkCase {"FirstUrlAsks", "HTTP://h/f.zip", {}, "", "", 0, "", "", 1, true},
         OkCase {"PromptOption", "http://h/f.zip", acceptedBefore, "", "", 0, "", "", 1, true},
@@ -146,7 +147,7 @@ struct UnmonitoredCase {
     const char* type;
 };
 
-class AddUrlUnmonitored : public AddUrlTest, public testing::WithParamInterface<UnmonitoredCase> {};
+class AddUrlUnmonitored : public AddUrlTest, public testing::WithParamInterface<UnmonitoredCase> { };
 
 TEST_P(AddUrlUnmonitored, TypedUrlIsToldWhy)
 {
@@ -174,14 +175,13 @@ TEST_P(AddUrlUnmonitored, HandedOverUrlPassesSilently)
     EXPECT_TRUE(prompts.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Types, AddUrlUnmonitored,
-    testing::Values(UnmonitoredCase {"Iso", "http://h/debian-12.iso", ".iso"},
-                    UnmonitoredCase {"Xz", "http://h/linux.tar.xz", ".xz"},
-                    UnmonitoredCase {"Deb", "ftp://ftp.example.org/pool/p_1.0_amd64.deb", ".deb"},
-                    UnmonitoredCase {"SevenZip", "http://h/archive.7z", ".7z"},
-                    UnmonitoredCase {"PdfUpperCase", "http://h/Manual.PDF", ".pdf"}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Types, AddUrlUnmonitored,
+                         testing::Values(UnmonitoredCase {"Iso", "http://h/debian-12.iso", ".iso"},
+                                         UnmonitoredCase {"Xz", "http://h/linux.tar.xz", ".xz"},
+                                         UnmonitoredCase {"Deb", "ftp://ftp.example.org/pool/p_1.0_amd64.deb", ".deb"},
+                                         UnmonitoredCase {"SevenZip", "http://h/archive.7z", ".7z"},
+                                         UnmonitoredCase {"PdfUpperCase", "http://h/Manual.PDF", ".pdf"}),
+                         CaseName());
 
 TEST_F(AddUrlTest, LoadFillsTheHistoryAndTakesAUrlFromTheClipboard)
 {
@@ -225,9 +225,11 @@ TEST_F(AddUrlTest, OnlyCancelIsACancel)
 TEST_F(AddUrlTest, BeforeAnythingWasSavedFilesGoToTheDownloadFolder)
 {
     context->LastSavePath.clear();
-    EXPECT_EQ(dialog->defaultPath(QStringLiteral("http://h/f.zip")), SavePaths::join(SavePaths::downloadFolder(), QStringLiteral("f.zip")));
+    EXPECT_EQ(dialog->defaultPath(QStringLiteral("http://h/f.zip")),
+              SavePaths::join(SavePaths::downloadFolder(), QStringLiteral("f.zip")));
     context->LastSavePath = QStringLiteral("/only-root-file");
-    EXPECT_EQ(dialog->defaultPath(QStringLiteral("http://h/f.zip")), SavePaths::join(SavePaths::downloadFolder(), QStringLiteral("f.zip")));
+    EXPECT_EQ(dialog->defaultPath(QStringLiteral("http://h/f.zip")),
+              SavePaths::join(SavePaths::downloadFolder(), QStringLiteral("f.zip")));
 }
 
 TEST(SavePaths, JoinsWithExactlyOneSeparator)

@@ -59,7 +59,7 @@ struct UpCase {
     const char* to; // equal to `from` when there is nothing above
 };
 
-class FolderChooserUp : public testing::TestWithParam<UpCase> {};
+class FolderChooserUp : public testing::TestWithParam<UpCase> { };
 
 TEST_P(FolderChooserUp, MovesToTheParentFolder)
 {
@@ -90,7 +90,7 @@ struct NewFolderCase {
     const char* message; // part of the one message, "" for none
 };
 
-class FolderChooserNewFolder : public testing::TestWithParam<NewFolderCase> {};
+class FolderChooserNewFolder : public testing::TestWithParam<NewFolderCase> { };
 
 TEST_P(FolderChooserNewFolder, MakesTheNamedFolderOrSaysWhyNot)
 {
@@ -98,7 +98,8 @@ TEST_P(FolderChooserNewFolder, MakesTheNamedFolderOrSaysWhyNot)
     TestHome home;
     ASSERT_TRUE(QDir().mkpath(home.path(QStringLiteral("base/taken"))));
     home.writeFile(QStringLiteral("base/file"), "f");
-    const QStringList before = QDir(home.path(QStringLiteral("base"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QStringList before =
+        QDir(home.path(QStringLiteral("base"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     FolderChooserState chooser(home.newContext());
     QSignalSpy moved(&chooser, &FolderChooserState::folderMoved);
     int asked = 0;
@@ -122,7 +123,8 @@ TEST_P(FolderChooserNewFolder, MakesTheNamedFolderOrSaysWhyNot)
     } else {
         EXPECT_TRUE(home.prompter.shown.isEmpty());
     }
-    const QStringList after = QDir(home.path(QStringLiteral("base"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QStringList after =
+        QDir(home.path(QStringLiteral("base"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     if (*c.made) {
         const QString made = home.path(QString::fromUtf8(c.made));
         EXPECT_TRUE(QFileInfo(made).isDir());

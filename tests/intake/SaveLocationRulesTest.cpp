@@ -78,7 +78,7 @@ struct InfoCase {
     const char* expected;
 };
 
-class SaveRulesByInfo : public SaveRules, public testing::WithParamInterface<InfoCase> {};
+class SaveRulesByInfo : public SaveRules, public testing::WithParamInterface<InfoCase> { };
 
 TEST_P(SaveRulesByInfo, MakesTheSubFolder)
 {
@@ -91,7 +91,8 @@ TEST_P(SaveRulesByInfo, MakesTheSubFolder)
     QDir().mkpath(h("DL"));
     const QString expected = QString::fromLatin1(c.expected);
     EXPECT_EQ(savedTo(QString::fromLatin1(c.url)),
-              expected.startsWith(QStringLiteral("listed:")) ? QStringLiteral("listed:") + h(c.expected + 7) : h(c.expected));
+              expected.startsWith(QStringLiteral("listed:")) ? QStringLiteral("listed:") + h(c.expected + 7)
+                                                             : h(c.expected));
     if (!expected.startsWith(QStringLiteral("listed:"))) {
         EXPECT_TRUE(QFileInfo(QFileInfo(h(c.expected)).absolutePath()).isDir());
     }
@@ -103,11 +104,12 @@ TEST_P(SaveRulesByInfo, MakesTheSubFolder)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SaveRulesByInfo,
-    testing::Values(InfoCase {"Date", false, true, false, "DL/", "http://127.0.0.1:9/a.zip", "DL/6-12-2026/a.zip"},
-                    InfoCase {"DateWithoutSeparator", false, true, false, "DL", "http://127.0.0.1:9/a.zip", "DL/6-12-2026/a.zip"},
-                    InfoCase {"ServerWithPort", true, false, false, "DL", "http://127.0.0.1:9/a.zip", "DL/127.0.0.1:9/a.zip"},
-                    InfoCase {"Extension", false, false, true, "DL", "http://127.0.0.1:9/a.ZIP", "DL/ZIP/a.ZIP"},
-                    InfoCase {"NoParentOnlyLists", false, true, false, "", "http://127.0.0.1:9/a.zip", "listed:last/a.zip"}),
+    testing::Values(
+        InfoCase {"Date", false, true, false, "DL/", "http://127.0.0.1:9/a.zip", "DL/6-12-2026/a.zip"},
+        InfoCase {"DateWithoutSeparator", false, true, false, "DL", "http://127.0.0.1:9/a.zip", "DL/6-12-2026/a.zip"},
+        InfoCase {"ServerWithPort", true, false, false, "DL", "http://127.0.0.1:9/a.zip", "DL/127.0.0.1:9/a.zip"},
+        InfoCase {"Extension", false, false, true, "DL", "http://127.0.0.1:9/a.ZIP", "DL/ZIP/a.ZIP"},
+        InfoCase {"NoParentOnlyLists", false, true, false, "", "http://127.0.0.1:9/a.zip", "listed:last/a.zip"}),
     CaseName());
 
 } // namespace

@@ -16,12 +16,12 @@ namespace {
 
 struct DropCase {
     const char* name;
-    bool onTreeView;      // else a plain widget
-    const char* text;     // nullptr: the drop carries no text
+    bool onTreeView;  // else a plain widget
+    const char* text; // nullptr: the drop carries no text
     bool accepted;
 };
 
-class TextDropFilterDrops : public testing::TestWithParam<DropCase> {};
+class TextDropFilterDrops : public testing::TestWithParam<DropCase> { };
 
 TEST_P(TextDropFilterDrops, HandTheWholeTextOver)
 {
@@ -60,13 +60,12 @@ TEST_P(TextDropFilterDrops, HandTheWholeTextOver)
     EXPECT_EQ(handed, c.text ? QStringList {QString::fromUtf8(c.text)} : QStringList());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TextDropFilterDrops,
-    testing::Values(DropCase {"UrlOnTreeView", true, "http://h/f.zip", true},
-                    DropCase {"WordsAndUrlOnTreeView", true, "get http://h/f.zip now", true},
-                    DropCase {"UrlOnWidget", false, "ftp://h/f.zip", true},
-                    DropCase {"NoTextOnTreeView", true, nullptr, false},
-                    DropCase {"NoTextOnWidget", false, nullptr, false}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Cases, TextDropFilterDrops,
+                         testing::Values(DropCase {"UrlOnTreeView", true, "http://h/f.zip", true},
+                                         DropCase {"WordsAndUrlOnTreeView", true, "get http://h/f.zip now", true},
+                                         DropCase {"UrlOnWidget", false, "ftp://h/f.zip", true},
+                                         DropCase {"NoTextOnTreeView", true, nullptr, false},
+                                         DropCase {"NoTextOnWidget", false, nullptr, false}),
+                         CaseName());
 
 } // namespace

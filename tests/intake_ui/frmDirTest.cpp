@@ -76,7 +76,8 @@ protected:
                 ASSERT_GE(place, 0);
                 lstDrive->setCurrentIndex(place);
                 emit lstDrive->textActivated(lstDrive->currentText());
-                EXPECT_EQ(folders->filePath(lstDir->currentIndex()), expand(step.what)) << "the tree follows the selector";
+                EXPECT_EQ(folders->filePath(lstDir->currentIndex()), expand(step.what))
+                    << "the tree follows the selector";
                 break;
             }
             }
@@ -114,16 +115,18 @@ TEST_P(frmDirChoose, ReturnsTheChosenFolderOrKeepsTheLastOne)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, frmDirChoose,
-    testing::Values(ChooseCase {"FirstCancelIsEmpty", {{{}, "Command2", ""}}},
-                    ChooseCase {"FirstEscapeIsEmpty", {{{{Step::Select, "b"}}, "Escape", ""}}},
-                    ChooseCase {"SelectedFolder", {{{{Step::Select, "a/deeper"}}, "Command1", "a/deeper"}}},
-                    ChooseCase {"TypedFolder", {{{{Step::Select, "b"}, {Step::Type, "/no/such/folder"}}, "Command1", "/no/such/folder"}}},
-                    ChooseCase {"PlaceFromTheSelector", {{{{Step::Select, "b"}, {Step::PickPlace, "~"}}, "Command1", "~"}}},
-                    ChooseCase {"CancelKeepsTheLastResult",
-                                {{{{Step::Select, "a"}}, "Command1", "a"}, {{{Step::Select, "b"}}, "Command2", "a"}}},
-                    ChooseCase {"NextOkReplacesIt",
-                                {{{{Step::Select, "a"}}, "Command1", "a"}, {{{Step::Select, "b"}}, "Command1", "b"}}},
-                    ChooseCase {"ReopensWhereItWasLeft", {{{{Step::Select, "b"}}, "Command2", ""}, {{}, "Command1", "b"}}}),
+    testing::Values(
+        ChooseCase {"FirstCancelIsEmpty", {{{}, "Command2", ""}}},
+        ChooseCase {"FirstEscapeIsEmpty", {{{{Step::Select, "b"}}, "Escape", ""}}},
+        ChooseCase {"SelectedFolder", {{{{Step::Select, "a/deeper"}}, "Command1", "a/deeper"}}},
+        ChooseCase {"TypedFolder",
+                    {{{{Step::Select, "b"}, {Step::Type, "/no/such/folder"}}, "Command1", "/no/such/folder"}}},
+        ChooseCase {"PlaceFromTheSelector", {{{{Step::Select, "b"}, {Step::PickPlace, "~"}}, "Command1", "~"}}},
+        ChooseCase {"CancelKeepsTheLastResult",
+                    {{{{Step::Select, "a"}}, "Command1", "a"}, {{{Step::Select, "b"}}, "Command2", "a"}}},
+        ChooseCase {"NextOkReplacesIt",
+                    {{{{Step::Select, "a"}}, "Command1", "a"}, {{{Step::Select, "b"}}, "Command1", "b"}}},
+        ChooseCase {"ReopensWhereItWasLeft", {{{{Step::Select, "b"}}, "Command2", ""}, {{}, "Command1", "b"}}}),
     CaseName());
 
 TEST(frmDir, SelectorShowsThePlaceOfTheSelectedFolder)

@@ -62,7 +62,7 @@ struct ClosePath {
     std::function<void(frmDropTarget& window)> close;
 };
 
-class frmDropTargetClose : public testing::TestWithParam<ClosePath> {};
+class frmDropTargetClose : public testing::TestWithParam<ClosePath> { };
 
 TEST_P(frmDropTargetClose, ClosesAndOpensAgainWhereItWas)
 {
@@ -80,22 +80,23 @@ TEST_P(frmDropTargetClose, ClosesAndOpensAgainWhereItWas)
     EXPECT_EQ(window.pos(), left);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, frmDropTargetClose,
-    testing::Values(ClosePath {"EntryToggles", [](frmDropTarget& window) { window.toggle(); }},
-                    ClosePath {"ContextMenuClose",
-                               [](frmDropTarget& window) {
-                                   QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5),
-                                                             window.mapToGlobal(QPoint(5, 5)));
-                                   QCoreApplication::sendEvent(&window, &request);
-                                   ASSERT_TRUE(window.contextMenu()->isVisible());
-                                   auto* close = window.contextMenu()->findChild<QAction*>(QStringLiteral("close_dropmnu"));
-                                   ASSERT_NE(close, nullptr);
-                                   EXPECT_EQ(close->text(), QStringLiteral("&Close"));
-                                   close->trigger();
-                                   window.contextMenu()->hide();
-                               }}),
-    [](const testing::TestParamInfo<ClosePath>& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Paths, frmDropTargetClose,
+                         testing::Values(ClosePath {"EntryToggles", [](frmDropTarget& window) { window.toggle(); }},
+                                         ClosePath {"ContextMenuClose",
+                                                    [](frmDropTarget& window) {
+                                                        QContextMenuEvent request(QContextMenuEvent::Mouse,
+                                                                                  QPoint(5, 5),
+                                                                                  window.mapToGlobal(QPoint(5, 5)));
+                                                        QCoreApplication::sendEvent(&window, &request);
+                                                        ASSERT_TRUE(window.contextMenu()->isVisible());
+                                                        auto* close = window.contextMenu()->findChild<QAction*>(
+                                                            QStringLiteral("close_dropmnu"));
+                                                        ASSERT_NE(close, nullptr);
+                                                        EXPECT_EQ(close->text(), QStringLiteral("&Close"));
+                                                        close->trigger();
+                                                        window.contextMenu()->hide();
+                                                    }}),
+                         [](const testing::TestParamInfo<ClosePath>& row) { return std::string(row.param.name); });
 
 TEST(frmDropTarget, ShowsDroppedTextInAPlainMessage)
 {

@@ -38,7 +38,7 @@ struct ButtonCase {
     int answer;
 };
 
-class frmExistButtons : public testing::TestWithParam<ButtonCase> {};
+class frmExistButtons : public testing::TestWithParam<ButtonCase> { };
 
 TEST_P(frmExistButtons, AnswerWithTheirChoice)
 {
@@ -51,8 +51,7 @@ TEST_P(frmExistButtons, AnswerWithTheirChoice)
 
 INSTANTIATE_TEST_SUITE_P(Buttons, frmExistButtons,
                          testing::Values(ButtonCase {"Overwrite", "cmdOverwrite", 0},
-                                         ButtonCase {"Resume", "cmdResume", -1},
-                                         ButtonCase {"Cancel", "Command3", -2}),
+                                         ButtonCase {"Resume", "cmdResume", -1}, ButtonCase {"Cancel", "Command3", -2}),
                          CaseName());
 
 TEST(frmExist, ClosingWithoutAChoiceCancels)
@@ -70,7 +69,7 @@ const CaptionCase kCaptions[] = {
     {"Command3", "05004", "Command3", "&Cancel"},
 };
 
-class frmExistCaptions : public testing::TestWithParam<CaptionCase> {};
+class frmExistCaptions : public testing::TestWithParam<CaptionCase> { };
 
 TEST_P(frmExistCaptions, ShowTheTextOfTheirKey)
 {

@@ -87,9 +87,9 @@ TEST_F(frmFileTest, ShowsTheCaptionsOfTheState)
     InstallShippedLanguageFile(home);
     open();
     const std::pair<const char*, const char*> captions[] = {
-        {"", "Download File"},         {"asxPowerBanner1", "Save file to?"},
-        {"Frame1", "File Info"},       {"Label1", "URL:"},
-        {"Label2", "Save As:"},        {"Command4", "C&hange"},
+        {"", "Download File"},           {"asxPowerBanner1", "Save file to?"},
+        {"Frame1", "File Info"},         {"Label1", "URL:"},
+        {"Label2", "Save As:"},          {"Command4", "C&hange"},
         {"Command1", "&Begin Download"}, {"Command2", "&Download Later"},
         {"Command3", "&Cancel"},
     };
@@ -107,7 +107,7 @@ struct ButtonCase {
     bool closes;
 };
 
-class frmFileButtons : public frmFileTest, public testing::WithParamInterface<ButtonCase> {};
+class frmFileButtons : public frmFileTest, public testing::WithParamInterface<ButtonCase> { };
 
 TEST_P(frmFileButtons, CallTheState)
 {

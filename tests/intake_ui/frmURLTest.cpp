@@ -40,11 +40,7 @@ protected:
     void TearDown() override { delete window.data(); }
 
     void open() { window = frmURL::showFor(*context, *state, nullptr, Qt::WindowModal); }
-    template <typename Widget>
-    Widget* control(const char* name) const
-    {
-        return NamedChild<Widget>(*window, name);
-    }
+    template <typename Widget> Widget* control(const char* name) const { return NamedChild<Widget>(*window, name); }
     QComboBox* txtURL() const { return control<QComboBox>("txtURL"); }
     static void runDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
@@ -95,7 +91,8 @@ TEST_F(frmURLTest, ShowsTheCaptionsOfTheState)
     open();
     EXPECT_EQ(ShownCaption(*window, QString()), QStringLiteral("Add URL"));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("asxPowerBanner1")), QStringLiteral("Add URL"));
-    EXPECT_EQ(ShownCaption(*window, QStringLiteral("Label1")), QStringLiteral("Enter the URL of the file to download:"));
+    EXPECT_EQ(ShownCaption(*window, QStringLiteral("Label1")),
+              QStringLiteral("Enter the URL of the file to download:"));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("Command1")), QStringLiteral("OK"));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("Command2")), QStringLiteral("&Cancel"));
     EXPECT_EQ(window->layoutDirection(), Qt::LeftToRight);
@@ -112,14 +109,14 @@ TEST_F(frmURLTest, ArabicLaysTheDialogOutRightToLeft)
 struct TypedCase {
     const char* name;
     const char* url;
-    bool pressEnter;       // else click OK
-    const char* message;   // the one message box, empty for none
-    bool stays;            // the dialog is still shown
-    bool exists;           // the dialog still exists (shown or hidden)
+    bool pressEnter;     // else click OK
+    const char* message; // the one message box, empty for none
+    bool stays;          // the dialog is still shown
+    bool exists;         // the dialog still exists (shown or hidden)
     int promptsShown;
 };
 
-class frmURLTyped : public frmURLTest, public testing::WithParamInterface<TypedCase> {};
+class frmURLTyped : public frmURLTest, public testing::WithParamInterface<TypedCase> { };
 
 TEST_P(frmURLTyped, RunOkOnTheState)
 {
@@ -169,7 +166,7 @@ struct CancelCase {
     std::function<void(frmURL&)> cancel;
 };
 
-class frmURLCancel : public frmURLTest, public testing::WithParamInterface<CancelCase> {};
+class frmURLCancel : public frmURLTest, public testing::WithParamInterface<CancelCase> { };
 
 TEST_P(frmURLCancel, ClosesTheDialogWithoutAddingAnything)
 {
@@ -186,7 +183,10 @@ TEST_P(frmURLCancel, ClosesTheDialogWithoutAddingAnything)
 
 INSTANTIATE_TEST_SUITE_P(
     Ways, frmURLCancel,
-    testing::Values(CancelCase {"Command2", [](frmURL& dialog) { dialog.findChild<QPushButton*>(QStringLiteral("Command2"))->click(); }},
+    testing::Values(CancelCase {"Command2",
+                                [](frmURL& dialog) {
+                                    dialog.findChild<QPushButton*>(QStringLiteral("Command2"))->click();
+                                }},
                     CancelCase {"Escape", [](frmURL& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); }},
                     CancelCase {"CloseButton", [](frmURL& dialog) { dialog.close(); }}),
     CaseName());
@@ -200,7 +200,7 @@ struct ModalityCase {
     bool ownerBlocked;
 };
 
-class frmURLModality : public frmURLTest, public testing::WithParamInterface<ModalityCase> {};
+class frmURLModality : public frmURLTest, public testing::WithParamInterface<ModalityCase> { };
 
 TEST_P(frmURLModality, BlocksTheOwnerOnlyWhenModal)
 {
@@ -227,13 +227,12 @@ TEST_P(frmURLModality, BlocksTheOwnerOnlyWhenModal)
     EXPECT_EQ(clicked, GetParam().ownerBlocked ? 0 : 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ways, frmURLModality,
-    testing::Values(ModalityCase {"MainMenu", {Qt::WindowModal}, true},
-                    ModalityCase {"Tray", {Qt::NonModal}, false},
-                    ModalityCase {"TrayThenMainMenu", {Qt::NonModal, Qt::WindowModal}, true},
-                    ModalityCase {"MainMenuThenTray", {Qt::WindowModal, Qt::NonModal}, false}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Ways, frmURLModality,
+                         testing::Values(ModalityCase {"MainMenu", {Qt::WindowModal}, true},
+                                         ModalityCase {"Tray", {Qt::NonModal}, false},
+                                         ModalityCase {"TrayThenMainMenu", {Qt::NonModal, Qt::WindowModal}, true},
+                                         ModalityCase {"MainMenuThenTray", {Qt::WindowModal, Qt::NonModal}, false}),
+                         CaseName());
 
 TEST_F(frmURLTest, ReopensAHiddenDialogWithoutLoadingItAgain)
 {

@@ -15,10 +15,10 @@ constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
 
 struct SysInfoCase {
     const char* name;
-    bool pathValueNamesAFile;   // "PATH" under the MSINFO key
-    bool toolsFolderHoldsIt;    // "MSINFO" under the tools-location key, + "/MSINFO32.EXE"
-    QStringList installed;      // desktop programs on the PATH
-    QStringList expectedStart;  // program and arguments; empty: the message instead
+    bool pathValueNamesAFile;  // "PATH" under the MSINFO key
+    bool toolsFolderHoldsIt;   // "MSINFO" under the tools-location key, + "/MSINFO32.EXE"
+    QStringList installed;     // desktop programs on the PATH
+    QStringList expectedStart; // program and arguments; empty: the message instead
 };
 
 class AboutSystemInformation : public testing::TestWithParam<SysInfoCase> {
@@ -33,8 +33,9 @@ TEST_P(AboutSystemInformation, StartsTheFirstProgramThatExists)
     home.writeFile(QStringLiteral("tools/msinfo32"), "");
     home.writeFile(QStringLiteral("shared/MSINFO32.EXE"), "");
     KevaContext& context = home.newContext();
-    context.registry.writeValue(HKLM, AboutState::kMsinfoKey, QStringLiteral("PATH"),
-                                home.path(c.pathValueNamesAFile ? QStringLiteral("tools/msinfo32") : QStringLiteral("tools/gone")));
+    context.registry.writeValue(
+        HKLM, AboutState::kMsinfoKey, QStringLiteral("PATH"),
+        home.path(c.pathValueNamesAFile ? QStringLiteral("tools/msinfo32") : QStringLiteral("tools/gone")));
     context.registry.writeValue(HKLM, AboutState::kToolsLocationKey, QStringLiteral("MSINFO"),
                                 home.path(c.toolsFolderHoldsIt ? QStringLiteral("shared") : QStringLiteral("tools")));
     QStringList asked;
@@ -53,8 +54,9 @@ TEST_P(AboutSystemInformation, StartsTheFirstProgramThatExists)
         EXPECT_EQ(home.prompter.shown[0].text, QStringLiteral("No system information"));
         EXPECT_EQ(home.prompter.shown[0].caption, QStringLiteral("Quillspan"));
         EXPECT_EQ(home.prompter.shown[0].icon, Prompter::Icon::Exclamation);
-        EXPECT_EQ(asked, (QStringList {QStringLiteral("kinfocenter"), QStringLiteral("gnome-control-center"),
-                                       QStringLiteral("hardinfo")}));
+        EXPECT_EQ(asked,
+                  (QStringList {QStringLiteral("kinfocenter"), QStringLiteral("gnome-control-center"),
+                                QStringLiteral("hardinfo")}));
     } else {
         EXPECT_TRUE(home.prompter.shown.isEmpty());
         ASSERT_EQ(home.shell.started.size(), 1);
@@ -66,10 +68,17 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, AboutSystemInformation,
     testing::Values(
         SysInfoCase {"RecordedPath", true, true, {QStringLiteral("hardinfo")}, {QStringLiteral("@tools/msinfo32")}},
-        SysInfoCase {"ToolsLocation", false, true, {QStringLiteral("hardinfo")}, {QStringLiteral("@shared/MSINFO32.EXE")}},
-        SysInfoCase {"KdeFirst", false, false, {QStringLiteral("hardinfo"), QStringLiteral("kinfocenter")},
+        SysInfoCase {
+            "ToolsLocation", false, true, {QStringLiteral("hardinfo")}, {QStringLiteral("@shared/MSINFO32.EXE")}},
+        SysInfoCase {"KdeFirst",
+                     false,
+                     false,
+                     {QStringLiteral("hardinfo"), QStringLiteral("kinfocenter")},
                      {QStringLiteral("/usr/bin/kinfocenter")}},
-        SysInfoCase {"GnomePanel", false, false, {QStringLiteral("gnome-control-center"), QStringLiteral("hardinfo")},
+        SysInfoCase {"GnomePanel",
+                     false,
+                     false,
+                     {QStringLiteral("gnome-control-center"), QStringLiteral("hardinfo")},
                      {QStringLiteral("/usr/bin/gnome-control-center"), QStringLiteral("info-overview")}},
         SysInfoCase {"Hardinfo", false, false, {QStringLiteral("hardinfo")}, {QStringLiteral("/usr/bin/hardinfo")}},
         SysInfoCase {"NoneSaysSo", false, false, {}, {}}),
@@ -95,7 +104,8 @@ TEST(AboutState, TakesTheLanguageTextsAndArabicIsRightToLeft)
     EXPECT_TRUE(about.rightToLeft());
     EXPECT_EQ(about.caption(QStringLiteral("frmAbout")), QStringLiteral("Arabic about"));
     EXPECT_EQ(about.caption(QStringLiteral("cmdOK")), QStringLiteral("Arabic OK"));
-    EXPECT_EQ(about.caption(QStringLiteral("cmdSysInfo")), QStringLiteral("&System Info...")) << "built-in where the file has none";
+    EXPECT_EQ(about.caption(QStringLiteral("cmdSysInfo")), QStringLiteral("&System Info..."))
+        << "built-in where the file has none";
 }
 
 } // namespace

@@ -15,8 +15,8 @@ const QDate kToday(2026, 12, 7);
 
 QByteArray record(const QString& name, const QDate& date, const QByteArray& status = "Download Success")
 {
-    return "/d/" + name.toUtf8() + "\r\n100%\r\n1.00 MB\r\n1.00 MB\r\n" + status + "\r\nhttp://h/" + name.toUtf8() + "\r\n"
-         + HistoryFile::dateText(date).toUtf8() + "\r\n";
+    return "/d/" + name.toUtf8() + "\r\n100%\r\n1.00 MB\r\n1.00 MB\r\n" + status + "\r\nhttp://h/" + name.toUtf8()
+        + "\r\n" + HistoryFile::dateText(date).toUtf8() + "\r\n";
 }
 
 QStringList namesIn(const JobList& list)
@@ -31,8 +31,8 @@ TEST(JobViews, SortsTheHistoryByAge)
 {
     TestHome home;
     QByteArray file;
-    const std::pair<const char*, int> ages[] = {{"today", 0},  {"yesterday", 1}, {"week8", 8}, {"month9", 9},
-                                                {"month38", 38}, {"old39", 39},  {"future", -3}};
+    const std::pair<const char*, int> ages[] = {{"today", 0},    {"yesterday", 1}, {"week8", 8},  {"month9", 9},
+                                                {"month38", 38}, {"old39", 39},    {"future", -3}};
     for (const auto& [name, age] : ages)
         file += record(QString::fromLatin1(name), kToday.addDays(-age));
     home.writeFile(QStringLiteral("History.ini"), file);
@@ -43,8 +43,9 @@ TEST(JobViews, SortsTheHistoryByAge)
     EXPECT_EQ(namesIn(views.lstYest), QStringList {QStringLiteral("yesterday")});
     EXPECT_EQ(namesIn(views.lstWeek), QStringList {QStringLiteral("week8")});
     EXPECT_EQ(namesIn(views.lstMonth), (QStringList {QStringLiteral("month9"), QStringLiteral("month38")}));
-    EXPECT_EQ(namesIn(views.lstAll), (QStringList {QStringLiteral("yesterday"), QStringLiteral("week8"), QStringLiteral("month9"),
-                                                   QStringLiteral("month38"), QStringLiteral("old39"), QStringLiteral("future")}));
+    EXPECT_EQ(namesIn(views.lstAll),
+              (QStringList {QStringLiteral("yesterday"), QStringLiteral("week8"), QStringLiteral("month9"),
+                            QStringLiteral("month38"), QStringLiteral("old39"), QStringLiteral("future")}));
     EXPECT_TRUE(views.damagedCopy().isEmpty());
 }
 
@@ -53,11 +54,12 @@ TEST(JobViews, RoundTripsThroughTheHistoryFile)
     TestHome home;
     const QString path = home.path(QStringLiteral("History.ini"));
     JobViews before;
-    before.lstAll.addRow({QStringLiteral("/d/old.zip"), QStringLiteral("100%"), QStringLiteral("1 MB"), QStringLiteral("1 MB"),
-                          QStringLiteral("Download Success"), QStringLiteral("http://h/old.zip"),
-                          HistoryFile::dateText(kToday.addDays(-2))});
-    before.lstMain.addRow({QStringLiteral("/d/new.zip"), QStringLiteral("42%"), QStringLiteral("2 MB"), QStringLiteral("860 KB"),
-                           QStringLiteral("Paused/Stopped"), QStringLiteral("http://h/new.zip")});
+    before.lstAll.addRow({QStringLiteral("/d/old.zip"), QStringLiteral("100%"), QStringLiteral("1 MB"),
+                          QStringLiteral("1 MB"), QStringLiteral("Download Success"),
+                          QStringLiteral("http://h/old.zip"), HistoryFile::dateText(kToday.addDays(-2))});
+    before.lstMain.addRow({QStringLiteral("/d/new.zip"), QStringLiteral("42%"), QStringLiteral("2 MB"),
+                           QStringLiteral("860 KB"), QStringLiteral("Paused/Stopped"),
+                           QStringLiteral("http://h/new.zip")});
     ASSERT_TRUE(before.SaveHistory(path, kToday));
 
     // The same day: today's jobs come back as they were.
@@ -86,10 +88,12 @@ TEST(JobViews, LineBreaksInTextsStayOnTheirLine)
     TestHome home;
     const QString path = home.path(QStringLiteral("History.ini"));
     JobViews before;
-    before.lstMain.addRow({QStringLiteral("/d/a\nb.zip"), QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"),
-                           QStringLiteral("HTTP 503\r\nService Unavailable"), QStringLiteral("http://h/a")});
-    before.lstMain.addRow({QStringLiteral("/d/second.zip"), QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"),
-                           QStringLiteral("Not Downloaded"), QStringLiteral("http://h/second.zip")});
+    before.lstMain.addRow({QStringLiteral("/d/a\nb.zip"), QStringLiteral("0%"), QStringLiteral("N/A"),
+                           QStringLiteral("N/A"), QStringLiteral("HTTP 503\r\nService Unavailable"),
+                           QStringLiteral("http://h/a")});
+    before.lstMain.addRow({QStringLiteral("/d/second.zip"), QStringLiteral("0%"), QStringLiteral("N/A"),
+                           QStringLiteral("N/A"), QStringLiteral("Not Downloaded"),
+                           QStringLiteral("http://h/second.zip")});
     ASSERT_TRUE(before.SaveHistory(path, kToday));
     EXPECT_EQ(home.readFile(QStringLiteral("History.ini")).count("\r\n"), 14);
 
@@ -107,7 +111,7 @@ struct DamageCase {
     int mainRows;
 };
 
-class JobViewsDamage : public testing::TestWithParam<DamageCase> {};
+class JobViewsDamage : public testing::TestWithParam<DamageCase> { };
 
 TEST_P(JobViewsDamage, LoadsWhatItCanAndKeepsTheFile)
 {
@@ -130,9 +134,13 @@ TEST_P(JobViewsDamage, LoadsWhatItCanAndKeepsTheFile)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, JobViewsDamage,
-    testing::Values(DamageCase {"CutShort", record(QStringLiteral("a"), kToday) + record(QStringLiteral("b"), kToday).left(40), 2, 0},
-                    DamageCase {"BadDate", record(QStringLiteral("a"), kToday) + "/d/b\r\n0%\r\nN/A\r\nN/A\r\nx\r\nhttp://h/b\r\nnot a date\r\n"
-                                               + record(QStringLiteral("c"), kToday),
+    testing::Values(DamageCase {"CutShort",
+                                record(QStringLiteral("a"), kToday) + record(QStringLiteral("b"), kToday).left(40), 2,
+                                0},
+                    DamageCase {"BadDate",
+                                record(QStringLiteral("a"), kToday)
+                                    + "/d/b\r\n0%\r\nN/A\r\nN/A\r\nx\r\nhttp://h/b\r\nnot a date\r\n"
+                                    + record(QStringLiteral("c"), kToday),
                                 3, 1}),
     CaseName());
 

@@ -46,16 +46,18 @@ protected:
 TEST_F(MainWindowStateTest, StartsUpInOrder)
 {
     home.writeFile(QStringLiteral("home/History.ini"),
-                   "/d/a\r\n100%\r\n1 KB\r\n1 KB\r\nDownload Success\r\nhttp://h/a\r\n" + HistoryFile::dateText(kToday).toUtf8() + "\r\n");
+                   "/d/a\r\n100%\r\n1 KB\r\n1 KB\r\nDownload Success\r\nhttp://h/a\r\n"
+                       + HistoryFile::dateText(kToday).toUtf8() + "\r\n");
     state->loadReceiver = [this] {
         events.append(QStringLiteral("receiver"));
         return true;
     };
     state->addTrayIcon = [this] { events.append(QStringLiteral("tray added")); };
     state->Load();
-    EXPECT_EQ(state->startupSteps(), (QStringList {QStringLiteral("title"), QStringLiteral("receiver"), QStringLiteral("tray"),
-                                                   QStringLiteral("settings"), QStringLiteral("history"),
-                                                   QStringLiteral("language"), QStringLiteral("captions")}));
+    EXPECT_EQ(state->startupSteps(),
+              (QStringList {QStringLiteral("title"), QStringLiteral("receiver"), QStringLiteral("tray"),
+                            QStringLiteral("settings"), QStringLiteral("history"), QStringLiteral("language"),
+                            QStringLiteral("captions")}));
     EXPECT_EQ(events, (QStringList {QStringLiteral("receiver"), QStringLiteral("tray added")}));
     EXPECT_EQ(context->appSettings.RunTimes, 1) << "settings loaded";
     EXPECT_EQ(views.lstMain.rowCount(), 1) << "history loaded";
@@ -77,7 +79,8 @@ TEST_F(MainWindowStateTest, ShippedEnglishNamesTheTreeNodesAsBuiltIn)
     state->Load();
     ASSERT_EQ(context->text.languageFile(), QStringLiteral("English.ini"));
     for (const auto& [control, text] : nodes)
-        EXPECT_EQ(state->caption(QString::fromLatin1(control)), QString::fromLatin1(text)) << control << ", English.ini";
+        EXPECT_EQ(state->caption(QString::fromLatin1(control)), QString::fromLatin1(text))
+            << control << ", English.ini";
 }
 
 // A run killed while it replaced a state file left the temporary file; the
@@ -120,13 +123,13 @@ struct ShutdownCase {
     QStringList order;
 };
 
-class MainWindowShutdown : public MainWindowStateTest, public testing::WithParamInterface<ShutdownCase> {};
+class MainWindowShutdown : public MainWindowStateTest, public testing::WithParamInterface<ShutdownCase> { };
 
 TEST_P(MainWindowShutdown, WritesTheHistory)
 {
     state->Load();
-    views.lstMain.addRow({QStringLiteral("/d/f.zip"), QStringLiteral("10%"), QStringLiteral("N/A"), QStringLiteral("N/A"),
-                          QStringLiteral("Paused/Stopped"), QStringLiteral("http://h/f.zip")});
+    views.lstMain.addRow({QStringLiteral("/d/f.zip"), QStringLiteral("10%"), QStringLiteral("N/A"),
+                          QStringLiteral("N/A"), QStringLiteral("Paused/Stopped"), QStringLiteral("http://h/f.zip")});
     QFile::remove(home.programFolder() + QStringLiteral("/Settings.ini"));
     state->removeTrayIcon = [this] {
         events.append(QFile::exists(state->historyPath()) ? QStringLiteral("tray removed after save")
@@ -138,8 +141,8 @@ TEST_P(MainWindowShutdown, WritesTheHistory)
     EXPECT_EQ(QFile::exists(home.programFolder() + QStringLiteral("/Settings.ini")), GetParam().writesLogins);
     EXPECT_EQ(events, GetParam().order);
     EXPECT_EQ(quits, 1);
-    EXPECT_EQ(context->registry.readValue(RegistryRoot::HKEY_CURRENT_USER, QStringLiteral("Software\\Quillspan\\Language"),
-                                          QStringLiteral("Name")),
+    EXPECT_EQ(context->registry.readValue(RegistryRoot::HKEY_CURRENT_USER,
+                                          QStringLiteral("Software\\Quillspan\\Language"), QStringLiteral("Name")),
               QStringLiteral("English.ini"));
 
     (state.get()->*GetParam().path)();
@@ -148,9 +151,10 @@ TEST_P(MainWindowShutdown, WritesTheHistory)
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, MainWindowShutdown,
-    testing::Values(ShutdownCase {"Exit", &MainWindowState::exitCommand, true, {QStringLiteral("tray removed before save")}},
-                    ShutdownCase {"TrayClose", &MainWindowState::trayClose, false, {QStringLiteral("tray removed before save")}},
-                    ShutdownCase {"SessionEnd", &MainWindowState::sessionEnd, false, {QStringLiteral("tray removed after save")}}),
+    testing::Values(
+        ShutdownCase {"Exit", &MainWindowState::exitCommand, true, {QStringLiteral("tray removed before save")}},
+        ShutdownCase {"TrayClose", &MainWindowState::trayClose, false, {QStringLiteral("tray removed before save")}},
+        ShutdownCase {"SessionEnd", &MainWindowState::sessionEnd, false, {QStringLiteral("tray removed after save")}}),
     [](const testing::TestParamInfo<ShutdownCase>& row) { return std::string(row.param.name); });
 
 TEST_F(MainWindowStateTest, RateTextAndTrayFramesFollowTheTick)
@@ -191,7 +195,7 @@ struct RateEndCase {
     std::function<void(DownloadJob& job, JobViews& views)> end;
 };
 
-class RateDropsToZero : public MainWindowStateTest, public testing::WithParamInterface<RateEndCase> {};
+class RateDropsToZero : public MainWindowStateTest, public testing::WithParamInterface<RateEndCase> { };
 
 TEST_P(RateDropsToZero, AfterTheTransferEnds)
 {
@@ -214,16 +218,14 @@ TEST_P(RateDropsToZero, AfterTheTransferEnds)
 
 INSTANTIATE_TEST_SUITE_P(
     Ends, RateDropsToZero,
-    testing::Values(
-        RateEndCase {"ConnectionsClosed", [](DownloadJob& job, JobViews&) { job.CloseConnections(); }},
-        RateEndCase {"WindowClosed",
-                     [](DownloadJob& job, JobViews&) { job.unload(); }},
-        // The user cleared the job list while the job ran; then it paused.
-        RateEndCase {"RowsClearedThenPaused",
-                     [](DownloadJob& job, JobViews& views) {
-                         views.clearShown();
-                         job.Pause_Resume();
-                     }}),
+    testing::Values(RateEndCase {"ConnectionsClosed", [](DownloadJob& job, JobViews&) { job.CloseConnections(); }},
+                    RateEndCase {"WindowClosed", [](DownloadJob& job, JobViews&) { job.unload(); }},
+                    // The user cleared the job list while the job ran; then it paused.
+                    RateEndCase {"RowsClearedThenPaused",
+                                 [](DownloadJob& job, JobViews& views) {
+                                     views.clearShown();
+                                     job.Pause_Resume();
+                                 }}),
     CaseName());
 
 TEST(MainWindowStateFormat, RatePicture)
@@ -286,7 +288,7 @@ struct FinishedJobCase {
 };
 
 class GlobalCommandsLeaveFinishedJobs : public MainWindowStateTest,
-                                        public testing::WithParamInterface<FinishedJobCase> {};
+                                        public testing::WithParamInterface<FinishedJobCase> { };
 
 TEST_P(GlobalCommandsLeaveFinishedJobs, ResumeAllDoesNotRestartThem)
 {
@@ -315,21 +317,20 @@ TEST_P(GlobalCommandsLeaveFinishedJobs, ResumeAllDoesNotRestartThem)
     EXPECT_EQ(visited, job->view().visible ? 2 : 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Finished, GlobalCommandsLeaveFinishedJobs,
-    testing::Values(FinishedJobCase {"Stopped", [](DownloadJob& job) { job.StopMe(); }},
-                    FinishedJobCase {"ClosedWhileRunning", [](DownloadJob& job) { job.unload(); }},
-                    FinishedJobCase {"ClosedWhilePaused",
-                                     [](DownloadJob& job) {
-                                         job.Pause_Resume();
-                                         job.unload();
-                                     }},
-                    FinishedJobCase {"StoppedThenClosed",
-                                     [](DownloadJob& job) {
-                                         job.StopMe();
-                                         job.StopMe();
-                                     }}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Finished, GlobalCommandsLeaveFinishedJobs,
+                         testing::Values(FinishedJobCase {"Stopped", [](DownloadJob& job) { job.StopMe(); }},
+                                         FinishedJobCase {"ClosedWhileRunning", [](DownloadJob& job) { job.unload(); }},
+                                         FinishedJobCase {"ClosedWhilePaused",
+                                                          [](DownloadJob& job) {
+                                                              job.Pause_Resume();
+                                                              job.unload();
+                                                          }},
+                                         FinishedJobCase {"StoppedThenClosed",
+                                                          [](DownloadJob& job) {
+                                                              job.StopMe();
+                                                              job.StopMe();
+                                                          }}),
+                         CaseName());
 
 TEST_F(MainWindowStateTest, TrayTogglesWriteTheSettings)
 {
@@ -340,9 +341,10 @@ TEST_F(MainWindowStateTest, TrayTogglesWriteTheSettings)
     ASSERT_TRUE(state->captureClicksChecked());
     state->toggleCaptureClicks();
     EXPECT_FALSE(state->captureClicksChecked());
-    EXPECT_FALSE(context->registry.keyExists(RegistryRoot::HKEY_LOCAL_MACHINE,
-                                            QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser "
-                                                           "Helper Objects\\{D5B72AED-E54A-11D6-B1B2-444553540000}")));
+    EXPECT_FALSE(
+        context->registry.keyExists(RegistryRoot::HKEY_LOCAL_MACHINE,
+                                    QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser "
+                                                   "Helper Objects\\{D5B72AED-E54A-11D6-B1B2-444553540000}")));
     ASSERT_EQ(home.prompter.shown.size(), 1);
     EXPECT_EQ(home.prompter.shown[0].text,
               QStringLiteral("You will need to close and re-open your web browser for this change to take effect"));

@@ -43,9 +43,11 @@ protected:
         QRandomGenerator(16).fillRange(reinterpret_cast<quint32*>(content.data()), kSize / 4);
         home.writeFile(QStringLiteral("www/file.bin"), content);
         for (const QString& folder : {QString(), QStringLiteral("www")})
-            QFile::setPermissions(home.path(folder), QFile::permissions(home.path(folder)) | QFileDevice::ExeOther
-                                                         | QFileDevice::ReadOther);
-        QFile::setPermissions(home.path(QStringLiteral("www/file.bin")), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+            QFile::setPermissions(home.path(folder),
+                                  QFile::permissions(home.path(folder)) | QFileDevice::ExeOther
+                                      | QFileDevice::ReadOther);
+        QFile::setPermissions(home.path(QStringLiteral("www/file.bin")),
+                              QFileDevice::ReadOwner | QFileDevice::ReadOther);
 
         context = &home.newContext();
         LoadSettings(*context, LoadReason::Startup);
@@ -129,10 +131,10 @@ struct ChoiceCase {
     Schedule::ExistingFiles choice;
     bool prefixOnDisk; // the 45 % row left the file's first bytes; else other bytes
     bool downloads;
-    bool resumes;      // the GET goes on from the bytes on disk
+    bool resumes; // the GET goes on from the bytes on disk
 };
 
-class RunScheduleChoice : public RunScheduleTest, public testing::WithParamInterface<ChoiceCase> {};
+class RunScheduleChoice : public RunScheduleTest, public testing::WithParamInterface<ChoiceCase> { };
 
 TEST_P(RunScheduleChoice, RestartsOnlyTheUnfinishedRowAsChosen)
 {
@@ -213,10 +215,12 @@ TEST_F(RunScheduleTest, LeavesRowsWithoutATargetAlone)
 
 TEST_F(RunScheduleTest, StartUpLoadsTheScheduleAndProgramsTheTimer)
 {
-    context->registry.writeValue(RegistryRoot::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Quillspan Software\\KEVA 1.0"),
-                                 QStringLiteral("NoSchedule"), QStringLiteral("0"));
-    context->registry.writeValue(RegistryRoot::HKEY_LOCAL_MACHINE, QStringLiteral("Software\\Quillspan Software\\KEVA 1.0"),
-                                 QStringLiteral("SchHour"), QStringLiteral("9"));
+    context->registry.writeValue(RegistryRoot::HKEY_LOCAL_MACHINE,
+                                 QStringLiteral("Software\\Quillspan Software\\KEVA 1.0"), QStringLiteral("NoSchedule"),
+                                 QStringLiteral("0"));
+    context->registry.writeValue(RegistryRoot::HKEY_LOCAL_MACHINE,
+                                 QStringLiteral("Software\\Quillspan Software\\KEVA 1.0"), QStringLiteral("SchHour"),
+                                 QStringLiteral("9"));
     now = QDateTime(kToday, QTime(8, 59, 30));
     state->Load();
     const QStringList steps = state->startupSteps();

@@ -29,10 +29,14 @@ TEST(SingleInstance, CommandLineIsTheTextAfterTheProgram)
 // A start by the desktop session is an ordinary start: its switch is no URL.
 TEST(SingleInstance, AFirstStartTakesItsCommandLineButTheSessionSwitch)
 {
-    const std::pair<const char*, const char*> cases[] = {
-        {"http://h/f.zip", "http://h/f.zip"}, {"/STARTUP", ""}, {"/startup", ""}, {"", ""}, {"/STARTUP x", "/STARTUP x"}};
+    const std::pair<const char*, const char*> cases[] = {{"http://h/f.zip", "http://h/f.zip"},
+                                                         {"/STARTUP", ""},
+                                                         {"/startup", ""},
+                                                         {"", ""},
+                                                         {"/STARTUP x", "/STARTUP x"}};
     for (const auto& [commandLine, url] : cases)
-        EXPECT_EQ(SingleInstance::firstStartUrl(QString::fromLatin1(commandLine)), QString::fromLatin1(url)) << commandLine;
+        EXPECT_EQ(SingleInstance::firstStartUrl(QString::fromLatin1(commandLine)), QString::fromLatin1(url))
+            << commandLine;
 }
 
 // Two real processes: the second start hands its command line to the first

@@ -9,7 +9,8 @@
 SlowTransfers::SlowTransfers()
     : nginx_(root_.path())
 {
-    QFile::setPermissions(root_.path(), QFile::permissions(root_.path()) | QFileDevice::ExeOther | QFileDevice::ReadOther);
+    QFile::setPermissions(root_.path(),
+                          QFile::permissions(root_.path()) | QFileDevice::ExeOther | QFileDevice::ReadOther);
     QFile data(root_.path() + QStringLiteral("/f.bin"));
     if (data.open(QIODevice::WriteOnly))
         data.write(QByteArray(1024 * 1024, 'k'));

@@ -33,8 +33,9 @@ TEST_F(EmptyProgramFolderTest, ShowsTheEnglishCaptions)
     QStringList menuTitles;
     for (const QAction* menu : window->menuBar()->actions())
         menuTitles.append(menu->text());
-    EXPECT_EQ(menuTitles, (QStringList {QStringLiteral("&File"), QStringLiteral("&Downloads"), QStringLiteral("&Options"),
-                                        QStringLiteral("&Help")}));
+    EXPECT_EQ(menuTitles,
+              (QStringList {QStringLiteral("&File"), QStringLiteral("&Downloads"), QStringLiteral("&Options"),
+                            QStringLiteral("&Help")}));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("exit_mnu")), QStringLiteral("E&xit"));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("resumeall_mnu")), QStringLiteral("R&esume All"));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("Label1")), QStringLiteral("Language"));
@@ -42,17 +43,19 @@ TEST_F(EmptyProgramFolderTest, ShowsTheEnglishCaptions)
     QStringList nodes;
     for (QTreeWidgetItemIterator item(window->findChild<QTreeWidget*>(QStringLiteral("TreeView1"))); *item; ++item)
         nodes.append((*item)->text(0));
-    EXPECT_EQ(nodes, (QStringList {QStringLiteral("Downloads"), QStringLiteral("History"), QStringLiteral("All"),
-                                   QStringLiteral("Ysterday"), QStringLiteral("PastWeek"), QStringLiteral("PastMonth")}));
+    EXPECT_EQ(nodes,
+              (QStringList {QStringLiteral("Downloads"), QStringLiteral("History"), QStringLiteral("All"),
+                            QStringLiteral("Ysterday"), QStringLiteral("PastWeek"), QStringLiteral("PastMonth")}));
 
     for (const JobViews::View view : {JobViews::View::Downloads, JobViews::View::All, JobViews::View::PastMonth}) {
         const QAbstractItemModel* model = window->listView(view)->model();
         QStringList titles;
         for (int column = 0; column < model->columnCount(); ++column)
             titles.append(model->headerData(column, Qt::Horizontal).toString());
-        EXPECT_EQ(titles, (QStringList {QStringLiteral("Filename"), QStringLiteral("%"), QStringLiteral("Size"),
-                                        QStringLiteral("Recieved"), QStringLiteral("Status"), QStringLiteral("URL"),
-                                        QStringLiteral("Date")}));
+        EXPECT_EQ(titles,
+                  (QStringList {QStringLiteral("Filename"), QStringLiteral("%"), QStringLiteral("Size"),
+                                QStringLiteral("Recieved"), QStringLiteral("Status"), QStringLiteral("URL"),
+                                QStringLiteral("Date")}));
     }
 
     QStringList trayEntries;
@@ -60,16 +63,17 @@ TEST_F(EmptyProgramFolderTest, ShowsTheEnglishCaptions)
         if (!entry->isSeparator())
             trayEntries.append(entry->text());
     }
-    EXPECT_EQ(trayEntries, (QStringList {QStringLiteral("Show Download Status"), QStringLiteral("Download Windows"),
-                                         QStringLiteral("&Tools"), QStringLiteral("&Options"),
-                                         QStringLiteral("&Close KEVA")}));
+    EXPECT_EQ(trayEntries,
+              (QStringList {QStringLiteral("Show Download Status"), QStringLiteral("Download Windows"),
+                            QStringLiteral("&Tools"), QStringLiteral("&Options"), QStringLiteral("&Close KEVA")}));
     QStringList tools;
     for (const QAction* entry : tray.menu().findChild<QMenu*>(QStringLiteral("tools_traymnu"))->actions()) {
         if (!entry->isSeparator())
             tools.append(entry->text());
     }
-    EXPECT_EQ(tools, (QStringList {QStringLiteral("Enter &URL"), QStringLiteral("Settings..."), QStringLiteral("Pause All"),
-                                   QStringLiteral("Resume All"), QStringLiteral("&Drop Target")}));
+    EXPECT_EQ(tools,
+              (QStringList {QStringLiteral("Enter &URL"), QStringLiteral("Settings..."), QStringLiteral("Pause All"),
+                            QStringLiteral("Resume All"), QStringLiteral("&Drop Target")}));
     state->tmrGraph_Timer();
     EXPECT_TRUE(state->statusText().startsWith(QStringLiteral("Total Transfer Rate: ")));
 }

@@ -9,8 +9,9 @@ namespace {
 
 QStringList cells(const QString& name)
 {
-    return {QStringLiteral("/tmp/") + name, QStringLiteral("50%"), QStringLiteral("2 KB"), QStringLiteral("1 KB"),
-            QStringLiteral("Downloading"), QStringLiteral("http://host/") + name, QStringLiteral("12/7/2026")};
+    return {QStringLiteral("/tmp/") + name, QStringLiteral("50%"),         QStringLiteral("2 KB"),
+            QStringLiteral("1 KB"),         QStringLiteral("Downloading"), QStringLiteral("http://host/") + name,
+            QStringLiteral("12/7/2026")};
 }
 
 QString shown(const JobListModel& model, int row, int column)
@@ -38,7 +39,7 @@ TEST_F(JobListModelTest, ColumnsShowTheSubItemsInOrder)
 
 TEST_F(JobListModelTest, TitlesAndAlignmentAsDesigned)
 {
-    const QStringList titles = {QStringLiteral("Filename"), QStringLiteral("%"), QStringLiteral("Size"),
+    const QStringList titles = {QStringLiteral("Filename"), QStringLiteral("%"),      QStringLiteral("Size"),
                                 QStringLiteral("Recieved"), QStringLiteral("Status"), QStringLiteral("URL"),
                                 QStringLiteral("Date")};
     list.addRow(cells(QStringLiteral("a")));

@@ -17,14 +17,14 @@ struct ReDownloadCase {
     QStringList expected;
 };
 
-class ReDownloadUrlsTest : public testing::TestWithParam<ReDownloadCase> {};
+class ReDownloadUrlsTest : public testing::TestWithParam<ReDownloadCase> { };
 
 TEST_P(ReDownloadUrlsTest, TakesTheSelectedRowsAddresses)
 {
     JobList list;
     for (const Row& row : GetParam().rows) {
-        const JobList::Row added = list.addRow({QString(), QString(), QString(), QString(), QString(),
-                                                QString::fromLatin1(row.url)});
+        const JobList::Row added = list.addRow(
+            {QString(), QString(), QString(), QString(), QString(), QString::fromLatin1(row.url)});
         list.setSelected(added, row.selected);
     }
     EXPECT_EQ(ReDownloadUrls(list), GetParam().expected);
@@ -33,13 +33,15 @@ TEST_P(ReDownloadUrlsTest, TakesTheSelectedRowsAddresses)
 INSTANTIATE_TEST_SUITE_P(
     Rows, ReDownloadUrlsTest,
     testing::Values(
-        ReDownloadCase {"OnlySelected", {{"http://a/1", true}, {"http://a/2", false}, {"ftp://a/3", true}},
+        ReDownloadCase {"OnlySelected",
+                        {{"http://a/1", true}, {"http://a/2", false}, {"ftp://a/3", true}},
                         {QStringLiteral("http://a/1"), QStringLiteral("ftp://a/3")}},
         ReDownloadCase {"TextBeforeHttpDropped", {{"see HTTP://a/1", true}}, {QStringLiteral("HTTP://a/1")}},
         ReDownloadCase {"TextBeforeHttpsDropped", {{"see https://a/1", true}}, {QStringLiteral("https://a/1")}},
         ReDownloadCase {"TextBeforeFtpDropped", {{"mirror: ftp://a/2", true}}, {QStringLiteral("ftp://a/2")}},
         ReDownloadCase {"FtpInsideHttpWins", {{"x http://a/?u=ftp://b/c", true}}, {QStringLiteral("ftp://b/c")}},
-        ReDownloadCase {"EmptyAddressEnds", {{"http://a/1", true}, {"", true}, {"http://a/3", true}},
+        ReDownloadCase {"EmptyAddressEnds",
+                        {{"http://a/1", true}, {"", true}, {"http://a/3", true}},
                         {QStringLiteral("http://a/1")}},
         ReDownloadCase {"NoneSelected", {{"http://a/1", false}}, {}}),
     CaseName());

@@ -33,13 +33,20 @@ protected:
 
 TEST_F(frmAboutTest, ShowsEveryTextByItsKeyWithTheVersionAndTheFolder)
 {
-    WriteNumberedLanguageFile(home, {QStringLiteral("02001"), QStringLiteral("02002"), QStringLiteral("02003"),
-                                     QStringLiteral("02004"), QStringLiteral("02005"), QStringLiteral("02006"),
-                                     QStringLiteral("02007"), QStringLiteral("02008")});
+    WriteNumberedLanguageFile(home,
+                              {QStringLiteral("02001"), QStringLiteral("02002"), QStringLiteral("02003"),
+                               QStringLiteral("02004"), QStringLiteral("02005"), QStringLiteral("02006"),
+                               QStringLiteral("02007"), QStringLiteral("02008")});
     open();
     const std::pair<const char*, const char*> expected[] = {
-        {"", "T02001"}, {"lblTitle", "T02002"}, {"lblVersionCaption", "T02003"}, {"lblDescription", "T02004"},
-        {"lblLocationCaption", "T02005"}, {"cmdOK", "T02006"}, {"cmdSysInfo", "T02007"}, {"lblDisclaimer", "T02008"},
+        {"", "T02001"},
+        {"lblTitle", "T02002"},
+        {"lblVersionCaption", "T02003"},
+        {"lblDescription", "T02004"},
+        {"lblLocationCaption", "T02005"},
+        {"cmdOK", "T02006"},
+        {"cmdSysInfo", "T02007"},
+        {"lblDisclaimer", "T02008"},
         {"lblVersion", "1.0"},
     };
     for (const auto& [control, text] : expected)

@@ -113,14 +113,14 @@ struct NodeCase {
     View shown;
 };
 
-class frmMainNodeTest : public frmMainTest, public testing::WithParamInterface<NodeCase> {};
+class frmMainNodeTest : public frmMainTest, public testing::WithParamInterface<NodeCase> { };
 
 TEST_P(frmMainNodeTest, ClickingANodeShowsItsListAlone)
 {
     window->show();
     // Start away from the node, so the click is a change.
     clickNode(QString::fromLatin1(GetParam().key) == QStringLiteral("PastMonth") ? QStringLiteral("All")
-                                                                                   : QStringLiteral("PastMonth"));
+                                                                                 : QStringLiteral("PastMonth"));
     clickNode(QString::fromLatin1(GetParam().key));
     EXPECT_EQ(views.shown(), GetParam().shown);
     for (const View view : {View::Downloads, View::All, View::Yesterday, View::PastWeek, View::PastMonth})
@@ -129,8 +129,7 @@ TEST_P(frmMainNodeTest, ClickingANodeShowsItsListAlone)
 
 INSTANTIATE_TEST_SUITE_P(Nodes, frmMainNodeTest,
                          testing::Values(NodeCase {"Downloads", "Downloads", View::Downloads},
-                                         NodeCase {"History", "History", View::All},
-                                         NodeCase {"All", "All", View::All},
+                                         NodeCase {"History", "History", View::All}, NodeCase {"All", "All", View::All},
                                          NodeCase {"Ysterday", "Ysterday", View::Yesterday},
                                          NodeCase {"PastWeek", "PastWeek", View::PastWeek},
                                          NodeCase {"PastMonth", "PastMonth", View::PastMonth}),
@@ -145,7 +144,7 @@ struct SwitchCase {
     View fromView;
 };
 
-class frmMainSwitch : public frmMainTest, public testing::WithParamInterface<SwitchCase> {};
+class frmMainSwitch : public frmMainTest, public testing::WithParamInterface<SwitchCase> { };
 
 TEST_P(frmMainSwitch, TreeFollowsTheShownList)
 {
@@ -228,7 +227,8 @@ protected:
         menu->popup(QPoint(10, 10));
         menu->hide();
         std::vector<std::string> enabled;
-        for (const char* name : {"pause_qmnu", "resume_qmnu", "stop_qmnu", "pauseall_qmnu", "resumeall_qmnu", "stopall_qmnu"}) {
+        for (const char* name :
+             {"pause_qmnu", "resume_qmnu", "stop_qmnu", "pauseall_qmnu", "resumeall_qmnu", "stopall_qmnu"}) {
             if (action(name)->isEnabled())
                 enabled.emplace_back(name);
         }
@@ -261,15 +261,29 @@ TEST_F(frmMainQueueJobsTest, EntriesActOnTheSelectedJobs)
              views.lstMain.setSelected(running->listRow(), true);
              views.lstMain.setSelected(paused->listRow(), true);
          },
-         {"pause_qmnu", "resume_qmnu", "stop_qmnu", "pauseall_qmnu", "resumeall_qmnu", "stopall_qmnu"}, true, false},
-        {"pause", [&] { action("pause_qmnu")->trigger(); },
-         {"resume_qmnu", "pauseall_qmnu", "resumeall_qmnu", "stopall_qmnu"}, false, false},
-        {"resume", [&] { action("resume_qmnu")->trigger(); },
-         {"pause_qmnu", "stop_qmnu", "pauseall_qmnu", "stopall_qmnu"}, true, true},
+         {"pause_qmnu", "resume_qmnu", "stop_qmnu", "pauseall_qmnu", "resumeall_qmnu", "stopall_qmnu"},
+         true,
+         false},
+        {"pause",
+         [&] { action("pause_qmnu")->trigger(); },
+         {"resume_qmnu", "pauseall_qmnu", "resumeall_qmnu", "stopall_qmnu"},
+         false,
+         false},
+        {"resume",
+         [&] { action("resume_qmnu")->trigger(); },
+         {"pause_qmnu", "stop_qmnu", "pauseall_qmnu", "stopall_qmnu"},
+         true,
+         true},
         {"stop", [&] { action("stop_qmnu")->trigger(); }, {"pauseall_qmnu", "stopall_qmnu"}, false, false},
-        {"resume all leaves the stopped jobs", [&] { state->ResumeAll(); },
-         {"pauseall_qmnu", "stopall_qmnu"}, false, false},
-        {"history view", [&] { views.selectNode(QStringLiteral("All")); }, {"pauseall_qmnu", "stopall_qmnu"}, false,
+        {"resume all leaves the stopped jobs",
+         [&] { state->ResumeAll(); },
+         {"pauseall_qmnu", "stopall_qmnu"},
+         false,
+         false},
+        {"history view",
+         [&] { views.selectNode(QStringLiteral("All")); },
+         {"pauseall_qmnu", "stopall_qmnu"},
+         false,
          false},
         {"pause all", [&] { action("pauseall_qmnu")->trigger(); }, {"resumeall_qmnu"}, false, false},
     };
@@ -300,12 +314,12 @@ TEST_F(frmMainTest, RightClickOnAnyListOpensTheQueueMenu)
         if (!entry->isSeparator())
             entries.append(entry->text());
     }
-    EXPECT_EQ(entries, (QStringList {QStringLiteral("Refresh"), QStringLiteral("Clear Queue"),
-                                     QStringLiteral("Select All"), QStringLiteral("De-Select All"),
-                                     QStringLiteral("Re-Download URL..."), QStringLiteral("Remove Selection"),
-                                     QStringLiteral("&Pause"), QStringLiteral("&Resume"), QStringLiteral("&Stop"),
-                                     QStringLiteral("P&ause All"), QStringLiteral("R&esume All"),
-                                     QStringLiteral("S&top All")}));
+    EXPECT_EQ(entries,
+              (QStringList {QStringLiteral("Refresh"), QStringLiteral("Clear Queue"), QStringLiteral("Select All"),
+                            QStringLiteral("De-Select All"), QStringLiteral("Re-Download URL..."),
+                            QStringLiteral("Remove Selection"), QStringLiteral("&Pause"), QStringLiteral("&Resume"),
+                            QStringLiteral("&Stop"), QStringLiteral("P&ause All"), QStringLiteral("R&esume All"),
+                            QStringLiteral("S&top All")}));
 }
 
 TEST_F(frmMainTest, HeaderClickSortsTheJobListBothWays)
@@ -379,7 +393,7 @@ struct CloseCase {
     bool minimisedAfter;
 };
 
-class frmMainCloseTest : public frmMainTest, public testing::WithParamInterface<CloseCase> {};
+class frmMainCloseTest : public frmMainTest, public testing::WithParamInterface<CloseCase> { };
 
 TEST_P(frmMainCloseTest, CloseBoxKeepsTheProgramRunning)
 {
@@ -421,7 +435,7 @@ struct HookCase {
     std::vector<const char*> entries;
 };
 
-class frmMainHookTest : public frmMainTest, public testing::WithParamInterface<HookCase> {};
+class frmMainHookTest : public frmMainTest, public testing::WithParamInterface<HookCase> { };
 
 TEST_P(frmMainHookTest, DialogEntriesWaitForTheirDialog)
 {
@@ -496,9 +510,10 @@ TEST_F(frmMainTest, GlobalAndHelpEntriesReachTheState)
 
 TEST_F(frmMainTest, CaptionsComeFromTheLanguageFile)
 {
-    WriteNumberedLanguageFile(home, {QStringLiteral("01001"), QStringLiteral("01002"), QStringLiteral("01003"),
-                                     QStringLiteral("01007"), QStringLiteral("01010"), QStringLiteral("01011"),
-                                     QStringLiteral("01080"), QStringLiteral("01087")});
+    WriteNumberedLanguageFile(home,
+                              {QStringLiteral("01001"), QStringLiteral("01002"), QStringLiteral("01003"),
+                               QStringLiteral("01007"), QStringLiteral("01010"), QStringLiteral("01011"),
+                               QStringLiteral("01080"), QStringLiteral("01087")});
     state->SetCaptions();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillspan"));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("Add_mnu")), QStringLiteral("T01011"));

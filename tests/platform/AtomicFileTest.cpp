@@ -58,7 +58,7 @@ struct LeftoverCase {
     bool removed;
 };
 
-class StaleTemporaries : public testing::TestWithParam<LeftoverCase> {};
+class StaleTemporaries : public testing::TestWithParam<LeftoverCase> { };
 
 TEST_P(StaleTemporaries, OnlyOurOwnUnheldTemporariesGo)
 {
@@ -71,7 +71,8 @@ TEST_P(StaleTemporaries, OnlyOurOwnUnheldTemporariesGo)
     home.writeFile(name, QByteArray(262144, 'x'));
     QFile file(leftover);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-c.ageSeconds), QFileDevice::FileModificationTime));
+    ASSERT_TRUE(
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-c.ageSeconds), QFileDevice::FileModificationTime));
     file.close();
 
     EXPECT_EQ(AtomicFile::removeStaleTemporaries(target), c.removed ? 1 : 0);
@@ -92,8 +93,9 @@ INSTANTIATE_TEST_SUITE_P(
         LeftoverCase {"OwnWrite", [] { return withPid(::getpid()); }, 7200, false},
         LeftoverCase {"OlderFormOld", [] { return QStringLiteral("HKEY_LOCAL_MACHINE.reg.Qw3rT1"); }, 3600, true},
         LeftoverCase {"OlderFormRecent", [] { return QStringLiteral("HKEY_LOCAL_MACHINE.reg.Qw3rT1"); }, 60, false},
-        LeftoverCase {"AnotherFilesTemporary", [] { return QStringLiteral("HKEY_CURRENT_USER.reg.tmp.%1.aB3xY9").arg(endedPid()); },
-                      7200, false},
+        LeftoverCase {"AnotherFilesTemporary",
+                      [] { return QStringLiteral("HKEY_CURRENT_USER.reg.tmp.%1.aB3xY9").arg(endedPid()); }, 7200,
+                      false},
         LeftoverCase {"LockFile", [] { return QStringLiteral("HKEY_LOCAL_MACHINE.reg.lock"); }, 7200, false},
         LeftoverCase {"DamagedCopy", [] { return QStringLiteral("HKEY_LOCAL_MACHINE.reg.damaged"); }, 7200, false},
         LeftoverCase {"LongerSuffix", [] { return QStringLiteral("HKEY_LOCAL_MACHINE.reg.backup1"); }, 7200, false}),

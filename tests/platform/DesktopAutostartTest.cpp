@@ -41,7 +41,8 @@ protected:
     bool haveTool(const QString& program, const QString& package)
     {
         const bool installed = QFileInfo(program).isExecutable();
-        requirement = PeerRequirement::decide(installed, installed, onCi(), package, program + QStringLiteral(" is missing"));
+        requirement = PeerRequirement::decide(installed, installed, onCi(), package,
+                                              program + QStringLiteral(" is missing"));
         return installed;
     }
 
@@ -62,7 +63,8 @@ TEST_F(DesktopAutostartTest, TheFolderFollowsXdgConfigHome)
 TEST_F(DesktopAutostartTest, WritesAndRemovesTheEntry)
 {
     EXPECT_TRUE(autostart.remove(QStringLiteral("Quillspan"))) << "nothing to remove is no failure";
-    ASSERT_TRUE(autostart.write(QStringLiteral("Quillspan"), QStringLiteral("/opt/q/KEVA"), {QStringLiteral("/STARTUP")}));
+    ASSERT_TRUE(
+        autostart.write(QStringLiteral("Quillspan"), QStringLiteral("/opt/q/KEVA"), {QStringLiteral("/STARTUP")}));
     const QString path = home.configFolder() + QStringLiteral("/autostart/Quillspan.desktop");
     EXPECT_EQ(autostart.entryPath(QStringLiteral("Quillspan")), path);
     QFile file(path);
@@ -94,8 +96,8 @@ TEST_F(DesktopAutostartTest, QuotesTheExecLine)
         {"/home/u/100%/KEVA", "/home/u/100%%/KEVA /STARTUP"},
     };
     for (const ExecCase& c : cases) {
-        const QByteArray text
-            = DesktopAutostart::entryText(QStringLiteral("Quillspan"), QString::fromUtf8(c.program), {QStringLiteral("/STARTUP")});
+        const QByteArray text = DesktopAutostart::entryText(QStringLiteral("Quillspan"), QString::fromUtf8(c.program),
+                                                            {QStringLiteral("/STARTUP")});
         EXPECT_TRUE(text.contains("\nExec=" + QByteArray(c.exec) + "\n")) << c.program << "\n" << text.constData();
     }
 }
@@ -108,8 +110,10 @@ TEST_F(DesktopAutostartTest, DesktopFileValidateAcceptsTheEntry)
             GTEST_SKIP() << requirement.message;
         FAIL() << requirement.message;
     }
-    for (const char* program : {"/usr/bin/KEVA", "/home/u/my apps/KEVA", "/home/u/$x \"q\"/K\\EVA", "/home/u/100%/KEVA"}) {
-        ASSERT_TRUE(autostart.write(QStringLiteral("Quillspan"), QString::fromUtf8(program), {QStringLiteral("/STARTUP")}));
+    for (const char* program :
+         {"/usr/bin/KEVA", "/home/u/my apps/KEVA", "/home/u/$x \"q\"/K\\EVA", "/home/u/100%/KEVA"}) {
+        ASSERT_TRUE(
+            autostart.write(QStringLiteral("Quillspan"), QString::fromUtf8(program), {QStringLiteral("/STARTUP")}));
         const ToolRun run = runTool(QStringLiteral("/usr/bin/desktop-file-validate"),
                                     {autostart.entryPath(QStringLiteral("Quillspan"))});
         EXPECT_EQ(run.exitCode, 0) << program << ": " << run.output.toStdString();
@@ -134,7 +138,8 @@ TEST_F(DesktopAutostartTest, TheSessionStartsTheProgramWithTheSwitch)
     QFile::setPermissions(program, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     ASSERT_TRUE(autostart.write(QStringLiteral("Quillspan"), program, {QStringLiteral("/STARTUP")}));
 
-    const ToolRun run = runTool(QStringLiteral("/usr/bin/gio"), {QStringLiteral("launch"), autostart.entryPath(QStringLiteral("Quillspan"))});
+    const ToolRun run = runTool(QStringLiteral("/usr/bin/gio"),
+                                {QStringLiteral("launch"), autostart.entryPath(QStringLiteral("Quillspan"))});
     ASSERT_EQ(run.exitCode, 0) << run.output.toStdString();
     const QDeadlineTimer deadline(10000);
     while (!QFileInfo::exists(log) && !deadline.hasExpired())

@@ -33,7 +33,7 @@ const QByteArray kFile = "\xEF\xBB\xBF; a comment line\r\n"
                          "equals=a=b\r\n"
                          "unicode=Größe 日本\r\n";
 
-class ProfileReaderCases : public testing::TestWithParam<ProfileCase> {};
+class ProfileReaderCases : public testing::TestWithParam<ProfileCase> { };
 
 TEST_P(ProfileReaderCases, FollowsTheProfileContract)
 {

@@ -33,7 +33,8 @@ TEST(ProgramFolder, AnInstalledCopyKeepsStateInTheUsersDataFolder)
     QDir().mkpath(home.path(QStringLiteral("usr/bin")));
 
     const ProgramFolder installed = ProgramFolder::resolve(QString(), home.path(QStringLiteral("usr/bin")), false,
-                                                           home.path(QStringLiteral("data")), QStringLiteral("/unused"));
+                                                           home.path(QStringLiteral("data")),
+                                                           QStringLiteral("/unused"));
     EXPECT_EQ(installed.path(), home.path(QStringLiteral("data/Quillspan")));
     EXPECT_TRUE(QFileInfo(installed.path()).isDir());
     EXPECT_EQ(installed.languageFolder(), home.path(QStringLiteral("usr/share/quillspan/Lang")));
@@ -55,7 +56,7 @@ struct DataFileCase {
     const char* expected; // below the root
 };
 
-class DataFileCases : public testing::TestWithParam<DataFileCase> {};
+class DataFileCases : public testing::TestWithParam<DataFileCase> { };
 
 TEST_P(DataFileCases, FirstExistingOne)
 {
@@ -68,9 +69,9 @@ TEST_P(DataFileCases, FirstExistingOne)
         else
             home.writeFile(entry, "<html></html>");
     }
-    const ProgramFolder folder = ProgramFolder::resolve(c.kevaHome ? home.path(QString::fromLatin1(c.kevaHome)) : QString(),
-                                                        home.path(QStringLiteral("prefix/bin")), c.executableFolderWritable,
-                                                        home.path(QStringLiteral("data")), QStringLiteral("/unused"));
+    const ProgramFolder folder = ProgramFolder::resolve(
+        c.kevaHome ? home.path(QString::fromLatin1(c.kevaHome)) : QString(), home.path(QStringLiteral("prefix/bin")),
+        c.executableFolderWritable, home.path(QStringLiteral("data")), QStringLiteral("/unused"));
     const QString lookedUp = QString::fromLatin1(c.lookedUp);
     const QString found = lookedUp == QStringLiteral("Lang") ? folder.languageFolder() : folder.dataFile(lookedUp);
     EXPECT_EQ(found, home.path(QString::fromLatin1(c.expected)));
@@ -79,28 +80,59 @@ TEST_P(DataFileCases, FirstExistingOne)
 INSTANTIATE_TEST_SUITE_P(
     Cases, DataFileCases,
     testing::Values(
-        DataFileCase {"EmptyHomeUsesTheExecutablesLanguages", {QStringLiteral("empty/"), QStringLiteral("prefix/bin/Lang/")},
-                      "empty", true, "Lang", "prefix/bin/Lang"},
+        DataFileCase {"EmptyHomeUsesTheExecutablesLanguages",
+                      {QStringLiteral("empty/"), QStringLiteral("prefix/bin/Lang/")},
+                      "empty",
+                      true,
+                      "Lang",
+                      "prefix/bin/Lang"},
         DataFileCase {"EmptyHomeUsesTheInstalledLanguages",
-                      {QStringLiteral("empty/"), QStringLiteral("prefix/share/quillspan/Lang/")}, "empty", false, "Lang",
+                      {QStringLiteral("empty/"), QStringLiteral("prefix/share/quillspan/Lang/")},
+                      "empty",
+                      false,
+                      "Lang",
                       "prefix/share/quillspan/Lang"},
-        DataFileCase {"HomeWithLanguagesWins", {QStringLiteral("own/Lang/"), QStringLiteral("prefix/bin/Lang/")}, "own",
-                      true, "Lang", "own/Lang"},
+        DataFileCase {"HomeWithLanguagesWins",
+                      {QStringLiteral("own/Lang/"), QStringLiteral("prefix/bin/Lang/")},
+                      "own",
+                      true,
+                      "Lang",
+                      "own/Lang"},
         DataFileCase {"ExecutablesLanguagesBeforeTheInstalledOnes",
-                      {QStringLiteral("prefix/bin/Lang/"), QStringLiteral("prefix/share/quillspan/Lang/")}, nullptr, false,
-                      "Lang", "prefix/bin/Lang"},
-        DataFileCase {"NoLanguagesAnywhereStayInTheHome", {QStringLiteral("empty/")}, "empty", true, "Lang", "empty/Lang"},
-        DataFileCase {"HelpBesideTheExecutable", {QStringLiteral("own/"), QStringLiteral("prefix/bin/help/htu.htm")}, "own",
-                      true, "help/htu.htm", "prefix/bin/help/htu.htm"},
-        DataFileCase {"HelpOfAnInstalledCopy", {QStringLiteral("prefix/share/quillspan/help/htu.htm")}, nullptr, false,
-                      "help/htu.htm", "prefix/share/quillspan/help/htu.htm"},
-        DataFileCase {"HelpInTheHomeFirst", {QStringLiteral("own/help/htu.htm"), QStringLiteral("prefix/bin/help/htu.htm")},
-                      "own", true, "help/htu.htm", "own/help/htu.htm"},
-        DataFileCase {"HelpBesideTheExecutableBeforeTheInstalledOne",
-                      {QStringLiteral("prefix/bin/help/htu.htm"), QStringLiteral("prefix/share/quillspan/help/htu.htm")},
-                      nullptr, false, "help/htu.htm", "prefix/bin/help/htu.htm"},
-        DataFileCase {"NoHelpAnywhereIsInTheHome", {QStringLiteral("own/")}, "own", true, "help/htu.htm",
-                      "own/help/htu.htm"}),
+                      {QStringLiteral("prefix/bin/Lang/"), QStringLiteral("prefix/share/quillspan/Lang/")},
+                      nullptr,
+                      false,
+                      "Lang",
+                      "prefix/bin/Lang"},
+        DataFileCase {
+            "NoLanguagesAnywhereStayInTheHome", {QStringLiteral("empty/")}, "empty", true, "Lang", "empty/Lang"},
+        DataFileCase {"HelpBesideTheExecutable",
+                      {QStringLiteral("own/"), QStringLiteral("prefix/bin/help/htu.htm")},
+                      "own",
+                      true,
+                      "help/htu.htm",
+                      "prefix/bin/help/htu.htm"},
+        DataFileCase {"HelpOfAnInstalledCopy",
+                      {QStringLiteral("prefix/share/quillspan/help/htu.htm")},
+                      nullptr,
+                      false,
+                      "help/htu.htm",
+                      "prefix/share/quillspan/help/htu.htm"},
+        DataFileCase {"HelpInTheHomeFirst",
+                      {QStringLiteral("own/help/htu.htm"), QStringLiteral("prefix/bin/help/htu.htm")},
+                      "own",
+                      true,
+                      "help/htu.htm",
+                      "own/help/htu.htm"},
+        DataFileCase {
+            "HelpBesideTheExecutableBeforeTheInstalledOne",
+            {QStringLiteral("prefix/bin/help/htu.htm"), QStringLiteral("prefix/share/quillspan/help/htu.htm")},
+            nullptr,
+            false,
+            "help/htu.htm",
+            "prefix/bin/help/htu.htm"},
+        DataFileCase {
+            "NoHelpAnywhereIsInTheHome", {QStringLiteral("own/")}, "own", true, "help/htu.htm", "own/help/htu.htm"}),
     CaseName());
 
 } // namespace

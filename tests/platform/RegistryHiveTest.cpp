@@ -30,8 +30,10 @@ TEST(RegistryHive, ReadsValuesOfAnExport)
 TEST(RegistryHive, NamesIgnoreLetterCaseAndKeepTheirOwn)
 {
     RegistryHive hive(kRoot);
-    hive.setValue({QStringLiteral("Software"), QStringLiteral("Mixed")}, QStringLiteral("RunTimes"), QStringLiteral("1"));
-    hive.setValue({QStringLiteral("SOFTWARE"), QStringLiteral("mixed")}, QStringLiteral("RUNTIMES"), QStringLiteral("2"));
+    hive.setValue({QStringLiteral("Software"), QStringLiteral("Mixed")}, QStringLiteral("RunTimes"),
+                  QStringLiteral("1"));
+    hive.setValue({QStringLiteral("SOFTWARE"), QStringLiteral("mixed")}, QStringLiteral("RUNTIMES"),
+                  QStringLiteral("2"));
 
     EXPECT_EQ(hive.value({QStringLiteral("software"), QStringLiteral("MIXED")}, QStringLiteral("runtimes")),
               QStringLiteral("2"));
@@ -44,8 +46,13 @@ TEST(RegistryHive, NamesIgnoreLetterCaseAndKeepTheirOwn)
 TEST(RegistryHive, RoundTripsEveryCharacter)
 {
     const QStringList texts = {
-        QString(), QStringLiteral("plain"), QStringLiteral("back\\slash"), QStringLiteral("\"quoted\""),
-        QStringLiteral("two\nlines\r\n"), QStringLiteral("ends with backslash\\"), QStringLiteral("Ünïcødé 日本 😀"),
+        QString(),
+        QStringLiteral("plain"),
+        QStringLiteral("back\\slash"),
+        QStringLiteral("\"quoted\""),
+        QStringLiteral("two\nlines\r\n"),
+        QStringLiteral("ends with backslash\\"),
+        QStringLiteral("Ünïcødé 日本 😀"),
         QStringLiteral("= [section] @="),
     };
     RegistryHive hive(kRoot);
@@ -61,7 +68,8 @@ TEST(RegistryHive, RoundTripsEveryCharacter)
 TEST(RegistryHive, CreatesKeysAboveAndListsDirectSubkeysInOrder)
 {
     RegistryHive hive(kRoot);
-    hive.setValue({QStringLiteral("Software"), QStringLiteral("Mozilla"), QStringLiteral("Netscape 6"), QStringLiteral("Extensions")},
+    hive.setValue({QStringLiteral("Software"), QStringLiteral("Mozilla"), QStringLiteral("Netscape 6"),
+                   QStringLiteral("Extensions")},
                   QStringLiteral("Plugins"), QStringLiteral("/p"));
     hive.createKey({QStringLiteral("Software"), QStringLiteral("Mozilla"), QStringLiteral("Firefox")});
     hive.createKey({QStringLiteral("software"), QStringLiteral("mozilla"), QStringLiteral("NETSCAPE 6")});
@@ -69,7 +77,8 @@ TEST(RegistryHive, CreatesKeysAboveAndListsDirectSubkeysInOrder)
     EXPECT_TRUE(hive.hasKey({QStringLiteral("Software"), QStringLiteral("Mozilla")}));
     EXPECT_EQ(hive.subkeys({QStringLiteral("Software"), QStringLiteral("Mozilla")}),
               (QStringList {QStringLiteral("Netscape 6"), QStringLiteral("Firefox")}));
-    EXPECT_TRUE(hive.subkeys({QStringLiteral("Software"), QStringLiteral("Mozilla"), QStringLiteral("Firefox")}).isEmpty());
+    EXPECT_TRUE(
+        hive.subkeys({QStringLiteral("Software"), QStringLiteral("Mozilla"), QStringLiteral("Firefox")}).isEmpty());
     EXPECT_TRUE(hive.subkeys({QStringLiteral("Nowhere")}).isEmpty());
 }
 
@@ -107,7 +116,7 @@ struct DamageCase {
     int unreadable;
 };
 
-class RegistryHiveDamage : public testing::TestWithParam<DamageCase> {};
+class RegistryHiveDamage : public testing::TestWithParam<DamageCase> { };
 
 TEST_P(RegistryHiveDamage, ReadsWhatParsesAndKeepsTheRest)
 {
@@ -126,12 +135,15 @@ TEST_P(RegistryHiveDamage, ReadsWhatParsesAndKeepsTheRest)
 INSTANTIATE_TEST_SUITE_P(
     Cases, RegistryHiveDamage,
     testing::Values(
-        DamageCase {"CutShort",
-                    "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quillspan Software\\KEVA 1.0]\n\"Good\"=\"yes\"\n\"Cut\"=\"hal",
-                    "yes", 1},
-        DamageCase {"NoHeader", "[HKEY_LOCAL_MACHINE\\Software\\Quillspan Software\\KEVA 1.0]\n\"Good\"=\"yes\"\n", "yes", 0},
+        DamageCase {
+            "CutShort",
+            "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quillspan Software\\KEVA 1.0]\n\"Good\"=\"yes\"\n\"Cut\"=\"hal",
+            "yes", 1},
+        DamageCase {"NoHeader", "[HKEY_LOCAL_MACHINE\\Software\\Quillspan Software\\KEVA 1.0]\n\"Good\"=\"yes\"\n",
+                    "yes", 0},
         DamageCase {"GarbageBeforeSections",
-                    "REGEDIT4\n\xff\xfe binary \x01\n[HKEY_LOCAL_MACHINE\\Software\\Quillspan Software\\KEVA 1.0]\n\"Good\"=\"yes\"\n",
+                    "REGEDIT4\n\xff\xfe binary \x01\n[HKEY_LOCAL_MACHINE\\Software\\Quillspan Software\\KEVA "
+                    "1.0]\n\"Good\"=\"yes\"\n",
                     "yes", 1},
         DamageCase {"ForeignRootAndTypes",
                     "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Software\\Quillspan Software\\KEVA 1.0]\n\"Good\"=\"yes\"\n"

@@ -23,8 +23,9 @@ TEST(Registry, ValuesPersistInTheHiveFileOfTheirRoot)
                                         QStringLiteral("DownloadManagerPath"), QStringLiteral("/opt/keva")));
     }
     Registry again(home.registryFolder());
-    EXPECT_EQ(again.readValue(HKLM, QStringLiteral("software\\quillspan software\\keva 1.0"), QStringLiteral("TIMEOUT")),
-              QStringLiteral("60"));
+    EXPECT_EQ(
+        again.readValue(HKLM, QStringLiteral("software\\quillspan software\\keva 1.0"), QStringLiteral("TIMEOUT")),
+        QStringLiteral("60"));
     EXPECT_FALSE(again.readValue(RegistryRoot::HKEY_CURRENT_USER, kKey, QStringLiteral("Timeout")).has_value());
 
     const QByteArray hive = home.readFile(QStringLiteral("registry/HKEY_LOCAL_MACHINE.reg"));
@@ -35,7 +36,8 @@ TEST(Registry, ValuesPersistInTheHiveFileOfTheirRoot)
     // Only the hives and their lock files: no temporary files left behind.
     const QStringList files = QDir(home.registryFolder()).entryList(QDir::Files);
     for (const QString& file : files)
-        EXPECT_TRUE(file.endsWith(QStringLiteral(".reg")) || file.endsWith(QStringLiteral(".reg.lock"))) << file.toStdString();
+        EXPECT_TRUE(file.endsWith(QStringLiteral(".reg")) || file.endsWith(QStringLiteral(".reg.lock")))
+            << file.toStdString();
 }
 
 TEST(Registry, EmptyPathPartsAreIgnored)

@@ -25,8 +25,7 @@
 namespace {
 
 // Runs the event loop until `done` holds or `ms` have passed.
-template <typename Done>
-bool spinUntil(Done done, int ms = 10000)
+template <typename Done> bool spinUntil(Done done, int ms = 10000)
 {
     const QDeadlineTimer deadline(ms);
     while (!done() && !deadline.hasExpired())
@@ -134,8 +133,9 @@ TEST(WinMsg, SendFromAnotherProcessWaitsForTheHandler)
     ASSERT_TRUE(receiver.listen());
 
     QProcess sender;
-    sender.start(peer(), {QStringLiteral("send"), QStringLiteral("ObjectHelper"), QStringLiteral("12"),
-                          QStringLiteral("http://example.org/ä.zip"), marker});
+    sender.start(peer(),
+                 {QStringLiteral("send"), QStringLiteral("ObjectHelper"), QStringLiteral("12"),
+                  QStringLiteral("http://example.org/ä.zip"), marker});
     ASSERT_TRUE(sender.waitForStarted());
     ASSERT_TRUE(spinUntil([&] { return sender.state() == QProcess::NotRunning; }));
 
@@ -198,7 +198,7 @@ TEST(WinMsg, RuntimeFolderIsPrivateToTheUser)
     QDir().mkpath(home.path(QStringLiteral("fresh")));
     qputenv("KEVA_RUNTIME_DIR", QFile::encodeName(fresh));
 
-    struct stat info {};
+    struct stat info { };
     ASSERT_EQ(WindowDirectory::runtimeFolder(), fresh.toStdString());
     ASSERT_EQ(::stat(QFile::encodeName(fresh).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
@@ -240,7 +240,8 @@ TEST(WinMsg, BadMessagesAreRefusedWithoutHarm)
         QString reason;
     };
     const BadCase cases[] = {
-        {std::string("\x00\x01garbage that is no message at all", 33), refusedReply, QStringLiteral("malformed message")},
+        {std::string("\x00\x01garbage that is no message at all", 33), refusedReply,
+         QStringLiteral("malformed message")},
         {oversized, refusedReply, QStringLiteral("message too large")},
         {stalled, std::string(), QStringLiteral("sender stalled")},
     };

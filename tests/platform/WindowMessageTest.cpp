@@ -13,7 +13,8 @@ TEST(WindowMessage, RoundTripsThroughTheWire)
 
     WindowMessage received;
     std::size_t consumed = 0;
-    ASSERT_EQ(WindowMessage::decode(wire.data(), wire.size(), received, consumed), WindowMessage::DecodeResult::Complete);
+    ASSERT_EQ(WindowMessage::decode(wire.data(), wire.size(), received, consumed),
+              WindowMessage::DecodeResult::Complete);
     EXPECT_EQ(consumed, wire.size());
     EXPECT_EQ(received.message, sent.message);
     EXPECT_EQ(received.wParam, -42);
@@ -21,7 +22,8 @@ TEST(WindowMessage, RoundTripsThroughTheWire)
     EXPECT_EQ(received.text, sent.text);
 
     for (std::size_t cut = 0; cut < wire.size(); ++cut)
-        EXPECT_EQ(WindowMessage::decode(wire.data(), cut, received, consumed), WindowMessage::DecodeResult::NeedMore) << cut;
+        EXPECT_EQ(WindowMessage::decode(wire.data(), cut, received, consumed), WindowMessage::DecodeResult::NeedMore)
+            << cut;
 }
 
 TEST(WindowMessage, RefusesGarbageAndOversizedTexts)
@@ -29,7 +31,8 @@ TEST(WindowMessage, RefusesGarbageAndOversizedTexts)
     WindowMessage out;
     std::size_t consumed = 0;
     const std::string garbage = "GET / HTTP/1.0\r\n\r\n";
-    EXPECT_EQ(WindowMessage::decode(garbage.data(), garbage.size(), out, consumed), WindowMessage::DecodeResult::Malformed);
+    EXPECT_EQ(WindowMessage::decode(garbage.data(), garbage.size(), out, consumed),
+              WindowMessage::DecodeResult::Malformed);
     EXPECT_EQ(WindowMessage::decode("QX", 2, out, consumed), WindowMessage::DecodeResult::Malformed);
 
     std::string huge = WindowMessage {1, 0, 0, "x"}.encode();

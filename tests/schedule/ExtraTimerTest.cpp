@@ -23,7 +23,7 @@ struct TimerCase {
     std::vector<qint64> events;
 };
 
-class ExtraTimerScript : public testing::TestWithParam<TimerCase> {};
+class ExtraTimerScript : public testing::TestWithParam<TimerCase> { };
 
 TEST_P(ExtraTimerScript, RaisesTheEventWhenTheCountReachesTheInterval)
 {
@@ -51,17 +51,26 @@ TEST_P(ExtraTimerScript, RaisesTheEventWhenTheCountReachesTheInterval)
 INSTANTIATE_TEST_SUITE_P(
     Cases, ExtraTimerScript,
     testing::Values(
-        TimerCase {"TwoMinutes", {{Step::SetInterval, 2}, {Step::SetUnit, 1}, {Step::Enable}, {Step::Ticks, 250}}, {120, 240}},
-        TimerCase {"ZeroEveryTick", {{Step::SetInterval, 0}, {Step::SetUnit, 0}, {Step::Enable}, {Step::Ticks, 3}}, {1, 2, 3}},
+        TimerCase {
+            "TwoMinutes", {{Step::SetInterval, 2}, {Step::SetUnit, 1}, {Step::Enable}, {Step::Ticks, 250}}, {120, 240}},
+        TimerCase {
+            "ZeroEveryTick", {{Step::SetInterval, 0}, {Step::SetUnit, 0}, {Step::Enable}, {Step::Ticks, 3}}, {1, 2, 3}},
         TimerCase {"BelowZeroEveryTick", {{Step::SetInterval, -5}, {Step::Enable}, {Step::Ticks, 2}}, {1, 2}},
         TimerCase {"UnknownUnitNever", {{Step::SetUnit, 5}, {Step::Enable}, {Step::Ticks, 100000}}, {}},
         TimerCase {"NegativeUnitNever", {{Step::SetUnit, -1}, {Step::Enable}, {Step::Ticks, 1000}}, {}},
         TimerCase {"CreatedWithOneSecond", {{Step::Enable}, {Step::Ticks, 3}}, {1, 2, 3}},
-        TimerCase {"HoursAndDays", {{Step::SetUnit, 2}, {Step::Ticks, 3600}, {Step::SetUnit, 3}, {Step::Ticks, 86400}}, {3600, 90000}},
+        TimerCase {"HoursAndDays",
+                   {{Step::SetUnit, 2}, {Step::Ticks, 3600}, {Step::SetUnit, 3}, {Step::Ticks, 86400}},
+                   {3600, 90000}},
         // Disabling keeps the count: 30 counted, then 40 seconds, 10 more.
         TimerCase {"DisabledKeepsTheCount",
-                   {{Step::SetInterval, 100}, {Step::Enable}, {Step::Ticks, 30}, {Step::Disable}, {Step::SetInterval, 40},
-                    {Step::Enable}, {Step::Ticks, 15}},
+                   {{Step::SetInterval, 100},
+                    {Step::Enable},
+                    {Step::Ticks, 30},
+                    {Step::Disable},
+                    {Step::SetInterval, 40},
+                    {Step::Enable},
+                    {Step::Ticks, 15}},
                    {40}},
         // A new interval below the count reached comes at the next tick.
         TimerCase {"ShortenedBelowTheCount",
@@ -70,11 +79,13 @@ INSTANTIATE_TEST_SUITE_P(
         TimerCase {"LengthenedMidCount",
                    {{Step::SetInterval, 60}, {Step::Ticks, 50}, {Step::SetInterval, 70}, {Step::Ticks, 30}},
                    {70}},
-        TimerCase {"UnitChangedMidCount",
-                   {{Step::SetInterval, 2}, {Step::SetUnit, 1}, {Step::Ticks, 100}, {Step::SetUnit, 0}, {Step::Ticks, 4}},
-                   {101, 103}},
+        TimerCase {
+            "UnitChangedMidCount",
+            {{Step::SetInterval, 2}, {Step::SetUnit, 1}, {Step::Ticks, 100}, {Step::SetUnit, 0}, {Step::Ticks, 4}},
+            {101, 103}},
         // Far beyond 32 bits of ticks: it does not wrap round to fire at once.
-        TimerCase {"ProductBeyond32Bits", {{Step::SetInterval, 2000000000}, {Step::SetUnit, 3}, {Step::Ticks, 10}}, {}}),
+        TimerCase {
+            "ProductBeyond32Bits", {{Step::SetInterval, 2000000000}, {Step::SetUnit, 3}, {Step::Ticks, 10}}, {}}),
     CaseName());
 
 TEST(ExtraTimer, StartsDisabledAndSwitchesItsOneSecondTimer)
@@ -95,13 +106,13 @@ TEST(ExtraTimer, StartsDisabledAndSwitchesItsOneSecondTimer)
 // The wall clock against the ticks: the machine sleeps or the clock is set.
 struct ClockCase {
     const char* name;
-    qint64 secondsPerTick;  // how far the clock moves on each of the first ticks
-    qint64 jumpSeconds;     // then once, on the next tick
-    bool disabledOverJump;  // the timer is switched off while the clock jumps
-    int moves;              // ClockMoved raised
+    qint64 secondsPerTick; // how far the clock moves on each of the first ticks
+    qint64 jumpSeconds;    // then once, on the next tick
+    bool disabledOverJump; // the timer is switched off while the clock jumps
+    int moves;             // ClockMoved raised
 };
 
-class ExtraTimerClock : public testing::TestWithParam<ClockCase> {};
+class ExtraTimerClock : public testing::TestWithParam<ClockCase> { };
 
 TEST_P(ExtraTimerClock, TellsWhenTheClockPartsFromTheTicks)
 {
@@ -130,14 +141,13 @@ TEST_P(ExtraTimerClock, TellsWhenTheClockPartsFromTheTicks)
     EXPECT_EQ(timer.ticks(), c.moves ? 1 : 32) << "the count starts again after a move";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ExtraTimerClock,
-    testing::Values(ClockCase {"InStep", 1, 1, false, 0},
-                    ClockCase {"WithinAFewSeconds", 1, 5, false, 0},
-                    ClockCase {"SleptAnHour", 1, 3600, false, 1},
-                    ClockCase {"SetBack", 1, -600, false, 1},
-                    ClockCase {"SwitchedOffMeanwhile", 1, 3600, true, 0}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Cases, ExtraTimerClock,
+                         testing::Values(ClockCase {"InStep", 1, 1, false, 0},
+                                         ClockCase {"WithinAFewSeconds", 1, 5, false, 0},
+                                         ClockCase {"SleptAnHour", 1, 3600, false, 1},
+                                         ClockCase {"SetBack", 1, -600, false, 1},
+                                         ClockCase {"SwitchedOffMeanwhile", 1, 3600, true, 0}),
+                         CaseName());
 
 TEST(ExtraTimer, WithoutAWallClockOnlyCounts)
 {

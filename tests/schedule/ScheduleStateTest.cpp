@@ -80,11 +80,13 @@ TEST_F(ScheduleStateTest, TheListsHoldTheirChoicesInOrder)
     EXPECT_EQ(ScheduleState::kHours.front(), QStringLiteral("1"));
     EXPECT_EQ(ScheduleState::kHours[22], QStringLiteral("23"));
     EXPECT_EQ(ScheduleState::kHours.back(), QStringLiteral("00"));
-    EXPECT_EQ(ScheduleState::kMinutes,
-              (QStringList {QStringLiteral(":00"), QStringLiteral(":05"), QStringLiteral(":10"), QStringLiteral(":15"),
-                            QStringLiteral(":20"), QStringLiteral(":25"), QStringLiteral(":30"), QStringLiteral(":35"),
-                            QStringLiteral(":40"), QStringLiteral(":45"), QStringLiteral(":50"), QStringLiteral(":55")}));
-    EXPECT_EQ(ScheduleState::kTypes, (QStringList {QStringLiteral("AM"), QStringLiteral("PM"), QStringLiteral("24HR")}));
+    EXPECT_EQ(
+        ScheduleState::kMinutes,
+        (QStringList {QStringLiteral(":00"), QStringLiteral(":05"), QStringLiteral(":10"), QStringLiteral(":15"),
+                      QStringLiteral(":20"), QStringLiteral(":25"), QStringLiteral(":30"), QStringLiteral(":35"),
+                      QStringLiteral(":40"), QStringLiteral(":45"), QStringLiteral(":50"), QStringLiteral(":55")}));
+    EXPECT_EQ(ScheduleState::kTypes,
+              (QStringList {QStringLiteral("AM"), QStringLiteral("PM"), QStringLiteral("24HR")}));
 }
 
 // Stored values as the dialog writes them, as older versions wrote them,
@@ -101,7 +103,7 @@ struct LoadCase {
     Schedule::ExistingFiles existing;
 };
 
-class ScheduleLoad : public ScheduleStateTest, public testing::WithParamInterface<LoadCase> {};
+class ScheduleLoad : public ScheduleStateTest, public testing::WithParamInterface<LoadCase> { };
 
 TEST_P(ScheduleLoad, ReadsEveryStoredValue)
 {
@@ -123,23 +125,68 @@ TEST_P(ScheduleLoad, ReadsEveryStoredValue)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ScheduleLoad,
-    testing::Values(
-        LoadCase {"AsWritten",
-                  {{"NoSchedule", "0"}, {"SchHour", "11"}, {"SchMinute", ":30"}, {"SchType", "PM"}, {"Today", "False"},
-                   {"SelectDay", "True"}, {"Sat", "1"}, {"Sun", "0"}, {"Mon", "1"}, {"fri", "1"}, {"OverWrite", "False"},
-                   {"Resume", "True"}, {"Skip", "False"}},
-                  false, "11", ":30", "PM", true, {false, true, false, false, false, true, true}, Schedule::Resume},
-        LoadCase {"NumbersForOptions",
-                  {{"NoSchedule", "False"}, {"Today", "1"}, {"SelectDay", "0"}, {"Thr", "True"}, {"OverWrite", "0"},
-                   {"Skip", "1"}},
-                  false, "1", ":00", "AM", false, {false, false, false, false, true, false, false}, Schedule::Skip},
-        LoadCase {"OutsideTheLists",
-                  {{"SchHour", "25"}, {"SchMinute", ":07"}, {"SchType", "pm"}, {"NoSchedule", "maybe"}},
-                  true, "1", ":00", "AM", false, {}, Schedule::Overwrite},
-        LoadCase {"MidnightHour", {{"SchHour", "00"}, {"SchType", "24HR"}}, true, "00", ":00", "24HR", false, {},
-                  Schedule::Overwrite},
-        LoadCase {"NoOptionChosen", {{"OverWrite", "False"}, {"Resume", "False"}, {"Skip", "False"}}, true, "1", ":00",
-                  "AM", false, {}, Schedule::Overwrite}),
+    testing::Values(LoadCase {"AsWritten",
+                              {{"NoSchedule", "0"},
+                               {"SchHour", "11"},
+                               {"SchMinute", ":30"},
+                               {"SchType", "PM"},
+                               {"Today", "False"},
+                               {"SelectDay", "True"},
+                               {"Sat", "1"},
+                               {"Sun", "0"},
+                               {"Mon", "1"},
+                               {"fri", "1"},
+                               {"OverWrite", "False"},
+                               {"Resume", "True"},
+                               {"Skip", "False"}},
+                              false,
+                              "11",
+                              ":30",
+                              "PM",
+                              true,
+                              {false, true, false, false, false, true, true},
+                              Schedule::Resume},
+                    LoadCase {"NumbersForOptions",
+                              {{"NoSchedule", "False"},
+                               {"Today", "1"},
+                               {"SelectDay", "0"},
+                               {"Thr", "True"},
+                               {"OverWrite", "0"},
+                               {"Skip", "1"}},
+                              false,
+                              "1",
+                              ":00",
+                              "AM",
+                              false,
+                              {false, false, false, false, true, false, false},
+                              Schedule::Skip},
+                    LoadCase {"OutsideTheLists",
+                              {{"SchHour", "25"}, {"SchMinute", ":07"}, {"SchType", "pm"}, {"NoSchedule", "maybe"}},
+                              true,
+                              "1",
+                              ":00",
+                              "AM",
+                              false,
+                              {},
+                              Schedule::Overwrite},
+                    LoadCase {"MidnightHour",
+                              {{"SchHour", "00"}, {"SchType", "24HR"}},
+                              true,
+                              "00",
+                              ":00",
+                              "24HR",
+                              false,
+                              {},
+                              Schedule::Overwrite},
+                    LoadCase {"NoOptionChosen",
+                              {{"OverWrite", "False"}, {"Resume", "False"}, {"Skip", "False"}},
+                              true,
+                              "1",
+                              ":00",
+                              "AM",
+                              false,
+                              {},
+                              Schedule::Overwrite}),
     CaseName());
 
 // The enabling rule: nothing while no schedule is wanted; the weekdays only
@@ -152,7 +199,7 @@ struct EnablingCase {
     bool daysEnabled;
 };
 
-class ScheduleEnabling : public ScheduleStateTest, public testing::WithParamInterface<EnablingCase> {};
+class ScheduleEnabling : public ScheduleStateTest, public testing::WithParamInterface<EnablingCase> { };
 
 TEST_P(ScheduleEnabling, FollowsTheSwitchAndTheOption)
 {
@@ -223,19 +270,19 @@ struct PassCase {
     const char* type;
     std::array<bool, 7> days; // the selected-days mode when any is set
     enum Call { Ok, Quiet, QuietNoFire } call;
-    const char* message;      // empty: none
+    const char* message; // empty: none
     bool fire;
     bool enabled;
     qint32 unit;
     qint32 interval;
-    bool stored;              // stored and unloaded; else the dialog stays as it was
+    bool stored; // stored and unloaded; else the dialog stays as it was
 };
 
 constexpr std::array<bool, 7> kEveryDay {};
 constexpr std::array<bool, 7> kSundayOnly {true, false, false, false, false, false, false};
 constexpr std::array<bool, 7> kFridayOnly {false, false, false, false, false, true, false};
 
-class ScheduleTimingPass : public ScheduleStateTest, public testing::WithParamInterface<PassCase> {};
+class ScheduleTimingPass : public ScheduleStateTest, public testing::WithParamInterface<PassCase> { };
 
 TEST_P(ScheduleTimingPass, ProgramsTheTimerForTheNextStep)
 {
@@ -286,38 +333,60 @@ constexpr qint32 kSec = ExtraTimer::Seconds;
 INSTANTIATE_TEST_SUITE_P(
     Cases, ScheduleTimingPass,
     testing::Values(
-        P {"PmElevenThirty", at(kMonday, 21, 10), "11", ":30", "PM", kEveryDay, P::Ok, "", false, true, kMin, 140, true},
-        P {"TwentyFourHour13", at(kMonday, 10, 50), "13", ":00", "24HR", kEveryDay, P::Ok, "", false, true, kMin, 130, true},
-        P {"Am13", at(kMonday, 10, 50), "13", ":00", "AM", kEveryDay, P::Ok, "Incorrect Time!!...", false, false, kMin, 7, false},
-        P {"Pm13", at(kMonday, 10, 50), "13", ":00", "PM", kEveryDay, P::Ok, "Incorrect Time!!...", false, false, kMin, 7, false},
+        P {"PmElevenThirty", at(kMonday, 21, 10), "11", ":30", "PM", kEveryDay, P::Ok, "", false, true, kMin, 140,
+           true},
+        P {"TwentyFourHour13", at(kMonday, 10, 50), "13", ":00", "24HR", kEveryDay, P::Ok, "", false, true, kMin, 130,
+           true},
+        P {"Am13", at(kMonday, 10, 50), "13", ":00", "AM", kEveryDay, P::Ok, "Incorrect Time!!...", false, false, kMin,
+           7, false},
+        P {"Pm13", at(kMonday, 10, 50), "13", ":00", "PM", kEveryDay, P::Ok, "Incorrect Time!!...", false, false, kMin,
+           7, false},
         P {"Am13Quiet", at(kMonday, 10, 50), "13", ":00", "AM", kEveryDay, P::Quiet, "", false, false, kMin, 7, false},
-        P {"TwoHoursTenAhead", at(kMonday, 7, 50), "10", ":00", "AM", kEveryDay, P::Ok, "", false, true, kMin, 130, true},
+        P {"TwoHoursTenAhead", at(kMonday, 7, 50), "10", ":00", "AM", kEveryDay, P::Ok, "", false, true, kMin, 130,
+           true},
         // Minutes leave the seconds out: a later pass aligns on them.
-        P {"HoursAndSecondsAhead", at(kMonday, 7, 50, 20), "10", ":00", "AM", kEveryDay, P::Ok, "", false, true, kMin, 129, true},
-        P {"FortySecondsAhead", at(kMonday, 9, 59, 20), "10", ":00", "AM", kEveryDay, P::Ok, "", false, true, kSec, 39, true},
-        P {"MinutesAndSecondsAhead", at(kMonday, 9, 40, 20), "10", ":00", "AM", kEveryDay, P::Ok, "", false, true, kSec, 39, true},
-        P {"AMinuteAgo", at(kMonday, 10, 1), "10", ":00", "AM", kEveryDay, P::Ok, "This is a previous time!!...", false, false, kMin, 7, false},
-        P {"AMinuteAgoQuiet", at(kMonday, 10, 1), "10", ":00", "AM", kEveryDay, P::Quiet, "", true, true, kSec, 0, true},
-        P {"AMinuteAgoAtStartUp", at(kMonday, 10, 1), "10", ":00", "AM", kEveryDay, P::QuietNoFire, "", false, true, kMin, 7, true},
-        P {"FourMinutesAgoQuiet", at(kMonday, 10, 4, 0), "10", ":00", "AM", kEveryDay, P::Quiet, "", true, true, kSec, 0, true},
-        P {"OverFourMinutesAgoQuiet", at(kMonday, 10, 4, 0, 1), "10", ":00", "AM", kEveryDay, P::Quiet, "", false, false, kMin, 7, false},
+        P {"HoursAndSecondsAhead", at(kMonday, 7, 50, 20), "10", ":00", "AM", kEveryDay, P::Ok, "", false, true, kMin,
+           129, true},
+        P {"FortySecondsAhead", at(kMonday, 9, 59, 20), "10", ":00", "AM", kEveryDay, P::Ok, "", false, true, kSec, 39,
+           true},
+        P {"MinutesAndSecondsAhead", at(kMonday, 9, 40, 20), "10", ":00", "AM", kEveryDay, P::Ok, "", false, true, kSec,
+           39, true},
+        P {"AMinuteAgo", at(kMonday, 10, 1), "10", ":00", "AM", kEveryDay, P::Ok, "This is a previous time!!...", false,
+           false, kMin, 7, false},
+        P {"AMinuteAgoQuiet", at(kMonday, 10, 1), "10", ":00", "AM", kEveryDay, P::Quiet, "", true, true, kSec, 0,
+           true},
+        P {"AMinuteAgoAtStartUp", at(kMonday, 10, 1), "10", ":00", "AM", kEveryDay, P::QuietNoFire, "", false, true,
+           kMin, 7, true},
+        P {"FourMinutesAgoQuiet", at(kMonday, 10, 4, 0), "10", ":00", "AM", kEveryDay, P::Quiet, "", true, true, kSec,
+           0, true},
+        P {"OverFourMinutesAgoQuiet", at(kMonday, 10, 4, 0, 1), "10", ":00", "AM", kEveryDay, P::Quiet, "", false,
+           false, kMin, 7, false},
         // Only the last few minutes count, not the same minutes an hour earlier.
-        P {"AnHourAndTwoMinutesAgoQuiet", at(kMonday, 11, 2), "10", ":00", "AM", kEveryDay, P::Quiet, "", false, false, kMin, 7, false},
+        P {"AnHourAndTwoMinutesAgoQuiet", at(kMonday, 11, 2), "10", ":00", "AM", kEveryDay, P::Quiet, "", false, false,
+           kMin, 7, false},
         // Exactly 57 minutes ahead on the second: no run yet; the programming stays.
-        P {"WholeMinutesAheadKeeps", at(kMonday, 9, 3, 59, 500), "10", ":00", "AM", kEveryDay, P::Quiet, "", false, true, kMin, 7, true},
-        P {"WholeMinutesAheadKeepsShort", at(kMonday, 9, 50, 0), "10", ":00", "AM", kEveryDay, P::Quiet, "", false, true, kMin, 7, true},
+        P {"WholeMinutesAheadKeeps", at(kMonday, 9, 3, 59, 500), "10", ":00", "AM", kEveryDay, P::Quiet, "", false,
+           true, kMin, 7, true},
+        P {"WholeMinutesAheadKeepsShort", at(kMonday, 9, 50, 0), "10", ":00", "AM", kEveryDay, P::Quiet, "", false,
+           true, kMin, 7, true},
         // On the twelve-hour clock 12 AM is midnight and 12 PM noon.
         P {"TwelvePmIsNoon", at(kMonday, 11, 0), "12", ":00", "PM", kEveryDay, P::Ok, "", false, true, kMin, 60, true},
-        P {"TwelvePmPassedQuiet", at(kMonday, 12, 2), "12", ":00", "PM", kEveryDay, P::Quiet, "", true, true, kSec, 0, true},
-        P {"TwelveAmIsMidnight", at(kMonday, 0, 2), "12", ":00", "AM", kEveryDay, P::Quiet, "", true, true, kSec, 0, true},
-        P {"TwelveAmIsNotNoon", at(kMonday, 11, 0), "12", ":00", "AM", kEveryDay, P::Ok, "This is a previous time!!...", false, false, kMin, 7, false},
+        P {"TwelvePmPassedQuiet", at(kMonday, 12, 2), "12", ":00", "PM", kEveryDay, P::Quiet, "", true, true, kSec, 0,
+           true},
+        P {"TwelveAmIsMidnight", at(kMonday, 0, 2), "12", ":00", "AM", kEveryDay, P::Quiet, "", true, true, kSec, 0,
+           true},
+        P {"TwelveAmIsNotNoon", at(kMonday, 11, 0), "12", ":00", "AM", kEveryDay, P::Ok, "This is a previous time!!...",
+           false, false, kMin, 7, false},
         P {"OnePm", at(kMonday, 12, 0), "1", ":05", "PM", kEveryDay, P::Ok, "", false, true, kMin, 65, true},
         P {"SundayOnSunday", at(kSunday, 9, 0), "10", ":00", "AM", kSundayOnly, P::Ok, "", false, true, kMin, 60, true},
         P {"FridayOnFriday", at(kFriday, 9, 0), "10", ":00", "AM", kFridayOnly, P::Ok, "", false, true, kMin, 60, true},
-        P {"FridayOnFridayQuiet", at(kFriday, 10, 2), "10", ":00", "AM", kFridayOnly, P::Quiet, "", true, true, kSec, 0, true},
+        P {"FridayOnFridayQuiet", at(kFriday, 10, 2), "10", ":00", "AM", kFridayOnly, P::Quiet, "", true, true, kSec, 0,
+           true},
         // Not today's weekday: wake again just after midnight, without a message.
-        P {"SundayOnMonday", at(kMonday, 10, 0, 30), "10", ":00", "AM", kSundayOnly, P::Ok, "", false, true, kMin, 840, true},
-        P {"SundayOnMondayQuiet", at(kMonday, 23, 59, 30), "10", ":00", "AM", kSundayOnly, P::Quiet, "", false, true, kMin, 1, true}),
+        P {"SundayOnMonday", at(kMonday, 10, 0, 30), "10", ":00", "AM", kSundayOnly, P::Ok, "", false, true, kMin, 840,
+           true},
+        P {"SundayOnMondayQuiet", at(kMonday, 23, 59, 30), "10", ":00", "AM", kSundayOnly, P::Quiet, "", false, true,
+           kMin, 1, true}),
     CaseName());
 
 TEST_F(ScheduleStateTest, NoScheduleStoresAndStopsTheTimerWithoutAsking)
@@ -344,13 +413,14 @@ TEST_F(ScheduleStateTest, OkStoresTheSixteenValuesInOrder)
     state->chooseExistingFiles(Schedule::Resume);
     now = at(kFriday, 9, 0);
     state->OK();
-    const QStringList expected = {
-        QStringLiteral("\"NoSchedule\"=\"0\""), QStringLiteral("\"SchHour\"=\"11\""), QStringLiteral("\"SchMinute\"=\":30\""),
-        QStringLiteral("\"SchType\"=\"PM\""), QStringLiteral("\"Today\"=\"False\""), QStringLiteral("\"SelectDay\"=\"True\""),
-        QStringLiteral("\"Sat\"=\"1\""), QStringLiteral("\"Sun\"=\"0\""), QStringLiteral("\"Mon\"=\"0\""),
-        QStringLiteral("\"Tue\"=\"0\""), QStringLiteral("\"Wed\"=\"0\""), QStringLiteral("\"Thr\"=\"0\""),
-        QStringLiteral("\"fri\"=\"1\""), QStringLiteral("\"OverWrite\"=\"False\""), QStringLiteral("\"Resume\"=\"True\""),
-        QStringLiteral("\"Skip\"=\"False\"")};
+    const QStringList expected = {QStringLiteral("\"NoSchedule\"=\"0\""),  QStringLiteral("\"SchHour\"=\"11\""),
+                                  QStringLiteral("\"SchMinute\"=\":30\""), QStringLiteral("\"SchType\"=\"PM\""),
+                                  QStringLiteral("\"Today\"=\"False\""),   QStringLiteral("\"SelectDay\"=\"True\""),
+                                  QStringLiteral("\"Sat\"=\"1\""),         QStringLiteral("\"Sun\"=\"0\""),
+                                  QStringLiteral("\"Mon\"=\"0\""),         QStringLiteral("\"Tue\"=\"0\""),
+                                  QStringLiteral("\"Wed\"=\"0\""),         QStringLiteral("\"Thr\"=\"0\""),
+                                  QStringLiteral("\"fri\"=\"1\""),         QStringLiteral("\"OverWrite\"=\"False\""),
+                                  QStringLiteral("\"Resume\"=\"True\""),   QStringLiteral("\"Skip\"=\"False\"")};
     const QString hive = QString::fromUtf8(home.readFile(QStringLiteral("registry/HKEY_LOCAL_MACHINE.reg")));
     qsizetype last = -1;
     for (const QString& line : expected) {

@@ -13,7 +13,7 @@ struct DiffCase {
     TimeDifference expected;
 };
 
-class TimeDifferenceCases : public testing::TestWithParam<DiffCase> {};
+class TimeDifferenceCases : public testing::TestWithParam<DiffCase> { };
 
 TEST_P(TimeDifferenceCases, BorrowsFieldByField)
 {

@@ -40,11 +40,7 @@ protected:
                                      QString::fromLatin1(value));
     }
     void open() { window = frmSchedule::showFor(*context, *state, nullptr); }
-    template <typename Widget>
-    Widget* control(const char* name) const
-    {
-        return NamedChild<Widget>(*window, name);
-    }
+    template <typename Widget> Widget* control(const char* name) const { return NamedChild<Widget>(*window, name); }
     // Picks an entry of a list as the user does.
     void pick(const char* list, const QString& entry) const
     {
@@ -74,11 +70,11 @@ TEST_F(frmScheduleTest, ShowsEveryCaptionByItsKey)
     makeState();
     open();
     const std::pair<const char*, const char*> expected[] = {
-        {"", "T13000"},        {"chkNoSch", "T13002"}, {"Frame1", "T13004"},  {"optToday", "T13005"},
-        {"optSelDay", "T13006"}, {"chkSat", "T13007"}, {"chkSun", "T13008"},  {"chkMon", "T13009"},
-        {"chkTue", "T13010"},  {"chkWed", "T13011"},   {"chkThr", "T13012"},  {"chkFri", "T13013"},
-        {"Frame2", "T13014"},  {"optOver", "T13015"},  {"optRes", "T13016"},  {"optSkip", "T13017"},
-        {"Label1", "T13018"},  {"cmdOK", "T02006"},    {"cmdCancel", "T05004"}, {"asxPowerBanner1", "T13001"},
+        {"", "T13000"},          {"chkNoSch", "T13002"}, {"Frame1", "T13004"},    {"optToday", "T13005"},
+        {"optSelDay", "T13006"}, {"chkSat", "T13007"},   {"chkSun", "T13008"},    {"chkMon", "T13009"},
+        {"chkTue", "T13010"},    {"chkWed", "T13011"},   {"chkThr", "T13012"},    {"chkFri", "T13013"},
+        {"Frame2", "T13014"},    {"optOver", "T13015"},  {"optRes", "T13016"},    {"optSkip", "T13017"},
+        {"Label1", "T13018"},    {"cmdOK", "T02006"},    {"cmdCancel", "T05004"}, {"asxPowerBanner1", "T13001"},
     };
     for (const auto& [name, text] : expected)
         EXPECT_EQ(ShownCaption(*window, QString::fromLatin1(name)), QString::fromLatin1(text)) << name;
@@ -91,7 +87,8 @@ TEST_F(frmScheduleTest, ShowsTheShippedEnglishTexts)
     open();
     EXPECT_EQ(ShownCaption(*window, QString()), QStringLiteral("Schedule Downloads"));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("chkNoSch")), QStringLiteral("Do not schdeule Downloads"));
-    EXPECT_EQ(ShownCaption(*window, QStringLiteral("optSelDay")), QStringLiteral("Download at this time in selected days:"));
+    EXPECT_EQ(ShownCaption(*window, QStringLiteral("optSelDay")),
+              QStringLiteral("Download at this time in selected days:"));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("Label1")),
               QStringLiteral("The program will start downloading leftover files in the Downloads list at this time"));
     EXPECT_EQ(window->layoutDirection(), Qt::LeftToRight);
@@ -143,7 +140,7 @@ struct EnablingCase {
     bool daysEnabled;
 };
 
-class frmScheduleEnabling : public frmScheduleTest, public testing::WithParamInterface<EnablingCase> {};
+class frmScheduleEnabling : public frmScheduleTest, public testing::WithParamInterface<EnablingCase> { };
 
 TEST_P(frmScheduleEnabling, FollowsTheClicks)
 {
@@ -160,31 +157,31 @@ void click(frmSchedule& window, const char* name)
     window.findChild<QAbstractButton*>(QString::fromLatin1(name))->click();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, frmScheduleEnabling,
-    testing::Values(EnablingCase {"AsLoaded", [](frmSchedule&) {}, false, false},
-                    EnablingCase {"Switched", [](frmSchedule& w) { click(w, "chkNoSch"); }, true, false},
-                    EnablingCase {"SelectedDays",
-                                  [](frmSchedule& w) {
-                                      click(w, "chkNoSch");
-                                      click(w, "optSelDay");
-                                  },
-                                  true, true},
-                    EnablingCase {"BackToToday",
-                                  [](frmSchedule& w) {
-                                      click(w, "chkNoSch");
-                                      click(w, "optSelDay");
-                                      click(w, "optToday");
-                                  },
-                                  true, false},
-                    EnablingCase {"SwitchedOffAgain",
-                                  [](frmSchedule& w) {
-                                      click(w, "chkNoSch");
-                                      click(w, "optSelDay");
-                                      click(w, "chkNoSch");
-                                  },
-                                  false, false}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Cases, frmScheduleEnabling,
+                         testing::Values(EnablingCase {"AsLoaded", [](frmSchedule&) {}, false, false},
+                                         EnablingCase {"Switched", [](frmSchedule& w) { click(w, "chkNoSch"); }, true,
+                                                       false},
+                                         EnablingCase {"SelectedDays",
+                                                       [](frmSchedule& w) {
+                                                           click(w, "chkNoSch");
+                                                           click(w, "optSelDay");
+                                                       },
+                                                       true, true},
+                                         EnablingCase {"BackToToday",
+                                                       [](frmSchedule& w) {
+                                                           click(w, "chkNoSch");
+                                                           click(w, "optSelDay");
+                                                           click(w, "optToday");
+                                                       },
+                                                       true, false},
+                                         EnablingCase {"SwitchedOffAgain",
+                                                       [](frmSchedule& w) {
+                                                           click(w, "chkNoSch");
+                                                           click(w, "optSelDay");
+                                                           click(w, "chkNoSch");
+                                                       },
+                                                       false, false}),
+                         CaseName());
 
 TEST_F(frmScheduleTest, AnHourAbove12ShowsTheTwentyFourHourClock)
 {
@@ -206,7 +203,7 @@ struct OkCase {
     bool stays;
 };
 
-class frmScheduleOk : public frmScheduleTest, public testing::WithParamInterface<OkCase> {};
+class frmScheduleOk : public frmScheduleTest, public testing::WithParamInterface<OkCase> { };
 
 TEST_P(frmScheduleOk, RunsTheTimingPass)
 {
@@ -249,7 +246,7 @@ struct CancelCase {
     std::function<void(frmSchedule&)> cancel;
 };
 
-class frmScheduleCancel : public frmScheduleTest, public testing::WithParamInterface<CancelCase> {};
+class frmScheduleCancel : public frmScheduleTest, public testing::WithParamInterface<CancelCase> { };
 
 TEST_P(frmScheduleCancel, ClosesWithoutStoring)
 {
@@ -259,17 +256,18 @@ TEST_P(frmScheduleCancel, ClosesWithoutStoring)
     runDeferredDeletes();
     EXPECT_TRUE(window.isNull());
     EXPECT_FALSE(state->loaded());
-    EXPECT_FALSE(context->registry.readValue(RegistryRoot::HKEY_LOCAL_MACHINE, kKey, QStringLiteral("NoSchedule")).has_value());
+    EXPECT_FALSE(
+        context->registry.readValue(RegistryRoot::HKEY_LOCAL_MACHINE, kKey, QStringLiteral("NoSchedule")).has_value());
 
     open();
     EXPECT_TRUE(control<QCheckBox>("chkNoSch")->isChecked()) << "opened again from the stored values";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ways, frmScheduleCancel,
-    testing::Values(CancelCase {"cmdCancel", [](frmSchedule& w) { click(w, "cmdCancel"); }},
-                    CancelCase {"Escape", [](frmSchedule& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
-                    CancelCase {"CloseButton", [](frmSchedule& w) { w.close(); }}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Ways, frmScheduleCancel,
+                         testing::Values(CancelCase {"cmdCancel", [](frmSchedule& w) { click(w, "cmdCancel"); }},
+                                         CancelCase {"Escape",
+                                                     [](frmSchedule& w) { QTest::keyClick(&w, Qt::Key_Escape); }},
+                                         CancelCase {"CloseButton", [](frmSchedule& w) { w.close(); }}),
+                         CaseName());
 
 } // namespace

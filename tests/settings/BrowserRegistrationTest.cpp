@@ -35,7 +35,8 @@ protected:
     TestHome home;
     Registry registry {home.registryFolder()};
     CRegister reg {registry};
-    BrowserRegistration browsers {registry, ProgramFolder(home.programFolder(), QString()), QStringLiteral("/opt/bin/KEVA")};
+    BrowserRegistration browsers {registry, ProgramFolder(home.programFolder(), QString()),
+                                  QStringLiteral("/opt/bin/KEVA")};
 };
 
 TEST_F(BrowserRegistrationTest, InstallsIntoTheLastNetscapeProfileOnce)
@@ -67,13 +68,16 @@ TEST_F(BrowserRegistrationTest, APluginFolderWithoutThePluginsWordIsLeftAlone)
     browsers.netscapeClicks(true);
     EXPECT_FALSE(QFile::exists(home.path(QStringLiteral("addons/NPLoadRelay.dll"))));
     EXPECT_EQ(reg.REGGetSetting(HKCU, QStringLiteral("Software\\Netscape"), QStringLiteral("DownloadManagerPath")),
-              QStringLiteral("/opt/bin/KEVA")) << "the path is recorded all the same";
+              QStringLiteral("/opt/bin/KEVA"))
+        << "the path is recorded all the same";
 }
 
 TEST_F(BrowserRegistrationTest, HelperKeyComesAndGoesWithoutItsClassRegistration)
 {
-    const QString classKey = QStringLiteral("CLSID\\") + BrowserRegistration::kHelperClassId + QStringLiteral("\\InprocServer32");
-    reg.REGSaveSetting(RegistryRoot::HKEY_CLASSES_ROOT, classKey, QStringLiteral("*"), QStringLiteral("/opt/lib/bho.so"));
+    const QString classKey = QStringLiteral("CLSID\\") + BrowserRegistration::kHelperClassId
+        + QStringLiteral("\\InprocServer32");
+    reg.REGSaveSetting(RegistryRoot::HKEY_CLASSES_ROOT, classKey, QStringLiteral("*"),
+                       QStringLiteral("/opt/lib/bho.so"));
 
     browsers.IECapClicks(true);
     EXPECT_TRUE(registry.keyExists(HKLM, BrowserRegistration::kHelperKey));

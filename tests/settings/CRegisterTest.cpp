@@ -26,8 +26,9 @@ TEST(CRegister, SectionsWithAndWithoutBackslashesAreOneKey)
     CRegister reg(registry);
     ASSERT_TRUE(reg.REGSaveSetting(HKLM, QStringLiteral("\\Software\\Quillspan Software\\KEVA 1.0\\"),
                                    QStringLiteral("Timeout"), QStringLiteral("60")));
-    EXPECT_EQ(reg.REGGetSetting(HKLM, QStringLiteral("Software\\Quillspan Software\\KEVA 1.0"), QStringLiteral("timeout")),
-              QStringLiteral("60"));
+    EXPECT_EQ(
+        reg.REGGetSetting(HKLM, QStringLiteral("Software\\Quillspan Software\\KEVA 1.0"), QStringLiteral("timeout")),
+        QStringLiteral("60"));
     EXPECT_EQ(reg.GetAllKeys(HKLM, QStringLiteral("\\Software\\")), QStringList {QStringLiteral("Quillspan Software")});
 }
 
@@ -68,12 +69,15 @@ TEST(CRegister, ReadsAKeyThatCannotBeWritten)
     TestHome home;
     Registry registry(home.registryFolder());
     CRegister reg(registry);
-    ASSERT_TRUE(reg.REGSaveSetting(HKLM, QStringLiteral("Software\\Locked"), QStringLiteral("Name"), QStringLiteral("kept")));
+    ASSERT_TRUE(
+        reg.REGSaveSetting(HKLM, QStringLiteral("Software\\Locked"), QStringLiteral("Name"), QStringLiteral("kept")));
     const QString lock = registry.hivePath(HKLM) + QStringLiteral(".lock");
     QFile::remove(lock);
     QDir().mkpath(lock);
-    EXPECT_FALSE(reg.REGSaveSetting(HKLM, QStringLiteral("Software\\Locked"), QStringLiteral("Name"), QStringLiteral("new")));
-    EXPECT_EQ(reg.REGGetSetting(HKLM, QStringLiteral("Software\\Locked"), QStringLiteral("Name")), QStringLiteral("kept"));
+    EXPECT_FALSE(
+        reg.REGSaveSetting(HKLM, QStringLiteral("Software\\Locked"), QStringLiteral("Name"), QStringLiteral("new")));
+    EXPECT_EQ(reg.REGGetSetting(HKLM, QStringLiteral("Software\\Locked"), QStringLiteral("Name")),
+              QStringLiteral("kept"));
 }
 
 } // namespace

@@ -15,7 +15,7 @@ struct CaptureCase {
     bool listed;
 };
 
-class CaptureTestTypes : public testing::TestWithParam<CaptureCase> {};
+class CaptureTestTypes : public testing::TestWithParam<CaptureCase> { };
 
 TEST_P(CaptureTestTypes, MatchesTheExtension)
 {
@@ -24,21 +24,20 @@ TEST_P(CaptureTestTypes, MatchesTheExtension)
     EXPECT_EQ(CaptureTest::typeListed(list, QString::fromUtf8(c.item)), c.listed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CaptureTestTypes,
-    testing::Values(CaptureCase {"WildcardR01", nullptr, "part.r01", true},
-                    CaptureCase {"CapitalExeIsNotLowerCased", nullptr, "SETUP.EXE", false},
-                    CaptureCase {"LowerExe", nullptr, "setup.exe", true},
-                    CaptureCase {"OtherType", nullptr, "page.html", false},
-                    CaptureCase {"WildcardNeedsTheSameLength", nullptr, "part.r012", false},
-                    CaptureCase {"QuestionMarkNotInTheFirstTwo", ".?ip", "a.zip", false},
-                    CaptureCase {"NoDotIsTheWholeName", "readme", "readme", true},
-                    CaptureCase {"EmptyFileName", nullptr, "", false},
-                    CaptureCase {"EmptyList", "", "a.zip", false},
-                    CaptureCase {"LineBreaksAndSpacesDropped", " .z\r\nip ;", "a.zip", true}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Cases, CaptureTestTypes,
+                         testing::Values(CaptureCase {"WildcardR01", nullptr, "part.r01", true},
+                                         CaptureCase {"CapitalExeIsNotLowerCased", nullptr, "SETUP.EXE", false},
+                                         CaptureCase {"LowerExe", nullptr, "setup.exe", true},
+                                         CaptureCase {"OtherType", nullptr, "page.html", false},
+                                         CaptureCase {"WildcardNeedsTheSameLength", nullptr, "part.r012", false},
+                                         CaptureCase {"QuestionMarkNotInTheFirstTwo", ".?ip", "a.zip", false},
+                                         CaptureCase {"NoDotIsTheWholeName", "readme", "readme", true},
+                                         CaptureCase {"EmptyFileName", nullptr, "", false},
+                                         CaptureCase {"EmptyList", "", "a.zip", false},
+                                         CaptureCase {"LineBreaksAndSpacesDropped", " .z\r\nip ;", "a.zip", true}),
+                         CaseName());
 
-class CaptureTestServers : public testing::TestWithParam<CaptureCase> {};
+class CaptureTestServers : public testing::TestWithParam<CaptureCase> { };
 
 TEST_P(CaptureTestServers, MatchesTheServer)
 {
@@ -47,16 +46,16 @@ TEST_P(CaptureTestServers, MatchesTheServer)
     EXPECT_EQ(CaptureTest::serverListed(list, QString::fromUtf8(c.item)), c.listed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CaptureTestServers,
-    testing::Values(CaptureCase {"Exact", nullptr, "deb.debian.org", true},
-                    CaptureCase {"EntryWithoutStarEndsALongerName", "debian.org", "ftp.debian.org", true},
-                    CaptureCase {"StarTail", nullptr, "de.archive.ubuntu.com", true},
-                    CaptureCase {"TailMustBeShorter", "*.example.org", ".example.org", false},
-                    CaptureCase {"ServerIsNotLowerCased", nullptr, "DEB.DEBIAN.ORG", false},
-                    CaptureCase {"Unlisted", nullptr, "example.com", false},
-                    CaptureCase {"EmptyList", "", "example.com", false}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Cases, CaptureTestServers,
+                         testing::Values(CaptureCase {"Exact", nullptr, "deb.debian.org", true},
+                                         CaptureCase {"EntryWithoutStarEndsALongerName", "debian.org", "ftp.debian.org",
+                                                      true},
+                                         CaptureCase {"StarTail", nullptr, "de.archive.ubuntu.com", true},
+                                         CaptureCase {"TailMustBeShorter", "*.example.org", ".example.org", false},
+                                         CaptureCase {"ServerIsNotLowerCased", nullptr, "DEB.DEBIAN.ORG", false},
+                                         CaptureCase {"Unlisted", nullptr, "example.com", false},
+                                         CaptureCase {"EmptyList", "", "example.com", false}),
+                         CaseName());
 
 TEST(CaptureTest, CutsTheUrlIntoServerAndFileName)
 {

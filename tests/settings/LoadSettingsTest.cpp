@@ -22,8 +22,8 @@ constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
 
 QString stored(KevaContext& context, const char* name)
 {
-    return CRegister(context.registry).REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QString::fromLatin1(name),
-                                                     QStringLiteral("<missing>"));
+    return CRegister(context.registry)
+        .REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QString::fromLatin1(name), QStringLiteral("<missing>"));
 }
 
 void store(TestHome& home, const char* name, const QString& text)
@@ -40,25 +40,42 @@ TEST(LoadSettings, FirstStartWritesEveryFirstRunValue)
 
     const QString folder = home.programFolder();
     const std::pair<const char*, QString> expected[] = {
-        {"RunTimes", QStringLiteral("1")},           {"MonitorTypes", SettingsDefaults::kMonitorTypes},
+        {"RunTimes", QStringLiteral("1")},
+        {"MonitorTypes", SettingsDefaults::kMonitorTypes},
         {"MonitorServer", SettingsDefaults::kMonitorServer},
-        {"ClickCapture", QStringLiteral("1")},       {"ClipboardMonitoring", QStringLiteral("1")},
-        {"Timeout", QStringLiteral("60")},           {"StopResume", QStringLiteral("1")},
-        {"TimeResume", QStringLiteral("300")},       {"TimeNoResume", QStringLiteral("600")},
-        {"Retry", QStringLiteral("1")},              {"RetryTime", QStringLiteral("300")},
-        {"Retries", QStringLiteral("30")},           {"Rollback", QStringLiteral("4096")},
-        {"StartupWithWindows", QStringLiteral("1")}, {"Segment", QStringLiteral("1")},
-        {"SegmentSize1", QStringLiteral("2097152")}, {"SegmentSize3", QStringLiteral("5242880")},
+        {"ClickCapture", QStringLiteral("1")},
+        {"ClipboardMonitoring", QStringLiteral("1")},
+        {"Timeout", QStringLiteral("60")},
+        {"StopResume", QStringLiteral("1")},
+        {"TimeResume", QStringLiteral("300")},
+        {"TimeNoResume", QStringLiteral("600")},
+        {"Retry", QStringLiteral("1")},
+        {"RetryTime", QStringLiteral("300")},
+        {"Retries", QStringLiteral("30")},
+        {"Rollback", QStringLiteral("4096")},
+        {"StartupWithWindows", QStringLiteral("1")},
+        {"Segment", QStringLiteral("1")},
+        {"SegmentSize1", QStringLiteral("2097152")},
+        {"SegmentSize3", QStringLiteral("5242880")},
         {"SegmentSize9", QStringLiteral("20971520")},
-        {"PromptDone", QStringLiteral("0")},         {"CloseDownloadWindowWhenDone", QStringLiteral("0")},
-        {"DownloadNowOption", QStringLiteral("0")},  {"DownloadLaterOption", QStringLiteral("0")},
-        {"DownloadPromptOption", QStringLiteral("-1")}, {"SaveSameDir", QStringLiteral("0")},
-        {"TextSameDir", folder},                     {"SaveLastDir", QStringLiteral("-1")},
-        {"SaveFileType", QStringLiteral("0")},       {"SaveFileInfo", QStringLiteral("0")},
-        {"ParentDir", folder},                       {"UseServer", QStringLiteral("0")},
-        {"UseDate", QStringLiteral("0")},            {"UseFileExt", QStringLiteral("0")},
-        {"UseCustom", QStringLiteral("0")},          {"TextCustom", QStringLiteral("%M%%D%%Y%")},
-        {"Downloads", QStringLiteral("<missing>")},  {"UsePASV", QStringLiteral("<missing>")},
+        {"PromptDone", QStringLiteral("0")},
+        {"CloseDownloadWindowWhenDone", QStringLiteral("0")},
+        {"DownloadNowOption", QStringLiteral("0")},
+        {"DownloadLaterOption", QStringLiteral("0")},
+        {"DownloadPromptOption", QStringLiteral("-1")},
+        {"SaveSameDir", QStringLiteral("0")},
+        {"TextSameDir", folder},
+        {"SaveLastDir", QStringLiteral("-1")},
+        {"SaveFileType", QStringLiteral("0")},
+        {"SaveFileInfo", QStringLiteral("0")},
+        {"ParentDir", folder},
+        {"UseServer", QStringLiteral("0")},
+        {"UseDate", QStringLiteral("0")},
+        {"UseFileExt", QStringLiteral("0")},
+        {"UseCustom", QStringLiteral("0")},
+        {"TextCustom", QStringLiteral("%M%%D%%Y%")},
+        {"Downloads", QStringLiteral("<missing>")},
+        {"UsePASV", QStringLiteral("<missing>")},
         {"LimitHTTP", QStringLiteral("<missing>")},
     };
     for (const auto& [name, text] : expected)
@@ -72,8 +89,8 @@ TEST(LoadSettings, FirstStartWritesEveryFirstRunValue)
     EXPECT_EQ(s.Retries, 30);
     EXPECT_EQ(s.Rollback, 4096);
     EXPECT_EQ(s.Segment, 1);
-    const std::array<double, 10> table = {0, 2097152, 5242880, 5242881, 10485760, 10485761,
-                                          15728640, 15728641, 20971520, 20971521};
+    const std::array<double, 10> table = {0,        2097152,  5242880,  5242881,  10485760,
+                                          10485761, 15728640, 15728641, 20971520, 20971521};
     EXPECT_EQ(s.SegmentSize, table);
     EXPECT_TRUE(s.DownloadPromptOption);
     EXPECT_FALSE(s.DownloadNowOption || s.DownloadLaterOption || s.PromptDone || s.UsePASV || s.UseProxy);
@@ -176,7 +193,7 @@ struct StoredCase {
     std::function<bool(const AppSettings&)> holds;
 };
 
-class LoadSettingsConversions : public testing::TestWithParam<StoredCase> {};
+class LoadSettingsConversions : public testing::TestWithParam<StoredCase> { };
 
 TEST_P(LoadSettingsConversions, ConvertsTheStoredText)
 {
@@ -193,7 +210,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         StoredCase {"ClickCaptureOne", "ClickCapture", "1", [](const AppSettings& s) { return s.ClickCapture; }},
         StoredCase {"ClickCaptureZero", "ClickCapture", "0", [](const AppSettings& s) { return !s.ClickCapture; }},
-        StoredCase {"ClickCaptureMinusOneIsNotOne", "ClickCapture", "-1", [](const AppSettings& s) { return !s.ClickCapture; }},
+        StoredCase {"ClickCaptureMinusOneIsNotOne", "ClickCapture", "-1",
+                    [](const AppSettings& s) { return !s.ClickCapture; }},
         StoredCase {"PasvTrue", "UsePASV", "True", [](const AppSettings& s) { return s.UsePASV; }},
         StoredCase {"PasvTrueLower", "UsePASV", "true", [](const AppSettings& s) { return s.UsePASV; }},
         StoredCase {"PasvMinusOne", "UsePASV", "-1", [](const AppSettings& s) { return s.UsePASV; }},
@@ -203,15 +221,21 @@ INSTANTIATE_TEST_SUITE_P(
         StoredCase {"PromptDoneMinusOneIsOff", "PromptDone", "-1", [](const AppSettings& s) { return !s.PromptDone; }},
         StoredCase {"PromptDoneOne", "PromptDone", "1", [](const AppSettings& s) { return s.PromptDone; }},
         StoredCase {"EmptyTimeoutIsTheDefault", "Timeout", "", [](const AppSettings& s) { return s.Timeout == 60; }},
-        StoredCase {"MissingRetriesIsTheDefault", "Unrelated", "x", [](const AppSettings& s) { return s.Retries == 30; }},
+        StoredCase {"MissingRetriesIsTheDefault", "Unrelated", "x",
+                    [](const AppSettings& s) { return s.Retries == 30; }},
         StoredCase {"WordLeavesTimeoutUnset", "Timeout", "soon", [](const AppSettings& s) { return s.Timeout == 0; }},
-        StoredCase {"TooLargeForSixteenBits", "TimeNoResume", "99999", [](const AppSettings& s) { return s.TimeNoResume == 0; }},
+        StoredCase {"TooLargeForSixteenBits", "TimeNoResume", "99999",
+                    [](const AppSettings& s) { return s.TimeNoResume == 0; }},
         StoredCase {"HighProxyPort", "ProxyPort", "65000", [](const AppSettings& s) { return s.ProxyPort == 65000; }},
         StoredCase {"StartupMissingIsOn", "Unrelated", "x", [](const AppSettings& s) { return s.StartupWithWindows; }},
-        StoredCase {"SegmentBoundRaised", "SegmentSize5", "1000", [](const AppSettings& s) { return s.SegmentSize[5] == 1001; }},
-        StoredCase {"SegmentBoundKept", "SegmentSize4", "1000", [](const AppSettings& s) { return s.SegmentSize[4] == 1000; }},
-        StoredCase {"LargeByteCount", "AllBytes", "12345678901", [](const AppSettings& s) { return s.AllBytes == 12345678901.0; }},
-        StoredCase {"ProxyTexts", "UserID", "proxy user", [](const AppSettings& s) { return s.UserID == QStringLiteral("proxy user"); }}),
+        StoredCase {"SegmentBoundRaised", "SegmentSize5", "1000",
+                    [](const AppSettings& s) { return s.SegmentSize[5] == 1001; }},
+        StoredCase {"SegmentBoundKept", "SegmentSize4", "1000",
+                    [](const AppSettings& s) { return s.SegmentSize[4] == 1000; }},
+        StoredCase {"LargeByteCount", "AllBytes", "12345678901",
+                    [](const AppSettings& s) { return s.AllBytes == 12345678901.0; }},
+        StoredCase {"ProxyTexts", "UserID", "proxy user",
+                    [](const AppSettings& s) { return s.UserID == QStringLiteral("proxy user"); }}),
     CaseName());
 
 TEST(LoadSettings, DialogCheckBoxesFollowTheRecord)

@@ -13,7 +13,7 @@ struct TruthCase {
     bool numberOne;
 };
 
-class SettingTruthCases : public testing::TestWithParam<TruthCase> {};
+class SettingTruthCases : public testing::TestWithParam<TruthCase> { };
 
 TEST_P(SettingTruthCases, ReadsSwitches)
 {
@@ -22,21 +22,16 @@ TEST_P(SettingTruthCases, ReadsSwitches)
     EXPECT_EQ(SettingText::isNumberOne(QString::fromLatin1(c.text)), c.numberOne);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SettingTruthCases,
-                         testing::Values(TruthCase {"One", "1", true, true},
-                                         TruthCase {"MinusOne", "-1", true, false},
-                                         TruthCase {"OtherNumber", "7", true, false},
-                                         TruthCase {"OnePointZero", "1.0", true, true},
-                                         TruthCase {"TrueCapitalised", "True", true, false},
-                                         TruthCase {"TrueLower", "true", true, false},
-                                         TruthCase {"TrueUpper", "TRUE", true, false},
-                                         TruthCase {"Zero", "0", false, false},
-                                         TruthCase {"False", "False", false, false},
-                                         TruthCase {"FalseLower", "false", false, false},
-                                         TruthCase {"Empty", "", false, false},
-                                         TruthCase {"Blanks", "  1 ", true, true},
-                                         TruthCase {"Word", "yes", std::nullopt, false}),
-                         CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SettingTruthCases,
+    testing::Values(TruthCase {"One", "1", true, true}, TruthCase {"MinusOne", "-1", true, false},
+                    TruthCase {"OtherNumber", "7", true, false}, TruthCase {"OnePointZero", "1.0", true, true},
+                    TruthCase {"TrueCapitalised", "True", true, false}, TruthCase {"TrueLower", "true", true, false},
+                    TruthCase {"TrueUpper", "TRUE", true, false}, TruthCase {"Zero", "0", false, false},
+                    TruthCase {"False", "False", false, false}, TruthCase {"FalseLower", "false", false, false},
+                    TruthCase {"Empty", "", false, false}, TruthCase {"Blanks", "  1 ", true, true},
+                    TruthCase {"Word", "yes", std::nullopt, false}),
+    CaseName());
 
 struct NumberCase {
     const char* name;
@@ -44,7 +39,7 @@ struct NumberCase {
     std::optional<std::int16_t> value;
 };
 
-class SettingNumberCases : public testing::TestWithParam<NumberCase> {};
+class SettingNumberCases : public testing::TestWithParam<NumberCase> { };
 
 TEST_P(SettingNumberCases, ReadsSixteenBitNumbers)
 {
@@ -52,12 +47,10 @@ TEST_P(SettingNumberCases, ReadsSixteenBitNumbers)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SettingNumberCases,
-                         testing::Values(NumberCase {"Plain", "60", 60},
-                                         NumberCase {"Negative", "-3", -3},
+                         testing::Values(NumberCase {"Plain", "60", 60}, NumberCase {"Negative", "-3", -3},
                                          NumberCase {"Largest", "32767", 32767},
                                          NumberCase {"TooLarge", "70000", std::nullopt},
-                                         NumberCase {"RoundsHalfToEven", "2.5", 2},
-                                         NumberCase {"RoundsUp", "3.6", 4},
+                                         NumberCase {"RoundsHalfToEven", "2.5", 2}, NumberCase {"RoundsUp", "3.6", 4},
                                          NumberCase {"NotANumber", "abc", std::nullopt},
                                          NumberCase {"Empty", "", std::nullopt}),
                          CaseName());

@@ -18,8 +18,9 @@ class SettingsDialog : public testing::Test {
 protected:
     void SetUp() override
     {
-        home.writeFile(QStringLiteral("home/Lang/English.ini"),
-                       "[KEVA]\n11016=no control characters\n11017=need server\n11018=need user\n11019=need password\n");
+        home.writeFile(
+            QStringLiteral("home/Lang/English.ini"),
+            "[KEVA]\n11016=no control characters\n11017=need server\n11018=need user\n11019=need password\n");
         LoadSettings(home.newContext(), LoadReason::Startup);
     }
     KevaContext& context() { return home.context(); }
@@ -27,7 +28,8 @@ protected:
     QString stored(const char* name)
     {
         return CRegister(context().registry)
-            .REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QString::fromLatin1(name), QStringLiteral("<missing>"));
+            .REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QString::fromLatin1(name),
+                           QStringLiteral("<missing>"));
     }
 
     TestHome home;
@@ -58,11 +60,26 @@ TEST_F(SettingsDialog, ApplyWithoutChangesKeepsEveryMeaning)
     const AppSettings before = context().appSettings;
     dialog().apply();
     const std::pair<const char*, const char*> expected[] = {
-        {"TimeResume", "300"}, {"TimeNoResume", "600"}, {"Rollback", "4096"}, {"SegmentSize1", "2097152"},
-        {"SegmentSize3", "5242880"}, {"Timeout", "60"}, {"RetryTime", "300"}, {"Retries", "30"},
-        {"ClickCapture", "1"}, {"ClipboardMonitoring", "1"}, {"StopResume", "1"}, {"Segment", "1"},
-        {"DownloadPromptOption", "True"}, {"DownloadNowOption", "False"}, {"SaveSameDir", "False"},
-        {"UseServer", "True"}, {"UseDate", "False"}, {"LimitHTTP", "3"}, {"LimitFTP", "3"}, {"ProxyPort", "80"},
+        {"TimeResume", "300"},
+        {"TimeNoResume", "600"},
+        {"Rollback", "4096"},
+        {"SegmentSize1", "2097152"},
+        {"SegmentSize3", "5242880"},
+        {"Timeout", "60"},
+        {"RetryTime", "300"},
+        {"Retries", "30"},
+        {"ClickCapture", "1"},
+        {"ClipboardMonitoring", "1"},
+        {"StopResume", "1"},
+        {"Segment", "1"},
+        {"DownloadPromptOption", "True"},
+        {"DownloadNowOption", "False"},
+        {"SaveSameDir", "False"},
+        {"UseServer", "True"},
+        {"UseDate", "False"},
+        {"LimitHTTP", "3"},
+        {"LimitFTP", "3"},
+        {"ProxyPort", "80"},
         {"RunTimes", "1"},
     };
     for (const auto& [name, text] : expected)
@@ -84,7 +101,7 @@ struct StoreCase {
     const char* expected;
 };
 
-class SettingsDialogStore : public SettingsDialog, public testing::WithParamInterface<StoreCase> {};
+class SettingsDialogStore : public SettingsDialog, public testing::WithParamInterface<StoreCase> { };
 
 TEST_P(SettingsDialogStore, WritesTheControlBack)
 {
@@ -96,14 +113,24 @@ TEST_P(SettingsDialogStore, WritesTheControlBack)
 INSTANTIATE_TEST_SUITE_P(
     Cases, SettingsDialogStore,
     testing::Values(
-        StoreCase {"SegmentMegabytes", [](SettingsDialogState& d) { d.segments.txtSegment[1] = QStringLiteral("3"); }, "SegmentSize1", "3145728"},
-        StoreCase {"MinutesToSeconds", [](SettingsDialogState& d) { d.connections.txtTimeResume = QStringLiteral("1.5"); }, "TimeResume", "90"},
-        StoreCase {"KilobytesToBytes", [](SettingsDialogState& d) { d.connections.txtRollback = QStringLiteral("8"); }, "Rollback", "8192"},
-        StoreCase {"NonNumericStoredAsTyped", [](SettingsDialogState& d) { d.connections.txtTimeNoResume = QStringLiteral("soon"); }, "TimeNoResume", "soon"},
+        StoreCase {"SegmentMegabytes", [](SettingsDialogState& d) { d.segments.txtSegment[1] = QStringLiteral("3"); },
+                   "SegmentSize1", "3145728"},
+        StoreCase {"MinutesToSeconds",
+                   [](SettingsDialogState& d) { d.connections.txtTimeResume = QStringLiteral("1.5"); }, "TimeResume",
+                   "90"},
+        StoreCase {"KilobytesToBytes", [](SettingsDialogState& d) { d.connections.txtRollback = QStringLiteral("8"); },
+                   "Rollback", "8192"},
+        StoreCase {"NonNumericStoredAsTyped",
+                   [](SettingsDialogState& d) { d.connections.txtTimeNoResume = QStringLiteral("soon"); },
+                   "TimeNoResume", "soon"},
         StoreCase {"CheckBoxAsOneOrZero", [](SettingsDialogState& d) { d.proxy.chkFtpPASV = true; }, "UsePASV", "1"},
-        StoreCase {"OptionAsTrueOrFalse", [](SettingsDialogState& d) { d.whenDone.chkDownloadNow = true; }, "DownloadNowOption", "True"},
-        StoreCase {"TextAsTyped", [](SettingsDialogState& d) { d.limits.txtLimitFTP = QStringLiteral(" 7 "); }, "LimitFTP", " 7 "},
-        StoreCase {"SaveLastDirIsTheLabel", [](SettingsDialogState& d) { d.saveTo.lblLastDir = QStringLiteral("/x/y"); }, "SaveLastDir", "/x/y"}),
+        StoreCase {"OptionAsTrueOrFalse", [](SettingsDialogState& d) { d.whenDone.chkDownloadNow = true; },
+                   "DownloadNowOption", "True"},
+        StoreCase {"TextAsTyped", [](SettingsDialogState& d) { d.limits.txtLimitFTP = QStringLiteral(" 7 "); },
+                   "LimitFTP", " 7 "},
+        StoreCase {"SaveLastDirIsTheLabel",
+                   [](SettingsDialogState& d) { d.saveTo.lblLastDir = QStringLiteral("/x/y"); }, "SaveLastDir",
+                   "/x/y"}),
     CaseName());
 
 TEST_F(SettingsDialog, LoadsTheSaveLocationChoiceForTheIntake)
@@ -152,7 +179,7 @@ struct LoginCase {
     const char* message; // empty when the login is added
 };
 
-class SettingsDialogAddLogin : public SettingsDialog, public testing::WithParamInterface<LoginCase> {};
+class SettingsDialogAddLogin : public SettingsDialog, public testing::WithParamInterface<LoginCase> { };
 
 TEST_P(SettingsDialogAddLogin, ChecksTheBoxesInOrder)
 {
@@ -174,8 +201,10 @@ TEST_P(SettingsDialogAddLogin, ChecksTheBoxesInOrder)
     } else {
         EXPECT_TRUE(home.prompter.shown.isEmpty());
         ASSERT_EQ(d.logins.lstLogin.size(), 1);
-        EXPECT_EQ(d.logins.lstLogin[0], (SiteLogin {QString::fromUtf8(c.server), QString::fromUtf8(c.user), QString::fromUtf8(c.password)}));
-        EXPECT_TRUE(d.logins.txtLoginServer.isEmpty() && d.logins.txtLoginUsername.isEmpty() && d.logins.txtLoginPassword.isEmpty());
+        EXPECT_EQ(d.logins.lstLogin[0],
+                  (SiteLogin {QString::fromUtf8(c.server), QString::fromUtf8(c.user), QString::fromUtf8(c.password)}));
+        EXPECT_TRUE(d.logins.txtLoginServer.isEmpty() && d.logins.txtLoginUsername.isEmpty()
+                    && d.logins.txtLoginPassword.isEmpty());
         EXPECT_TRUE(d.applyState.Command1Enabled);
     }
 }
@@ -192,8 +221,8 @@ TEST_F(SettingsDialog, LoginsAreDeletedAndSortedWithTheirSelection)
 {
     SettingsDialogState& d = dialog();
     d.logins.lstLogin = {{QStringLiteral("b"), QStringLiteral("u2"), QStringLiteral("p")},
-                  {QStringLiteral("a"), QStringLiteral("u1"), QStringLiteral("q")},
-                  {QStringLiteral("C"), QStringLiteral("u3"), QStringLiteral("r")}};
+                         {QStringLiteral("a"), QStringLiteral("u1"), QStringLiteral("q")},
+                         {QStringLiteral("C"), QStringLiteral("u3"), QStringLiteral("r")}};
     d.logins.setLoginSelected(0, true);
 
     d.logins.sortLogins(0); // the list starts ascending, so the first click sorts descending

@@ -11,8 +11,9 @@ namespace {
 
 const QList<FileTypeFolder> kTypes = {{QStringLiteral("zip"), QStringLiteral("/data/Zips/")},
                                       {QStringLiteral("*"), QStringLiteral("/data/Other/")}};
-const QList<SiteLogin> kLogins = {{QStringLiteral("ftp.example.org"), QStringLiteral("alice"), QStringLiteral("abc")},
-                                  {QStringLiteral("secure.example.org"), QStringLiteral("bob"), QStringLiteral("pä ss€")}};
+const QList<SiteLogin> kLogins = {
+    {QStringLiteral("ftp.example.org"), QStringLiteral("alice"), QStringLiteral("abc")},
+    {QStringLiteral("secure.example.org"), QStringLiteral("bob"), QStringLiteral("pä ss€")}};
 
 TEST(SettingsIniFile, RoundTripsTypesAndLoginsInOrder)
 {
@@ -41,7 +42,7 @@ struct ParseCase {
     QList<SiteLogin> logins;
 };
 
-class SettingsIniParsing : public testing::TestWithParam<ParseCase> {};
+class SettingsIniParsing : public testing::TestWithParam<ParseCase> { };
 
 TEST_P(SettingsIniParsing, ReadsWhatTheFileHolds)
 {
@@ -59,16 +60,33 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ParseCase {"EmptyFirstLine", "\r\nzip\r\n/z/\r\n", std::nullopt, {}, {}},
         ParseCase {"EmptyFile", "", std::nullopt, {}, {}},
-        ParseCase {"NoLoginsLine", "/d/f\r\nzip\r\n/z/\r\n", kLast, {{QStringLiteral("zip"), QStringLiteral("/z/")}}, {}},
-        ParseCase {"EmptyPassword", "/d/f\r\nLogins:\r\nh\r\nu\r\n\r\n", kLast, {},
+        ParseCase {
+            "NoLoginsLine", "/d/f\r\nzip\r\n/z/\r\n", kLast, {{QStringLiteral("zip"), QStringLiteral("/z/")}}, {}},
+        ParseCase {"EmptyPassword",
+                   "/d/f\r\nLogins:\r\nh\r\nu\r\n\r\n",
+                   kLast,
+                   {},
                    {{QStringLiteral("h"), QStringLiteral("u"), QString()}}},
-        ParseCase {"EmptyUserName", "/d/f\r\nLogins:\r\nh\r\n\r\nklm\r\n", kLast, {},
+        ParseCase {"EmptyUserName",
+                   "/d/f\r\nLogins:\r\nh\r\n\r\nklm\r\n",
+                   kLast,
+                   {},
                    {{QStringLiteral("h"), QString(), QStringLiteral("abc")}}},
-        ParseCase {"RecordCutShort", "/d/f\r\nLogins:\r\nh\r\nu", kLast, {}, {{QStringLiteral("h"), QStringLiteral("u"), QString()}}},
+        ParseCase {"RecordCutShort",
+                   "/d/f\r\nLogins:\r\nh\r\nu",
+                   kLast,
+                   {},
+                   {{QStringLiteral("h"), QStringLiteral("u"), QString()}}},
         ParseCase {"TypeWithoutFolder", "/d/f\r\nzip", kLast, {{QStringLiteral("zip"), QString()}}, {}},
-        ParseCase {"StopsAtAnEmptyLineBetweenRecords", "/d/f\r\nzip\r\n/z/\r\n\r\nrar\r\n/r/\r\n", kLast,
-                   {{QStringLiteral("zip"), QStringLiteral("/z/")}}, {}},
-        ParseCase {"UnixLineEnds", "/d/f\nzip\n/z/\nLogins:\nh\nu\nklm\n", kLast, {{QStringLiteral("zip"), QStringLiteral("/z/")}},
+        ParseCase {"StopsAtAnEmptyLineBetweenRecords",
+                   "/d/f\r\nzip\r\n/z/\r\n\r\nrar\r\n/r/\r\n",
+                   kLast,
+                   {{QStringLiteral("zip"), QStringLiteral("/z/")}},
+                   {}},
+        ParseCase {"UnixLineEnds",
+                   "/d/f\nzip\n/z/\nLogins:\nh\nu\nklm\n",
+                   kLast,
+                   {{QStringLiteral("zip"), QStringLiteral("/z/")}},
                    {{QStringLiteral("h"), QStringLiteral("u"), QStringLiteral("abc")}}}),
     CaseName());
 

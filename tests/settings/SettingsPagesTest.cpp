@@ -78,7 +78,8 @@ TEST_F(SettingsPages, ResetsAskFirstAndNoLeavesTheBox)
     EXPECT_EQ(d.monitoring.txtMonitorTypes, SettingsDefaults::kMonitorTypes);
     EXPECT_EQ(d.monitoring.txtMonitorServer, SettingsDefaults::kMonitorServer);
     EXPECT_TRUE(d.applyState.Command1Enabled);
-    EXPECT_EQ(CRegister(context().registry).REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QStringLiteral("MonitorTypes")),
+    EXPECT_EQ(CRegister(context().registry)
+                  .REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QStringLiteral("MonitorTypes")),
               SettingsDefaults::kMonitorTypes)
         << "nothing is stored before Apply";
 }
@@ -143,7 +144,8 @@ TEST_F(SettingsPages, ImmediateSwitchesActBeforeApply)
     EXPECT_FALSE(context().appSettings.ClickCapture);
     EXPECT_FALSE(context().registry.keyExists(HKLM, BrowserRegistration::kHelperKey));
     dialog().cancel();
-    EXPECT_EQ(CRegister(context().registry).REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QStringLiteral("ClickCapture")),
+    EXPECT_EQ(CRegister(context().registry)
+                  .REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QStringLiteral("ClickCapture")),
               QStringLiteral("0"))
         << "Cancel keeps what the switch did";
     EXPECT_FALSE(dialog().monitoring.chkIE);
@@ -163,8 +165,9 @@ TEST_F(SettingsPages, TheStartBoxMakesAndRemovesTheStartUpEntry)
     EXPECT_TRUE(home.readFile(QStringLiteral("config/autostart/Quillspan.desktop"))
                     .contains("\nExec=" + QFile::encodeName(context().executablePath) + " /STARTUP\n"));
     EXPECT_TRUE(dialog().applyState.Command1Enabled);
-    EXPECT_EQ(CRegister(registry).REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QStringLiteral("StartupWithWindows")),
-              QStringLiteral("1"))
+    EXPECT_EQ(
+        CRegister(registry).REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QStringLiteral("StartupWithWindows")),
+        QStringLiteral("1"))
         << "the first run's value, until Apply";
 
     dialog().setStartWin(false);
@@ -172,25 +175,30 @@ TEST_F(SettingsPages, TheStartBoxMakesAndRemovesTheStartUpEntry)
     EXPECT_EQ(registry.readValue(HKLM, StartupEntry::kRunKey, QStringLiteral("Other")), QStringLiteral("other.exe"));
     EXPECT_FALSE(QFileInfo::exists(entry));
     dialog().apply();
-    EXPECT_EQ(CRegister(registry).REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QStringLiteral("StartupWithWindows")),
-              QStringLiteral("0"));
+    EXPECT_EQ(
+        CRegister(registry).REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, QStringLiteral("StartupWithWindows")),
+        QStringLiteral("0"));
 }
 
 TEST_F(SettingsPages, BrowserStartOffRemovesTheExtensionsRegistration)
 {
     const QString id = QStringLiteral("{34DF0527-A105-4F28-8A64-E4A0DAEAD9F9}");
     const QString approved = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved");
-    const QString helper = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\") + id;
+    const QString helper =
+        QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects\\") + id;
     const QString rootClass = QStringLiteral("CLSID\\") + id;
     const QString machineClass = QStringLiteral("SOFTWARE\\Classes\\CLSID\\") + id;
-    const QString machineTypeLib = QStringLiteral("SOFTWARE\\Classes\\TypeLib\\") + id + QStringLiteral("\\InprocServer32\\1.0\\0\\win32");
+    const QString machineTypeLib = QStringLiteral("SOFTWARE\\Classes\\TypeLib\\") + id
+        + QStringLiteral("\\InprocServer32\\1.0\\0\\win32");
     const QString rootTypeLib = QStringLiteral("TypeLib\\") + id + QStringLiteral("\\InprocServer32\\1.0\\0\\win32");
     Registry& registry = context().registry;
     registry.writeValue(HKLM, approved, id, QStringLiteral("x"));
     registry.writeValue(HKLM, approved, QStringLiteral("{other}"), QStringLiteral("y"));
     registry.createKey(HKLM, helper);
-    registry.writeValue(HKCR, rootClass + QStringLiteral("\\InprocServer32"), QStringLiteral("ThreadingModel"), QStringLiteral("Apartment"));
-    registry.writeValue(HKLM, machineClass + QStringLiteral("\\InprocServer32"), QStringLiteral("ThreadingModel"), QStringLiteral("Apartment"));
+    registry.writeValue(HKCR, rootClass + QStringLiteral("\\InprocServer32"), QStringLiteral("ThreadingModel"),
+                        QStringLiteral("Apartment"));
+    registry.writeValue(HKLM, machineClass + QStringLiteral("\\InprocServer32"), QStringLiteral("ThreadingModel"),
+                        QStringLiteral("Apartment"));
     registry.createKey(HKLM, machineTypeLib);
     registry.createKey(HKCR, rootTypeLib);
 
@@ -204,12 +212,15 @@ TEST_F(SettingsPages, BrowserStartOffRemovesTheExtensionsRegistration)
     EXPECT_TRUE(dialog().applyState.Command1Enabled);
     EXPECT_FALSE(registry.readValue(HKLM, approved, id).has_value());
     EXPECT_EQ(registry.readValue(HKLM, approved, QStringLiteral("{other}")), QStringLiteral("y"));
-    for (const auto& [root, key] : {std::pair {HKLM, helper}, {HKCR, rootClass + QStringLiteral("\\InprocServer32")},
-                                    {HKLM, machineClass + QStringLiteral("\\InprocServer32")}, {HKLM, machineTypeLib},
+    for (const auto& [root, key] : {std::pair {HKLM, helper},
+                                    {HKCR, rootClass + QStringLiteral("\\InprocServer32")},
+                                    {HKLM, machineClass + QStringLiteral("\\InprocServer32")},
+                                    {HKLM, machineTypeLib},
                                     {HKCR, rootTypeLib}})
         EXPECT_FALSE(registry.keyExists(root, key)) << key.toStdString();
     EXPECT_TRUE(registry.keyExists(HKCR, rootClass)) << "only the listed keys go";
-    EXPECT_TRUE(registry.keyExists(HKLM, QStringLiteral("SOFTWARE\\Classes\\TypeLib\\") + id + QStringLiteral("\\InprocServer32\\1.0\\0")));
+    EXPECT_TRUE(registry.keyExists(
+        HKLM, QStringLiteral("SOFTWARE\\Classes\\TypeLib\\") + id + QStringLiteral("\\InprocServer32\\1.0\\0")));
     EXPECT_TRUE(registry.keyExists(HKLM, BrowserRegistration::kHelperKey)) << "the own helper stays";
 
     dialog().setStartIE(true);

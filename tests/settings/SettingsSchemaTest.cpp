@@ -21,8 +21,8 @@ constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
 
 QString stored(KevaContext& context, const QString& name)
 {
-    return CRegister(context.registry).REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, name,
-                                                     QStringLiteral("<missing>"));
+    return CRegister(context.registry)
+        .REGGetSetting(HKLM, SettingsDefaults::kSettingsKey, name, QStringLiteral("<missing>"));
 }
 
 // A key that has been set up once and then lost every other value.
@@ -86,10 +86,14 @@ TEST(SettingsSchema, LoaderAndDialogFallBackAsTheTableSays)
         {"SegmentSize3", "5", [](const AppSettings& a) { return a.SegmentSize[3] == 5242881; }},
     };
     const std::map<QString, QString> shown = {
-        {QStringLiteral("RetryTime"), d.connections.txtRetryTime},     {QStringLiteral("Retries"), d.connections.txtRetries},
-        {QStringLiteral("Timeout"), d.connections.txtTimeout},         {QStringLiteral("TimeResume"), d.connections.txtTimeResume},
-        {QStringLiteral("TimeNoResume"), d.connections.txtTimeNoResume}, {QStringLiteral("Rollback"), d.connections.txtRollback},
-        {QStringLiteral("SpeedLimit"), d.connections.txtSpeedLimit},   {QStringLiteral("SegmentSize3"), d.segments.txtSegment[3]},
+        {QStringLiteral("RetryTime"), d.connections.txtRetryTime},
+        {QStringLiteral("Retries"), d.connections.txtRetries},
+        {QStringLiteral("Timeout"), d.connections.txtTimeout},
+        {QStringLiteral("TimeResume"), d.connections.txtTimeResume},
+        {QStringLiteral("TimeNoResume"), d.connections.txtTimeNoResume},
+        {QStringLiteral("Rollback"), d.connections.txtRollback},
+        {QStringLiteral("SpeedLimit"), d.connections.txtSpeedLimit},
+        {QStringLiteral("SegmentSize3"), d.segments.txtSegment[3]},
     };
     for (const FallbackCase& c : cases) {
         EXPECT_EQ(shown.at(QString::fromLatin1(c.name)), QString::fromLatin1(c.shown)) << c.name;

@@ -35,11 +35,7 @@ protected:
     }
     void TearDown() override { delete window.data(); }
 
-    template <typename Widget>
-    Widget* control(const char* name) const
-    {
-        return NamedChild<Widget>(*window, name);
-    }
+    template <typename Widget> Widget* control(const char* name) const { return NamedChild<Widget>(*window, name); }
     QString stored(const char* name) const
     {
         return CRegister(context->registry)
@@ -77,8 +73,9 @@ TEST_F(frmSettingsTest, ShowsEveryPageOfTheState)
 // with the same meaning.
 TEST_F(frmSettingsTest, ApplyWithoutChangesKeepsWhatTheBoxesShow)
 {
-    const char* const exact[] = {"TimeResume", "TimeNoResume", "Rollback", "SegmentSize1", "SegmentSize5",
-                                 "SegmentSize9", "Timeout", "RetryTime", "Retries", "MonitorTypes", "MonitorServer"};
+    const char* const exact[] = {"TimeResume",   "TimeNoResume", "Rollback",     "SegmentSize1",
+                                 "SegmentSize5", "SegmentSize9", "Timeout",      "RetryTime",
+                                 "Retries",      "MonitorTypes", "MonitorServer"};
     std::map<std::string, QString> before;
     for (const char* name : exact)
         before[name] = stored(name);
@@ -106,9 +103,10 @@ TEST_F(frmSettingsTest, ASegmentBoundTypedInMegabytesIsAppliedInBytes)
 
 TEST_F(frmSettingsTest, EachSaveOptionShowsItsOwnFrame)
 {
-    const std::pair<const char*, const char*> options[] = {
-        {"optSameDir", "frameSameDir"}, {"optFileType", "frameFileType"},
-        {"optFileInfo", "frameFileInfo"}, {"optLastDir", "frameLastDir"}};
+    const std::pair<const char*, const char*> options[] = {{"optSameDir", "frameSameDir"},
+                                                           {"optFileType", "frameFileType"},
+                                                           {"optFileInfo", "frameFileInfo"},
+                                                           {"optLastDir", "frameLastDir"}};
     for (const auto& [option, shownFrame] : options) {
         control<QRadioButton>(option)->click();
         for (const auto& [other, frame] : options)
@@ -163,8 +161,8 @@ TEST_F(frmSettingsTest, TheTestButtonTellsBothResultsForTheTypedUrl)
     const TextLookup& text = context->text;
     const auto message = [&](const char* ignored, const char* monitored) {
         return text.GetText(QStringLiteral("11024")) + QStringLiteral("\n\n") + text.GetText(QStringLiteral("11025"))
-             + QString::fromLatin1(ignored) + QLatin1Char('\n') + text.GetText(QStringLiteral("11026"))
-             + QString::fromLatin1(monitored) + QStringLiteral("\n\n") + text.GetText(QStringLiteral("11027"));
+            + QString::fromLatin1(ignored) + QLatin1Char('\n') + text.GetText(QStringLiteral("11026"))
+            + QString::fromLatin1(monitored) + QStringLiteral("\n\n") + text.GetText(QStringLiteral("11027"));
     };
     const struct {
         const char* url;
@@ -255,7 +253,8 @@ TEST_F(frmSettingsTest, HelpAndTheSiteButtonOpenTheUserGuide)
     for (const char* button : {"Command4", "cmdVisitOurSite"}) {
         home.shell.opened.clear();
         QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton);
-        EXPECT_EQ(home.shell.opened, QStringList {home.programFolder() + QStringLiteral("/help/UserGuide.html")}) << button;
+        EXPECT_EQ(home.shell.opened, QStringList {home.programFolder() + QStringLiteral("/help/UserGuide.html")})
+            << button;
     }
 }
 

@@ -27,14 +27,14 @@ QList<SiteDownload> check(CheckSite& checkSite, const QString& text, const QStri
 
 struct PageCase {
     const char* name;
-    const char* page;  // the page's text
+    const char* page; // the page's text
     std::function<void(SiteOptions&)> options;
     // What the page queues, in order: address and save path, " -> " between them.
     std::vector<const char*> queued;
     const char* pageUrl = kPage;
 };
 
-class CheckSitePage : public testing::TestWithParam<PageCase> {};
+class CheckSitePage : public testing::TestWithParam<PageCase> { };
 
 TEST_P(CheckSitePage, QueuesWhatThePageLinksTo)
 {
@@ -96,64 +96,111 @@ const char* const kTypes = R"(<a href="a.gif"> <a href="b.jpeg"> <a href="c.jpg"
 INSTANTIATE_TEST_SUITE_P(
     Cases, CheckSitePage,
     testing::Values(
-        PageCase {"SrcAndHrefOnOneLineInOrder", R"(<img src="b.png"><a href="a.zip">x</a>)", {},
+        PageCase {"SrcAndHrefOnOneLineInOrder",
+                  R"(<img src="b.png"><a href="a.zip">x</a>)",
+                  {},
                   {"http://h:8080/site/docs/b.png -> /crawl/docs/b.png",
                    "http://h:8080/site/docs/a.zip -> /crawl/docs/a.zip"}},
-        PageCase {"HrefBeforeSrc", R"(<a href="a.zip"><img src="b.png"></a>)", {},
+        PageCase {"HrefBeforeSrc",
+                  R"(<a href="a.zip"><img src="b.png"></a>)",
+                  {},
                   {"http://h:8080/site/docs/a.zip -> /crawl/docs/a.zip",
                    "http://h:8080/site/docs/b.png -> /crawl/docs/b.png"}},
-        PageCase {"TextOnlySkipsGifAndJpegOnly", kTypes, textOnly,
-                  {"http://h:8080/site/docs/c.jpg -> /crawl/docs/c.jpg", "http://h:8080/site/docs/d.zip -> /crawl/docs/d.zip",
-                   "http://h:8080/site/docs/e.txt -> /crawl/docs/e.txt", "http://h:8080/site/docs/f.htm -> /crawl/docs/f.htm",
-                   "http://h:8080/site/docs/g.html -> /crawl/docs/g.html",
+        PageCase {
+            "TextOnlySkipsGifAndJpegOnly",
+            kTypes,
+            textOnly,
+            {"http://h:8080/site/docs/c.jpg -> /crawl/docs/c.jpg", "http://h:8080/site/docs/d.zip -> /crawl/docs/d.zip",
+             "http://h:8080/site/docs/e.txt -> /crawl/docs/e.txt", "http://h:8080/site/docs/f.htm -> /crawl/docs/f.htm",
+             "http://h:8080/site/docs/g.html -> /crawl/docs/g.html",
+             "http://h:8080/site/docs/h.asp -> /crawl/docs/h.asp"}},
+        PageCase {"ImagesOnlySkipsTextPages",
+                  kTypes,
+                  imagesOnly,
+                  {"http://h:8080/site/docs/a.gif -> /crawl/docs/a.gif",
+                   "http://h:8080/site/docs/b.jpeg -> /crawl/docs/b.jpeg",
+                   "http://h:8080/site/docs/c.jpg -> /crawl/docs/c.jpg",
+                   "http://h:8080/site/docs/d.zip -> /crawl/docs/d.zip",
                    "http://h:8080/site/docs/h.asp -> /crawl/docs/h.asp"}},
-        PageCase {"ImagesOnlySkipsTextPages", kTypes, imagesOnly,
-                  {"http://h:8080/site/docs/a.gif -> /crawl/docs/a.gif", "http://h:8080/site/docs/b.jpeg -> /crawl/docs/b.jpeg",
-                   "http://h:8080/site/docs/c.jpg -> /crawl/docs/c.jpg", "http://h:8080/site/docs/d.zip -> /crawl/docs/d.zip",
-                   "http://h:8080/site/docs/h.asp -> /crawl/docs/h.asp"}},
-        PageCase {"TextAndImagesTakeOnlyTheirFiveTypes", kTypes, textAndImages,
-                  {"http://h:8080/site/docs/a.gif -> /crawl/docs/a.gif", "http://h:8080/site/docs/b.jpeg -> /crawl/docs/b.jpeg",
-                   "http://h:8080/site/docs/e.txt -> /crawl/docs/e.txt", "http://h:8080/site/docs/f.htm -> /crawl/docs/f.htm",
+        PageCase {"TextAndImagesTakeOnlyTheirFiveTypes",
+                  kTypes,
+                  textAndImages,
+                  {"http://h:8080/site/docs/a.gif -> /crawl/docs/a.gif",
+                   "http://h:8080/site/docs/b.jpeg -> /crawl/docs/b.jpeg",
+                   "http://h:8080/site/docs/e.txt -> /crawl/docs/e.txt",
+                   "http://h:8080/site/docs/f.htm -> /crawl/docs/f.htm",
                    "http://h:8080/site/docs/g.html -> /crawl/docs/g.html"}},
-        PageCase {"AllFilesSkipsNothing", kTypes, allFiles,
-                  {"http://h:8080/site/docs/a.gif -> /crawl/docs/a.gif", "http://h:8080/site/docs/b.jpeg -> /crawl/docs/b.jpeg",
-                   "http://h:8080/site/docs/c.jpg -> /crawl/docs/c.jpg", "http://h:8080/site/docs/d.zip -> /crawl/docs/d.zip",
-                   "http://h:8080/site/docs/e.txt -> /crawl/docs/e.txt", "http://h:8080/site/docs/f.htm -> /crawl/docs/f.htm",
-                   "http://h:8080/site/docs/g.html -> /crawl/docs/g.html",
-                   "http://h:8080/site/docs/h.asp -> /crawl/docs/h.asp"}},
+        PageCase {
+            "AllFilesSkipsNothing",
+            kTypes,
+            allFiles,
+            {"http://h:8080/site/docs/a.gif -> /crawl/docs/a.gif",
+             "http://h:8080/site/docs/b.jpeg -> /crawl/docs/b.jpeg",
+             "http://h:8080/site/docs/c.jpg -> /crawl/docs/c.jpg", "http://h:8080/site/docs/d.zip -> /crawl/docs/d.zip",
+             "http://h:8080/site/docs/e.txt -> /crawl/docs/e.txt", "http://h:8080/site/docs/f.htm -> /crawl/docs/f.htm",
+             "http://h:8080/site/docs/g.html -> /crawl/docs/g.html",
+             "http://h:8080/site/docs/h.asp -> /crawl/docs/h.asp"}},
         PageCase {"NoTypeTakesNothing", kTypes, noType, {}},
-        PageCase {"LimitOf3TakesThreeOfFive", R"(<a href="1.zip"><a href="2.zip"><a href="3.zip"><a href="4.zip"><a href="5.zip">)",
+        PageCase {"LimitOf3TakesThreeOfFive",
+                  R"(<a href="1.zip"><a href="2.zip"><a href="3.zip"><a href="4.zip"><a href="5.zip">)",
                   limitOf3,
-                  {"http://h:8080/site/docs/1.zip -> /crawl/docs/1.zip", "http://h:8080/site/docs/2.zip -> /crawl/docs/2.zip",
+                  {"http://h:8080/site/docs/1.zip -> /crawl/docs/1.zip",
+                   "http://h:8080/site/docs/2.zip -> /crawl/docs/2.zip",
                    "http://h:8080/site/docs/3.zip -> /crawl/docs/3.zip"}},
-        PageCase {"DuplicatesCountTowardsTheLimit", R"(<a href="1.zip"><a href="1.zip"><a href="2.zip"><a href="3.zip">)",
+        PageCase {"DuplicatesCountTowardsTheLimit",
+                  R"(<a href="1.zip"><a href="1.zip"><a href="2.zip"><a href="3.zip">)",
                   limitOf3,
-                  {"http://h:8080/site/docs/1.zip -> /crawl/docs/1.zip", "http://h:8080/site/docs/2.zip -> /crawl/docs/2.zip"}},
-        PageCase {"LinksBelowThePage", "<a href=\"sub/deep/x.zip\">", {},
+                  {"http://h:8080/site/docs/1.zip -> /crawl/docs/1.zip",
+                   "http://h:8080/site/docs/2.zip -> /crawl/docs/2.zip"}},
+        PageCase {"LinksBelowThePage",
+                  "<a href=\"sub/deep/x.zip\">",
+                  {},
                   {"http://h:8080/site/docs/sub/deep/x.zip -> /crawl/docs/sub/deep/x.zip"}},
-        PageCase {"ParentLinkInsideTheStartFolder", "<a href=\"../top.html\">", {},
+        PageCase {"ParentLinkInsideTheStartFolder",
+                  "<a href=\"../top.html\">",
+                  {},
                   {"http://h:8080/site/top.html -> /crawl/top.html"}},
-        PageCase {"RootRelativeInsideTheStartFolder", "<a href=\"/site/img/a.png\">", {},
+        PageCase {"RootRelativeInsideTheStartFolder",
+                  "<a href=\"/site/img/a.png\">",
+                  {},
                   {"http://h:8080/site/img/a.png -> /crawl/img/a.png"}},
-        PageCase {"AbsoluteOnTheSameServer", "<a href=\"http://H:8080/site/a.zip\">", {},
+        PageCase {"AbsoluteOnTheSameServer",
+                  "<a href=\"http://H:8080/site/a.zip\">",
+                  {},
                   {"http://h:8080/site/a.zip -> /crawl/a.zip"}},
-        PageCase {"PageEndingInASlash", "<a href=\"a.zip\">", {}, {"http://h:8080/site/docs/a.zip -> /crawl/docs/a.zip"},
+        PageCase {"PageEndingInASlash",
+                  "<a href=\"a.zip\">",
+                  {},
+                  {"http://h:8080/site/docs/a.zip -> /crawl/docs/a.zip"},
                   "http://h:8080/site/docs/"},
-        PageCase {"OtherServersAreSkipped",
-                  R"(<a href="http://other/site/a.zip"><a href="http://h:8081/site/b.zip"><a href="ftp://h:8080/site/c.zip"><a href="//other/site/d.zip">)",
-                  {}, {}},
-        PageCase {"FragmentIsDropped", R"(<a href="a.html#part"><a href="a.html#other"><a href="#top">)", {},
+        PageCase {
+            "OtherServersAreSkipped",
+            R"(<a href="http://other/site/a.zip"><a href="http://h:8081/site/b.zip"><a href="ftp://h:8080/site/c.zip"><a href="//other/site/d.zip">)",
+            {},
+            {}},
+        PageCase {"FragmentIsDropped",
+                  R"(<a href="a.html#part"><a href="a.html#other"><a href="#top">)",
+                  {},
                   {"http://h:8080/site/docs/a.html -> /crawl/docs/a.html",
                    "http://h:8080/site/docs/page.html -> /crawl/docs/page.html"}},
-        PageCase {"MailtoJavascriptAndDataAreSkipped",
-                  R"html(<a href="mailto:me@h.org"><a href="javascript:go('x.zip')"><img src="data:image/gif;base64,R0lGOD"><a href="MAILTO:x@y.z">)html",
-                  {}, {}},
-        PageCase {"SingleQuotesAndUpperCaseAttributes", R"(<A HREF='a.zip'><IMG Src="b.png"><img src='c d.png'>)", {},
-                  {"http://h:8080/site/docs/a.zip -> /crawl/docs/a.zip", "http://h:8080/site/docs/b.png -> /crawl/docs/b.png",
+        PageCase {
+            "MailtoJavascriptAndDataAreSkipped",
+            R"html(<a href="mailto:me@h.org"><a href="javascript:go('x.zip')"><img src="data:image/gif;base64,R0lGOD"><a href="MAILTO:x@y.z">)html",
+            {},
+            {}},
+        PageCase {"SingleQuotesAndUpperCaseAttributes",
+                  R"(<A HREF='a.zip'><IMG Src="b.png"><img src='c d.png'>)",
+                  {},
+                  {"http://h:8080/site/docs/a.zip -> /crawl/docs/a.zip",
+                   "http://h:8080/site/docs/b.png -> /crawl/docs/b.png",
                    "http://h:8080/site/docs/c%20d.png -> /crawl/docs/c d.png"}},
-        PageCase {"AQuoteLeftOpenIsNoLink", R"(<a href="a.zip'> <a href='b.zip'>)", {},
+        PageCase {"AQuoteLeftOpenIsNoLink",
+                  R"(<a href="a.zip'> <a href='b.zip'>)",
+                  {},
                   {"http://h:8080/site/docs/b.zip -> /crawl/docs/b.zip"}},
-        PageCase {"QueriesKeepFilesApart", R"(<a href="get.zip?v=1"><a href="get.zip?v=2/x">)", {},
+        PageCase {"QueriesKeepFilesApart",
+                  R"(<a href="get.zip?v=1"><a href="get.zip?v=2/x">)",
+                  {},
                   {"http://h:8080/site/docs/get.zip?v=1 -> /crawl/docs/get.zip?v=1",
                    "http://h:8080/site/docs/get.zip?v=2/x -> /crawl/docs/get.zip?v=2%2Fx"}},
         PageCase {"FoldersAreNoFiles", R"(<a href="sub/"><a href="../">)", {}, {}},
@@ -163,9 +210,15 @@ INSTANTIATE_TEST_SUITE_P(
         PageCase {"EscapeByFileUrl", R"(<a href="file:///etc/passwd">)", {}, {}},
         PageCase {"EscapeByDrive", R"(<a href="C:\Windows\win.ini"><a href="c:/boot.ini">)", {}, {}},
         PageCase {"EscapeByBackslashes", R"(<a href="..\..\..\x.txt"><a href="\etc\passwd">)", {}, {}},
-        PageCase {"EscapeByEncodedParents", R"(<a href="%2e%2e/%2e%2e/%2E%2E/x.txt"><a href="a/%2e%2e%2f%2e%2e%2fx.txt">)", {}, {}},
-        PageCase {"EscapeByEncodedSlashOrNul", R"(<a href="a%2Fb.txt"><a href="a%5Cb.txt"><a href="a%00.txt">)", {}, {}},
-        PageCase {"BackslashesInsideTheFolderResolveAsSlashes", R"(<a href="sub\x.zip">)", {},
+        PageCase {"EscapeByEncodedParents",
+                  R"(<a href="%2e%2e/%2e%2e/%2E%2E/x.txt"><a href="a/%2e%2e%2f%2e%2e%2fx.txt">)",
+                  {},
+                  {}},
+        PageCase {
+            "EscapeByEncodedSlashOrNul", R"(<a href="a%2Fb.txt"><a href="a%5Cb.txt"><a href="a%00.txt">)", {}, {}},
+        PageCase {"BackslashesInsideTheFolderResolveAsSlashes",
+                  R"(<a href="sub\x.zip">)",
+                  {},
                   {"http://h:8080/site/docs/sub/x.zip -> /crawl/docs/sub/x.zip"}}),
     CaseName());
 
@@ -174,14 +227,17 @@ TEST(CheckSite, ALinkOnTwoPagesIsQueuedOnce)
     SiteOptions options;
     SiteLinkList links;
     CheckSite checkSite(options, links, CrawlRoot::of(kStart, kFolder + QStringLiteral("/index.html")));
-    const QList<SiteDownload> first = check(checkSite, QStringLiteral("<a href=\"a.zip\"><a href=\"b.zip\">"), QString::fromUtf8(kPage));
-    const QList<SiteDownload> second =
-        check(checkSite, QStringLiteral("<a href=\"../docs/a.zip\"><a href=\"c.zip\">"), QStringLiteral("http://h:8080/site/docs/other.html"));
+    const QList<SiteDownload> first = check(checkSite, QStringLiteral("<a href=\"a.zip\"><a href=\"b.zip\">"),
+                                            QString::fromUtf8(kPage));
+    const QList<SiteDownload> second = check(checkSite, QStringLiteral("<a href=\"../docs/a.zip\"><a href=\"c.zip\">"),
+                                             QStringLiteral("http://h:8080/site/docs/other.html"));
     ASSERT_EQ(first.size(), 2);
     ASSERT_EQ(second.size(), 1);
     EXPECT_EQ(second[0].url, QStringLiteral("http://h:8080/site/docs/c.zip"));
-    EXPECT_EQ(links.urls(), (QStringList {QStringLiteral("http://h:8080/site/docs/a.zip"), QStringLiteral("http://h:8080/site/docs/b.zip"),
-                                          QStringLiteral("http://h:8080/site/docs/c.zip")}));
+    EXPECT_EQ(
+        links.urls(),
+        (QStringList {QStringLiteral("http://h:8080/site/docs/a.zip"), QStringLiteral("http://h:8080/site/docs/b.zip"),
+                      QStringLiteral("http://h:8080/site/docs/c.zip")}));
 }
 
 TEST(CheckSite, AnUnreadablePageGivesNoLinks)

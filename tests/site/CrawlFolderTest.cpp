@@ -18,7 +18,7 @@ struct FolderCase {
     bool allowed;
 };
 
-class CrawlFolderCase : public testing::TestWithParam<FolderCase> {};
+class CrawlFolderCase : public testing::TestWithParam<FolderCase> { };
 
 TEST_P(CrawlFolderCase, MakesFoldersOnlyBeneathTheCrawlFolder)
 {

@@ -15,8 +15,9 @@ const QStringList kFolders = {QString(),
                               QStringLiteral("files/"),
                               QStringLiteral("files/old/"),
                               QStringLiteral("news/2026/")};
-const QStringList kFileTypes = {QStringLiteral("zip"), QStringLiteral("bin"), QStringLiteral("txt"), QStringLiteral("jpg"),
-                                QStringLiteral("png"), QStringLiteral("gif"), QStringLiteral("jpeg"), QStringLiteral("pdf")};
+const QStringList kFileTypes = {QStringLiteral("zip"),  QStringLiteral("bin"), QStringLiteral("txt"),
+                                QStringLiteral("jpg"),  QStringLiteral("png"), QStringLiteral("gif"),
+                                QStringLiteral("jpeg"), QStringLiteral("pdf")};
 
 void writeFile(const QString& path, const QByteArray& content)
 {
@@ -42,7 +43,9 @@ QString linkText(QRandomGenerator& random, const QString& from, const QString& t
     switch (random.bounded(5)) {
     case 0: return QStringLiteral("/site/") + to;
     case 1: return QStringLiteral("http://127.0.0.1:%1/site/").arg(port) + to;
-    case 2: return QDir(QStringLiteral("/x/") + folder).relativeFilePath(QStringLiteral("/x/") + to) + QStringLiteral("#part");
+    case 2:
+        return QDir(QStringLiteral("/x/") + folder).relativeFilePath(QStringLiteral("/x/") + to)
+            + QStringLiteral("#part");
     default: return QDir(QStringLiteral("/x/") + folder).relativeFilePath(QStringLiteral("/x/") + to);
     }
 }
@@ -52,10 +55,12 @@ QString anchor(QRandomGenerator& random, const QString& target, bool image)
     const bool upper = random.bounded(4) == 0;
     const QChar quote = random.bounded(3) == 0 ? QLatin1Char('\'') : QLatin1Char('"');
     if (image)
-        return QStringLiteral("<%1 %2=%3%4%3 alt=\"\">").arg(upper ? QStringLiteral("IMG") : QStringLiteral("img"),
-                                                             upper ? QStringLiteral("SRC") : QStringLiteral("src"), quote, target);
-    return QStringLiteral("<%1 %2=%3%4%3>link</%1>").arg(upper ? QStringLiteral("A") : QStringLiteral("a"),
-                                                        upper ? QStringLiteral("HREF") : QStringLiteral("href"), quote, target);
+        return QStringLiteral("<%1 %2=%3%4%3 alt=\"\">")
+            .arg(upper ? QStringLiteral("IMG") : QStringLiteral("img"),
+                 upper ? QStringLiteral("SRC") : QStringLiteral("src"), quote, target);
+    return QStringLiteral("<%1 %2=%3%4%3>link</%1>")
+        .arg(upper ? QStringLiteral("A") : QStringLiteral("a"), upper ? QStringLiteral("HREF") : QStringLiteral("href"),
+             quote, target);
 }
 
 } // namespace
@@ -67,7 +72,8 @@ GeneratedSite::Made GeneratedSite::write(const QString& documentRoot, quint16 po
     QStringList pageNames = {QStringLiteral("index.html")};
     for (int i = 1; i < pages; ++i) {
         const QString folder = kFolders[i % kFolders.size()];
-        pageNames.append(folder + QStringLiteral("p%1.%2").arg(i).arg(i % 3 == 0 ? QStringLiteral("htm") : QStringLiteral("html")));
+        pageNames.append(
+            folder + QStringLiteral("p%1.%2").arg(i).arg(i % 3 == 0 ? QStringLiteral("htm") : QStringLiteral("html")));
     }
     QStringList fileNames;
     for (int j = 0; j < files; ++j) {
@@ -94,7 +100,8 @@ GeneratedSite::Made GeneratedSite::write(const QString& documentRoot, quint16 po
         for (int k = 0; k < 3; ++k)
             links.append(anchor(random, linkText(random, name, pageNames[random.bounded(pages)], port), false));
         for (int j = i; j < files; j += pages) {
-            const bool image = fileNames[j].endsWith(QStringLiteral("g")) || fileNames[j].endsWith(QStringLiteral("gif"));
+            const bool image = fileNames[j].endsWith(QStringLiteral("g"))
+                || fileNames[j].endsWith(QStringLiteral("gif"));
             links.append(anchor(random, linkText(random, name, fileNames[j], port), image));
         }
         for (int k = 0; k < 2; ++k)

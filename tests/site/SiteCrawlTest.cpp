@@ -21,9 +21,11 @@ class SiteCrawlTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        QFile::setPermissions(served.path(), QFile::permissions(served.path()) | QFileDevice::ExeOther | QFileDevice::ReadOther);
+        QFile::setPermissions(served.path(),
+                              QFile::permissions(served.path()) | QFileDevice::ExeOther | QFileDevice::ReadOther);
         nginx = std::make_unique<NginxServer>(served.path());
-        nginx->addHttpText(QStringLiteral("types { text/html html htm; }\n") + RequestOverlap::logFormat(QStringLiteral("timing")));
+        nginx->addHttpText(QStringLiteral("types { text/html html htm; }\n")
+                           + RequestOverlap::logFormat(QStringLiteral("timing")));
         nginx->addServerText(QStringLiteral("access_log \"%1\" timing;\n").arg(timingLog()));
     }
     QString timingLog() const { return logs.filePath(QStringLiteral("timing.log")); }
@@ -64,12 +66,14 @@ protected:
 
 TEST_F(SiteCrawlTest, FetchesWhatThePagesLinkToBeneathTheStartFolder)
 {
-    serve(QStringLiteral("site/index.html"),
-          "<html><body>\n"
-          "<a href=\"page1.html\">1</a> <A HREF='sub/page2.htm'>2</A> <img src=\"img/logo.gif\"><img src='img/photo.jpg'>\n"
-          "<a href=\"http://other.invalid/x.zip\">x</a> <a href=\"mailto:a@b.c\">m</a> <a href=\"../outside.zip\">o</a>\n"
-          "<a href=\"/etc/passwd\">p</a> <a href=\"data.zip#part\">d</a> <a href=\"..\\..\\outside.zip\">b</a>\n"
-          "</body></html>\n");
+    serve(
+        QStringLiteral("site/index.html"),
+        "<html><body>\n"
+        "<a href=\"page1.html\">1</a> <A HREF='sub/page2.htm'>2</A> <img src=\"img/logo.gif\"><img "
+        "src='img/photo.jpg'>\n"
+        "<a href=\"http://other.invalid/x.zip\">x</a> <a href=\"mailto:a@b.c\">m</a> <a href=\"../outside.zip\">o</a>\n"
+        "<a href=\"/etc/passwd\">p</a> <a href=\"data.zip#part\">d</a> <a href=\"..\\..\\outside.zip\">b</a>\n"
+        "</body></html>\n");
     serve(QStringLiteral("site/page1.html"),
           "<a href=\"index.html\">home</a> <a href=\"sub/page2.htm#top\">2</a> <a href=\"data.zip\">d</a>\n"
           "<a href=\"notes.txt\">n</a>\n");
@@ -137,9 +141,11 @@ TEST_F(SiteCrawlTest, QueuedRowsStartInTheirOrderWithinThePerServerLimit)
     ASSERT_EQ(gets.size(), 8);
     // Two run at a time, so the second of a pair may end first.
     for (int i = 0; i < 8; ++i)
-        EXPECT_LE(std::abs(gets.indexOf(QStringLiteral("/f%1.bin").arg(i + 1)) - i), 1) << gets.join(QLatin1Char(' ')).toStdString();
+        EXPECT_LE(std::abs(gets.indexOf(QStringLiteral("/f%1.bin").arg(i + 1)) - i), 1)
+            << gets.join(QLatin1Char(' ')).toStdString();
     for (int i = 1; i <= 8; ++i)
-        EXPECT_EQ(CrawlHarness::tree(crawlFolder()).value(QStringLiteral("f%1.bin").arg(i)), servedHash(QStringLiteral("f%1.bin").arg(i)));
+        EXPECT_EQ(CrawlHarness::tree(crawlFolder()).value(QStringLiteral("f%1.bin").arg(i)),
+                  servedHash(QStringLiteral("f%1.bin").arg(i)));
 }
 
 TEST_F(SiteCrawlTest, TheGlobalStopLeavesTheQueuedRowsListed)
@@ -155,8 +161,10 @@ TEST_F(SiteCrawlTest, TheGlobalStopLeavesTheQueuedRowsListed)
     harness.context->dialogSettings.txtLimitHTTP = QStringLiteral("1");
 
     start(QStringLiteral("/index.html"));
-    ASSERT_TRUE(CrawlHarness::waitFor([&] { return harness.crawl->progress().running == 1 && harness.jobs.rowCount() == 5; }, 20000));
-    ASSERT_TRUE(CrawlHarness::waitFor([&] { return harness.windows->slot(1) && harness.windows->slot(1)->isTransferring(); }, 20000));
+    ASSERT_TRUE(CrawlHarness::waitFor(
+        [&] { return harness.crawl->progress().running == 1 && harness.jobs.rowCount() == 5; }, 20000));
+    ASSERT_TRUE(CrawlHarness::waitFor(
+        [&] { return harness.windows->slot(1) && harness.windows->slot(1)->isTransferring(); }, 20000));
     harness.crawl->stop();
     harness.windows->slot(1)->StopMe();
     CrawlHarness::waitFor([] { return false; }, 300);

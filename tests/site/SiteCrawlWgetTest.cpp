@@ -27,12 +27,13 @@ TEST(SiteCrawlAgainstWget, BothFetchTheSameFilesByteForByte)
     QTemporaryDir work;
     const QString timingLog = work.filePath(QStringLiteral("timing.log"));
     NginxServer nginx(served.path());
-    nginx.addHttpText(QStringLiteral("types { text/html html htm; }\n") + RequestOverlap::logFormat(QStringLiteral("timing")));
+    nginx.addHttpText(QStringLiteral("types { text/html html htm; }\n")
+                      + RequestOverlap::logFormat(QStringLiteral("timing")));
     nginx.addServerText(QStringLiteral("access_log \"%1\" timing;\n").arg(timingLog));
     KEVA_REQUIRE_PEER(nginx);
     const QString wget = QStandardPaths::findExecutable(QStringLiteral("wget"));
-    const PeerRequirement wgetThere =
-        PeerRequirement::decide(!wget.isEmpty(), !wget.isEmpty(), qgetenv("CI") == "true", QStringLiteral("wget"), QString());
+    const PeerRequirement wgetThere = PeerRequirement::decide(!wget.isEmpty(), !wget.isEmpty(), qgetenv("CI") == "true",
+                                                              QStringLiteral("wget"), QString());
     if (wgetThere.outcome == PeerRequirement::Outcome::Skip)
         GTEST_SKIP() << wgetThere.message;
     ASSERT_EQ(wgetThere.outcome, PeerRequirement::Outcome::Ready) << wgetThere.message;
@@ -50,10 +51,11 @@ TEST(SiteCrawlAgainstWget, BothFetchTheSameFilesByteForByte)
 
     const QString fetched = work.filePath(QStringLiteral("wget"));
     QProcess process;
-    process.start(wget, {QStringLiteral("-q"), QStringLiteral("-r"), QStringLiteral("-l"), QStringLiteral("inf"),
-                         QStringLiteral("-np"), QStringLiteral("-nH"), QStringLiteral("--cut-dirs=1"),
-                         QStringLiteral("-e"), QStringLiteral("robots=off"), QStringLiteral("-R"), QStringLiteral("gif,jpeg"),
-                         QStringLiteral("-P"), fetched, startUrl});
+    process.start(wget,
+                  {QStringLiteral("-q"), QStringLiteral("-r"), QStringLiteral("-l"), QStringLiteral("inf"),
+                   QStringLiteral("-np"), QStringLiteral("-nH"), QStringLiteral("--cut-dirs=1"), QStringLiteral("-e"),
+                   QStringLiteral("robots=off"), QStringLiteral("-R"), QStringLiteral("gif,jpeg"), QStringLiteral("-P"),
+                   fetched, startUrl});
     ASSERT_TRUE(process.waitForFinished(300000));
     // 8: some links led to files the server does not have.
     EXPECT_EQ(process.exitCode(), made.missing > 0 ? 8 : 0) << process.readAllStandardError().toStdString();

@@ -98,7 +98,7 @@ struct NumberCase {
     const char* shown;   // the box's text afterwards
 };
 
-class SiteDownloadNumber : public SiteDownloadStateTest, public testing::WithParamInterface<NumberCase> {};
+class SiteDownloadNumber : public SiteDownloadStateTest, public testing::WithParamInterface<NumberCase> { };
 
 TEST_P(SiteDownloadNumber, IsCheckedOnLeavingTheBox)
 {
@@ -125,12 +125,9 @@ INSTANTIATE_TEST_SUITE_P(
                     NumberCase {"JustAboveTheTop", "99.4", "Enter an integer between 1 and 99", "99.4"},
                     NumberCase {"Negative", "-3", "Enter an integer between 1 and 99", "-3"},
                     NumberCase {"Letter", "a", "Enter Numeric Value", "a"},
-                    NumberCase {"Empty", "", "Enter Numeric Value", ""},
-                    NumberCase {"One", "1", "", "1"},
-                    NumberCase {"NinetyNine", "99", "", "99"},
-                    NumberCase {"Blanks", " 7 ", "", "7"},
-                    NumberCase {"Fraction", "12.6", "", "13"},
-                    NumberCase {"HalfGoesToEven", "2.5", "", "2"}),
+                    NumberCase {"Empty", "", "Enter Numeric Value", ""}, NumberCase {"One", "1", "", "1"},
+                    NumberCase {"NinetyNine", "99", "", "99"}, NumberCase {"Blanks", " 7 ", "", "7"},
+                    NumberCase {"Fraction", "12.6", "", "13"}, NumberCase {"HalfGoesToEven", "2.5", "", "2"}),
     CaseName());
 
 TEST_F(SiteDownloadStateTest, NextStoresTheChoicesAndOpensTheAddUrlDialogInSiteMode)
@@ -143,8 +140,12 @@ TEST_F(SiteDownloadStateTest, NextStoresTheChoicesAndOpensTheAddUrlDialogInSiteM
     state->setCloseWindow(true);
     state->cmdNext();
     const std::pair<const char*, const char*> expected[] = {
-        {"FileTypeTxt", "1"},   {"FileTypeGif", "1"},     {"FileTypeAll", "0"},
-        {"FileNumNoLim", "0"},  {"FileNumNoFiles", "-1"}, {"FileNumNoNum", "3"},
+        {"FileTypeTxt", "1"},
+        {"FileTypeGif", "1"},
+        {"FileTypeAll", "0"},
+        {"FileNumNoLim", "0"},
+        {"FileNumNoFiles", "-1"},
+        {"FileNumNoNum", "3"},
         {"CloseDownloadWindowWhenDone", "1"},
     };
     for (const auto& [name, value] : expected)

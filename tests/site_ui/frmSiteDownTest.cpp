@@ -40,11 +40,7 @@ protected:
         state->openAddUrl = [this] { ++addUrlOpened; };
     }
     void open() { window = frmSiteDown::showFor(*context, *state, nullptr); }
-    template <typename Widget>
-    Widget* control(const char* name) const
-    {
-        return NamedChild<Widget>(*window, name);
-    }
+    template <typename Widget> Widget* control(const char* name) const { return NamedChild<Widget>(*window, name); }
     void click(const char* name) const { control<QAbstractButton>(name)->click(); }
     // Types into the number box and leaves it, as the user does.
     void typeNumber(const QString& text) const
@@ -76,9 +72,10 @@ TEST_F(frmSiteDownTest, ShowsEveryCaptionByItsKey)
     makeState();
     open();
     const std::pair<const char*, const char*> expected[] = {
-        {"", "T12000"},       {"Frame1", "T12001"},   {"chkTxt", "T12002"},         {"chkGif", "T12003"},
-        {"chkAll", "T12004"}, {"Frame2", "T12005"},   {"optNoLim", "T12006"},       {"Label1", "T12007"},
-        {"chkCloseWindow", "T12008"}, {"cmdNext", "T12009"}, {"cmdCancel", "T05004"},
+        {"", "T12000"},         {"Frame1", "T12001"},    {"chkTxt", "T12002"},
+        {"chkGif", "T12003"},   {"chkAll", "T12004"},    {"Frame2", "T12005"},
+        {"optNoLim", "T12006"}, {"Label1", "T12007"},    {"chkCloseWindow", "T12008"},
+        {"cmdNext", "T12009"},  {"cmdCancel", "T05004"},
     };
     for (const auto& [name, text] : expected)
         EXPECT_EQ(ShownCaption(*window, QString::fromLatin1(name)), QString::fromLatin1(text)) << name;
@@ -106,8 +103,11 @@ TEST_F(frmSiteDownTest, ArabicLaysTheDialogOutRightToLeft)
 
 TEST_F(frmSiteDownTest, ShowsTheStoredChoices)
 {
-    for (const auto& [name, value] : {std::pair {"FileTypeTxt", "0"}, {"FileTypeGif", "1"}, {"FileNumNoLim", "0"},
-                                      {"FileNumNoFiles", "-1"}, {"FileNumNoNum", "42"}})
+    for (const auto& [name, value] : {std::pair {"FileTypeTxt", "0"},
+                                      {"FileTypeGif", "1"},
+                                      {"FileNumNoLim", "0"},
+                                      {"FileNumNoFiles", "-1"},
+                                      {"FileNumNoNum", "42"}})
         context->registry.writeValue(RegistryRoot::HKEY_LOCAL_MACHINE, kKey, QString::fromLatin1(name),
                                      QString::fromLatin1(value));
     open();
@@ -122,11 +122,11 @@ TEST_F(frmSiteDownTest, ShowsTheStoredChoices)
 struct EnablingCase {
     const char* name;
     std::vector<const char*> clicks;
-    bool typesEnabled; // chkTxt and chkGif
+    bool typesEnabled;  // chkTxt and chkGif
     bool numberEnabled; // txtNum and Label1
 };
 
-class frmSiteDownEnabling : public frmSiteDownTest, public testing::WithParamInterface<EnablingCase> {};
+class frmSiteDownEnabling : public frmSiteDownTest, public testing::WithParamInterface<EnablingCase> { };
 
 TEST_P(frmSiteDownEnabling, FollowsTheClicks)
 {
@@ -144,7 +144,8 @@ INSTANTIATE_TEST_SUITE_P(Cases, frmSiteDownEnabling,
                                          EnablingCase {"AllFilesDisablesTheTypes", {"chkAll"}, false, false},
                                          EnablingCase {"AllFilesClearedEnablesThem", {"chkAll", "chkAll"}, true, false},
                                          EnablingCase {"LimitEnablesTheNumber", {"optFiles"}, true, true},
-                                         EnablingCase {"NoLimitDisablesItAgain", {"optFiles", "optNoLim"}, true, false}),
+                                         EnablingCase {
+                                             "NoLimitDisablesItAgain", {"optFiles", "optNoLim"}, true, false}),
                          CaseName());
 
 // The number box, left with what the user typed.
@@ -154,7 +155,7 @@ struct NumberCase {
     const char* message;
 };
 
-class frmSiteDownNumber : public frmSiteDownTest, public testing::WithParamInterface<NumberCase> {};
+class frmSiteDownNumber : public frmSiteDownTest, public testing::WithParamInterface<NumberCase> { };
 
 TEST_P(frmSiteDownNumber, RefusesWhatIsNoWholeNumberFrom1To99)
 {

@@ -10,8 +10,7 @@ class TestHome;
 
 // The control of `window` with the design name `name`; a test that looks
 // for a control the window lacks fails.
-template <typename Widget>
-Widget* NamedChild(const QWidget& window, const char* name)
+template <typename Widget> Widget* NamedChild(const QWidget& window, const char* name)
 {
     Widget* found = window.findChild<Widget*>(QString::fromLatin1(name));
     EXPECT_NE(found, nullptr) << name;

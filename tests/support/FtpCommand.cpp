@@ -26,5 +26,5 @@ std::optional<FtpCommand> FtpCommand::parse(const QString& line)
     const std::optional<QString> text = commandText(line.trimmed());
     if (!text || text->isEmpty())
         return std::nullopt;
-    return FtpCommand{text->section(QLatin1Char(' '), 0, 0).toUpper(), text->section(QLatin1Char(' '), 1)};
+    return FtpCommand {text->section(QLatin1Char(' '), 0, 0).toUpper(), text->section(QLatin1Char(' '), 1)};
 }

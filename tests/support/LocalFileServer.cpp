@@ -41,10 +41,10 @@ void LocalFileServer::answer(QTcpSocket* socket)
     }
     QByteArray reply = ranged ? "HTTP/1.1 206 Partial Content\r\n" : "HTTP/1.1 200 OK\r\n";
     reply += "Accept-Ranges: bytes\r\nConnection: close\r\nContent-Length: " + QByteArray::number(last - first + 1)
-           + "\r\n";
+        + "\r\n";
     if (ranged) {
         reply += "Content-Range: bytes " + QByteArray::number(first) + '-' + QByteArray::number(last) + '/'
-               + QByteArray::number(total) + "\r\n";
+            + QByteArray::number(total) + "\r\n";
     }
     reply += "\r\n";
     socket->write(reply);

@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 NginxServer::NginxServer(QString documentRoot)
-    : PeerServer(QStringLiteral("/usr/sbin/nginx"), QStringLiteral("nginx-light")),
-      documentRoot_(QDir(documentRoot).absolutePath())
+    : PeerServer(QStringLiteral("/usr/sbin/nginx"), QStringLiteral("nginx-light"))
+    , documentRoot_(QDir(documentRoot).absolutePath())
 {
 }
 
@@ -35,7 +35,8 @@ void NginxServer::addHttpText(const QString& text)
 void NginxServer::useTls(const QString& certificate, const QString& key)
 {
     tls_ = true;
-    serverText_ += QStringLiteral("        ssl_certificate \"%1\";\n        ssl_certificate_key \"%2\";\n").arg(certificate, key);
+    serverText_ +=
+        QStringLiteral("        ssl_certificate \"%1\";\n        ssl_certificate_key \"%2\";\n").arg(certificate, key);
 }
 
 QStringList NginxServer::prepare(quint16 port)
@@ -66,10 +67,12 @@ QStringList NginxServer::prepare(quint16 port)
                        "%8"
                        "    }\n"
                        "}\n")
-            .arg(user, filePath(QStringLiteral("nginx.pid")), errorLogPath(), accessLogPath(), temporaryPaths + httpText_)
+            .arg(user, filePath(QStringLiteral("nginx.pid")), errorLogPath(), accessLogPath(),
+                 temporaryPaths + httpText_)
             .arg(port)
             .arg(documentRoot_, serverText_, tls_ ? QStringLiteral(" ssl") : QString());
     const QString configurationPath = writeFile(QStringLiteral("nginx.conf"), configuration);
     // -e: errors from before the configuration is read go to our log too.
-    return {QStringLiteral("-c"), configurationPath, QStringLiteral("-p"), folder(), QStringLiteral("-e"), errorLogPath()};
+    return {QStringLiteral("-c"), configurationPath, QStringLiteral("-p"), folder(),
+            QStringLiteral("-e"), errorLogPath()};
 }

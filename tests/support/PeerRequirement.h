@@ -26,13 +26,13 @@ struct PeerRequirement {
 
 // Starts `server` at the top of a test (or in SetUp) and skips or fails the
 // test as PeerRequirement decides.
-#define KEVA_REQUIRE_PEER(server)                                                                                  \
-    do {                                                                                                           \
-        const PeerRequirement kevaPeerRequirement = PeerRequirement::start(server);                                \
-        if (kevaPeerRequirement.outcome == PeerRequirement::Outcome::Skip) {                                       \
-            GTEST_SKIP() << kevaPeerRequirement.message;                                                           \
-        }                                                                                                          \
-        if (kevaPeerRequirement.outcome == PeerRequirement::Outcome::Fail) {                                       \
-            FAIL() << kevaPeerRequirement.message;                                                                 \
-        }                                                                                                          \
+#define KEVA_REQUIRE_PEER(server)                                                                                      \
+    do {                                                                                                               \
+        const PeerRequirement kevaPeerRequirement = PeerRequirement::start(server);                                    \
+        if (kevaPeerRequirement.outcome == PeerRequirement::Outcome::Skip) {                                           \
+            GTEST_SKIP() << kevaPeerRequirement.message;                                                               \
+        }                                                                                                              \
+        if (kevaPeerRequirement.outcome == PeerRequirement::Outcome::Fail) {                                           \
+            FAIL() << kevaPeerRequirement.message;                                                                     \
+        }                                                                                                              \
     } while (false)

@@ -39,7 +39,8 @@ QString tailOf(const QString& path)
 } // namespace
 
 PeerServer::PeerServer(QString program, QString package)
-    : program_(std::move(program)), package_(std::move(package))
+    : program_(std::move(program))
+    , package_(std::move(package))
 {
 }
 

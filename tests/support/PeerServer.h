@@ -54,14 +54,13 @@ protected:
     // `port N` on the first line of its standard output.
     virtual bool announcesPort() const { return false; }
     // Asks the peer to write out the access log lines it holds back.
-    virtual void flushAccessLog() const {}
+    virtual void flushAccessLog() const { }
     // The scheme of url().
     virtual QString scheme() const { return QStringLiteral("http"); }
 
     // The lines of the access log that Entry::parse accepts. Waits (a few
     // seconds at most) until there are at least `atLeast` of them.
-    template <typename Entry>
-    QList<Entry> logEntries(qsizetype atLeast) const
+    template <typename Entry> QList<Entry> logEntries(qsizetype atLeast) const
     {
         QList<Entry> entries;
         waitForAccessLog([&](const QByteArray& log) {

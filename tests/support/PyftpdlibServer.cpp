@@ -4,8 +4,8 @@
 #include <QFileInfo>
 
 PyftpdlibServer::PyftpdlibServer(QString documentRoot)
-    : FtpPeerServer(QStringLiteral("/usr/bin/python3"), QStringLiteral("python3-pyftpdlib")),
-      documentRoot_(QDir(documentRoot).absolutePath())
+    : FtpPeerServer(QStringLiteral("/usr/bin/python3"), QStringLiteral("python3-pyftpdlib"))
+    , documentRoot_(QDir(documentRoot).absolutePath())
 {
 }
 
@@ -42,11 +42,16 @@ void PyftpdlibServer::slowPortReplies()
 bool PyftpdlibServer::isInstalled() const
 {
     return PeerServer::isInstalled()
-           && QFileInfo::exists(QStringLiteral("/usr/lib/python3/dist-packages/pyftpdlib/__init__.py"));
+        && QFileInfo::exists(QStringLiteral("/usr/lib/python3/dist-packages/pyftpdlib/__init__.py"));
 }
 QStringList PyftpdlibServer::prepare(quint16 port)
 {
-    return QStringList{QStringLiteral(KEVA_FTP_SERVER_SCRIPT), QStringLiteral("--root"), documentRoot_,
-                       QStringLiteral("--log"), accessLogPath(), QStringLiteral("--port"), QString::number(port)}
-           + options_;
+    return QStringList {QStringLiteral(KEVA_FTP_SERVER_SCRIPT),
+                        QStringLiteral("--root"),
+                        documentRoot_,
+                        QStringLiteral("--log"),
+                        accessLogPath(),
+                        QStringLiteral("--port"),
+                        QString::number(port)}
+    + options_;
 }

@@ -9,7 +9,9 @@ const QByteArray kHeaderEnd = QByteArrayLiteral("\r\n\r\n");
 } // namespace
 
 RawHttpReply::RawHttpReply(QByteArray bytes, Ending ending, int headerReads)
-    : bytes_(std::move(bytes)), ending_(ending), headerReads_(headerReads)
+    : bytes_(std::move(bytes))
+    , ending_(ending)
+    , headerReads_(headerReads)
 {
 }
 

@@ -21,8 +21,8 @@ TestCertificates::TestCertificates()
 {
     const bool made =
         run(QStringList {QStringLiteral("openssl"), QStringLiteral("req"), QStringLiteral("-x509")} + kNewKey
-            + QStringList {QStringLiteral("-keyout"), path(QStringLiteral("ca.key")), QStringLiteral("-out"), authority(),
-                           QStringLiteral("-days"), QStringLiteral("3650"), QStringLiteral("-subj"),
+            + QStringList {QStringLiteral("-keyout"), path(QStringLiteral("ca.key")), QStringLiteral("-out"),
+                           authority(), QStringLiteral("-days"), QStringLiteral("3650"), QStringLiteral("-subj"),
                            QStringLiteral("/CN=Quillspan Test Authority"), QStringLiteral("-addext"),
                            QStringLiteral("basicConstraints=critical,CA:TRUE"), QStringLiteral("-addext"),
                            QStringLiteral("keyUsage=critical,keyCertSign,cRLSign")})
@@ -32,9 +32,9 @@ TestCertificates::TestCertificates()
         && signedByAuthority(QStringLiteral("expired"), kLocalNames,
                              {QStringLiteral("faketime"), QStringLiteral("2020-01-01 00:00:00")})
         && run(QStringList {QStringLiteral("openssl"), QStringLiteral("req"), QStringLiteral("-x509")} + kNewKey
-               + QStringList {QStringLiteral("-keyout"), selfSigned().key, QStringLiteral("-out"), selfSigned().certificate,
-                              QStringLiteral("-days"), QStringLiteral("365"), QStringLiteral("-subj"),
-                              QStringLiteral("/CN=localhost"), QStringLiteral("-addext"),
+               + QStringList {QStringLiteral("-keyout"), selfSigned().key, QStringLiteral("-out"),
+                              selfSigned().certificate, QStringLiteral("-days"), QStringLiteral("365"),
+                              QStringLiteral("-subj"), QStringLiteral("/CN=localhost"), QStringLiteral("-addext"),
                               QStringLiteral("subjectAltName=") + kLocalNames});
     if (!made && error_.isEmpty())
         error_ = QStringLiteral("the test certificates could not be made");
@@ -53,14 +53,14 @@ bool TestCertificates::signedByAuthority(const QString& name, const QString& alt
                    .toUtf8());
     file.close();
     return run(QStringList {QStringLiteral("openssl"), QStringLiteral("req")} + kNewKey
-               + QStringList {QStringLiteral("-keyout"), made.key, QStringLiteral("-out"), request, QStringLiteral("-subj"),
-                              QStringLiteral("/CN=") + name})
+               + QStringList {QStringLiteral("-keyout"), made.key, QStringLiteral("-out"), request,
+                              QStringLiteral("-subj"), QStringLiteral("/CN=") + name})
         && run(clock
-               + QStringList {QStringLiteral("openssl"), QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
-                              request, QStringLiteral("-CA"), authority(), QStringLiteral("-CAkey"),
-                              path(QStringLiteral("ca.key")), QStringLiteral("-CAcreateserial"), QStringLiteral("-out"),
-                              made.certificate, QStringLiteral("-days"), QStringLiteral("30"), QStringLiteral("-extfile"),
-                              extensions});
+               + QStringList {QStringLiteral("openssl"), QStringLiteral("x509"), QStringLiteral("-req"),
+                              QStringLiteral("-in"), request, QStringLiteral("-CA"), authority(),
+                              QStringLiteral("-CAkey"), path(QStringLiteral("ca.key")),
+                              QStringLiteral("-CAcreateserial"), QStringLiteral("-out"), made.certificate,
+                              QStringLiteral("-days"), QStringLiteral("30"), QStringLiteral("-extfile"), extensions});
 }
 
 bool TestCertificates::run(const QStringList& command)
@@ -70,7 +70,8 @@ bool TestCertificates::run(const QStringList& command)
     process.start(command.first(), command.mid(1));
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         error_ = QStringLiteral("%1 failed: %2%3")
-                     .arg(command.join(QLatin1Char(' ')), process.errorString(), QString::fromLocal8Bit(process.readAll()));
+                     .arg(command.join(QLatin1Char(' ')), process.errorString(),
+                          QString::fromLocal8Bit(process.readAll()));
         return false;
     }
     return true;

@@ -29,7 +29,10 @@ public:
 private:
     TestCertificates();
     QString path(const QString& name) const { return folder_.filePath(name); }
-    Pair pair(const QString& name) const { return {path(name + QStringLiteral(".pem")), path(name + QStringLiteral(".key"))}; }
+    Pair pair(const QString& name) const
+    {
+        return {path(name + QStringLiteral(".pem")), path(name + QStringLiteral(".key"))};
+    }
     bool run(const QStringList& command);
     bool signedByAuthority(const QString& name, const QString& altNames, const QStringList& clock);
 

@@ -10,7 +10,7 @@
 namespace {
 
 const char* const kVariableNames[TestHome::kVariableCount] = {"KEVA_HOME", "KEVA_REGISTRY_DIR", "KEVA_RUNTIME_DIR",
-                                                     "XDG_CONFIG_HOME"};
+                                                              "XDG_CONFIG_HOME"};
 
 } // namespace
 
@@ -54,15 +54,15 @@ QByteArray TestHome::readFile(const QString& name) const
 void TestHome::installLanguageFiles() const
 {
     QDir().mkpath(programFolder() + QStringLiteral("/Lang"));
-    QFile::copy(binFolder() + QStringLiteral("/Lang/English.ini"), programFolder() + QStringLiteral("/Lang/English.ini"));
+    QFile::copy(binFolder() + QStringLiteral("/Lang/English.ini"),
+                programFolder() + QStringLiteral("/Lang/English.ini"));
 }
 
 KevaContext& TestHome::newContext()
 {
     context_.reset();
     context_ = std::make_unique<KevaContext>(ProgramFolder(programFolder(), programFolder() + QStringLiteral("/Lang")),
-                                             registryFolder(), prompter, shell,
-                                             binFolder() + QStringLiteral("/KEVA"));
+                                             registryFolder(), prompter, shell, binFolder() + QStringLiteral("/KEVA"));
     return *context_;
 }
 

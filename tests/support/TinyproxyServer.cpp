@@ -30,7 +30,7 @@ QStringList TinyproxyServer::prepare(quint16 port)
                                                  "ViaProxyName \"tinyproxy\"\n%5")
                                       .arg(user)
                                       .arg(port)
-                                      .arg(filePath(QStringLiteral("tinyproxy.log")), filePath(QStringLiteral("tinyproxy.pid")),
-                                           login_);
+                                      .arg(filePath(QStringLiteral("tinyproxy.log")),
+                                           filePath(QStringLiteral("tinyproxy.pid")), login_);
     return {QStringLiteral("-d"), QStringLiteral("-c"), writeFile(QStringLiteral("tinyproxy.conf"), configuration)};
 }

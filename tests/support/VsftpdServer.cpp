@@ -37,8 +37,8 @@ quint16 freePassiveRange()
 } // namespace
 
 VsftpdServer::VsftpdServer(QString documentRoot)
-    : FtpPeerServer(QStringLiteral("/usr/sbin/vsftpd"), QStringLiteral("vsftpd")),
-      documentRoot_(QDir(documentRoot).absolutePath())
+    : FtpPeerServer(QStringLiteral("/usr/sbin/vsftpd"), QStringLiteral("vsftpd"))
+    , documentRoot_(QDir(documentRoot).absolutePath())
 {
 }
 

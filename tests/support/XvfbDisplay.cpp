@@ -35,8 +35,9 @@ bool XvfbDisplay::start()
     }
     server_.setChildProcessModifier([writeEnd = pipeEnds[1]] { ::fcntl(writeEnd, F_SETFD, 0); });
     server_.start(QStringLiteral("/usr/bin/Xvfb"),
-                  {QStringLiteral("-displayfd"), QString::number(pipeEnds[1]), QStringLiteral("-screen"), QStringLiteral("0"),
-                   QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+                  {QStringLiteral("-displayfd"), QString::number(pipeEnds[1]), QStringLiteral("-screen"),
+                   QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"),
+                   QStringLiteral("tcp")});
     ::close(pipeEnds[1]);
     QByteArray number;
     char c = 0;

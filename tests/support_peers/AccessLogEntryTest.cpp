@@ -13,7 +13,7 @@ struct LogCase {
     AccessLogEntry entry;
 };
 
-class AccessLogEntryTest : public testing::TestWithParam<LogCase> {};
+class AccessLogEntryTest : public testing::TestWithParam<LogCase> { };
 
 TEST_P(AccessLogEntryTest, ReadsTheSharedLayout)
 {
@@ -29,17 +29,23 @@ TEST_P(AccessLogEntryTest, ReadsTheSharedLayout)
     EXPECT_EQ(entry->bytes, row.entry.bytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lines, AccessLogEntryTest,
-    testing::Values(
-        LogCase{"Ranged", QStringLiteral("GET /a.bin HTTP/1.1|bytes=10-19|KEVA|206|10"), true,
-                {QStringLiteral("GET /a.bin HTTP/1.1"), QStringLiteral("bytes=10-19"), QStringLiteral("KEVA"), 206, 10}},
-        LogCase{"DashesAreAbsentValues", QStringLiteral("HEAD /a.bin HTTP/1.0|-|-|-|-"), true,
-                {QStringLiteral("HEAD /a.bin HTTP/1.0"), {}, {}, 0, -1}},
-        LogCase{"UserAgentWithBars", QStringLiteral("GET / HTTP/1.1|-|a|b|c|200|5"), true,
-                {QStringLiteral("GET / HTTP/1.1"), {}, QStringLiteral("a|b|c"), 200, 5}},
-        LogCase{"TooFewFields", QStringLiteral("GET / HTTP/1.1|-|200"), false, {}},
-        LogCase{"EmptyLine", QString(), false, {}}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Lines, AccessLogEntryTest,
+                         testing::Values(LogCase {"Ranged",
+                                                  QStringLiteral("GET /a.bin HTTP/1.1|bytes=10-19|KEVA|206|10"),
+                                                  true,
+                                                  {QStringLiteral("GET /a.bin HTTP/1.1"), QStringLiteral("bytes=10-19"),
+                                                   QStringLiteral("KEVA"), 206, 10}},
+                                         LogCase {"DashesAreAbsentValues",
+                                                  QStringLiteral("HEAD /a.bin HTTP/1.0|-|-|-|-"),
+                                                  true,
+                                                  {QStringLiteral("HEAD /a.bin HTTP/1.0"), {}, {}, 0, -1}},
+                                         LogCase {
+                                             "UserAgentWithBars",
+                                             QStringLiteral("GET / HTTP/1.1|-|a|b|c|200|5"),
+                                             true,
+                                             {QStringLiteral("GET / HTTP/1.1"), {}, QStringLiteral("a|b|c"), 200, 5}},
+                                         LogCase {"TooFewFields", QStringLiteral("GET / HTTP/1.1|-|200"), false, {}},
+                                         LogCase {"EmptyLine", QString(), false, {}}),
+                         CaseName());
 
 } // namespace

@@ -29,7 +29,7 @@ protected:
     }
 
     ServedFiles files;
-    FaultServer server{files.folder()};
+    FaultServer server {files.folder()};
 };
 
 // Ranges: honoured, ignored, or answered from the wrong start.
@@ -43,7 +43,7 @@ struct RangeCase {
     qsizetype length;
 };
 
-class FaultServerRangeTest : public FaultServerTest, public testing::WithParamInterface<RangeCase> {};
+class FaultServerRangeTest : public FaultServerTest, public testing::WithParamInterface<RangeCase> { };
 
 TEST_P(FaultServerRangeTest, AnswersTheRangeAsAsked)
 {
@@ -59,12 +59,12 @@ TEST_P(FaultServerRangeTest, AnswersTheRangeAsAsked)
 INSTANTIATE_TEST_SUITE_P(
     Cases, FaultServerRangeTest,
     testing::Values(
-        RangeCase{"Honoured", QStringLiteral("/file.bin"), "bytes=100-199", 206, "bytes 100-199/100000", 100, 100},
-        RangeCase{"Suffix", QStringLiteral("/file.bin"), "bytes=-10", 206, "bytes 99990-99999/100000", 99990, 10},
-        RangeCase{"PastTheEnd", QStringLiteral("/file.bin"), "bytes=100000-", 416, "bytes */100000", 0, 0},
-        RangeCase{"Ignored", QStringLiteral("/ignore-range/file.bin"), "bytes=100-199", 200, {}, 0, 100000},
-        RangeCase{"WrongStart", QStringLiteral("/bad-range/file.bin"), "bytes=100-199", 206, "bytes 101-199/100000", 101,
-                  99}),
+        RangeCase {"Honoured", QStringLiteral("/file.bin"), "bytes=100-199", 206, "bytes 100-199/100000", 100, 100},
+        RangeCase {"Suffix", QStringLiteral("/file.bin"), "bytes=-10", 206, "bytes 99990-99999/100000", 99990, 10},
+        RangeCase {"PastTheEnd", QStringLiteral("/file.bin"), "bytes=100000-", 416, "bytes */100000", 0, 0},
+        RangeCase {"Ignored", QStringLiteral("/ignore-range/file.bin"), "bytes=100-199", 200, {}, 0, 100000},
+        RangeCase {"WrongStart", QStringLiteral("/bad-range/file.bin"), "bytes=100-199", 206, "bytes 101-199/100000",
+                   101, 99}),
     CaseName());
 
 // How the connection ends and how much of the body came before.
@@ -77,7 +77,7 @@ struct EndingCase {
     QByteArray contentLength; // null: none sent
 };
 
-class FaultServerEndingTest : public FaultServerTest, public testing::WithParamInterface<EndingCase> {};
+class FaultServerEndingTest : public FaultServerTest, public testing::WithParamInterface<EndingCase> { };
 
 TEST_P(FaultServerEndingTest, EndsTheConnectionAsAsked)
 {
@@ -96,16 +96,15 @@ TEST_P(FaultServerEndingTest, EndsTheConnectionAsAsked)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FaultServerEndingTest,
-    testing::Values(EndingCase{"Whole", QStringLiteral("/file.bin"), 3000, Ending::Closed, 100000, "100000"},
-                    EndingCase{"CloseEarly", QStringLiteral("/close-after/1000/file.bin"), 3000, Ending::Closed, 1000,
-                               "100000"},
-                    EndingCase{"Reset", QStringLiteral("/reset-after/1000/file.bin"), 3000, Ending::Reset, 1000,
-                               "100000"},
-                    EndingCase{"StallForever", QStringLiteral("/stall/1000/forever/file.bin"), 400, Ending::TimedOut,
-                               1000, "100000"},
-                    EndingCase{"StallThenGoOn", QStringLiteral("/stall/1000/200/file.bin"), 3000, Ending::Closed,
-                               100000, "100000"},
-                    EndingCase{"NoLength", QStringLiteral("/no-length/file.bin"), 3000, Ending::Closed, 100000, {}}),
+    testing::Values(
+        EndingCase {"Whole", QStringLiteral("/file.bin"), 3000, Ending::Closed, 100000, "100000"},
+        EndingCase {"CloseEarly", QStringLiteral("/close-after/1000/file.bin"), 3000, Ending::Closed, 1000, "100000"},
+        EndingCase {"Reset", QStringLiteral("/reset-after/1000/file.bin"), 3000, Ending::Reset, 1000, "100000"},
+        EndingCase {"StallForever", QStringLiteral("/stall/1000/forever/file.bin"), 400, Ending::TimedOut, 1000,
+                    "100000"},
+        EndingCase {"StallThenGoOn", QStringLiteral("/stall/1000/200/file.bin"), 3000, Ending::Closed, 100000,
+                    "100000"},
+        EndingCase {"NoLength", QStringLiteral("/no-length/file.bin"), 3000, Ending::Closed, 100000, {}}),
     CaseName());
 
 TEST_F(FaultServerTest, CloseAfterOnceClosesTheFirstRequestOnly)
@@ -169,7 +168,7 @@ struct RedirectCase {
     QByteArray locationStart;
 };
 
-class FaultServerRedirectTest : public FaultServerTest, public testing::WithParamInterface<RedirectCase> {};
+class FaultServerRedirectTest : public FaultServerTest, public testing::WithParamInterface<RedirectCase> { };
 
 TEST_P(FaultServerRedirectTest, FollowsTheChainToTheFile)
 {
@@ -189,11 +188,11 @@ TEST_P(FaultServerRedirectTest, FollowsTheChainToTheFile)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FaultServerRedirectTest,
-    testing::Values(RedirectCase{"AbsoluteUrl", QStringLiteral("/redirect/3/file.bin"), "http://127.0.0.1:"},
-                    RedirectCase{"AbsolutePath", QStringLiteral("/redirect-path/3/file.bin"), "/"},
-                    RedirectCase{"Relative", QStringLiteral("/redirect-relative/3/file.bin"), "../"},
-                    RedirectCase{"WrappingAnotherFault", QStringLiteral("/redirect-path/3/ignore-range/file.bin"),
-                                 "/"}),
+    testing::Values(RedirectCase {"AbsoluteUrl", QStringLiteral("/redirect/3/file.bin"), "http://127.0.0.1:"},
+                    RedirectCase {"AbsolutePath", QStringLiteral("/redirect-path/3/file.bin"), "/"},
+                    RedirectCase {"Relative", QStringLiteral("/redirect-relative/3/file.bin"), "../"},
+                    RedirectCase {"WrappingAnotherFault", QStringLiteral("/redirect-path/3/ignore-range/file.bin"),
+                                  "/"}),
     CaseName());
 
 TEST_F(FaultServerTest, RedirectLoopPointsBackAtItself)
@@ -212,7 +211,7 @@ struct StatusCase {
     QByteArray retryAfter;
 };
 
-class FaultServerStatusTest : public FaultServerTest, public testing::WithParamInterface<StatusCase> {};
+class FaultServerStatusTest : public FaultServerTest, public testing::WithParamInterface<StatusCase> { };
 
 TEST_P(FaultServerStatusTest, AnswersWithAnHtmlPage)
 {
@@ -226,11 +225,11 @@ TEST_P(FaultServerStatusTest, AnswersWithAnHtmlPage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FaultServerStatusTest,
-                         testing::Values(StatusCase{"MissingFile", QStringLiteral("/missing.bin"), 404, {}},
-                                         StatusCase{"Asked404", QStringLiteral("/status/404/x"), 404, {}},
-                                         StatusCase{"Asked416", QStringLiteral("/status/416/file.bin"), 416, {}},
-                                         StatusCase{"Asked429", QStringLiteral("/status/429/x"), 429, "1"},
-                                         StatusCase{"Asked503", QStringLiteral("/status/503/x"), 503, "1"}),
+                         testing::Values(StatusCase {"MissingFile", QStringLiteral("/missing.bin"), 404, {}},
+                                         StatusCase {"Asked404", QStringLiteral("/status/404/x"), 404, {}},
+                                         StatusCase {"Asked416", QStringLiteral("/status/416/file.bin"), 416, {}},
+                                         StatusCase {"Asked429", QStringLiteral("/status/429/x"), 429, "1"},
+                                         StatusCase {"Asked503", QStringLiteral("/status/503/x"), 503, "1"}),
                          CaseName());
 
 TEST_F(FaultServerTest, HeadIsRefusedWhileGetWorks)

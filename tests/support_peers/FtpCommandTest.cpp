@@ -14,7 +14,7 @@ struct ParseCase {
     QString argument;
 };
 
-class FtpCommandTest : public testing::TestWithParam<ParseCase> {};
+class FtpCommandTest : public testing::TestWithParam<ParseCase> { };
 
 TEST_P(FtpCommandTest, ReadsTheCommand)
 {
@@ -30,22 +30,26 @@ TEST_P(FtpCommandTest, ReadsTheCommand)
 INSTANTIATE_TEST_SUITE_P(
     Cases, FtpCommandTest,
     testing::Values(
-        ParseCase{"Plain", QStringLiteral("REST 500"), true, QStringLiteral("REST"), QStringLiteral("500")},
-        ParseCase{"NoArgument", QStringLiteral("pasv"), true, QStringLiteral("PASV"), {}},
-        ParseCase{"PathWithSpaces", QStringLiteral("RETR /a b.bin"), true, QStringLiteral("RETR"),
-                  QStringLiteral("/a b.bin")},
-        ParseCase{"Empty", QString(), false, {}, {}},
-        ParseCase{"VsftpdCommand",
-                  QStringLiteral("Mon Dec  7 04:43:57 2026 [pid 15077] [ftp] FTP command: Client \"127.0.0.1\", "
-                                 "\"RETR \"odd\".bin\""),
-                  true, QStringLiteral("RETR"), QStringLiteral("\"odd\".bin")},
-        ParseCase{"VsftpdResponse",
-                  QStringLiteral("Mon Dec  7 04:43:57 2026 [pid 15077] [ftp] FTP response: Client \"127.0.0.1\", "
-                                 "\"226 Transfer complete.\""),
-                  false, {}, {}},
-        ParseCase{"VsftpdConnect",
-                  QStringLiteral("Mon Dec  7 04:43:57 2026 [pid 15077] CONNECT: Client \"127.0.0.1\""), false, {},
-                  {}}),
+        ParseCase {"Plain", QStringLiteral("REST 500"), true, QStringLiteral("REST"), QStringLiteral("500")},
+        ParseCase {"NoArgument", QStringLiteral("pasv"), true, QStringLiteral("PASV"), {}},
+        ParseCase {"PathWithSpaces", QStringLiteral("RETR /a b.bin"), true, QStringLiteral("RETR"),
+                   QStringLiteral("/a b.bin")},
+        ParseCase {"Empty", QString(), false, {}, {}},
+        ParseCase {"VsftpdCommand",
+                   QStringLiteral("Mon Dec  7 04:43:57 2026 [pid 15077] [ftp] FTP command: Client \"127.0.0.1\", "
+                                  "\"RETR \"odd\".bin\""),
+                   true, QStringLiteral("RETR"), QStringLiteral("\"odd\".bin")},
+        ParseCase {"VsftpdResponse",
+                   QStringLiteral("Mon Dec  7 04:43:57 2026 [pid 15077] [ftp] FTP response: Client \"127.0.0.1\", "
+                                  "\"226 Transfer complete.\""),
+                   false,
+                   {},
+                   {}},
+        ParseCase {"VsftpdConnect",
+                   QStringLiteral("Mon Dec  7 04:43:57 2026 [pid 15077] CONNECT: Client \"127.0.0.1\""),
+                   false,
+                   {},
+                   {}}),
     CaseName());
 
 } // namespace

@@ -56,7 +56,7 @@ const FetchCase kFetches[] = {
     {"PyftpdlibNamedUser", pyftpdlib, kNamedUser, 0, QStringLiteral("USER"), kUser},
 };
 
-class FtpPeerServerTest : public testing::TestWithParam<FetchCase> {};
+class FtpPeerServerTest : public testing::TestWithParam<FetchCase> { };
 
 TEST_P(FtpPeerServerTest, ServesTheFileByteForByte)
 {
@@ -73,11 +73,9 @@ TEST_P(FtpPeerServerTest, ServesTheFileByteForByte)
     partial.close();
 
     QProcess curl;
-    curl.start(QStringLiteral("curl"), QStringList{QStringLiteral("-sS"), QStringLiteral("--max-time"),
-                                                   QStringLiteral("10")}
-                                           + row.curlOptions
-                                           + QStringList{server->url(QStringLiteral("/file.bin")).toString(),
-                                                         QStringLiteral("-o"), target});
+    curl.start(QStringLiteral("curl"),
+               QStringList {QStringLiteral("-sS"), QStringLiteral("--max-time"), QStringLiteral("10")} + row.curlOptions
+                   + QStringList {server->url(QStringLiteral("/file.bin")).toString(), QStringLiteral("-o"), target});
     ASSERT_TRUE(curl.waitForFinished(15000));
     ASSERT_EQ(curl.exitCode(), 0) << curl.readAllStandardError().toStdString();
 
@@ -85,7 +83,8 @@ TEST_P(FtpPeerServerTest, ServesTheFileByteForByte)
     EXPECT_EQ(partial.readAll(), ServedFiles::data());
     const QList<FtpCommand> log = server->commandLog(1);
     const auto logged = std::find_if(log.begin(), log.end(), [&](const FtpCommand& command) {
-        return command.verb == row.loggedVerb && (row.loggedArgument.isNull() || command.argument == row.loggedArgument);
+        return command.verb == row.loggedVerb
+            && (row.loggedArgument.isNull() || command.argument == row.loggedArgument);
     });
     EXPECT_NE(logged, log.end()) << row.loggedVerb.toStdString() << " was not logged";
     EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const FtpCommand& command) {

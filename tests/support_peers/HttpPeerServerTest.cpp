@@ -43,7 +43,7 @@ const RangeCase kRanges[] = {
     {"PastTheEnd", "bytes=100000-", 416, 0, 0},
 };
 
-class HttpPeerServerTest : public testing::TestWithParam<std::tuple<Peer, RangeCase>> {};
+class HttpPeerServerTest : public testing::TestWithParam<std::tuple<Peer, RangeCase>> { };
 
 TEST_P(HttpPeerServerTest, HonoursTheRangeAndLogsIt)
 {
@@ -72,7 +72,8 @@ TEST_P(HttpPeerServerTest, HonoursTheRangeAndLogsIt)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Peers, HttpPeerServerTest, testing::Combine(testing::ValuesIn(kPeers), testing::ValuesIn(kRanges)),
+INSTANTIATE_TEST_SUITE_P(Peers, HttpPeerServerTest,
+                         testing::Combine(testing::ValuesIn(kPeers), testing::ValuesIn(kRanges)),
                          [](const testing::TestParamInfo<std::tuple<Peer, RangeCase>>& row) {
                              return std::get<0>(row.param).name + std::get<1>(row.param).name;
                          });

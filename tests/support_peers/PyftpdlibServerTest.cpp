@@ -56,7 +56,7 @@ protected:
     }
 
     ServedFiles files;
-    PyftpdlibServer server{files.folder()};
+    PyftpdlibServer server {files.folder()};
 };
 
 struct LoginCase {
@@ -66,7 +66,7 @@ struct LoginCase {
     int code;
 };
 
-class PyftpdlibServerLoginTest : public PyftpdlibServerTest, public testing::WithParamInterface<LoginCase> {};
+class PyftpdlibServerLoginTest : public PyftpdlibServerTest, public testing::WithParamInterface<LoginCase> { };
 
 TEST_P(PyftpdlibServerLoginTest, AnswersTheLogin)
 {
@@ -78,10 +78,10 @@ TEST_P(PyftpdlibServerLoginTest, AnswersTheLogin)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PyftpdlibServerLoginTest,
-                         testing::Values(LoginCase{"Anonymous", "anonymous", "guest", 230},
-                                         LoginCase{"NamedUser", kUser, kPassword, 230},
-                                         LoginCase{"WrongPassword", kUser, "wrong", 530},
-                                         LoginCase{"UnknownUser", "nobody", kPassword, 530}),
+                         testing::Values(LoginCase {"Anonymous", "anonymous", "guest", 230},
+                                         LoginCase {"NamedUser", kUser, kPassword, 230},
+                                         LoginCase {"WrongPassword", kUser, "wrong", 530},
+                                         LoginCase {"UnknownUser", "nobody", kPassword, 530}),
                          CaseName());
 
 // The shape of a transfer: what comes first, what the 150 says, where the
@@ -98,7 +98,7 @@ struct TransferCase {
     qint64 longestPause;      // milliseconds between data reads, at least
 };
 
-class PyftpdlibServerTransferTest : public PyftpdlibServerTest, public testing::WithParamInterface<TransferCase> {};
+class PyftpdlibServerTransferTest : public PyftpdlibServerTest, public testing::WithParamInterface<TransferCase> { };
 
 TEST_P(PyftpdlibServerTransferTest, ShapesTheTransfer)
 {
@@ -128,15 +128,15 @@ TEST_P(PyftpdlibServerTransferTest, ShapesTheTransfer)
     EXPECT_GE(longestPause, row.longestPause);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, PyftpdlibServerTransferTest,
-    testing::Values(TransferCase{"Plain", "/file.bin", false, true, false, 0},
-                    TransferCase{"NoSize", "/no-size/file.bin", false, false, false, 0},
-                    TransferCase{"DataFirst", "/data-first/file.bin", true, true, false, kApart},
-                    TransferCase{"Early226", "/early-226/file.bin", false, true, true, kApart},
-                    TransferCase{"Stall", "/stall/1000/300/file.bin", false, true, false, 250},
-                    TransferCase{"WordsCombined", "/no-size/data-first/file.bin", true, false, false, kApart}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Cases, PyftpdlibServerTransferTest,
+                         testing::Values(TransferCase {"Plain", "/file.bin", false, true, false, 0},
+                                         TransferCase {"NoSize", "/no-size/file.bin", false, false, false, 0},
+                                         TransferCase {"DataFirst", "/data-first/file.bin", true, true, false, kApart},
+                                         TransferCase {"Early226", "/early-226/file.bin", false, true, true, kApart},
+                                         TransferCase {"Stall", "/stall/1000/300/file.bin", false, true, false, 250},
+                                         TransferCase {"WordsCombined", "/no-size/data-first/file.bin", true, false,
+                                                       false, kApart}),
+                         CaseName());
 
 // REST: accepted, or refused by the path's words or by the flag; RETR then starts there or at 0.
 struct RestCase {
@@ -147,7 +147,7 @@ struct RestCase {
     qsizetype firstByte;
 };
 
-class PyftpdlibServerRestTest : public PyftpdlibServerTest, public testing::WithParamInterface<RestCase> {};
+class PyftpdlibServerRestTest : public PyftpdlibServerTest, public testing::WithParamInterface<RestCase> { };
 
 TEST_P(PyftpdlibServerRestTest, AnswersRestAndStartsThere)
 {
@@ -166,10 +166,10 @@ TEST_P(PyftpdlibServerRestTest, AnswersRestAndStartsThere)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PyftpdlibServerRestTest,
-                         testing::Values(RestCase{"Accepted", "/file.bin", 0, 350, 500},
-                                         RestCase{"Refused550", "/rest-550/file.bin", 0, 550, 0},
-                                         RestCase{"Refused504", "/rest-504/file.bin", 0, 504, 0},
-                                         RestCase{"RefusedByFlag", "/file.bin", 504, 504, 0}),
+                         testing::Values(RestCase {"Accepted", "/file.bin", 0, 350, 500},
+                                         RestCase {"Refused550", "/rest-550/file.bin", 0, 550, 0},
+                                         RestCase {"Refused504", "/rest-504/file.bin", 0, 504, 0},
+                                         RestCase {"RefusedByFlag", "/file.bin", 504, 504, 0}),
                          CaseName());
 
 // RETR refused: no file, no data connection.
@@ -179,7 +179,7 @@ struct RefusalCase {
     int code;
 };
 
-class PyftpdlibServerRefusalTest : public PyftpdlibServerTest, public testing::WithParamInterface<RefusalCase> {};
+class PyftpdlibServerRefusalTest : public PyftpdlibServerTest, public testing::WithParamInterface<RefusalCase> { };
 
 TEST_P(PyftpdlibServerRefusalTest, RefusesTheTransfer)
 {
@@ -195,8 +195,8 @@ TEST_P(PyftpdlibServerRefusalTest, RefusesTheTransfer)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PyftpdlibServerRefusalTest,
-                         testing::Values(RefusalCase{"MissingFile", "/missing.bin", 550},
-                                         RefusalCase{"NoDataConnection", "/no-data/file.bin", 425}),
+                         testing::Values(RefusalCase {"MissingFile", "/missing.bin", 550},
+                                         RefusalCase {"NoDataConnection", "/no-data/file.bin", 425}),
                          CaseName());
 
 TEST_F(PyftpdlibServerTest, ActivePortToAClosedPortGets425)
@@ -223,7 +223,7 @@ struct PassiveAddressCase {
 };
 
 class PyftpdlibServerPassiveAddressTest : public PyftpdlibServerTest,
-                                          public testing::WithParamInterface<PassiveAddressCase> {};
+                                          public testing::WithParamInterface<PassiveAddressCase> { };
 
 TEST_P(PyftpdlibServerPassiveAddressTest, NamesTheAddressAndListensOnLoopback)
 {
@@ -242,10 +242,10 @@ TEST_P(PyftpdlibServerPassiveAddressTest, NamesTheAddressAndListensOnLoopback)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PyftpdlibServerPassiveAddressTest,
-                         testing::Values(PassiveAddressCase{"Loopback", {}, "127.0.0.1"},
-                                         PassiveAddressCase{"Unspecified", QStringLiteral("0.0.0.0"), "0.0.0.0"},
-                                         PassiveAddressCase{"Unreachable", QStringLiteral("10.255.255.1"),
-                                                            "10.255.255.1"}),
+                         testing::Values(PassiveAddressCase {"Loopback", {}, "127.0.0.1"},
+                                         PassiveAddressCase {"Unspecified", QStringLiteral("0.0.0.0"), "0.0.0.0"},
+                                         PassiveAddressCase {"Unreachable", QStringLiteral("10.255.255.1"),
+                                                             "10.255.255.1"}),
                          CaseName());
 
 TEST_F(PyftpdlibServerTest, MultiLineGreetingAndLogin)

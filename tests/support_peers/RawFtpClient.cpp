@@ -15,7 +15,7 @@ namespace {
 int connectTo(quint16 port)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
+    sockaddr_in address {};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -29,7 +29,8 @@ int connectTo(quint16 port)
 } // namespace
 
 RawFtpClient::RawFtpClient(quint16 port, int timeoutMilliseconds)
-    : control_(connectTo(port)), timeoutMilliseconds_(timeoutMilliseconds)
+    : control_(connectTo(port))
+    , timeoutMilliseconds_(timeoutMilliseconds)
 {
 }
 
@@ -56,14 +57,14 @@ std::optional<RawFtpClient::Reply> RawFtpClient::takeReply()
         if (line.size() >= 4 && line.startsWith(code) && line.at(3) == ' ')
             break;
     }
-    Reply reply{code.toInt(), pending_.left(at), reads_};
+    Reply reply {code.toInt(), pending_.left(at), reads_};
     pending_.remove(0, at);
     return reply;
 }
 
 bool RawFtpClient::readControl(int waitMilliseconds)
 {
-    pollfd watched{control_, POLLIN, 0};
+    pollfd watched {control_, POLLIN, 0};
     if (control_ < 0 || ::poll(&watched, 1, waitMilliseconds) <= 0)
         return false;
     char buffer[4096];
@@ -111,8 +112,8 @@ std::optional<std::pair<QByteArray, quint16>> RawFtpClient::passiveAddress(const
     if (reply.code != 227 || !match.hasMatch())
         return std::nullopt;
     const QByteArray address = match.captured(1).toLatin1() + '.' + match.captured(2).toLatin1() + '.'
-                               + match.captured(3).toLatin1() + '.' + match.captured(4).toLatin1();
-    return std::pair{address, quint16(match.captured(5).toInt() * 256 + match.captured(6).toInt())};
+        + match.captured(3).toLatin1() + '.' + match.captured(4).toLatin1();
+    return std::pair {address, quint16(match.captured(5).toInt() * 256 + match.captured(6).toInt())};
 }
 
 RawFtpClient::Reply RawFtpClient::enterPassive()
@@ -152,7 +153,6 @@ RawFtpClient::Retrieval RawFtpClient::retrieve(const QByteArray& path)
     }
     return retrieval;
 }
-
 
 void RawFtpClient::readData(Retrieval& retrieval, qint64 milliseconds)
 {

@@ -21,9 +21,9 @@ public:
     struct Event {
         enum class Kind { Reply, Data, DataClosed };
         Kind kind;
-        Reply reply;          // Reply
-        qsizetype bytes = 0;  // Data
-        qint64 milliseconds;  // since the retrieval began
+        Reply reply;         // Reply
+        qsizetype bytes = 0; // Data
+        qint64 milliseconds; // since the retrieval began
     };
 
     struct Retrieval {

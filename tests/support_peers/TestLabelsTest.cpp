@@ -44,7 +44,7 @@ struct LabelCase {
     bool peerRefused;
 };
 
-class TestLabelsCases : public testing::TestWithParam<LabelCase> {};
+class TestLabelsCases : public testing::TestWithParam<LabelCase> { };
 
 // A test that CTest runs without the label peer starts no peer server, so
 // `ctest -L unit` needs none and stays fast.
@@ -66,8 +66,7 @@ TEST_P(TestLabelsCases, PeerServersStartOnlyInPeerTests)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TestLabelsCases,
-                         testing::Values(LabelCase {"OutsideCTest", nullptr, false},
-                                         LabelCase {"Peer", "peer", false},
+                         testing::Values(LabelCase {"OutsideCTest", nullptr, false}, LabelCase {"Peer", "peer", false},
                                          LabelCase {"WidgetAndPeer", "widget,peer", false},
                                          LabelCase {"Unit", "unit", true},
                                          LabelCase {"EndToEndWidget", "e2e,widget", true}),

@@ -20,7 +20,7 @@ struct BoxCase {
     Prompter::Answer answer;
 };
 
-class MessageBoxPrompterCases : public testing::TestWithParam<BoxCase> {};
+class MessageBoxPrompterCases : public testing::TestWithParam<BoxCase> { };
 
 // Shows a real box offscreen, checks what it shows and clicks one of its buttons.
 TEST_P(MessageBoxPrompterCases, ShowsTheBoxAndReportsTheButton)
@@ -44,18 +44,18 @@ TEST_P(MessageBoxPrompterCases, ShowsTheBoxAndReportsTheButton)
     EXPECT_EQ(seenIcon, c.boxIcon);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MessageBoxPrompterCases,
-    testing::Values(BoxCase {"Ok", Prompter::Icon::Exclamation, Prompter::Buttons::Ok, QMessageBox::Warning, QMessageBox::Ok,
-                             Prompter::Answer::Ok},
-                    BoxCase {"Yes", Prompter::Icon::Question, Prompter::Buttons::YesNo, QMessageBox::Question, QMessageBox::Yes,
-                             Prompter::Answer::Yes},
-                    BoxCase {"No", Prompter::Icon::Question, Prompter::Buttons::YesNoCancel, QMessageBox::Question,
-                             QMessageBox::No, Prompter::Answer::No},
-                    BoxCase {"Cancel", Prompter::Icon::Critical, Prompter::Buttons::OkCancel, QMessageBox::Critical,
-                             QMessageBox::Cancel, Prompter::Answer::Cancel},
-                    BoxCase {"Retry", Prompter::Icon::Information, Prompter::Buttons::RetryCancel, QMessageBox::Information,
-                             QMessageBox::Retry, Prompter::Answer::Retry}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Cases, MessageBoxPrompterCases,
+                         testing::Values(BoxCase {"Ok", Prompter::Icon::Exclamation, Prompter::Buttons::Ok,
+                                                  QMessageBox::Warning, QMessageBox::Ok, Prompter::Answer::Ok},
+                                         BoxCase {"Yes", Prompter::Icon::Question, Prompter::Buttons::YesNo,
+                                                  QMessageBox::Question, QMessageBox::Yes, Prompter::Answer::Yes},
+                                         BoxCase {"No", Prompter::Icon::Question, Prompter::Buttons::YesNoCancel,
+                                                  QMessageBox::Question, QMessageBox::No, Prompter::Answer::No},
+                                         BoxCase {"Cancel", Prompter::Icon::Critical, Prompter::Buttons::OkCancel,
+                                                  QMessageBox::Critical, QMessageBox::Cancel, Prompter::Answer::Cancel},
+                                         BoxCase {"Retry", Prompter::Icon::Information, Prompter::Buttons::RetryCancel,
+                                                  QMessageBox::Information, QMessageBox::Retry,
+                                                  Prompter::Answer::Retry}),
+                         CaseName());
 
 } // namespace

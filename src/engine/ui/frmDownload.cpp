@@ -224,9 +224,10 @@ void frmDownload::refresh()
     lblStatus->setText(view.lblStatus);
     tint(lblStatus, view.lblStatusIsError ? QColor(Qt::red) : QColor());
     using ResumeColor = DownloadJob::Display::ResumeColor;
-    tint(lblResume, view.lblResumeColor == ResumeColor::Green     ? QColor(Qt::darkGreen)
-                    : view.lblResumeColor == ResumeColor::DarkRed ? QColor(Qt::darkRed)
-                                                                  : QColor());
+    tint(lblResume,
+         view.lblResumeColor == ResumeColor::Green         ? QColor(Qt::darkGreen)
+             : view.lblResumeColor == ResumeColor::DarkRed ? QColor(Qt::darkRed)
+                                                           : QColor());
     lblTimer->setVisible(view.lblTimerVisible);
 
     ProgressBar1->setVisible(view.ProgressBar1Visible);

@@ -33,8 +33,8 @@ frmServerData::frmServerData(const KevaContext& context, const QString& log, QWi
         new QPushButton(text.GetText(QStringLiteral("08002"), QStringLiteral("&Copy to Clipboard")), this), "Command1");
     connect(Command1, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(txtServerData->toPlainText()); });
-    auto* Command2 =
-        Named(new QPushButton(text.GetText(QStringLiteral("08003"), QStringLiteral("E&xit")), this), "Command2");
+    auto* Command2 = Named(new QPushButton(text.GetText(QStringLiteral("08003"), QStringLiteral("E&xit")), this),
+                           "Command2");
     Command2->setDefault(true);
     connect(Command2, &QPushButton::clicked, this, &QDialog::close);
 

@@ -34,7 +34,7 @@ VantsvcOptions VantsvcOptions::parse(const std::vector<std::string>& arguments)
                 options.port = static_cast<std::uint16_t>(*port);
                 portGiven = true;
             } else if (argument == "--publish") {
-                struct stat info {};
+                struct stat info { };
                 if (::stat(value.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
                     options.error = "not a folder: " + value;
                     return options;

@@ -92,7 +92,7 @@ std::optional<DirectoryListing::Page> DirectoryListing::build(int folder, std::s
         const std::string_view name = entry->d_name;
         if (name == "." || name == "..")
             continue;
-        struct stat info {};
+        struct stat info { };
         if (::fstatat(own, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
         if (S_ISLNK(info.st_mode)) {

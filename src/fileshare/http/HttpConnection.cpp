@@ -141,7 +141,8 @@ HttpConnection::WriteResult HttpConnection::writeMore(std::int64_t nowMs)
     }
     while (fileSent_ < response_.fileLength) {
         auto offset = static_cast<off_t>(response_.fileOffset + fileSent_);
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(response_.fileLength - fileSent_, 1u << 30));
+        const std::size_t want = static_cast<std::size_t>(
+            std::min<std::uint64_t>(response_.fileLength - fileSent_, 1u << 30));
         const ssize_t n = ::sendfile(fd, response_.file.get(), &offset, want);
         if (n < 0) {
             if (errno == EINTR)

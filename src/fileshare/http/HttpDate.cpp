@@ -40,9 +40,10 @@ std::string HttpDate::format(std::time_t time)
     std::tm utc {};
     gmtime_r(&time, &utc);
     char text[40];
-    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[static_cast<std::size_t>(utc.tm_wday)],
-                  utc.tm_mday, kMonths[static_cast<std::size_t>(utc.tm_mon)], utc.tm_year + 1900, utc.tm_hour,
-                  utc.tm_min, utc.tm_sec);
+    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT",
+                  kDays[static_cast<std::size_t>(utc.tm_wday)], utc.tm_mday,
+                  kMonths[static_cast<std::size_t>(utc.tm_mon)], utc.tm_year + 1900, utc.tm_hour, utc.tm_min,
+                  utc.tm_sec);
     return text;
 }
 
@@ -62,21 +63,25 @@ std::optional<std::time_t> HttpDate::parse(std::string_view text)
 
     // "Sun, 06 Nov 1994 08:49:37 GMT"
     const std::size_t comma = copy.find(',');
-    if (comma == 3 && std::sscanf(copy.c_str() + 4, " %2d %3s %4d %2d:%2d:%2d %3s%n", &day, month, &year, &hour,
-                                  &minute, &second, zone, &used) == 7
+    if (comma == 3
+        && std::sscanf(copy.c_str() + 4, " %2d %3s %4d %2d:%2d:%2d %3s%n", &day, month, &year, &hour, &minute, &second,
+                       zone, &used)
+            == 7
         && std::strcmp(zone, "GMT") == 0 && copy.c_str()[4 + used] == '\0')
         return toTime(year, monthIndex(month), day, hour, minute, second);
     // "Sunday, 06-Nov-94 08:49:37 GMT"
     if (comma != std::string::npos && comma > 3
-        && std::sscanf(copy.c_str() + comma + 1, " %2d-%3s-%2d %2d:%2d:%2d %3s%n", &day, month, &year, &hour,
-                       &minute, &second, zone, &used) == 7
+        && std::sscanf(copy.c_str() + comma + 1, " %2d-%3s-%2d %2d:%2d:%2d %3s%n", &day, month, &year, &hour, &minute,
+                       &second, zone, &used)
+            == 7
         && std::strcmp(zone, "GMT") == 0 && copy.c_str()[comma + 1 + static_cast<std::size_t>(used)] == '\0')
         return toTime(year < 70 ? 2000 + year : 1900 + year, monthIndex(month), day, hour, minute, second);
     // "Sun Nov  6 08:49:37 1994"
     char weekday[4] = {};
     if (comma == std::string::npos
         && std::sscanf(copy.c_str(), "%3s %3s %2d %2d:%2d:%2d %4d%n", weekday, month, &day, &hour, &minute, &second,
-                       &year, &used) == 7
+                       &year, &used)
+            == 7
         && copy.c_str()[used] == '\0')
         return toTime(year, monthIndex(month), day, hour, minute, second);
     return std::nullopt;

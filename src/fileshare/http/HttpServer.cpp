@@ -114,7 +114,8 @@ void HttpServer::acceptOne(std::int64_t nowMs)
     // no call is spent finding the queue empty.
     sockaddr_in peer {};
     socklen_t length = sizeof peer;
-    const int fd = ::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int fd = ::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length,
+                             SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
         // Out of descriptors: a waiting connection makes room, and the next
         // wait reports the client again. With none, listening stops until a

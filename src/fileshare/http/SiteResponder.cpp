@@ -119,7 +119,7 @@ HttpResponse SiteResponder::respond(const HttpRequest& request, std::time_t now)
         // Read access denied: a file asks for a login; a folder is still
         // redirected or listed, from a descriptor that only names it (a
         // listing that cannot be read is then an error of the server).
-        struct stat info {};
+        struct stat info { };
         UniqueFd probe(openBeneath(target.site->root.get(), target.relative, O_PATH));
         if (!probe.valid() || ::fstat(probe.get(), &info) != 0)
             return page(404, request, {}, {}, now);
@@ -127,7 +127,7 @@ HttpResponse SiteResponder::respond(const HttpRequest& request, std::time_t now)
             return page(401, request, "WWW-Authenticate", std::string("Basic realm=").append(path), now);
         opened.file = std::move(probe);
     }
-    struct stat info {};
+    struct stat info { };
     if (::fstat(opened.file.get(), &info) != 0)
         return page(404, request, {}, {}, now);
     if (S_ISDIR(info.st_mode)) {
@@ -146,7 +146,7 @@ HttpResponse SiteResponder::folderAnswer(const HttpRequest& request, const Targe
     const Site& site = *target.site;
     if (!site.folder.listingAllowed) {
         UniqueFd document(openBeneath(folder.get(), site.folder.defaultDocument, O_RDONLY | O_NONBLOCK));
-        struct stat info {};
+        struct stat info { };
         if (!document.valid() || ::fstat(document.get(), &info) != 0 || !S_ISREG(info.st_mode))
             return page(404, request, {}, {}, now);
         return fileAnswer(request, std::move(document), info, site.folder.defaultDocument, now);
@@ -157,9 +157,10 @@ HttpResponse SiteResponder::folderAnswer(const HttpRequest& request, const Targe
     // A link in the folder is listed as what a request for it is answered
     // with: resolved beneath the published folder, as requests are.
     const std::string beneath = target.relative == "." ? std::string() : target.relative;
-    const auto servedLink = [&site, &beneath](const char* name) -> std::optional<struct stat> {
+    const auto servedLink = [&site, &beneath ](const char* name) -> std::optional<struct stat>
+    {
         UniqueFd linked(openBeneath(site.root.get(), beneath + name, O_PATH));
-        struct stat info {};
+        struct stat info { };
         if (!linked.valid() || ::fstat(linked.get(), &info) != 0)
             return std::nullopt;
         return info;
@@ -195,7 +196,9 @@ HttpResponse SiteResponder::fileAnswer(const HttpRequest& request, UniqueFd file
         const auto span = request.range->resolve(size);
         if (!span) {
             ResponseHead head(416, now, kServerName);
-            head.addLength(0).add("Content-Range", std::string("bytes */").append(std::to_string(size))).add("Content-Type", kHtml);
+            head.addLength(0)
+                .add("Content-Range", std::string("bytes */").append(std::to_string(size)))
+                .add("Content-Type", kHtml);
             return answer(request, head);
         }
         code = 206;

@@ -41,7 +41,7 @@ private:
     };
     struct Target {
         const Site* site = nullptr;
-        std::string relative; // beneath the site's folder; "." for the folder itself
+        std::string relative;    // beneath the site's folder; "." for the folder itself
         bool namesAlias = false; // "/dir2" without its trailing "/"
     };
     // A decoded path, located and opened.

@@ -57,7 +57,9 @@ void VantrelState::addFolder(const QString& selectedPath)
 {
     switch (folders_.add(selectedPath)) {
     case PublishedFolderList::AddResult::Added: emit foldersChanged(); return;
-    case PublishedFolderList::AddResult::NothingSelected: warn(QStringLiteral("Please select directory first!")); return;
+    case PublishedFolderList::AddResult::NothingSelected:
+        warn(QStringLiteral("Please select directory first!"));
+        return;
     case PublishedFolderList::AddResult::DriveRoot:
         warn(QStringLiteral("Can not set root directory of a drive to be distributed"));
         return;
@@ -95,8 +97,8 @@ void VantrelState::start()
     }
     saveListAndPort();
     // An engine that vanishes before it takes the message counts as missing.
-    const std::optional<std::int64_t> answer =
-        engine_.findOrStart() ? engine_.send(VantsvcEngine::kStart, port) : std::nullopt;
+    const std::optional<std::int64_t> answer = engine_.findOrStart() ? engine_.send(VantsvcEngine::kStart, port)
+                                                                     : std::nullopt;
     if (!answer) {
         warn(QStringLiteral("Error when start server engine!"));
         return;

@@ -265,7 +265,8 @@ void CMainFrame::showLogAppended(const QString& piece, int removedLines)
     // The state dropped the oldest lines after the header once the piece was in.
     if (removedLines > 0) {
         QTextCursor oldest(logView_->document()->findBlockByNumber(1));
-        oldest.setPosition(logView_->document()->findBlockByNumber(removedLines + 1).position(), QTextCursor::KeepAnchor);
+        oldest.setPosition(logView_->document()->findBlockByNumber(removedLines + 1).position(),
+                           QTextCursor::KeepAnchor);
         oldest.removeSelectedText();
     }
     end.movePosition(QTextCursor::End);

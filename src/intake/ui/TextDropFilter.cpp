@@ -32,7 +32,6 @@ bool TextDropFilter::eventFilter(QObject* watched, QEvent* event)
             onDrop_(drop->mimeData()->text());
         return true;
     }
-    default:
-        return QObject::eventFilter(watched, event);
+    default: return QObject::eventFilter(watched, event);
     }
 }

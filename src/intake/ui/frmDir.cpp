@@ -132,7 +132,8 @@ void frmDir::showFolder(const QModelIndex& folder)
     int deepest = -1;
     for (int place = 0; place < lstDrive->count(); ++place) {
         const QString root = lstDrive->itemText(place);
-        const bool holds = path == root || path.startsWith(root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/'));
+        const bool holds = path == root
+            || path.startsWith(root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/'));
         if (holds && (deepest < 0 || root.size() > lstDrive->itemText(deepest).size()))
             deepest = place;
     }

@@ -34,9 +34,8 @@ frmDropTarget::frmDropTarget(const KevaContext& context, QWidget* parent)
     Picture1->setFixedSize(iconSize + 16, iconSize + 16);
     Picture1->setToolTip(KevaContext::kTitle);
     Prompter& prompter = context.prompter;
-    TextDropFilter::install(Picture1, [&prompter](const QString& text) {
-        prompter.tell(text, KevaContext::kTitle, Prompter::Icon::None);
-    });
+    TextDropFilter::install(
+        Picture1, [&prompter](const QString& text) { prompter.tell(text, KevaContext::kTitle, Prompter::Icon::None); });
 
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(2, 2, 2, 2);

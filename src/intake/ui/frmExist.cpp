@@ -38,12 +38,12 @@ frmExist::frmExist(const KevaContext& context, QWidget* parent)
         connect(pushButton, &QPushButton::clicked, this, [this, result] { done(result); });
         return pushButton;
     };
-    QPushButton* cmdOverwrite =
-        button("cmdOverwrite", text.GetText(QStringLiteral("05003"), QStringLiteral("&Overwrite File")), OverwriteChosen);
+    QPushButton* cmdOverwrite = button(
+        "cmdOverwrite", text.GetText(QStringLiteral("05003"), QStringLiteral("&Overwrite File")), OverwriteChosen);
     QPushButton* cmdResume = button("cmdResume", text.GetText(QStringLiteral("04013"), QStringLiteral("&Resume")),
                                     ResumeChosen);
-    QPushButton* Command3 =
-        button("Command3", text.GetText(QStringLiteral("05004"), QStringLiteral("&Cancel")), QDialog::Rejected);
+    QPushButton* Command3 = button("Command3", text.GetText(QStringLiteral("05004"), QStringLiteral("&Cancel")),
+                                   QDialog::Rejected);
     cmdResume->setDefault(true);
 
     auto* question = new QHBoxLayout;

@@ -75,7 +75,8 @@ frmFile* frmFile::showFor(const KevaContext& context, SavePromptState& state, co
 
 frmFile::SavePathQuestion frmFile::saveAsDialog(QWidget* owner)
 {
-    return [owner = QPointer<QWidget>(owner)](const QString& caption, const QString& proposed) -> std::optional<QString> {
+    return [owner = QPointer<QWidget>(owner)](const QString& caption,
+                                              const QString& proposed) -> std::optional<QString> {
         // "*.*" names every file, as it does where the program comes from;
         // the dialog shows that name but matches files without a dot too.
         // An existing file is not questioned here: the download asks what to

@@ -49,8 +49,7 @@ frmURL::frmURL(const KevaContext& context, AddUrlState& state, QWidget* parent)
     refresh();
 }
 
-frmURL* frmURL::showFor(const KevaContext& context, AddUrlState& state, QWidget* parent,
-                        Qt::WindowModality modality)
+frmURL* frmURL::showFor(const KevaContext& context, AddUrlState& state, QWidget* parent, Qt::WindowModality modality)
 {
     auto* window = TopLevelWindow::find<frmURL>([&](const frmURL& open) { return &open.state() == &state; });
     if (!window)

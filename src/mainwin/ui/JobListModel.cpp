@@ -66,14 +66,12 @@ QVariant JobListModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
-        return row->subItem(index.column() + 1);
-    case Qt::DecorationRole:
-        return index.column() == 0 ? QVariant(rowIcon_) : QVariant();
+    case Qt::ToolTipRole: return row->subItem(index.column() + 1);
+    case Qt::DecorationRole: return index.column() == 0 ? QVariant(rowIcon_) : QVariant();
     case Qt::TextAlignmentRole:
-        return QVariant::fromValue(Qt::Alignment(centred(index.column()) ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter));
-    default:
-        return {};
+        return QVariant::fromValue(
+            Qt::Alignment(centred(index.column()) ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter));
+    default: return {};
     }
 }
 
@@ -84,7 +82,8 @@ QVariant JobListModel::headerData(int section, Qt::Orientation orientation, int 
     if (role == Qt::DisplayRole)
         return titles_.at(section);
     if (role == Qt::TextAlignmentRole)
-        return QVariant::fromValue(Qt::Alignment(centred(section) ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter));
+        return QVariant::fromValue(
+            Qt::Alignment(centred(section) ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter));
     return {};
 }
 

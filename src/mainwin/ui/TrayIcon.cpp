@@ -19,7 +19,8 @@ TrayIcon::TrayIcon(MainWindowState& state, frmMain& window, QObject* parent)
     connect(captions_.add(TRAYMNU.addAction(QString()), "showstatus_traymnu"), &QAction::triggered, &window_,
             &QWidget::show);
     TRAYMNU.addSeparator();
-    QMenu* downloadwindows_traymnu = Named(TRAYMNU.addMenu(QStringLiteral("Download Windows")), "downloadwindows_traymnu");
+    QMenu* downloadwindows_traymnu = Named(TRAYMNU.addMenu(QStringLiteral("Download Windows")),
+                                           "downloadwindows_traymnu");
     Named(downloadwindows_traymnu->addAction(QStringLiteral("<blank>")), "windows_traymnu");
 
     QMenu* tools = captions_.add(TRAYMNU.addMenu(QString()), "tools_traymnu");
@@ -83,7 +84,7 @@ void TrayIcon::showChecks()
 void TrayIcon::setDialog(Dialog dialog, const std::function<void()>& open)
 {
     const char* control = dialog == Dialog::EnterUrl ? "enterurl_traymnu"
-                        : dialog == Dialog::Settings ? "settings_traymnu"
+        : dialog == Dialog::Settings                 ? "settings_traymnu"
                                                      : "droptarget_traymnu";
     BindActionHook(this, {TRAYMNU.findChild<QAction*>(QString::fromLatin1(control))}, open);
 }

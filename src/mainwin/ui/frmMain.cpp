@@ -85,9 +85,7 @@ frmMain::frmMain(const KevaContext& context, MainWindowState& state, JobViews& v
 
 void frmMain::buildMenus()
 {
-    const auto menu = [this](const char* control) {
-        return captions_.add(menuBar()->addMenu(QString()), control);
-    };
+    const auto menu = [this](const char* control) { return captions_.add(menuBar()->addMenu(QString()), control); };
     QMenu* file_mnu = menu("file_mnu");
     captions_.add(file_mnu->addAction(QString()), "Add_mnu");
     file_mnu->addSeparator();
@@ -126,8 +124,8 @@ void frmMain::buildToolbar()
     asxToolbar1->setIconSize(QSize(32, 32));
     asxToolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     const auto button = [this](const char* control, const char* icon, const char* toolTip) {
-        QAction* action = captions_.add(asxToolbar1->addAction(ProgramIcons::named(QString::fromLatin1(icon)), QString()),
-                                    control);
+        QAction* action = captions_.add(
+            asxToolbar1->addAction(ProgramIcons::named(QString::fromLatin1(icon)), QString()), control);
         action->setToolTip(QString::fromLatin1(toolTip));
         return action;
     };
@@ -371,8 +369,8 @@ void frmMain::connectState()
         listStack_->setCurrentIndex(static_cast<int>(view));
         showShownNode();
     });
-    for (const Dialog dialog : {Dialog::AddUrl, Dialog::SiteDownloader, Dialog::Schedule, Dialog::Settings,
-                                Dialog::About})
+    for (const Dialog dialog :
+         {Dialog::AddUrl, Dialog::SiteDownloader, Dialog::Schedule, Dialog::Settings, Dialog::About})
         setDialog(dialog, {});
 }
 

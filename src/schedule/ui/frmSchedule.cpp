@@ -127,8 +127,8 @@ void frmSchedule::refresh()
     Frame1->setTitle(caption("Frame1"));
     Frame2->setTitle(caption("Frame2"));
     Label1->setText(caption("Label1"));
-    for (QAbstractButton* button : std::initializer_list<QAbstractButton*> {chkNoSch, optToday, optSelDay, optOver, optRes,
-                                                                            optSkip, cmdOK, cmdCancel})
+    for (QAbstractButton* button : std::initializer_list<QAbstractButton*> {chkNoSch, optToday, optSelDay, optOver,
+                                                                            optRes, optSkip, cmdOK, cmdCancel})
         button->setText(state_.caption(button->objectName()));
 
     const ChildSignalBlocker quiet(*this);

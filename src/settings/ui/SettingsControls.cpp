@@ -66,7 +66,6 @@ QWidget* SettingsControls::page(int tab, const char* bannerKey)
     return widget;
 }
 
-
 void SettingsControls::buildPages(QWidget* dialog)
 {
     SSTab1 = make<QTabWidget>(dialog, "SSTab1");
@@ -127,13 +126,15 @@ void SettingsControls::buildPages(QWidget* dialog)
     auto* monitoring = new QVBoxLayout(Frame4);
     chkClipboard = make<QCheckBox>(Frame4, "chkClipboard", "Monitor clipboard for URL's to download.", "090302");
     chkIE = make<QCheckBox>(Frame4, "chkIE",
-                            "Monitor clicks in Internet Explorer (4.0 or greater), Netscape, Opera or Netcaptor", "090303");
+                            "Monitor clicks in Internet Explorer (4.0 or greater), Netscape, Opera or Netcaptor",
+                            "090303");
     monitoring->addWidget(chkClipboard);
     monitoring->addWidget(chkIE);
     auto* Frame5 = make<QGroupBox>(p, "Frame5", "Options", "090304");
     auto* options = new QGridLayout(Frame5);
-    auto* Label14 = make<QLabel>(
-        Frame5, "Label14", "File Types to Download (seperate entries with semicolon, wildcard use question mark)", "090305");
+    auto* Label14 = make<QLabel>(Frame5, "Label14",
+                                 "File Types to Download (seperate entries with semicolon, wildcard use question mark)",
+                                 "090305");
     Label14->setWordWrap(true);
     txtMonitorTypes = make<QLineEdit>(Frame5, "txtMonitorTypes");
     cmdMonitorTypesReset = make<QPushButton>(Frame5, "cmdMonitorTypesReset", "Reset To Defaults");
@@ -142,14 +143,14 @@ void SettingsControls::buildPages(QWidget* dialog)
     Label15->setWordWrap(true);
     txtMonitorServer = make<QLineEdit>(Frame5, "txtMonitorServer");
     cmdMonitorServerReset = make<QPushButton>(Frame5, "cmdMonitorServerReset", "Reset To Defaults");
-    auto* Label60 = make<QLabel>(Frame5, "Label60",
-                                 "Test Settings (Use to test to see if it checks the URL correctly for you):", "090307");
+    auto* Label60 = make<QLabel>(
+        Frame5, "Label60", "Test Settings (Use to test to see if it checks the URL correctly for you):", "090307");
     Label60->setWordWrap(true);
     txtTestURL = make<QLineEdit>(Frame5, "txtTestURL");
     Command6 = make<QPushButton>(Frame5, "Command6", "&Test", "090308");
     auto* Label59 = make<QLabel>(
-        Frame5, "Label59", "Use caution when editing the extensions and servers.  Use Help on formatting them correctly.",
-        "090309");
+        Frame5, "Label59",
+        "Use caution when editing the extensions and servers.  Use Help on formatting them correctly.", "090309");
     Label59->setWordWrap(true);
     options->addWidget(Label14, 0, 0, 1, 3);
     options->addWidget(txtMonitorTypes, 1, 0, 1, 2);
@@ -268,8 +269,8 @@ void SettingsControls::buildPages(QWidget* dialog)
     login->addWidget(chkPass, 2, 0);
     login->addWidget(txtPass, 2, 1);
     login->setColumnStretch(1, 1);
-    for (QWidget* widget : std::initializer_list<QWidget*> {chkFtpPASV, chkUseProxy, frameProxy, chkLoginReq,
-                                                            frameLoginRequired})
+    for (QWidget* widget :
+         std::initializer_list<QWidget*> {chkFtpPASV, chkUseProxy, frameProxy, chkLoginReq, frameLoginRequired})
         p->layout()->addWidget(widget);
     static_cast<QVBoxLayout*>(p->layout())->addStretch(1);
 
@@ -295,13 +296,15 @@ void SettingsControls::buildPages(QWidget* dialog)
     txtRetries = narrow(make<QLineEdit>(Frame7, "txtRetries"));
     auto* retrying = new QVBoxLayout(Frame7);
     retrying->addWidget(chkRetry);
-    retrying->addLayout(row({label(Frame7, "Try after", "090610"), txtRetryTime, label(Frame7, "seconds up to", "090611"),
-                             txtRetries, label(Frame7, "times before quiting.", "090612")}));
+    retrying->addLayout(
+        row({label(Frame7, "Try after", "090610"), txtRetryTime, label(Frame7, "seconds up to", "090611"), txtRetries,
+             label(Frame7, "times before quiting.", "090612")}));
     auto* Frame8 = make<QGroupBox>(p, "Frame8", "Miscellaneous", "090613");
     txtRollback = narrow(make<QLineEdit>(Frame8, "txtRollback"));
     txtSpeedLimit = narrow(make<QLineEdit>(Frame8, "txtSpeedLimit"));
     auto* misc = new QVBoxLayout(Frame8);
-    misc->addLayout(row({label(Frame8, "Rollback", "090614"), txtRollback, label(Frame8, "K on resuming download.", "090615")}));
+    misc->addLayout(
+        row({label(Frame8, "Rollback", "090614"), txtRollback, label(Frame8, "K on resuming download.", "090615")}));
     auto* speedBefore = make<QLabel>(Frame8, "lblSpeedLimit", "Limit all downloads to");
     auto* speedAfter = make<QLabel>(Frame8, "lblSpeedLimitUnit", "KB a second (0: no limit).");
     misc->addLayout(row({speedBefore, txtSpeedLimit, speedAfter}));
@@ -322,7 +325,8 @@ void SettingsControls::buildPages(QWidget* dialog)
     captions_.push_back({upTo, QStringLiteral("Up to"), QStringLiteral("090702")});
     limitsBox->addLayout(
         row({upTo, txtLimitFTP, label(Frame9, "files from a specific FTP server at same time.", "090704")}));
-    auto* note = label(Frame9, "The file will be added to list without downloading if limits have been exceeded", "090705");
+    auto* note = label(Frame9, "The file will be added to list without downloading if limits have been exceeded",
+                       "090705");
     note->setWordWrap(true);
     limitsBox->addWidget(note);
     p->layout()->addWidget(Frame9);
@@ -369,7 +373,8 @@ void SettingsControls::buildPages(QWidget* dialog)
     chkCloseWindow = make<QCheckBox>(p, "chkCloseWindow", "Close download window.", "090902");
     auto* Frame10 = make<QGroupBox>(p, "Frame10", "When New Downloads Added", "090903");
     chkDownloadNow = make<QRadioButton>(Frame10, "chkDownloadNow", "Start Downloading Immediately", "090904");
-    chkDownloadLater = make<QRadioButton>(Frame10, "chkDownloadLater", "Add to list but do not start downloading.", "090905");
+    chkDownloadLater = make<QRadioButton>(Frame10, "chkDownloadLater", "Add to list but do not start downloading.",
+                                          "090905");
     chkDownloadPrompt = make<QRadioButton>(Frame10, "chkDownloadPrompt", "Ask to download now or later.", "090906");
     auto* added = new QVBoxLayout(Frame10);
     for (QRadioButton* option : {chkDownloadNow, chkDownloadLater, chkDownloadPrompt})
@@ -382,8 +387,9 @@ void SettingsControls::buildPages(QWidget* dialog)
 
     // 10. Segments.
     p = page(9, "091000");
-    chkSegment = make<QCheckBox>(
-        p, "chkSegment", "Auto Segment the file using multiple connection streams to accelerate the download.", "091001");
+    chkSegment = make<QCheckBox>(p, "chkSegment",
+                                 "Auto Segment the file using multiple connection streams to accelerate the download.",
+                                 "091001");
     Frame11 = make<QGroupBox>(p, "Frame11", "Segment Settings", "091002");
     auto* table = new QGridLayout(Frame11);
     for (std::size_t i = 1; i <= 9; ++i)
@@ -413,4 +419,3 @@ void SettingsControls::buildPages(QWidget* dialog)
     p->layout()->addWidget(Frame11);
     static_cast<QVBoxLayout*>(p->layout())->addStretch(1);
 }
-

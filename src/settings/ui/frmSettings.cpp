@@ -63,7 +63,6 @@ frmSettings::frmSettings(KevaContext& context, QWidget* parent)
     });
 }
 
-
 SettingsDialogState& frmSettings::state() const
 {
     return context_.frmSettings();
@@ -130,27 +129,33 @@ void frmSettings::connectControls()
         {chkFTPProxy, [](SettingsDialogState& s, bool on) { s.proxy.chkFTPProxy = on; }},
         {chkRetry, [](SettingsDialogState& s, bool on) { s.connections.chkRetry = on; }},
         {chkStopResume, [](SettingsDialogState& s, bool on) { s.connections.chkStopResume = on; }},
-        {chkDownloadNow, [](SettingsDialogState& s, bool) {
+        {chkDownloadNow,
+         [](SettingsDialogState& s, bool) {
              s.whenDone.chkDownloadNow = true;
              s.whenDone.chkDownloadLater = s.whenDone.chkDownloadPrompt = false;
          }},
-        {chkDownloadLater, [](SettingsDialogState& s, bool) {
+        {chkDownloadLater,
+         [](SettingsDialogState& s, bool) {
              s.whenDone.chkDownloadLater = true;
              s.whenDone.chkDownloadNow = s.whenDone.chkDownloadPrompt = false;
          }},
-        {chkDownloadPrompt, [](SettingsDialogState& s, bool) {
+        {chkDownloadPrompt,
+         [](SettingsDialogState& s, bool) {
              s.whenDone.chkDownloadPrompt = true;
              s.whenDone.chkDownloadNow = s.whenDone.chkDownloadLater = false;
          }},
-        {optServer, [](SettingsDialogState& s, bool) {
+        {optServer,
+         [](SettingsDialogState& s, bool) {
              s.saveTo.optServer = true;
              s.saveTo.optDate = s.saveTo.optFileExt = false;
          }},
-        {optDate, [](SettingsDialogState& s, bool) {
+        {optDate,
+         [](SettingsDialogState& s, bool) {
              s.saveTo.optDate = true;
              s.saveTo.optServer = s.saveTo.optFileExt = false;
          }},
-        {optFileExt, [](SettingsDialogState& s, bool) {
+        {optFileExt,
+         [](SettingsDialogState& s, bool) {
              s.saveTo.optFileExt = true;
              s.saveTo.optServer = s.saveTo.optDate = false;
          }},
@@ -350,8 +355,8 @@ void frmSettings::refresh()
     setText(txtProxyPort, s.proxy.txtProxyPort);
     setText(txtUserID, s.proxy.txtUserID);
     setText(txtPass, s.proxy.txtPass);
-    for (QWidget* control : std::initializer_list<QWidget*> {frameProxy, txtProxyServer, txtProxyPort, chkFTPProxy,
-                                                             chkLogProx})
+    for (QWidget* control :
+         std::initializer_list<QWidget*> {frameProxy, txtProxyServer, txtProxyPort, chkFTPProxy, chkLogProx})
         control->setEnabled(s.proxy.proxyEnabled);
     txtUserID->setEnabled(s.proxy.loginEnabled);
     chkPass->setEnabled(s.proxy.loginEnabled);

@@ -36,8 +36,8 @@ int main(int argc, char** argv)
         harness.crawlFrom(args[2], args[3] + QStringLiteral("/index.html"));
         const bool over = harness.waitUntilOver(600000);
         const CrawlProgress& progress = harness.crawl->progress();
-        std::cout << clock.nsecsElapsed() / 1e9 << ' ' << progress.pages << ' ' << progress.done << ' ' << progress.failed
-                  << std::endl;
+        std::cout << clock.nsecsElapsed() / 1e9 << ' ' << progress.pages << ' ' << progress.done << ' '
+                  << progress.failed << std::endl;
         return over && progress.phase == CrawlProgress::Phase::Finished ? 0 : 1;
     }
     std::cerr << "usage: site_crawl generate ROOT PORT | site_crawl crawl URL FOLDER LIMIT" << std::endl;
