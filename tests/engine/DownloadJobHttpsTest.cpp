@@ -103,6 +103,35 @@ TEST_F(DownloadJobHttps, PauseAndResumeGoOnWhereEachSegmentStood)
     EXPECT_TRUE(sameAsServed(name, name));
 }
 
+// A stall over TLS: nginx sends 100,000 bytes, then a byte a second. The
+// watchdog, driven through its tick, pauses and resumes the job, whose new
+// request gets the rest at once.
+TEST_F(DownloadJobHttps, WatchdogResumesAStalledTransfer)
+{
+    const QString name = files.make(150000);
+    const auto nginx = tlsServer(certificates.server());
+    nginx->addServerText(QStringLiteral("location /stall/ { alias \"%1/\"; limit_rate_after 100000; limit_rate 1; }\n")
+                             .arg(files.root()));
+    KEVA_REQUIRE_PEER(*nginx);
+    DownloadJob* job = runner->start(nginx->url(QStringLiteral("/stall/") + name).toString(), saveTo(name));
+    // nginx counts the header in the first 100,000 bytes.
+    JobRunner::waitFor([&] { return job->TotalReceived() - 1 >= 99000; }, 20000);
+    ASSERT_GE(job->TotalReceived() - 1, 99000);
+    ASSERT_LT(job->TotalReceived() - 1, 150000) << "the stall came";
+    ASSERT_TRUE(job->watchdogRunning());
+
+    job->tmrReconnect_Timer(); // the first tick only notes the position
+    int ticks = 0;
+    while (job->reconnectAttempts() == 0 && ticks < 20) {
+        job->tmrReconnect_Timer();
+        ++ticks;
+    }
+    EXPECT_EQ(job->reconnectAttempts(), 1);
+    const auto result = runner->wait(job, 20000);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+}
+
 TEST_F(DownloadJobHttps, ResumesAPartialFile)
 {
     const QString name = files.make(kMiB + 12345);
