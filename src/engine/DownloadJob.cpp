@@ -390,8 +390,15 @@ void DownloadJob::Update(int index)
     if (ContentLength <= 0)
         return;
     view_.showProgress(segments_, ContentLength, index, parts_.FileName);
+    const bool whole = isFileDownloaded();
+    if (whole) {
+        // Every byte is on disk before the row says 100%; a write that fails
+        // here keeps complete() from calling it a success.
+        QString ignored;
+        files_.flush(&ignored);
+    }
     setRow(JobColumn::Percent, QString::number(view_.ProgressBar1) + QLatin1Char('%'));
-    if (isFileDownloaded())
+    if (whole)
         checkCompletionSoon();
     changed();
 }
