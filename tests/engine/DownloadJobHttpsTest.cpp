@@ -120,12 +120,7 @@ TEST_F(DownloadJobHttps, WatchdogResumesAStalledTransfer)
     ASSERT_LT(job->TotalReceived() - 1, 150000) << "the stall came";
     ASSERT_TRUE(job->watchdogRunning());
 
-    job->tmrReconnect_Timer(); // the first tick only notes the position
-    int ticks = 0;
-    while (job->reconnectAttempts() == 0 && ticks < 20) {
-        job->tmrReconnect_Timer();
-        ++ticks;
-    }
+    tickWatchdogUntilItRestarts(*job);
     EXPECT_EQ(job->reconnectAttempts(), 1);
     const auto result = runner->wait(job, 20000);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();

@@ -300,12 +300,7 @@ TEST_F(DownloadJobPeers, WatchdogResumesAStalledTransfer)
     ASSERT_TRUE(job->watchdogRunning());
 
     // RetryTime 300 and TimeResume 300: ten quiet 30-second ticks.
-    job->tmrReconnect_Timer(); // the first tick only notes the position
-    int ticks = 0;
-    while (job->reconnectAttempts() == 0 && ticks < 20) {
-        job->tmrReconnect_Timer();
-        ++ticks;
-    }
+    tickWatchdogUntilItRestarts(*job);
     EXPECT_EQ(job->reconnectAttempts(), 1);
     EXPECT_EQ(job->watchdogIntervalMs(), 30000);
     const auto result = runner->wait(job, 20000);

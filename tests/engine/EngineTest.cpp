@@ -58,6 +58,13 @@ void EngineTest::expectRangesOrTakeOvers(const QStringList& asked, const QString
     }
 }
 
+void EngineTest::tickWatchdogUntilItRestarts(DownloadJob& job)
+{
+    job.tmrReconnect_Timer();
+    for (int ticks = 0; job.reconnectAttempts() == 0 && ticks < 20; ++ticks)
+        job.tmrReconnect_Timer();
+}
+
 bool EngineTest::sameAsServed(const QString& saved, const QString& served) const
 {
     return TestFiles::sha256(saveTo(saved)) == TestFiles::sha256(files.path(served));

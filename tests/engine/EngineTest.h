@@ -28,6 +28,9 @@ protected:
     // those `ignored`) is a take-over: a later part of an expected range.
     static void expectRangesOrTakeOvers(const QStringList& asked, const QStringList& expected,
                                         const QStringList& ignored = {});
+    // Ticks `job`'s watchdog, with no time passing, until it restarts the
+    // job (at most 20 ticks after the first, which only notes the position).
+    static void tickWatchdogUntilItRestarts(DownloadJob& job);
     // Starts `name` from `nginx`'s location "/slow/" and lets `bytes` arrive.
     DownloadJob* startSlow(const NginxServer& nginx, const QString& name, qint64 bytes);
 
