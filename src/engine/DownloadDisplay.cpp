@@ -31,13 +31,11 @@ void DownloadDisplay::readCaptions(const TextLookup& text)
 
 void DownloadDisplay::showPhase(JobPhase phase)
 {
-    const bool offersResume = phase == JobPhase::Paused || phase == JobPhase::TimedOut || phase == JobPhase::Stopped;
     const bool offersClose = phase == JobPhase::Stopped || phase == JobPhase::Completed || phase == JobPhase::NotFound
         || phase == JobPhase::Closed;
-    cmdPause = offersResume ? ResumeCaption : PauseCaption;
+    cmdPause = phaseOffersResume(phase) ? ResumeCaption : PauseCaption;
     cmdStop = offersClose ? CloseCaption : StopCaption;
-    cmdPauseEnabled = phase == JobPhase::Paused || phase == JobPhase::TimedOut || phase == JobPhase::Probing
-        || phase == JobPhase::Transferring;
+    cmdPauseEnabled = phaseCanResume(phase) || phaseRuns(phase);
     cmdStopEnabled = phase != JobPhase::Paused && phase != JobPhase::Failed;
 }
 

@@ -61,11 +61,6 @@ QString DownloadJob::text(const char* key, const QString& fallback) const
     return context_.text.GetText(QString::fromLatin1(key), fallback);
 }
 
-bool DownloadJob::isPaused() const
-{
-    return phase_ == JobPhase::Paused || phase_ == JobPhase::TimedOut || phase_ == JobPhase::Stopped;
-}
-
 bool DownloadJob::failed() const
 {
     return phase_ == JobPhase::Failed || phase_ == JobPhase::TimedOut || phase_ == JobPhase::NotFound;

@@ -95,9 +95,9 @@ public:
     // The job connects or transfers: its slot is taken.
     bool isRunning() const { return transferGoesOn(); }
     // The window offers Resume.
-    bool isPaused() const;
+    bool isPaused() const { return phaseOffersResume(phase_); }
     // A click on cmdPause would resume it.
-    bool canResume() const { return phase_ == JobPhase::Paused || phase_ == JobPhase::TimedOut; }
+    bool canResume() const { return phaseCanResume(phase_); }
     bool completed() const { return succeeded_; }
     bool failed() const;
     bool rangesSupported() const { return http_.rangesSupported(); }
@@ -128,7 +128,7 @@ private:
     void changed() { emit displayChanged(); }
     void log(const QString& text);
     void restartTimeOut();
-    bool transferGoesOn() const { return phase_ == JobPhase::Probing || phase_ == JobPhase::Transferring; }
+    bool transferGoesOn() const { return phaseRuns(phase_); }
 
     void startWatchdog();
     void transferBegins();

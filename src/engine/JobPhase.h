@@ -13,3 +13,21 @@ enum class JobPhase {
     NotFound,     // the FTP server has no such file
     Closed,       // its window is closed
 };
+
+// The job connects or transfers.
+inline bool phaseRuns(JobPhase phase)
+{
+    return phase == JobPhase::Probing || phase == JobPhase::Transferring;
+}
+
+// A click on cmdPause would resume the job.
+inline bool phaseCanResume(JobPhase phase)
+{
+    return phase == JobPhase::Paused || phase == JobPhase::TimedOut;
+}
+
+// The window offers Resume (a stopped job shows it, disabled).
+inline bool phaseOffersResume(JobPhase phase)
+{
+    return phaseCanResume(phase) || phase == JobPhase::Stopped;
+}
