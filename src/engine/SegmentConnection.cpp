@@ -8,6 +8,11 @@
 namespace {
 
 constexpr std::size_t kReadBuffer = 256 * 1024;
+// Over TLS, Qt hands everything the kernel holds to OpenSSL in one piece,
+// whose buffer then grows (a fresh allocation, a copy and a wipe each time)
+// by megabytes. Reading at most this much ahead keeps that buffer small and
+// warm: it halves the CPU time of a large https download.
+constexpr qint64 kTlsReadAhead = 256 * 1024;
 
 } // namespace
 
@@ -66,8 +71,13 @@ void SegmentConnection::open(const UrlParts& target, const ProxyRoute* route, co
     endPending_ = false;
     request_ = request;
     parser_.reset(headRequest);
-    socket_.setReadBufferSize(limiter_ && limiter_->limit() > 0 ? RateLimiter::kSocketBuffer : 0);
     tls_ = target.IsHTTPS;
+    qint64 readAhead = 0; // no bound
+    if (limiter_ && limiter_->limit() > 0)
+        readAhead = RateLimiter::kSocketBuffer;
+    else if (tls_)
+        readAhead = kTlsReadAhead;
+    socket_.setReadBufferSize(readAhead);
     tlsHost_ = target.Server;
     tunnel_ = route && tls_ ? HttpRequest::connect(target, *route) : QByteArray();
     tunnelReply_.clear();
