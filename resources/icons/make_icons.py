@@ -94,3 +94,18 @@ calendar("tree_month", "30", 120)
 # The small icon of a row of the lists: a written page.
 render("row", 16, *page(52, 30), "-stroke", BLUE_BOTTOM, "-strokewidth", "12",
        "-draw", "line 84,110 168,110", "-draw", "line 84,146 168,146", "-draw", "line 84,182 168,182")
+
+# The application icons of the desktop menu, at the sizes of the hicolor theme:
+# KEVA's arrow, and Vantrel's shared folder (a folder with a target on it).
+APP_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+SHARED_FOLDER = ["-fill", "#e8b030", "-stroke", "#806010", "-strokewidth", "10",
+                 "-draw", "roundrectangle 20,36 116,92 14,14",
+                 "-draw", "roundrectangle 20,64 236,224 18,18",
+                 "-stroke", "none", "-fill", "#2050a0", "-draw", "circle 128,146 128,82",
+                 "-fill", "#e8b030", "-draw", "circle 128,146 128,100",
+                 "-fill", "#2050a0", "-draw", "circle 128,146 128,120"]
+for size in APP_SIZES:
+    folder = os.path.join(HERE, "hicolor", f"{size}x{size}", "apps")
+    os.makedirs(folder, exist_ok=True)
+    render(f"hicolor/{size}x{size}/apps/org.quillspan.KEVA", size, *square(), *arrow(0))
+    render(f"hicolor/{size}x{size}/apps/org.quillspan.Vantrel", size, *SHARED_FOLDER)

@@ -25,17 +25,21 @@ ProgramFolder ProgramFolder::resolve(const QString& kevaHome, const QString& exe
                                      const QString& homeFolder)
 {
     const QString beside = QDir::cleanPath(executableFolder);
+    const QString shared = QDir::cleanPath(beside + QStringLiteral("/../share/quillspan"));
+    // An installed copy, even in a prefix of the user's own (~/.local), keeps
+    // its state out of the program folder.
+    const bool installed = QFileInfo(shared).isDir();
     QString state;
     if (!kevaHome.isEmpty()) {
         state = QDir::cleanPath(kevaHome);
-    } else if (executableFolderWritable) {
+    } else if (executableFolderWritable && !installed) {
         state = beside;
     } else {
         const QString dataHome = xdgDataHome.isEmpty() ? homeFolder + QStringLiteral("/.local/share") : xdgDataHome;
         state = QDir::cleanPath(dataHome + QStringLiteral("/Quillspan"));
         QDir().mkpath(state);
     }
-    ProgramFolder folder(state, QString(), {beside, QDir::cleanPath(beside + QStringLiteral("/../share/quillspan"))});
+    ProgramFolder folder(state, QString(), {beside, shared});
     folder.languageFolder_ = folder.dataFile(QStringLiteral("Lang"));
     return folder;
 }

@@ -8,9 +8,11 @@
 //
 // The rule for the state files:
 //   1. $KEVA_HOME, when set, is the program folder.
-//   2. Otherwise the folder of the executable, when it can be written to:
-//      a build tree or a copy unpacked into a folder of the user's own.
-//   3. Otherwise (an installed copy, say in /usr/bin) $XDG_DATA_HOME/Quillspan
+//   2. Otherwise the folder of the executable, when it can be written to and
+//      is not part of an installed copy: a build tree or a copy unpacked into
+//      a folder of the user's own.
+//   3. Otherwise (an installed copy, one with <prefix>/share/quillspan beside
+//      its bin folder, in /usr or in ~/.local alike) $XDG_DATA_HOME/Quillspan
 //      (~/.local/share/Quillspan).
 // A data file is the first of these that exists: the one in the program
 // folder (a user's own), the one beside the executable (a build tree), the one

@@ -42,6 +42,12 @@ TEST(ProgramFolder, AnInstalledCopyKeepsStateInTheUsersDataFolder)
     const ProgramFolder noDataHome = ProgramFolder::resolve(QString(), home.path(QStringLiteral("usr/bin")), false,
                                                             QString(), home.path(QStringLiteral("user")));
     EXPECT_EQ(noDataHome.path(), home.path(QStringLiteral("user/.local/share/Quillspan")));
+
+    // Installed into a prefix the user may write to: still not beside the programs.
+    const ProgramFolder ownPrefix = ProgramFolder::resolve(QString(), home.path(QStringLiteral("usr/bin")), true,
+                                                           home.path(QStringLiteral("data")),
+                                                           QStringLiteral("/unused"));
+    EXPECT_EQ(ownPrefix.path(), home.path(QStringLiteral("data/Quillspan")));
 }
 
 // Data files, the language folder first among them, are looked for in the
