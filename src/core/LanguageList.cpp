@@ -68,9 +68,17 @@ bool LanguageList::fill(const QString& folder, const QStringList& entries, const
                 break;
             }
         }
-        if (selected_ < 0 && (name + ini).compare(languageFile, Qt::CaseInsensitive) == 0)
-            selected_ = static_cast<int>(position);
         items_.append({name, folder + QLatin1Char('/') + picture});
     }
+    select(languageFile);
     return true;
+}
+
+void LanguageList::select(const QString& languageFile)
+{
+    selected_ = -1;
+    for (qsizetype at = 0; at < items_.size() && selected_ < 0; ++at) {
+        if ((items_[at].name + QStringLiteral(".ini")).compare(languageFile, Qt::CaseInsensitive) == 0)
+            selected_ = static_cast<int>(at);
+    }
 }

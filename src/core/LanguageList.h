@@ -38,6 +38,10 @@ public:
     // The same over the folder as the file system lists it.
     bool fill(const QString& folder, const QString& languageFile, const PictureCheck& loads);
 
+    // Marks the item of `languageFile` ("German.ini"), letter case aside;
+    // none when no item has it.
+    void select(const QString& languageFile);
+
     const QList<Item>& items() const { return items_; }
     // The item of the current language file, -1 for none.
     int selected() const { return selected_; }

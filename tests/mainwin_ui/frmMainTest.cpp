@@ -9,6 +9,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -539,18 +541,54 @@ TEST_F(frmMainTest, ShippedEnglishCaptionsAfterLoad)
     state->Load();
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("exit_mnu")), QStringLiteral("E&xit"));
     EXPECT_EQ(window->findChild<QMenu*>(QStringLiteral("help_mnu"))->title(), QStringLiteral("&Help"));
-    EXPECT_EQ(window->findChild<QComboBox*>(QStringLiteral("ComboLang"))->currentText(), QStringLiteral("English"));
-    EXPECT_FALSE(window->findChild<QComboBox*>(QStringLiteral("ComboLang"))->isEnabled());
+    const auto* ComboLang = window->findChild<QComboBox*>(QStringLiteral("ComboLang"));
+    EXPECT_EQ(ComboLang->currentText(), QStringLiteral("English"));
+    EXPECT_FALSE(ComboLang->itemIcon(ComboLang->currentIndex()).isNull());
+    EXPECT_TRUE(ComboLang->isEnabled());
     EXPECT_EQ(window->layoutDirection(), Qt::LeftToRight);
 }
 
-TEST_F(frmMainTest, ArabicLaysTheWindowOutRightToLeft)
+// Choosing Arabic in the picker lays the window out right to left with the
+// Arabic texts; choosing English lays it out left to right again.
+TEST_F(frmMainTest, ArabicLaysTheWindowOutRightToLeftAndBack)
 {
-    home.writeFile(QStringLiteral("home/Lang/Arabic.ini"), "[KEVA]\n01010=File-AR\n");
-    context->text.setLanguageFile(QStringLiteral("Arabic.ini"));
-    state->SetCaptions();
+    home.writeFile(QStringLiteral("home/Lang/Arabic.ini"), QStringLiteral("[KEVA]\n01010=&ملف\n").toUtf8());
+    QFile::copy(home.programFolder() + QStringLiteral("/Lang/English.bmp"),
+                home.programFolder() + QStringLiteral("/Lang/Arabic.bmp"));
+    state->Load();
+    auto* ComboLang = window->findChild<QComboBox*>(QStringLiteral("ComboLang"));
+    const auto choose = [ComboLang](const QString& language) {
+        const int index = ComboLang->findText(language);
+        ASSERT_GE(index, 0) << language.toStdString();
+        ComboLang->setCurrentIndex(index);
+        emit ComboLang->activated(index);
+    };
+    choose(QStringLiteral("Arabic"));
     EXPECT_EQ(window->layoutDirection(), Qt::RightToLeft);
-    EXPECT_EQ(window->findChild<QComboBox*>(QStringLiteral("ComboLang"))->currentText(), QStringLiteral("Arabic"));
+    EXPECT_EQ(window->findChild<QMenu*>(QStringLiteral("file_mnu"))->title(), QStringLiteral("&ملف"));
+    EXPECT_EQ(ComboLang->currentText(), QStringLiteral("Arabic"));
+    choose(QStringLiteral("English"));
+    EXPECT_EQ(window->layoutDirection(), Qt::LeftToRight);
+    EXPECT_EQ(window->findChild<QMenu*>(QStringLiteral("file_mnu"))->title(), QStringLiteral("&File"));
+}
+
+// Without pictures for every language the picker stays empty and the window
+// keeps its built-in captions.
+TEST_F(frmMainTest, TooFewPicturesLeaveThePickerEmpty)
+{
+    const QString folder = home.programFolder() + QStringLiteral("/Lang/");
+    for (const QString& picture : QDir(folder).entryList({QStringLiteral("*.bmp")}, QDir::Files)) {
+        if (picture != QStringLiteral("English.bmp"))
+            QFile::remove(folder + picture);
+    }
+    home.writeFile(QStringLiteral("home/Lang/English.ini"), "[KEVA]\n01010=T01010\n");
+    home.writeFile(QStringLiteral("home/Lang/Arabic.ini"), "[KEVA]\n01010=T01010\n");
+    state->Load();
+    ASSERT_EQ(home.prompter.shown.size(), 1);
+    const auto* ComboLang = window->findChild<QComboBox*>(QStringLiteral("ComboLang"));
+    EXPECT_EQ(ComboLang->count(), 0);
+    EXPECT_FALSE(ComboLang->isEnabled());
+    EXPECT_EQ(window->findChild<QMenu*>(QStringLiteral("file_mnu"))->title(), QStringLiteral("&File"));
 }
 
 TEST_F(frmMainTest, ScreenshotWithHistoryRows)
