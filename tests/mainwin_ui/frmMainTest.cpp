@@ -622,4 +622,31 @@ TEST_F(frmMainTest, ScreenshotWithHistoryRows)
     EXPECT_GT(colours.size(), 20) << "blank screenshot " << file.toStdString();
 }
 
+// Each shipped language, chosen in the picker: the main window shows its
+// texts, right to left for Arabic.
+class frmMainLanguages : public frmMainTest, public testing::WithParamInterface<const char*> { };
+
+TEST_P(frmMainLanguages, ShowTheShippedTexts)
+{
+    state->Load();
+    auto* ComboLang = window->findChild<QComboBox*>(QStringLiteral("ComboLang"));
+    const int index = ComboLang->findText(QString::fromLatin1(GetParam()));
+    ASSERT_GE(index, 0);
+    EXPECT_FALSE(ComboLang->itemIcon(index).isNull());
+    ComboLang->setCurrentIndex(index);
+    emit ComboLang->activated(index);
+    ExpectShippedLanguageTexts(*window, GetParam(),
+                               {{"file_mnu", "01010"},
+                                {"Add_mnu", "01011"},
+                                {"exit_mnu", "01012"},
+                                {"downloads_mnu", "01020"},
+                                {"stopall_mnu", "01024"},
+                                {"settings_mnu", "01031"},
+                                {"toolbar_AddUrl", "01001"},
+                                {"toolbar_Help", "01087"},
+                                {"Label1", "01002"}});
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, frmMainLanguages, testing::ValuesIn(kShippedLanguages), ShippedLanguageName());
+
 } // namespace
