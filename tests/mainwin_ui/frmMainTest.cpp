@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSet>
+#include <QStyledItemDelegate>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTreeView>
@@ -570,6 +571,24 @@ TEST_F(frmMainTest, ArabicLaysTheWindowOutRightToLeftAndBack)
     choose(QStringLiteral("English"));
     EXPECT_EQ(window->layoutDirection(), Qt::LeftToRight);
     EXPECT_EQ(window->findChild<QMenu*>(QStringLiteral("file_mnu"))->title(), QStringLiteral("&File"));
+}
+
+// In a right-to-left window a path's leading "/" stays at its start: the
+// path and address columns draw their texts left to right.
+TEST_F(frmMainTest, PathsAndAddressesReadLeftToRight)
+{
+    const QLocale locale;
+    for (const View view : {View::Downloads, View::All}) {
+        for (int column = 0; column < JobListModel::kColumns; ++column) {
+            const auto* delegate = qobject_cast<QStyledItemDelegate*>(list(view)->itemDelegateForColumn(column));
+            const bool leftToRight = column == 0 || column == 5;
+            ASSERT_EQ(delegate != nullptr, leftToRight) << column;
+            if (leftToRight) {
+                EXPECT_EQ(delegate->displayText(QStringLiteral("/home/user/a.pdf"), locale),
+                          QStringLiteral("\u200E/home/user/a.pdf\u200E"));
+            }
+        }
+    }
 }
 
 // Without pictures for every language the picker stays empty and the window

@@ -4,6 +4,7 @@
 #include "mainwin/ui/ActionHook.h"
 #include "mainwin/ui/CaptionedControls.h"
 #include "mainwin/ui/JobListModel.h"
+#include "mainwin/ui/LeftToRightText.h"
 #include "uiutil/Named.h"
 #include "mainwin/ui/ProgramIcons.h"
 #include "mainwin/ui/ReDownloadUrls.h"
@@ -30,6 +31,10 @@ namespace {
 
 // The columns' widths as designed, in twips.
 constexpr std::array<int, JobListModel::kColumns> kColumnTwips = {3705, 1059, 1764, 1763, 2823, 5998, 0};
+
+// The columns of paths and addresses, by their number from 1: their texts
+// read left to right in every language.
+constexpr std::array<int, 2> kLeftToRightColumns = {1, 6};
 
 // The columns whose titles come from the language file, by their number
 // from 1, as the captions name them.
@@ -228,6 +233,9 @@ QTreeView* frmMain::makeList(JobViews::View view, const char* name)
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     list->header()->setStretchLastSection(false);
     list->header()->setSectionsClickable(false);
+    auto* leftToRight = new LeftToRightText(list);
+    for (const int column : kLeftToRightColumns)
+        list->setItemDelegateForColumn(column - 1, leftToRight);
     for (int column = 0; column < JobListModel::kColumns; ++column) {
         const int width = kColumnTwips[static_cast<std::size_t>(column)] / kTwipsPerPixel;
         list->setColumnWidth(column, width);
