@@ -109,3 +109,23 @@ for size in APP_SIZES:
     os.makedirs(folder, exist_ok=True)
     render(f"hicolor/{size}x{size}/apps/org.quillspan.KEVA", size, *square(), *arrow(0))
     render(f"hicolor/{size}x{size}/apps/org.quillspan.Vantrel", size, *SHARED_FOLDER)
+
+# The language list's pictures, lang/<Language>.bmp: the language's own code
+# in white on a rounded plate of its own colour (no flags: a language is not
+# a country). Bitmaps without transparency, as the list loads them.
+LANG = os.path.join(HERE, "..", "..", "lang")
+
+
+def language(name, code, colour):
+    subprocess.run([CONVERT, "-size", "320x220", "xc:white",
+                    "-fill", colour, "-stroke", "none", "-draw", "roundrectangle 8,8 311,211 36,36",
+                    "-fill", "white", "-font", FONT, "-pointsize", "150", "-gravity", "center",
+                    "-annotate", "+0+6", code,
+                    "-resize", "32x22", "-strip", "-type", "TrueColor",
+                    f"BMP3:{os.path.join(LANG, name + '.bmp')}"], check=True)
+
+
+language("English", "EN", "#1d4f9e")
+language("Arabic", "AR", "#1f7a4d")
+language("German", "DE", "#b03a2e")
+language("French", "FR", "#6a3d9a")

@@ -65,7 +65,7 @@ int main(int argc, char** argv)
     JobViews views;
     DownloadWindows windows(context, views.lstMain);
     MainWindowState state(context, windows, views, [] { return QDate::currentDate(); });
-    frmMain window(context, state, views, &QSystemTrayIcon::isSystemTrayAvailable);
+    frmMain window(state, views, &QSystemTrayIcon::isSystemTrayAvailable);
     TrayIcon tray(state, window);
 
     // A site download follows every job that starts while it runs.

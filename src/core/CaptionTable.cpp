@@ -8,7 +8,7 @@ QHash<QString, QString> CaptionTable(std::span<const CaptionKey> keys, const Tex
     for (const CaptionKey& caption : keys) {
         const QString builtIn = QString::fromLatin1(caption.builtIn);
         captions.insert(QString::fromLatin1(caption.control),
-                        text ? text->GetText(QString::fromLatin1(caption.key), builtIn) : builtIn);
+                        text ? text->caption(QString::fromLatin1(caption.key), builtIn) : builtIn);
     }
     return captions;
 }

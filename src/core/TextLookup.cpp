@@ -2,6 +2,9 @@
 
 #include "platform/ProfileReader.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 TextLookup::TextLookup(QString languageFolder, QString languageFile)
     : languageFolder_(std::move(languageFolder))
     , languageFile_(std::move(languageFile))
@@ -25,8 +28,26 @@ QString withoutBlanks(const QString& text)
 
 QString TextLookup::GetText(const QString& key, const QString& fallback) const
 {
-    const QString text = withoutBlanks(ProfileReader::getString(
-        languageFolder_ + QLatin1Char('/') + languageFile_, QStringLiteral("KEVA"), key, fallback, kMaxTextLength + 1));
+    const QString text = withoutBlanks(
+        ProfileReader::getString(languagePath(), QStringLiteral("KEVA"), key, fallback, kMaxTextLength + 1));
     // A key written without a text would blank a caption: the fallback serves.
     return text.isEmpty() ? withoutBlanks(fallback.left(kMaxTextLength)) : text;
+}
+
+QString TextLookup::caption(const QString& key, const QString& builtIn) const
+{
+    return languagePackUnavailable_ ? builtIn : GetText(key, builtIn);
+}
+
+QString TextLookup::languagePath() const
+{
+    const QString exact = languageFolder_ + QLatin1Char('/') + languageFile_;
+    if (QFileInfo::exists(exact))
+        return exact;
+    const QStringList files = QDir(languageFolder_).entryList(QDir::Files, QDir::Name);
+    for (const QString& file : files) {
+        if (file.compare(languageFile_, Qt::CaseInsensitive) == 0)
+            return languageFolder_ + QLatin1Char('/') + file;
+    }
+    return exact;
 }

@@ -4,7 +4,9 @@
 
 // Texts by digit key from the current language file, "<LanguageFile>" in the
 // language folder, section "KEVA". Every look-up reads the file again, so an
-// edited language file takes effect at once.
+// edited language file takes effect at once. The file's name is matched
+// without regard to letter case when no file has it exactly ("German.INI"
+// for "German.ini"), as the language picker names files by their language.
 class TextLookup {
 public:
     static constexpr int kMaxTextLength = 499;
@@ -15,6 +17,16 @@ public:
     // when the file, the section or the key is missing, or the key has no text.
     QString GetText(const QString& key, const QString& fallback = QString()) const;
 
+    // A window's caption: the language file's text, or `builtIn` once the
+    // language files are off (LanguagePackUnavailable), when every window
+    // keeps its built-in captions.
+    QString caption(const QString& key, const QString& builtIn) const;
+
+    // Set, once and for the rest of the run, when the language list could
+    // not be built.
+    bool LanguagePackUnavailable() const { return languagePackUnavailable_; }
+    void setLanguagePackUnavailable() { languagePackUnavailable_ = true; }
+
     QString languageFolder() const { return languageFolder_; }
     QString languageFile() const { return languageFile_; }
     void setLanguageFile(const QString& languageFile) { languageFile_ = languageFile; }
@@ -22,6 +34,9 @@ public:
     bool rightToLeft() const { return languageFile_ == QStringLiteral("Arabic.ini"); }
 
 private:
+    QString languagePath() const;
+
     QString languageFolder_;
     QString languageFile_;
+    bool languagePackUnavailable_ = false;
 };

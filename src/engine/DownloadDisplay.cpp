@@ -6,7 +6,7 @@
 void DownloadDisplay::readCaptions(const TextLookup& text)
 {
     const auto get = [&text](const char* key, const char* fallback) {
-        return text.GetText(QString::fromLatin1(key), QString::fromLatin1(fallback));
+        return text.caption(QString::fromLatin1(key), QString::fromLatin1(fallback));
     };
     rightToLeft = text.rightToLeft();
     caption = get("04000", "Download Window");

@@ -33,16 +33,21 @@ AddUrlState::AddUrlState(KevaContext& context, DownloadWindows& windows, JobList
 {
 }
 
-void AddUrlState::load()
+void AddUrlState::applyCaptions()
 {
     const auto text = [this](const char* key, const QString& fallback = QString()) {
-        return context_.text.GetText(QString::fromLatin1(key), fallback);
+        return context_.text.caption(QString::fromLatin1(key), fallback);
     };
     caption = banner = text("10000", QStringLiteral("Add URL"));
     Label1 = context_.SiteDownloadMode ? QStringLiteral("http://www.example.org/default.htm")
                                        : text("10002", QStringLiteral("URL:"));
     Command1 = text("02006", QStringLiteral("OK"));
     Command2 = text("05004", QStringLiteral("&Cancel"));
+}
+
+void AddUrlState::load()
+{
+    applyCaptions();
     txtURL.clear();
     txtURLItems.clear();
     AddHistURL();

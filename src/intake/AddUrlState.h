@@ -34,6 +34,8 @@ public:
 
     // Creation of the dialog: captions, history, clipboard prefill.
     void load();
+    // The caption routine: at load and each time the dialog is activated.
+    void applyCaptions();
     void AddHistURL();
     void OK();
     void Cancel();

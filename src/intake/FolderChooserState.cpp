@@ -17,9 +17,9 @@ FolderChooserState::FolderChooserState(const KevaContext& context, QObject* pare
 void FolderChooserState::open()
 {
     const TextLookup& text = context_.text;
-    caption = text.GetText(QStringLiteral("03000"), QStringLiteral("Select Directory"));
-    Command1 = text.GetText(QStringLiteral("02006"), QStringLiteral("OK"));
-    Command2 = text.GetText(QStringLiteral("05004"), QStringLiteral("&Cancel"));
+    caption = text.caption(QStringLiteral("03000"), QStringLiteral("Select Directory"));
+    Command1 = text.caption(QStringLiteral("02006"), QStringLiteral("OK"));
+    Command2 = text.caption(QStringLiteral("05004"), QStringLiteral("&Cancel"));
     visible = true;
     emit changed();
 }

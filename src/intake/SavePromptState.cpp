@@ -15,7 +15,7 @@ SavePromptState::SavePromptState(KevaContext& context, DownloadWindows& windows,
 void SavePromptState::open()
 {
     const auto text = [this](const char* key, const QString& fallback) {
-        return context_.text.GetText(QString::fromLatin1(key), fallback);
+        return context_.text.caption(QString::fromLatin1(key), fallback);
     };
     caption = text("06000", QStringLiteral("Download File"));
     banner = text("06001", QStringLiteral("Save file to?"));

@@ -111,8 +111,12 @@ void MainWindowState::Load()
     const QString language = storedLanguage();
     context_.text.setLanguageFile(language.isEmpty() ? QStringLiteral("English.ini") : language);
     step(QStringLiteral("language"));
-    SetCaptions();
-    step(QStringLiteral("captions"));
+    FillLanguageList();
+    step(QStringLiteral("language list"));
+    if (!context_.text.LanguagePackUnavailable()) {
+        SetCaptions();
+        step(QStringLiteral("captions"));
+    }
     if (frmSchedule_) {
         if (!frmSchedule_->loaded())
             frmSchedule_->load();
@@ -352,6 +356,28 @@ void MainWindowState::storeLanguage() const
     CRegister(context_.registry)
         .REGSaveSetting(RegistryRoot::HKEY_CURRENT_USER, kLanguageKey, QStringLiteral("Name"),
                         context_.text.languageFile());
+}
+
+void MainWindowState::FillLanguageList()
+{
+    const auto loads = loadsAsPicture ? loadsAsPicture : [](const QString&) { return true; };
+    if (!languages_.fill(context_.text.languageFolder(), context_.text.languageFile(), loads)) {
+        qWarning("Language files: %s", qUtf8Printable(languages_.failure()));
+        context_.text.setLanguagePackUnavailable();
+        context_.prompter.tell(LanguageList::kErrorText, KevaContext::kTitle, Prompter::Icon::Critical);
+    }
+    emit languagesChanged();
+}
+
+void MainWindowState::ComboLang_Click(const QString& name)
+{
+    const QString languageFile = name + QStringLiteral(".ini");
+    if (languageFile != context_.text.languageFile()) {
+        context_.text.setLanguageFile(languageFile);
+        SetCaptions();
+    }
+    languages_.select(languageFile);
+    emit languagesChanged();
 }
 
 void MainWindowState::SetCaptions()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/LanguageList.h"
 #include "mainwin/JobViews.h"
 #include "schedule/ExtraTimer.h"
 
@@ -95,6 +96,20 @@ public:
     QString storedLanguage() const;
     void storeLanguage() const;
 
+    // The language picker: a language file's name without ".ini", with its
+    // picture, for each file of the language folder. Step 9 of the load
+    // fills it; when that fails the user is told, and the language files are
+    // off for the rest of the run: every window keeps its built-in captions.
+    void FillLanguageList();
+    const LanguageList& languages() const { return languages_; }
+    // Whether a picture file loads as a bitmap: the window's own check.
+    // Without it the pictures are listed unchecked.
+    LanguageList::PictureCheck loadsAsPicture;
+    // The picker's choice of the language `name`: its file becomes the
+    // language file, and the captions and the direction of the window follow.
+    // Other windows take it at their next caption run.
+    void ComboLang_Click(const QString& name);
+
     // Applies the language texts: `caption(name)` gives each control's text, its
     // built-in English caption where the language file has none.
     void SetCaptions();
@@ -108,6 +123,8 @@ public:
 
 signals:
     void captionsChanged();
+    // The language list was filled, or the current language changed.
+    void languagesChanged();
     void trayFrameChanged(int frame);
     void statusTextChanged(const QString& text);
     // Stop All: besides the running downloads, whatever would start more
@@ -131,6 +148,7 @@ private:
     ScheduleState* frmSchedule_ = nullptr;
     QStringList steps_;
     QHash<QString, QString> captions_;
+    LanguageList languages_;
     QString statusText_;
     int trayFrame_ = 0;
     double rateSum_ = 0;

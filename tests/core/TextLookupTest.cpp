@@ -86,4 +86,30 @@ TEST(TextLookup, EmptyLanguageFileGivesEveryFallback)
     EXPECT_EQ(text.GetText(QStringLiteral("01010"), QStringLiteral("&File")), QStringLiteral("&File"));
 }
 
+// The picker names a language by its file name without the extension, so a
+// file written "German.INI" is chosen as "German.ini".
+TEST(TextLookup, FindsTheLanguageFileWhateverTheLetterCaseOfItsName)
+{
+    TestHome home;
+    home.writeFile(QStringLiteral("home/Lang/German.INI"), "[KEVA]\n01010=&Datei\n");
+    TextLookup text(home.programFolder() + QStringLiteral("/Lang"), QStringLiteral("German.ini"));
+    EXPECT_EQ(text.GetText(QStringLiteral("01010"), QStringLiteral("&File")), QStringLiteral("&Datei"));
+    text.setLanguageFile(QStringLiteral("german.ini"));
+    EXPECT_EQ(text.GetText(QStringLiteral("01010"), QStringLiteral("&File")), QStringLiteral("&Datei"));
+}
+
+// Once the language files are off, captions are the built-in ones, while
+// messages still come from the file.
+TEST(TextLookup, CaptionsAreBuiltInOnceTheLanguagePackIsUnavailable)
+{
+    TestHome home;
+    home.writeFile(QStringLiteral("home/Lang/English.ini"), kEnglish);
+    TextLookup text(home.programFolder() + QStringLiteral("/Lang"));
+    EXPECT_EQ(text.caption(QStringLiteral("11048"), QStringLiteral("built in")), QStringLiteral("Connected"));
+    text.setLanguagePackUnavailable();
+    EXPECT_TRUE(text.LanguagePackUnavailable());
+    EXPECT_EQ(text.caption(QStringLiteral("11048"), QStringLiteral("built in")), QStringLiteral("built in"));
+    EXPECT_EQ(text.GetText(QStringLiteral("11048")), QStringLiteral("Connected"));
+}
+
 } // namespace

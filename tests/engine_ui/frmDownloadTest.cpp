@@ -132,6 +132,14 @@ TEST_P(frmDownloadCaptions, ShowTheShippedEnglishText)
     EXPECT_EQ(caption(GetParam().control), QString::fromUtf8(GetParam().english));
 }
 
+TEST_P(frmDownloadCaptions, KeepTheBuiltInTextWhenTheLanguageFilesAreOff)
+{
+    WriteNumberedLanguageFile(home, CaptionCase::keys(kCaptions) << QStringLiteral("04013") << QStringLiteral("04015"));
+    context().text.setLanguagePackUnavailable();
+    makeWindow();
+    EXPECT_EQ(caption(GetParam().control), QString::fromUtf8(GetParam().english));
+}
+
 INSTANTIATE_TEST_SUITE_P(Controls, frmDownloadCaptions, testing::ValuesIn(kCaptions), CaseName());
 
 TEST_F(frmDownloadTest, ArabicLaysTheWindowOutRightToLeft)
@@ -427,6 +435,52 @@ TEST_F(frmDownloadTest, ShowForGivesEachJobOneWindowThatGoesWithTheJob)
 
     job.reset();
     EXPECT_TRUE(first.isNull());
+}
+
+// Each shipped language: the window shows its texts, right to left for Arabic.
+class frmDownloadLanguages : public frmDownloadTest, public testing::WithParamInterface<const char*> { };
+
+TEST_P(frmDownloadLanguages, ShowTheShippedTexts)
+{
+    UseShippedLanguage(home, context(), GetParam());
+    makeWindow();
+    ExpectShippedLanguageTexts(*window, GetParam(),
+                               {{"", "04000"},
+                                {"Frame2", "04001"},
+                                {"Label1", "04002"},
+                                {"Label3", "04004"},
+                                {"Label4", "04005"},
+                                {"Label6", "04006"},
+                                {"Label5", "04007"},
+                                {"Label7", "04008"},
+                                {"Label8", "04009"},
+                                {"cmdOpen", "04010"},
+                                {"cmdGotoDir", "04011"},
+                                {"cmdPause", "04012"},
+                                {"cmdStop", "04014"},
+                                {"cmdMore", "04016"},
+                                {"interactdata_mnu", "04017"}});
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, frmDownloadLanguages, testing::ValuesIn(kShippedLanguages), ShippedLanguageName());
+
+// A language chosen while the window is open shows at its next caption run,
+// when the window is activated.
+TEST_F(frmDownloadTest, TakesAnotherLanguageWhenActivated)
+{
+    home.installLanguageFiles();
+    makeWindow();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    context().text.setLanguageFile(QStringLiteral("German.ini"));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_EQ(caption("cmdMore"), QStringLiteral("More...")) << "not before its caption run";
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return caption("cmdMore") == QStringLiteral("Mehr..."); }, 2000));
 }
 
 } // namespace

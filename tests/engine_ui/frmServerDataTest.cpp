@@ -76,4 +76,19 @@ TEST_P(frmServerDataCaptions, ShowTheShippedEnglishText)
 
 INSTANTIATE_TEST_SUITE_P(Controls, frmServerDataCaptions, testing::ValuesIn(kCaptions), CaseName());
 
+class frmServerDataLanguages : public testing::TestWithParam<const char*> { };
+
+TEST_P(frmServerDataLanguages, ShowTheShippedTexts)
+{
+    TestHome home;
+    KevaContext& context = home.newContext();
+    UseShippedLanguage(home, context, GetParam());
+    const frmServerData window(context, kLog);
+    ExpectShippedLanguageTexts(
+        window, GetParam(),
+        {{"", "08000"}, {"asxPowerBanner1", "08001"}, {"Command1", "08002"}, {"Command2", "08003"}});
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, frmServerDataLanguages, testing::ValuesIn(kShippedLanguages), ShippedLanguageName());
+
 } // namespace

@@ -275,4 +275,19 @@ TEST(frmDir, ShowsItsCaptions)
     EXPECT_EQ(ShownCaption(dialog, QStringLiteral("Command2")), QStringLiteral("&Cancel"));
 }
 
+class frmDirLanguages : public testing::TestWithParam<const char*> { };
+
+TEST_P(frmDirLanguages, ShowTheShippedTexts)
+{
+    TestHome home;
+    KevaContext& context = home.newContext();
+    UseShippedLanguage(home, context, GetParam());
+    FolderChooserState state(context);
+    frmDir dialog(context, state);
+    state.open();
+    ExpectShippedLanguageTexts(dialog, GetParam(), {{"", "03000"}, {"Command1", "02006"}, {"Command2", "05004"}});
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, frmDirLanguages, testing::ValuesIn(kShippedLanguages), ShippedLanguageName());
+
 } // namespace

@@ -87,6 +87,18 @@ TEST_P(frmExistCaptions, ShowTheShippedEnglishText)
     EXPECT_EQ(ShownCaption(dialog, QString::fromLatin1(GetParam().control)), QString::fromUtf8(GetParam().english));
 }
 
+// Once the language list could not be built, the language files are off:
+// every caption is the built-in one.
+TEST_P(frmExistCaptions, KeepTheBuiltInTextWhenTheLanguageFilesAreOff)
+{
+    TestHome home;
+    WriteNumberedLanguageFile(home, CaptionCase::keys(kCaptions));
+    KevaContext& context = home.newContext();
+    context.text.setLanguagePackUnavailable();
+    const frmExist dialog(context);
+    EXPECT_EQ(ShownCaption(dialog, QString::fromLatin1(GetParam().control)), QString::fromUtf8(GetParam().english));
+}
+
 INSTANTIATE_TEST_SUITE_P(Controls, frmExistCaptions, testing::ValuesIn(kCaptions), CaseName());
 
 TEST(frmExist, ArabicLaysTheDialogOutRightToLeft)
@@ -96,5 +108,24 @@ TEST(frmExist, ArabicLaysTheDialogOutRightToLeft)
     context.text.setLanguageFile(QStringLiteral("Arabic.ini"));
     EXPECT_EQ(frmExist(context).layoutDirection(), Qt::RightToLeft);
 }
+
+class frmExistLanguages : public testing::TestWithParam<const char*> { };
+
+TEST_P(frmExistLanguages, ShowTheShippedTexts)
+{
+    TestHome home;
+    KevaContext& context = home.newContext();
+    UseShippedLanguage(home, context, GetParam());
+    const frmExist dialog(context);
+    ExpectShippedLanguageTexts(dialog, GetParam(),
+                               {{"", "05000"},
+                                {"asxPowerBanner1", "05001"},
+                                {"Label1", "05002"},
+                                {"cmdOverwrite", "05003"},
+                                {"cmdResume", "04013"},
+                                {"Command3", "05004"}});
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, frmExistLanguages, testing::ValuesIn(kShippedLanguages), ShippedLanguageName());
 
 } // namespace

@@ -146,4 +146,24 @@ INSTANTIATE_TEST_SUITE_P(Cases, frmFileButtons,
                                          ButtonCase {"CancelWithoutPath", false, "Command3", false, false, true}),
                          CaseName());
 
+class frmFileLanguages : public frmFileTest, public testing::WithParamInterface<const char*> { };
+
+TEST_P(frmFileLanguages, ShowTheShippedTexts)
+{
+    UseShippedLanguage(home, *context, GetParam());
+    open();
+    ExpectShippedLanguageTexts(*window, GetParam(),
+                               {{"", "06000"},
+                                {"asxPowerBanner1", "06001"},
+                                {"Frame1", "04001"},
+                                {"Label1", "06002"},
+                                {"Label2", "06003"},
+                                {"Command4", "06004"},
+                                {"Command1", "06006"},
+                                {"Command2", "06005"},
+                                {"Command3", "05004"}});
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, frmFileLanguages, testing::ValuesIn(kShippedLanguages), ShippedLanguageName());
+
 } // namespace

@@ -250,4 +250,43 @@ TEST_F(frmURLTest, ReopensAHiddenDialogWithoutLoadingItAgain)
     EXPECT_EQ(window, first) << "the same window is shown again";
 }
 
+class frmURLLanguages : public frmURLTest, public testing::WithParamInterface<const char*> { };
+
+TEST_P(frmURLLanguages, ShowTheShippedTexts)
+{
+    UseShippedLanguage(home, *context, GetParam());
+    open();
+    ExpectShippedLanguageTexts(*window, GetParam(),
+                               {{"", "10000"},
+                                {"asxPowerBanner1", "10000"},
+                                {"Label1", "10002"},
+                                {"Command1", "02006"},
+                                {"Command2", "05004"}});
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, frmURLLanguages, testing::ValuesIn(kShippedLanguages), ShippedLanguageName());
+
+// Opened from the tray the dialog is not modal: a language chosen meanwhile
+// shows when it is activated again, and the typed address stays.
+TEST_F(frmURLTest, TakesAnotherLanguageWhenActivated)
+{
+    home.installLanguageFiles();
+    window = frmURL::showFor(*context, *state, nullptr, Qt::NonModal);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    window->findChild<QComboBox*>(QStringLiteral("txtURL"))->setEditText(QStringLiteral("http://example.org/a.zip"));
+    context->text.setLanguageFile(QStringLiteral("French.ini"));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    EXPECT_EQ(ShownCaption(*window, QStringLiteral("Command2")), QStringLiteral("&Cancel"));
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return ShownCaption(*window, QStringLiteral("Command2")) == QStringLiteral("&Annuler"); }, 2000));
+    EXPECT_EQ(window->layoutDirection(), Qt::LeftToRight);
+    EXPECT_EQ(window->findChild<QComboBox*>(QStringLiteral("txtURL"))->currentText(),
+              QStringLiteral("http://example.org/a.zip"));
+}
+
 } // namespace

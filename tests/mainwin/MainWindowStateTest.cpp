@@ -1,8 +1,10 @@
 #include "mainwin/MainWindowState.h"
 
 #include "engine/DownloadWindows.h"
+#include "mainwin/AboutState.h"
 #include "mainwin/HistoryFile.h"
 #include "settings/KevaContext.h"
+#include "settings/CRegister.h"
 #include "settings/LoadSettings.h"
 
 #include "SlowTransfers.h"
@@ -57,7 +59,7 @@ TEST_F(MainWindowStateTest, StartsUpInOrder)
     EXPECT_EQ(state->startupSteps(),
               (QStringList {QStringLiteral("title"), QStringLiteral("receiver"), QStringLiteral("tray"),
                             QStringLiteral("settings"), QStringLiteral("history"), QStringLiteral("language"),
-                            QStringLiteral("captions")}));
+                            QStringLiteral("language list"), QStringLiteral("captions")}));
     EXPECT_EQ(events, (QStringList {QStringLiteral("receiver"), QStringLiteral("tray added")}));
     EXPECT_EQ(context->appSettings.RunTimes, 1) << "settings loaded";
     EXPECT_EQ(views.lstMain.rowCount(), 1) << "history loaded";
@@ -353,6 +355,139 @@ TEST_F(MainWindowStateTest, TrayTogglesWriteTheSettings)
     LoadSettings(restarted, LoadReason::Startup);
     EXPECT_FALSE(restarted.appSettings.ClipboardMonitoring);
     EXPECT_FALSE(restarted.appSettings.ClickCapture);
+}
+
+// A language folder of the test's own: each language file with a text for
+// the File menu, and the pictures named; a picture "loads" when it holds "BM".
+class MainWindowLanguageTest : public MainWindowStateTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowStateTest::SetUp();
+        QDir(home.programFolder() + QStringLiteral("/Lang")).removeRecursively();
+        state->loadsAsPicture = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) && file.read(2) == "BM";
+        };
+    }
+    void writeLanguages(const QStringList& languages, const QStringList& pictures) const
+    {
+        for (const QString& language : languages)
+            home.writeFile(QStringLiteral("home/Lang/%1.ini").arg(language),
+                           "[KEVA]\n01010=File-" + language.toUtf8() + "\n02001=About-" + language.toUtf8() + "\n");
+        for (const QString& picture : pictures)
+            home.writeFile(QStringLiteral("home/Lang/%1.bmp").arg(picture), "BM");
+    }
+    QStringList itemNames() const
+    {
+        QStringList names;
+        for (const LanguageList::Item& item : state->languages().items())
+            names.append(item.name);
+        return names;
+    }
+};
+
+TEST_F(MainWindowLanguageTest, WithoutAStoredChoiceEnglishIsSelected)
+{
+    writeLanguages({QStringLiteral("English"), QStringLiteral("Arabic")},
+                   {QStringLiteral("English"), QStringLiteral("Arabic")});
+    state->Load();
+    EXPECT_EQ(context->text.languageFile(), QStringLiteral("English.ini"));
+    ASSERT_GE(state->languages().selected(), 0);
+    EXPECT_EQ(state->languages().items()[state->languages().selected()].name, QStringLiteral("English"));
+    EXPECT_EQ(state->caption(QStringLiteral("file_mnu")), QStringLiteral("File-English"));
+    EXPECT_FALSE(state->rightToLeft());
+    EXPECT_TRUE(home.prompter.shown.isEmpty());
+}
+
+// Arabic turns the window right to left, another language turns it back; the
+// choice is stored at shutdown and is the language of the next start.
+TEST_F(MainWindowLanguageTest, TheChoiceSurvivesARestart)
+{
+    writeLanguages({QStringLiteral("English"), QStringLiteral("Arabic"), QStringLiteral("German")},
+                   {QStringLiteral("English"), QStringLiteral("Arabic"), QStringLiteral("German")});
+    state->Load();
+    int changes = 0;
+    QObject::connect(state.get(), &MainWindowState::languagesChanged, [&changes] { ++changes; });
+
+    state->ComboLang_Click(QStringLiteral("Arabic"));
+    EXPECT_EQ(context->text.languageFile(), QStringLiteral("Arabic.ini"));
+    EXPECT_TRUE(state->rightToLeft());
+    EXPECT_EQ(state->caption(QStringLiteral("file_mnu")), QStringLiteral("File-Arabic"));
+    EXPECT_EQ(state->languages().items()[state->languages().selected()].name, QStringLiteral("Arabic"));
+    EXPECT_EQ(changes, 1);
+
+    state->ComboLang_Click(QStringLiteral("German"));
+    EXPECT_FALSE(state->rightToLeft());
+    EXPECT_EQ(state->caption(QStringLiteral("file_mnu")), QStringLiteral("File-German"));
+    state->exitCommand();
+
+    KevaContext& restarted = home.newContext();
+    JobViews restartedViews;
+    DownloadWindows restartedWindows(restarted, restartedViews.lstMain);
+    MainWindowState again(restarted, restartedWindows, restartedViews, [] { return kToday; });
+    again.Load();
+    EXPECT_EQ(restarted.text.languageFile(), QStringLiteral("German.ini"));
+    EXPECT_EQ(again.languages().items()[again.languages().selected()].name, QStringLiteral("German"));
+    EXPECT_EQ(again.caption(QStringLiteral("file_mnu")), QStringLiteral("File-German"));
+}
+
+TEST_F(MainWindowLanguageTest, AStoredArabicStartsRightToLeft)
+{
+    writeLanguages({QStringLiteral("English"), QStringLiteral("Arabic")},
+                   {QStringLiteral("English"), QStringLiteral("Arabic")});
+    CRegister(context->registry)
+        .REGSaveSetting(RegistryRoot::HKEY_CURRENT_USER, QStringLiteral("Software\\Quillspan\\Language"),
+                        QStringLiteral("Name"), QStringLiteral("Arabic.ini"));
+    state->Load();
+    EXPECT_TRUE(state->rightToLeft());
+    EXPECT_EQ(state->caption(QStringLiteral("file_mnu")), QStringLiteral("File-Arabic"));
+}
+
+// One more language file than pictures: the user is told once, and every
+// window keeps its built-in captions for the rest of the run, also after a
+// caption run of its own.
+TEST_F(MainWindowLanguageTest, TooFewPicturesTurnTheLanguageFilesOff)
+{
+    writeLanguages({QStringLiteral("English"), QStringLiteral("Arabic")}, {QStringLiteral("English")});
+    state->Load();
+    ASSERT_EQ(home.prompter.shown.size(), 1);
+    EXPECT_EQ(home.prompter.shown[0].text, QStringLiteral("Error in language files,language pack will not loaded."));
+    EXPECT_EQ(home.prompter.shown[0].caption, QStringLiteral("Quillspan"));
+    EXPECT_EQ(home.prompter.shown[0].icon, Prompter::Icon::Critical);
+    EXPECT_TRUE(context->text.LanguagePackUnavailable());
+    EXPECT_FALSE(state->startupSteps().contains(QStringLiteral("captions")));
+    EXPECT_TRUE(state->languages().items().isEmpty());
+
+    EXPECT_EQ(state->caption(QStringLiteral("file_mnu")), QStringLiteral("&File"));
+    state->SetCaptions();
+    EXPECT_EQ(state->caption(QStringLiteral("file_mnu")), QStringLiteral("&File"));
+    AboutState about(*context);
+    about.applyCaptions();
+    EXPECT_EQ(about.caption(QStringLiteral("frmAbout")), QStringLiteral("About Quillspan"));
+}
+
+TEST_F(MainWindowLanguageTest, APictureThatDoesNotLoadTurnsTheLanguageFilesOff)
+{
+    writeLanguages({QStringLiteral("English")}, {});
+    home.writeFile(QStringLiteral("home/Lang/English.bmp"), "GIF89a");
+    state->Load();
+    ASSERT_EQ(home.prompter.shown.size(), 1);
+    EXPECT_TRUE(context->text.LanguagePackUnavailable());
+    EXPECT_EQ(state->caption(QStringLiteral("file_mnu")), QStringLiteral("&File"));
+}
+
+// A file written "German.INI" is listed as "German", and choosing it reads it.
+TEST_F(MainWindowLanguageTest, ALanguageFileInCapitals)
+{
+    writeLanguages({QStringLiteral("English")}, {QStringLiteral("English"), QStringLiteral("German")});
+    home.writeFile(QStringLiteral("home/Lang/German.INI"), "[KEVA]\n01010=&Datei\n");
+    state->Load();
+    EXPECT_EQ(itemNames().size(), 2);
+    EXPECT_TRUE(itemNames().contains(QStringLiteral("German")));
+    state->ComboLang_Click(QStringLiteral("German"));
+    EXPECT_EQ(context->text.languageFile(), QStringLiteral("German.ini"));
+    EXPECT_EQ(state->caption(QStringLiteral("file_mnu")), QStringLiteral("&Datei"));
 }
 
 } // namespace

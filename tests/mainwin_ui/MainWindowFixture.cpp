@@ -1,7 +1,5 @@
 #include "MainWindowFixture.h"
 
-#include "support/CaptionHelpers.h"
-
 #include "engine/DownloadJob.h"
 
 #include <QAction>
@@ -9,11 +7,11 @@
 
 void MainWindowFixture::SetUp()
 {
-    InstallShippedLanguageFile(home);
+    home.installLanguageFiles();
     context = &home.newContext();
     windows = std::make_unique<DownloadWindows>(*context, views.lstMain);
     state = std::make_unique<MainWindowState>(*context, *windows, views, [] { return kToday; });
-    window = std::make_unique<frmMain>(*context, *state, views, [this] { return trayAvailable; });
+    window = std::make_unique<frmMain>(*state, views, [this] { return trayAvailable; });
 }
 
 void MainWindowFixture::TearDown()

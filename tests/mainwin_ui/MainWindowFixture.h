@@ -17,7 +17,7 @@ class DownloadJob;
 class QAction;
 
 // The state of the main window with the window over it, in the test's own
-// program folder with the shipped language file.
+// program folder with the shipped language files.
 class MainWindowFixture : public testing::Test {
 protected:
     static inline const QDate kToday {2026, 12, 7};

@@ -97,4 +97,23 @@ TEST_F(frmAboutTest, TheButtonsCloseItOrAskForSystemInformation)
     EXPECT_TRUE(window.isNull());
 }
 
+class frmAboutLanguages : public frmAboutTest, public testing::WithParamInterface<const char*> { };
+
+TEST_P(frmAboutLanguages, ShowTheShippedTexts)
+{
+    context = &home.newContext();
+    UseShippedLanguage(home, *context, GetParam());
+    state = std::make_unique<AboutState>(*context, [](const QString&) { return QString(); });
+    window = frmAbout::showFor(*state, nullptr);
+    ExpectShippedLanguageTexts(*window, GetParam(),
+                               {{"", "02001"},
+                                {"lblVersionCaption", "02003"},
+                                {"lblDescription", "02004"},
+                                {"lblLocationCaption", "02005"},
+                                {"cmdSysInfo", "02007"},
+                                {"lblDisclaimer", "02008"}});
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, frmAboutLanguages, testing::ValuesIn(kShippedLanguages), ShippedLanguageName());
+
 } // namespace

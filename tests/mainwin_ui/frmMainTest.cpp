@@ -8,7 +8,6 @@
 #include "support/PeerRequirement.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
@@ -532,25 +531,6 @@ TEST_F(frmMainTest, CaptionsComeFromTheLanguageFile)
         EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Size"));
         EXPECT_EQ(model->headerData(6, Qt::Horizontal).toString(), QStringLiteral("T01007"));
     }
-}
-
-TEST_F(frmMainTest, ShippedEnglishCaptionsAfterLoad)
-{
-    state->Load();
-    EXPECT_EQ(ShownCaption(*window, QStringLiteral("exit_mnu")), QStringLiteral("E&xit"));
-    EXPECT_EQ(window->findChild<QMenu*>(QStringLiteral("help_mnu"))->title(), QStringLiteral("&Help"));
-    EXPECT_EQ(window->findChild<QComboBox*>(QStringLiteral("ComboLang"))->currentText(), QStringLiteral("English"));
-    EXPECT_FALSE(window->findChild<QComboBox*>(QStringLiteral("ComboLang"))->isEnabled());
-    EXPECT_EQ(window->layoutDirection(), Qt::LeftToRight);
-}
-
-TEST_F(frmMainTest, ArabicLaysTheWindowOutRightToLeft)
-{
-    home.writeFile(QStringLiteral("home/Lang/Arabic.ini"), "[KEVA]\n01010=File-AR\n");
-    context->text.setLanguageFile(QStringLiteral("Arabic.ini"));
-    state->SetCaptions();
-    EXPECT_EQ(window->layoutDirection(), Qt::RightToLeft);
-    EXPECT_EQ(window->findChild<QComboBox*>(QStringLiteral("ComboLang"))->currentText(), QStringLiteral("Arabic"));
 }
 
 TEST_F(frmMainTest, ScreenshotWithHistoryRows)

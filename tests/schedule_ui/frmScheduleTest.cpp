@@ -270,4 +270,30 @@ INSTANTIATE_TEST_SUITE_P(Ways, frmScheduleCancel,
                                          CancelCase {"CloseButton", [](frmSchedule& w) { w.close(); }}),
                          CaseName());
 
+class frmScheduleLanguages : public frmScheduleTest, public testing::WithParamInterface<const char*> { };
+
+TEST_P(frmScheduleLanguages, ShowTheShippedTexts)
+{
+    UseShippedLanguage(home, *context, GetParam());
+    open();
+    ExpectShippedLanguageTexts(*window, GetParam(),
+                               {{"", "13000"},
+                                {"asxPowerBanner1", "13001"},
+                                {"chkNoSch", "13002"},
+                                {"Frame1", "13004"},
+                                {"optToday", "13005"},
+                                {"optSelDay", "13006"},
+                                {"chkSat", "13007"},
+                                {"chkFri", "13013"},
+                                {"Frame2", "13014"},
+                                {"optOver", "13015"},
+                                {"optRes", "13016"},
+                                {"optSkip", "13017"},
+                                {"Label1", "13018"},
+                                {"cmdOK", "02006"},
+                                {"cmdCancel", "05004"}});
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, frmScheduleLanguages, testing::ValuesIn(kShippedLanguages), ShippedLanguageName());
+
 } // namespace

@@ -258,4 +258,32 @@ TEST_F(frmSettingsTest, HelpAndTheSiteButtonOpenTheUserGuide)
     }
 }
 
+class frmSettingsLanguages : public testing::TestWithParam<const char*> { };
+
+TEST_P(frmSettingsLanguages, ShowTheShippedTexts)
+{
+    TestHome home;
+    KevaContext& context = home.newContext();
+    UseShippedLanguage(home, context, GetParam());
+    LoadSettings(context, LoadReason::Startup);
+    QPointer<frmSettings> window = frmSettings::showFor(context, nullptr);
+    ExpectShippedLanguageTexts(*window, GetParam(),
+                               {{"", "090000"},
+                                {"Command1", "090002"},
+                                {"Frame1", "090101"},
+                                {"caption_090103", "090103"},
+                                {"cmdVisitOurSite", "090116"},
+                                {"Label42", "090605"},
+                                {"caption_090612", "090612"},
+                                {"chkSegment", "091001"}});
+    const auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("SSTab1"));
+    EXPECT_EQ(tabs->tabText(3),
+              TextLookup(TestHome::binFolder() + QStringLiteral("/Lang"),
+                         QString::fromLatin1(GetParam()) + QStringLiteral(".ini"))
+                  .GetText(QStringLiteral("090400")));
+    delete window.data();
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, frmSettingsLanguages, testing::ValuesIn(kShippedLanguages), ShippedLanguageName());
+
 } // namespace

@@ -204,4 +204,17 @@ TEST_F(frmSiteDownTest, EscapeCancels)
     EXPECT_FALSE(context->SiteDownloadMode);
 }
 
+class frmSiteDownLanguages : public frmSiteDownTest, public testing::WithParamInterface<const char*> { };
+
+TEST_P(frmSiteDownLanguages, ShowTheShippedTexts)
+{
+    UseShippedLanguage(home, *context, GetParam());
+    open();
+    ExpectShippedLanguageTexts(
+        *window, GetParam(),
+        {{"", "12000"}, {"Frame2", "12005"}, {"chkTxt", "12002"}, {"cmdNext", "12009"}, {"cmdCancel", "05004"}});
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, frmSiteDownLanguages, testing::ValuesIn(kShippedLanguages), ShippedLanguageName());
+
 } // namespace

@@ -53,9 +53,11 @@ QByteArray TestHome::readFile(const QString& name) const
 
 void TestHome::installLanguageFiles() const
 {
-    QDir().mkpath(programFolder() + QStringLiteral("/Lang"));
-    QFile::copy(binFolder() + QStringLiteral("/Lang/English.ini"),
-                programFolder() + QStringLiteral("/Lang/English.ini"));
+    const QString shipped = binFolder() + QStringLiteral("/Lang/");
+    const QString installed = programFolder() + QStringLiteral("/Lang/");
+    QDir().mkpath(installed);
+    for (const QString& file : QDir(shipped).entryList(QDir::Files))
+        QFile::copy(shipped + file, installed + file);
 }
 
 KevaContext& TestHome::newContext()

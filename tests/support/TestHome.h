@@ -33,7 +33,8 @@ public:
     void writeFile(const QString& name, const QByteArray& content) const;
     QByteArray readFile(const QString& name) const;
 
-    // Puts the shipped English language file into the program folder.
+    // Puts the shipped language files and their pictures into the program
+    // folder.
     void installLanguageFiles() const;
 
     // A fresh context over the folders (a new program start).

@@ -4,6 +4,7 @@
 #include "engine/ui/frmServerData.h"
 #include "uiutil/Named.h"
 #include "uiutil/TopLevelWindow.h"
+#include "uiutil/WindowActivation.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -58,6 +59,8 @@ frmDownload::frmDownload(const KevaContext& context, DownloadJob& job, QWidget* 
     refreshTimer_.setSingleShot(true);
     refreshTimer_.setInterval(kRefreshMs);
     connect(&refreshTimer_, &QTimer::timeout, this, &frmDownload::refresh);
+    // A language chosen while the window is open shows when it is activated.
+    new WindowActivation(this, [this] { job_.SetCaptions(); });
     refresh();
 }
 

@@ -18,11 +18,11 @@ frmServerData::frmServerData(const KevaContext& context, const QString& log, QWi
     const TextLookup& text = context.text;
     setObjectName(QStringLiteral("frmServerData"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(text.GetText(QStringLiteral("08000"), QStringLiteral("Server Interaction Info")));
+    setWindowTitle(text.caption(QStringLiteral("08000"), QStringLiteral("Server Interaction Info")));
     setLayoutDirection(text.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
 
     auto* asxPowerBanner1 = Named(new BannerStrip(this), "asxPowerBanner1");
-    asxPowerBanner1->setText(text.GetText(QStringLiteral("08001")));
+    asxPowerBanner1->setText(text.caption(QStringLiteral("08001"), QStringLiteral("Server Interaction Info")));
 
     txtServerData = Named(new QPlainTextEdit(log, this), "txtServerData");
     txtServerData->setReadOnly(true);
@@ -30,10 +30,10 @@ frmServerData::frmServerData(const KevaContext& context, const QString& log, QWi
     txtServerData->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
     auto* Command1 = Named(
-        new QPushButton(text.GetText(QStringLiteral("08002"), QStringLiteral("&Copy to Clipboard")), this), "Command1");
+        new QPushButton(text.caption(QStringLiteral("08002"), QStringLiteral("&Copy to Clipboard")), this), "Command1");
     connect(Command1, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(txtServerData->toPlainText()); });
-    auto* Command2 = Named(new QPushButton(text.GetText(QStringLiteral("08003"), QStringLiteral("E&xit")), this),
+    auto* Command2 = Named(new QPushButton(text.caption(QStringLiteral("08003"), QStringLiteral("E&xit")), this),
                            "Command2");
     Command2->setDefault(true);
     connect(Command2, &QPushButton::clicked, this, &QDialog::close);

@@ -16,11 +16,11 @@ frmExist::frmExist(const KevaContext& context, QWidget* parent)
 {
     const TextLookup& text = context.text;
     setObjectName(QStringLiteral("frmExist"));
-    setWindowTitle(text.GetText(QStringLiteral("05000"), QStringLiteral("File Already Exists!?")));
+    setWindowTitle(text.caption(QStringLiteral("05000"), QStringLiteral("File Already Exists!?")));
     setLayoutDirection(text.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
 
     auto* asxPowerBanner1 = Named(new BannerStrip(this), "asxPowerBanner1");
-    asxPowerBanner1->setText(text.GetText(QStringLiteral("05001")));
+    asxPowerBanner1->setText(text.caption(QStringLiteral("05001"), QStringLiteral("File Exists")));
 
     auto* Picture1 = Named(new QLabel(this), "Picture1");
     const int iconSize = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
@@ -29,7 +29,7 @@ frmExist::frmExist(const KevaContext& context, QWidget* parent)
 
     auto* Label1 = Named(new QLabel(this), "Label1");
     Label1->setText(
-        text.GetText(QStringLiteral("05002"),
+        text.caption(QStringLiteral("05002"),
                      QStringLiteral("The file already exists at this location!  What would you like to do?")));
     Label1->setWordWrap(true);
 
@@ -39,10 +39,10 @@ frmExist::frmExist(const KevaContext& context, QWidget* parent)
         return pushButton;
     };
     QPushButton* cmdOverwrite = button(
-        "cmdOverwrite", text.GetText(QStringLiteral("05003"), QStringLiteral("&Overwrite File")), OverwriteChosen);
-    QPushButton* cmdResume = button("cmdResume", text.GetText(QStringLiteral("04013"), QStringLiteral("&Resume")),
+        "cmdOverwrite", text.caption(QStringLiteral("05003"), QStringLiteral("&Overwrite File")), OverwriteChosen);
+    QPushButton* cmdResume = button("cmdResume", text.caption(QStringLiteral("04013"), QStringLiteral("&Resume")),
                                     ResumeChosen);
-    QPushButton* Command3 = button("Command3", text.GetText(QStringLiteral("05004"), QStringLiteral("&Cancel")),
+    QPushButton* Command3 = button("Command3", text.caption(QStringLiteral("05004"), QStringLiteral("&Cancel")),
                                    QDialog::Rejected);
     cmdResume->setDefault(true);
 

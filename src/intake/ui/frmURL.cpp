@@ -6,6 +6,7 @@
 #include "uiutil/DialogLayout.h"
 #include "uiutil/Named.h"
 #include "uiutil/TopLevelWindow.h"
+#include "uiutil/WindowActivation.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -39,6 +40,12 @@ frmURL::frmURL(const KevaContext& context, AddUrlState& state, QWidget* parent)
     connect(Command1, &QPushButton::clicked, &state_, &AddUrlState::OK);
     connect(Command2, &QPushButton::clicked, &state_, &AddUrlState::Cancel);
     connect(&state_, &AddUrlState::changed, this, &frmURL::refresh);
+    // Opened from the tray the dialog is not modal: a language chosen while
+    // it is open shows when it is activated again.
+    new WindowActivation(this, [this] {
+        state_.applyCaptions();
+        refresh();
+    });
     connect(&state_, &AddUrlState::closed, this, &QObject::deleteLater);
 
     QVBoxLayout* body = DialogLayout::bannerPage(this, asxPowerBanner1);

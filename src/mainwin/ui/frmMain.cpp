@@ -4,6 +4,7 @@
 #include "mainwin/ui/ActionHook.h"
 #include "mainwin/ui/CaptionedControls.h"
 #include "mainwin/ui/JobListModel.h"
+#include "mainwin/ui/LeftToRightText.h"
 #include "uiutil/Named.h"
 #include "mainwin/ui/ProgramIcons.h"
 #include "mainwin/ui/ReDownloadUrls.h"
@@ -11,7 +12,10 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileInfo>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <QSignalBlocker>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -27,6 +31,10 @@ namespace {
 
 // The columns' widths as designed, in twips.
 constexpr std::array<int, JobListModel::kColumns> kColumnTwips = {3705, 1059, 1764, 1763, 2823, 5998, 0};
+
+// The columns of paths and addresses, by their number from 1: their texts
+// read left to right in every language.
+constexpr std::array<int, 2> kLeftToRightColumns = {1, 6};
 
 // The columns whose titles come from the language file, by their number
 // from 1, as the captions name them.
@@ -50,10 +58,8 @@ constexpr std::array<TreeNode, 6> kTreeNodes = {{
 
 } // namespace
 
-frmMain::frmMain(const KevaContext& context, MainWindowState& state, JobViews& views, TrayAvailable trayAvailable,
-                 QWidget* parent)
+frmMain::frmMain(MainWindowState& state, JobViews& views, TrayAvailable trayAvailable, QWidget* parent)
     : QMainWindow(parent)
-    , context_(context)
     , state_(state)
     , views_(views)
     , trayAvailable_(std::move(trayAvailable))
@@ -76,8 +82,10 @@ frmMain::frmMain(const KevaContext& context, MainWindowState& state, JobViews& v
     setCentralWidget(splitter);
     resize(1180, 600);
 
+    state_.loadsAsPicture = [](const QString& path) { return !QImage(path).isNull(); };
     connectState();
     applyCaptions();
+    showLanguages();
     tmrGraph.setInterval(kGraphMs);
     connect(&tmrGraph, &QTimer::timeout, &state_, &MainWindowState::tmrGraph_Timer);
     tmrGraph.start();
@@ -136,8 +144,7 @@ void frmMain::buildToolbar()
     asxToolbar1->addSeparator();
     connect(button("toolbar_Help", "help", "Help"), &QAction::triggered, &state_, &MainWindowState::openUserGuide);
 
-    // The language picker sits at the far end of the toolbar. It only shows
-    // the current language until languages can be switched.
+    // The language picker sits at the far end of the toolbar.
     auto* gap = new QWidget(asxToolbar1);
     gap->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     asxToolbar1->addWidget(gap);
@@ -147,7 +154,11 @@ void frmMain::buildToolbar()
     ComboLang = Named(new QComboBox(asxToolbar1), "ComboLang");
     ComboLang->setEnabled(false);
     ComboLang->setMinimumContentsLength(10);
+    ComboLang->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    ComboLang->setIconSize(QSize(32, 22));
     asxToolbar1->addWidget(ComboLang);
+    connect(ComboLang, &QComboBox::activated, this,
+            [this](int index) { state_.ComboLang_Click(ComboLang->itemText(index)); });
 }
 
 void frmMain::buildTree()
@@ -222,6 +233,9 @@ QTreeView* frmMain::makeList(JobViews::View view, const char* name)
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     list->header()->setStretchLastSection(false);
     list->header()->setSectionsClickable(false);
+    auto* leftToRight = new LeftToRightText(list);
+    for (const int column : kLeftToRightColumns)
+        list->setItemDelegateForColumn(column - 1, leftToRight);
     for (int column = 0; column < JobListModel::kColumns; ++column) {
         const int width = kColumnTwips[static_cast<std::size_t>(column)] / kTwipsPerPixel;
         list->setColumnWidth(column, width);
@@ -364,6 +378,7 @@ void frmMain::showSiteProgress(const QString& text)
 void frmMain::connectState()
 {
     connect(&state_, &MainWindowState::captionsChanged, this, &frmMain::applyCaptions);
+    connect(&state_, &MainWindowState::languagesChanged, this, &frmMain::showLanguages);
     connect(&state_, &MainWindowState::statusTextChanged, statusPanel_, &QLabel::setText);
     connect(&views_, &JobViews::shownChanged, this, [this](JobViews::View view) {
         listStack_->setCurrentIndex(static_cast<int>(view));
@@ -386,8 +401,18 @@ void frmMain::applyCaptions()
         const QString key = (*item)->data(0, Qt::UserRole).toString();
         (*item)->setText(0, state_.caption(QStringLiteral("node_") + key));
     }
-    ComboLang->clear();
-    ComboLang->addItem(QFileInfo(context_.text.languageFile()).completeBaseName());
+}
+
+void frmMain::showLanguages()
+{
+    {
+        const QSignalBlocker blocker(ComboLang);
+        ComboLang->clear();
+        for (const LanguageList::Item& item : state_.languages().items())
+            ComboLang->addItem(QIcon(QPixmap(item.picture)), item.name);
+        ComboLang->setCurrentIndex(state_.languages().selected());
+        ComboLang->setEnabled(ComboLang->count() > 0);
+    }
     setLayoutDirection(state_.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
 }
 

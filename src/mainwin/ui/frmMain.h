@@ -11,7 +11,6 @@
 #include <functional>
 
 class JobListModel;
-class KevaContext;
 class MainWindowState;
 class QAction;
 class QComboBox;
@@ -34,8 +33,7 @@ public:
     // The dialogs that other parts bring; their entries are disabled until set.
     enum class Dialog { AddUrl, SiteDownloader, Schedule, Settings, About };
 
-    frmMain(const KevaContext& context, MainWindowState& state, JobViews& views, TrayAvailable trayAvailable,
-            QWidget* parent = nullptr);
+    frmMain(MainWindowState& state, JobViews& views, TrayAvailable trayAvailable, QWidget* parent = nullptr);
 
     void setDialog(Dialog dialog, const std::function<void()>& open);
     // Starts one address of the re-download command; the entries are
@@ -74,11 +72,13 @@ private:
     void connectState();
     QTreeView* makeList(JobViews::View view, const char* name);
     void applyCaptions();
+    // Fills the language picker and lays the window out in the language's
+    // direction.
+    void showLanguages();
     void showSelection(JobViews::View view);
     void viewSelectionChanged(JobViews::View view, const QItemSelection& selected, const QItemSelection& deselected);
     void focusShown();
 
-    const KevaContext& context_;
     MainWindowState& state_;
     JobViews& views_;
     TrayAvailable trayAvailable_;

@@ -290,7 +290,7 @@ void frmSettings::applyCaptions()
     state().applyState.reset();
     setLayoutDirection(context_.text.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
     for (const Caption& caption : captions_) {
-        const QString text = context_.text.GetText(caption.key, caption.builtIn);
+        const QString text = context_.text.caption(caption.key, caption.builtIn);
         if (caption.control == this)
             setWindowTitle(text);
         else
@@ -298,7 +298,7 @@ void frmSettings::applyCaptions()
     }
     for (int tab = 0; tab < SSTab1->count(); ++tab)
         SSTab1->setTabText(tab, banners_[static_cast<std::size_t>(tab)]->text());
-    lstLogin->headerItem()->setText(0, context_.text.GetText(QStringLiteral("090504"), QStringLiteral("Server")));
+    lstLogin->headerItem()->setText(0, context_.text.caption(QStringLiteral("090504"), QStringLiteral("Server")));
 }
 
 void frmSettings::refresh()
