@@ -45,8 +45,6 @@ QByteArray NativeMessageChannel::readUpTo(qint64 size)
 {
     QByteArray bytes;
     while (bytes.size() < size) {
-        if (in_.bytesAvailable() == 0)
-            in_.waitForReadyRead(-1);
         const QByteArray chunk = in_.read(size - bytes.size());
         if (chunk.isEmpty())
             break;

@@ -1,8 +1,10 @@
 #include "capture/CBrowserHelper.h"
+#include "capture/NativeMessageChannel.h"
 #include "intake/frmLocater.h"
 #include "settings/CRegister.h"
 
 #include "support/CaseName.h"
+#include "support/NativeMessageFrames.h"
 #include "support/TestHome.h"
 
 #include <QCoreApplication>
@@ -12,30 +14,18 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstring>
 #include <unistd.h>
 
 namespace {
 
 QByteArray frame(const QByteArray& body)
 {
-    const quint32 length = static_cast<quint32>(body.size());
-    QByteArray bytes(reinterpret_cast<const char*>(&length), sizeof length);
-    return bytes + body;
+    return NativeMessageFrames::frame(body);
 }
 
-QStringList answers(QByteArray output)
+QStringList answers(const QByteArray& output)
 {
-    QStringList found;
-    while (output.size() >= 4) {
-        quint32 length = 0;
-        std::memcpy(&length, output.constData(), 4);
-        found << QString::fromUtf8(output.mid(4, length));
-        output.remove(0, 4 + qsizetype(length));
-    }
-    if (!output.isEmpty())
-        found << QStringLiteral("<broken>");
-    return found;
+    return NativeMessageFrames::bodies(output);
 }
 
 enum class Input { Closed, LeftOpen };
@@ -140,7 +130,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Over the limit, the host answers and ends although the browser
         // keeps its input open.
         PipeCase {.name = "OverTheLimitWithTheInputOpen",
-                  .input = QByteArray("\x01\x00\x10\x00", 4) + urlMessage("http://h/a.zip"),
+                  .input = NativeMessageFrames::length(NativeMessageChannel::kMaxMessageBytes + 1)
+                      + urlMessage("http://h/a.zip"),
                   .expected = {kError + QStringLiteral("a message of 1048577 bytes is over the limit")},
                   .exitCode = 1,
                   .stdinAfterwards = Input::LeftOpen},

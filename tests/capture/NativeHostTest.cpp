@@ -3,6 +3,7 @@
 #include "capture/NativeMessageChannel.h"
 
 #include "support/CaseName.h"
+#include "support/NativeMessageFrames.h"
 #include "support/TestHome.h"
 
 #include <QBuffer>
@@ -10,39 +11,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 namespace {
 
 QByteArray frame(const QByteArray& body)
 {
-    const quint32 length = static_cast<quint32>(body.size());
-    QByteArray bytes(sizeof length, Qt::Uninitialized);
-    std::memcpy(bytes.data(), &length, sizeof length);
-    return bytes + body;
+    return NativeMessageFrames::frame(body);
 }
 
-QByteArray lengthOnly(quint32 length)
+QStringList answers(const QByteArray& output)
 {
-    return frame(QByteArray()).replace(0, 4, QByteArray(reinterpret_cast<const char*>(&length), 4));
-}
-
-// The answers in `output`, each as compact JSON; "<broken>" for bytes that
-// are no whole frame.
-QStringList answers(QByteArray output)
-{
-    QStringList found;
-    while (!output.isEmpty()) {
-        quint32 length = 0;
-        if (output.size() < 4)
-            return found << QStringLiteral("<broken>");
-        std::memcpy(&length, output.constData(), 4);
-        if (output.size() < 4 + qsizetype(length))
-            return found << QStringLiteral("<broken>");
-        found << QString::fromUtf8(output.mid(4, length));
-        output.remove(0, 4 + length);
-    }
-    return found;
+    return NativeMessageFrames::bodies(output);
 }
 
 const char* const kTake = R"({"answer":"take"})";
@@ -115,11 +93,14 @@ INSTANTIATE_TEST_SUITE_P(
         // Over the limit or cut short: an error answer, then the end, without
         // waiting for bytes that may never come.
         ConversationCase {"OverTheLimit",
-                          lengthOnly(NativeMessageChannel::kMaxMessageBytes + 1) + R"({"url":"http://h/a.zip"})",
+                          NativeMessageFrames::length(NativeMessageChannel::kMaxMessageBytes + 1)
+                              + R"({"url":"http://h/a.zip"})",
                           {kError + QStringLiteral("a message of 1048577 bytes is over the limit of 1048576 bytes")},
                           1},
-        ConversationCase {
-            "FourGigabytes", lengthOnly(0xffffffffu), {kError + QStringLiteral("a message of 4294967295")}, 1},
+        ConversationCase {"FourGigabytes",
+                          NativeMessageFrames::length(0xffffffffu),
+                          {kError + QStringLiteral("a message of 4294967295")},
+                          1},
         ConversationCase {"EndsInsideTheLength",
                           frame(R"({"url":"http://h/a.zip"})") + QByteArray("\x10\x00", 2),
                           {QString::fromUtf8(kTake), kError + QStringLiteral("the input ended inside a message")},
