@@ -22,6 +22,7 @@
 namespace {
 
 const QString kChromium = QStringLiteral("/usr/bin/chromium");
+const QString kFirefox = QStringLiteral("/usr/bin/firefox-esr");
 const QString kBrowserTools = QStringLiteral(KEVA_BROWSER_TOOLS);
 const QString kSourceDir = QStringLiteral(KEVA_SOURCE_DIR);
 
@@ -32,9 +33,12 @@ struct Outcome {
     int unfinishedDownloads = 0;
 };
 
-// Chromium (headless, the capture extension loaded) clicking links on a page
+enum class Browser { Chromium, Firefox };
+
+// A headless browser with the capture extension clicking links on a page
 // served by nginx, with KEVA on a virtual display and KEVA_IE_BHO installed
-// for that browser as KEVA's capture switch installs it.
+// for that browser as KEVA's capture switch installs it. Chromium runs in
+// every test; Firefox ESR where a test asks for it.
 class BrowserCapture : public KevaOnDisplay {
 protected:
     void SetUp() override
@@ -42,20 +46,9 @@ protected:
         KevaOnDisplay::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        if (const QString refusal = TestLabels::refusal(QStringLiteral("peer"), QStringLiteral("chromium"));
-            !refusal.isEmpty())
-            FAIL() << refusal.toStdString();
-        const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
-        const bool installed = QFile::exists(kChromium) && !node.isEmpty()
-            && QFile::exists(kBrowserTools + QStringLiteral("/node_modules/playwright-core/package.json"));
-        const PeerRequirement browser = PeerRequirement::decide(
-            installed, installed, qEnvironmentVariable("CI") == QStringLiteral("true"),
-            QStringLiteral("chromium nodejs npm, then scripts/setup test (it installs the npm packages)"),
-            QStringLiteral("chromium, node or playwright-core missing"));
-        if (browser.outcome == PeerRequirement::Outcome::Skip)
-            GTEST_SKIP() << browser.message;
-        ASSERT_EQ(browser.outcome, PeerRequirement::Outcome::Ready) << browser.message;
-        node_ = node;
+        requireBrowser(Browser::Chromium);
+        if (IsSkipped() || HasFatalFailure())
+            return;
 
         QByteArray archive(200 * 1024 + 17, Qt::Uninitialized);
         QRandomGenerator(15).fillRange(reinterpret_cast<quint32*>(archive.data()), archive.size() / 4);
@@ -89,6 +82,29 @@ protected:
         ASSERT_TRUE(QFile::exists(profile_ + QStringLiteral("/NativeMessagingHosts/org.quillspan.keva_ie_bho.json")));
     }
 
+    // Skips the test (fails it on CI) when the browser, node or the npm
+    // package that drives the browser is missing.
+    void requireBrowser(Browser browser)
+    {
+        const bool chromium = browser == Browser::Chromium;
+        if (const QString refusal = TestLabels::refusal(QStringLiteral("peer"), chromium ? kChromium : kFirefox);
+            !refusal.isEmpty())
+            FAIL() << refusal.toStdString();
+        node_ = QStandardPaths::findExecutable(QStringLiteral("node"));
+        const QString driverPackage = chromium ? QStringLiteral("playwright-core") : QStringLiteral("puppeteer-core");
+        const bool installed = QFile::exists(chromium ? kChromium : kFirefox) && !node_.isEmpty()
+            && QFile::exists(kBrowserTools + QStringLiteral("/node_modules/") + driverPackage
+                             + QStringLiteral("/package.json"));
+        const PeerRequirement requirement = PeerRequirement::decide(
+            installed, installed, qEnvironmentVariable("CI") == QStringLiteral("true"),
+            (chromium ? QStringLiteral("chromium") : QStringLiteral("firefox-esr"))
+                + QStringLiteral(" nodejs npm, then scripts/setup test (it installs the npm packages)"),
+            QStringLiteral("the browser, node or ") + driverPackage + QStringLiteral(" is missing"));
+        if (requirement.outcome == PeerRequirement::Outcome::Skip)
+            GTEST_SKIP() << requirement.message;
+        ASSERT_EQ(requirement.outcome, PeerRequirement::Outcome::Ready) << requirement.message;
+    }
+
     void helperSetting(const char* name, const QString& value)
     {
         Registry registry(home.registryFolder());
@@ -109,7 +125,7 @@ protected:
 
     // Writes the page with one link per entry (id, href as written) and
     // clicks them in order.
-    QList<Outcome> clickLinks(const QList<std::pair<QString, QString>>& links)
+    QList<Outcome> clickLinks(const QList<std::pair<QString, QString>>& links, Browser browser = Browser::Chromium)
     {
         QByteArray page = "<html><body>\n";
         QJsonArray selectors;
@@ -119,7 +135,7 @@ protected:
         }
         home.writeFile(QStringLiteral("www/index.html"), page + "</body></html>\n");
         const QJsonObject spec {
-            {QStringLiteral("chromium"), kChromium},
+            {QStringLiteral("browser"), browser == Browser::Chromium ? kChromium : kFirefox},
             {QStringLiteral("extension"), kSourceDir + QStringLiteral("/browser-extension")},
             {QStringLiteral("userDataDir"), profile_},
             {QStringLiteral("downloads"), home.path(QStringLiteral("browser-downloads"))},
@@ -134,7 +150,9 @@ protected:
         driverEnvironment.insert(QStringLiteral("NODE_PATH"), kBrowserTools + QStringLiteral("/node_modules"));
         driver.setProcessEnvironment(driverEnvironment);
         driver.start(node_,
-                     {kSourceDir + QStringLiteral("/tests/capture/browser/drive-chromium.js"),
+                     {kSourceDir + QStringLiteral("/tests/capture/browser/")
+                          + (browser == Browser::Chromium ? QStringLiteral("drive-chromium.js")
+                                                          : QStringLiteral("drive-firefox.js")),
                       home.path(QStringLiteral("spec.json"))});
         const bool finished = driver.waitForFinished(180000);
         const QByteArray errors = driver.readAllStandardError();
@@ -221,6 +239,29 @@ TEST_F(BrowserCapture, WithoutKevaTheBrowserDownloadsTheFileItself)
     const QList<Outcome> outcomes = clickLinks({{QStringLiteral("zip"), url(QStringLiteral("/files/pack.zip"))}});
     EXPECT_EQ(outcomes[0].savedSha256, QStringList {QString::fromLatin1(zipSha256_)}) << report_.constData();
     EXPECT_EQ(outcomes[0].unfinishedDownloads, 0);
+}
+
+// Firefox ESR, headless, with the same extension: the archive goes to KEVA
+// and Firefox saves nothing of it; the one from an ignored server Firefox
+// saves itself, byte-exact.
+TEST_F(BrowserCapture, FirefoxHandsTheArchiveToKevaToo)
+{
+    requireBrowser(Browser::Firefox);
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    // KEVA's capture switch writes Firefox's manifest in ~/.mozilla.
+    Registry registry(home.registryFolder());
+    BrowserRegistration(registry, ProgramFolder(home.programFolder(), QString()), keva).netscapeClicks(true);
+    ASSERT_TRUE(startKeva());
+    const QString zip = url(QStringLiteral("/files/pack.zip"));
+    const QList<Outcome> outcomes = clickLinks(
+        {{QStringLiteral("zip"), zip},
+         {QStringLiteral("ignored"), QStringLiteral("http://localhost:%1/files/pack.zip").arg(nginx.port())}},
+        Browser::Firefox);
+    EXPECT_EQ(outcomes[0].page, url(QStringLiteral("/index.html"))) << report_.constData();
+    EXPECT_TRUE(outcomes[0].savedSha256.isEmpty() && outcomes[0].unfinishedDownloads == 0) << report_.constData();
+    EXPECT_EQ(outcomes[1].savedSha256, QStringList {QString::fromLatin1(zipSha256_)}) << report_.constData();
+    EXPECT_EQ(listedUrls(), QStringList {zip});
 }
 
 // Capture switched off, in the helper's key or by KEVA's switch (which

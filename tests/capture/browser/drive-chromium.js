@@ -7,7 +7,7 @@
 //
 //   node drive-chromium.js SPEC.json
 //
-// SPEC: { chromium, extension, userDataDir, downloads, page, settleMs,
+// SPEC: { browser, extension, userDataDir, downloads, page, settleMs,
 //         clicks: [selector, ...] }. The result, a JSON array with one entry
 // per click, goes to standard output.
 const { chromium } = require('playwright-core');
@@ -22,7 +22,7 @@ async function main() {
   const spec = JSON.parse(fs.readFileSync(process.argv[2], 'utf8'));
   const extension = spec.extension;
   const context = await chromium.launchPersistentContext(spec.userDataDir, {
-    executablePath: spec.chromium,
+    executablePath: spec.browser,
     headless: false, // --headless=new below: the headless mode that runs extensions
     acceptDownloads: true,
     downloadsPath: spec.downloads,
