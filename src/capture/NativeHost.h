@@ -20,10 +20,9 @@ public:
     // the input ended between messages, 1 when it ended in error.
     int run();
 
+private:
     // The answer to one message body.
     QJsonObject answer(const QByteArray& body) const;
-
-private:
     static QJsonObject error(const QString& why);
 
     NativeMessageChannel& channel_;
