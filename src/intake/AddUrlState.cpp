@@ -14,12 +14,6 @@ namespace {
 
 const QString kBadUrlTitle = QStringLiteral("Inalid URL");
 
-QString extensionOf(const QString& name)
-{
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? QString() : name.mid(dot + 1);
-}
-
 } // namespace
 
 AddUrlState::AddUrlState(KevaContext& context, DownloadWindows& windows, JobList& lstMain, JobList& lstAll,
@@ -107,7 +101,7 @@ void AddUrlState::runChecks(Source source)
         return refuse(invalid, KevaContext::kTitle);
     if (lowered.startsWith(QStringLiteral("ftp://")) && url.size() < 8)
         return refuse(invalid, KevaContext::kTitle);
-    const QString ext = extensionOf(GetFileName(url)).toLower();
+    const QString ext = GetExtensionName(GetFileName(url)).toLower();
     if (!IsValidExt(ext) || ext.isEmpty())
         return refuse(QStringLiteral("Invalid File URL..."), kBadUrlTitle);
     if (context_.SiteDownloadMode && ext != QStringLiteral("htm") && ext != QStringLiteral("html"))

@@ -47,9 +47,7 @@ bool IsValidExt(const QString& ext)
 
 bool IsExtPermitted(const QString& url, const QString& monitorTypes)
 {
-    const QString name = GetFileName(url);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const QString extension = QLatin1Char('.') + (dot < 0 ? QString() : name.mid(dot + 1));
+    const QString extension = QLatin1Char('.') + GetExtensionName(GetFileName(url));
     return listMatches(monitorTypes, extension, QLatin1Char('?'));
 }
 

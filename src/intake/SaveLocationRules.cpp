@@ -7,17 +7,6 @@
 
 #include <QDir>
 
-namespace {
-
-QString extensionOf(const QString& url)
-{
-    const QString name = GetFileName(url);
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? QString() : name.mid(dot + 1);
-}
-
-} // namespace
-
 SaveLocationRules::SaveLocationRules(KevaContext& context, DownloadWindows& windows, std::function<QDate()> today)
     : context_(context)
     , windows_(windows)
@@ -30,7 +19,7 @@ QString SaveLocationRules::GetPathFromList(const QString& url) const
     const QList<FileTypeFolder>& table = context_.dialogSettings.lstFileType;
     if (table.isEmpty())
         return SavePaths::folderOf(SavePaths::defaultPath(context_.LastSavePath, QStringLiteral("x")));
-    const QString ext = extensionOf(url);
+    const QString ext = GetExtensionName(GetFileName(url));
     for (const FileTypeFolder& row : table) {
         if (row.fileType == ext)
             return row.folder;
@@ -60,7 +49,7 @@ void SaveLocationRules::apply(const QString& url)
         const QDate today = today_();
         const QString sub = choice.UseServer ? GetServerName(url)
             : choice.UseDate ? QStringLiteral("%1-%2-%3").arg(today.day()).arg(today.month()).arg(today.year())
-                             : extensionOf(url);
+                             : GetExtensionName(GetFileName(url));
         const QString folder = SavePaths::join(choice.ParentDir, sub);
         QDir().mkdir(folder); // one level; an existing folder is fine
         start(SavePaths::join(folder, name));

@@ -28,10 +28,6 @@ public:
     MainWindowState(KevaContext& context, DownloadWindows& windows, JobViews& views, Clock today,
                     QObject* parent = nullptr);
 
-    // The marker caption of the receiver window, by which a second start
-    // finds the running one.
-    static inline const QString kMarkerCaption = QStringLiteral("KEVAIEObjectHelperItem");
-
     // The load step: every part comes up in order. Steps whose parts are not
     // there yet are skipped. Each step that ran is named in startupSteps().
     void Load();

@@ -1,8 +1,6 @@
 #include "mainwin/SingleInstance.h"
 
-#include "mainwin/MainWindowState.h"
-#include "platform/WindowDirectory.h"
-#include "platform/WindowMessageSender.h"
+#include "intake/HandOffTarget.h"
 #include "settings/StartupEntry.h"
 
 QString SingleInstance::commandLine(const QStringList& arguments)
@@ -17,11 +15,10 @@ QString SingleInstance::firstStartUrl(const QString& commandLine)
 
 bool SingleInstance::handOff(const QString& commandLine)
 {
-    const auto running = WindowDirectory::findWindow(MainWindowState::kMarkerCaption.toStdString(),
-                                                     WindowDirectory::Match::Contains);
+    const auto running = HandOffTarget::find();
     if (!running)
         return false;
     if (!commandLine.isEmpty())
-        WindowMessageSender::setText(WindowDirectory::firstChild(*running), commandLine.toStdString());
+        HandOffTarget::setText(*running, commandLine);
     return true;
 }

@@ -4,6 +4,7 @@
 #include "settings/CRegister.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -47,6 +48,7 @@ void BrowserRegistration::netscapeClicks(bool on)
     CRegister reg(registry_);
     reg.REGSaveSetting(RegistryRoot::HKEY_CURRENT_USER, QStringLiteral("Software\\Netscape"),
                        QStringLiteral("DownloadManagerPath"), executablePath_);
+    switchManifests(NativeHostManifests::Family::Firefox, on);
 
     QString profileKey;
     for (const QString& key : reg.GetAllKeys(RegistryRoot::HKEY_CURRENT_USER, QStringLiteral("Software\\Mozilla"))) {
@@ -78,6 +80,16 @@ void BrowserRegistration::IECapClicks(bool on)
         reg.REGSaveSetting(RegistryRoot::HKEY_LOCAL_MACHINE, kHelperKey, QStringLiteral("*"), QString());
     else
         reg.REGDeleteSetting(RegistryRoot::HKEY_LOCAL_MACHINE, kHelperKey, QString());
+    switchManifests(NativeHostManifests::Family::Chromium, on);
+}
+
+void BrowserRegistration::switchManifests(NativeHostManifests::Family family, bool on) const
+{
+    if (on)
+        NativeHostManifests::install(
+            family, QFileInfo(executablePath_).absolutePath() + QLatin1Char('/') + NativeHostManifests::kHostProgram);
+    else
+        NativeHostManifests::remove(family);
 }
 
 void BrowserRegistration::removeStartExtension()

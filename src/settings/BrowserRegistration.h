@@ -2,11 +2,15 @@
 
 #include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
+#include "settings/NativeHostManifests.h"
 
 #include <QString>
 
 // Switches browser click capture on and off: the registration of the browser
-// helper for Internet Explorer, and the plug-in of the Netscape family.
+// helper for Internet Explorer and the host manifests of Chromium and Google
+// Chrome, the plug-in of the Netscape family and the host manifest of
+// Firefox. The manifests let the capture extension start KEVA_IE_BHO, the
+// program beside the running one.
 // Nothing here reports a failure; a missing key or folder means there is
 // nothing to do.
 class BrowserRegistration {
@@ -19,10 +23,12 @@ public:
 
     BrowserRegistration(Registry& registry, ProgramFolder programFolder, QString executablePath);
 
-    // Records where the download manager is, then installs (on) or removes
-    // (off) the plug-in in the plug-in folder of the last Netscape profile.
+    // Records where the download manager is, installs (on) or removes (off)
+    // Firefox's host manifest, then the plug-in in the plug-in folder of the
+    // last Netscape profile.
     void netscapeClicks(bool on);
-    // Creates (on) or deletes (off) the browser-helper registration key.
+    // Creates (on) or deletes (off) the browser-helper registration key and
+    // the host manifests of Chromium and Google Chrome.
     void IECapClicks(bool on);
     // Browser start switched off: removes the registration of the browser
     // extension {34DF0527-A105-4F28-8A64-E4A0DAEAD9F9}, step by step; a step
@@ -31,6 +37,8 @@ public:
     void removeStartExtension();
 
 private:
+    void switchManifests(NativeHostManifests::Family family, bool on) const;
+
     Registry& registry_;
     ProgramFolder programFolder_;
     QString executablePath_;

@@ -1,11 +1,18 @@
 #include "settings/BrowserRegistration.h"
 
 #include "settings/CRegister.h"
+#include "settings/KevaContext.h"
+#include "settings/NativeHostManifests.h"
+#include "settings/SwitchClickCapture.h"
 
 #include "support/TestHome.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
@@ -86,6 +93,97 @@ TEST_F(BrowserRegistrationTest, HelperKeyComesAndGoesWithoutItsClassRegistration
     browsers.IECapClicks(false);
     EXPECT_FALSE(registry.keyExists(HKLM, BrowserRegistration::kHelperKey));
     EXPECT_TRUE(registry.keyExists(RegistryRoot::HKEY_CLASSES_ROOT, classKey));
+}
+
+// Where the browsers look for the host manifests of the user, below the
+// test's configuration and home folders.
+struct ManifestPlace {
+    const char* folder; // below the TestHome
+    NativeHostManifests::Family family;
+};
+
+const ManifestPlace kManifestPlaces[] = {
+    {"config/chromium/NativeMessagingHosts", NativeHostManifests::Family::Chromium},
+    {"config/google-chrome/NativeMessagingHosts", NativeHostManifests::Family::Chromium},
+    {"user/.mozilla/native-messaging-hosts", NativeHostManifests::Family::Firefox},
+};
+
+QJsonObject manifestAt(const TestHome& home, const ManifestPlace& place)
+{
+    return QJsonDocument::fromJson(
+               home.readFile(QString::fromLatin1(place.folder) + QLatin1Char('/') + NativeHostManifests::fileName()))
+        .object();
+}
+
+// IECapClicks switches the manifests of Chromium and Google Chrome,
+// netscapeClicks that of Firefox (with no Netscape profile in the registry);
+// each names the host program beside KEVA and the extension by the ID its
+// browser gives it.
+TEST_F(BrowserRegistrationTest, HostManifestsComeAndGoWithTheirBrowsersSwitch)
+{
+    home.writeFile(QStringLiteral("config/chromium/NativeMessagingHosts/other.host.json"), "{}");
+    browsers.IECapClicks(true);
+    browsers.netscapeClicks(true);
+    for (const ManifestPlace& place : kManifestPlaces) {
+        const QJsonObject manifest = manifestAt(home, place);
+        EXPECT_EQ(manifest.value(QStringLiteral("name")).toString(), QStringLiteral("org.quillspan.keva_ie_bho"))
+            << place.folder;
+        EXPECT_EQ(manifest.value(QStringLiteral("path")).toString(), QStringLiteral("/opt/bin/KEVA_IE_BHO"));
+        EXPECT_EQ(manifest.value(QStringLiteral("type")).toString(), QStringLiteral("stdio"));
+        if (place.family == NativeHostManifests::Family::Chromium) {
+            EXPECT_EQ(manifest.value(QStringLiteral("allowed_origins")).toArray(),
+                      QJsonArray {QStringLiteral("chrome-extension://ceagmpklabpbmilhhehhadijiocnanlh/")});
+            EXPECT_FALSE(manifest.contains(QStringLiteral("allowed_extensions")));
+        } else {
+            EXPECT_EQ(manifest.value(QStringLiteral("allowed_extensions")).toArray(),
+                      QJsonArray {QStringLiteral("keva-capture@quillspan")});
+            EXPECT_FALSE(manifest.contains(QStringLiteral("allowed_origins")));
+        }
+    }
+
+    browsers.IECapClicks(false);
+    EXPECT_TRUE(manifestAt(home, kManifestPlaces[2]).contains(QStringLiteral("path"))) << "Firefox's stays";
+    browsers.netscapeClicks(false);
+    for (const ManifestPlace& place : kManifestPlaces)
+        EXPECT_TRUE(QDir(home.path(QString::fromLatin1(place.folder)))
+                        .entryList({QStringLiteral("org.quillspan*")}, QDir::Files | QDir::Hidden)
+                        .isEmpty())
+            << place.folder;
+    EXPECT_EQ(home.readFile(QStringLiteral("config/chromium/NativeMessagingHosts/other.host.json")), "{}")
+        << "other hosts' manifests stay";
+}
+
+// A manifest left from an older program folder is replaced whole, and no
+// temporary file stays beside it.
+TEST_F(BrowserRegistrationTest, AnOldManifestIsReplacedWhole)
+{
+    const QString folder = QStringLiteral("config/chromium/NativeMessagingHosts/");
+    home.writeFile(folder + NativeHostManifests::fileName(),
+                   QByteArray(R"({"name":"org.quillspan.keva_ie_bho","path":"/old/place/KEVA_IE_BHO")")
+                       + QByteArray(4000, ' ') + "}");
+    browsers.IECapClicks(true);
+    EXPECT_EQ(
+        home.readFile(folder + NativeHostManifests::fileName()),
+        NativeHostManifests::manifest(NativeHostManifests::Family::Chromium, QStringLiteral("/opt/bin/KEVA_IE_BHO")));
+    EXPECT_EQ(QDir(home.path(folder)).entryList(QDir::Files | QDir::Hidden),
+              QStringList {NativeHostManifests::fileName()});
+}
+
+// The tray item and the settings box switch everything at once, for the
+// program folder of the running KEVA.
+TEST(SwitchClickCaptureManifests, OnInstallsAllThreeOffRemovesThem)
+{
+    TestHome home;
+    KevaContext& context = home.newContext();
+    const QString host = QFileInfo(context.executablePath).absolutePath() + QStringLiteral("/KEVA_IE_BHO");
+    SwitchClickCapture(context, true);
+    for (const ManifestPlace& place : kManifestPlaces)
+        EXPECT_EQ(manifestAt(home, place).value(QStringLiteral("path")).toString(), host) << place.folder;
+    SwitchClickCapture(context, false);
+    for (const ManifestPlace& place : kManifestPlaces)
+        EXPECT_FALSE(QFile::exists(home.path(QString::fromLatin1(place.folder)) + QLatin1Char('/')
+                                   + NativeHostManifests::fileName()))
+            << place.folder;
 }
 
 } // namespace

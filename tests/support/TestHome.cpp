@@ -10,13 +10,14 @@
 namespace {
 
 const char* const kVariableNames[TestHome::kVariableCount] = {"KEVA_HOME", "KEVA_REGISTRY_DIR", "KEVA_RUNTIME_DIR",
-                                                              "XDG_CONFIG_HOME"};
+                                                              "XDG_CONFIG_HOME", "HOME"};
 
 } // namespace
 
 TestHome::TestHome()
 {
-    const QString folders[kVariableCount] = {programFolder(), registryFolder(), runtimeFolder(), configFolder()};
+    const QString folders[kVariableCount] = {programFolder(), registryFolder(), runtimeFolder(), configFolder(),
+                                             homeFolder()};
     for (std::size_t i = 0; i < kVariableCount; ++i) {
         QDir().mkpath(folders[i]);
         savedEnvironment_[i] = qgetenv(kVariableNames[i]);

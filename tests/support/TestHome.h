@@ -12,12 +12,12 @@
 
 class KevaContext;
 
-// A private program folder, registry folder, runtime folder and desktop
-// configuration folder for one test, with a context over them. The
-// environment variables that programs read (KEVA_HOME, KEVA_REGISTRY_DIR,
-// KEVA_RUNTIME_DIR, XDG_CONFIG_HOME) point at them while the TestHome lives,
-// so programs the test starts use them too, and no test touches the user's
-// own autostart entries.
+// A private program folder, registry folder, runtime folder, desktop
+// configuration folder and home folder for one test, with a context over
+// them. The environment variables that programs read (KEVA_HOME,
+// KEVA_REGISTRY_DIR, KEVA_RUNTIME_DIR, XDG_CONFIG_HOME, HOME) point at them
+// while the TestHome lives, so programs the test starts use them too, and no
+// test touches the user's own autostart entries or browser folders.
 class TestHome {
 public:
     TestHome();
@@ -27,6 +27,7 @@ public:
     QString registryFolder() const { return root_.path() + QStringLiteral("/registry"); }
     QString runtimeFolder() const { return root_.path() + QStringLiteral("/run"); }
     QString configFolder() const { return root_.path() + QStringLiteral("/config"); }
+    QString homeFolder() const { return root_.path() + QStringLiteral("/user"); }
     QString path(const QString& name) const { return root_.path() + QLatin1Char('/') + name; }
 
     // Writes a file below the root (folders made as needed).
@@ -47,7 +48,7 @@ public:
     // <build>/bin: the programs and helpers built with the tests.
     static QString binFolder();
 
-    static constexpr std::size_t kVariableCount = 4;
+    static constexpr std::size_t kVariableCount = 5;
 
 private:
     QTemporaryDir root_;

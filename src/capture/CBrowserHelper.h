@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/Registry.h"
+
+#include <QString>
+
+#include <functional>
+
+// The browser helper's navigation filter: decides whether a URL the browser
+// is about to fetch goes to KEVA instead. It reads its switch and lists from
+// a registry key of its own; KEVA's settings keep their own lists, and the
+// two are not kept in step. The switch is read once, when the helper is
+// made; the lists at every URL.
+class CBrowserHelper {
+public:
+    // Under HKEY_LOCAL_MACHINE.
+    static inline const QString kKey = QStringLiteral("\\Software\\KEVA Software\\KEVA 3.0\\");
+
+    // Gives the URL to the running KEVA; true when KEVA received it.
+    using HandOff = std::function<bool(const QString& url)>;
+
+    // Reads "ClickCapture": a value that reads as the number 0 switches
+    // capture off; any other number, a missing or an unreadable value leave
+    // it on.
+    CBrowserHelper(Registry& registry, HandOff handOff = &CBrowserHelper::FindWin);
+
+    bool captureOff() const { return captureOff_; }
+
+    // The filter, for one URL; true when KEVA took it, so the browser must
+    // not fetch it. Capture off, a scheme other than http(s):// or ftp://,
+    // no extension, an unusable extension, a type that is not monitored, an
+    // ignored server and a KEVA that does not run all leave it to the browser.
+    bool moBrowser_BeforeNavigate2(const QString& url) const;
+
+    // The hand-off to the running KEVA, as a second start of KEVA does it;
+    // true when KEVA received the URL (false when it does not run).
+    static bool FindWin(const QString& url);
+
+private:
+    QString setting(const QString& name, const QString& defaultValue) const;
+
+    Registry& registry_;
+    HandOff handOff_;
+    bool captureOff_ = false;
+};
