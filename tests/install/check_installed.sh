@@ -1,22 +1,21 @@
 #!/usr/bin/env bash
 # Checks an installed copy of Quillspan, from its prefix alone:
 #   check_installed.sh PREFIX
+#   check_installed.sh --from-build BUILD_DIR   (cmake --install of that build
+#                                                 into a temporary prefix first)
 # 1. kevaget fetches a file from nginx, byte-exact (sha256);
 # 2. Vantsvc --port P --publish DIR serves a listing that curl reads;
-# 3. KEVA starts offscreen, reads its language file from PREFIX/share/quillspan,
+# 3. KEVA's first start offscreen switches Firefox's capture on: the host
+#    manifest in ~/.mozilla names PREFIX/lib/quillspan/KEVA_IE_BHO, which
+#    answers a native message;
+# 4. KEVA starts again, reads its language file from PREFIX/share/quillspan,
 #    takes a URL from a second start, and on SIGTERM writes its history into
 #    the XDG data folder ($XDG_DATA_HOME/Quillspan), nothing beside the programs.
 # HOME and the XDG folders point into a temporary folder; nginx runs on a free
 # loopback port. Everything started is stopped on exit.
 set -euo pipefail
 
-prefix=${1:?usage: check_installed.sh PREFIX}
-prefix=$(cd "$prefix" && pwd)
-bin=$prefix/bin
-for program in KEVA kevaget Vantsvc Vantrel; do
-  [ -x "$bin/$program" ] || { echo "FAIL: $bin/$program is missing" >&2; exit 1; }
-done
-
+usage="usage: check_installed.sh PREFIX | --from-build BUILD_DIR"
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -25,6 +24,18 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+if [ "${1:-}" = --from-build ]; then
+  prefix=$work/prefix
+  cmake --install "${2:?$usage}" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log" >&2; exit 1; }
+else
+  prefix=$(cd "${1:?$usage}" && pwd)
+fi
+bin=$prefix/bin
+host=$prefix/lib/quillspan/KEVA_IE_BHO
+for program in "$bin/KEVA" "$bin/kevaget" "$bin/Vantsvc" "$bin/Vantrel" "$host"; do
+  [ -x "$program" ] || { echo "FAIL: $program is missing" >&2; exit 1; }
+done
+
 fail() { echo "FAIL: $*" >&2; exit 1; }
 pass() { echo "ok: $*"; }
 free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
@@ -85,30 +96,60 @@ grep -q "shared-notes.txt" "$work/listing.html" || fail "the listing lacks the p
 [ "$(curl -sf "http://127.0.0.1:$vport/shared-notes.txt")" = "shared text" ] || fail "Vantsvc serves another file"
 pass "Vantsvc lists and serves the published folder"
 
-# 3. KEVA: not a first run; every HTTP server over its limit, so a handed-over
-# URL is listed without a question and without starting.
+# KEVA runs under strace where it can, to see which language file it reads.
+opened=$work/keva-opened.log
+start_keva() {
+  if command -v strace >/dev/null; then
+    strace -f -qq -e trace=openat -o "$opened" "$bin/KEVA" "$@" >"$work/keva.log" 2>&1 &
+  else
+    "$bin/KEVA" "$@" >"$work/keva.log" 2>&1 &
+  fi
+  keva=$!
+  pids+=($keva)
+  wait_for 30 receiver || { cat "$work/keva.log" >&2; fail "KEVA does not register its receiver"; }
+}
+receiver() { grep -qs KEVAIEObjectHelperItem "$XDG_RUNTIME_DIR"/quillspan/*.caption; }
+# SIGTERM to KEVA itself: its receiver's entry carries its process id (strace,
+# which may stand between, keeps fatal signals to itself).
+stop_keva() {
+  local entry
+  entry=$(grep -ls KEVAIEObjectHelperItem "$XDG_RUNTIME_DIR"/quillspan/*.caption | head -1)
+  entry=${entry##*/w}
+  kill -TERM "${entry%%-*}"
+  wait "$keva" || true
+}
+
+# 3. The first start switches Firefox's capture on.
+start_keva
+stop_keva
+manifest=$HOME/.mozilla/native-messaging-hosts/org.quillspan.keva_ie_bho.json
+[ -f "$manifest" ] || fail "the first start wrote no host manifest for Firefox"
+python3 - "$manifest" "$host" <<'PY' || fail "the host manifest does not name $host"
+import json, sys
+manifest = json.load(open(sys.argv[1]))
+sys.exit(0 if manifest["path"] == sys.argv[2] else 1)
+PY
+answer=$(python3 - "$host" <<'PY'
+import json, struct, subprocess, sys
+body = json.dumps({"url": "http://127.0.0.1:9/page.html"}).encode()
+out = subprocess.run([sys.argv[1]], input=struct.pack("=I", len(body)) + body,
+                     capture_output=True, timeout=20).stdout
+print(json.loads(out[4:4 + struct.unpack("=I", out[:4])[0]])["answer"])
+PY
+) || fail "KEVA_IE_BHO does not answer"
+[ "$answer" = pass ] || fail "KEVA_IE_BHO answers '$answer' for a page"
+pass "the first start installed Firefox's host manifest for $host, which answers"
+
+# 4. Not a first run any more; every HTTP server over its limit, so a
+# handed-over URL is listed without a question and without starting.
 mkdir -p "$XDG_CONFIG_HOME/Quillspan/registry"
 printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Quillspan Software\\KEVA 1.0]\n"RunTimes"="1"\n"LimitHTTP"="-1"\n\n' \
   > "$XDG_CONFIG_HOME/Quillspan/registry/HKEY_LOCAL_MACHINE.reg"
-opened=$work/keva-opened.log
-if command -v strace >/dev/null; then
-  strace -f -qq -e trace=openat -o "$opened" "$bin/KEVA" >"$work/keva.log" 2>&1 &
-else
-  "$bin/KEVA" >"$work/keva.log" 2>&1 &
-fi
-keva=$!
-pids+=($keva)
-receiver() { grep -qs KEVAIEObjectHelperItem "$XDG_RUNTIME_DIR"/quillspan/*.caption; }
-wait_for 30 receiver || { cat "$work/keva.log" >&2; fail "KEVA does not register its receiver"; }
+start_keva
 "$bin/KEVA" "$url" || fail "the second start does not hand over the URL"
 history=$XDG_DATA_HOME/Quillspan/History.ini
 sleep 1
-# The receiver's entry carries KEVA's own process id (strace, which may stand
-# between, keeps fatal signals to itself).
-entry=$(grep -ls KEVAIEObjectHelperItem "$XDG_RUNTIME_DIR"/quillspan/*.caption | head -1)
-entry=${entry##*/w}
-kill -TERM "${entry%%-*}"
-wait "$keva" || true
+stop_keva
 [ -f "$history" ] || { cat "$work/keva.log" >&2; fail "no history in $XDG_DATA_HOME/Quillspan"; }
 grep -q "$url" "$history" || fail "the history lacks the handed-over URL"
 [ ! -e "$bin/History.ini" ] || fail "KEVA wrote its history beside the programs"
