@@ -86,8 +86,8 @@ void BrowserRegistration::IECapClicks(bool on)
 void BrowserRegistration::switchManifests(NativeHostManifests::Family family, bool on) const
 {
     if (on)
-        NativeHostManifests::install(
-            family, QFileInfo(executablePath_).absolutePath() + QLatin1Char('/') + NativeHostManifests::kHostProgram);
+        NativeHostManifests::install(family,
+                                     NativeHostManifests::hostProgram(QFileInfo(executablePath_).absolutePath()));
     else
         NativeHostManifests::remove(family);
 }

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -16,6 +17,15 @@ QStringList NativeHostManifests::folders(Family family)
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return {QDir::cleanPath(base + QStringLiteral("/chromium/NativeMessagingHosts")),
             QDir::cleanPath(base + QStringLiteral("/google-chrome/NativeMessagingHosts"))};
+}
+
+QString NativeHostManifests::hostProgram(const QString& kevaFolder)
+{
+    const QString beside = QDir(kevaFolder).filePath(kHostProgram);
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed = QDir::cleanPath(kevaFolder + QStringLiteral("/../lib/quillspan/") + kHostProgram);
+    return QFileInfo::exists(installed) ? installed : beside;
 }
 
 QByteArray NativeHostManifests::manifest(Family family, const QString& hostPath)

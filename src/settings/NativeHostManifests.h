@@ -18,8 +18,12 @@ public:
     static inline const QString kChromiumExtensionId = QStringLiteral("ceagmpklabpbmilhhehhadijiocnanlh");
     // The ID of the extension in Firefox (browser_specific_settings.gecko.id).
     static inline const QString kFirefoxExtensionId = QStringLiteral("keva-capture@quillspan");
-    // The host program, beside KEVA.
+    // The host program's name.
     static inline const QString kHostProgram = QStringLiteral("KEVA_IE_BHO");
+    // The host program of the KEVA in `kevaFolder`: beside it (a build tree, a
+    // copy unpacked into a folder), else where an installed copy keeps it,
+    // <prefix>/lib/quillspan.
+    static QString hostProgram(const QString& kevaFolder);
 
     enum class Family { Chromium, Firefox };
 

@@ -186,4 +186,29 @@ TEST(SwitchClickCaptureManifests, OnInstallsAllThreeOffRemovesThem)
             << place.folder;
 }
 
+// The manifests name the host program beside KEVA in a build tree or an
+// unpacked copy, and the one in <prefix>/lib/quillspan of an installed copy.
+TEST(NativeHostManifests, FindTheHostProgramBesideKevaOrWhereAnInstalledCopyKeepsIt)
+{
+    struct Case {
+        QStringList existing; // below the test's root
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("prefix/bin/KEVA_IE_BHO"), QStringLiteral("prefix/lib/quillspan/KEVA_IE_BHO")},
+         "prefix/bin/KEVA_IE_BHO"},
+        {{QStringLiteral("prefix/lib/quillspan/KEVA_IE_BHO")}, "prefix/lib/quillspan/KEVA_IE_BHO"},
+        {{}, "prefix/bin/KEVA_IE_BHO"},
+    };
+    for (const Case& c : cases) {
+        TestHome home;
+        QDir().mkpath(home.path(QStringLiteral("prefix/bin")));
+        for (const QString& file : c.existing)
+            home.writeFile(file, "#!/bin/sh\n");
+        EXPECT_EQ(NativeHostManifests::hostProgram(home.path(QStringLiteral("prefix/bin"))),
+                  home.path(QString::fromLatin1(c.expected)))
+            << c.existing.join(QLatin1Char(' ')).toStdString();
+    }
+}
+
 } // namespace
