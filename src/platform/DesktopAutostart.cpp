@@ -1,6 +1,7 @@
 #include "platform/DesktopAutostart.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/XdgFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,9 +61,7 @@ DesktopAutostart::DesktopAutostart(QString folder)
 
 QString DesktopAutostart::defaultFolder()
 {
-    const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
-    const QString base = configHome.isEmpty() ? QDir::homePath() + QStringLiteral("/.config") : configHome;
-    return QDir::cleanPath(base + QStringLiteral("/autostart"));
+    return QDir::cleanPath(XdgFolders::configHome() + QStringLiteral("/autostart"));
 }
 
 QString DesktopAutostart::entryPath(const QString& name) const

@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/UniqueFd.h"
+#include "platform/XdgFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,10 +43,7 @@ QString Registry::defaultFolder()
     const QString explicitFolder = qEnvironmentVariable("KEVA_REGISTRY_DIR");
     if (!explicitFolder.isEmpty())
         return explicitFolder;
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty())
-        config = QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/Quillspan/registry");
+    return XdgFolders::configHome() + QStringLiteral("/Quillspan/registry");
 }
 
 QString Registry::hivePath(RegistryRoot root) const

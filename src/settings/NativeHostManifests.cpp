@@ -1,6 +1,7 @@
 #include "settings/NativeHostManifests.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/XdgFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,13 +9,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QStandardPaths>
 
 QStringList NativeHostManifests::folders(Family family)
 {
     if (family == Family::Firefox)
         return {QDir::homePath() + QStringLiteral("/.mozilla/native-messaging-hosts")};
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString base = XdgFolders::configHome();
     return {QDir::cleanPath(base + QStringLiteral("/chromium/NativeMessagingHosts")),
             QDir::cleanPath(base + QStringLiteral("/google-chrome/NativeMessagingHosts"))};
 }
