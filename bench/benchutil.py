@@ -74,6 +74,35 @@ def free_port():
         return s.getsockname()[1]
 
 
+def start_nginx(folder, www, http_extra="", location=""):
+    """nginx in the foreground on a free loopback port, serving `www`, its
+    configuration and temporary files in `folder` (made here); `http_extra`
+    goes into the http block, `location` into the server block. Returns the
+    process and the port once nginx answers (the other bench scripts import
+    this)."""
+    port = free_port()
+    os.makedirs(folder)
+    user = "user root;\n" if os.geteuid() == 0 else ""
+    conf = os.path.join(folder, "nginx.conf")
+    with open(conf, "w") as file:
+        file.write(f"""{user}worker_processes 1; daemon off; pid {folder}/nginx.pid; error_log {folder}/error.log;
+events {{ worker_connections 1024; }}
+http {{ access_log off; sendfile on; {http_extra}
+  client_body_temp_path {folder}/b; proxy_temp_path {folder}/p; fastcgi_temp_path {folder}/f;
+  uwsgi_temp_path {folder}/u; scgi_temp_path {folder}/s;
+  server {{ listen 127.0.0.1:{port}; root {www}; {location} }} }}
+""")
+    process = subprocess.Popen(["nginx", "-c", conf, "-p", folder], stderr=subprocess.DEVNULL)
+    for _ in range(100):
+        try:
+            socket.create_connection(("127.0.0.1", port), 0.1).close()
+            return process, port
+        except OSError:
+            time.sleep(0.05)
+    process.terminate()
+    raise SystemExit(f"nginx did not start on port {port} (see {folder}/error.log)")
+
+
 def cmd_port(_args):
     print(free_port())
     return 0

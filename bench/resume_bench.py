@@ -28,7 +28,6 @@ import os
 import random
 import shutil
 import signal
-import socket
 import statistics
 import subprocess
 import sys
@@ -36,7 +35,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from benchutil import first_line, free_port  # noqa: E402
+from benchutil import first_line, start_nginx  # noqa: E402
 
 BENCH = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(BENCH)
@@ -82,27 +81,10 @@ class Servers:
         return int(process.stdout.readline().split()[1])
 
     def nginx(self, rate):
-        port = free_port()
-        temp = os.path.join(self.root, "nginx")
-        os.makedirs(temp)
-        user = "user root;\n" if os.geteuid() == 0 else ""
-        conf = os.path.join(temp, "nginx.conf")
-        with open(conf, "w") as file:
-            file.write(f"""{user}worker_processes 1; daemon off; pid {temp}/nginx.pid; error_log {temp}/error.log;
-events {{ worker_connections 1024; }}
-http {{ access_log off; sendfile on;
-  client_body_temp_path {temp}/b; proxy_temp_path {temp}/p; fastcgi_temp_path {temp}/f;
-  uwsgi_temp_path {temp}/u; scgi_temp_path {temp}/s;
-  server {{ listen 127.0.0.1:{port}; root {self.www}; location / {{ limit_rate {rate}; }} }} }}
-""")
-        self.processes.append(subprocess.Popen(["nginx", "-c", conf, "-p", temp], stderr=subprocess.DEVNULL))
-        for _ in range(100):
-            try:
-                socket.create_connection(("127.0.0.1", port), 0.1).close()
-                return port
-            except OSError:
-                time.sleep(0.05)
-        raise SystemExit("resume_bench: nginx did not start")
+        process, port = start_nginx(os.path.join(self.root, "nginx"), self.www,
+                                    location=f"location / {{ limit_rate {rate}; }}")
+        self.processes.append(process)
+        return port
 
     def stop(self):
         for process in self.processes:

@@ -21,7 +21,6 @@ import hashlib
 import os
 import shutil
 import signal
-import socket
 import statistics
 import subprocess
 import sys
@@ -29,7 +28,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from benchutil import first_line, free_port  # noqa: E402
+from benchutil import first_line, start_nginx  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SITE_CRAWL = os.environ.get("SITE_CRAWL", os.path.join(HERE, "..", "build", "bin", "site_crawl"))
@@ -48,31 +47,6 @@ def tree(folder):
     return files
 
 
-def start_nginx(root, www):
-    port = free_port()
-    temp = os.path.join(root, "nginx")
-    os.makedirs(temp)
-    user = "user root;\n" if os.geteuid() == 0 else ""
-    conf = os.path.join(temp, "nginx.conf")
-    with open(conf, "w") as file:
-        file.write(f"""{user}worker_processes 1; daemon off; pid {temp}/nginx.pid; error_log {temp}/error.log;
-events {{ worker_connections 1024; }}
-http {{ access_log off; sendfile on; types {{ text/html html htm; }} default_type application/octet-stream;
-  client_body_temp_path {temp}/b; proxy_temp_path {temp}/p; fastcgi_temp_path {temp}/f;
-  uwsgi_temp_path {temp}/u; scgi_temp_path {temp}/s;
-  server {{ listen 127.0.0.1:{port}; root {www}; }} }}
-""")
-    process = subprocess.Popen(["nginx", "-c", conf, "-p", temp], stderr=subprocess.DEVNULL)
-    for _ in range(100):
-        try:
-            socket.create_connection(("127.0.0.1", port), 0.1).close()
-            return process, port
-        except OSError:
-            time.sleep(0.05)
-    process.terminate()
-    raise SystemExit("site_bench: nginx did not start")
-
-
 def main():
     if not os.access(SITE_CRAWL, os.X_OK):
         raise SystemExit(f"site_bench: no site_crawl at {SITE_CRAWL}; build it (ninja site_crawl) or set SITE_CRAWL")
@@ -85,7 +59,8 @@ def main():
     nginx = None
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:
-        nginx, port = start_nginx(root, www)
+        nginx, port = start_nginx(os.path.join(root, "nginx"), www,
+                                  http_extra="types { text/html html htm; } default_type application/octet-stream;")
         made = subprocess.run([SITE_CRAWL, "generate", www, str(port)], capture_output=True, text=True, check=True)
         pages, files, missing = (int(n) for n in made.stdout.split())
         url = f"http://127.0.0.1:{port}/site/index.html"
