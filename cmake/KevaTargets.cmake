@@ -7,6 +7,9 @@ function(keva_add_library name)
   target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE keva_compile_settings ${ARG_PRIVATE_LIBS})
 endfunction()
 
+# What every test program finds in its environment, besides its labels.
+set(KEVA_TEST_ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KEVA_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+
 # keva_add_test(NAME SOURCES... LIBS... [WIDGETS] [LABELS label...] [PEER_TESTS name...])
 # A GoogleTest program of one test folder, registered with CTest.
 # WIDGETS gives it a QApplication (offscreen) instead of a QCoreApplication.
@@ -63,7 +66,7 @@ function(keva_add_test name)
     add_test(NAME ${name}.unit COMMAND ${name} --gtest_filter=${other_filter}
       WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
     set_tests_properties(${name}.unit PROPERTIES LABELS unit
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KEVA_BIN_DIR=${CMAKE_BINARY_DIR}/bin;KEVA_TEST_LABELS=unit")
+      ENVIRONMENT "${KEVA_TEST_ENVIRONMENT};KEVA_TEST_LABELS=unit")
   endif()
   if(peer_filter)
     keva_discover_tests(${name} peer "${peer_filter}" "${labels};peer")
@@ -89,7 +92,7 @@ function(keva_discover_tests name part filter labels)
   file(WRITE ${label_file} "\
 foreach(test IN LISTS ${name}_${part}_TESTS)
   set_tests_properties(\"\${test}\" PROPERTIES LABELS \"${labels}\" ENVIRONMENT
-    \"QT_QPA_PLATFORM=offscreen;KEVA_BIN_DIR=${CMAKE_BINARY_DIR}/bin;KEVA_TEST_LABELS=${label_text}\")
+    \"${KEVA_TEST_ENVIRONMENT};KEVA_TEST_LABELS=${label_text}\")
 endforeach()
 ")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_file})
