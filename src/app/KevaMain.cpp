@@ -84,10 +84,9 @@ int main(int argc, char** argv)
     SavePromptState savePrompt(context, windows);
     savePrompt.askSavePath = frmFile::saveAsDialog(&window);
     savePrompt.showJobList = [&views] { views.selectNode(QStringLiteral("Downloads")); };
-    addUrl.showSavePrompt = [&context, &savePrompt, &window](const QString& url) {
-        frmFile::showFor(context, savePrompt, url, &window);
-    };
-    const auto takeUrl = [&addUrl](const QString& url) { addUrl.DownLoadURL(url); };
+    savePrompt.showWindow = [&context, &savePrompt, &window] { frmFile::showFor(context, savePrompt, &window); };
+    addUrl.showSavePrompt = [&savePrompt](const QString& url, const JobList::Row& row) { savePrompt.ask(url, row); };
+    const auto takeUrl = [&addUrl](const QString& url) { return addUrl.DownLoadURL(url); };
     const auto openAddUrl = [&context, &addUrl, &window](Qt::WindowModality modality) {
         return [&context, &addUrl, &window, modality] { frmURL::showFor(context, addUrl, &window, modality); };
     };
@@ -101,6 +100,7 @@ int main(int argc, char** argv)
     window.setDialog(frmMain::Dialog::SiteDownloader,
                      [&context, &siteDownload, &window] { frmSiteDown::showFor(context, siteDownload, &window); });
     QObject::connect(&addUrl, &AddUrlState::cancelled, &siteCrawl, &SiteCrawl::cancelStart);
+    QObject::connect(&savePrompt, &SavePromptState::cancelled, &siteCrawl, &SiteCrawl::cancelStart);
     QObject::connect(&siteCrawl, &SiteCrawl::progressChanged, &window, &frmMain::showSiteProgress);
     QObject::connect(&state, &MainWindowState::stoppingAll, &siteCrawl, &SiteCrawl::stop);
     tray.setDialog(TrayIcon::Dialog::EnterUrl, openAddUrl(Qt::NonModal));

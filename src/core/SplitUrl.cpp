@@ -4,6 +4,8 @@
 
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 
 // The whole number at the start of `text`; 0 when there is none or it is no port.
@@ -50,6 +52,11 @@ bool HasDownloadScheme(const QString& url)
     return url.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)
         || url.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive)
         || url.startsWith(QStringLiteral("ftp://"), Qt::CaseInsensitive);
+}
+
+bool HasControlCharacter(const QString& url)
+{
+    return std::any_of(url.begin(), url.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
 }
 
 UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins)

@@ -27,6 +27,10 @@ inline const QString kAnonymousPassword = QStringLiteral("keva@quillspan.invalid
 // "https://" or "ftp://", in any letter case.
 bool HasDownloadScheme(const QString& url);
 
+// The text holds a control character (a line break, a tab, a NUL, DEL): no
+// address does, and such a text would break the line-wise files that keep URLs.
+bool HasControlCharacter(const QString& url);
+
 // Splits a download URL into the fields of its job, around its host part as
 // UrlHostPart reads it. A URL that contains
 // "http://" is fetched over HTTP (default port 80, the remote path keeps its

@@ -42,6 +42,19 @@ int DownloadWindows::slotFor(int row) const
 
 DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePath, int& row)
 {
+    // The row is held by its handle while the question is open: the user may
+    // remove rows above it meanwhile.
+    const JobList::Row listed = row > 0 ? jobs_.row(row) : JobList::Row();
+    int action = 0;
+    if (FileExists(savePath)) {
+        if (scheduleRun)
+            action = scheduleExistingFileChoice == 2 ? -1 : scheduleExistingFileChoice == 3 ? -2 : 0;
+        else if (askFileExists)
+            action = askFileExists(savePath);
+    }
+    if (listed)
+        row = jobs_.numberOf(listed) > 0 ? jobs_.numberOf(listed) : -1;
+
     const int index = slotFor(row);
     if (index < 0) {
         context_.prompter.tell(QStringLiteral("All %1 download windows are busy. Wait for a download to finish, "
@@ -51,22 +64,18 @@ DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePa
         return nullptr;
     }
     auto& holder = slots_[static_cast<std::size_t>(index)];
-    if (holder && holder->isTransferring())
+    if (holder && holder->isTransferring()) {
         holder->CloseConnections();
-    else
+    } else {
         holder = std::make_unique<DownloadJob>(context_, jobs_);
+        connect(holder.get(), &DownloadJob::completedSuccessfully, this, &DownloadWindows::jobEnded);
+        connect(holder.get(), &DownloadJob::failedWith, this, &DownloadWindows::jobEnded);
+    }
     DownloadJob& job = *holder;
     job.setJobIndex(index);
     limiter_.setLimit(qint64 {context_.appSettings.SpeedLimit} * 1024);
     job.setLimiter(&limiter_);
-
-    context_.FileExistsAction = 0;
-    if (FileExists(savePath)) {
-        if (scheduleRun)
-            context_.FileExistsAction = scheduleExistingFileChoice == 2 ? -1 : scheduleExistingFileChoice == 3 ? -2 : 0;
-        else if (askFileExists)
-            context_.FileExistsAction = askFileExists(savePath);
-    }
+    context_.FileExistsAction = action;
 
     if (row < 0) {
         job.setListRow(jobs_.addRow({QStringLiteral("N/A"), QStringLiteral("0%"), QStringLiteral("N/A"),
@@ -82,9 +91,9 @@ DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePa
     return &job;
 }
 
-void DownloadWindows::QueueJob(const QString& url, const QString& savePath)
+JobList::Row DownloadWindows::QueueJob(const QString& url, const QString& savePath)
 {
-    jobs_.addRow({savePath, QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"),
-                  QStringLiteral("Not Downloaded"), url});
     context_.FileExistsAction = -2;
+    return jobs_.addRow(
+        {savePath, QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"), JobStatus::kNotDownloaded, url});
 }

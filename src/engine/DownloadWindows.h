@@ -39,10 +39,16 @@ public:
 
     // Starts `url` into `savePath`. `row` is the job-list row to restart, or
     // -1 for a new row (then set to the new row's number). Returns the job,
-    // or nothing when no slot is free.
+    // or nothing when no slot is free. The question about an existing file
+    // comes first, before a slot is taken: other URLs may start while it is
+    // open, and each takes a slot of its own.
     DownloadJob* StartJob(const QString& url, const QString& savePath, int& row);
-    // Lists `url` without starting it.
-    void QueueJob(const QString& url, const QString& savePath);
+    // Lists `url` without starting it; gives its row.
+    JobList::Row QueueJob(const QString& url, const QString& savePath);
+
+signals:
+    // A job finished, well or not: what its row says is final for now.
+    void jobEnded();
 
 private:
     int slotFor(int row) const;

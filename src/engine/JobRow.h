@@ -9,6 +9,11 @@ namespace JobColumn {
 enum : int { SavePath = 1, Percent = 2, Size = 3, Received = 4, Status = 5, Url = 6, Date = 7 };
 } // namespace JobColumn
 
+namespace JobStatus {
+// The status of a row that is listed and has not started.
+inline const QString kNotDownloaded = QStringLiteral("Not Downloaded");
+} // namespace JobStatus
+
 // One row of the job list: sub-item 1 save path, 2 percentage, 3 size,
 // 4 received size, 5 status, 6 URL, 7 date (history rows only).
 struct JobRow {

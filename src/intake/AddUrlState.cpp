@@ -1,14 +1,15 @@
 #include "intake/AddUrlState.h"
 
-#include "engine/DownloadWindows.h"
 #include "core/SplitUrl.h"
-#include "engine/JobList.h"
+#include "engine/DownloadWindows.h"
 #include "intake/CaptureFilters.h"
 #include "intake/SaveLocationRules.h"
 #include "intake/SavePaths.h"
 #include "intake/ServerLimit.h"
 #include "intake/UrlCutting.h"
 #include "settings/KevaContext.h"
+
+#include <QTimer>
 
 namespace {
 
@@ -63,18 +64,22 @@ void AddUrlState::AddHistURL()
     }
 }
 
-bool AddUrlState::IsLimitOk(const QString& url) const
+// Only jobs that connect or transfer count: a row that failed, or one
+// listed from an earlier run, holds no connection.
+int AddUrlState::runningJobsOn(const QString& server) const
 {
-    const QString server = GetServerName(url);
     int running = 0;
-    for (int number = 1; number <= lstMain_.rowCount(); ++number) {
-        const JobList::Row row = lstMain_.row(number);
-        const QString percent = row->subItem(JobColumn::Percent);
-        if (percent != QStringLiteral("0%") && percent != QStringLiteral("100%")
-            && GetServerName(row->subItem(JobColumn::Url)) == server)
+    for (int index = 0; index < DownloadWindows::kSlots; ++index) {
+        const DownloadJob* job = windows_.slot(index);
+        if (job && job->isRunning() && GetServerName(job->url()) == server)
             ++running;
     }
-    return running <= ServerLimit(context_.dialogSettings, url);
+    return running;
+}
+
+bool AddUrlState::IsLimitOk(const QString& url) const
+{
+    return runningJobsOn(GetServerName(url)) <= ServerLimit(context_.dialogSettings, url);
 }
 
 QString AddUrlState::defaultPath(const QString& url) const
@@ -82,67 +87,84 @@ QString AddUrlState::defaultPath(const QString& url) const
     return SavePaths::defaultPath(context_.LastSavePath, GetFileName(url));
 }
 
-void AddUrlState::refuse(const QString& text, const QString& title)
+void AddUrlState::refuse(const QString& text, const QString& title, Source source)
 {
-    context_.prompter.tell(text, title, Prompter::Icon::Exclamation);
+    if (source == Source::Typed)
+        return context_.prompter.tell(text, title, Prompter::Icon::Exclamation);
+    // The sender of a handed-over URL has its answer before the box shows.
+    QTimer::singleShot(0, this,
+                       [this, text, title] { context_.prompter.tell(text, title, Prompter::Icon::Exclamation); });
 }
 
 void AddUrlState::OK()
 {
-    runChecks(Source::Typed);
+    if (runChecks(txtURL, Source::Typed))
+        destroy();
 }
 
-void AddUrlState::runChecks(Source source)
+bool AddUrlState::runChecks(const QString& url, Source source)
 {
-    const QString url = txtURL;
     const QString lowered = url.toLower();
     const QString invalid = context_.text.GetText(QStringLiteral("11041"), QStringLiteral("Invalid URL"));
-    if (!HasDownloadScheme(url))
-        return refuse(invalid, KevaContext::kTitle);
+    if (!HasDownloadScheme(url) || HasControlCharacter(url))
+        return refuse(invalid, KevaContext::kTitle, source), false;
     if (lowered.startsWith(QStringLiteral("ftp://")) && url.size() < 8)
-        return refuse(invalid, KevaContext::kTitle);
+        return refuse(invalid, KevaContext::kTitle, source), false;
     const QString ext = GetExtensionName(GetFileName(url)).toLower();
     if (!IsValidExt(ext) || ext.isEmpty())
-        return refuse(QStringLiteral("Invalid File URL..."), kBadUrlTitle);
-    if (context_.SiteDownloadMode && ext != QStringLiteral("htm") && ext != QStringLiteral("html"))
-        return refuse(QStringLiteral("Invalid Site URL..."), kBadUrlTitle);
+        return refuse(QStringLiteral("Invalid File URL..."), kBadUrlTitle, source), false;
+    const bool startPage = context_.SiteDownloadMode;
+    if (startPage && ext != QStringLiteral("htm") && ext != QStringLiteral("html"))
+        return refuse(QStringLiteral("Invalid Site URL..."), kBadUrlTitle, source), false;
 
-    visible = false;
-    emit changed();
+    if (source == Source::Typed) {
+        visible = false;
+        emit changed();
+    }
     const QString path = defaultPath(url);
     const DialogSettings& settings = context_.dialogSettings;
     if (!IsLimitOk(url)) {
         windows_.QueueJob(url, path);
-        return;
+        return true;
     }
     if (!IsServerPermitted(url, settings.txtMonitorServer)) {
-        windows_.QueueJob(url, QStringLiteral("You block this server"));
-        lstMain_.setSubItem(lstMain_.row(lstMain_.rowCount()), JobColumn::Percent, QStringLiteral("0 %"));
-        return;
+        const JobList::Row row = windows_.QueueJob(url, QStringLiteral("You block this server"));
+        lstMain_.setSubItem(row, JobColumn::Percent, QStringLiteral("0 %"));
+        return true;
     }
-    if (!IsExtPermitted(url, settings.txtMonitorTypes)) {
+    // The start page of a site download is a page, whatever types are
+    // monitored.
+    if (!startPage && !IsExtPermitted(url, settings.txtMonitorTypes)) {
         // Captured and handed-over URLs of other types are not the user's
         // choice and pass by silently; a typed one would vanish unexplained.
         if (source == Source::Typed)
             refuse(QStringLiteral("The file type \".%1\" is not monitored, so %2 was not added.\n\n"
                                   "The monitored file types are listed in Settings \u203A Monitoring.")
                        .arg(ext, url),
-                   KevaContext::kTitle);
+                   KevaContext::kTitle, source);
+        return false;
+    }
+    take(url);
+    return true;
+}
+
+// The URL gets its row now. The first one of a session asks where to save
+// it, and so does every one when the settings say so; otherwise it starts by
+// the save rules right after this call, or is only listed.
+void AddUrlState::take(const QString& url)
+{
+    const AppSettings& options = context_.appSettings;
+    const bool first = !context_.UrlAddedThisSession;
+    context_.UrlAddedThisSession = true;
+    if ((first || options.DownloadPromptOption) && showSavePrompt) {
+        showSavePrompt(url, windows_.QueueJob(url, defaultPath(url)));
         return;
     }
-
-    const AppSettings& options = context_.appSettings;
-    const bool added = context_.UrlAddedThisSession;
-    if (options.DownloadPromptOption && added && showSavePrompt)
-        showSavePrompt(url);
-    if (options.DownloadNowOption && added)
-        SaveLocationRules(context_, windows_, today_).apply(url);
-    if (options.DownloadLaterOption && added)
-        windows_.QueueJob(url, path);
-    if (!added && showSavePrompt)
-        showSavePrompt(url);
-    context_.UrlAddedThisSession = true;
-    destroy();
+    if (options.DownloadNowOption) {
+        QTimer::singleShot(0, this, [this, url] { SaveLocationRules(context_, windows_, today_).apply(url); });
+        return;
+    }
+    windows_.QueueJob(url, defaultPath(url));
 }
 
 void AddUrlState::Cancel()
@@ -151,13 +173,9 @@ void AddUrlState::Cancel()
     emit cancelled();
 }
 
-void AddUrlState::DownLoadURL(const QString& url)
+bool AddUrlState::DownLoadURL(const QString& url)
 {
-    if (!loaded_)
-        load();
-    visible = false;
-    txtURL = url;
-    runChecks(Source::HandedOver);
+    return runChecks(url, Source::HandedOver);
 }
 
 void AddUrlState::destroy()

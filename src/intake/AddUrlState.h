@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/JobList.h"
+
 #include <QDate>
 #include <QObject>
 #include <QString>
@@ -8,12 +10,14 @@
 #include <functional>
 
 class DownloadWindows;
-class JobList;
 class KevaContext;
 
 // The add-URL dialog without its window: every new download passes its OK
 // path, typed by the user or handed over (browser helper, second start,
-// drops) through DownLoadURL, which runs the same checks without showing it.
+// drops) through DownLoadURL, which runs the same checks without touching the
+// dialog. A URL that passes gets its row at once, in the order the URLs came;
+// what may ask the user something (the save prompt, the start with its
+// question about an existing file) follows after the caller got its answer.
 class AddUrlState : public QObject {
     Q_OBJECT
 public:
@@ -29,8 +33,9 @@ public:
 
     // Services of the window layer.
     std::function<QString()> clipboardText;
-    // Opens the "Save file to?" prompt for a URL (not modal).
-    std::function<void(const QString& url)> showSavePrompt;
+    // Asks where to save a URL that is listed in `row` (the "Save file to?"
+    // prompt; one at a time, in order).
+    std::function<void(const QString& url, const JobList::Row& row)> showSavePrompt;
 
     // Creation of the dialog: captions, history, clipboard prefill.
     void load();
@@ -39,7 +44,8 @@ public:
     void AddHistURL();
     void OK();
     void Cancel();
-    void DownLoadURL(const QString& url);
+    // A URL from outside; true when it was taken (listed, or about to be).
+    bool DownLoadURL(const QString& url);
 
     bool IsLimitOk(const QString& url) const;
     QString defaultPath(const QString& url) const;
@@ -55,8 +61,10 @@ private:
     // Typed into the dialog by the user, or handed over (capture, second
     // start, drops).
     enum class Source { Typed, HandedOver };
-    void runChecks(Source source);
-    void refuse(const QString& text, const QString& title);
+    bool runChecks(const QString& url, Source source);
+    void refuse(const QString& text, const QString& title, Source source);
+    void take(const QString& url);
+    int runningJobsOn(const QString& server) const;
     void destroy();
 
     KevaContext& context_;

@@ -5,11 +5,47 @@
 #include "intake/UrlCutting.h"
 #include "settings/KevaContext.h"
 
+#include <QTimer>
+
 SavePromptState::SavePromptState(KevaContext& context, DownloadWindows& windows, QObject* parent)
     : QObject(parent)
     , context_(context)
     , windows_(windows)
 {
+}
+
+void SavePromptState::ask(const QString& url, const JobList::Row& row)
+{
+    waiting_.emplace_back(url, row);
+    if (!busy_)
+        QTimer::singleShot(0, this, &SavePromptState::openNext);
+}
+
+void SavePromptState::openNext()
+{
+    if (busy_ || waiting_.empty())
+        return;
+    busy_ = true;
+    std::tie(PromptURL, row_) = waiting_.front();
+    waiting_.pop_front();
+    if (showWindow)
+        showWindow();
+    else
+        open();
+}
+
+void SavePromptState::finish()
+{
+    row_.reset();
+    busy_ = false;
+    emit closed();
+    if (!waiting_.empty())
+        QTimer::singleShot(0, this, &SavePromptState::openNext);
+}
+
+JobList::Row SavePromptState::listedRow() const
+{
+    return row_ && windows_.jobs().numberOf(row_) > 0 ? row_ : JobList::Row();
 }
 
 void SavePromptState::open()
@@ -46,22 +82,36 @@ void SavePromptState::beginDownload()
     context_.FileExistsAction = 0;
     if (showJobList)
         showJobList();
-    int row = -1;
-    windows_.StartJob(txtURL, txtSaveTo, row);
-    emit closed();
+    // Copies: the next prompt may open while the start asks about an
+    // existing file.
+    const QString url = txtURL;
+    const QString savePath = txtSaveTo;
+    const JobList::Row listed = listedRow();
+    int row = listed ? windows_.jobs().numberOf(listed) : -1;
+    finish();
+    windows_.StartJob(url, savePath, row);
 }
 
 void SavePromptState::downloadLater()
 {
     if (!ready())
         return;
-    windows_.QueueJob(txtURL, txtSaveTo);
-    emit closed();
+    if (const JobList::Row listed = listedRow())
+        windows_.jobs().setSubItem(listed, JobColumn::SavePath, txtSaveTo);
+    else
+        windows_.QueueJob(txtURL, txtSaveTo);
+    context_.FileExistsAction = -2;
+    finish();
 }
 
+// The URL's row goes with the prompt, unless something started it meanwhile.
 void SavePromptState::cancel()
 {
-    emit closed();
+    if (const JobList::Row listed = listedRow();
+        listed && listed->subItem(JobColumn::Status) == JobStatus::kNotDownloaded)
+        windows_.jobs().removeRow(windows_.jobs().numberOf(listed));
+    finish();
+    emit cancelled();
 }
 
 void SavePromptState::change()

@@ -1,16 +1,22 @@
 #pragma once
 
+#include "engine/JobList.h"
+
 #include <QObject>
 #include <QString>
 
+#include <deque>
 #include <functional>
 #include <optional>
+#include <utility>
 
 class DownloadWindows;
 class KevaContext;
 
 // The "Save file to?" prompt without its window: where a new download goes,
-// and whether it starts now or is only listed.
+// and whether it starts now or stays listed. Each URL comes with the row that
+// lists it; URLs that come while a prompt is open wait for their turn, so
+// each prompt keeps its own URL and row.
 class SavePromptState : public QObject {
     Q_OBJECT
 public:
@@ -27,6 +33,14 @@ public:
     // Shows today's job list in the main window.
     std::function<void()> showJobList;
 
+    // Queues a prompt for `url`, listed in `row`; the first in the queue opens
+    // right after the caller returns.
+    void ask(const QString& url, const JobList::Row& row);
+    // Opens the window over this state; it calls open(). Without it, open()
+    // runs alone.
+    std::function<void()> showWindow;
+    bool busy() const { return busy_; }
+
     // Opens the prompt for PromptURL: asks at once where to save.
     void open();
     void beginDownload(); // Command1
@@ -37,9 +51,19 @@ public:
 signals:
     void changed();
     void closed();
+    // Cancel: the URL went without a download.
+    void cancelled();
 
 private:
     bool ready() const { return !txtSaveTo.isEmpty() && !txtURL.isEmpty(); }
+    void openNext();
+    void finish();
+    // The row of the URL shown, while it is still listed.
+    JobList::Row listedRow() const;
+
+    std::deque<std::pair<QString, JobList::Row>> waiting_;
+    JobList::Row row_;
+    bool busy_ = false;
 
     KevaContext& context_;
     DownloadWindows& windows_;

@@ -1,8 +1,6 @@
 #include "intake/frmLocater.h"
 
-#include <QTimer>
-
-frmLocater::frmLocater(std::function<void(const QString& text)> intake, QObject* parent)
+frmLocater::frmLocater(std::function<bool(const QString& text)> intake, QObject* parent)
     : QObject(parent)
     , intake_(std::move(intake))
     , window_(kCaption)
@@ -23,10 +21,11 @@ qint64 frmLocater::handle(const WindowMessage& message)
     text1_ = QString::fromUtf8(message.text.data(), static_cast<qsizetype>(message.text.size()));
     if (text1_.isEmpty())
         return 1;
-    // The intake may ask questions (where to save, which file to keep): it
-    // runs right after this message is answered, so the sender (a browser, a
-    // second start) is not held while the user thinks.
-    QTimer::singleShot(0, this, [this, text = text1_] { intake_(text); });
+    // The intake lists the URL (or refuses it) before the sender gets its
+    // answer, so that a browser drops its own download only for a URL that
+    // is listed here; its questions (where to save, which file to keep) come
+    // afterwards, so the sender is not held while the user thinks.
+    const bool taken = intake_(text1_);
     text1_.clear();
-    return 1;
+    return taken ? 1 : 0;
 }

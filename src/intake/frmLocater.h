@@ -9,14 +9,14 @@
 
 // The hidden receiver of URLs from outside: the browser helper and a second
 // start of the program find it by its caption "KEVAIEObjectHelperItem" and set
-// the text of its first child. A non-empty text goes to the intake as soon as
-// the sender's call has returned.
+// the text of its first child. A non-empty text goes to the intake at once;
+// the sender's call returns 1 when the intake took it, 0 when it did not.
 class frmLocater : public QObject {
     Q_OBJECT
 public:
     static inline const QString kCaption = QStringLiteral("KEVAIEObjectHelperItem");
 
-    explicit frmLocater(std::function<void(const QString& text)> intake, QObject* parent = nullptr);
+    explicit frmLocater(std::function<bool(const QString& text)> intake, QObject* parent = nullptr);
 
     // Registers the window; false when it cannot be found by others.
     bool load();
@@ -25,7 +25,7 @@ public:
 private:
     qint64 handle(const WindowMessage& message);
 
-    std::function<void(const QString&)> intake_;
+    std::function<bool(const QString&)> intake_;
     MessageWindow window_;
     QString text1_;
 };

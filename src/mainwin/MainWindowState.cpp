@@ -78,7 +78,9 @@ MainWindowState::MainWindowState(KevaContext& context, DownloadWindows& windows,
     , windows_(windows)
     , views_(views)
     , today_(std::move(today))
+    , autosave_(views, [this] { views_.SaveHistory(historyPath(), today_()); })
 {
+    connect(&windows_, &DownloadWindows::jobEnded, &autosave_, &HistoryAutosave::saveNow);
     connect(&ExtraTimer1, &ExtraTimer::Timer, this, &MainWindowState::ExtraTimer1_Timer);
     connect(&ExtraTimer1, &ExtraTimer::ClockMoved, this, &MainWindowState::ExtraTimer1_Timer);
     captions_ = CaptionTable(kCaptions);
@@ -107,6 +109,7 @@ void MainWindowState::Load()
         step(QStringLiteral("schedule"));
     }
     views_.LoadHistory(historyPath(), today_());
+    autosave_.start();
     step(QStringLiteral("history"));
     const QString language = storedLanguage();
     context_.text.setLanguageFile(language.isEmpty() ? QStringLiteral("English.ini") : language);
@@ -204,6 +207,7 @@ void MainWindowState::shutDown(TrayFirst trayFirst, bool writeLogins)
     if (ended_)
         return;
     ended_ = true;
+    autosave_.stop();
     if (trayFirst == TrayFirst::Yes && removeTrayIcon)
         removeTrayIcon();
     saveHistory();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/LanguageList.h"
+#include "mainwin/HistoryAutosave.h"
 #include "mainwin/JobViews.h"
 #include "schedule/ExtraTimer.h"
 
@@ -47,6 +48,8 @@ public:
     // done, in its own row; existing files go as the schedule says.
     void RunSchedule();
 
+    // While the program runs, the history file follows the rows: a few
+    // seconds after they change, and at once when a job ends.
     // Shutdown paths: each writes the history; Exit writes the logins file too.
     void exitCommand();
     void trayClose();
@@ -149,4 +152,5 @@ private:
     int trayFrame_ = 0;
     double rateSum_ = 0;
     bool ended_ = false;
+    HistoryAutosave autosave_;
 };

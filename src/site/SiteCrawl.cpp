@@ -16,7 +16,6 @@
 
 namespace {
 
-const QString kNotDownloaded = QStringLiteral("Not Downloaded");
 const QString kGettingRest = QStringLiteral("Getting rest of the site...");
 
 // Pages are the files whose links are read: "htm", "html" and "asp".
@@ -249,7 +248,7 @@ void SiteCrawl::startWaiting()
         --progress_.queued;
         // A row the user removed, or started himself, is no longer the crawl's.
         int number = jobs.numberOf(entry.row);
-        if (number == 0 || entry.row->subItem(JobColumn::Status) != kNotDownloaded)
+        if (number == 0 || entry.row->subItem(JobColumn::Status) != JobStatus::kNotDownloaded)
             continue;
         starting_ = &server;
         DownloadJob* job = windows_.StartJob(entry.download.url, entry.download.savePath, number);

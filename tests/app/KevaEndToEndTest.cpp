@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 QByteArray sha256(const QString& path)
@@ -79,6 +81,35 @@ TEST_F(KevaEndToEnd, ASecondStartHandsOverAUrlThatIsSavedWhereTheUserSays)
     const QByteArray history = terminate();
     EXPECT_TRUE(history.contains(target.toUtf8() + "\r\n100%\r\n")) << history.constData();
     EXPECT_TRUE(history.contains("Download Success\r\n" + url.toUtf8() + "\r\n")) << history.constData();
+}
+
+// From a first run: links handed over back to back while the first one's
+// save dialog is open each get a row of their own at once, in order; the
+// history file holds them within seconds, so a crash (kill -9) loses none.
+TEST_F(KevaEndToEnd, EveryHandedOverLinkIsListedAndSurvivesACrash)
+{
+    ASSERT_TRUE(startKeva());
+    constexpr int kLinks = 12;
+    const auto url = [](int n) { return QStringLiteral("http://127.0.0.1:9/link%1.zip").arg(n); };
+    for (int n = 1; n <= kLinks; ++n)
+        EXPECT_EQ(secondStart(url(n)), 0) << n;
+    const auto rowOf = [&](int n) {
+        return home.path(QStringLiteral("user/Downloads/link%1.zip").arg(n)).toUtf8()
+            + "\r\n0%\r\nN/A\r\nN/A\r\nNot Downloaded\r\n" + url(n).toUtf8() + "\r\n";
+    };
+    const auto history = [&] { return home.readFile(QStringLiteral("home/History.ini")); };
+    EXPECT_TRUE(waitFor([&] { return history().contains(rowOf(kLinks)); }, 30000)) << history().constData();
+    EXPECT_FALSE(windowsNamed(QStringLiteral("Save file to")).isEmpty()) << "the first link's question is open";
+
+    running.kill();
+    running.waitForFinished();
+    const QByteArray kept = history();
+    qsizetype at = 0;
+    for (int n = 1; n <= kLinks; ++n) {
+        const qsizetype found = kept.indexOf(rowOf(n));
+        EXPECT_GE(found, at) << "link " << n << " is listed, after the one before it\n" << kept.constData();
+        at = std::max(found, at);
+    }
 }
 
 // One hand-off for each way the intake can refuse or hold back a URL.

@@ -2,13 +2,19 @@
 
 #include "engine/DownloadWindows.h"
 #include "intake/SavePaths.h"
+#include "intake/SavePromptState.h"
+#include "intake/UrlCutting.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
 
 #include "support/CaseName.h"
 #include "support/TestHome.h"
 
+#include <QCoreApplication>
+
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 
@@ -23,9 +29,16 @@ public:
         context->LastSavePath = home.path(QStringLiteral("saved/last.bin"));
         windows = std::make_unique<DownloadWindows>(*context, lstMain);
         dialog = std::make_unique<AddUrlState>(*context, *windows, lstMain, lstAll, [] { return kToday; });
-        dialog->showSavePrompt = [this](const QString& url) { prompts.append(url); };
+        dialog->showSavePrompt = [this](const QString& url, const JobList::Row&) { prompts.append(url); };
     }
-    void addRunning(const QString& url, const QString& percent)
+    // A job that connects (nothing answers before the test ends).
+    void startRunning(const QString& url)
+    {
+        int row = -1;
+        ASSERT_TRUE(windows->StartJob(url, home.path(QStringLiteral("running/") + GetFileName(url)), row));
+    }
+    // A row that holds no connection: failed, or listed by an earlier run.
+    void addRow(const QString& url, const QString& percent)
     {
         lstMain.addRow({QStringLiteral("/d/x"), percent, QStringLiteral("N/A"), QStringLiteral("N/A"), QString(), url});
     }
@@ -61,7 +74,9 @@ TEST_P(AddUrlOk, StopsOrStartsAsTheChecksSay)
     if (c.setUp)
         c.setUp(*this);
     const int rowsBefore = lstMain.rowCount();
-    dialog->DownLoadURL(QString::fromUtf8(c.url));
+    EXPECT_EQ(dialog->DownLoadURL(QString::fromUtf8(c.url)), c.rowsAdded > 0 || c.promptsShown > 0);
+    // What follows the answer to the sender: a message box, a start.
+    QCoreApplication::processEvents();
 
     if (*c.message) {
         ASSERT_EQ(home.prompter.shown.size(), 1);
@@ -94,34 +109,44 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         OkCase {"NoScheme", "www.example.org/f.zip", {}, "Invalid URL", "Quillspan", 0, "", "", 0, false},
         OkCase {"OtherScheme", "gopher://h/f.zip", {}, "Invalid URL", "Quillspan", 0, "", "", 0, false},
-        OkCase {"HttpsIsAnHttpScheme", "https://h/f.zip", {}, "", "", 0, "", "", 1, true},
+        OkCase {"LineBreak", "http://h/a\nb.zip", {}, "Invalid URL", "Quillspan", 0, "", "", 0, false},
+        OkCase {"HttpsIsAnHttpScheme", "https://h/f.zip", {}, "", "", 1, "$HOME/saved/f.zip", "0%", 1, true},
         OkCase {"ShortFtp", "ftp://a", {}, "Invalid URL", "Quillspan", 0, "", "", 0, false},
         OkCase {"BadExtension", "http://h/get.php?id=7", {}, "Invalid File URL...", "Inalid URL", 0, "", "", 0, false},
         OkCase {"NoExtension", "http://h/download", {}, "Invalid File URL...", "Inalid URL", 0, "", "", 0, false},
         OkCase {"NoPath", "http://h", {}, "Invalid File URL...", "Inalid URL", 0, "", "", 0, false},
         OkCase {"SiteModeNeedsAPage", "http://h/f.zip", [](AddUrlTest& test) { test.context->SiteDownloadMode = true; },
                 "Invalid Site URL...", "Inalid URL", 0, "", "", 0, false},
-        OkCase {"OverTheLimit", "http://h/f.zip",
+        OkCase {"SiteStartPageWhateverTheMonitoredTypes", "http://h/index.html",
+                [](AddUrlTest& test) { test.context->SiteDownloadMode = true; }, "", "", 1, "$HOME/saved/index.html",
+                "0%", 1, true},
+        OkCase {"OverTheLimit", "http://127.0.0.1:9/f.zip",
                 [](AddUrlTest& test) {
                     test.context->dialogSettings.txtLimitHTTP = QStringLiteral("1");
-                    test.addRunning(QStringLiteral("http://h/a.zip"), QStringLiteral("10%"));
-                    test.addRunning(QStringLiteral("http://h/b.zip"), QStringLiteral("0 %"));
+                    test.startRunning(QStringLiteral("http://127.0.0.1:9/a.zip"));
+                    test.startRunning(QStringLiteral("http://127.0.0.1:9/b.zip"));
                 },
                 "", "", 1, "$HOME/saved/f.zip", "0%", 0, false},
-        OkCase {"AtTheLimitStillStarts", "http://h/f.zip",
+        OkCase {"AtTheLimitStillStarts", "http://127.0.0.1:9/f.zip",
                 [](AddUrlTest& test) {
                     test.context->dialogSettings.txtLimitHTTP = QStringLiteral("1");
-                    test.addRunning(QStringLiteral("http://h/a.zip"), QStringLiteral("10%"));
-                    test.addRunning(QStringLiteral("http://h:81/b.zip"), QStringLiteral("10%"));
-                    test.addRunning(QStringLiteral("http://h/c.zip"), QStringLiteral("100%"));
+                    test.startRunning(QStringLiteral("http://127.0.0.1:9/a.zip"));
+                    test.startRunning(QStringLiteral("http://127.0.0.1:10/b.zip"));
                 },
-                "", "", 0, "", "", 1, true},
+                "", "", 1, "$HOME/saved/f.zip", "0%", 1, true},
+        OkCase {"RowsWithoutAConnectionDoNotCount", "http://h/f.zip",
+                [](AddUrlTest& test) {
+                    test.context->dialogSettings.txtLimitHTTP = QStringLiteral("0");
+                    test.addRow(QStringLiteral("http://h/failed.zip"), QStringLiteral("0 %"));
+                    test.addRow(QStringLiteral("http://h/last-run.zip"), QStringLiteral("52%"));
+                },
+                "", "", 1, "$HOME/saved/f.zip", "0%", 1, true},
         OkCase {"BlockedServer", "http://h/f.zip",
                 [](AddUrlTest& test) { test.context->dialogSettings.txtMonitorServer = QStringLiteral("x ; h"); }, "",
                 "", 1, "You block this server", "0 %", 0, false},
         OkCase {"TypeNotMonitored", "http://h/notes.txt", {}, "", "", 0, "", "", 0, false},
-        OkCase {"FirstUrlAsks", "HTTP://h/f.zip", {}, "", "", 0, "", "", 1, true},
-        OkCase {"PromptOption", "http://h/f.zip", acceptedBefore, "", "", 0, "", "", 1, true},
+        OkCase {"FirstUrlAsks", "HTTP://h/f.zip", {}, "", "", 1, "$HOME/saved/f.zip", "0%", 1, true},
+        OkCase {"PromptOption", "http://h/f.zip", acceptedBefore, "", "", 1, "$HOME/saved/f.zip", "0%", 1, true},
         OkCase {"LaterOption", "http://h/f.zip",
                 [](AddUrlTest& test) {
                     acceptedBefore(test);
@@ -213,13 +238,74 @@ TEST_F(AddUrlTest, OnlyCancelIsACancel)
     int cancelled = 0;
     QObject::connect(dialog.get(), &AddUrlState::closed, [&] { ++closed; });
     QObject::connect(dialog.get(), &AddUrlState::cancelled, [&] { ++cancelled; });
-    dialog->DownLoadURL(QStringLiteral("http://h/f.zip"));
+    dialog->load();
+    dialog->txtURL = QStringLiteral("http://h/f.zip");
+    dialog->OK();
     EXPECT_EQ(closed, 1);
     EXPECT_EQ(cancelled, 0);
     dialog->load();
     dialog->Cancel();
     EXPECT_EQ(closed, 2);
     EXPECT_EQ(cancelled, 1);
+}
+
+// A burst of hand-offs while the first one's save prompt is open: every URL
+// is listed at once, in order, under its own name, and the prompts follow
+// one at a time, each with its own URL and row.
+TEST_F(AddUrlTest, EveryHandedOverUrlIsListedWhateverThePromptsDo)
+{
+    SavePromptState prompt(*context, *windows);
+    QStringList asked;
+    prompt.askSavePath = [&](const QString&, const QString& proposed) -> std::optional<QString> {
+        asked.append(prompt.txtURL);
+        // Links keep coming while the first prompt asks.
+        if (asked.size() == 1) {
+            for (int n = 2; n <= 400; ++n)
+                EXPECT_TRUE(dialog->DownLoadURL(QStringLiteral("http://h/link%1.zip").arg(n)));
+            EXPECT_EQ(lstMain.rowCount(), 400) << "listed before any prompt was answered";
+        }
+        return proposed;
+    };
+    dialog->showSavePrompt = [&](const QString& url, const JobList::Row& row) { prompt.ask(url, row); };
+    context->appSettings.DownloadPromptOption = true;
+    EXPECT_TRUE(dialog->DownLoadURL(QStringLiteral("http://h/link1.zip")));
+    EXPECT_EQ(lstMain.rowCount(), 1);
+    for (int answered = 0; answered < 400; ++answered) {
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(prompt.busy()) << answered;
+        prompt.downloadLater();
+    }
+    ASSERT_EQ(lstMain.rowCount(), 400);
+    for (int n = 1; n <= 400; ++n) {
+        const QString name = QStringLiteral("link%1.zip").arg(n);
+        EXPECT_EQ(asked.value(n - 1), QStringLiteral("http://h/") + name);
+        EXPECT_EQ(lstMain.row(n)->subItem(JobColumn::Url), QStringLiteral("http://h/") + name);
+        EXPECT_EQ(lstMain.row(n)->subItem(JobColumn::SavePath), home.path(QStringLiteral("saved/")) + name);
+    }
+}
+
+// Cancel in a prompt takes its URL's row away; Begin Download starts the job
+// in the URL's row, wherever that row went meanwhile.
+TEST_F(AddUrlTest, APromptActsOnItsOwnRow)
+{
+    SavePromptState prompt(*context, *windows);
+    prompt.askSavePath = [](const QString&, const QString& proposed) -> std::optional<QString> { return proposed; };
+    dialog->showSavePrompt = [&](const QString& url, const JobList::Row& row) { prompt.ask(url, row); };
+    context->appSettings.DownloadPromptOption = true;
+    addRow(QStringLiteral("http://h/old.zip"), QStringLiteral("100%"));
+    dialog->DownLoadURL(QStringLiteral("http://h/cancelled.zip"));
+    dialog->DownLoadURL(QStringLiteral("http://127.0.0.1:9/started.zip"));
+    QCoreApplication::processEvents();
+    prompt.cancel();
+    lstMain.removeRow(1);
+    QCoreApplication::processEvents();
+    prompt.beginDownload();
+    ASSERT_EQ(lstMain.rowCount(), 1);
+    EXPECT_EQ(lstMain.row(1)->subItem(JobColumn::Url), QStringLiteral("http://127.0.0.1:9/started.zip"));
+    const DownloadJob* job = windows->slot(0);
+    ASSERT_TRUE(job);
+    EXPECT_EQ(job->listRow(), lstMain.row(1));
+    EXPECT_FALSE(prompt.busy());
 }
 
 TEST_F(AddUrlTest, BeforeAnythingWasSavedFilesGoToTheDownloadFolder)

@@ -40,7 +40,11 @@ protected:
     }
     void TearDown() override { delete window.data(); }
 
-    void open() { window = frmFile::showFor(*context, *state, kUrl, nullptr); }
+    void open()
+    {
+        state->PromptURL = kUrl;
+        window = frmFile::showFor(*context, *state, nullptr);
+    }
     QString path(const char* name) const { return home.path(QString::fromLatin1(name)); }
     QString field(const char* name) const { return window->findChild<QLineEdit*>(QString::fromLatin1(name))->text(); }
     void click(const char* name) const { window->findChild<QPushButton*>(QString::fromLatin1(name))->click(); }

@@ -35,7 +35,7 @@ protected:
         LoadSettings(*context, LoadReason::Startup);
         windows = std::make_unique<DownloadWindows>(*context, lstMain);
         state = std::make_unique<AddUrlState>(*context, *windows, lstMain, lstAll, [] { return QDate(2026, 12, 6); });
-        state->showSavePrompt = [this](const QString& url) { prompts.append(url); };
+        state->showSavePrompt = [this](const QString& url, const JobList::Row&) { prompts.append(url); };
     }
     void TearDown() override { delete window.data(); }
 
@@ -234,20 +234,18 @@ INSTANTIATE_TEST_SUITE_P(Ways, frmURLModality,
                                          ModalityCase {"MainMenuThenTray", {Qt::WindowModal, Qt::NonModal}, false}),
                          CaseName());
 
-TEST_F(frmURLTest, ReopensAHiddenDialogWithoutLoadingItAgain)
+// A URL handed over while the user types in the dialog goes its own way and
+// leaves the dialog and its text alone.
+TEST_F(frmURLTest, AHandedOverUrlLeavesTheOpenDialogAlone)
 {
-    state->DownLoadURL(QStringLiteral("http://h/notes.txt")); // refused silently, stays loaded and hidden
-    lstMain.addRow({QStringLiteral("/d/a.zip"), QStringLiteral("0%"), {}, {}, {}, QStringLiteral("http://h/a.zip")});
     open();
+    txtURL()->setEditText(QStringLiteral("http://h/typed.zip"));
+    EXPECT_TRUE(state->DownLoadURL(QStringLiteral("http://h/a.zip")));
+    runDeferredDeletes();
+    ASSERT_TRUE(window);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(txtURL()->currentText(), QStringLiteral("http://h/notes.txt"));
-    EXPECT_EQ(txtURL()->count(), 0) << "the history was not filled again";
-
-    frmURL* first = window;
-    control<QPushButton>("Command1")->click(); // hides it again
-    EXPECT_FALSE(first->isVisible());
-    open();
-    EXPECT_EQ(window, first) << "the same window is shown again";
+    EXPECT_EQ(txtURL()->currentText(), QStringLiteral("http://h/typed.zip"));
+    EXPECT_EQ(prompts, QStringList {QStringLiteral("http://h/a.zip")});
 }
 
 class frmURLLanguages : public frmURLTest, public testing::WithParamInterface<const char*> { };

@@ -62,12 +62,10 @@ frmFile::frmFile(const KevaContext& context, SavePromptState& state, QWidget* pa
     refresh();
 }
 
-frmFile* frmFile::showFor(const KevaContext& context, SavePromptState& state, const QString& url, QWidget* parent)
+frmFile* frmFile::showFor(const KevaContext& context, SavePromptState& state, QWidget* parent)
 {
-    auto* window = TopLevelWindow::find<frmFile>([&](const frmFile& open) { return &open.state() == &state; });
-    if (!window)
-        window = new frmFile(context, state, parent);
-    state.PromptURL = url;
+    // One prompt at a time: the state opens the next only after this one closed.
+    auto* window = new frmFile(context, state, parent);
     state.open();
     TopLevelWindow::bringForward(window);
     return window;

@@ -23,10 +23,10 @@ public:
 
     frmFile(const KevaContext& context, SavePromptState& state, QWidget* parent = nullptr);
 
-    // Opens the prompt for `url`, not modal: the state asks at once where to
-    // save (through its askSavePath), then the window (the one already open
-    // for the state, or a new one owned by `parent`) shows the answer.
-    static frmFile* showFor(const KevaContext& context, SavePromptState& state, const QString& url, QWidget* parent);
+    // Opens a prompt for the state's PromptURL, not modal: the state asks at
+    // once where to save (through its askSavePath), then a new window owned
+    // by `parent` shows the answer. The state opens one prompt at a time.
+    static frmFile* showFor(const KevaContext& context, SavePromptState& state, QWidget* parent);
 
     // The save-as question the program gives the state's askSavePath: a Qt
     // file dialog owned by `owner`, never the desktop's own, so that it looks
