@@ -1,5 +1,7 @@
 #include "capture/NativeHost.h"
 
+#include "core/SplitUrl.h"
+
 #include <QJsonDocument>
 #include <QJsonParseError>
 
@@ -42,7 +44,12 @@ QJsonObject NativeHost::answer(const QByteArray& body) const
     const QJsonValue url = document.object().value(QStringLiteral("url"));
     if (!document.isObject() || !url.isString())
         return error(QStringLiteral("the message is not an object with a \"url\" text"));
-    const bool take = helper_.moBrowser_BeforeNavigate2(url.toString());
+    // No address holds a control character or a blank; the browser keeps
+    // such a download.
+    const QString text = url.toString();
+    if (HasControlCharacter(text) || text.contains(QLatin1Char(' ')))
+        return error(QStringLiteral("the URL holds a control character or a blank"));
+    const bool take = helper_.moBrowser_BeforeNavigate2(text);
     return {{QStringLiteral("answer"), take ? QStringLiteral("take") : QStringLiteral("pass")}};
 }
 

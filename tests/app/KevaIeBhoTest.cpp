@@ -68,7 +68,11 @@ protected:
 
     TestHome home;
     QStringList received;
-    frmLocater receiver {[this](const QString& text) { received.append(text); }};
+    // KEVA's intake: it refuses what it would not list.
+    frmLocater receiver {[this](const QString& text) {
+        received.append(text);
+        return !text.contains(QStringLiteral("refused"));
+    }};
     QProcess host;
 };
 
@@ -115,6 +119,13 @@ INSTANTIATE_TEST_SUITE_P(
                   .input = urlMessage("HTTPS://HOST.EXAMPLE/DIR/SETUP.EXE"),
                   .expected = {kTake},
                   .received = {QStringLiteral("HTTPS://HOST.EXAMPLE/DIR/SETUP.EXE")}},
+        PipeCase {.name = "RefusedByKevaStaysWithTheBrowser",
+                  .input = urlMessage("http://h/refused.zip"),
+                  .expected = {kPass},
+                  .received = {QStringLiteral("http://h/refused.zip")}},
+        PipeCase {.name = "LineBreakIsNoUrl", .input = urlMessage("http://h/a\\nb.zip"), .expected = {kError}},
+        PipeCase {.name = "NulIsNoUrl", .input = urlMessage("http://h/a\\u0000b.zip"), .expected = {kError}},
+        PipeCase {.name = "BlankIsNoUrl", .input = urlMessage("http://h/a b.zip"), .expected = {kError}},
         PipeCase {.name = "PageLeftToTheBrowser", .input = urlMessage("http://h/index.html"), .expected = {kPass}},
         PipeCase {.name = "FolderLeftToTheBrowser", .input = urlMessage("http://h/files/"), .expected = {kPass}},
         PipeCase {

@@ -13,7 +13,10 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     if (SingleInstance::handOff(SingleInstance::commandLine(QCoreApplication::arguments())))
         return 3;
-    frmLocater receiver([](const QString& text) { std::cout << "received " << text.toStdString() << std::endl; });
+    frmLocater receiver([](const QString& text) {
+        std::cout << "received " << text.toStdString() << std::endl;
+        return true;
+    });
     if (!receiver.load())
         return 1;
     std::cout << "ready" << std::endl;
