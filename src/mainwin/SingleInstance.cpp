@@ -18,7 +18,9 @@ bool SingleInstance::handOff(const QString& commandLine)
     const auto running = HandOffTarget::find();
     if (!running)
         return false;
-    if (!commandLine.isEmpty())
-        HandOffTarget::setText(*running, commandLine);
+    // The desktop session's start-up switch, sent when KEVA already runs, is
+    // no URL either.
+    if (const QString url = firstStartUrl(commandLine); !url.isEmpty())
+        HandOffTarget::setText(*running, url);
     return true;
 }

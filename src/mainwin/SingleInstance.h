@@ -14,6 +14,7 @@ public:
     // the desktop session's start-up switch, which means nothing.
     static QString firstStartUrl(const QString& commandLine);
     // True when a running instance was found; it then got `commandLine`
-    // (when not empty) and this instance must end at once.
+    // (unless that is empty or the start-up switch) and this instance must
+    // end at once.
     static bool handOff(const QString& commandLine);
 };

@@ -40,7 +40,8 @@ TEST(SingleInstance, AFirstStartTakesItsCommandLineButTheSessionSwitch)
 }
 
 // Two real processes: the second start hands its command line to the first
-// and ends at once; one without a command line sends nothing.
+// and ends at once; one without a command line, or with the desktop session's
+// start-up switch, sends nothing.
 TEST(SingleInstance, ASecondStartHandsOverAndEnds)
 {
     TestHome home;
@@ -67,8 +68,10 @@ TEST(SingleInstance, ASecondStartHandsOverAndEnds)
     EXPECT_EQ(run({QStringLiteral("http://example.org/file.zip")}), 3);
     EXPECT_EQ(received.trimmed(), QStringLiteral("received http://example.org/file.zip"));
     received.clear();
-    EXPECT_EQ(run({}), 3);
-    EXPECT_EQ(received, QString()) << "nothing is sent without a command line";
+    for (const QStringList& nothing : {QStringList {}, QStringList {QStringLiteral("/STARTUP")}}) {
+        EXPECT_EQ(run(nothing), 3);
+        EXPECT_EQ(received, QString()) << "nothing is sent for: " << nothing.join(QLatin1Char(' ')).toStdString();
+    }
     first.kill();
     first.waitForFinished();
 }
