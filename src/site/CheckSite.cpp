@@ -31,9 +31,11 @@ QList<SiteDownload> CheckSite::run(QTextStream& page, const QUrl& pageUrl)
             ++counted;
             if (links_.contains(link.url))
                 continue;
-            links_.store(link.url);
+            // A link over the page's limit stays unrecorded, so that a later
+            // page that links it can still take it.
             if (limit > 0 && counted > limit)
                 return downloads;
+            links_.store(link.url);
             downloads.append({link.url, link.savePath});
         }
     }

@@ -240,6 +240,25 @@ TEST(CheckSite, ALinkOnTwoPagesIsQueuedOnce)
                       QStringLiteral("http://h:8080/site/docs/c.zip")}));
 }
 
+// The link over one page's limit is left for a page that links it within
+// its own limit.
+TEST(CheckSite, ALinkOverOnePagesLimitIsTakenFromAnother)
+{
+    SiteOptions options;
+    limitOf3(options);
+    SiteLinkList links;
+    CheckSite checkSite(options, links, CrawlRoot::of(kStart, kFolder + QStringLiteral("/index.html")));
+    EXPECT_EQ(check(checkSite,
+                    QStringLiteral("<a href=\"1.zip\"><a href=\"2.zip\"><a href=\"3.zip\"><a href=\"4.zip\">"),
+                    QString::fromUtf8(kPage))
+                  .size(),
+              3);
+    const QList<SiteDownload> second = check(checkSite, QStringLiteral("<a href=\"4.zip\">"),
+                                             QStringLiteral("http://h:8080/site/docs/other.html"));
+    ASSERT_EQ(second.size(), 1);
+    EXPECT_EQ(second[0].url, QStringLiteral("http://h:8080/site/docs/4.zip"));
+}
+
 TEST(CheckSite, AnUnreadablePageGivesNoLinks)
 {
     SiteOptions options;
