@@ -16,10 +16,11 @@ void writeFirstRunValues(KevaContext& context, SettingsStore& store)
     AppSettings& settings = context.appSettings;
     BrowserRegistration browsers(context.registry, context.programFolder, context.executablePath);
 
-    // The browsers are registered first: a start that ends before the values
-    // below are stored is a first run again, and registers them again.
+    // The Netscape family (here Firefox) is registered first: a start that
+    // ends before the values below are stored is a first run again, and
+    // registers it again. The other browsers follow the capture switch when
+    // the user sets it.
     browsers.netscapeClicks(true);
-    browsers.IECapClicks(true);
 
     // Every first-run value, RunTimes with them, goes into the hive in one
     // replacement: a crash leaves all of them stored or none, never a hive

@@ -96,8 +96,12 @@ TEST(LoadSettings, FirstStartWritesEveryFirstRunValue)
     EXPECT_FALSE(s.DownloadNowOption || s.DownloadLaterOption || s.PromptDone || s.UsePASV || s.UseProxy);
     EXPECT_EQ(s.ProxyPort, 80);
 
-    // Click capture is on, so both browser registrations are in place.
-    EXPECT_TRUE(context.registry.keyExists(HKLM, BrowserRegistration::kHelperKey));
+    // Click capture is on; the first start registers the Netscape family
+    // (Firefox's host manifest) only.
+    EXPECT_FALSE(context.registry.keyExists(HKLM, BrowserRegistration::kHelperKey));
+    for (const char* place : {"config/chromium/NativeMessagingHosts", "config/google-chrome/NativeMessagingHosts"})
+        EXPECT_FALSE(QFileInfo::exists(home.path(QString::fromLatin1(place)))) << place;
+    EXPECT_TRUE(QFileInfo::exists(home.path(QStringLiteral("user/.mozilla/native-messaging-hosts"))));
     EXPECT_EQ(context.registry.readValue(RegistryRoot::HKEY_CURRENT_USER, QStringLiteral("Software\\Netscape"),
                                          QStringLiteral("DownloadManagerPath")),
               context.executablePath);

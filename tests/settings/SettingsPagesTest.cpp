@@ -201,6 +201,7 @@ TEST_F(SettingsPages, BrowserStartOffRemovesTheExtensionsRegistration)
                         QStringLiteral("Apartment"));
     registry.createKey(HKLM, machineTypeLib);
     registry.createKey(HKCR, rootTypeLib);
+    registry.createKey(HKLM, BrowserRegistration::kHelperKey); // capture of the program's own helper is on
 
     dialog().setStartIE(true);
     EXPECT_TRUE(context().appSettings.ClickCapture);
