@@ -13,25 +13,32 @@ TextLookup::TextLookup(QString languageFolder, QString languageFile)
 
 namespace {
 
-QString withoutBlanks(const QString& text)
+QString withoutLeadingBlanks(const QString& text)
 {
     qsizetype start = 0;
     while (start < text.size() && text[start] == QLatin1Char(' '))
         ++start;
-    qsizetype end = text.size();
-    while (end > start && text[end - 1] == QLatin1Char(' '))
-        --end;
-    return text.mid(start, end - start);
+    return text.mid(start);
+}
+
+QString withoutBlanks(const QString& text)
+{
+    QString kept = withoutLeadingBlanks(text);
+    while (kept.endsWith(QLatin1Char(' ')))
+        kept.chop(1);
+    return kept;
 }
 
 } // namespace
 
+// A text keeps the blanks it ends with where the file keeps them (a quoted
+// text, "Server is ignored: "), since the program puts a value right after it.
 QString TextLookup::GetText(const QString& key, const QString& fallback) const
 {
-    const QString text = withoutBlanks(
+    const QString text = withoutLeadingBlanks(
         ProfileReader::getString(languagePath(), QStringLiteral("KEVA"), key, fallback, kMaxTextLength + 1));
     // A key written without a text would blank a caption: the fallback serves.
-    return text.isEmpty() ? withoutBlanks(fallback.left(kMaxTextLength)) : text;
+    return text.trimmed().isEmpty() ? withoutBlanks(fallback.left(kMaxTextLength)) : text;
 }
 
 QString TextLookup::caption(const QString& key, const QString& builtIn) const

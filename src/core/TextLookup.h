@@ -13,8 +13,10 @@ public:
 
     explicit TextLookup(QString languageFolder, QString languageFile = QStringLiteral("English.ini"));
 
-    // The text of `key`, trimmed of blanks and cut to 499 characters; `fallback`
-    // when the file, the section or the key is missing, or the key has no text.
+    // The text of `key`, cut to 499 characters, without its leading blanks;
+    // trailing blanks stay where the file keeps them (in quotes). `fallback`,
+    // trimmed of blanks, when the file, the section or the key is missing, or
+    // the key has no text.
     QString GetText(const QString& key, const QString& fallback = QString()) const;
 
     // A window's caption: the language file's text, or `builtIn` once the

@@ -43,18 +43,18 @@ TEST_P(TextLookupCases, ReadsTheLanguageFile)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TextLookupCases,
-    testing::Values(LookupCase {"Present", "11048", "", QStringLiteral("Connected")},
-                    LookupCase {"LeadingSpacesDropped", "11045", "", QStringLiteral("can not log in.")},
-                    LookupCase {"TrailingSpacesDropped", "01008", "", QStringLiteral("Total Transfer Rate:")},
-                    LookupCase {"QuotedSpacesDropped", "padded", "", QStringLiteral("both sides")},
-                    LookupCase {"MissingKeyGivesFallback", "11041", "Invalid URL", QStringLiteral("Invalid URL")},
-                    LookupCase {"MissingKeyWithoutFallback", "11041", "", QString()},
-                    LookupCase {"EmptyTextGivesFallback", "01010", "&File", QStringLiteral("&File")},
-                    LookupCase {"BlankTextGivesFallback", "01011", "&Add URL", QStringLiteral("&Add URL")},
-                    LookupCase {"FallbackTrimmed", "nokey", "  Enter Numeric Value  ",
-                                QStringLiteral("Enter Numeric Value")},
-                    LookupCase {"CutTo499", "long", "", QString(499, QLatin1Char('x'))},
-                    LookupCase {"CutBeforeTrimming", "longpadded", "", QString(498, QLatin1Char('y'))}),
+    testing::Values(
+        LookupCase {"Present", "11048", "", QStringLiteral("Connected")},
+        LookupCase {"LeadingSpacesDropped", "11045", "", QStringLiteral("can not log in.")},
+        LookupCase {"TrailingSpacesDropped", "01008", "", QStringLiteral("Total Transfer Rate:")},
+        LookupCase {"QuotedTrailingSpacesKept", "padded", "", QStringLiteral("both sides   ")},
+        LookupCase {"MissingKeyGivesFallback", "11041", "Invalid URL", QStringLiteral("Invalid URL")},
+        LookupCase {"MissingKeyWithoutFallback", "11041", "", QString()},
+        LookupCase {"EmptyTextGivesFallback", "01010", "&File", QStringLiteral("&File")},
+        LookupCase {"BlankTextGivesFallback", "01011", "&Add URL", QStringLiteral("&Add URL")},
+        LookupCase {"FallbackTrimmed", "nokey", "  Enter Numeric Value  ", QStringLiteral("Enter Numeric Value")},
+        LookupCase {"CutTo499", "long", "", QString(499, QLatin1Char('x'))},
+        LookupCase {"CutBeforeTrimming", "longpadded", "", QString(498, QLatin1Char('y')) + QLatin1Char(' ')}),
     CaseName());
 
 TEST(TextLookup, MissingLanguageFileGivesEveryFallback)
