@@ -1,6 +1,7 @@
 #include "fileshare/http/ContentTypeLookup.h"
 #include "fileshare/http/SiteService.h"
 
+#include "support/CaseName.h"
 #include "support/RawHttpClient.h"
 #include "support/TestHome.h"
 
@@ -97,6 +98,35 @@ TEST_F(HttpServerTest, OversizedHeadGets400AndTheConnectionCloses)
     client.write("GET / HTTP/1.1\r\nX-Long: " + QByteArray(64 * 1024, 'x') + "\r\n\r\n");
     EXPECT_TRUE(client.readUntilClosed().startsWith("HTTP/1.1 400 Bad Request"));
 }
+
+// Requests answered on a connection the server then closes, each sent in one
+// write: the client gets the whole answer and then the end of the connection,
+// never a reset, also when the server did not need the rest of the request.
+struct ClosingCase {
+    const char* name;
+    QByteArray request;
+    int status;
+    QByteArray body = {}; // the exact body, when given
+};
+
+class ClosingAnswers : public HttpServerTest, public testing::WithParamInterface<ClosingCase> { };
+
+TEST_P(ClosingAnswers, ReachTheClient)
+{
+    const ClosingCase& c = GetParam();
+    serve(ServerLimits());
+    const RawHttpReply reply = RawHttpClient(service->port(), 10000).send(c.request);
+    EXPECT_EQ(reply.status(), c.status) << reply.bytes().left(300).toStdString();
+    EXPECT_TRUE(reply.ending() == RawHttpReply::Ending::Closed) << static_cast<int>(reply.ending());
+    if (!c.body.isEmpty()) {
+        EXPECT_EQ(reply.body(), c.body);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ClosingAnswers,
+                         testing::Values(ClosingCase {"Http19", "GET /a.txt HTTP/1.9\r\nHost: x\r\n\r\n", 505},
+                                         ClosingCase {"Http2", "GET /a.txt HTTP/2.0\r\n\r\n", 505}),
+                         CaseName());
 
 TEST_F(HttpServerTest, GarbageNeverStopsTheServer)
 {

@@ -101,10 +101,12 @@ bool HttpConnection::answerBufferedRequest(const SiteResponder& responder)
         logLine_.requestLine = request.requestLine;
         input_.erase(0, parsed.consumed);
     } else {
-        // A head that cannot be read, or is too large: 400, and the
-        // connection closes, since where the next request starts is unknown.
-        const int version = parsed.request.version >= 10 ? parsed.request.version : 11;
-        response_ = responder.error(400, version, false, true, now);
+        // A head that cannot be read or is too large (400), or one in an HTTP
+        // version this server does not speak (505): the connection closes,
+        // since where the next request starts is unknown.
+        const bool unsupported = parsed.status == HttpRequestParser::Status::UnsupportedVersion;
+        const int version = parsed.request.version == 10 ? 10 : 11;
+        response_ = responder.error(unsupported ? 505 : 400, version, false, true, now);
         logLine_.requestLine = parsed.request.requestLine.empty() ? firstLineOfInput() : parsed.request.requestLine;
         input_.clear();
     }
