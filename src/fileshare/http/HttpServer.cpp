@@ -26,6 +26,17 @@ HttpServer::HttpServer(const SiteResponder& responder, LogSink sink, ServerLimit
 
 HttpServer::~HttpServer() = default;
 
+std::size_t HttpServer::queueOf(HttpConnection::Stage stage)
+{
+    switch (stage) {
+    case HttpConnection::Stage::Lingering: return 0;
+    case HttpConnection::Stage::Waiting: return 1;
+    case HttpConnection::Stage::ReadingHead:
+    case HttpConnection::Stage::Answering: break;
+    }
+    return kNoQueue;
+}
+
 std::int64_t HttpServer::monotonicMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
@@ -117,10 +128,10 @@ void HttpServer::acceptOne(std::int64_t nowMs)
     const int fd = ::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length,
                              SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
-        // Out of descriptors: a waiting connection makes room, and the next
-        // wait reports the client again. With none, listening stops until a
-        // connection closes.
-        if ((errno == EMFILE || errno == ENFILE) && !closeOldestWaiting()) {
+        // Out of descriptors: another connection makes room, and the next
+        // wait reports the client again. With none to close, listening stops
+        // until a connection closes.
+        if ((errno == EMFILE || errno == ENFILE) && !makeRoom()) {
             ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, listener_.get(), nullptr);
             acceptPaused_ = true;
         }
@@ -130,7 +141,7 @@ void HttpServer::acceptOne(std::int64_t nowMs)
     const auto fromAddress = perAddress_.find(address);
     const std::size_t openFromAddress = fromAddress == perAddress_.end() ? 0 : fromAddress->second;
     if (openFromAddress >= limits_.maxConnectionsPerAddress
-        || (connections_.size() >= limits_.maxConnections && !closeOldestWaiting())) {
+        || (connections_.size() >= limits_.maxConnections && !makeRoom())) {
         ::close(fd);
         return;
     }
@@ -144,10 +155,9 @@ void HttpServer::acceptOne(std::int64_t nowMs)
     // Registering a socket that is already readable reports it at once,
     // so the first request is read when epoll says so.
     Slot& slot = connections_[fd];
-    slot.connection = std::make_unique<HttpConnection>(fd, address, nowMs, limits_.timeoutMs);
-    slot.idlePlace = idle_.end();
+    slot.connection = std::make_unique<HttpConnection>(fd, address, nowMs, limits_);
     ++perAddress_[address];
-    noteWaiting(fd, slot);
+    requeue(fd, slot);
 }
 
 void HttpServer::drive(int fd, Slot& slot, std::int64_t nowMs)
@@ -169,27 +179,42 @@ void HttpServer::drive(int fd, Slot& slot, std::int64_t nowMs)
         break;
     case HttpConnection::Next::Close: closeConnection(fd); return;
     }
-    noteWaiting(fd, slot);
+    requeue(fd, slot);
 }
 
-void HttpServer::noteWaiting(int fd, Slot& slot)
+void HttpServer::requeue(int fd, Slot& slot)
 {
     // Something just happened on the connection: if it waits for a request
-    // now, it is the one that has waited the shortest.
-    if (slot.idlePlace != idle_.end()) {
-        idle_.erase(slot.idlePlace);
-        slot.idlePlace = idle_.end();
+    // now, it is the one that has waited the shortest. One that stays in
+    // another queue keeps its place.
+    const HttpConnection::Stage stage = slot.connection->stage();
+    const std::size_t queue = queueOf(stage);
+    if (queue == slot.queue && stage != HttpConnection::Stage::Waiting)
+        return;
+    leaveQueue(slot);
+    if (queue < reclaimable_.size()) {
+        slot.place = reclaimable_[queue].insert(reclaimable_[queue].end(), fd);
+        slot.queue = queue;
     }
-    if (slot.connection->waitingForRequest())
-        slot.idlePlace = idle_.insert(idle_.end(), fd);
 }
 
-bool HttpServer::closeOldestWaiting()
+void HttpServer::leaveQueue(Slot& slot)
 {
-    if (idle_.empty())
-        return false;
-    closeConnection(idle_.front());
-    return true;
+    if (slot.queue == kNoQueue)
+        return;
+    reclaimable_[slot.queue].erase(slot.place);
+    slot.queue = kNoQueue;
+}
+
+bool HttpServer::makeRoom()
+{
+    for (const std::list<int>& queue : reclaimable_) {
+        if (!queue.empty()) {
+            closeConnection(queue.front());
+            return true;
+        }
+    }
+    return false;
 }
 
 void HttpServer::closeConnection(int fd)
@@ -197,8 +222,7 @@ void HttpServer::closeConnection(int fd)
     const auto found = connections_.find(fd);
     if (found == connections_.end())
         return;
-    if (found->second.idlePlace != idle_.end())
-        idle_.erase(found->second.idlePlace);
+    leaveQueue(found->second);
     const auto fromAddress = perAddress_.find(found->second.connection->clientAddress());
     if (fromAddress != perAddress_.end() && --fromAddress->second == 0)
         perAddress_.erase(fromAddress);
