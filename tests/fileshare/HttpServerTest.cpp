@@ -182,12 +182,13 @@ TEST_F(HttpServerTest, RestartsOnTheSamePort)
     EXPECT_EQ(error, std::errc::address_in_use);
 }
 
-// Caps small enough for a test, and a time-out no test reaches, so only the
+// Caps small enough for a test, and time-outs no test reaches, so only the
 // caps close connections.
 ServerLimits smallCaps(std::size_t total, std::size_t perAddress)
 {
     ServerLimits limits;
     limits.timeoutMs = 600000;
+    limits.headTimeoutMs = 600000;
     limits.maxConnections = total;
     limits.maxConnectionsPerAddress = perAddress;
     return limits;
@@ -224,6 +225,39 @@ TEST_F(HttpServerTest, OneAddressCannotTakeEveryConnection)
             EXPECT_EQ(answer, QByteArray()) << i;
         }
     }
+}
+
+// A request head that is not complete within its own time-out closes the
+// connection, long before the time-out of a silent one.
+TEST_F(HttpServerTest, AnUnfinishedHeadIsClosedWithinItsOwnTimeout)
+{
+    ServerLimits limits = smallCaps(16, 16);
+    limits.headTimeoutMs = 300;
+    serve(limits);
+    RawHttpClient silent(service->port());
+    RawHttpClient unfinished(service->port(), 10000);
+    ASSERT_TRUE(unfinished.write("GET /a.txt HTTP/1.1\r\nHost: x\r\n"));
+    EXPECT_TRUE(unfinished.closedWithin());
+    ASSERT_TRUE(silent.write("GET /a.txt HTTP/1.0\r\n\r\n"));
+    EXPECT_TRUE(answeredWithA(silent.readUntilClosed()));
+}
+
+// Connections that have sent part of a request head make room first, before
+// those that wait for a request, the oldest head first.
+TEST_F(HttpServerTest, UnfinishedHeadsMakeRoomFirst)
+{
+    serve(smallCaps(3, 3));
+    RawHttpClient silent(service->port(), 3000, "127.0.0.2");
+    RawHttpClient older(service->port(), 3000, "127.0.0.3");
+    RawHttpClient younger(service->port(), 3000, "127.0.0.4");
+    ASSERT_TRUE(older.write("GET /a.txt HTTP/1.0\r\n"));
+    ASSERT_TRUE(younger.write("GET /a.txt HTTP/1.0\r\n"));
+    EXPECT_TRUE(answeredWithA(exchangeFrom(service->port(), "127.0.0.5")));
+    EXPECT_TRUE(older.closedWithin());
+    ASSERT_TRUE(younger.write("\r\n"));
+    EXPECT_TRUE(answeredWithA(younger.readUntilClosed()));
+    ASSERT_TRUE(silent.write("GET /a.txt HTTP/1.0\r\n\r\n"));
+    EXPECT_TRUE(answeredWithA(silent.readUntilClosed()));
 }
 
 // A connection lingering after its last answer makes room before one that

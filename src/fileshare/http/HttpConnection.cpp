@@ -39,6 +39,16 @@ HttpConnection::Stage HttpConnection::stage() const
     return input_.empty() ? Stage::Waiting : Stage::ReadingHead;
 }
 
+bool HttpConnection::expired(std::int64_t nowMs) const
+{
+    if (nowMs >= deadlineMs_)
+        return true;
+    if (stage() != Stage::ReadingHead)
+        return false;
+    const auto perKilobyte = static_cast<std::int64_t>(input_.size() * 1000 / 1024);
+    return nowMs >= headStartMs_ + limits_.headTimeoutMs + perKilobyte;
+}
+
 HttpConnection::Next HttpConnection::drive(const SiteResponder& responder, std::string& log, std::int64_t nowMs)
 {
     if (lingering_)
@@ -46,7 +56,7 @@ HttpConnection::Next HttpConnection::drive(const SiteResponder& responder, std::
     for (;;) {
         if (!writing_) {
             if (!answerBufferedRequest(responder)) {
-                switch (readMore()) {
+                switch (readMore(nowMs)) {
                 case ReadResult::Data: continue;
                 case ReadResult::Blocked: return Next::Wait;
                 case ReadResult::Closed: return Next::Close;
@@ -66,6 +76,7 @@ HttpConnection::Next HttpConnection::drive(const SiteResponder& responder, std::
         log += "\r\n";
         writing_ = false;
         deadlineMs_ = nowMs + limits_.timeoutMs;
+        headStartMs_ = nowMs; // for the next request's bytes already in input_
         if (!response_.keepAlive)
             return startLingering(nowMs);
         if (!noDelay_) {
@@ -96,13 +107,16 @@ HttpConnection::ReadResult HttpConnection::receive(char* into, std::size_t size,
     }
 }
 
-HttpConnection::ReadResult HttpConnection::readMore()
+HttpConnection::ReadResult HttpConnection::readMore(std::int64_t nowMs)
 {
     char chunk[kReadChunk];
     std::size_t received = 0;
     const ReadResult result = receive(chunk, sizeof chunk, received);
-    if (result == ReadResult::Data)
+    if (result == ReadResult::Data) {
+        if (input_.empty())
+            headStartMs_ = nowMs;
         input_.append(chunk, received);
+    }
     return result;
 }
 

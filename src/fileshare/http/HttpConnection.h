@@ -37,8 +37,9 @@ public:
     // Does all the socket allows now; answered requests add a line to `log`.
     Next drive(const SiteResponder& responder, std::string& log, std::int64_t nowMs);
 
-    // No progress within the time-out.
-    bool expired(std::int64_t nowMs) const { return nowMs >= deadlineMs_; }
+    // No progress within the time-out, or a request head not complete within
+    // its own.
+    bool expired(std::int64_t nowMs) const;
 
 private:
     enum class ReadResult { Data, Blocked, Closed };
@@ -46,7 +47,7 @@ private:
 
     // One receive into `into`; on Data, `received` bytes came.
     ReadResult receive(char* into, std::size_t size, std::size_t& received);
-    ReadResult readMore();
+    ReadResult readMore(std::int64_t nowMs);
     // Shuts the sending side after the last answer and starts dropping input.
     Next startLingering(std::int64_t nowMs);
     Next dropInput(std::int64_t nowMs);
@@ -60,6 +61,8 @@ private:
     const ServerLimits& limits_;
     std::int64_t deadlineMs_;
     std::string input_;
+    // When the first byte of the request head in input_ came.
+    std::int64_t headStartMs_ = 0;
     bool writing_ = false;
     bool lingering_ = false;
     std::int64_t lingerEndMs_ = 0;

@@ -1,5 +1,6 @@
 #include "fileshare/http/HttpServer.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -29,9 +30,9 @@ HttpServer::~HttpServer() = default;
 std::size_t HttpServer::queueOf(HttpConnection::Stage stage)
 {
     switch (stage) {
-    case HttpConnection::Stage::Lingering: return 0;
-    case HttpConnection::Stage::Waiting: return 1;
-    case HttpConnection::Stage::ReadingHead:
+    case HttpConnection::Stage::ReadingHead: return 0;
+    case HttpConnection::Stage::Lingering: return 1;
+    case HttpConnection::Stage::Waiting: return 2;
     case HttpConnection::Stage::Answering: break;
     }
     return kNoQueue;
@@ -81,7 +82,8 @@ bool HttpServer::listen(const std::string& address, std::uint16_t port, std::err
 
 void HttpServer::run()
 {
-    const int sweepEveryMs = std::max(10, std::min(1000, limits_.timeoutMs / 4));
+    const int shortestMs = std::min({limits_.timeoutMs, limits_.headTimeoutMs, limits_.lingerMs});
+    const int sweepEveryMs = std::max(10, std::min(1000, shortestMs / 4));
     std::int64_t nextSweep = monotonicMs() + sweepEveryMs;
     epoll_event events[kMaxEvents];
     while (!stopping_.load()) {

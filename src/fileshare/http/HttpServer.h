@@ -24,11 +24,12 @@ class SiteResponder;
 //
 // Connections are capped per client address and in all (ServerLimits). When
 // the server runs short, of connections or of descriptors, a connection is
-// closed to make room: one lingering after its last answer, else one that
-// waits for a request, in each group the one that has been in it longest. A
-// client that opens connections and sends nothing cannot lock others out, one
-// that keeps using its connection keeps it, and one being answered is never
-// cut off.
+// closed to make room: one that has sent part of a request head, else one
+// lingering after its last answer, else one that waits for a request, in
+// each group the one that has been in it longest. A client that opens
+// connections and sends nothing, or never ends its heads, cannot lock others
+// out; one that keeps using its connection keeps it, and one being answered
+// is never cut off.
 class HttpServer {
 public:
     using LogSink = std::function<void(std::string)>;
@@ -87,9 +88,10 @@ private:
     bool acceptPaused_ = false;
     std::unordered_map<int, Slot> connections_;
     // The connections that may be closed to make room, in the order they go:
-    // those lingering after their last answer, then those waiting for a
-    // request (since they connected or were last answered).
-    std::array<std::list<int>, 2> reclaimable_;
+    // those reading a request head (since its first byte), those lingering
+    // after their last answer, then those waiting for a request (since they
+    // connected or were last answered).
+    std::array<std::list<int>, 3> reclaimable_;
     std::unordered_map<std::uint32_t, std::size_t> perAddress_;
     // Connections also watched for room to write (after a write blocked).
     std::unordered_set<int> watchingWrites_;

@@ -7,6 +7,11 @@ struct ServerLimits {
     // A connection is closed when, for this long, it sends no complete
     // request head, takes none of its answer, or sits idle between requests.
     int timeoutMs = 30000;
+    // A request head must be complete this long after its first byte came,
+    // plus a second for every kilobyte of it that came: a head trickled in to
+    // hold the connection is closed long before timeoutMs, one sent over a
+    // slow line is not.
+    int headTimeoutMs = 5000;
     // After the last answer on a connection the server ends, it stops sending
     // and reads and drops what the client still sends, until the client
     // closes, nothing came for this long, or timeoutMs has passed. Closing
