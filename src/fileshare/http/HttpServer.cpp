@@ -4,15 +4,48 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <dirent.h>
 #include <netinet/in.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int kMaxEvents = 256;
+// Descriptors left to the rest of the process and to those a request opens on
+// its way to its answer (a folder, the entries of a listing).
+constexpr std::size_t kDescriptorMargin = 32;
+
+// The descriptors the process has open; 0 when that cannot be told.
+std::size_t openDescriptors()
+{
+    DIR* folder = ::opendir("/proc/self/fd");
+    if (!folder)
+        return 0;
+    std::size_t count = 0;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (entry->d_name[0] != '.')
+            ++count;
+    }
+    ::closedir(folder);
+    return count > 0 ? count - 1 : 0; // less the listing's own
+}
+
+// How many connections the open-file limit leaves room for: each takes a
+// descriptor for its socket and keeps one in reserve for the file it sends,
+// out of what the descriptors open now and the margin leave.
+std::size_t connectionsTheDescriptorsAllow()
+{
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return static_cast<std::size_t>(-1);
+    const std::size_t taken = openDescriptors() + kDescriptorMargin;
+    const auto allowed = static_cast<std::size_t>(limit.rlim_cur);
+    return allowed > taken ? std::max<std::size_t>(1, (allowed - taken) / 2) : 1;
+}
 
 } // namespace
 
@@ -20,6 +53,7 @@ HttpServer::HttpServer(const SiteResponder& responder, LogSink sink, ServerLimit
     : responder_(responder)
     , sink_(std::move(sink))
     , limits_(limits)
+    , maxConnections_(limits.maxConnections)
     , epoll_(::epoll_create1(EPOLL_CLOEXEC))
     , wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {
@@ -77,6 +111,7 @@ bool HttpServer::listen(const std::string& address, std::uint16_t port, std::err
         return false;
     }
     listener_ = std::move(socket);
+    maxConnections_ = std::min(limits_.maxConnections, connectionsTheDescriptorsAllow());
     return true;
 }
 
@@ -143,7 +178,7 @@ void HttpServer::acceptOne(std::int64_t nowMs)
     const auto fromAddress = perAddress_.find(address);
     const std::size_t openFromAddress = fromAddress == perAddress_.end() ? 0 : fromAddress->second;
     if (openFromAddress >= limits_.maxConnectionsPerAddress
-        || (connections_.size() >= limits_.maxConnections && !makeRoom())) {
+        || (connections_.size() >= maxConnections_ && !makeRoom())) {
         ::close(fd);
         return;
     }

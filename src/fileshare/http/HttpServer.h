@@ -22,11 +22,13 @@ class SiteResponder;
 // SiteResponder; access-log lines are handed to the sink in batches, each
 // line ending in CR LF, whenever the loop is about to wait.
 //
-// Connections are capped per client address and in all (ServerLimits). When
-// the server runs short, of connections or of descriptors, a connection is
-// closed to make room: one that has sent part of a request head, else one
-// lingering after its last answer, else one that waits for a request, in
-// each group the one that has been in it longest. A client that opens
+// Connections are capped per client address and in all (ServerLimits), and
+// in all also by the open-file limit, so that every connection has a
+// descriptor in reserve for the file it is to send. When the server runs
+// short, of connections or of descriptors, a connection is closed to make
+// room: one that has sent part of a request head, else one lingering after
+// its last answer, else one that waits for a request, in each group the one
+// that has been in it longest. A client that opens
 // connections and sends nothing, or never ends its heads, cannot lock others
 // out; one that keeps using its connection keeps it, and one being answered
 // is never cut off.
@@ -80,6 +82,9 @@ private:
     const SiteResponder& responder_;
     LogSink sink_;
     ServerLimits limits_;
+    // limits_.maxConnections, or fewer when the open-file limit leaves less
+    // room; set when listening starts.
+    std::size_t maxConnections_;
     UniqueFd listener_;
     UniqueFd epoll_;
     UniqueFd wake_;
