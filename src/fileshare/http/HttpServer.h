@@ -28,10 +28,9 @@ class SiteResponder;
 // short, of connections or of descriptors, a connection is closed to make
 // room: one that has sent part of a request head, else one lingering after
 // its last answer, else one that waits for a request, in each group the one
-// that has been in it longest. A client that opens
-// connections and sends nothing, or never ends its heads, cannot lock others
-// out; one that keeps using its connection keeps it, and one being answered
-// is never cut off.
+// that has been in it longest. A client that opens connections and sends
+// nothing, or never ends its heads, cannot lock others out; one that keeps
+// using its connection keeps it, and one being answered is never cut off.
 class HttpServer {
 public:
     using LogSink = std::function<void(std::string)>;

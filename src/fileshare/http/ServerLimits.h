@@ -19,8 +19,8 @@ struct ServerLimits {
     // and the client could lose the answer.
     int lingerMs = 5000;
     // With this many connections open, a new one takes the place of one
-    // that can be closed without cutting off an answer (HttpServer says
-    // which); with none such, the new one is closed at once.
+    // that is not being answered (HttpServer says which); with none such,
+    // the new one is closed at once.
     std::size_t maxConnections = 4096;
     // A new connection from a client address that already has this many open
     // is closed at once, so one client cannot take every connection.
