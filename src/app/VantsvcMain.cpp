@@ -13,8 +13,21 @@
 #include <csignal>
 #include <cstdio>
 #include <pthread.h>
+#include <sys/resource.h>
 
 namespace {
+
+// Every connection and every file it sends takes a descriptor: serve with as
+// many as the system allows, not with the soft limit a desktop session starts
+// programs with (often 1,024).
+void raiseOpenFileLimit()
+{
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+}
 
 // Serves until SIGINT or SIGTERM, the access log on standard output.
 int runStandalone(const VantsvcOptions& options)
@@ -95,5 +108,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "Vantsvc: %s\n%s", options.error.c_str(), VantsvcOptions::usage());
         return 2;
     }
+    raiseOpenFileLimit();
     return options.standalone ? runStandalone(options) : runEngine(argc, argv);
 }

@@ -1,6 +1,7 @@
 #include "fileshare/http/ContentTypeLookup.h"
 #include "fileshare/http/SiteService.h"
 
+#include "support/CaseName.h"
 #include "support/RawHttpClient.h"
 #include "support/TestHome.h"
 
@@ -91,12 +92,46 @@ TEST_F(HttpServerTest, IdleAndStalledConnectionsAreClosedAfterTheTimeout)
     EXPECT_TRUE(trickle.closedWithin());
 }
 
-TEST_F(HttpServerTest, OversizedHeadGets400AndTheConnectionCloses)
+// Requests answered on a connection the server then closes, each sent in one
+// write: the client gets the whole answer and then the end of the connection,
+// never a reset, also when the server did not need the rest of the request.
+struct ClosingCase {
+    const char* name;
+    QByteArray request;
+    int status;
+    QByteArray body = {}; // the exact body, when given
+};
+
+class ClosingAnswers : public HttpServerTest, public testing::WithParamInterface<ClosingCase> { };
+
+TEST_P(ClosingAnswers, ReachTheClient)
 {
-    RawHttpClient client(service->port());
-    client.write("GET / HTTP/1.1\r\nX-Long: " + QByteArray(64 * 1024, 'x') + "\r\n\r\n");
-    EXPECT_TRUE(client.readUntilClosed().startsWith("HTTP/1.1 400 Bad Request"));
+    const ClosingCase& c = GetParam();
+    serve(ServerLimits());
+    const RawHttpReply reply = RawHttpClient(service->port(), 10000).send(c.request);
+    EXPECT_EQ(reply.status(), c.status) << reply.bytes().left(300).toStdString();
+    EXPECT_TRUE(reply.ending() == RawHttpReply::Ending::Closed) << static_cast<int>(reply.ending());
+    if (!c.body.isEmpty()) {
+        EXPECT_EQ(reply.body(), c.body);
+    }
 }
+
+QByteArray withBody(qsizetype size)
+{
+    return "GET /a.txt HTTP/1.1\r\nContent-Length: " + QByteArray::number(size) + "\r\n\r\n" + QByteArray(size, 'z');
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ClosingAnswers,
+    testing::Values(ClosingCase {"Http19", "GET /a.txt HTTP/1.9\r\nHost: x\r\n\r\n", 505},
+                    ClosingCase {"Http2", "GET /a.txt HTTP/2.0\r\n\r\n", 505},
+                    ClosingCase {"HundredKilobyteHeader",
+                                 "GET /a.txt HTTP/1.1\r\nX-Long: " + QByteArray(100 * 1024, 'x') + "\r\n\r\n", 400},
+                    ClosingCase {"TenThousandHeaders",
+                                 "GET /a.txt HTTP/1.1\r\n" + QByteArray("X: y\r\n").repeated(10000) + "\r\n", 400},
+                    ClosingCase {"GetWith64KilobyteBody", withBody(64 * 1024), 200, "aaaa"},
+                    ClosingCase {"GetWithOneMegabyteBody", withBody(1024 * 1024), 200, "aaaa"}),
+    CaseName());
 
 TEST_F(HttpServerTest, GarbageNeverStopsTheServer)
 {
@@ -147,12 +182,13 @@ TEST_F(HttpServerTest, RestartsOnTheSamePort)
     EXPECT_EQ(error, std::errc::address_in_use);
 }
 
-// Caps small enough for a test, and a time-out no test reaches, so only the
+// Caps small enough for a test, and time-outs no test reaches, so only the
 // caps close connections.
 ServerLimits smallCaps(std::size_t total, std::size_t perAddress)
 {
     ServerLimits limits;
     limits.timeoutMs = 600000;
+    limits.headTimeoutMs = 600000;
     limits.maxConnections = total;
     limits.maxConnectionsPerAddress = perAddress;
     return limits;
@@ -189,6 +225,53 @@ TEST_F(HttpServerTest, OneAddressCannotTakeEveryConnection)
             EXPECT_EQ(answer, QByteArray()) << i;
         }
     }
+}
+
+// A request head that is not complete within its own time-out closes the
+// connection, long before the time-out of a silent one.
+TEST_F(HttpServerTest, AnUnfinishedHeadIsClosedWithinItsOwnTimeout)
+{
+    ServerLimits limits = smallCaps(16, 16);
+    limits.headTimeoutMs = 300;
+    serve(limits);
+    RawHttpClient silent(service->port());
+    RawHttpClient unfinished(service->port(), 10000);
+    ASSERT_TRUE(unfinished.write("GET /a.txt HTTP/1.1\r\nHost: x\r\n"));
+    EXPECT_TRUE(unfinished.closedWithin());
+    ASSERT_TRUE(silent.write("GET /a.txt HTTP/1.0\r\n\r\n"));
+    EXPECT_TRUE(answeredWithA(silent.readUntilClosed()));
+}
+
+// Connections that have sent part of a request head make room first, before
+// those that wait for a request, the oldest head first.
+TEST_F(HttpServerTest, UnfinishedHeadsMakeRoomFirst)
+{
+    serve(smallCaps(3, 3));
+    RawHttpClient silent(service->port(), 3000, "127.0.0.2");
+    RawHttpClient older(service->port(), 3000, "127.0.0.3");
+    RawHttpClient younger(service->port(), 3000, "127.0.0.4");
+    ASSERT_TRUE(older.write("GET /a.txt HTTP/1.0\r\n"));
+    ASSERT_TRUE(younger.write("GET /a.txt HTTP/1.0\r\n"));
+    EXPECT_TRUE(answeredWithA(exchangeFrom(service->port(), "127.0.0.5")));
+    EXPECT_TRUE(older.closedWithin());
+    ASSERT_TRUE(younger.write("\r\n"));
+    EXPECT_TRUE(answeredWithA(younger.readUntilClosed()));
+    ASSERT_TRUE(silent.write("GET /a.txt HTTP/1.0\r\n\r\n"));
+    EXPECT_TRUE(answeredWithA(silent.readUntilClosed()));
+}
+
+// A connection lingering after its last answer makes room before one that
+// waits for a request.
+TEST_F(HttpServerTest, ALingeringConnectionMakesRoomFirst)
+{
+    serve(smallCaps(2, 2));
+    RawHttpClient waiting(service->port(), 3000, "127.0.0.2");
+    RawHttpClient lingering(service->port(), 3000, "127.0.0.3");
+    ASSERT_TRUE(lingering.write("GET /a.txt HTTP/1.0\r\n\r\n"));
+    ASSERT_TRUE(answeredWithA(lingering.readUntilClosed()));
+    EXPECT_TRUE(answeredWithA(exchangeFrom(service->port(), "127.0.0.4")));
+    ASSERT_TRUE(waiting.write("GET /a.txt HTTP/1.0\r\n\r\n"));
+    EXPECT_TRUE(answeredWithA(waiting.readUntilClosed()));
 }
 
 TEST_F(HttpServerTest, SilentConnectionsMakeRoomForNewClients)

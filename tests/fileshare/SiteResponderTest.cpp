@@ -14,6 +14,8 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
@@ -169,6 +171,64 @@ INSTANTIATE_TEST_SUITE_P(
         AnswerCase {"Http10KeepAliveAnswered", "GET /b.txt HTTP/1.0\r\nConnection: keep-alive\r\n\r\n", 200, "",
                     "Connection: keep-alive"}),
     CaseName());
+
+// Takes every descriptor the process may still open but `left`, under a soft
+// limit lowered for the purpose, and gives them back when it goes.
+class DescriptorsTaken {
+public:
+    explicit DescriptorsTaken(std::size_t left)
+    {
+        ::getrlimit(RLIMIT_NOFILE, &saved_);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = std::min<rlim_t>(saved_.rlim_cur, 4096);
+        ::setrlimit(RLIMIT_NOFILE, &lowered);
+        for (int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC); fd >= 0;
+             fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC))
+            taken_.emplace_back(fd);
+        taken_.resize(taken_.size() - std::min(left, taken_.size()));
+    }
+    ~DescriptorsTaken()
+    {
+        taken_.clear();
+        ::setrlimit(RLIMIT_NOFILE, &saved_);
+    }
+    DescriptorsTaken(const DescriptorsTaken&) = delete;
+    DescriptorsTaken& operator=(const DescriptorsTaken&) = delete;
+
+private:
+    rlimit saved_ {};
+    std::vector<UniqueFd> taken_;
+};
+
+struct ShortCase {
+    const char* name;
+    const char* path;
+    std::size_t descriptorsLeft; // how far the answer gets before they run out
+};
+
+class OutOfDescriptors : public SiteResponderTest, public testing::WithParamInterface<ShortCase> { };
+
+// What the site holds is never answered 404 (or a listing short of entries)
+// for want of a descriptor: 503, to be asked again later.
+TEST_P(OutOfDescriptors, AnswersServiceUnavailable)
+{
+    const ShortCase& c = GetParam();
+    const std::string head = std::string("GET ") + c.path + " HTTP/1.1\r\n\r\n";
+    HttpResponse response;
+    {
+        const DescriptorsTaken taken(c.descriptorsLeft);
+        response = get(head);
+    }
+    EXPECT_EQ(response.status, 503) << response.head;
+    EXPECT_NE(response.head.find("\r\nRetry-After: 5\r\n"), std::string::npos) << response.head;
+    EXPECT_EQ(get(head).status, 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OutOfDescriptors,
+                         testing::Values(ShortCase {"File", "/hello.txt", 0}, ShortCase {"Folder", "/", 0},
+                                         ShortCase {"Listing", "/", 1}, ShortCase {"LinksOfAListing", "/", 2},
+                                         ShortCase {"DefaultDocument", "/dir3/", 1}),
+                         CaseName());
 
 TEST_F(SiteResponderTest, NothingFromTheNetworkChangesAFile)
 {

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -109,6 +110,55 @@ INSTANTIATE_TEST_SUITE_P(
                         "UnlistedFolderWithoutSlashRedirects", "/listless", 301, {}, {}, "Location", "/listless/"},
                     AsUserCase {"FileInAFolderThatCanBePassed", "/listless/inside.txt", 200, "passed through"}),
     CaseName());
+
+struct LimitCase {
+    const char* name;
+    bool hardLimitToo; // as `ulimit -n 64` leaves it; else the hard limit stays as it is
+};
+
+class VantsvcOpenFileLimit : public testing::TestWithParam<LimitCase> { };
+
+// Vantsvc started with an open-file limit of 64 and 60 silent connections
+// open: files and listings are still served. Below a higher hard limit it
+// raises its own and keeps every connection; held to 64, silent connections
+// make room, each connection keeping a descriptor for the file it sends.
+TEST_P(VantsvcOpenFileLimit, FilesAndListingsAreServedBesideSilentConnections)
+{
+    const LimitCase& c = GetParam();
+    rlimit lowered {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &lowered), 0);
+    if (!c.hardLimitToo && lowered.rlim_max < 1024)
+        GTEST_SKIP() << "the hard open-file limit (" << lowered.rlim_max << ") leaves nothing to raise to";
+    lowered.rlim_cur = 64;
+    if (c.hardLimitToo)
+        lowered.rlim_max = 64;
+    TestHome home;
+    home.writeFile(QStringLiteral("site/a.txt"), "aaaa");
+    VantsvcProcess server({home.path(QStringLiteral("site"))},
+                          {QString(), {}, [lowered] { ::setrlimit(RLIMIT_NOFILE, &lowered); }});
+    ASSERT_TRUE(server.started()) << server.errors().toStdString();
+
+    std::vector<std::unique_ptr<RawHttpClient>> silent;
+    for (int i = 0; i < 60; ++i) {
+        silent.push_back(std::make_unique<RawHttpClient>(server.port()));
+        ASSERT_TRUE(silent.back()->connected());
+    }
+    const RawHttpReply file = RawHttpClient(server.port()).request("GET", QStringLiteral("/a.txt"));
+    EXPECT_EQ(file.status(), 200) << file.bytes().toStdString();
+    EXPECT_EQ(file.body(), "aaaa");
+    const RawHttpReply listing = RawHttpClient(server.port()).request("GET", QStringLiteral("/"));
+    EXPECT_EQ(listing.status(), 200) << listing.bytes().toStdString();
+    EXPECT_TRUE(listing.body().contains("<a href=/a.txt>a.txt</a>")) << listing.body().toStdString();
+    if (!c.hardLimitToo) {
+        ASSERT_TRUE(silent.front()->write("GET /a.txt HTTP/1.0\r\n\r\n"));
+        EXPECT_TRUE(silent.front()->readUntilClosed().endsWith("\r\n\r\naaaa"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, VantsvcOpenFileLimit,
+                         testing::Values(LimitCase {"BelowAHigherHardLimit", false},
+                                         LimitCase {"AtTheHardLimit", true}),
+                         CaseName());
 
 // Listings write dates in the short formats of the locale Vantsvc runs in.
 // The German locale is made for the test, so the machine need not have it.

@@ -16,30 +16,54 @@ namespace {
 
 constexpr std::size_t kReadChunk = 16 * 1024;
 constexpr std::size_t kMaxLoggedLine = 512;
+// A lingering connection that sends more than this is closed at once: no
+// request the server answered without reading it is worth more.
+constexpr std::uint64_t kMaxDroppedBytes = 64 * 1024 * 1024;
 
 } // namespace
 
-HttpConnection::HttpConnection(int socket, std::uint32_t clientAddress, std::int64_t nowMs, int timeoutMs)
+HttpConnection::HttpConnection(int socket, std::uint32_t clientAddress, std::int64_t nowMs, const ServerLimits& limits)
     : socket_(socket)
     , clientAddress_(clientAddress)
-    , timeoutMs_(timeoutMs)
-    , deadlineMs_(nowMs + timeoutMs)
+    , limits_(limits)
+    , deadlineMs_(nowMs + limits.timeoutMs)
 {
+}
+
+HttpConnection::Stage HttpConnection::stage() const
+{
+    if (lingering_)
+        return Stage::Lingering;
+    if (writing_)
+        return Stage::Answering;
+    return input_.empty() ? Stage::Waiting : Stage::ReadingHead;
+}
+
+bool HttpConnection::expired(std::int64_t nowMs) const
+{
+    if (nowMs >= deadlineMs_)
+        return true;
+    if (stage() != Stage::ReadingHead)
+        return false;
+    const auto perKilobyte = static_cast<std::int64_t>(input_.size() * 1000 / 1024);
+    return nowMs >= headStartMs_ + limits_.headTimeoutMs + perKilobyte;
 }
 
 HttpConnection::Next HttpConnection::drive(const SiteResponder& responder, std::string& log, std::int64_t nowMs)
 {
+    if (lingering_)
+        return dropInput(nowMs);
     for (;;) {
         if (!writing_) {
             if (!answerBufferedRequest(responder)) {
-                switch (readMore()) {
+                switch (readMore(nowMs)) {
                 case ReadResult::Data: continue;
                 case ReadResult::Blocked: return Next::Wait;
                 case ReadResult::Closed: return Next::Close;
                 }
             }
             writing_ = true;
-            deadlineMs_ = nowMs + timeoutMs_;
+            deadlineMs_ = nowMs + limits_.timeoutMs;
         }
 
         switch (writeMore(nowMs)) {
@@ -51,9 +75,10 @@ HttpConnection::Next HttpConnection::drive(const SiteResponder& responder, std::
         log += logLine_.format(std::time(nullptr));
         log += "\r\n";
         writing_ = false;
-        deadlineMs_ = nowMs + timeoutMs_;
+        deadlineMs_ = nowMs + limits_.timeoutMs;
+        headStartMs_ = nowMs; // for the next request's bytes already in input_
         if (!response_.keepAlive)
-            return Next::Close;
+            return startLingering(nowMs);
         if (!noDelay_) {
             // Later answers must not wait for the client's acknowledgement of
             // this one (Nagle): a first answer never does, so a connection
@@ -66,13 +91,12 @@ HttpConnection::Next HttpConnection::drive(const SiteResponder& responder, std::
     }
 }
 
-HttpConnection::ReadResult HttpConnection::readMore()
+HttpConnection::ReadResult HttpConnection::receive(char* into, std::size_t size, std::size_t& received)
 {
-    char chunk[kReadChunk];
     for (;;) {
-        const ssize_t n = ::recv(socket_.get(), chunk, sizeof chunk, 0);
+        const ssize_t n = ::recv(socket_.get(), into, size, 0);
         if (n > 0) {
-            input_.append(chunk, static_cast<std::size_t>(n));
+            received = static_cast<std::size_t>(n);
             return ReadResult::Data;
         }
         if (n < 0 && errno == EINTR)
@@ -80,6 +104,51 @@ HttpConnection::ReadResult HttpConnection::readMore()
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             return ReadResult::Blocked;
         return ReadResult::Closed;
+    }
+}
+
+HttpConnection::ReadResult HttpConnection::readMore(std::int64_t nowMs)
+{
+    char chunk[kReadChunk];
+    std::size_t received = 0;
+    const ReadResult result = receive(chunk, sizeof chunk, received);
+    if (result == ReadResult::Data) {
+        if (input_.empty())
+            headStartMs_ = nowMs;
+        input_.append(chunk, received);
+    }
+    return result;
+}
+
+HttpConnection::Next HttpConnection::startLingering(std::int64_t nowMs)
+{
+    // The answer is queued whole; the end of the connection follows it, so
+    // the client need not wait for the lingering to end.
+    if (::shutdown(socket_.get(), SHUT_WR) != 0)
+        return Next::Close;
+    lingering_ = true;
+    input_.clear();
+    input_.shrink_to_fit();
+    lingerEndMs_ = nowMs + limits_.timeoutMs;
+    deadlineMs_ = std::min(lingerEndMs_, nowMs + limits_.lingerMs);
+    return dropInput(nowMs);
+}
+
+HttpConnection::Next HttpConnection::dropInput(std::int64_t nowMs)
+{
+    char chunk[kReadChunk];
+    for (;;) {
+        std::size_t received = 0;
+        switch (receive(chunk, sizeof chunk, received)) {
+        case ReadResult::Data:
+            dropped_ += received;
+            if (dropped_ > kMaxDroppedBytes)
+                return Next::Close;
+            deadlineMs_ = std::min(lingerEndMs_, nowMs + limits_.lingerMs);
+            break;
+        case ReadResult::Blocked: return Next::Wait;
+        case ReadResult::Closed: return Next::Close;
+        }
     }
 }
 
@@ -101,10 +170,12 @@ bool HttpConnection::answerBufferedRequest(const SiteResponder& responder)
         logLine_.requestLine = request.requestLine;
         input_.erase(0, parsed.consumed);
     } else {
-        // A head that cannot be read, or is too large: 400, and the
-        // connection closes, since where the next request starts is unknown.
-        const int version = parsed.request.version >= 10 ? parsed.request.version : 11;
-        response_ = responder.error(400, version, false, true, now);
+        // A head that cannot be read or is too large (400), or one in an HTTP
+        // version this server does not speak (505): the connection closes,
+        // since where the next request starts is unknown.
+        const bool unsupported = parsed.status == HttpRequestParser::Status::UnsupportedVersion;
+        const int version = parsed.request.version == 10 ? 10 : 11;
+        response_ = responder.error(unsupported ? 505 : 400, version, false, true, now);
         logLine_.requestLine = parsed.request.requestLine.empty() ? firstLineOfInput() : parsed.request.requestLine;
         input_.clear();
     }
@@ -137,7 +208,7 @@ HttpConnection::WriteResult HttpConnection::writeMore(std::int64_t nowMs)
         const std::size_t fromHead = std::min(sent, response_.head.size() - headSent_);
         headSent_ += fromHead;
         bodySent_ += sent - fromHead;
-        deadlineMs_ = nowMs + timeoutMs_;
+        deadlineMs_ = nowMs + limits_.timeoutMs;
     }
     while (fileSent_ < response_.fileLength) {
         auto offset = static_cast<off_t>(response_.fileOffset + fileSent_);
@@ -152,7 +223,7 @@ HttpConnection::WriteResult HttpConnection::writeMore(std::int64_t nowMs)
         if (n == 0)
             return WriteResult::Failed; // the file shrank under us: the promised length cannot be kept
         fileSent_ += static_cast<std::uint64_t>(n);
-        deadlineMs_ = nowMs + timeoutMs_;
+        deadlineMs_ = nowMs + limits_.timeoutMs;
     }
     response_.file.close();
     return WriteResult::Done;

@@ -63,10 +63,9 @@ HttpRequestParser::Result HttpRequestParser::parse(std::string_view input)
         return result;
     }
     HttpRequest& request = result.request;
-    if (!parseRequestLine(withoutLineEnd(input.substr(position, firstEnd - position)), request)) {
-        result.status = Status::Bad;
+    result.status = parseRequestLine(withoutLineEnd(input.substr(position, firstEnd - position)), request);
+    if (result.status != Status::Complete)
         return result;
-    }
     position = firstEnd + 1;
     if (request.version == 9) {
         result.status = Status::Complete;
@@ -104,36 +103,40 @@ HttpRequestParser::Result HttpRequestParser::parse(std::string_view input)
     return result;
 }
 
-bool HttpRequestParser::parseRequestLine(std::string_view line, HttpRequest& request)
+HttpRequestParser::Status HttpRequestParser::parseRequestLine(std::string_view line, HttpRequest& request)
 {
     if (line.empty() || hasControlCharacter(line) || line.find('\t') != std::string_view::npos)
-        return false;
+        return Status::Bad;
     request.requestLine = std::string(line);
 
     const std::size_t firstBlank = line.find(' ');
     if (firstBlank == std::string_view::npos)
-        return false;
+        return Status::Bad;
     const std::string_view method = line.substr(0, firstBlank);
     std::string_view rest = line.substr(firstBlank + 1);
     const std::size_t secondBlank = rest.find(' ');
     const std::string_view target = rest.substr(0, secondBlank);
     if (!isToken(method) || target.empty())
-        return false;
+        return Status::Bad;
     request.method = std::string(method);
     request.target = std::string(target);
 
     if (secondBlank == std::string_view::npos) {
         // HTTP/0.9: "GET /path" and nothing else.
         request.version = 9;
-        return method == "GET";
+        return method == "GET" ? Status::Complete : Status::Bad;
     }
+    // "HTTP/" DIGIT "." DIGIT; of those, only 1.0 and 1.1 are spoken here.
     const std::string_view version = rest.substr(secondBlank + 1);
-    if (version.size() != 8 || version.substr(0, 5) != "HTTP/" || version[6] != '.' || version[5] != '1'
-        || version[7] < '0' || version[7] > '9')
-        return false;
-    request.version = 10 + (version[7] - '0');
-    request.keepAlive = request.version >= 11;
-    return true;
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (version.size() != 8 || version.substr(0, 5) != "HTTP/" || !isDigit(version[5]) || version[6] != '.'
+        || !isDigit(version[7]))
+        return Status::Bad;
+    request.version = (version[5] - '0') * 10 + (version[7] - '0');
+    if (request.version != 10 && request.version != 11)
+        return Status::UnsupportedVersion;
+    request.keepAlive = request.version == 11;
+    return Status::Complete;
 }
 
 bool HttpRequestParser::parseHeaderLine(std::string_view line, HttpRequest& request,

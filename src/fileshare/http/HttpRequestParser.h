@@ -13,7 +13,9 @@ public:
     static constexpr std::size_t kMaxHeadBytes = 16 * 1024;
     static constexpr std::size_t kMaxHeaderLines = 100;
 
-    enum class Status { NeedMore, Complete, Bad, TooLarge };
+    // UnsupportedVersion: a well-formed request line naming an HTTP version
+    // other than 1.0 and 1.1 (a bare HTTP/0.9 line is Complete).
+    enum class Status { NeedMore, Complete, Bad, TooLarge, UnsupportedVersion };
     struct Result {
         Status status = Status::NeedMore;
         // On Complete: the length of the head, line ends included.
@@ -24,6 +26,7 @@ public:
     static Result parse(std::string_view input);
 
 private:
-    static bool parseRequestLine(std::string_view line, HttpRequest& request);
+    // Complete, Bad or UnsupportedVersion.
+    static Status parseRequestLine(std::string_view line, HttpRequest& request);
     static bool parseHeaderLine(std::string_view line, HttpRequest& request, std::optional<std::uint64_t>& length);
 };

@@ -1,17 +1,51 @@
 #include "fileshare/http/HttpServer.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <dirent.h>
 #include <netinet/in.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int kMaxEvents = 256;
+// Descriptors left to the rest of the process and to those a request opens on
+// its way to its answer (a folder, the entries of a listing).
+constexpr std::size_t kDescriptorMargin = 32;
+
+// The descriptors the process has open; 0 when that cannot be told.
+std::size_t openDescriptors()
+{
+    DIR* folder = ::opendir("/proc/self/fd");
+    if (!folder)
+        return 0;
+    std::size_t count = 0;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (entry->d_name[0] != '.')
+            ++count;
+    }
+    ::closedir(folder);
+    return count > 0 ? count - 1 : 0; // less the listing's own
+}
+
+// How many connections the open-file limit leaves room for: each takes a
+// descriptor for its socket and keeps one in reserve for the file it sends,
+// out of what the descriptors open now and the margin leave.
+std::size_t connectionsTheDescriptorsAllow()
+{
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return static_cast<std::size_t>(-1);
+    const std::size_t taken = openDescriptors() + kDescriptorMargin;
+    const auto allowed = static_cast<std::size_t>(limit.rlim_cur);
+    return allowed > taken ? std::max<std::size_t>(1, (allowed - taken) / 2) : 1;
+}
 
 } // namespace
 
@@ -19,12 +53,24 @@ HttpServer::HttpServer(const SiteResponder& responder, LogSink sink, ServerLimit
     : responder_(responder)
     , sink_(std::move(sink))
     , limits_(limits)
+    , maxConnections_(limits.maxConnections)
     , epoll_(::epoll_create1(EPOLL_CLOEXEC))
     , wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {
 }
 
 HttpServer::~HttpServer() = default;
+
+std::size_t HttpServer::queueOf(HttpConnection::Stage stage)
+{
+    switch (stage) {
+    case HttpConnection::Stage::ReadingHead: return 0;
+    case HttpConnection::Stage::Lingering: return 1;
+    case HttpConnection::Stage::Waiting: return 2;
+    case HttpConnection::Stage::Answering: break;
+    }
+    return kNoQueue;
+}
 
 std::int64_t HttpServer::monotonicMs()
 {
@@ -65,12 +111,14 @@ bool HttpServer::listen(const std::string& address, std::uint16_t port, std::err
         return false;
     }
     listener_ = std::move(socket);
+    maxConnections_ = std::min(limits_.maxConnections, connectionsTheDescriptorsAllow());
     return true;
 }
 
 void HttpServer::run()
 {
-    const int sweepEveryMs = std::max(10, std::min(1000, limits_.timeoutMs / 4));
+    const int shortestMs = std::min({limits_.timeoutMs, limits_.headTimeoutMs, limits_.lingerMs});
+    const int sweepEveryMs = std::max(10, std::min(1000, shortestMs / 4));
     std::int64_t nextSweep = monotonicMs() + sweepEveryMs;
     epoll_event events[kMaxEvents];
     while (!stopping_.load()) {
@@ -117,10 +165,10 @@ void HttpServer::acceptOne(std::int64_t nowMs)
     const int fd = ::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length,
                              SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
-        // Out of descriptors: a waiting connection makes room, and the next
-        // wait reports the client again. With none, listening stops until a
-        // connection closes.
-        if ((errno == EMFILE || errno == ENFILE) && !closeOldestWaiting()) {
+        // Out of descriptors: another connection makes room, and the next
+        // wait reports the client again. With none to close, listening stops
+        // until a connection closes.
+        if ((errno == EMFILE || errno == ENFILE) && !makeRoom()) {
             ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, listener_.get(), nullptr);
             acceptPaused_ = true;
         }
@@ -130,7 +178,7 @@ void HttpServer::acceptOne(std::int64_t nowMs)
     const auto fromAddress = perAddress_.find(address);
     const std::size_t openFromAddress = fromAddress == perAddress_.end() ? 0 : fromAddress->second;
     if (openFromAddress >= limits_.maxConnectionsPerAddress
-        || (connections_.size() >= limits_.maxConnections && !closeOldestWaiting())) {
+        || (connections_.size() >= maxConnections_ && !makeRoom())) {
         ::close(fd);
         return;
     }
@@ -144,10 +192,9 @@ void HttpServer::acceptOne(std::int64_t nowMs)
     // Registering a socket that is already readable reports it at once,
     // so the first request is read when epoll says so.
     Slot& slot = connections_[fd];
-    slot.connection = std::make_unique<HttpConnection>(fd, address, nowMs, limits_.timeoutMs);
-    slot.idlePlace = idle_.end();
+    slot.connection = std::make_unique<HttpConnection>(fd, address, nowMs, limits_);
     ++perAddress_[address];
-    noteWaiting(fd, slot);
+    requeue(fd, slot);
 }
 
 void HttpServer::drive(int fd, Slot& slot, std::int64_t nowMs)
@@ -169,27 +216,42 @@ void HttpServer::drive(int fd, Slot& slot, std::int64_t nowMs)
         break;
     case HttpConnection::Next::Close: closeConnection(fd); return;
     }
-    noteWaiting(fd, slot);
+    requeue(fd, slot);
 }
 
-void HttpServer::noteWaiting(int fd, Slot& slot)
+void HttpServer::requeue(int fd, Slot& slot)
 {
     // Something just happened on the connection: if it waits for a request
-    // now, it is the one that has waited the shortest.
-    if (slot.idlePlace != idle_.end()) {
-        idle_.erase(slot.idlePlace);
-        slot.idlePlace = idle_.end();
+    // now, it is the one that has waited the shortest. One that stays in
+    // another queue keeps its place.
+    const HttpConnection::Stage stage = slot.connection->stage();
+    const std::size_t queue = queueOf(stage);
+    if (queue == slot.queue && stage != HttpConnection::Stage::Waiting)
+        return;
+    leaveQueue(slot);
+    if (queue < reclaimable_.size()) {
+        slot.place = reclaimable_[queue].insert(reclaimable_[queue].end(), fd);
+        slot.queue = queue;
     }
-    if (slot.connection->waitingForRequest())
-        slot.idlePlace = idle_.insert(idle_.end(), fd);
 }
 
-bool HttpServer::closeOldestWaiting()
+void HttpServer::leaveQueue(Slot& slot)
 {
-    if (idle_.empty())
-        return false;
-    closeConnection(idle_.front());
-    return true;
+    if (slot.queue == kNoQueue)
+        return;
+    reclaimable_[slot.queue].erase(slot.place);
+    slot.queue = kNoQueue;
+}
+
+bool HttpServer::makeRoom()
+{
+    for (const std::list<int>& queue : reclaimable_) {
+        if (!queue.empty()) {
+            closeConnection(queue.front());
+            return true;
+        }
+    }
+    return false;
 }
 
 void HttpServer::closeConnection(int fd)
@@ -197,8 +259,7 @@ void HttpServer::closeConnection(int fd)
     const auto found = connections_.find(fd);
     if (found == connections_.end())
         return;
-    if (found->second.idlePlace != idle_.end())
-        idle_.erase(found->second.idlePlace);
+    leaveQueue(found->second);
     const auto fromAddress = perAddress_.find(found->second.connection->clientAddress());
     if (fromAddress != perAddress_.end() && --fromAddress->second == 0)
         perAddress_.erase(fromAddress);

@@ -4,6 +4,7 @@
 #include "fileshare/http/ServerLimits.h"
 #include "platform/UniqueFd.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -21,11 +22,15 @@ class SiteResponder;
 // SiteResponder; access-log lines are handed to the sink in batches, each
 // line ending in CR LF, whenever the loop is about to wait.
 //
-// Connections are capped per client address and in all (ServerLimits). When
-// the server runs short, of connections or of descriptors, the connections
-// that wait for a request are closed to make room, the one that has waited
-// longest first: a client that opens connections and sends nothing cannot
-// lock others out, and one that keeps using its connection keeps it.
+// Connections are capped per client address and in all (ServerLimits), and
+// in all also by the open-file limit, so that every connection has a
+// descriptor in reserve for the file it is to send. When the server runs
+// short, of connections or of descriptors, a connection is closed to make
+// room: one that has sent part of a request head, else one lingering after
+// its last answer, else one that waits for a request, in each group the one
+// that has been in it longest. A client that opens connections and sends
+// nothing, or never ends its heads, cannot lock others out; one that keeps
+// using its connection keeps it, and one being answered is never cut off.
 class HttpServer {
 public:
     using LogSink = std::function<void(std::string)>;
@@ -47,19 +52,27 @@ public:
     void stop();
 
 private:
+    static constexpr std::size_t kNoQueue = static_cast<std::size_t>(-1);
+
     struct Slot {
         std::unique_ptr<HttpConnection> connection;
-        // Its place in idle_, or idle_.end() while it has a request in hand.
-        std::list<int>::iterator idlePlace;
+        // The queue of reclaimable_ it is in and its place there; kNoQueue
+        // while it may not be closed to make room.
+        std::size_t queue = kNoQueue;
+        std::list<int>::iterator place;
     };
 
     void acceptOne(std::int64_t nowMs);
     void drive(int fd, Slot& slot, std::int64_t nowMs);
-    // After an event on the connection: puts it last in idle_ when it waits
-    // for a request, takes it out otherwise.
-    void noteWaiting(int fd, Slot& slot);
-    // False when no connection waits for a request.
-    bool closeOldestWaiting();
+    // The queue of reclaimable_ for a connection at `stage`.
+    static std::size_t queueOf(HttpConnection::Stage stage);
+    // After an event on the connection: moves it to the queue its stage
+    // belongs in.
+    void requeue(int fd, Slot& slot);
+    void leaveQueue(Slot& slot);
+    // Closes the first connection of the first queue that has one; false
+    // when all are empty.
+    bool makeRoom();
     void closeConnection(int fd);
     void closeExpired(std::int64_t nowMs);
     void flushLog();
@@ -68,6 +81,9 @@ private:
     const SiteResponder& responder_;
     LogSink sink_;
     ServerLimits limits_;
+    // limits_.maxConnections, or fewer when the open-file limit leaves less
+    // room; set when listening starts.
+    std::size_t maxConnections_;
     UniqueFd listener_;
     UniqueFd epoll_;
     UniqueFd wake_;
@@ -75,9 +91,11 @@ private:
     std::atomic<bool> stopping_ {false};
     bool acceptPaused_ = false;
     std::unordered_map<int, Slot> connections_;
-    // The connections that wait for a request, the one that has waited
-    // longest (since it connected or was last answered) first.
-    std::list<int> idle_;
+    // The connections that may be closed to make room, in the order they go:
+    // those reading a request head (since its first byte), those lingering
+    // after their last answer, then those waiting for a request (since they
+    // connected or were last answered).
+    std::array<std::list<int>, 3> reclaimable_;
     std::unordered_map<std::uint32_t, std::size_t> perAddress_;
     // Connections also watched for room to write (after a write blocked).
     std::unordered_set<int> watchingWrites_;

@@ -25,6 +25,7 @@ std::string ResponseHead::statusLine(int code)
     case 501: return "HTTP/1.1 501 Not Implemented";
     case 502: return "HTTP/1.1 502 Bad Gateway";
     case 503: return "HTTP/1.1 503 Service Unavailable";
+    case 505: return "HTTP/1.1 505 HTTP Version Not Supported";
     default: return "HTTP/1.1 " + std::to_string(code);
     }
 }

@@ -20,6 +20,15 @@ namespace {
 constexpr std::string_view kHtml = "text/html";
 // Listings carry file names as they are on disk, which are UTF-8.
 constexpr std::string_view kListingType = "text/html; charset=utf-8";
+// When a client may ask again after a 503.
+constexpr std::string_view kRetryAfterSeconds = "5";
+
+// The process or the system has no descriptor left: what was asked for may
+// well exist, and a later request may get it.
+bool outOfDescriptors(int error)
+{
+    return error == EMFILE || error == ENFILE;
+}
 
 // Opens `relative` beneath the folder `root`; -1 with errno set on failure.
 // The kernel refuses any step out of the folder, through ".." or a link.
@@ -114,6 +123,8 @@ HttpResponse SiteResponder::respond(const HttpRequest& request, std::time_t now)
     const Target& target = opened.target;
     const std::string& path = opened.path;
     if (!opened.file.valid()) {
+        if (outOfDescriptors(opened.error))
+            return busy(request, now);
         if (opened.error != EACCES)
             return page(404, request, {}, {}, now);
         // Read access denied: a file asks for a login; a folder is still
@@ -121,6 +132,8 @@ HttpResponse SiteResponder::respond(const HttpRequest& request, std::time_t now)
         // listing that cannot be read is then an error of the server).
         struct stat info { };
         UniqueFd probe(openBeneath(target.site->root.get(), target.relative, O_PATH));
+        if (!probe.valid() && outOfDescriptors(errno))
+            return busy(request, now);
         if (!probe.valid() || ::fstat(probe.get(), &info) != 0)
             return page(404, request, {}, {}, now);
         if (!S_ISDIR(info.st_mode))
@@ -146,6 +159,8 @@ HttpResponse SiteResponder::folderAnswer(const HttpRequest& request, const Targe
     const Site& site = *target.site;
     if (!site.folder.listingAllowed) {
         UniqueFd document(openBeneath(folder.get(), site.folder.defaultDocument, O_RDONLY | O_NONBLOCK));
+        if (!document.valid() && outOfDescriptors(errno))
+            return busy(request, now);
         struct stat info { };
         if (!document.valid() || ::fstat(document.get(), &info) != 0 || !S_ISREG(info.st_mode))
             return page(404, request, {}, {}, now);
@@ -155,17 +170,24 @@ HttpResponse SiteResponder::folderAnswer(const HttpRequest& request, const Targe
         return page(301, request, "Location", HttpText::linkPath(path) + "/", now);
 
     // A link in the folder is listed as what a request for it is answered
-    // with: resolved beneath the published folder, as requests are.
+    // with: resolved beneath the published folder, as requests are. A link
+    // that could not be followed for want of a descriptor is not left out:
+    // the whole listing waits for a later request.
     const std::string beneath = target.relative == "." ? std::string() : target.relative;
-    const auto servedLink = [&site, &beneath ](const char* name) -> std::optional<struct stat>
+    bool descriptorsRanOut = false;
+    const auto servedLink = [&site, &beneath, &descriptorsRanOut ](const char* name) -> std::optional<struct stat>
     {
         UniqueFd linked(openBeneath(site.root.get(), beneath + name, O_PATH));
         struct stat info { };
+        if (!linked.valid())
+            descriptorsRanOut = descriptorsRanOut || outOfDescriptors(errno);
         if (!linked.valid() || ::fstat(linked.get(), &info) != 0)
             return std::nullopt;
         return info;
     };
     std::optional<DirectoryListing::Page> listing = DirectoryListing::build(folder.get(), path, servedLink);
+    if ((!listing && outOfDescriptors(errno)) || descriptorsRanOut)
+        return busy(request, now);
     if (!listing)
         return page(500, request, {}, {}, now);
     ResponseHead head(200, now, kServerName);
@@ -235,6 +257,11 @@ HttpResponse SiteResponder::page(int code, const HttpRequest& request, std::stri
         head.add(extraName, extraValue);
     head.addLength(body.size()).add("Content-Type", kHtml);
     return answer(request, head, std::move(body));
+}
+
+HttpResponse SiteResponder::busy(const HttpRequest& request, std::time_t now) const
+{
+    return page(503, request, "Retry-After", kRetryAfterSeconds, now);
 }
 
 HttpResponse SiteResponder::error(int code, int version, bool keepAlive, bool withBody, std::time_t now) const

@@ -20,7 +20,8 @@ class ResponseHead;
 // Every file is opened beneath its published folder by the kernel
 // (openat2 with RESOLVE_BENEATH), so neither ".." nor a symbolic link can
 // lead a request out of it. Only GET and HEAD are answered; nothing a client
-// sends changes a file.
+// sends changes a file. When no descriptor is left to open what a request
+// names, the answer is 503 with Retry-After, never 404.
 class SiteResponder {
 public:
     static constexpr std::string_view kServerName = "Vantrel /2.0";
@@ -60,6 +61,8 @@ private:
                             std::time_t now) const;
     HttpResponse page(int code, const HttpRequest& request, std::string_view extraName, std::string_view extraValue,
                       std::time_t now) const;
+    // 503: out of descriptors, ask again later.
+    HttpResponse busy(const HttpRequest& request, std::time_t now) const;
     // Every answer is made here from its head and body: the head is left out
     // for HTTP/0.9, the body for HEAD, and the connection stays open when the
     // client asked for that.
