@@ -6,7 +6,10 @@
 #include <QCryptographicHash>
 #include <QDate>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QMap>
+#include <QProcess>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
@@ -110,6 +113,77 @@ TEST_F(KevaEndToEnd, EveryHandedOverLinkIsListedAndSurvivesACrash)
         EXPECT_GE(found, at) << "link " << n << " is listed, after the one before it\n" << kept.constData();
         at = std::max(found, at);
     }
+}
+
+// The files below `folder` by their path, with their sha256.
+QMap<QString, QByteArray> treeOf(const QString& folder)
+{
+    QMap<QString, QByteArray> tree;
+    QDirIterator files(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        tree.insert(QDir(folder).relativeFilePath(path), sha256(path));
+    }
+    return tree;
+}
+
+// From a first run, as a user does it: Downloads > Site Downloader, Next, the
+// start page in Add URL, a place in the save dialog, Begin Download. The
+// site arrives as wget -r -np fetches it (text pages and every file but GIF
+// and JPEG images), byte for byte.
+TEST_F(KevaEndToEnd, ASiteDownloadFromAFirstRunFetchesWhatWgetFetches)
+{
+    const std::pair<const char*, QByteArray> site[] = {
+        {"www/site/index.html", R"(<a href="a.zip">a</a> <img src="logo.gif"> <a href="sub/page.html">more</a>)"},
+        {"www/site/a.zip", QByteArray(300000, 'z')},
+        {"www/site/logo.gif", "GIF89a"},
+        {"www/site/sub/page.html",
+         R"(<a href="../index.html">up</a> <a href="notes.txt">notes</a> <a href="/other/x.zip">)"},
+        {"www/site/sub/notes.txt", "notes\n"},
+        {"www/other/x.zip", "above the start folder"},
+    };
+    for (const auto& [path, content] : site)
+        home.writeFile(QString::fromLatin1(path), content);
+    for (const char* folder : {"www/site", "www/site/sub", "www/other"})
+        QFile::setPermissions(home.path(QString::fromLatin1(folder)),
+                              QFile::permissions(home.path(QString::fromLatin1(folder))) | QFileDevice::ExeOther
+                                  | QFileDevice::ReadOther);
+    for (const auto& [path, content] : site)
+        QFile::setPermissions(home.path(QString::fromLatin1(path)), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+    const QString startUrl = nginx.url(QStringLiteral("/site/index.html")).toString();
+
+    const QString fetched = home.path(QStringLiteral("wget"));
+    QProcess wget;
+    wget.start(QStringLiteral("wget"),
+               {QStringLiteral("-q"), QStringLiteral("-r"), QStringLiteral("-np"), QStringLiteral("-nH"),
+                QStringLiteral("--cut-dirs=1"), QStringLiteral("-e"), QStringLiteral("robots=off"),
+                QStringLiteral("-R"), QStringLiteral("gif,jpeg"), QStringLiteral("-P"), fetched, startUrl});
+    ASSERT_TRUE(wget.waitForFinished(60000));
+    ASSERT_EQ(wget.exitCode(), 0) << wget.readAllStandardError().constData();
+    const QMap<QString, QByteArray> expected = treeOf(fetched);
+    ASSERT_EQ(expected.size(), 4) << "the start page, a.zip, the sub page and its notes";
+
+    ASSERT_TRUE(startKeva());
+    ASSERT_FALSE(focusWindow(QStringLiteral("^Quillspan$")).isEmpty());
+    keys({QStringLiteral("alt+d"), QStringLiteral("s")});
+    ASSERT_FALSE(focusWindow(QStringLiteral("^Site Downloader$")).isEmpty()) << "the menu opens the dialog";
+    keys({QStringLiteral("Return")}); // Next
+    ASSERT_FALSE(focusWindow(QStringLiteral("^Add URL$")).isEmpty()) << "Next opens Add URL";
+    keys({QStringLiteral("ctrl+a")});
+    typeText(startUrl);
+    keys({QStringLiteral("Return")});
+    ASSERT_FALSE(focusWindow(QStringLiteral("Save file to")).isEmpty()) << "the start page is taken: where to?";
+    const QString crawled = home.path(QStringLiteral("user/Downloads"));
+    keys({QStringLiteral("ctrl+a")});
+    typeText(crawled + QStringLiteral("/index.html"));
+    keys({QStringLiteral("Return")});
+    ASSERT_FALSE(focusWindow(QStringLiteral("^Download File$")).isEmpty());
+    keys({QStringLiteral("Return")}); // Begin Download
+
+    EXPECT_TRUE(waitFor([&] { return treeOf(crawled) == expected; }, 120000))
+        << QStringList(treeOf(crawled).keys()).join(QLatin1Char(' ')).toStdString();
+    const QByteArray history = terminate();
+    EXPECT_EQ(history.count("\r\n100%\r\n"), 4) << "a row for each, all whole\n" << history.constData();
 }
 
 // One hand-off for each way the intake can refuse or hold back a URL.
