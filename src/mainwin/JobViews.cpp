@@ -72,7 +72,9 @@ void JobViews::LoadHistory(const QString& path, const QDate& today)
 
     bool damaged = content->cutShort;
     if (!damaged) {
-        // Sort the rows into the views by age; a date that does not read stops the pass.
+        // Sort the rows into the views by age; a date that does not read
+        // stops the pass. A row that is not done stays in today's list,
+        // whatever its date, where Resume All and the schedule find it.
         QList<int> todays;
         for (int number = 1; number <= lstAll.rowCount(); ++number) {
             const JobList::Row row = lstAll.row(number);
@@ -81,15 +83,16 @@ void JobViews::LoadHistory(const QString& path, const QDate& today)
                 damaged = true;
                 break;
             }
+            const bool current = date == today || row->subItem(JobColumn::Percent) != QStringLiteral("100%");
             const qint64 age = date.daysTo(today);
-            JobList* target = age == 0  ? &lstMain
+            JobList* target = current   ? &lstMain
                 : age == 1              ? &lstYest
                 : age >= 2 && age <= 8  ? &lstWeek
                 : age >= 9 && age <= 38 ? &lstMonth
                                         : nullptr;
             if (target)
                 target->addRow(cellsOf(*row));
-            if (age == 0)
+            if (current)
                 todays.prepend(number);
         }
         if (!damaged) {

@@ -71,7 +71,14 @@ TEST(JobViews, RoundTripsThroughTheHistoryFile)
     EXPECT_EQ(namesIn(sameDay.lstAll), QStringList {QStringLiteral("old.zip")});
     EXPECT_EQ(namesIn(sameDay.lstWeek), QStringList {QStringLiteral("old.zip")});
 
-    // The next day: they have moved into the history.
+    // Days later, a job that is not done is still today's; a done one has
+    // moved into the history.
+    JobViews later;
+    later.LoadHistory(path, kToday.addDays(40));
+    EXPECT_EQ(namesIn(later.lstMain), QStringList {QStringLiteral("new.zip")});
+    EXPECT_EQ(namesIn(later.lstAll), QStringList {QStringLiteral("old.zip")});
+    before.lstMain.setSubItem(before.lstMain.row(1), JobColumn::Percent, QStringLiteral("100%"));
+    ASSERT_TRUE(before.SaveHistory(path, kToday));
     JobViews nextDay;
     nextDay.LoadHistory(path, kToday.addDays(1));
     EXPECT_EQ(nextDay.lstMain.rowCount(), 0);
