@@ -6,6 +6,7 @@
 #include "settings/SettingsDialogState.h"
 #include "settings/SettingsSchema.h"
 #include "settings/SettingsStore.h"
+#include "settings/StartupEntry.h"
 
 #include <limits>
 
@@ -39,6 +40,10 @@ void writeFirstRunValues(KevaContext& context, SettingsStore& store)
             entry.load(settings, written.value_or(entry.loadDefault.value_or(QString())));
     }
     store.commit();
+    // The session starts the program as the stored value says from the start.
+    if (settings.StartupWithWindows)
+        StartupEntry(context.registry, DesktopAutostart(context.autostartFolder), context.executablePath)
+            .DoStartUp(StartupEntry::commandLineFor(context.programFolder.path()), KevaContext::kTitle);
 }
 
 void readStoredValues(KevaContext& context, const SettingsStore& store)

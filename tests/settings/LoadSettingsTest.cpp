@@ -105,6 +105,8 @@ TEST(LoadSettings, FirstStartWritesEveryFirstRunValue)
     EXPECT_EQ(context.registry.readValue(RegistryRoot::HKEY_CURRENT_USER, QStringLiteral("Software\\Netscape"),
                                          QStringLiteral("DownloadManagerPath")),
               context.executablePath);
+    // The box says the session starts the program, and the session has the entry.
+    EXPECT_TRUE(QFileInfo::exists(home.configFolder() + QStringLiteral("/autostart/Quillspan.desktop")));
     // The dialog shows the first-run values.
     EXPECT_EQ(context.frmSettings().saveTo.txtParentDir, folder);
     EXPECT_EQ(context.frmSettings().monitoring.txtMonitorTypes, SettingsDefaults::kMonitorTypes);
