@@ -130,6 +130,9 @@ int main(int argc, char** argv)
     // URLs from outside (the browser helper, a second start) arrive through
     // the hidden receiver window, made in step 3 of the load.
     frmLocater receiver(takeUrl);
+    // A second start without a URL brings the window back, also where no
+    // tray can.
+    receiver.showWindow = [&window] { window.showRestored(); };
     state.loadReceiver = [&receiver] { return receiver.load(); };
     state.addTrayIcon = [&tray] { tray.add(); };
     state.removeTrayIcon = [&tray] { tray.remove(); };

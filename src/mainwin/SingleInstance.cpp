@@ -18,9 +18,11 @@ bool SingleInstance::handOff(const QString& commandLine)
     const auto running = HandOffTarget::find();
     if (!running)
         return false;
-    // The desktop session's start-up switch, sent when KEVA already runs, is
-    // no URL either.
-    if (const QString url = firstStartUrl(commandLine); !url.isEmpty())
+    // A URL is handed over; a plain start (an empty text) asks the running
+    // program to show its window. The desktop session's start-up switch, sent
+    // when KEVA already runs, asks for nothing.
+    const QString url = firstStartUrl(commandLine);
+    if (!url.isEmpty() || commandLine.isEmpty())
         HandOffTarget::setText(*running, url);
     return true;
 }

@@ -13,8 +13,9 @@ public:
     // What a first start takes in as a URL: its command line, unless that is
     // the desktop session's start-up switch, which means nothing.
     static QString firstStartUrl(const QString& commandLine);
-    // True when a running instance was found; it then got `commandLine`
-    // (unless that is empty or the start-up switch) and this instance must
-    // end at once.
+    // True when a running instance was found; it then got the URL of
+    // `commandLine` (an empty text for an empty command line, which shows its
+    // window; nothing for the start-up switch) and this instance must end at
+    // once.
     static bool handOff(const QString& commandLine);
 };

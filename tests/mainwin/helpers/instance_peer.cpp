@@ -17,6 +17,7 @@ int main(int argc, char** argv)
         std::cout << "received " << text.toStdString() << std::endl;
         return true;
     });
+    receiver.showWindow = [] { std::cout << "shown" << std::endl; };
     if (!receiver.load())
         return 1;
     std::cout << "ready" << std::endl;
