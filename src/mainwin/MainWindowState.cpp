@@ -165,6 +165,15 @@ void MainWindowState::RunSchedule()
     }
 }
 
+bool MainWindowState::restartRow(const JobList::Row& row, const QString& url)
+{
+    int number = views_.lstMain.numberOf(row);
+    if (number == 0 || !QDir::isAbsolutePath(row->subItem(JobColumn::SavePath)))
+        return false;
+    windows_.StartJob(url, row->subItem(JobColumn::SavePath), number);
+    return true;
+}
+
 // A run killed while it replaced a state file leaves the temporary file
 // behind; the next start clears those of its own files before reading them.
 void MainWindowState::removeStaleTemporaries() const

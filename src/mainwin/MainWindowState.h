@@ -47,6 +47,10 @@ public:
     // Starts again every job of the Downloads list that is neither new nor
     // done, in its own row; existing files go as the schedule says.
     void RunSchedule();
+    // Starts `url` again in its row of today's list, into the row's file (the
+    // question about the existing file decides how). False when the row is
+    // gone or names no file.
+    bool restartRow(const JobList::Row& row, const QString& url);
 
     // While the program runs, the history file follows the rows: a few
     // seconds after they change, and at once when a job ends.

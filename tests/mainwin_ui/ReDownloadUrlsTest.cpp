@@ -27,7 +27,12 @@ TEST_P(ReDownloadUrlsTest, TakesTheSelectedRowsAddresses)
             {QString(), QString(), QString(), QString(), QString(), QString::fromLatin1(row.url)});
         list.setSelected(added, row.selected);
     }
-    EXPECT_EQ(ReDownloadUrls(list), GetParam().expected);
+    QStringList urls;
+    for (const ReDownloadItem& item : ReDownloadUrls(list)) {
+        urls.append(item.url);
+        EXPECT_TRUE(item.row->selected) << "each address comes with its row";
+    }
+    EXPECT_EQ(urls, GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -460,15 +460,18 @@ INSTANTIATE_TEST_SUITE_P(
                     HookCase {"About", frmMain::Dialog::About, {"About_mnu"}}),
     CaseName());
 
+// From the history, the selected addresses start anew; in today's list each
+// selected row starts again in its own row, so no stale row is left.
 TEST_F(frmMainTest, ReDownloadStartsTheSelectedAddresses)
 {
     EXPECT_FALSE(action("mnu_Redown")->isEnabled());
     EXPECT_FALSE(action("mnuReDownload")->isEnabled());
     QStringList started;
     window->setReDownload([&started](const QString& url) { started.append(url); });
-    views.lstMain.addRow(cells(QStringLiteral("a"), 100));
-    views.lstMain.addRow(cells(QStringLiteral("b"), 100));
-    views.lstMain.setSubItem(views.lstMain.row(2), 6, QStringLiteral("from the clipboard http://host/b"));
+    views.lstAll.addRow(cells(QStringLiteral("a"), 100, kToday.addDays(-3)));
+    views.lstAll.addRow(cells(QStringLiteral("b"), 100, kToday.addDays(-3)));
+    views.lstAll.setSubItem(views.lstAll.row(2), 6, QStringLiteral("from the clipboard http://host/b"));
+    views.selectNode(QStringLiteral("All"));
 
     // Without a current row nothing happens.
     views.selectAllShown(true);
@@ -476,10 +479,28 @@ TEST_F(frmMainTest, ReDownloadStartsTheSelectedAddresses)
     action("mnuReDownload")->trigger();
     EXPECT_TRUE(started.isEmpty());
 
-    QTreeView* jobs = list(View::Downloads);
-    jobs->selectionModel()->setCurrentIndex(jobs->model()->index(1, 0), QItemSelectionModel::NoUpdate);
+    QTreeView* history = list(View::All);
+    history->selectionModel()->setCurrentIndex(history->model()->index(1, 0), QItemSelectionModel::NoUpdate);
     action("mnu_Redown")->trigger();
     EXPECT_EQ(started, (QStringList {QStringLiteral("http://host/a"), QStringLiteral("http://host/b")}));
+
+    started.clear();
+    views.selectNode(QStringLiteral("Downloads"));
+    const JobList::Row row = views.lstMain.addRow({home.path(QStringLiteral("c.bin")),
+                                                   QStringLiteral("19%"),
+                                                   {},
+                                                   {},
+                                                   QStringLiteral("Paused/Stopped"),
+                                                   QStringLiteral("http://127.0.0.1:9/c.bin")});
+    views.lstMain.setSelected(row, true);
+    settle();
+    QTreeView* today = list(View::Downloads);
+    today->selectionModel()->setCurrentIndex(today->model()->index(0, 0), QItemSelectionModel::NoUpdate);
+    action("mnu_Redown")->trigger();
+    EXPECT_TRUE(started.isEmpty());
+    EXPECT_EQ(views.lstMain.rowCount(), 1);
+    ASSERT_TRUE(windows->slot(0));
+    EXPECT_EQ(windows->slot(0)->listRow(), row);
 }
 
 TEST_F(frmMainTest, GlobalAndHelpEntriesReachTheState)

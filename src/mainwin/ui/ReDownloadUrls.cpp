@@ -10,9 +10,9 @@ QString fromScheme(const QString& url, const QString& scheme)
 
 } // namespace
 
-QStringList ReDownloadUrls(const JobList& list)
+QList<ReDownloadItem> ReDownloadUrls(const JobList& list)
 {
-    QStringList urls;
+    QList<ReDownloadItem> items;
     for (int number = 1; number <= list.rowCount(); ++number) {
         const JobList::Row row = list.row(number);
         if (!row->selected)
@@ -22,7 +22,7 @@ QStringList ReDownloadUrls(const JobList& list)
             url = fromScheme(url, scheme);
         if (url.isEmpty())
             break;
-        urls.append(url);
+        items.append({row, url});
     }
-    return urls;
+    return items;
 }

@@ -2,10 +2,17 @@
 
 #include "engine/JobList.h"
 
-#include <QStringList>
+#include <QList>
+#include <QString>
 
-// The addresses that re-downloading the selected rows of `list` starts, from
-// the first row to the last: each row's URL cell from its first "http://" on,
-// then from its first "ftp://" on (letter case ignored). A row whose address
-// comes out empty ends the command: later rows are not looked at.
-QStringList ReDownloadUrls(const JobList& list);
+// A selected row and the address that re-downloading it starts.
+struct ReDownloadItem {
+    JobList::Row row;
+    QString url;
+};
+
+// What re-downloading the selected rows of `list` starts, from the first row
+// to the last: each row's URL cell from its first "http://" on, then from its
+// first "ftp://" on (letter case ignored). A row whose address comes out
+// empty ends the command: later rows are not looked at.
+QList<ReDownloadItem> ReDownloadUrls(const JobList& list);

@@ -442,8 +442,13 @@ void frmMain::setReDownload(const std::function<void(const QString& url)>& start
         const QTreeView* shown = listView(views_.shown());
         if (!shown->currentIndex().isValid())
             return;
-        for (const QString& url : ReDownloadUrls(views_.GetCurList()))
-            start(url);
+        // A row of today's list starts again in its own row; one of the
+        // history starts anew through the intake.
+        const bool today = views_.shown() == JobViews::View::Downloads;
+        for (const ReDownloadItem& item : ReDownloadUrls(views_.GetCurList())) {
+            if (!today || !state_.restartRow(item.row, item.url))
+                start(item.url);
+        }
     });
 }
 
