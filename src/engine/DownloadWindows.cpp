@@ -54,6 +54,11 @@ DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePa
     }
     if (listed)
         row = jobs_.numberOf(listed) > 0 ? jobs_.numberOf(listed) : -1;
+    // A new download whose existing file the user keeps lists nothing.
+    if (action == -2 && row < 0) {
+        context_.FileExistsAction = action;
+        return nullptr;
+    }
 
     const int index = slotFor(row);
     if (index < 0) {
@@ -78,8 +83,10 @@ DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePa
     context_.FileExistsAction = action;
 
     if (row < 0) {
-        job.setListRow(jobs_.addRow({QStringLiteral("N/A"), QStringLiteral("0%"), QStringLiteral("N/A"),
-                                     QStringLiteral("N/A"), QStringLiteral("N/A"), url}));
+        // The row names its file from the start, so that it still does when
+        // the download fails before it learnt anything else.
+        job.setListRow(jobs_.addRow({savePath, QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"),
+                                     QStringLiteral("N/A"), url}));
         row = jobs_.rowCount();
     } else {
         job.setListRow(jobs_.row(row));

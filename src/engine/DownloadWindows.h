@@ -39,7 +39,8 @@ public:
 
     // Starts `url` into `savePath`. `row` is the job-list row to restart, or
     // -1 for a new row (then set to the new row's number). Returns the job,
-    // or nothing when no slot is free. The question about an existing file
+    // or nothing when no slot is free or a new row's existing file is kept
+    // (the user cancelled; nothing is listed). The question about an existing file
     // comes first, before a slot is taken: other URLs may start while it is
     // open, and each takes a slot of its own.
     DownloadJob* StartJob(const QString& url, const QString& savePath, int& row);

@@ -90,6 +90,9 @@ void SavePromptState::beginDownload()
     int row = listed ? windows_.jobs().numberOf(listed) : -1;
     finish();
     windows_.StartJob(url, savePath, row);
+    // Keeping the existing file cancelled this download: its row goes.
+    if (context_.FileExistsAction == -2)
+        dropUnstarted(listed);
 }
 
 void SavePromptState::downloadLater()
@@ -104,14 +107,19 @@ void SavePromptState::downloadLater()
     finish();
 }
 
-// The URL's row goes with the prompt, unless something started it meanwhile.
 void SavePromptState::cancel()
 {
-    if (const JobList::Row listed = listedRow();
-        listed && listed->subItem(JobColumn::Status) == JobStatus::kNotDownloaded)
-        windows_.jobs().removeRow(windows_.jobs().numberOf(listed));
+    dropUnstarted(listedRow());
     finish();
     emit cancelled();
+}
+
+// The URL's row goes with a cancel, unless something started it meanwhile.
+void SavePromptState::dropUnstarted(const JobList::Row& row)
+{
+    JobList& jobs = windows_.jobs();
+    if (row && jobs.numberOf(row) > 0 && row->subItem(JobColumn::Status) == JobStatus::kNotDownloaded)
+        jobs.removeRow(jobs.numberOf(row));
 }
 
 void SavePromptState::change()

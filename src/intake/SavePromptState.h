@@ -60,6 +60,7 @@ private:
     void finish();
     // The row of the URL shown, while it is still listed.
     JobList::Row listedRow() const;
+    void dropUnstarted(const JobList::Row& row);
 
     std::deque<std::pair<QString, JobList::Row>> waiting_;
     JobList::Row row_;

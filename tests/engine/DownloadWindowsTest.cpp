@@ -60,6 +60,7 @@ TEST_F(DownloadWindowsTest, ANewJobTakesTheNextSlotAndANewRow)
     EXPECT_EQ(row, 5);
     ASSERT_EQ(jobs.rowCount(), 5);
     const JobList::Row added = jobs.row(5);
+    EXPECT_EQ(added->subItem(1), home.path(QStringLiteral("a.zip"))) << "the row names its file at once";
     EXPECT_EQ(added->subItem(2), QStringLiteral("0%"));
     EXPECT_EQ(added->subItem(6), kUrl);
     EXPECT_EQ(job->listRow(), added);
@@ -106,6 +107,7 @@ TEST_P(DownloadWindowsExisting, SettlesWhatToDoWithAnExistingFile)
     EXPECT_EQ(questions, c.scheduled ? 0 : 1);
     EXPECT_EQ(home.readFile(QStringLiteral("exists.zip")).isEmpty(), c.action == 0)
         << "overwriting removes the old file; resuming and cancelling keep it";
+    EXPECT_EQ(jobs.rowCount(), c.action == -2 ? 0 : 1) << "a new download that is cancelled lists nothing";
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -160,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                     test.context->appSettings.DownloadPromptOption = false;
                     test.context->appSettings.DownloadNowOption = true;
                 },
-                "", "", 1, "N/A", "0%", 0, true}),
+                "", "", 1, "$HOME/saved/f.zip", "0%", 0, true}),
     CaseName());
 
 // A file type outside the monitored list: a URL the user typed is refused
@@ -284,8 +284,9 @@ TEST_F(AddUrlTest, EveryHandedOverUrlIsListedWhateverThePromptsDo)
     }
 }
 
-// Cancel in a prompt takes its URL's row away; Begin Download starts the job
-// in the URL's row, wherever that row went meanwhile.
+// Cancel in a prompt takes its URL's row away, and so does keeping an
+// existing file; Begin Download starts the job in the URL's row, wherever
+// that row went meanwhile.
 TEST_F(AddUrlTest, APromptActsOnItsOwnRow)
 {
     SavePromptState prompt(*context, *windows);
@@ -306,6 +307,15 @@ TEST_F(AddUrlTest, APromptActsOnItsOwnRow)
     ASSERT_TRUE(job);
     EXPECT_EQ(job->listRow(), lstMain.row(1));
     EXPECT_FALSE(prompt.busy());
+
+    // Keeping the file that exists cancels the download: its row goes too.
+    home.writeFile(QStringLiteral("saved/kept.zip"), "mine");
+    windows->askFileExists = [](const QString&) { return -2; };
+    dialog->DownLoadURL(QStringLiteral("http://h/kept.zip"));
+    QCoreApplication::processEvents();
+    prompt.beginDownload();
+    EXPECT_EQ(lstMain.rowCount(), 1);
+    EXPECT_EQ(home.readFile(QStringLiteral("saved/kept.zip")), QByteArray("mine"));
 }
 
 TEST_F(AddUrlTest, BeforeAnythingWasSavedFilesGoToTheDownloadFolder)
