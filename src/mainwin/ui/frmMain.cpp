@@ -227,6 +227,9 @@ QTreeView* frmMain::makeList(JobViews::View view, const char* name)
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->setAllColumnsShowFocus(true);
+    // A long path or URL loses its middle, so the file name always shows;
+    // the tooltip has it whole.
+    list->setTextElideMode(Qt::ElideMiddle);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
