@@ -81,8 +81,12 @@ void SettingsDialogState::LoadfromINI()
     held.lstFileType.clear();
     held.lstLogin.clear();
     if (const auto content = SettingsIniFile::read(context_.programFolder.file(kSettingsIni))) {
+        // The program folder stands in the file when nothing was saved yet;
+        // read back it is no save path, and the next prompt starts in the
+        // user's download folder.
         if (content->lastSavePath)
-            context_.LastSavePath = *content->lastSavePath;
+            context_.LastSavePath = *content->lastSavePath == context_.programFolder.path() ? QString()
+                                                                                            : *content->lastSavePath;
         held.lstFileType = content->fileTypes;
         held.lstLogin = content->logins;
     }

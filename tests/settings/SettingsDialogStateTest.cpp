@@ -284,14 +284,16 @@ TEST_F(SettingsDialog, SettingsIniHoldsTheListsAndTheLastSavePath)
 
     d.logins.lstLogin.clear();
     d.LoadfromINI();
-    EXPECT_EQ(context().LastSavePath, home.programFolder());
+    EXPECT_EQ(context().LastSavePath, QString()) << "read back, the stand-in is no save path";
     EXPECT_EQ(d.logins.lstLogin.size(), 1);
     EXPECT_EQ(d.logins.lstLogin[0].password, QStringLiteral("abc"));
 
     QFile::remove(home.programFolder() + QStringLiteral("/Settings.ini"));
+    context().LastSavePath = QStringLiteral("/home/u/Downloads/a.zip");
     d.LoadfromINI();
     EXPECT_TRUE(d.logins.lstLogin.isEmpty() && d.saveTo.lstFileType.isEmpty());
-    EXPECT_EQ(context().LastSavePath, home.programFolder()) << "a missing file leaves the last save path";
+    EXPECT_EQ(context().LastSavePath, QStringLiteral("/home/u/Downloads/a.zip"))
+        << "a missing file leaves the last save path";
 }
 
 } // namespace
