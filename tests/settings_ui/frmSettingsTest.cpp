@@ -1,5 +1,6 @@
 #include "settings/ui/frmSettings.h"
 
+#include "core/Formatting.h"
 #include "settings/CRegister.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -207,6 +209,17 @@ TEST_F(frmSettingsTest, OkStoresAndCloses)
     EXPECT_EQ(context->dialogSettings.txtLimitFTP, QStringLiteral("7"));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
+}
+
+// Downloads finished after the values were read count when the dialog opens.
+TEST_F(frmSettingsTest, TheInformationPageShowsTheCountersAsTheyStandNow)
+{
+    delete window.data();
+    context->appSettings.Downloads = 1;
+    context->appSettings.AllBytes = 20971520;
+    window = frmSettings::showFor(*context, nullptr);
+    EXPECT_EQ(control<QLabel>("lblDownloads")->text(), QStringLiteral("1"));
+    EXPECT_EQ(control<QLabel>("lblBytes")->text(), FormatSize(20971520));
 }
 
 TEST_F(frmSettingsTest, TheStartBoxMakesAndRemovesTheAutostartEntry)

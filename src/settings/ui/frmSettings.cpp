@@ -56,10 +56,10 @@ frmSettings::frmSettings(KevaContext& context, QWidget* parent)
     body->addLayout(DialogLayout::buttonRow({Command3, Command2, Command1, Command4}));
     connectControls();
     applyCaptions();
-    refresh();
+    showCurrentCounters();
     new WindowActivation(this, [this] {
         applyCaptions();
-        refresh();
+        showCurrentCounters();
     });
 }
 
@@ -299,6 +299,14 @@ void frmSettings::applyCaptions()
     for (int tab = 0; tab < SSTab1->count(); ++tab)
         SSTab1->setTabText(tab, banners_[static_cast<std::size_t>(tab)]->text());
     lstLogin->headerItem()->setText(0, context_.text.caption(QStringLiteral("090504"), QStringLiteral("Server")));
+}
+
+// The counters as they stand now: downloads finished since the dialog's
+// values were read count too.
+void frmSettings::showCurrentCounters()
+{
+    state().information.showCounters(context_.appSettings);
+    refresh();
 }
 
 void frmSettings::refresh()

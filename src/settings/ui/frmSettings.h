@@ -31,6 +31,7 @@ private:
     SettingsDialogState& state() const;
     void connectControls();
     void applyCaptions();
+    void showCurrentCounters();
     void refresh();
     QString browse();
     void finish(void (SettingsDialogState::*command)());
