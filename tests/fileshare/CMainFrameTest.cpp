@@ -4,6 +4,7 @@
 #include "fileshare/engine/VantsvcEngine.h"
 #include "fileshare/engine/VantsvcLink.h"
 #include "fileshare/state/VantrelState.h"
+#include "platform/InstanceLock.h"
 #include "platform/WindowDirectory.h"
 #include "support/RawHttpClient.h"
 #include "support/TestHome.h"
@@ -13,12 +14,15 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -206,6 +210,30 @@ TEST_F(CMainFrameTest, ClearLogAndHide)
     EXPECT_EQ(logText(), QStringLiteral("This is the log window. MaxLine=5000\n"));
     window.command(32781)->trigger();
     EXPECT_FALSE(window.isVisible() && !window.isMinimized());
+}
+
+// Two processes: while this window's program holds the single-instance lock,
+// a second start of the real program brings the window back, hidden or
+// minimised, in front, and ends.
+TEST_F(CMainFrameTest, ASecondStartBringsTheWindowBackAndEnds)
+{
+    const InstanceLock running(QString::fromLatin1(VantrelState::kInstanceName));
+    ASSERT_TRUE(window.receiverListening());
+    const std::pair<const char*, std::function<void()>> putAway[] = {{"hidden", [&] { window.hide(); }},
+                                                                     {"minimised", [&] { window.showMinimized(); }}};
+    for (const auto& [how, away] : putAway) {
+        window.show();
+        away();
+        ASSERT_TRUE(waitFor([&] { return !window.isVisible() || window.isMinimized(); })) << how;
+        QProcess second;
+        second.start(TestHome::binFolder() + QStringLiteral("/Vantrel"), {});
+        EXPECT_TRUE(waitFor([&] { return second.waitForFinished(10); })) << how << ": the second start ends";
+        EXPECT_EQ(second.exitStatus(), QProcess::NormalExit) << how;
+        EXPECT_EQ(second.exitCode(), 0) << how;
+        EXPECT_TRUE(waitFor([&] { return window.isVisible() && !window.isMinimized() && window.isActiveWindow(); }))
+            << how;
+    }
+    EXPECT_TRUE(home.prompter.shown.isEmpty());
 }
 
 TEST_F(CMainFrameTest, LogViewKeepsTheCap)

@@ -1,6 +1,7 @@
 #include "fileshare/ui/CMainFrame.h"
 
 #include "fileshare/engine/LogForwarder.h"
+#include "fileshare/state/RunningVantrel.h"
 #include "fileshare/state/VantrelState.h"
 #include "platform/MessageWindow.h"
 #include "platform/ShellOpener.h"
@@ -21,6 +22,7 @@
 #include <QSystemTrayIcon>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -79,10 +81,15 @@ CMainFrame::CMainFrame(VantrelState& state, ShellOpener& shell, QWidget* parent)
 
     receiver_ = new MessageWindow(QString::fromLatin1(VantrelState::kReceiverCaption), this);
     receiver_->setHandler([this](const WindowMessage& message) -> qint64 {
-        if (message.message != LogForwarder::kLogReady)
-            return 0;
-        state_.logReady();
-        return 1;
+        switch (message.message) {
+        case LogForwarder::kLogReady: state_.logReady(); return 1;
+        case RunningVantrel::kShowWindow:
+            // Shown after the sender got its answer: raising a window may
+            // wait on the window system.
+            QTimer::singleShot(0, this, &CMainFrame::showRestored);
+            return 1;
+        default: return 0;
+        }
     });
     receiver_->listen();
     buildTray();
@@ -207,7 +214,7 @@ void CMainFrame::buildTray()
     tray_->setToolTip(QStringLiteral("Kel Vantrel"));
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger)
-            restoreFromTray();
+            showRestored();
     });
     tray_->show();
 }
@@ -295,9 +302,11 @@ void CMainFrame::applyLayout()
     middle_->setSizes({layout.rows[0], layout.rows[1]});
 }
 
-void CMainFrame::restoreFromTray()
+void CMainFrame::showRestored()
 {
-    showNormal();
+    // A maximised window comes back maximised.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
     raise();
     activateWindow();
 }
