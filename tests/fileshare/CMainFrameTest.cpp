@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -211,6 +212,39 @@ TEST_F(CMainFrameTest, PanesTakeTheirSizesFromTheWindow)
         window.command(32780)->trigger();
         EXPECT_EQ(middle->sizes().at(1), 1) << c.width;
     }
+}
+
+// Every tool-bar button says what it does; the help button shows a help
+// icon (a white mark on a blue disc), not the style's stand-in, which reads
+// as a red cross.
+TEST_F(CMainFrameTest, ToolBarButtonsHaveTipsAndHelpLooksLikeHelp)
+{
+    const std::pair<int, const char*> tips[] = {{32775, "Add directory to distribute."},
+                                                {32776, "Delete distribution directory."},
+                                                {32779, "Start the server."},
+                                                {32780, "Stop the server."},
+                                                {32781, "Hide the window."},
+                                                {32784, "Clear the log window."}};
+    for (const auto& [id, tip] : tips)
+        EXPECT_EQ(window.command(id)->toolTip(), QString::fromLatin1(tip)) << id;
+    const auto* help = child<QAction>("helpCommand");
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->toolTip(), QStringLiteral("Open the help."));
+
+    const QImage icon = help->icon().pixmap(24, 24).toImage();
+    int red = 0;
+    int blue = 0;
+    for (int y = 0; y < icon.height(); ++y) {
+        for (int x = 0; x < icon.width(); ++x) {
+            const QColor pixel = icon.pixelColor(x, y);
+            if (pixel.alpha() < 128)
+                continue;
+            red += pixel.red() > 150 && pixel.green() < 100 && pixel.blue() < 100;
+            blue += pixel.blue() > 150 && pixel.red() < 100;
+        }
+    }
+    EXPECT_EQ(red, 0);
+    EXPECT_GT(blue, icon.width() * icon.height() / 4);
 }
 
 TEST_F(CMainFrameTest, ClearLogAndHide)

@@ -61,6 +61,31 @@ QIcon trayIcon()
     return QIcon(pixmap);
 }
 
+// The help command's icon: a white question mark on a blue disc, drawn here
+// because icon themes differ (some have no help icon, and the style's
+// stand-in reads as a red cross).
+QIcon helpIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(QColor(0x10, 0x40, 0x90), size / 16.0));
+        painter.setBrush(QColor(0x30, 0x70, 0xD0));
+        painter.drawEllipse(QRectF(0.5, 0.5, size - 1.0, size - 1.0));
+        QFont font = painter.font();
+        font.setBold(true);
+        font.setPixelSize(size * 3 / 4);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QStringLiteral("?"));
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 QString withoutCarriageReturns(QString text)
 {
     return text.remove(QLatin1Char('\r'));
@@ -146,7 +171,10 @@ void CMainFrame::buildToolBars()
             showMinimized();
     });
     connect(command(32784), &QAction::triggered, this, [this] { state_.clearLog(); });
-    QAction* help = tools->addAction(style()->standardIcon(QStyle::SP_DialogHelpButton), QStringLiteral("Help"));
+    QAction* help = tools->addAction(helpIcon(), QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("helpCommand"));
+    help->setToolTip(QStringLiteral("Open the help."));
+    help->setStatusTip(help->toolTip());
     connect(help, &QAction::triggered, this, [this] { state_.help(); });
 
     addToolBarBreak();
