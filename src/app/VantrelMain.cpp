@@ -1,4 +1,5 @@
 #include "fileshare/engine/VantsvcLink.h"
+#include "fileshare/state/RunningVantrel.h"
 #include "fileshare/state/SitePage.h"
 #include "fileshare/state/VantrelState.h"
 #include "fileshare/ui/CMainFrame.h"
@@ -18,8 +19,12 @@ int main(int argc, char** argv)
     MessageBoxPrompter prompter;
     const InstanceLock instance(QString::fromLatin1(VantrelState::kInstanceName));
     if (instance.heldElsewhere()) {
-        prompter.tell(QStringLiteral("You have already started Vantrel."), QStringLiteral("Quillspan"),
-                      Prompter::Icon::Exclamation);
+        // The running copy brings its window back (also where no tray can);
+        // only when it cannot be reached, say while it is still starting, is
+        // the user told.
+        if (!RunningVantrel::showWindow())
+            prompter.tell(QStringLiteral("You have already started Vantrel."), QStringLiteral("Quillspan"),
+                          Prompter::Icon::Exclamation);
         return 0;
     }
 

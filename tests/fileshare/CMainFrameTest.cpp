@@ -4,6 +4,7 @@
 #include "fileshare/engine/VantsvcEngine.h"
 #include "fileshare/engine/VantsvcLink.h"
 #include "fileshare/state/VantrelState.h"
+#include "platform/InstanceLock.h"
 #include "platform/WindowDirectory.h"
 #include "support/RawHttpClient.h"
 #include "support/TestHome.h"
@@ -11,14 +12,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -113,7 +118,7 @@ TEST_F(CMainFrameTest, StartServeLogAndStopWithTheRealEngine)
 }
 
 // A port taken by another program: the start fails, the user is told why in
-// a message box, and the window keeps the stopped layout with the log wide.
+// a message box, and the window keeps the stopped layout.
 // Once the port is free the same start succeeds.
 TEST_F(CMainFrameTest, AStartOnAPortInUseIsShownAndLeavesTheSiteStopped)
 {
@@ -138,13 +143,13 @@ TEST_F(CMainFrameTest, AStartOnAPortInUseIsShownAndLeavesTheSiteStopped)
     EXPECT_FALSE(portBox->isReadOnly());
     EXPECT_EQ(child<QLabel>("statusLabel")->text(),
               QStringLiteral("TODO:Add the directories and press start tool bar."));
-    EXPECT_GT(child<QPlainTextEdit>("logView")->width(), child<QTreeWidget>("publishedList")->width());
+    EXPECT_EQ(child<QTextBrowser>("pageView")->height(), 1);
 
     ::close(taken);
     window.command(32779)->trigger();
     EXPECT_EQ(home.prompter.shown.size(), 1);
     EXPECT_TRUE(state.running());
-    EXPECT_LT(child<QPlainTextEdit>("logView")->width(), child<QTreeWidget>("publishedList")->width());
+    EXPECT_GT(child<QTextBrowser>("pageView")->height(), 1);
     EXPECT_TRUE(
         child<QTextBrowser>("pageView")->toPlainText().contains(QStringLiteral("http://127.0.0.1:%1").arg(port)));
 }
@@ -172,28 +177,74 @@ TEST_F(CMainFrameTest, ARestartOnAnotherPortShowsTheNewAddress)
 }
 
 // The panes are sized from the window as the layout says, not scaled to
-// shares of the splitter: 900 pixels wide, 560 high.
+// shares of the splitter, at every window size. A start shows the page view
+// below the published folders and leaves the folder tree and the log as wide
+// as they were.
 TEST_F(CMainFrameTest, PanesTakeTheirSizesFromTheWindow)
 {
-    window.resize(900, 560);
+    struct Case {
+        int width;
+        int height;
+        QList<int> columns; // the folder tree and the middle column
+        int runningListHeight;
+    };
+    const Case cases[] = {{900, 560, {324, 270}, 112}, {1200, 800, {432, 360}, 160}, {700, 500, {252, 210}, 100}};
     window.show();
-    ASSERT_EQ(window.width(), 900);
     auto* columns = qobject_cast<QSplitter*>(window.centralWidget());
     ASSERT_NE(columns, nullptr);
     auto* middle = qobject_cast<QSplitter*>(columns->widget(1));
     ASSERT_NE(middle, nullptr);
-    EXPECT_EQ(columns->sizes().mid(0, 2), (QList<int> {324, 270}));
-    EXPECT_EQ(middle->sizes().at(1), 1);
-
-    const std::uint16_t port = freePort();
     auto* portBox = child<QLineEdit>("portBox");
-    portBox->setText(QString::number(port));
-    emit portBox->textEdited(portBox->text());
-    window.command(32779)->trigger();
-    ASSERT_TRUE(state.running());
-    EXPECT_EQ(columns->sizes().mid(0, 2), (QList<int> {90, 720}));
-    EXPECT_EQ(middle->sizes().at(0), 112);
-    window.command(32780)->trigger();
+    for (const Case& c : cases) {
+        window.resize(c.width, c.height);
+        ASSERT_TRUE(waitFor([&] { return window.size() == QSize(c.width, c.height); })) << c.width;
+        EXPECT_EQ(columns->sizes().mid(0, 2), c.columns) << c.width;
+        EXPECT_EQ(middle->sizes().at(1), 1) << c.width;
+        const int logWidth = columns->sizes().at(2);
+        EXPECT_GE(logWidth, c.columns.at(1)) << c.width;
+
+        portBox->setText(QString::number(freePort()));
+        emit portBox->textEdited(portBox->text());
+        window.command(32779)->trigger();
+        ASSERT_TRUE(state.running());
+        EXPECT_EQ(columns->sizes(), (QList<int> {c.columns.at(0), c.columns.at(1), logWidth})) << c.width;
+        EXPECT_EQ(middle->sizes().at(0), c.runningListHeight) << c.width;
+        window.command(32780)->trigger();
+        EXPECT_EQ(middle->sizes().at(1), 1) << c.width;
+    }
+}
+
+// Every tool-bar button says what it does; the help button shows a help
+// icon (a white mark on a blue disc), not the style's stand-in, which reads
+// as a red cross.
+TEST_F(CMainFrameTest, ToolBarButtonsHaveTipsAndHelpLooksLikeHelp)
+{
+    const std::pair<int, const char*> tips[] = {{32775, "Add directory to distribute."},
+                                                {32776, "Delete distribution directory."},
+                                                {32779, "Start the server."},
+                                                {32780, "Stop the server."},
+                                                {32781, "Hide the window."},
+                                                {32784, "Clear the log window."}};
+    for (const auto& [id, tip] : tips)
+        EXPECT_EQ(window.command(id)->toolTip(), QString::fromLatin1(tip)) << id;
+    const auto* help = child<QAction>("helpCommand");
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->toolTip(), QStringLiteral("Open the help."));
+
+    const QImage icon = help->icon().pixmap(24, 24).toImage();
+    int red = 0;
+    int blue = 0;
+    for (int y = 0; y < icon.height(); ++y) {
+        for (int x = 0; x < icon.width(); ++x) {
+            const QColor pixel = icon.pixelColor(x, y);
+            if (pixel.alpha() < 128)
+                continue;
+            red += pixel.red() > 150 && pixel.green() < 100 && pixel.blue() < 100;
+            blue += pixel.blue() > 150 && pixel.red() < 100;
+        }
+    }
+    EXPECT_EQ(red, 0);
+    EXPECT_GT(blue, icon.width() * icon.height() / 4);
 }
 
 TEST_F(CMainFrameTest, ClearLogAndHide)
@@ -206,6 +257,30 @@ TEST_F(CMainFrameTest, ClearLogAndHide)
     EXPECT_EQ(logText(), QStringLiteral("This is the log window. MaxLine=5000\n"));
     window.command(32781)->trigger();
     EXPECT_FALSE(window.isVisible() && !window.isMinimized());
+}
+
+// Two processes: while this window's program holds the single-instance lock,
+// a second start of the real program brings the window back, hidden or
+// minimised, in front, and ends.
+TEST_F(CMainFrameTest, ASecondStartBringsTheWindowBackAndEnds)
+{
+    const InstanceLock running(QString::fromLatin1(VantrelState::kInstanceName));
+    ASSERT_TRUE(window.receiverListening());
+    const std::pair<const char*, std::function<void()>> putAway[] = {{"hidden", [&] { window.hide(); }},
+                                                                     {"minimised", [&] { window.showMinimized(); }}};
+    for (const auto& [how, away] : putAway) {
+        window.show();
+        away();
+        ASSERT_TRUE(waitFor([&] { return !window.isVisible() || window.isMinimized(); })) << how;
+        QProcess second;
+        second.start(TestHome::binFolder() + QStringLiteral("/Vantrel"), {});
+        EXPECT_TRUE(waitFor([&] { return second.waitForFinished(10); })) << how << ": the second start ends";
+        EXPECT_EQ(second.exitStatus(), QProcess::NormalExit) << how;
+        EXPECT_EQ(second.exitCode(), 0) << how;
+        EXPECT_TRUE(waitFor([&] { return window.isVisible() && !window.isMinimized() && window.isActiveWindow(); }))
+            << how;
+    }
+    EXPECT_TRUE(home.prompter.shown.isEmpty());
 }
 
 TEST_F(CMainFrameTest, LogViewKeepsTheCap)

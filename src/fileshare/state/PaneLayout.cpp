@@ -33,16 +33,15 @@ void fit(std::span<int> panes, int room)
 PaneLayout PaneLayout::compute(bool running, int width, int height)
 {
     PaneLayout layout;
+    // The folder tree and the log keep their widths whether the site runs or
+    // not: narrowed to a tenth of the window they would cut off their text.
+    layout.columns[0] = share(0.36, width);
+    layout.columns[1] = share(0.30, width);
+    layout.columns[2] = share(0.54, width);
     if (running) {
-        layout.columns[0] = share(0.1, width);
-        layout.columns[1] = share(0.8, width);
-        layout.columns[2] = share(0.1, width);
         layout.rows[0] = share(0.2, height);
         layout.rows[1] = share(0.8, height);
     } else {
-        layout.columns[0] = share(0.36, width);
-        layout.columns[1] = share(0.30, width);
-        layout.columns[2] = share(0.54, width);
         layout.rows[0] = share(1.2, height);
         // The page view keeps its 1 pixel, below the usual minimum, so it is out of sight.
         layout.rows[1] = 1;

@@ -2,8 +2,9 @@
 
 // The sizes of the main window's panes, from its outer size: the three
 // columns (folder tree, published list over page view, log), and the two
-// rows of the middle column. While stopped the page view is out of sight;
-// while running it takes most of the window. No pane is smaller than 10.
+// rows of the middle column. The columns are the same whether the site runs
+// or not. While stopped the page view is out of sight; while running it takes
+// most of the middle column. No pane is smaller than 10.
 struct PaneLayout {
     int columns[3] = {};
     int rows[2] = {};

@@ -1,6 +1,7 @@
 #include "fileshare/ui/CMainFrame.h"
 
 #include "fileshare/engine/LogForwarder.h"
+#include "fileshare/state/RunningVantrel.h"
 #include "fileshare/state/VantrelState.h"
 #include "platform/MessageWindow.h"
 #include "platform/ShellOpener.h"
@@ -21,6 +22,7 @@
 #include <QSystemTrayIcon>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -59,6 +61,31 @@ QIcon trayIcon()
     return QIcon(pixmap);
 }
 
+// The help command's icon: a white question mark on a blue disc, drawn here
+// because icon themes differ (some have no help icon, and the style's
+// stand-in reads as a red cross).
+QIcon helpIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(QColor(0x10, 0x40, 0x90), size / 16.0));
+        painter.setBrush(QColor(0x30, 0x70, 0xD0));
+        painter.drawEllipse(QRectF(0.5, 0.5, size - 1.0, size - 1.0));
+        QFont font = painter.font();
+        font.setBold(true);
+        font.setPixelSize(size * 3 / 4);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QStringLiteral("?"));
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 QString withoutCarriageReturns(QString text)
 {
     return text.remove(QLatin1Char('\r'));
@@ -79,10 +106,15 @@ CMainFrame::CMainFrame(VantrelState& state, ShellOpener& shell, QWidget* parent)
 
     receiver_ = new MessageWindow(QString::fromLatin1(VantrelState::kReceiverCaption), this);
     receiver_->setHandler([this](const WindowMessage& message) -> qint64 {
-        if (message.message != LogForwarder::kLogReady)
-            return 0;
-        state_.logReady();
-        return 1;
+        switch (message.message) {
+        case LogForwarder::kLogReady: state_.logReady(); return 1;
+        case RunningVantrel::kShowWindow:
+            // Shown after the sender got its answer: raising a window may
+            // wait on the window system.
+            QTimer::singleShot(0, this, &CMainFrame::showRestored);
+            return 1;
+        default: return 0;
+        }
     });
     receiver_->listen();
     buildTray();
@@ -139,7 +171,10 @@ void CMainFrame::buildToolBars()
             showMinimized();
     });
     connect(command(32784), &QAction::triggered, this, [this] { state_.clearLog(); });
-    QAction* help = tools->addAction(style()->standardIcon(QStyle::SP_DialogHelpButton), QStringLiteral("Help"));
+    QAction* help = tools->addAction(helpIcon(), QStringLiteral("Help"));
+    help->setObjectName(QStringLiteral("helpCommand"));
+    help->setToolTip(QStringLiteral("Open the help."));
+    help->setStatusTip(help->toolTip());
     connect(help, &QAction::triggered, this, [this] { state_.help(); });
 
     addToolBarBreak();
@@ -207,7 +242,7 @@ void CMainFrame::buildTray()
     tray_->setToolTip(QStringLiteral("Kel Vantrel"));
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger)
-            restoreFromTray();
+            showRestored();
     });
     tray_->show();
 }
@@ -295,9 +330,11 @@ void CMainFrame::applyLayout()
     middle_->setSizes({layout.rows[0], layout.rows[1]});
 }
 
-void CMainFrame::restoreFromTray()
+void CMainFrame::showRestored()
 {
-    showNormal();
+    // A maximised window comes back maximised.
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
     raise();
     activateWindow();
 }

@@ -19,7 +19,7 @@ class VantrelState;
 // Vantrel's main window, a view over VantrelState: the tool bar and tool
 // band, the folder tree, the published folders over the site page, the log,
 // the tray icon and the hidden receiver "vantrelrecdlg" of the engine's log
-// messages.
+// messages and of a second start's request for the window.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -48,7 +48,9 @@ private:
     void showLogAppended(const QString& piece, int removedLines);
     void showLogReset();
     void applyLayout();
-    void restoreFromTray();
+    // Shows the window, hidden or minimised, in front: from the tray, or
+    // asked by a second start.
+    void showRestored();
 
     VantrelState& state_;
     ShellOpener& shell_;
