@@ -4,6 +4,7 @@
 #include "engine/ui/frmServerData.h"
 #include "uiutil/Named.h"
 #include "uiutil/TopLevelWindow.h"
+#include "uiutil/WindowCascade.h"
 #include "uiutil/WindowActivation.h"
 
 #include <QCloseEvent>
@@ -68,8 +69,19 @@ frmDownload* frmDownload::showFor(const KevaContext& context, DownloadJob& job)
 {
     auto* window = TopLevelWindow::find<frmDownload>([&](const frmDownload& open) { return &open.job() == &job; });
     if (!window) {
+        // A new window opens a step on from the furthest one still shown.
+        const frmDownload* last = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            const auto* open = qobject_cast<const frmDownload*>(widget);
+            const auto reach = [](const QWidget* w) { return w->x() + w->y(); };
+            if (open && open->isVisible() && (!last || reach(open) > reach(last)))
+                last = open;
+        }
+        const QWidget* mainWindow = TopLevelWindow::find<QWidget>(
+            [](const QWidget& open) { return open.objectName() == QStringLiteral("frmMain"); });
         window = new frmDownload(context, job);
         connect(&job, &QObject::destroyed, window, [window] { delete window; });
+        WindowCascade::place(window, last, mainWindow);
     }
     TopLevelWindow::bringForward(window);
     return window;
