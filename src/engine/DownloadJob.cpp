@@ -120,6 +120,7 @@ void DownloadJob::StartDownload()
     // The choice is this job's own from here on, whatever later starts choose.
     fileExistsAction_ = context_.FileExistsAction;
     requestedUrl_ = URL;
+    createdTarget_ = false;
     files_.setPath(SavePath);
     proxies_ = ProxyPolicy(context_.appSettings, QProcessEnvironment::systemEnvironment());
     // Through a proxy an ftp:// file is asked of the proxy over HTTP.
@@ -133,6 +134,10 @@ void DownloadJob::StartDownload()
     view_.visible = true;
     view_.txtURL = URL;
     view_.txtSaveTo = SavePath;
+    if (QFileInfo(SavePath).isDir()) {
+        fail(QStringLiteral("%1 is a folder, so the file can not be saved under that name.").arg(SavePath));
+        return;
+    }
     if (fileExistsAction_ == -1) {
         segments_.SegResume.fill(true);
     } else if (fileExistsAction_ == 0) {
@@ -188,8 +193,9 @@ void DownloadJob::StopMe()
         return;
     }
     // A segmented download goes on later from its resume data; only where
-    // that cannot be written is the user warned.
-    if (segments_.NumSegments > 0 && !saveResumeState()) {
+    // that cannot be written is the user warned (with nothing received,
+    // nothing is lost).
+    if (segments_.NumSegments > 0 && TotalReceived() > 1 && !saveResumeState()) {
         const auto answer = context_.prompter.ask(
             text("13021", QStringLiteral("you will not be able to resume this file later(Segmented mode only), Stop?")),
             KevaContext::kTitle, Prompter::Icon::Question, Prompter::Buttons::YesNo);
@@ -225,6 +231,7 @@ void DownloadJob::FinishTransfer()
     if (whole && segments_.NumSegments > 0)
         view_.PVProgressBar.fill(100);
     files_.closeAll();
+    removeEmptyTarget();
     if (phase_ != JobPhase::Completed)
         setPhase(JobPhase::Stopped);
     view_.cmdPauseEnabled = false;
@@ -288,6 +295,8 @@ void DownloadJob::fail(const QString& message)
     CloseConnections();
     setPhase(JobPhase::Failed);
     saveResumeState();
+    files_.closeAll();
+    removeEmptyTarget();
     tmrTimeOut_.stop();
     setStatus(message, true);
     setRow(JobColumn::Status, message);
@@ -333,11 +342,50 @@ bool DownloadJob::refuseLongerLocalFile(qint64 remoteSize, bool resuming)
     return true;
 }
 
+bool DownloadJob::takeResumeData(const ResumeFile::Loaded& loaded, qint64 size, std::optional<ResumeRecord>* record)
+{
+    const QString why = resume_.refusal(loaded, size);
+    if (why.isEmpty()) {
+        *record = loaded.record;
+        return true;
+    }
+    if (!loaded.record && QFileInfo(SavePath).size() > 0) {
+        fail(QStringLiteral("%1 was left as it is: %2, so it is not known which of its bytes are in place. "
+                            "Overwrite it to download the file again.")
+                 .arg(SavePath, why));
+        return false;
+    }
+    // Never splice two versions of a file: start again from 0, with nothing
+    // of the old transfer still to be written.
+    setStatus(QStringLiteral("Starting again from the beginning: %1.").arg(why), false);
+    files_.closeAll();
+    QFile::resize(SavePath, 0);
+    resume_.remove();
+    record->reset();
+    return true;
+}
+
+void DownloadJob::createTarget()
+{
+    if (QFileInfo::exists(SavePath))
+        return;
+    QFile create(SavePath);
+    createdTarget_ = create.open(QIODevice::WriteOnly);
+}
+
+void DownloadJob::removeEmptyTarget()
+{
+    if (createdTarget_ && !succeeded_ && QFileInfo(SavePath).size() == 0 && QFileInfo(SavePath).isFile())
+        QFile::remove(SavePath);
+    createdTarget_ = false;
+}
+
 // Only a download of known size fetched by ranges can go on from where its
-// segments stand.
+// segments stand, and only once a byte is in place: until then there is
+// nothing to keep.
 bool DownloadJob::keepsResumeData() const
 {
-    return !overFtp_ && http_.resumable() && !succeeded_;
+    return !overFtp_ && http_.resumable() && !succeeded_ && TotalReceived() > 1;
 }
 
 bool DownloadJob::saveResumeState()
@@ -393,8 +441,12 @@ void DownloadJob::Update(int index)
         files_.flush(&ignored);
     }
     setRow(JobColumn::Percent, QString::number(view_.ProgressBar1) + QLatin1Char('%'));
+    // The first bytes are kept at once: a segmented file has gaps that only
+    // the resume data tells.
     if (whole)
         checkCompletionSoon();
+    else if (keepsResumeData())
+        resume_.saveNowAndThen(ContentLength, segments_, files_);
     changed();
 }
 
@@ -428,8 +480,6 @@ void DownloadJob::tmrUpdate_Timer()
     view_.lblElapsedTime = shown.elapsed;
     CurrentRate = shown.bytesPerSecond;
     watchdog_.seen(received + 1);
-    if (keepsResumeData())
-        resume_.saveNowAndThen(ContentLength, segments_, files_);
     setRow(JobColumn::Received, view_.lblRecievedSize);
     changed();
 }

@@ -140,6 +140,16 @@ private:
     void retryShortReply(const std::function<void()>& again);
     // Resuming a file longer than the remote one would mix two files.
     bool refuseLongerLocalFile(qint64 remoteSize, bool resuming);
+    // Acts on the resume data beside the file for a remote file of `size`
+    // bytes: `record` is what the download goes on from, or nothing when it
+    // starts again from 0 (saying why). Damaged data beside a file that has
+    // bytes fails the job instead, leaving the file as it is: which of its
+    // bytes are in place is not known. False when the job failed.
+    bool takeResumeData(const ResumeFile::Loaded& loaded, qint64 size, std::optional<ResumeRecord>* record);
+    // Creates the target when it is missing, remembering that the job made it.
+    void createTarget();
+    // A job that ends before a byte arrived leaves no empty file of its own behind.
+    void removeEmptyTarget();
     // Writes the resume data; false when there is none to keep or it cannot
     // be written.
     bool saveResumeState();
@@ -164,8 +174,9 @@ private:
     double CurrentRate = 0;
     JobPhase phase_ = JobPhase::Idle;
     bool succeeded_ = false;
-    int fileExistsAction_ = 0; // this job's copy of the file-exists choice
-    bool overFtp_ = false;     // FTP's own dialogue, not a proxy, fetches the file
+    int fileExistsAction_ = 0;   // this job's copy of the file-exists choice
+    bool overFtp_ = false;       // FTP's own dialogue, not a proxy, fetches the file
+    bool createdTarget_ = false; // this start made the target file
 
     ConnectionFactory connections_;
     ProxyPolicy proxies_; // set at each start from the settings and the environment

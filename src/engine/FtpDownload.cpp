@@ -113,8 +113,7 @@ bool FtpDownload::transferStarts(qint64 size, bool restAccepted)
     }
     job_.setStatus(job_.text("11051", QStringLiteral("Downloading")), false);
     job_.setRowStatus(job_.view_.lblStatus);
-    if (!QFileInfo::exists(job_.SavePath))
-        QFile(job_.SavePath).open(QIODevice::WriteOnly);
+    job_.createTarget();
     job_.view_.layoutSegmentBars(1);
     QString error;
     if (!job_.files_.open(0, &error)) {

@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -115,15 +116,58 @@ TEST_P(DownloadJobLongerLocalFile, IsLeftAloneAndTheJobFails)
     KEVA_REQUIRE_PEER(server);
     context->appSettings.UsePASV = true;
 
-    const auto result = runner->run(server.url(QLatin1Char('/') + name).toString(), saveTo(name), -1);
-    EXPECT_FALSE(result.completed);
-    EXPECT_TRUE(result.failure.contains(QStringLiteral("left as it is"))) << result.failure.toStdString();
-    EXPECT_TRUE(result.job->view().lblStatusIsError);
-    EXPECT_EQ(home.readFile(name), longer) << "not a byte changed";
+    // A second try finds the file as the first left it.
+    for (int run = 1; run <= 2; ++run) {
+        const auto result = runner->run(server.url(QLatin1Char('/') + name).toString(), saveTo(name), -1);
+        EXPECT_FALSE(result.completed) << run;
+        EXPECT_TRUE(result.failure.contains(QStringLiteral("left as it is"))) << result.failure.toStdString();
+        EXPECT_TRUE(result.job->view().lblStatusIsError);
+        EXPECT_EQ(home.readFile(name), longer) << "not a byte changed, run " << run;
+        EXPECT_FALSE(QFile::exists(ResumeFile::pathFor(saveTo(name)))) << "a refused resume keeps nothing";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Schemes, DownloadJobLongerLocalFile,
                          testing::Values(LongerCase {"Http", false}, LongerCase {"Ftp", true}), CaseName());
+
+// A job that fails before its first byte leaves nothing behind: no resume
+// data, and no empty file where there was none (a later run would find it
+// and refuse to overwrite it).
+struct NothingCase {
+    const char* name;
+    const char* path; // %1 is the file's name
+    bool targetIsAFolder;
+    int fileExistsAction;
+    const char* failure;
+};
+
+class DownloadJobNothingArrived : public DownloadJobEndings, public testing::WithParamInterface<NothingCase> { };
+
+TEST_P(DownloadJobNothingArrived, LeavesNothingBehind)
+{
+    const NothingCase& c = GetParam();
+    const QString name = files.make(300000);
+    FaultServer server(files.root());
+    KEVA_REQUIRE_PEER(server);
+    if (c.targetIsAFolder) {
+        ASSERT_TRUE(QDir().mkpath(saveTo(name)));
+    }
+
+    const auto result = runner->run(server.url(QString::fromLatin1(c.path).arg(name)).toString(), saveTo(name),
+                                    c.fileExistsAction);
+    EXPECT_FALSE(result.completed);
+    EXPECT_TRUE(result.failure.contains(QString::fromLatin1(c.failure))) << result.failure.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(ResumeFile::pathFor(saveTo(name))));
+    EXPECT_EQ(QFileInfo(saveTo(name)).isDir(), c.targetIsAFolder);
+    EXPECT_EQ(QFileInfo::exists(saveTo(name)), c.targetIsAFolder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DownloadJobNothingArrived,
+                         testing::Values(NothingCase {"GetAnswered503", "/get-status/503/%1", false, 0,
+                                                      "HTTP 503 Service Unavailable"},
+                                         NothingCase {"TargetIsAFolderResumed", "/%1", true, -1, "is a folder"},
+                                         NothingCase {"TargetIsAFolderOverwritten", "/%1", true, 0, "is a folder"}),
+                         CaseName());
 
 TEST_F(DownloadJobEndings, ClosingAFailedWindowKeepsItsRow)
 {

@@ -11,6 +11,7 @@
 #include "support/NginxServer.h"
 #include "support/PeerRequirement.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 
@@ -112,11 +113,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, DownloadJobResumeAcrossStarts,
                          CaseName());
 
 // Resume data that cannot be used: the file is fetched again from its start,
-// with a status that says why, and never spliced.
+// with a status that says why, and never spliced. Damaged data does not say
+// which bytes are in place: the file is left as it is and the job fails.
 struct RefusalCase {
     const char* name;
     std::function<void(const QString& resumePath, const QString& servedPath)> spoil;
     const char* why;
+    bool leftAlone = false;
 };
 
 class DownloadJobResumeRefused : public DownloadJobResume, public testing::WithParamInterface<RefusalCase> { };
@@ -132,10 +135,19 @@ TEST_P(DownloadJobResumeRefused, StartsAgainFromZero)
     newProgramStart();
     c.spoil(ResumeFile::pathFor(saveTo(name)), files.path(name));
 
+    const QByteArray before = home.readFile(name);
     QStringList statuses;
     DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name), -1);
     QObject::connect(job, &DownloadJob::statusShown, [&](const QString& text, bool) { statuses.append(text); });
     const auto result = runner->wait(job, 60000);
+    if (c.leftAlone) {
+        ASSERT_FALSE(result.completed);
+        EXPECT_TRUE(result.failure.contains(QStringLiteral(" was left as it is: ") + QString::fromLatin1(c.why)))
+            << result.failure.toStdString();
+        EXPECT_EQ(TestFiles::sha256(saveTo(name)), QCryptographicHash::hash(before, QCryptographicHash::Sha256).toHex())
+            << "not a byte changed";
+        return;
+    }
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(name, name));
     EXPECT_FALSE(
