@@ -380,12 +380,12 @@ void DownloadJob::removeEmptyTarget()
     createdTarget_ = false;
 }
 
-// Only a download of known size fetched by ranges can go on from where its
-// segments stand, and only once a byte is in place: until then there is
-// nothing to keep.
+// Only a download of known size whose bytes can be asked from a position
+// (ranges over HTTP, REST over FTP) can go on from where its segments stand,
+// and only once a byte is in place: until then there is nothing to keep.
 bool DownloadJob::keepsResumeData() const
 {
-    return !overFtp_ && http_.resumable() && !succeeded_ && TotalReceived() > 1;
+    return (overFtp_ ? ftp_.resumable() : http_.resumable()) && !succeeded_ && TotalReceived() > 1;
 }
 
 bool DownloadJob::saveResumeState()
