@@ -304,10 +304,12 @@ void DownloadJob::fail(const QString& message)
     emit failedWith(message);
 }
 
+// A write that failed (a full disk, a disk that went away) ends the job: it
+// would fail again at once. The resume data written last is kept, so the
+// download goes on once the cause is mended.
 void DownloadJob::writeFailed(const QString& error)
 {
-    Pause_Resume();
-    setStatus(QStringLiteral("Could not write to %1: %2").arg(SavePath, error), true);
+    fail(QStringLiteral("Could not write to %1: %2").arg(SavePath, error));
 }
 
 void DownloadJob::retryShortReply(const std::function<void()>& again)

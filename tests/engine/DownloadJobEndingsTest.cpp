@@ -12,10 +12,12 @@
 #include "support/NginxServer.h"
 #include "support/PeerRequirement.h"
 #include "support/PyftpdlibServer.h"
+#include "support/VsftpdServer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -167,6 +169,83 @@ INSTANTIATE_TEST_SUITE_P(Cases, DownloadJobNothingArrived,
                                                       "HTTP 503 Service Unavailable"},
                                          NothingCase {"TargetIsAFolderResumed", "/%1", true, -1, "is a folder"},
                                          NothingCase {"TargetIsAFolderOverwritten", "/%1", true, 0, "is a folder"}),
+                         CaseName());
+
+// A small disk of its own (tmpfs), unmounted at the end. Mounting needs
+// root: elsewhere the test is skipped, except on CI.
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString& folder)
+        : folder_(folder)
+    {
+        QDir().mkpath(folder);
+        mounted_ = resize(QStringLiteral("10m"), false);
+    }
+    ~SmallDisk()
+    {
+        if (mounted_)
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("--lazy"), folder_}); // files may be open
+    }
+    bool mounted() const { return mounted_; }
+    bool resize(const QString& size, bool remount)
+    {
+        return QProcess::execute(QStringLiteral("mount"),
+                                 {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                  (remount ? QStringLiteral("remount,size=") : QStringLiteral("size=")) + size,
+                                  QStringLiteral("tmpfs"), folder_})
+            == 0;
+    }
+
+private:
+    QString folder_;
+    bool mounted_ = false;
+};
+
+struct FullDiskCase {
+    const char* name;
+    bool ftp;
+    bool segmented;
+};
+
+class DownloadJobFullDisk : public DownloadJobEndings, public testing::WithParamInterface<FullDiskCase> { };
+
+// A write that fails ends the job with the system's reason, keeping what a
+// resume needs: once there is room, it goes on to a byte-exact file.
+TEST_P(DownloadJobFullDisk, EndsTheJobAndResumesOnceThereIsRoom)
+{
+    const FullDiskCase& c = GetParam();
+    SmallDisk disk(home.path(QStringLiteral("disk")));
+    if (!disk.mounted()) {
+        if (qEnvironmentVariable("CI") == QStringLiteral("true"))
+            FAIL() << "a tmpfs could not be mounted (the tests run as root on CI)";
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    }
+    const QString name = files.make(24 * kMiB);
+    NginxServer nginx(files.root());
+    VsftpdServer vsftpd(files.root());
+    PeerServer& server = c.ftp ? static_cast<PeerServer&>(vsftpd) : nginx;
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.Segment = c.segmented ? 1 : 0;
+    const QString saved = home.path(QStringLiteral("disk/") + name);
+    const QString url = server.url(QLatin1Char('/') + name).toString();
+
+    const auto result = runner->run(url, saved, 0, 60000);
+    ASSERT_FALSE(result.timedOut) << "the job must end by itself";
+    ASSERT_FALSE(result.completed);
+    EXPECT_EQ(result.failure, QStringLiteral("Could not write to %1: No space left on device").arg(saved));
+    EXPECT_TRUE(result.job->view().lblStatusIsError);
+    EXPECT_EQ(result.job->segmentTable().connections(), c.segmented ? 6 : 1);
+
+    ASSERT_TRUE(disk.resize(QStringLiteral("64m"), true));
+    const auto resumed = runner->run(url, saved, -1, 60000);
+    ASSERT_TRUE(resumed.completed) << resumed.failure.toStdString();
+    EXPECT_EQ(TestFiles::sha256(saved), TestFiles::sha256(files.path(name)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DownloadJobFullDisk,
+                         testing::Values(FullDiskCase {"HttpSixConnections", false, true},
+                                         FullDiskCase {"HttpOneConnection", false, false},
+                                         FullDiskCase {"Ftp", true, false}),
                          CaseName());
 
 TEST_F(DownloadJobEndings, ClosingAFailedWindowKeepsItsRow)
