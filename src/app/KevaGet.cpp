@@ -211,6 +211,9 @@ int main(int argc, char** argv)
             QCoreApplication::exit(1);
             return;
         }
+        // A wait before a retry is told on stderr (where the failure would
+        // be), before the job shows it as its status.
+        QObject::connect(job, &DownloadJob::retryScheduled, [&](const QString& text) { printStatus(text, true); });
         QObject::connect(job, &DownloadJob::statusShown, printStatus);
         QObject::connect(job, &DownloadJob::completedSuccessfully, [&] {
             exitCode = 0;

@@ -28,9 +28,11 @@ DownloadJob::DownloadJob(KevaContext& context, JobList& jobs, QObject* parent)
     tmrUpdate_.setInterval(500);
     tmrTimeOut_.setInterval(1000);
     tmrReconnect_.setInterval(100);
+    tmrRetry_.setSingleShot(true);
     connect(&tmrUpdate_, &QTimer::timeout, this, &DownloadJob::tmrUpdate_Timer);
     connect(&tmrTimeOut_, &QTimer::timeout, this, &DownloadJob::tmrTimeOut_Timer);
     connect(&tmrReconnect_, &QTimer::timeout, this, &DownloadJob::tmrReconnect_Timer);
+    connect(&tmrRetry_, &QTimer::timeout, this, &DownloadJob::tmrRetry_Timer);
     SetCaptions();
 }
 
@@ -210,6 +212,8 @@ void DownloadJob::StopMe()
 void DownloadJob::CloseConnections()
 {
     tmrUpdate_.stop();
+    tmrRetry_.stop();
+    retries_.clear();
     CurrentRate = 0;
     view_.lblTransferRate = kNoRate;
     view_.lblTimeRemaining.clear();
@@ -325,10 +329,38 @@ void DownloadJob::retryShortReply(const std::function<void()>& again)
                  .arg(of));
         return;
     }
-    QTimer::singleShot(*wait, this, [this, again] {
+    retries_.push_back(again);
+    // Connections that end short while a wait runs go on with it.
+    if (tmrRetry_.isActive())
+        return;
+    if (*wait > 0) {
+        const QString notice = reconnects_.notice(*wait, received, ContentLength, context_.appSettings);
+        emit retryScheduled(notice);
+        setStatus(notice, false);
+        setRowStatus(notice);
+        retryShown_ = true;
+    }
+    tmrRetry_.start(*wait);
+}
+
+void DownloadJob::tmrRetry_Timer()
+{
+    tmrRetry_.stop();
+    std::vector<std::function<void()>> retries;
+    retries.swap(retries_);
+    if (!transferGoesOn() || retries.empty())
+        return;
+    if (retryShown_) {
+        // The wait is over: the status says so.
+        retryShown_ = false;
+        const QString downloading = text("11051", QStringLiteral("Downloading"));
+        setStatus(downloading, false);
+        setRowStatus(downloading);
+    }
+    for (const auto& again : retries) {
         if (transferGoesOn())
             again();
-    });
+    }
 }
 
 bool DownloadJob::refuseLongerLocalFile(qint64 remoteSize, bool resuming)

@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <vector>
 
 class KevaContext;
 class RateLimiter;
@@ -89,6 +90,8 @@ public:
     void tmrUpdate_Timer();
     void tmrTimeOut_Timer();
     void tmrReconnect_Timer();
+    // The wait before the next try after a short reply is over.
+    void tmrRetry_Timer();
 
     // The job is transferring (its progress timer runs).
     bool isTransferring() const { return tmrUpdate_.isActive(); }
@@ -110,6 +113,9 @@ signals:
     void displayChanged();
     // A status text was shown (in the window or in the job's row).
     void statusShown(const QString& text, bool isError);
+    // A short reply is tried again after a wait: the text says why, which
+    // try it is and how long the wait is (it is also the job's status).
+    void retryScheduled(const QString& text);
     void completedSuccessfully();
     void failedWith(const QString& text);
     void unloaded();
@@ -193,6 +199,10 @@ private:
     QTimer tmrUpdate_;
     QTimer tmrTimeOut_;
     QTimer tmrReconnect_;
+    QTimer tmrRetry_;
+    // What goes on when tmrRetry_ fires: each connection that ended short.
+    std::vector<std::function<void()>> retries_;
+    bool retryShown_ = false; // the status tells of a wait before a retry
     int TimeoutLeft = 0;
     bool completionQueued_ = false;
 };

@@ -261,6 +261,11 @@ TEST_F(KevaGet, AServerThatAlwaysEndsShortEndsTheRun)
     ASSERT_FALSE(outcome.err.isEmpty());
     EXPECT_TRUE(outcome.err.last().startsWith(QStringLiteral("kevaget: The server ended its reply")))
         << outcome.err.last().toStdString();
+    // The wait before the retry was told, on stderr only.
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("kevaget: Retrying in 1 s (attempt 1 of 1): the server closed the "
+                                                    "connection after 200,000 of 400,000 bytes")))
+        << outcome.err.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(outcome.out.filter(QStringLiteral("Retrying")).isEmpty());
 }
 
 TEST_F(KevaGet, ResumeLeavesALongerLocalFileAlone)

@@ -81,6 +81,36 @@ INSTANTIATE_TEST_SUITE_P(
         ShortCase {"GetAnswered503", "/get-status/503/%1", 300000, "HTTP 503 Service Unavailable"}),
     CaseName());
 
+// With first-run settings a server that always ends short is tried for a
+// long time; each wait says why, which try it is and how long it lasts. The
+// waits are ended by the retry timer's tick, not waited out.
+TEST_F(DownloadJobEndings, EachRetryShowsWhyAndHowLong)
+{
+    ASSERT_EQ(context->appSettings.Retries, 30) << "first-run settings";
+    ASSERT_EQ(context->appSettings.RetryTime, 300);
+    const QString name = files.make(1000000);
+    FaultServer server(files.root());
+    KEVA_REQUIRE_PEER(server);
+    QStringList shown;
+    QStringList told;
+    DownloadJob* job = runner->start(server.url(QStringLiteral("/ignore-range/close-after/500000/") + name).toString(),
+                                     saveTo(name));
+    QObject::connect(job, &DownloadJob::statusShown, [&](const QString& text, bool) { shown.append(text); });
+    QObject::connect(job, &DownloadJob::retryScheduled, [&](const QString& text) { told.append(text); });
+    for (int attempt = 1; attempt <= 6; ++attempt) {
+        const QString expected = QStringLiteral("Retrying in %1 s (attempt %2 of 30): the server closed the connection "
+                                                "after 500,000 of 1,000,000 bytes")
+                                     .arg(1 << (attempt - 1))
+                                     .arg(attempt);
+        ASSERT_TRUE(JobRunner::waitFor([&] { return told.contains(expected); }, 30000))
+            << told.join(QStringLiteral(" | ")).toStdString();
+        EXPECT_TRUE(shown.contains(expected));
+        EXPECT_FALSE(job->failed());
+        job->tmrRetry_Timer();
+    }
+    job->unload();
+}
+
 TEST_F(DownloadJobEndings, RetryOffGivesUpAtTheFirstShortReply)
 {
     const QString name = files.make(400000);
