@@ -58,6 +58,9 @@ public:
     static Loaded load(const QString& savePath);
     static bool save(const QString& savePath, const ResumeRecord& record);
     static void remove(const QString& savePath);
+    // Removes what writes of the resume data beside `savePath` left behind
+    // when their process was killed (AtomicFile's stale temporaries).
+    static void removeStaleTemporaries(const QString& savePath);
 
     static QByteArray format(const ResumeRecord& record);
     // The record of a text, or the reason it is none.

@@ -14,8 +14,11 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -175,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
                                          c += "x y\n";
                                      });
                                  },
-                                 "the resume data beside the file is damaged"},
+                                 "the resume data beside the file is damaged", true},
                     RefusalCase {"ForAnotherAddress",
                                  [](const QString& resume, const QString&) {
                                      rewrite(resume, [](QByteArray& c) {
@@ -195,6 +198,34 @@ INSTANTIATE_TEST_SUITE_P(
                                  },
                                  "the file on the server has changed since the download began"}),
     CaseName());
+
+// Temporary files of resume data that a killed run was writing are removed
+// when the download of that file starts again; nothing else is touched.
+TEST_F(DownloadJobResume, AStartRemovesTheTemporariesOfKilledRuns)
+{
+    const QString name = files.make(200000);
+    NginxServer nginx(files.root());
+    KEVA_REQUIRE_PEER(nginx);
+    QProcess ended;
+    ended.start(QStringLiteral("true"));
+    ASSERT_TRUE(ended.waitForStarted());
+    const qint64 endedPid = ended.processId();
+    ASSERT_TRUE(ended.waitForFinished());
+    const QString temporary = QStringLiteral("%1.keva-resume.tmp.%2.aB3xY9");
+    const QString stale = temporary.arg(name).arg(endedPid);
+    const QStringList kept = {temporary.arg(name).arg(::getppid()),
+                              temporary.arg(QStringLiteral("other.bin")).arg(endedPid),
+                              name + QStringLiteral(".keva-resume.tmp")};
+    for (const QString& leftover : kept + QStringList {stale})
+        home.writeFile(leftover, "KEVA resume 1\n");
+
+    const auto result = runner->run(nginx.url(QLatin1Char('/') + name).toString(), saveTo(name), -1);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+    EXPECT_FALSE(QFile::exists(saveTo(stale)));
+    for (const QString& leftover : kept)
+        EXPECT_TRUE(QFile::exists(saveTo(leftover))) << leftover.toStdString();
+}
 
 TEST_F(DownloadJobResume, StopWarnsOnlyWhereTheResumeDataCannotBeKept)
 {
