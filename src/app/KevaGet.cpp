@@ -9,6 +9,7 @@
 // the file is complete, else 1 with the reason.
 #include "app/ConsolePrompter.h"
 #include "core/Formatting.h"
+#include "core/NetworkName.h"
 #include "core/SplitUrl.h"
 #include "engine/DownloadWindows.h"
 #include "engine/RateLimiter.h"
@@ -114,7 +115,7 @@ std::optional<Options> parse(const QStringList& args, QString& problem)
 
 QString defaultSavePath(const QString& url)
 {
-    QString name = QUrl::fromPercentEncoding(SplitUrl(url, {}).FileName.toUtf8());
+    QString name = NetworkName::withoutBidiControls(QUrl::fromPercentEncoding(SplitUrl(url, {}).FileName.toUtf8()));
     name = name.section(QLatin1Char('?'), 0, 0);
     if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
         name = QStringLiteral("index.html");
@@ -211,6 +212,9 @@ int main(int argc, char** argv)
             QCoreApplication::exit(1);
             return;
         }
+        // A wait before a retry is told on stderr (where the failure would
+        // be), before the job shows it as its status.
+        QObject::connect(job, &DownloadJob::retryScheduled, [&](const QString& text) { printStatus(text, true); });
         QObject::connect(job, &DownloadJob::statusShown, printStatus);
         QObject::connect(job, &DownloadJob::completedSuccessfully, [&] {
             exitCode = 0;

@@ -26,6 +26,10 @@ QString unwrapLocalPage(const QString& url)
 UrlHostPart UrlHostPart::of(const QString& url)
 {
     QString rest = unwrapLocalPage(url);
+    // The fragment is the browser's own: it never goes to a server or into a
+    // file name.
+    if (const qsizetype fragment = rest.indexOf(QLatin1Char('#')); fragment >= 0)
+        rest.truncate(fragment);
     const qsizetype schemeEnd = rest.indexOf(QStringLiteral("://"));
     if (schemeEnd >= 0)
         rest = rest.mid(schemeEnd + 3);

@@ -8,8 +8,8 @@
 //
 // A local page (an address starting "res://", or a drive path such as
 // "C:\\...") that embeds the real address is read as the text from its
-// embedded "http://" on, then from an embedded "ftp://" on. Everything up to
-// and including the first "://" is dropped. The host part is the text before
+// embedded "http://" on, then from an embedded "ftp://" on. A "#fragment"
+// is dropped, and so is everything up to and including the first "://". The host part is the text before
 // the first "/" that follows. For addresses other than HTTP, credentials
 // ("user:password@") are looked for only inside the host part, so an "@"
 // further on belongs to the path.

@@ -28,9 +28,11 @@ DownloadJob::DownloadJob(KevaContext& context, JobList& jobs, QObject* parent)
     tmrUpdate_.setInterval(500);
     tmrTimeOut_.setInterval(1000);
     tmrReconnect_.setInterval(100);
+    tmrRetry_.setSingleShot(true);
     connect(&tmrUpdate_, &QTimer::timeout, this, &DownloadJob::tmrUpdate_Timer);
     connect(&tmrTimeOut_, &QTimer::timeout, this, &DownloadJob::tmrTimeOut_Timer);
     connect(&tmrReconnect_, &QTimer::timeout, this, &DownloadJob::tmrReconnect_Timer);
+    connect(&tmrRetry_, &QTimer::timeout, this, &DownloadJob::tmrRetry_Timer);
     SetCaptions();
 }
 
@@ -120,6 +122,7 @@ void DownloadJob::StartDownload()
     // The choice is this job's own from here on, whatever later starts choose.
     fileExistsAction_ = context_.FileExistsAction;
     requestedUrl_ = URL;
+    createdTarget_ = false;
     files_.setPath(SavePath);
     proxies_ = ProxyPolicy(context_.appSettings, QProcessEnvironment::systemEnvironment());
     // Through a proxy an ftp:// file is asked of the proxy over HTTP.
@@ -133,6 +136,10 @@ void DownloadJob::StartDownload()
     view_.visible = true;
     view_.txtURL = URL;
     view_.txtSaveTo = SavePath;
+    if (QFileInfo(SavePath).isDir()) {
+        fail(QStringLiteral("%1 is a folder, so the file can not be saved under that name.").arg(SavePath));
+        return;
+    }
     if (fileExistsAction_ == -1) {
         segments_.SegResume.fill(true);
     } else if (fileExistsAction_ == 0) {
@@ -188,8 +195,9 @@ void DownloadJob::StopMe()
         return;
     }
     // A segmented download goes on later from its resume data; only where
-    // that cannot be written is the user warned.
-    if (segments_.NumSegments > 0 && !saveResumeState()) {
+    // that cannot be written is the user warned (with nothing received,
+    // nothing is lost).
+    if (segments_.NumSegments > 0 && TotalReceived() > 1 && !saveResumeState()) {
         const auto answer = context_.prompter.ask(
             text("13021", QStringLiteral("you will not be able to resume this file later(Segmented mode only), Stop?")),
             KevaContext::kTitle, Prompter::Icon::Question, Prompter::Buttons::YesNo);
@@ -204,6 +212,8 @@ void DownloadJob::StopMe()
 void DownloadJob::CloseConnections()
 {
     tmrUpdate_.stop();
+    tmrRetry_.stop();
+    retries_.clear();
     CurrentRate = 0;
     view_.lblTransferRate = kNoRate;
     view_.lblTimeRemaining.clear();
@@ -225,6 +235,7 @@ void DownloadJob::FinishTransfer()
     if (whole && segments_.NumSegments > 0)
         view_.PVProgressBar.fill(100);
     files_.closeAll();
+    removeEmptyTarget();
     if (phase_ != JobPhase::Completed)
         setPhase(JobPhase::Stopped);
     view_.cmdPauseEnabled = false;
@@ -288,6 +299,8 @@ void DownloadJob::fail(const QString& message)
     CloseConnections();
     setPhase(JobPhase::Failed);
     saveResumeState();
+    files_.closeAll();
+    removeEmptyTarget();
     tmrTimeOut_.stop();
     setStatus(message, true);
     setRow(JobColumn::Status, message);
@@ -295,10 +308,12 @@ void DownloadJob::fail(const QString& message)
     emit failedWith(message);
 }
 
+// A write that failed (a full disk, a disk that went away) ends the job: it
+// would fail again at once. The resume data written last is kept, so the
+// download goes on once the cause is mended.
 void DownloadJob::writeFailed(const QString& error)
 {
-    Pause_Resume();
-    setStatus(QStringLiteral("Could not write to %1: %2").arg(SavePath, error), true);
+    fail(QStringLiteral("Could not write to %1: %2").arg(SavePath, error));
 }
 
 void DownloadJob::retryShortReply(const std::function<void()>& again)
@@ -314,10 +329,38 @@ void DownloadJob::retryShortReply(const std::function<void()>& again)
                  .arg(of));
         return;
     }
-    QTimer::singleShot(*wait, this, [this, again] {
+    retries_.push_back(again);
+    // Connections that end short while a wait runs go on with it.
+    if (tmrRetry_.isActive())
+        return;
+    if (*wait > 0) {
+        const QString notice = reconnects_.notice(*wait, received, ContentLength, context_.appSettings);
+        emit retryScheduled(notice);
+        setStatus(notice, false);
+        setRowStatus(notice);
+        retryShown_ = true;
+    }
+    tmrRetry_.start(*wait);
+}
+
+void DownloadJob::tmrRetry_Timer()
+{
+    tmrRetry_.stop();
+    std::vector<std::function<void()>> retries;
+    retries.swap(retries_);
+    if (!transferGoesOn() || retries.empty())
+        return;
+    if (retryShown_) {
+        // The wait is over: the status says so.
+        retryShown_ = false;
+        const QString downloading = text("11051", QStringLiteral("Downloading"));
+        setStatus(downloading, false);
+        setRowStatus(downloading);
+    }
+    for (const auto& again : retries) {
         if (transferGoesOn())
             again();
-    });
+    }
 }
 
 bool DownloadJob::refuseLongerLocalFile(qint64 remoteSize, bool resuming)
@@ -333,11 +376,50 @@ bool DownloadJob::refuseLongerLocalFile(qint64 remoteSize, bool resuming)
     return true;
 }
 
-// Only a download of known size fetched by ranges can go on from where its
-// segments stand.
+bool DownloadJob::takeResumeData(const ResumeFile::Loaded& loaded, qint64 size, std::optional<ResumeRecord>* record)
+{
+    const QString why = resume_.refusal(loaded, size);
+    if (why.isEmpty()) {
+        *record = loaded.record;
+        return true;
+    }
+    if (!loaded.record && QFileInfo(SavePath).size() > 0) {
+        fail(QStringLiteral("%1 was left as it is: %2, so it is not known which of its bytes are in place. "
+                            "Overwrite it to download the file again.")
+                 .arg(SavePath, why));
+        return false;
+    }
+    // Never splice two versions of a file: start again from 0, with nothing
+    // of the old transfer still to be written.
+    setStatus(QStringLiteral("Starting again from the beginning: %1.").arg(why), false);
+    files_.closeAll();
+    QFile::resize(SavePath, 0);
+    resume_.remove();
+    record->reset();
+    return true;
+}
+
+void DownloadJob::createTarget()
+{
+    if (QFileInfo::exists(SavePath))
+        return;
+    QFile create(SavePath);
+    createdTarget_ = create.open(QIODevice::WriteOnly);
+}
+
+void DownloadJob::removeEmptyTarget()
+{
+    if (createdTarget_ && !succeeded_ && QFileInfo(SavePath).size() == 0 && QFileInfo(SavePath).isFile())
+        QFile::remove(SavePath);
+    createdTarget_ = false;
+}
+
+// Only a download of known size whose bytes can be asked from a position
+// (ranges over HTTP, REST over FTP) can go on from where its segments stand,
+// and only once a byte is in place: until then there is nothing to keep.
 bool DownloadJob::keepsResumeData() const
 {
-    return !overFtp_ && http_.resumable() && !succeeded_;
+    return (overFtp_ ? ftp_.resumable() : http_.resumable()) && !succeeded_ && TotalReceived() > 1;
 }
 
 bool DownloadJob::saveResumeState()
@@ -393,8 +475,12 @@ void DownloadJob::Update(int index)
         files_.flush(&ignored);
     }
     setRow(JobColumn::Percent, QString::number(view_.ProgressBar1) + QLatin1Char('%'));
+    // The first bytes are kept at once: a segmented file has gaps that only
+    // the resume data tells.
     if (whole)
         checkCompletionSoon();
+    else if (keepsResumeData())
+        resume_.saveNowAndThen(ContentLength, segments_, files_);
     changed();
 }
 
@@ -428,8 +514,6 @@ void DownloadJob::tmrUpdate_Timer()
     view_.lblElapsedTime = shown.elapsed;
     CurrentRate = shown.bytesPerSecond;
     watchdog_.seen(received + 1);
-    if (keepsResumeData())
-        resume_.saveNowAndThen(ContentLength, segments_, files_);
     setRow(JobColumn::Received, view_.lblRecievedSize);
     changed();
 }

@@ -20,6 +20,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <vector>
 
 class KevaContext;
 class RateLimiter;
@@ -89,6 +90,8 @@ public:
     void tmrUpdate_Timer();
     void tmrTimeOut_Timer();
     void tmrReconnect_Timer();
+    // The wait before the next try after a short reply is over.
+    void tmrRetry_Timer();
 
     // The job is transferring (its progress timer runs).
     bool isTransferring() const { return tmrUpdate_.isActive(); }
@@ -110,6 +113,9 @@ signals:
     void displayChanged();
     // A status text was shown (in the window or in the job's row).
     void statusShown(const QString& text, bool isError);
+    // A short reply is tried again after a wait: the text says why, which
+    // try it is and how long the wait is (it is also the job's status).
+    void retryScheduled(const QString& text);
     void completedSuccessfully();
     void failedWith(const QString& text);
     void unloaded();
@@ -140,6 +146,16 @@ private:
     void retryShortReply(const std::function<void()>& again);
     // Resuming a file longer than the remote one would mix two files.
     bool refuseLongerLocalFile(qint64 remoteSize, bool resuming);
+    // Acts on the resume data beside the file for a remote file of `size`
+    // bytes: `record` is what the download goes on from, or nothing when it
+    // starts again from 0 (saying why). Damaged data beside a file that has
+    // bytes fails the job instead, leaving the file as it is: which of its
+    // bytes are in place is not known. False when the job failed.
+    bool takeResumeData(const ResumeFile::Loaded& loaded, qint64 size, std::optional<ResumeRecord>* record);
+    // Creates the target when it is missing, remembering that the job made it.
+    void createTarget();
+    // A job that ends before a byte arrived leaves no empty file of its own behind.
+    void removeEmptyTarget();
     // Writes the resume data; false when there is none to keep or it cannot
     // be written.
     bool saveResumeState();
@@ -164,8 +180,9 @@ private:
     double CurrentRate = 0;
     JobPhase phase_ = JobPhase::Idle;
     bool succeeded_ = false;
-    int fileExistsAction_ = 0; // this job's copy of the file-exists choice
-    bool overFtp_ = false;     // FTP's own dialogue, not a proxy, fetches the file
+    int fileExistsAction_ = 0;   // this job's copy of the file-exists choice
+    bool overFtp_ = false;       // FTP's own dialogue, not a proxy, fetches the file
+    bool createdTarget_ = false; // this start made the target file
 
     ConnectionFactory connections_;
     ProxyPolicy proxies_; // set at each start from the settings and the environment
@@ -182,6 +199,10 @@ private:
     QTimer tmrUpdate_;
     QTimer tmrTimeOut_;
     QTimer tmrReconnect_;
+    QTimer tmrRetry_;
+    // What goes on when tmrRetry_ fires: each connection that ended short.
+    std::vector<std::function<void()>> retries_;
+    bool retryShown_ = false; // the status tells of a wait before a retry
     int TimeoutLeft = 0;
     bool completionQueued_ = false;
 };

@@ -38,6 +38,7 @@ void FtpDialogue::start(const UrlParts& parts, qint64 offset, bool passive)
     passive_ = passive;
     dataReplies_ = 0;
     restAccepted_ = false;
+    remoteSize_ = -1;
     setStep(FtpStep::Connecting);
     control_->open(parts.Server, parts.Port);
 }
@@ -115,6 +116,8 @@ void FtpDialogue::StartLoginFTP(const FtpReply& reply)
         }
         if (--dataReplies_ == 0)
             dataSettled();
+    } else if (command == "SIZE" || command == "MDTM") {
+        factReply(reply);
     } else if (command == "REST") {
         if (code == 350) {
             restAccepted_ = true;
@@ -150,10 +153,34 @@ void FtpDialogue::setUpData()
     setStep(FtpStep::DataSetUp);
 }
 
-// REST goes out once the transfer type is set and the data connection is
-// settled: connected in passive mode, accepted by the server in active mode.
+// Once the transfer type is set and the data connection is settled
+// (connected in passive mode, accepted by the server in active mode), the
+// file's size and time are asked: they tell whether a partial file is part
+// of the one on the server.
 void FtpDialogue::dataSettled()
 {
+    control_->send("SIZE " + parts_.RemotePath.toUtf8());
+    control_->send("MDTM " + parts_.RemotePath.toUtf8());
+    setStep(FtpStep::FactsAsked);
+}
+
+// SIZE's and MDTM's replies ("213 <size>", "213 <YYYYMMDDHHMMSS>"); a
+// refusal only means the server does not say. REST follows MDTM's reply.
+void FtpDialogue::factReply(const FtpReply& reply)
+{
+    if (step_ != FtpStep::FactsAsked)
+        return;
+    const QByteArray value = reply.code == 213 ? reply.text.mid(4).trimmed().toLatin1() : QByteArray();
+    if (reply.command == "SIZE") {
+        bool ok = false;
+        const qint64 size = value.toLongLong(&ok);
+        remoteSize_ = ok && size >= 0 ? size : -1;
+        return;
+    }
+    offset_ = callbacks_.onFileFacts(remoteSize_, value);
+    // The job may have ended the login (a local file that is no part of the remote one).
+    if (step_ != FtpStep::FactsAsked)
+        return;
     control_->send("REST " + QByteArray::number(offset_));
     setStep(FtpStep::RestSent);
 }

@@ -13,14 +13,19 @@ class RateLimiter;
 class TextLookup;
 
 // One FTP login that fetches one file: USER and PASS, the data connection
-// (PASV, or PORT in active mode), TYPE I, REST and RETR, each sent once and
-// each reply acted on by the command it answers.
+// (PASV, or PORT in active mode), TYPE I, SIZE and MDTM, REST and RETR, each
+// sent once and each reply acted on by the command it answers.
 class FtpDialogue {
 public:
     struct Callbacks {
         // Every reply of the control connection, as received.
         std::function<void(const FtpReply&)> onReply;
         std::function<void(FtpStep)> onStep;
+        // What the server says of the file before it is fetched: its size
+        // (-1 when SIZE is refused) and its time as MDTM gives it (empty when
+        // refused). Returns the offset to fetch from, which may differ from
+        // the one the login started with.
+        std::function<qint64(qint64 size, const QByteArray& modified)> onFileFacts;
         // The server starts sending a file of `size` bytes (-1 when it does
         // not say); false stops the login here.
         std::function<bool(qint64 size, bool resumed)> onTransferStarts;
@@ -54,6 +59,7 @@ private:
     void setStep(FtpStep step);
     void setUpData();
     void dataSettled();
+    void factReply(const FtpReply& reply);
     void sendRetr();
     void retrReply(const FtpReply& reply);
     void transferStarts(const FtpReply& reply);
@@ -71,5 +77,6 @@ private:
     FtpStep step_ = FtpStep::Idle;
     int dataReplies_ = 0; // replies to TYPE (and PORT) still to come before REST
     bool restAccepted_ = false;
+    qint64 remoteSize_ = -1;
     quint16 dataPort_ = 0;
 };

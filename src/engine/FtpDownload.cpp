@@ -15,6 +15,7 @@ FtpDownload::FtpDownload(DownloadJob& job)
                             job_.TimeoutLeft = job_.context_.appSettings.Timeout;
                     },
                     [this](FtpStep step) { stepReached(step); },
+                    [this](qint64 size, const QByteArray& modified) { return fileFacts(size, modified); },
                     [this](qint64 size, bool restAccepted) { return transferStarts(size, restAccepted); },
                     [this](const char* bytes, qsizetype size) { data(bytes, size); },
                     [this] { restRefused(); },
@@ -29,17 +30,34 @@ FtpDownload::FtpDownload(DownloadJob& job)
 {
 }
 
+// A new start. A resume goes on where the resume data says, or (without
+// any, as files of other programs) from the end of the existing file.
 void FtpDownload::start(bool resume)
 {
     SegmentTable& segments = job_.segments_;
+    const qint64 rollback = job_.context_.appSettings.Rollback;
     segments.layoutSingle(-1);
     job_.ContentLength = -1;
     resuming_ = false;
+    known_.reset();
+    factsSize_ = -1;
+    modified_.clear();
     if (resume && QFileInfo::exists(job_.SavePath)) {
-        const qint64 length = QFileInfo(job_.SavePath).size();
-        segments.SegStart[0] = std::max<qint64>(0, length - job_.context_.appSettings.Rollback);
-        segments.SegPos[0] = segments.SegStart[0] + 1;
-        resuming_ = true;
+        const ResumeFile::Loaded loaded = ResumeFile::load(job_.SavePath);
+        if (loaded.present && !loaded.record) {
+            // Damaged: the job fails, or a file without bytes starts from 0.
+            std::optional<ResumeRecord> none;
+            if (!job_.takeResumeData(loaded, -1, &none))
+                return;
+        } else if (loaded.present && loaded.record->segments.size() == 1) {
+            known_ = loaded;
+            segments.resumeFrom(*loaded.record, rollback);
+            segments.setLength(-1);
+            resuming_ = true;
+        } else {
+            segments.SegPos[0] = std::max<qint64>(0, QFileInfo(job_.SavePath).size() - rollback) + 1;
+            resuming_ = true;
+        }
     }
     connect();
 }
@@ -47,10 +65,20 @@ void FtpDownload::start(bool resume)
 void FtpDownload::resume()
 {
     SegmentTable& segments = job_.segments_;
-    segments.SegStart[0] = std::max<qint64>(0, segments.SegPos[0] - 1 - job_.context_.appSettings.Rollback);
-    segments.SegPos[0] = segments.SegStart[0] + 1;
+    segments.SegPos[0] = std::max<qint64>(0, segments.SegPos[0] - 1 - job_.context_.appSettings.Rollback) + 1;
     resuming_ = true;
+    if (job_.ContentLength >= 0) {
+        ResumeFile::Loaded loaded;
+        loaded.present = true;
+        loaded.record = ResumeRecord {job_.URL, job_.ContentLength, {}, modified_, {}};
+        known_ = loaded;
+    }
     connect();
+}
+
+bool FtpDownload::resumable() const
+{
+    return job_.ContentLength >= 0;
 }
 
 void FtpDownload::connect()
@@ -59,7 +87,30 @@ void FtpDownload::connect()
     // must come within the time-out.
     job_.view_.lblTimerVisible = true;
     job_.restartTimeOut();
-    dialogue_.start(job_.parts_, job_.segments_.SegStart[0], job_.context_.appSettings.UsePASV);
+    dialogue_.start(job_.parts_, job_.segments_.SegPos[0] - 1, job_.context_.appSettings.UsePASV);
+}
+
+// Before REST: a partial file whose remote file has changed since its bytes
+// came (another size or time) is fetched again from 0; one longer than the
+// remote file is left alone.
+qint64 FtpDownload::fileFacts(qint64 size, const QByteArray& modified)
+{
+    SegmentTable& segments = job_.segments_;
+    modified_ = modified;
+    factsSize_ = size;
+    job_.resume_.setValidators({}, modified);
+    if (known_ && resuming_) {
+        std::optional<ResumeRecord> record;
+        if (!job_.takeResumeData(*known_, size >= 0 ? size : known_->record->size, &record))
+            return 0;
+        if (!record) {
+            segments.layoutSingle(-1);
+            resuming_ = false;
+        }
+    }
+    known_.reset();
+    job_.refuseLongerLocalFile(size, resuming_);
+    return segments.SegPos[0] - 1;
 }
 
 void FtpDownload::stepReached(FtpStep step)
@@ -90,8 +141,7 @@ void FtpDownload::restRefused()
     job_.view_.lblResume = QStringLiteral("**RESUME NOT SUPPORTED**");
     job_.view_.lblResumeColor = DownloadDisplay::ResumeColor::DarkRed;
     SegmentTable& segments = job_.segments_;
-    if (segments.SegStart[0] > 0) {
-        segments.SegStart[0] = 0;
+    if (segments.SegPos[0] > 1) {
         segments.SegPos[0] = 1;
         resuming_ = false;
         if (QFileInfo::exists(job_.SavePath))
@@ -99,8 +149,9 @@ void FtpDownload::restRefused()
     }
 }
 
-bool FtpDownload::transferStarts(qint64 size, bool restAccepted)
+bool FtpDownload::transferStarts(qint64 announced, bool restAccepted)
 {
+    const qint64 size = announced >= 0 ? announced : factsSize_;
     if (job_.refuseLongerLocalFile(size, resuming_))
         return false;
     // The size of the whole file, even when the transfer starts further on.
@@ -113,8 +164,7 @@ bool FtpDownload::transferStarts(qint64 size, bool restAccepted)
     }
     job_.setStatus(job_.text("11051", QStringLiteral("Downloading")), false);
     job_.setRowStatus(job_.view_.lblStatus);
-    if (!QFileInfo::exists(job_.SavePath))
-        QFile(job_.SavePath).open(QIODevice::WriteOnly);
+    job_.createTarget();
     job_.view_.layoutSegmentBars(1);
     QString error;
     if (!job_.files_.open(0, &error)) {

@@ -7,8 +7,9 @@ enum class FtpStep {
     UserSent,
     PassSent,
     LoggedIn,
-    PasvSent,  // passive mode: waiting for the data address
-    DataSetUp, // TYPE I sent (and PORT in active mode): waiting for their replies
+    PasvSent,   // passive mode: waiting for the data address
+    DataSetUp,  // TYPE I sent (and PORT in active mode): waiting for their replies
+    FactsAsked, // SIZE and MDTM sent: waiting for the file's size and time
     RestSent,
     RetrSent,
     Transferring, // the data flows

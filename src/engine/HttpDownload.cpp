@@ -100,7 +100,6 @@ void HttpDownload::probed(const HttpProbe::Result& result)
     job_.view_.lblResume = rangesSupported_ && result.size >= 0 ? QStringLiteral("** Resume Supported **") : QString();
     job_.setRow(JobColumn::SavePath, job_.SavePath);
     job_.startWatchdog();
-    probed_ = true;
     Check_Create(result.size);
 }
 
@@ -117,27 +116,20 @@ void HttpDownload::Check_Create(qint64 size)
     if (resume) {
         const ResumeFile::Loaded loaded = ResumeFile::load(savePath);
         if (loaded.present) {
-            const QString why = job_.resume_.refusal(loaded, size);
-            if (why.isEmpty()) {
-                record = loaded.record;
-            } else {
-                // Never splice two versions of a file: start again from 0.
-                job_.setStatus(QStringLiteral("Starting again from the beginning: %1.").arg(why), false);
-                QFile::resize(savePath, 0);
-                resume = false;
-            }
+            if (!job_.takeResumeData(loaded, size, &record))
+                return;
+            resume = record.has_value();
         } else if (job_.refuseLongerLocalFile(size, true)) {
             return;
         }
     }
+    // The file is laid out from here on: a resume fetches instead of probing.
+    probed_ = true;
     int count = SegmentTable::segmentsFor(size, settings, segments.NumSegments);
     if (resume || !rangesSupported_ || size < 0)
         count = 0;
 
-    if (!QFileInfo::exists(savePath)) {
-        QFile create(savePath);
-        create.open(QIODevice::WriteOnly);
-    }
+    job_.createTarget();
     if (record) {
         segments.resumeFrom(*record, settings.Rollback);
     } else if (count == 0) {

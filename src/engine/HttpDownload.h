@@ -41,6 +41,6 @@ private:
     DownloadJob& job_;
     HttpProbe probe_;
     SegmentedTransfer transfer_;
-    bool probed_ = false; // the size is known: a resume fetches, else it probes again
+    bool probed_ = false; // the file is laid out: a resume fetches, else it probes again
     bool rangesSupported_ = false;
 };

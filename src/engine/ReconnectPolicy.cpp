@@ -2,6 +2,8 @@
 
 #include "settings/AppSettings.h"
 
+#include <QLocale>
+
 #include <algorithm>
 
 void ReconnectPolicy::reset(qint64 received)
@@ -23,4 +25,16 @@ std::optional<int> ReconnectPolicy::next(qint64 received, const AppSettings& set
     const qint64 ceiling = std::max<qint64>(1, settings.RetryTime) * 1000;
     const qint64 wait = qint64 {1000} << std::min(fruitless_ - 1, 20);
     return static_cast<int>(std::min(wait, ceiling));
+}
+
+QString ReconnectPolicy::notice(int waitMs, qint64 received, qint64 size, const AppSettings& settings) const
+{
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QString after = size >= 0 ? QStringLiteral("%1 of %2").arg(english.toString(received), english.toString(size))
+                                    : english.toString(received);
+    return QStringLiteral("Retrying in %1 s (attempt %2 of %3): the server closed the connection after %4 bytes")
+        .arg(waitMs / 1000)
+        .arg(fruitless_)
+        .arg(settings.Retries)
+        .arg(after);
 }

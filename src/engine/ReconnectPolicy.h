@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 #include <optional>
@@ -22,6 +23,11 @@ public:
     std::optional<int> next(qint64 received, const AppSettings& settings);
     // Tries in a row that brought nothing new.
     int fruitless() const { return fruitless_; }
+    // What the job shows during the wait of `waitMs` that next() gave, with
+    // `received` of `size` bytes (-1: not known) in place: "Retrying in 4 s
+    // (attempt 3 of 30): the server closed the connection after 500,000 of
+    // 1,000,000 bytes".
+    QString notice(int waitMs, qint64 received, qint64 size, const AppSettings& settings) const;
 
 private:
     qint64 furthest_ = 0;

@@ -157,3 +157,8 @@ void ResumeFile::remove(const QString& savePath)
 {
     QFile::remove(pathFor(savePath));
 }
+
+void ResumeFile::removeStaleTemporaries(const QString& savePath)
+{
+    AtomicFile::removeStaleTemporaries(pathFor(savePath));
+}

@@ -18,6 +18,8 @@
 //   segment 0 1048576 17476266
 //   segment 17476266 20000000 34952532
 //
+// "etag" and "modified" are the remote file's validators: ETag and
+// Last-Modified over HTTP; over FTP no ETag and MDTM's time (20261201100000).
 // Each segment line gives the first offset of its range, the first offset not
 // yet in the file and the end of its range (exclusive). Every byte of the
 // file outside the spans from "not yet" to "end" is in place.
@@ -58,6 +60,9 @@ public:
     static Loaded load(const QString& savePath);
     static bool save(const QString& savePath, const ResumeRecord& record);
     static void remove(const QString& savePath);
+    // Removes what writes of the resume data beside `savePath` left behind
+    // when their process was killed (AtomicFile's stale temporaries).
+    static void removeStaleTemporaries(const QString& savePath);
 
     static QByteArray format(const ResumeRecord& record);
     // The record of a text, or the reason it is none.

@@ -11,6 +11,8 @@ void ResumeState::begin(const QString& url, const QString& savePath)
     lastModified_.clear();
     written_.reset();
     saved_.invalidate();
+    // A run that was killed while it wrote the resume data left a temporary file.
+    ResumeFile::removeStaleTemporaries(savePath);
 }
 
 void ResumeState::setValidators(const QByteArray& etag, const QByteArray& lastModified)

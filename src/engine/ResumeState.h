@@ -15,7 +15,8 @@ class SegmentTable;
 // the segment layout written beside it as it changes.
 class ResumeState {
 public:
-    // A new download of `url` into `savePath`: nothing known of the remote file yet.
+    // A new download of `url` into `savePath`: nothing known of the remote
+    // file yet. Stale temporaries of the resume data are removed.
     void begin(const QString& url, const QString& savePath);
     void setValidators(const QByteArray& etag, const QByteArray& lastModified);
 

@@ -61,13 +61,19 @@ bool SegmentFiles::flush(int i, QString* error)
     return true;
 }
 
+// Every segment's bytes are tried, whatever failed before them; `error`
+// tells the first failure.
 bool SegmentFiles::flush(QString* error)
 {
+    bool ok = true;
     for (int i = 0; i < SegmentTable::kMaxSegments; ++i) {
-        if (!gathered_[static_cast<std::size_t>(i)].bytes.isEmpty() && !flush(i, error))
-            return false;
+        QString failure;
+        if (!gathered_[static_cast<std::size_t>(i)].bytes.isEmpty() && !flush(i, &failure) && ok) {
+            *error = failure;
+            ok = false;
+        }
     }
-    return true;
+    return ok;
 }
 
 void SegmentFiles::truncate(int i)

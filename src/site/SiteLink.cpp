@@ -1,5 +1,6 @@
 #include "site/SiteLink.h"
 
+#include "core/NetworkName.h"
 #include "site/CrawlRoot.h"
 
 #include <QStringList>
@@ -62,7 +63,7 @@ SiteLink SiteLink::resolve(const QString& link, const QUrl& page, const CrawlRoo
             result.skip = Skip::UnsafeName;
             return result;
         }
-        parts.append(part);
+        parts.append(NetworkName::withoutBidiControls(part));
     }
     const QString name = parts.last();
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));

@@ -261,6 +261,11 @@ TEST_F(KevaGet, AServerThatAlwaysEndsShortEndsTheRun)
     ASSERT_FALSE(outcome.err.isEmpty());
     EXPECT_TRUE(outcome.err.last().startsWith(QStringLiteral("kevaget: The server ended its reply")))
         << outcome.err.last().toStdString();
+    // The wait before the retry was told, on stderr only.
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("kevaget: Retrying in 1 s (attempt 1 of 1): the server closed the "
+                                                    "connection after 200,000 of 400,000 bytes")))
+        << outcome.err.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(outcome.out.filter(QStringLiteral("Retrying")).isEmpty());
 }
 
 TEST_F(KevaGet, ResumeLeavesALongerLocalFileAlone)
@@ -269,11 +274,15 @@ TEST_F(KevaGet, ResumeLeavesALongerLocalFileAlone)
     KEVA_REQUIRE_PEER(server);
     const QByteArray longer = served + QByteArray(5000, 'x');
     home.writeFile(QStringLiteral("long.bin"), longer);
-    const Outcome outcome = run({QStringLiteral("-c"), QStringLiteral("-o"), home.path(QStringLiteral("long.bin")),
-                                 server.url(QStringLiteral("/file.bin")).toString()});
-    EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_EQ(home.readFile(QStringLiteral("long.bin")), longer);
-    EXPECT_TRUE(outcome.out.filter(QStringLiteral("Download Success")).isEmpty());
+    // A second run finds what the first left: the file, and no resume data.
+    for (int i = 0; i < 2; ++i) {
+        const Outcome outcome = run({QStringLiteral("-c"), QStringLiteral("-o"), home.path(QStringLiteral("long.bin")),
+                                     server.url(QStringLiteral("/file.bin")).toString()});
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_EQ(sha256(home.readFile(QStringLiteral("long.bin"))), sha256(longer)) << "run " << i + 1;
+        EXPECT_TRUE(outcome.out.filter(QStringLiteral("Download Success")).isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(ResumeFile::pathFor(home.path(QStringLiteral("long.bin")))));
+    }
 }
 
 // kevaget ended by Ctrl-C or killed outright, then run again with -c: the

@@ -100,7 +100,10 @@ INSTANTIATE_TEST_SUITE_P(
                    https("h.example", 443, "f.zip", "/f.zip")},
         SplitCase {"LocalPageEmbedsTheAddress", "res://shdoclc.dll/dnserror.htm#http://h.example/f.zip",
                    http("h.example", 80, "f.zip", "/f.zip")},
-        SplitCase {"SurroundingBlanksTrimmed", "http://h/f.zip ", http("h", 80, "f.zip", "/f.zip")}),
+        SplitCase {"SurroundingBlanksTrimmed", "http://h/f.zip ", http("h", 80, "f.zip", "/f.zip")},
+        SplitCase {"FragmentDropped", "http://h/small.bin?x=1#frag", http("h", 80, "small.bin?x=1", "/small.bin?x=1")},
+        SplitCase {"FtpFragmentDropped", "ftp://h/pub/f.iso#part",
+                   ftp("h", 21, "anonymous", kAnonymousPassword, "f.iso", "pub/f.iso")}),
     CaseName());
 
 } // namespace

@@ -12,9 +12,12 @@
 #include "support/NginxServer.h"
 #include "support/PeerRequirement.h"
 #include "support/PyftpdlibServer.h"
+#include "support/VsftpdServer.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -78,6 +81,36 @@ INSTANTIATE_TEST_SUITE_P(
         ShortCase {"GetAnswered503", "/get-status/503/%1", 300000, "HTTP 503 Service Unavailable"}),
     CaseName());
 
+// With first-run settings a server that always ends short is tried for a
+// long time; each wait says why, which try it is and how long it lasts. The
+// waits are ended by the retry timer's tick, not waited out.
+TEST_F(DownloadJobEndings, EachRetryShowsWhyAndHowLong)
+{
+    ASSERT_EQ(context->appSettings.Retries, 30) << "first-run settings";
+    ASSERT_EQ(context->appSettings.RetryTime, 300);
+    const QString name = files.make(1000000);
+    FaultServer server(files.root());
+    KEVA_REQUIRE_PEER(server);
+    QStringList shown;
+    QStringList told;
+    DownloadJob* job = runner->start(server.url(QStringLiteral("/ignore-range/close-after/500000/") + name).toString(),
+                                     saveTo(name));
+    QObject::connect(job, &DownloadJob::statusShown, [&](const QString& text, bool) { shown.append(text); });
+    QObject::connect(job, &DownloadJob::retryScheduled, [&](const QString& text) { told.append(text); });
+    for (int attempt = 1; attempt <= 6; ++attempt) {
+        const QString expected = QStringLiteral("Retrying in %1 s (attempt %2 of 30): the server closed the connection "
+                                                "after 500,000 of 1,000,000 bytes")
+                                     .arg(1 << (attempt - 1))
+                                     .arg(attempt);
+        ASSERT_TRUE(JobRunner::waitFor([&] { return told.contains(expected); }, 30000))
+            << told.join(QStringLiteral(" | ")).toStdString();
+        EXPECT_TRUE(shown.contains(expected));
+        EXPECT_FALSE(job->failed());
+        job->tmrRetry_Timer();
+    }
+    job->unload();
+}
+
 TEST_F(DownloadJobEndings, RetryOffGivesUpAtTheFirstShortReply)
 {
     const QString name = files.make(400000);
@@ -115,15 +148,135 @@ TEST_P(DownloadJobLongerLocalFile, IsLeftAloneAndTheJobFails)
     KEVA_REQUIRE_PEER(server);
     context->appSettings.UsePASV = true;
 
-    const auto result = runner->run(server.url(QLatin1Char('/') + name).toString(), saveTo(name), -1);
-    EXPECT_FALSE(result.completed);
-    EXPECT_TRUE(result.failure.contains(QStringLiteral("left as it is"))) << result.failure.toStdString();
-    EXPECT_TRUE(result.job->view().lblStatusIsError);
-    EXPECT_EQ(home.readFile(name), longer) << "not a byte changed";
+    // A second try finds the file as the first left it.
+    for (int run = 1; run <= 2; ++run) {
+        const auto result = runner->run(server.url(QLatin1Char('/') + name).toString(), saveTo(name), -1);
+        EXPECT_FALSE(result.completed) << run;
+        EXPECT_TRUE(result.failure.contains(QStringLiteral("left as it is"))) << result.failure.toStdString();
+        EXPECT_TRUE(result.job->view().lblStatusIsError);
+        EXPECT_EQ(home.readFile(name), longer) << "not a byte changed, run " << run;
+        EXPECT_FALSE(QFile::exists(ResumeFile::pathFor(saveTo(name)))) << "a refused resume keeps nothing";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Schemes, DownloadJobLongerLocalFile,
                          testing::Values(LongerCase {"Http", false}, LongerCase {"Ftp", true}), CaseName());
+
+// A job that fails before its first byte leaves nothing behind: no resume
+// data, and no empty file where there was none (a later run would find it
+// and refuse to overwrite it).
+struct NothingCase {
+    const char* name;
+    const char* path; // %1 is the file's name
+    bool targetIsAFolder;
+    int fileExistsAction;
+    const char* failure;
+};
+
+class DownloadJobNothingArrived : public DownloadJobEndings, public testing::WithParamInterface<NothingCase> { };
+
+TEST_P(DownloadJobNothingArrived, LeavesNothingBehind)
+{
+    const NothingCase& c = GetParam();
+    const QString name = files.make(300000);
+    FaultServer server(files.root());
+    KEVA_REQUIRE_PEER(server);
+    if (c.targetIsAFolder) {
+        ASSERT_TRUE(QDir().mkpath(saveTo(name)));
+    }
+
+    const auto result = runner->run(server.url(QString::fromLatin1(c.path).arg(name)).toString(), saveTo(name),
+                                    c.fileExistsAction);
+    EXPECT_FALSE(result.completed);
+    EXPECT_TRUE(result.failure.contains(QString::fromLatin1(c.failure))) << result.failure.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(ResumeFile::pathFor(saveTo(name))));
+    EXPECT_EQ(QFileInfo(saveTo(name)).isDir(), c.targetIsAFolder);
+    EXPECT_EQ(QFileInfo::exists(saveTo(name)), c.targetIsAFolder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DownloadJobNothingArrived,
+                         testing::Values(NothingCase {"GetAnswered503", "/get-status/503/%1", false, 0,
+                                                      "HTTP 503 Service Unavailable"},
+                                         NothingCase {"TargetIsAFolderResumed", "/%1", true, -1, "is a folder"},
+                                         NothingCase {"TargetIsAFolderOverwritten", "/%1", true, 0, "is a folder"}),
+                         CaseName());
+
+// A small disk of its own (tmpfs), unmounted at the end. Mounting needs
+// root: elsewhere the test is skipped, except on CI.
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString& folder)
+        : folder_(folder)
+    {
+        QDir().mkpath(folder);
+        mounted_ = resize(QStringLiteral("10m"), false);
+    }
+    ~SmallDisk()
+    {
+        if (mounted_)
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("--lazy"), folder_}); // files may be open
+    }
+    bool mounted() const { return mounted_; }
+    bool resize(const QString& size, bool remount)
+    {
+        return QProcess::execute(QStringLiteral("mount"),
+                                 {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                  (remount ? QStringLiteral("remount,size=") : QStringLiteral("size=")) + size,
+                                  QStringLiteral("tmpfs"), folder_})
+            == 0;
+    }
+
+private:
+    QString folder_;
+    bool mounted_ = false;
+};
+
+struct FullDiskCase {
+    const char* name;
+    bool ftp;
+    bool segmented;
+};
+
+class DownloadJobFullDisk : public DownloadJobEndings, public testing::WithParamInterface<FullDiskCase> { };
+
+// A write that fails ends the job with the system's reason, keeping what a
+// resume needs: once there is room, it goes on to a byte-exact file.
+TEST_P(DownloadJobFullDisk, EndsTheJobAndResumesOnceThereIsRoom)
+{
+    const FullDiskCase& c = GetParam();
+    SmallDisk disk(home.path(QStringLiteral("disk")));
+    if (!disk.mounted()) {
+        if (qEnvironmentVariable("CI") == QStringLiteral("true"))
+            FAIL() << "a tmpfs could not be mounted (the tests run as root on CI)";
+        GTEST_SKIP() << "mounting a tmpfs needs root";
+    }
+    const QString name = files.make(24 * kMiB);
+    NginxServer nginx(files.root());
+    VsftpdServer vsftpd(files.root());
+    PeerServer& server = c.ftp ? static_cast<PeerServer&>(vsftpd) : nginx;
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.Segment = c.segmented ? 1 : 0;
+    const QString saved = home.path(QStringLiteral("disk/") + name);
+    const QString url = server.url(QLatin1Char('/') + name).toString();
+
+    const auto result = runner->run(url, saved, 0, 60000);
+    ASSERT_FALSE(result.timedOut) << "the job must end by itself";
+    ASSERT_FALSE(result.completed);
+    EXPECT_EQ(result.failure, QStringLiteral("Could not write to %1: No space left on device").arg(saved));
+    EXPECT_TRUE(result.job->view().lblStatusIsError);
+    EXPECT_EQ(result.job->segmentTable().connections(), c.segmented ? 6 : 1);
+
+    ASSERT_TRUE(disk.resize(QStringLiteral("64m"), true));
+    const auto resumed = runner->run(url, saved, -1, 60000);
+    ASSERT_TRUE(resumed.completed) << resumed.failure.toStdString();
+    EXPECT_EQ(TestFiles::sha256(saved), TestFiles::sha256(files.path(name)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DownloadJobFullDisk,
+                         testing::Values(FullDiskCase {"HttpSixConnections", false, true},
+                                         FullDiskCase {"HttpOneConnection", false, false},
+                                         FullDiskCase {"Ftp", true, false}),
+                         CaseName());
 
 TEST_F(DownloadJobEndings, ClosingAFailedWindowKeepsItsRow)
 {

@@ -1,6 +1,7 @@
 #include "EngineTest.h"
 
 #include "engine/DownloadJob.h"
+#include "engine/ResumeFile.h"
 #include "settings/KevaContext.h"
 #include "settings/SettingsDialogState.h"
 
@@ -9,6 +10,7 @@
 #include "support/PyftpdlibServer.h"
 #include "support/VsftpdServer.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTcpServer>
@@ -267,6 +269,73 @@ TEST_F(DownloadJobFtp, PauseAndResumeLogInAgainAndContinue)
     EXPECT_EQ(commandsOf(server, 10).filter(QStringLiteral("USER")).size(), 2) << "logged in again";
     EXPECT_TRUE(commandsOf(server).contains(QStringLiteral("REST %1").arg(reached - 4096)));
 }
+
+// A download stopped part-way goes on at the next start only when SIZE and
+// MDTM say the file on the server is the one it began with; a file replaced
+// since is fetched again from 0, never spliced onto the old bytes.
+struct FtpResumeCase {
+    const char* name;
+    bool pyftpdlib;
+    bool replaced;
+};
+
+class DownloadJobFtpResume : public DownloadJobFtp, public testing::WithParamInterface<FtpResumeCase> { };
+
+TEST_P(DownloadJobFtpResume, GoesOnOnlyWithTheSameFile)
+{
+    const FtpResumeCase& c = GetParam();
+    // A file of its own: a case may change it.
+    const QString name = QStringLiteral("resume-%1.bin").arg(QString::fromLatin1(c.name));
+    QFile original(files.path(files.make(1048576)));
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    files.write(name, original.readAll());
+    VsftpdServer vsftpd(files.root());
+    PyftpdlibServer pyftpdlib(files.root());
+    FtpPeerServer& server = c.pyftpdlib ? static_cast<FtpPeerServer&>(pyftpdlib) : vsftpd;
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.UsePASV = true;
+    context->appSettings.SpeedLimit = 200; // KB a second
+    const QString url = server.url(QLatin1Char('/') + name).toString();
+    DownloadJob* job = runner->start(url, saveTo(name));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() - 1 >= 200000; }, 30000));
+    runner.reset(); // the program ends with the download half-way
+    const ResumeFile::Loaded kept = ResumeFile::load(saveTo(name));
+    ASSERT_TRUE(kept.record) << kept.problem.toStdString();
+    ASSERT_LT(kept.record->segments[0].next, 1048576);
+
+    if (c.replaced) {
+        QByteArray larger(1500000, Qt::Uninitialized);
+        for (qsizetype i = 0; i < larger.size(); ++i)
+            larger[i] = static_cast<char>(i * 7 + i / 251);
+        files.write(name, larger);
+        QFile served(files.path(name));
+        ASSERT_TRUE(served.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(served.setFileTime(QDateTime::currentDateTimeUtc().addDays(1), QFileDevice::FileModificationTime));
+    }
+    context->appSettings.SpeedLimit = 0;
+    runner = std::make_unique<JobRunner>(*context);
+    QStringList statuses;
+    const qsizetype before = commandsOf(server).size();
+    DownloadJob* again = runner->start(url, saveTo(name), -1);
+    QObject::connect(again, &DownloadJob::statusShown, [&](const QString& text, bool) { statuses.append(text); });
+    const auto result = runner->wait(again, 30000);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+    const qint64 from = c.replaced ? 0 : kept.record->segments[0].next - 4096;
+    EXPECT_TRUE(commandsOf(server, before + 5).mid(before).contains(QStringLiteral("REST %1").arg(from)))
+        << commandsOf(server).mid(before).join(QStringLiteral(", ")).toStdString();
+    EXPECT_EQ(statuses.contains(QStringLiteral("Starting again from the beginning: the file on the server has "
+                                               "changed since the download began.")),
+              c.replaced)
+        << statuses.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_FALSE(QFile::exists(ResumeFile::pathFor(saveTo(name))));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DownloadJobFtpResume,
+                         testing::Values(FtpResumeCase {"VsftpdSameFile", false, false},
+                                         FtpResumeCase {"VsftpdReplaced", false, true},
+                                         FtpResumeCase {"PyftpdlibReplaced", true, true}),
+                         CaseName());
 
 TEST_F(DownloadJobFtp, ABusyActivePortIsSkipped)
 {

@@ -11,10 +11,14 @@
 #include "support/NginxServer.h"
 #include "support/PeerRequirement.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -112,11 +116,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, DownloadJobResumeAcrossStarts,
                          CaseName());
 
 // Resume data that cannot be used: the file is fetched again from its start,
-// with a status that says why, and never spliced.
+// with a status that says why, and never spliced. Damaged data does not say
+// which bytes are in place: the file is left as it is and the job fails.
 struct RefusalCase {
     const char* name;
     std::function<void(const QString& resumePath, const QString& servedPath)> spoil;
     const char* why;
+    bool leftAlone = false;
 };
 
 class DownloadJobResumeRefused : public DownloadJobResume, public testing::WithParamInterface<RefusalCase> { };
@@ -132,10 +138,19 @@ TEST_P(DownloadJobResumeRefused, StartsAgainFromZero)
     newProgramStart();
     c.spoil(ResumeFile::pathFor(saveTo(name)), files.path(name));
 
+    const QByteArray before = home.readFile(name);
     QStringList statuses;
     DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name), -1);
     QObject::connect(job, &DownloadJob::statusShown, [&](const QString& text, bool) { statuses.append(text); });
     const auto result = runner->wait(job, 60000);
+    if (c.leftAlone) {
+        ASSERT_FALSE(result.completed);
+        EXPECT_TRUE(result.failure.contains(QStringLiteral(" was left as it is: ") + QString::fromLatin1(c.why)))
+            << result.failure.toStdString();
+        EXPECT_EQ(TestFiles::sha256(saveTo(name)), QCryptographicHash::hash(before, QCryptographicHash::Sha256).toHex())
+            << "not a byte changed";
+        return;
+    }
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(name, name));
     EXPECT_FALSE(
@@ -163,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(
                                          c += "x y\n";
                                      });
                                  },
-                                 "the resume data beside the file is damaged"},
+                                 "the resume data beside the file is damaged", true},
                     RefusalCase {"ForAnotherAddress",
                                  [](const QString& resume, const QString&) {
                                      rewrite(resume, [](QByteArray& c) {
@@ -183,6 +198,34 @@ INSTANTIATE_TEST_SUITE_P(
                                  },
                                  "the file on the server has changed since the download began"}),
     CaseName());
+
+// Temporary files of resume data that a killed run was writing are removed
+// when the download of that file starts again; nothing else is touched.
+TEST_F(DownloadJobResume, AStartRemovesTheTemporariesOfKilledRuns)
+{
+    const QString name = files.make(200000);
+    NginxServer nginx(files.root());
+    KEVA_REQUIRE_PEER(nginx);
+    QProcess ended;
+    ended.start(QStringLiteral("true"));
+    ASSERT_TRUE(ended.waitForStarted());
+    const qint64 endedPid = ended.processId();
+    ASSERT_TRUE(ended.waitForFinished());
+    const QString temporary = QStringLiteral("%1.keva-resume.tmp.%2.aB3xY9");
+    const QString stale = temporary.arg(name).arg(endedPid);
+    const QStringList kept = {temporary.arg(name).arg(::getppid()),
+                              temporary.arg(QStringLiteral("other.bin")).arg(endedPid),
+                              name + QStringLiteral(".keva-resume.tmp")};
+    for (const QString& leftover : kept + QStringList {stale})
+        home.writeFile(leftover, "KEVA resume 1\n");
+
+    const auto result = runner->run(nginx.url(QLatin1Char('/') + name).toString(), saveTo(name), -1);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+    EXPECT_FALSE(QFile::exists(saveTo(stale)));
+    for (const QString& leftover : kept)
+        EXPECT_TRUE(QFile::exists(saveTo(leftover))) << leftover.toStdString();
+}
 
 TEST_F(DownloadJobResume, StopWarnsOnlyWhereTheResumeDataCannotBeKept)
 {

@@ -87,6 +87,8 @@ TEST_F(DownloadJobScripted, PhasesAndButtonsFollowTheTransfer)
     ASSERT_TRUE(JobRunner::waitFor([&] { return job->phase() == JobPhase::Transferring; }, 5000));
     ASSERT_EQ(job->segmentTable().NumSegments, 3);
     EXPECT_EQ(server.requests.size(), 4) << "the probe and one GET per segment";
+    send(0, 1000);
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() - 1 == 1000; }, 5000));
 
     struct Step {
         const char* name;

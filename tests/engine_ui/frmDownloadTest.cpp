@@ -281,10 +281,12 @@ TEST_F(frmDownloadTest, ASegmentedDownloadPausesResumesStopsAndGoesOnLater)
     settings.SegmentSize[2] = 2000; // 1000 bytes: two segments
     LocalFileServer server(kFileContent);
     server.sendBodies = false;
+    server.heldAfter = 100; // a part of each segment, kept by the resume data
     makeWindow();
     start(server.url(QStringLiteral("file.bin")));
     ASSERT_TRUE(waitFor([&] { return job->isTransferring(); }));
     EXPECT_TRUE(waitFor([&] { return visibleSegmentBars() == 2; }));
+    ASSERT_TRUE(waitFor([&] { return job->TotalReceived() - 1 == 200; }));
     auto* pause = control<QPushButton>("cmdPause");
     auto* stop = control<QPushButton>("cmdStop");
 

@@ -48,10 +48,12 @@ void LocalFileServer::answer(QTcpSocket* socket)
     }
     reply += "\r\n";
     socket->write(reply);
-    if (head)
+    if (head) {
         socket->disconnectFromHost();
-    else if (sendBodies) {
+    } else if (sendBodies) {
         socket->write(content_.mid(first, last - first + 1));
         socket->disconnectFromHost();
+    } else {
+        socket->write(content_.mid(first, std::min(heldAfter, last - first + 1)));
     }
 }
