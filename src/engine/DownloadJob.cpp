@@ -298,7 +298,7 @@ void DownloadJob::fail(const QString& message)
 void DownloadJob::writeFailed(const QString& error)
 {
     Pause_Resume();
-    setStatus(QStringLiteral("Could not write to %1: %2").arg(SavePath, error), true);
+    setStatus(text("11064", QStringLiteral("Could not write to %1: %2")).arg(SavePath, error), true);
 }
 
 void DownloadJob::retryShortReply(const std::function<void()>& again)
@@ -306,12 +306,17 @@ void DownloadJob::retryShortReply(const std::function<void()>& again)
     const qint64 received = TotalReceived() - 1;
     const auto wait = reconnects_.next(received, context_.appSettings);
     if (!wait) {
-        const QString of = ContentLength >= 0 ? QStringLiteral(" of %1").arg(ContentLength) : QString();
-        fail(QStringLiteral("The server ended its reply before the end of the file %1 times in a row "
-                            "(%2%3 bytes received); giving up.")
-                 .arg(reconnects_.fruitless())
-                 .arg(received)
-                 .arg(of));
+        fail(ContentLength >= 0 ? text("11066",
+                                       QStringLiteral("The server ended its reply before the end of the file "
+                                                      "%1 times in a row (%2 of %3 bytes received); giving up."))
+                                      .arg(reconnects_.fruitless())
+                                      .arg(received)
+                                      .arg(ContentLength)
+                                : text("11067",
+                                       QStringLiteral("The server ended its reply before the end of the file "
+                                                      "%1 times in a row (%2 bytes received); giving up."))
+                                      .arg(reconnects_.fruitless())
+                                      .arg(received));
         return;
     }
     QTimer::singleShot(*wait, this, [this, again] {
@@ -325,8 +330,9 @@ bool DownloadJob::refuseLongerLocalFile(qint64 remoteSize, bool resuming)
     const qint64 local = QFileInfo(SavePath).size();
     if (!resuming || remoteSize < 0 || local <= remoteSize)
         return false;
-    fail(QStringLiteral("%1 is longer (%2 bytes) than the file on the server (%3 bytes), so it is no part of "
-                        "it; it was left as it is.")
+    fail(text("11068",
+              QStringLiteral("%1 is longer (%2 bytes) than the file on the server (%3 bytes), so it is no "
+                             "part of it; it was left as it is."))
              .arg(SavePath)
              .arg(local)
              .arg(remoteSize));
@@ -441,8 +447,8 @@ void DownloadJob::complete()
     // Success means every byte is in the file.
     QString error;
     if (!files_.flush(&error) || !files_.intact()) {
-        fail(QStringLiteral("Could not write to %1: %2")
-                 .arg(SavePath, error.isEmpty() ? QStringLiteral("a write failed") : error));
+        fail(text("11064", QStringLiteral("Could not write to %1: %2"))
+                 .arg(SavePath, error.isEmpty() ? text("11065", QStringLiteral("a write failed")) : error));
         return;
     }
     succeeded_ = true;
@@ -475,7 +481,7 @@ void DownloadJob::complete()
 void DownloadJob::tmrTimeOut_Timer()
 {
     TimeoutLeft -= 1;
-    view_.lblTimer = QStringLiteral("Timeout: %1 sec.").arg(TimeoutLeft);
+    view_.lblTimer = text("04018", QStringLiteral("Timeout: %1 sec.")).arg(TimeoutLeft);
     changed();
     if (TimeoutLeft >= 1)
         return;
@@ -484,10 +490,11 @@ void DownloadJob::tmrTimeOut_Timer()
     tmrTimeOut_.stop();
     CloseConnections();
     setPhase(JobPhase::TimedOut);
-    setStatus(kTimedOut, true);
-    setRow(JobColumn::Percent, kTimedOut);
-    setRow(JobColumn::Status, kTimedOut);
-    emit failedWith(kTimedOut);
+    const QString timedOut = text("11079", kTimedOut);
+    setStatus(timedOut, true);
+    setRow(JobColumn::Percent, timedOut);
+    setRow(JobColumn::Status, timedOut);
+    emit failedWith(timedOut);
 }
 
 void DownloadJob::tmrReconnect_Timer()
