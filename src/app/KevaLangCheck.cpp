@@ -4,9 +4,10 @@
 //
 // Every file of LANGUAGEFOLDER must parse, hold each key of English.ini once
 // and no other, and have its picture; with --sources, English.ini must also
-// hold every key the C++ sources below SOURCEFOLDER ask for. Prints each
-// problem as "<file>:<line>: what is wrong" and exits 1 when there is one,
-// 0 when there is none, 2 for bad arguments.
+// hold every key the C++ sources below SOURCEFOLDER ask for, and those
+// sources must show no text without a key. Prints each problem as
+// "<file>:<line>: what is wrong" and exits 1 when there is one, 0 when there
+// is none, 2 for bad arguments.
 #include "core/LanguageFileCheck.h"
 
 #include <QCoreApplication>
@@ -31,7 +32,9 @@ int main(int argc, char** argv)
         err << sources << ": no language keys found in the sources\n";
         return 2;
     }
-    const QStringList problems = LanguageFileCheck::check(arguments[0], codeKeys);
+    QStringList problems = LanguageFileCheck::check(arguments[0], codeKeys);
+    if (!sources.isEmpty())
+        problems += LanguageFileCheck::keylessTexts(sources);
     QTextStream out(stdout);
     for (const QString& problem : problems)
         out << problem << '\n';

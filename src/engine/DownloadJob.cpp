@@ -313,7 +313,7 @@ void DownloadJob::fail(const QString& message)
 // download goes on once the cause is mended.
 void DownloadJob::writeFailed(const QString& error)
 {
-    fail(QStringLiteral("Could not write to %1: %2").arg(SavePath, error));
+    fail(text("11064", QStringLiteral("Could not write to %1: %2")).arg(SavePath, error));
 }
 
 void DownloadJob::retryShortReply(const std::function<void()>& again)
@@ -321,12 +321,17 @@ void DownloadJob::retryShortReply(const std::function<void()>& again)
     const qint64 received = TotalReceived() - 1;
     const auto wait = reconnects_.next(received, context_.appSettings);
     if (!wait) {
-        const QString of = ContentLength >= 0 ? QStringLiteral(" of %1").arg(ContentLength) : QString();
-        fail(QStringLiteral("The server ended its reply before the end of the file %1 times in a row "
-                            "(%2%3 bytes received); giving up.")
-                 .arg(reconnects_.fruitless())
-                 .arg(received)
-                 .arg(of));
+        fail(ContentLength >= 0 ? text("11066",
+                                       QStringLiteral("The server ended its reply before the end of the file "
+                                                      "%1 times in a row (%2 of %3 bytes received); giving up."))
+                                      .arg(reconnects_.fruitless())
+                                      .arg(received)
+                                      .arg(ContentLength)
+                                : text("11067",
+                                       QStringLiteral("The server ended its reply before the end of the file "
+                                                      "%1 times in a row (%2 bytes received); giving up."))
+                                      .arg(reconnects_.fruitless())
+                                      .arg(received));
         return;
     }
     retries_.push_back(again);
@@ -368,8 +373,9 @@ bool DownloadJob::refuseLongerLocalFile(qint64 remoteSize, bool resuming)
     const qint64 local = QFileInfo(SavePath).size();
     if (!resuming || remoteSize < 0 || local <= remoteSize)
         return false;
-    fail(QStringLiteral("%1 is longer (%2 bytes) than the file on the server (%3 bytes), so it is no part of "
-                        "it; it was left as it is.")
+    fail(text("11068",
+              QStringLiteral("%1 is longer (%2 bytes) than the file on the server (%3 bytes), so it is no "
+                             "part of it; it was left as it is."))
              .arg(SavePath)
              .arg(local)
              .arg(remoteSize));
@@ -391,7 +397,7 @@ bool DownloadJob::takeResumeData(const ResumeFile::Loaded& loaded, qint64 size, 
     }
     // Never splice two versions of a file: start again from 0, with nothing
     // of the old transfer still to be written.
-    setStatus(QStringLiteral("Starting again from the beginning: %1.").arg(why), false);
+    setStatus(text("11072", QStringLiteral("Starting again from the beginning: %1.")).arg(why), false);
     files_.closeAll();
     QFile::resize(SavePath, 0);
     resume_.remove();
@@ -525,8 +531,8 @@ void DownloadJob::complete()
     // Success means every byte is in the file.
     QString error;
     if (!files_.flush(&error) || !files_.intact()) {
-        fail(QStringLiteral("Could not write to %1: %2")
-                 .arg(SavePath, error.isEmpty() ? QStringLiteral("a write failed") : error));
+        fail(text("11064", QStringLiteral("Could not write to %1: %2"))
+                 .arg(SavePath, error.isEmpty() ? text("11065", QStringLiteral("a write failed")) : error));
         return;
     }
     succeeded_ = true;
@@ -559,7 +565,7 @@ void DownloadJob::complete()
 void DownloadJob::tmrTimeOut_Timer()
 {
     TimeoutLeft -= 1;
-    view_.lblTimer = QStringLiteral("Timeout: %1 sec.").arg(TimeoutLeft);
+    view_.lblTimer = text("04018", QStringLiteral("Timeout: %1 sec.")).arg(TimeoutLeft);
     changed();
     if (TimeoutLeft >= 1)
         return;
@@ -568,10 +574,11 @@ void DownloadJob::tmrTimeOut_Timer()
     tmrTimeOut_.stop();
     CloseConnections();
     setPhase(JobPhase::TimedOut);
-    setStatus(kTimedOut, true);
-    setRow(JobColumn::Percent, kTimedOut);
-    setRow(JobColumn::Status, kTimedOut);
-    emit failedWith(kTimedOut);
+    const QString timedOut = text("11079", kTimedOut);
+    setStatus(timedOut, true);
+    setRow(JobColumn::Percent, timedOut);
+    setRow(JobColumn::Status, timedOut);
+    emit failedWith(timedOut);
 }
 
 void DownloadJob::tmrReconnect_Timer()

@@ -62,8 +62,10 @@ DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePa
 
     const int index = slotFor(row);
     if (index < 0) {
-        context_.prompter.tell(QStringLiteral("All %1 download windows are busy. Wait for a download to finish, "
-                                              "then start this one again.")
+        context_.prompter.tell(context_.text
+                                   .GetText(QStringLiteral("11062"),
+                                            QStringLiteral("All %1 download windows are busy. Wait for a download "
+                                                           "to finish, then start this one again."))
                                    .arg(kSlots),
                                KevaContext::kTitle, Prompter::Icon::Exclamation);
         return nullptr;

@@ -24,7 +24,7 @@ void FtpDialogue::start(const UrlParts& parts, qint64 offset, bool passive)
             [this](const char* data, qsizetype size) { callbacks_.onData(data, size); },
             [this] { checkEnd(); },
             [this](const QString& description) {
-                callbacks_.onFail(QStringLiteral("Could not connect to %1:%2: %3")
+                callbacks_.onFail(text("11073", QStringLiteral("Could not connect to %1:%2: %3"))
                                       .arg(parts_.Server)
                                       .arg(parts_.Port)
                                       .arg(description));
@@ -68,7 +68,8 @@ void FtpDialogue::StartLoginFTP(const FtpReply& reply)
         callbacks_.onFail(message);
     };
     const auto refusedCommand = [&] {
-        refuse(QStringLiteral("The server refused %1: %2").arg(QString::fromLatin1(command), reply.text));
+        refuse(
+            text("11074", QStringLiteral("The server refused %1: %2")).arg(QString::fromLatin1(command), reply.text));
     };
     if (code == 227 && passive_ && step_ > FtpStep::PasvSent) {
         // A second passive address in one login: the server is confused.
@@ -82,7 +83,7 @@ void FtpDialogue::StartLoginFTP(const FtpReply& reply)
             control_->send("USER " + parts_.UserName.toUtf8());
             setStep(FtpStep::UserSent);
         } else if (refused) {
-            refuse(QStringLiteral("The server refused the connection: %1").arg(reply.text));
+            refuse(text("11075", QStringLiteral("The server refused the connection: %1")).arg(reply.text));
         }
     } else if (command == "USER" || command == "PASS") {
         if (code == 331 && command == "USER") {
@@ -103,7 +104,7 @@ void FtpDialogue::StartLoginFTP(const FtpReply& reply)
             return;
         }
         if (!control_->connectPassive(reply.text, &dataPort_)) {
-            refuse(QStringLiteral("The server's passive reply names no address: %1").arg(reply.text));
+            refuse(text("11076", QStringLiteral("The server's passive reply names no address: %1")).arg(reply.text));
             return;
         }
         control_->send("TYPE I");
@@ -142,7 +143,7 @@ void FtpDialogue::setUpData()
     const auto argument = control_->listenActive(&dataPort_);
     if (!argument) {
         setStep(FtpStep::Refused);
-        callbacks_.onFail(QStringLiteral("No local port is free for the data connection."));
+        callbacks_.onFail(text("11077", QStringLiteral("No local port is free for the data connection.")));
         return;
     }
     control_->send("PORT " + *argument);
@@ -220,7 +221,7 @@ void FtpDialogue::retrReply(const FtpReply& reply)
     default:
         if (reply.code >= 400) {
             setStep(FtpStep::Refused);
-            callbacks_.onFail(QStringLiteral("The server could not send the file: %1").arg(reply.text));
+            callbacks_.onFail(text("11078", QStringLiteral("The server could not send the file: %1")).arg(reply.text));
         }
         break;
     }

@@ -127,7 +127,7 @@ void FtpDownload::stepReached(FtpStep step)
         job_.setRowStatus(job_.text("11048", QStringLiteral("Connected")));
         break;
     case FtpStep::RestSent: job_.view_.cmdPauseEnabled = false; break;
-    case FtpStep::RetrSent: job_.setStatus(QStringLiteral("Waiting For File..."), false); break;
+    case FtpStep::RetrSent: job_.setStatus(job_.text("11069", QStringLiteral("Waiting For File...")), false); break;
     case FtpStep::ServerDone: job_.setStatus(job_.text("11046", QStringLiteral("Transfer Completed...")), false); break;
     default: break;
     }
@@ -138,7 +138,7 @@ void FtpDownload::stepReached(FtpStep step)
 // again from its start.
 void FtpDownload::restRefused()
 {
-    job_.view_.lblResume = QStringLiteral("**RESUME NOT SUPPORTED**");
+    job_.view_.lblResume = job_.text("04020", QStringLiteral("**RESUME NOT SUPPORTED**"));
     job_.view_.lblResumeColor = DownloadDisplay::ResumeColor::DarkRed;
     SegmentTable& segments = job_.segments_;
     if (segments.SegPos[0] > 1) {
@@ -159,7 +159,7 @@ bool FtpDownload::transferStarts(qint64 announced, bool restAccepted)
     job_.segments_.setLength(size);
     job_.showSize();
     if (restAccepted) {
-        job_.view_.lblResume = QStringLiteral("** Resume Supported **");
+        job_.view_.lblResume = job_.text("04019", QStringLiteral("** Resume Supported **"));
         job_.view_.lblResumeColor = DownloadDisplay::ResumeColor::Green;
     }
     job_.setStatus(job_.text("11051", QStringLiteral("Downloading")), false);
@@ -186,8 +186,9 @@ void FtpDownload::data(const char* bytes, qsizetype size)
     qint64& position = job_.segments_.SegPos[0];
     const qint64 length = job_.ContentLength;
     if (length >= 0 && position - 1 + size > length) {
-        job_.fail(QStringLiteral("The server sent more than the %1 bytes it announced for the file; the transfer was "
-                                 "stopped.")
+        job_.fail(job_.text("11070",
+                            QStringLiteral("The server sent more than the %1 bytes it announced for the "
+                                           "file; the transfer was stopped."))
                       .arg(length));
         return;
     }

@@ -83,7 +83,8 @@ std::optional<UrlParts> HttpDownload::redirected(const QString& url)
     job_.view_.txtURL = url;
     job_.parts_ = SplitUrl(url, job_.context_.dialogSettings.lstLogin);
     if (!job_.parts_.IsHTTP) {
-        job_.fail(QStringLiteral("The server redirects to %1, which can not be fetched over HTTP.").arg(url));
+        job_.fail(job_.text("11071", QStringLiteral("The server redirects to %1, which can not be fetched over HTTP."))
+                      .arg(url));
         return std::nullopt;
     }
     job_.restartTimeOut();
@@ -97,7 +98,9 @@ void HttpDownload::probed(const HttpProbe::Result& result)
     rangesSupported_ = result.rangesSupported;
     job_.ContentLength = result.size;
     job_.showSize();
-    job_.view_.lblResume = rangesSupported_ && result.size >= 0 ? QStringLiteral("** Resume Supported **") : QString();
+    job_.view_.lblResume = rangesSupported_ && result.size >= 0
+        ? job_.text("04019", QStringLiteral("** Resume Supported **"))
+        : QString();
     job_.setRow(JobColumn::SavePath, job_.SavePath);
     job_.startWatchdog();
     Check_Create(result.size);

@@ -112,10 +112,14 @@ bool AddUrlState::runChecks(const QString& url, Source source)
         return refuse(invalid, KevaContext::kTitle, source), false;
     const QString ext = GetExtensionName(GetFileName(url)).toLower();
     if (!IsValidExt(ext) || ext.isEmpty())
-        return refuse(QStringLiteral("Invalid File URL..."), kBadUrlTitle, source), false;
+        return refuse(context_.text.GetText(QStringLiteral("11058"), QStringLiteral("Invalid File URL...")),
+                      context_.text.GetText(QStringLiteral("11060"), kBadUrlTitle), source),
+               false;
     const bool startPage = context_.SiteDownloadMode;
     if (startPage && ext != QStringLiteral("htm") && ext != QStringLiteral("html"))
-        return refuse(QStringLiteral("Invalid Site URL..."), kBadUrlTitle, source), false;
+        return refuse(context_.text.GetText(QStringLiteral("11059"), QStringLiteral("Invalid Site URL...")),
+                      context_.text.GetText(QStringLiteral("11060"), kBadUrlTitle), source),
+               false;
 
     if (source == Source::Typed) {
         visible = false;
@@ -128,7 +132,8 @@ bool AddUrlState::runChecks(const QString& url, Source source)
         return true;
     }
     if (!IsServerPermitted(url, settings.txtMonitorServer)) {
-        const JobList::Row row = windows_.QueueJob(url, QStringLiteral("You block this server"));
+        const JobList::Row row = windows_.QueueJob(
+            url, context_.text.GetText(QStringLiteral("11061"), QStringLiteral("You block this server")));
         lstMain_.setSubItem(row, JobColumn::Percent, QStringLiteral("0 %"));
         return true;
     }
@@ -138,9 +143,14 @@ bool AddUrlState::runChecks(const QString& url, Source source)
         // Captured and handed-over URLs of other types are not the user's
         // choice and pass by silently; a typed one would vanish unexplained.
         if (source == Source::Typed)
-            refuse(QStringLiteral("The file type \".%1\" is not monitored, so %2 was not added.\n\n"
-                                  "The monitored file types are listed in Settings \u203A Monitoring.")
-                       .arg(ext, url),
+            refuse(context_.text
+                           .GetText(QStringLiteral("11056"),
+                                    QStringLiteral("The file type \".%1\" is not monitored, so %2 was not added."))
+                           .arg(ext, url)
+                       + QStringLiteral("\n\n")
+                       + context_.text.GetText(
+                           QStringLiteral("11057"),
+                           QStringLiteral("The monitored file types are listed in Settings \u203A Monitoring.")),
                    KevaContext::kTitle, source);
         return false;
     }

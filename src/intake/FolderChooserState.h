@@ -20,9 +20,7 @@ public:
     // Captions.
     QString caption, Command1, Command2;
     // The toolbar's button texts, and the question for a new folder's name.
-    QString UpOneLevelText = QStringLiteral("Up One Level");
-    QString NewFolderText = QStringLiteral("New Folder");
-    QString NewFolderPrompt = QStringLiteral("Name of the new folder:");
+    QString UpOneLevelText, NewFolderText, NewFolderPrompt;
     // The selected folder's path, as the user may have edited it.
     QString txtPath;
     bool visible = false;
@@ -53,6 +51,9 @@ signals:
     void folderMoved();
 
 private:
+    // The captions and texts from the language file, the built-in ones where
+    // it has none.
+    void applyCaptions();
     void hide();
     void moveTo(const QString& path);
     void refuse(const QString& message) const;

@@ -67,7 +67,7 @@ void SavePromptState::open()
     if (askSavePath) {
         const QString proposed = SavePaths::defaultPath(context_.LastSavePath,
                                                         PromptURL.mid(PromptURL.lastIndexOf(QLatin1Char('/')) + 1));
-        if (const auto chosen = askSavePath(QStringLiteral("KEVA 3.0 [Save file to?]"), proposed)) {
+        if (const auto chosen = askSavePath(text("06007", QStringLiteral("KEVA 3.0 [Save file to?]")), proposed)) {
             txtSaveTo = *chosen;
             context_.LastSavePath = *chosen;
         }
@@ -128,7 +128,8 @@ void SavePromptState::change()
         return;
     const QString start = txtSaveTo.isEmpty() ? SavePaths::defaultPath(context_.LastSavePath, GetFileName(txtURL))
                                               : txtSaveTo;
-    if (const auto chosen = askSavePath(QStringLiteral("Save file to..."), start)) {
+    if (const auto chosen = askSavePath(
+            context_.text.caption(QStringLiteral("06008"), QStringLiteral("Save file to...")), start)) {
         txtSaveTo = *chosen;
         emit changed();
     }

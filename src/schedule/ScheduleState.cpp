@@ -282,7 +282,7 @@ bool ScheduleState::programTowards(const QDateTime& now)
     const bool twelveHour = schedule_.SchType == kAm || schedule_.SchType == kPm;
     if (twelveHour && hour > 12) {
         if (!quiet_)
-            tell(kIncorrectTime);
+            tell(context_.text.GetText(QStringLiteral("13022"), kIncorrectTime));
         return false;
     }
     // On the twelve-hour clock 12 AM is midnight and 12 PM is noon.
@@ -296,7 +296,7 @@ bool ScheduleState::programTowards(const QDateTime& now)
 
     if (diff.H < 0) {
         if (!quiet_) {
-            tell(kPreviousTime);
+            tell(context_.text.GetText(QStringLiteral("13023"), kPreviousTime));
             return false;
         }
         // Only a time passed less than about five minutes ago is still run.

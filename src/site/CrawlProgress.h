@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class TextLookup;
+
 // How far a site download has come, as the main window's status bar shows it.
 struct CrawlProgress {
     enum class Phase { Off, WaitingForStartPage, Crawling, Finished, Stopped };
@@ -14,5 +16,6 @@ struct CrawlProgress {
     int failed = 0;
     int stopped = 0; // stopped or closed before they were done
 
-    QString text() const;
+    // The status bar's text in the current language.
+    QString text(const TextLookup& lookup) const;
 };

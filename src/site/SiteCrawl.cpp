@@ -84,7 +84,7 @@ void SiteCrawl::end(CrawlProgress::Phase phase)
 
 void SiteCrawl::announce()
 {
-    emit progressChanged(progress_.text());
+    emit progressChanged(progress_.text(context_.text));
 }
 
 void SiteCrawl::watch(DownloadJob& job)
@@ -207,7 +207,7 @@ void SiteCrawl::readPage(const FinishedPage& finished)
         const JobList::Row row = jobs.row(number);
         if (row->subItem(JobColumn::Url) == finished.page.url
             && row->subItem(JobColumn::SavePath) == finished.page.savePath) {
-            jobs.setSubItem(row, JobColumn::Status, kGettingRest);
+            jobs.setSubItem(row, JobColumn::Status, context_.text.GetText(QStringLiteral("11063"), kGettingRest));
             break;
         }
     }

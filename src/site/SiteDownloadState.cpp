@@ -142,17 +142,18 @@ void SiteDownloadState::optFiles_Click()
 
 bool SiteDownloadState::txtNum_LostFocus()
 {
+    const QString incorrectValue = context_.text.GetText(QStringLiteral("12017"), kIncorrectValue);
     bool numeric = false;
     const double value = txtNum.trimmed().toDouble(&numeric);
     if (!numeric) {
         context_.prompter.tell(context_.text.GetText(QStringLiteral("11053"), QStringLiteral("Enter Numeric Value")),
-                               kIncorrectValue, Prompter::Icon::Exclamation);
+                               incorrectValue, Prompter::Icon::Exclamation);
         return false;
     }
     if (value < 1 || value > 99) {
         context_.prompter.tell(
             context_.text.GetText(QStringLiteral("11054"), QStringLiteral("Enter an integer between 1 and 99")),
-            kIncorrectValue, Prompter::Icon::Exclamation);
+            incorrectValue, Prompter::Icon::Exclamation);
         return false;
     }
     // Halves go to the even neighbour.

@@ -171,4 +171,64 @@ TEST(LanguageFileCheck, FindsTheKeysTheSourcesAskFor)
               (QStringList {QStringLiteral("01010"), QStringLiteral("0904222"), QStringLiteral("11041")}));
 }
 
+// A text the user sees is caught when it has no key, and only then.
+struct KeylessCase {
+    const char* name;
+    const char* path; // below the source folder
+    QByteArray source;
+    QStringList problems;
+};
+
+class KeylessTextCases : public testing::TestWithParam<KeylessCase> { };
+
+TEST_P(KeylessTextCases, AreFound)
+{
+    const KeylessCase& c = GetParam();
+    TestHome home;
+    home.writeFile(QStringLiteral("src/") + QString::fromLatin1(c.path), c.source);
+    EXPECT_EQ(LanguageFileCheck::keylessTexts(home.path(QStringLiteral("src"))), c.problems);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, KeylessTextCases,
+    testing::Values(
+        KeylessCase {"MessageWithoutKey",
+                     "intake/Add.cpp",
+                     "void f()\n{\n    prompter.tell(QStringLiteral(\"Type a name.\"), kTitle, Icon::None);\n}\n",
+                     {QStringLiteral("intake/Add.cpp:3: text shown without a language key: \"Type a name.\"")}},
+        KeylessCase {"StatusFilledInAndJoined",
+                     "engine/Job.cpp",
+                     "setStatus(QStringLiteral(\"Could not write \"\n                         \"%1: %2\")\n"
+                     "              .arg(path, ok ? QString() : QStringLiteral(\"a write failed\")), true);\n",
+                     {QStringLiteral("engine/Job.cpp:1: text shown without a language key: \"Could not write %1: %2\""),
+                      QStringLiteral("engine/Job.cpp:3: text shown without a language key: \"a write failed\"")}},
+        KeylessCase {
+            "MenuEntryAndToolTip",
+            "mainwin/ui/Menu.cpp",
+            "menu->addAction(u\"&Close\");\nicon->setToolTip(QString::fromLatin1(\"Quillspan downloads\"));\n",
+            {QStringLiteral("mainwin/ui/Menu.cpp:1: text shown without a language key: \"&Close\""),
+             QStringLiteral("mainwin/ui/Menu.cpp:2: text shown without a language key: \"Quillspan downloads\"")}},
+        KeylessCase {"FallbacksOfKeys",
+                     "site/Crawl.cpp",
+                     "setStatus(text.GetText(QStringLiteral(\"11063\"), QStringLiteral(\"Getting rest...\")));\n"
+                     "label->setText(caption(\"08000\", \"Server Interaction Info\"));\n"
+                     "return tell(\"11016\", QStringLiteral(\"A password can not hold control characters.\"));\n",
+                     {}},
+        KeylessCase {"NoWordsOrNoShowingCall",
+                     "settings/Page.cpp",
+                     "box->setText(QStringLiteral(\"%1 %\").arg(n));\ntray.setToolTip(QStringLiteral(\"KEVA 3.0\"));\n"
+                     "label->setText(state.caption(QStringLiteral(\"Label1\")));\n"
+                     "const QString kTitle = QStringLiteral(\"Quillspan is running\");\n",
+                     {}},
+        KeylessCase {"CommentsAndQuotedParentheses",
+                     "schedule/Plan.cpp",
+                     "// tell(QStringLiteral(\"Old message\"));\n/* fail(\"gone\") */\n"
+                     "tell(text(\"13022\", QStringLiteral(\"Incorrect (time) \\\"!!\\\"...\")), QLatin1Char(')'));\n",
+                     {}},
+        KeylessCase {"OtherProgramsHaveNoLanguageFiles",
+                     "fileshare/ui/Vantrel.cpp",
+                     "prompter.tell(QStringLiteral(\"The server could not start.\"));\n",
+                     {}}),
+    CaseName());
+
 } // namespace

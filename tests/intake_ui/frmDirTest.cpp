@@ -285,7 +285,9 @@ TEST_P(frmDirLanguages, ShowTheShippedTexts)
     FolderChooserState state(context);
     frmDir dialog(context, state);
     state.open();
-    ExpectShippedLanguageTexts(dialog, GetParam(), {{"", "03000"}, {"Command1", "02006"}, {"Command2", "05004"}});
+    ExpectShippedLanguageTexts(
+        dialog, GetParam(),
+        {{"", "03000"}, {"Command1", "02006"}, {"Command2", "05004"}, {"UpOneLevel", "03001"}, {"NewFolder", "03002"}});
 }
 
 INSTANTIATE_TEST_SUITE_P(Shipped, frmDirLanguages, testing::ValuesIn(kShippedLanguages), ShippedLanguageName());

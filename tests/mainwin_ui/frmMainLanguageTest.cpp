@@ -118,7 +118,9 @@ TEST_P(frmMainLanguages, ShowTheShippedTexts)
                                 {"settings_mnu", "01031"},
                                 {"toolbar_AddUrl", "01001"},
                                 {"toolbar_Help", "01087"},
-                                {"Label1", "01002"}});
+                                {"Label1", "01002"},
+                                {"clear_qmnu", "01092"},
+                                {"removeselection_qmnu", "01096"}});
 }
 
 INSTANTIATE_TEST_SUITE_P(Shipped, frmMainLanguages, testing::ValuesIn(kShippedLanguages), ShippedLanguageName());

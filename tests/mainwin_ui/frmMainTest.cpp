@@ -533,12 +533,12 @@ TEST_F(frmMainTest, CaptionsComeFromTheLanguageFile)
     WriteNumberedLanguageFile(home,
                               {QStringLiteral("01001"), QStringLiteral("01002"), QStringLiteral("01003"),
                                QStringLiteral("01007"), QStringLiteral("01010"), QStringLiteral("01011"),
-                               QStringLiteral("01080"), QStringLiteral("01087")});
+                               QStringLiteral("01080"), QStringLiteral("01087"), QStringLiteral("01088")});
     state->SetCaptions();
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Quillspan"));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("Add_mnu")), QStringLiteral("T01011"));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("toolbar_AddUrl")), QStringLiteral("T01001"));
-    EXPECT_EQ(action("toolbar_AddUrl")->toolTip(), QStringLiteral("Add URL"));
+    EXPECT_EQ(action("toolbar_AddUrl")->toolTip(), QStringLiteral("T01001"));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("toolbar_Help")), QStringLiteral("T01087"));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("Label1")), QStringLiteral("T01002"));
     EXPECT_EQ(window->findChild<QMenu*>(QStringLiteral("file_mnu"))->title(), QStringLiteral("T01010"));
@@ -547,7 +547,7 @@ TEST_F(frmMainTest, CaptionsComeFromTheLanguageFile)
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("exit_mnu")), QStringLiteral("E&xit"));
     for (const View view : {View::Downloads, View::PastMonth}) {
         const QAbstractItemModel* model = list(view)->model();
-        EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Filename"));
+        EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("T01088"));
         EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("T01003"));
         EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Size"));
         EXPECT_EQ(model->headerData(6, Qt::Horizontal).toString(), QStringLiteral("T01007"));

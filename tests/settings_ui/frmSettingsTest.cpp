@@ -288,6 +288,8 @@ TEST_P(frmSettingsLanguages, ShowTheShippedTexts)
                                 {"cmdVisitOurSite", "090116"},
                                 {"Label42", "090605"},
                                 {"caption_090612", "090612"},
+                                {"lblSpeedLimit", "090616"},
+                                {"lblSpeedLimitUnit", "090617"},
                                 {"chkSegment", "091001"}});
     const auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("SSTab1"));
     EXPECT_EQ(tabs->tabText(3),

@@ -182,7 +182,8 @@ TEST(SiteCrawl, CancellingTheStartPageEndsTheSiteMode)
     CrawlHarness harness;
     harness.crawl->begin();
     EXPECT_TRUE(harness.context->SiteDownloadMode);
-    EXPECT_EQ(harness.crawl->progress().text(), QStringLiteral("Site download: waiting for the start page"));
+    EXPECT_EQ(harness.crawl->progress().text(harness.context->text),
+              QStringLiteral("Site download: waiting for the start page"));
     harness.crawl->cancelStart();
     EXPECT_FALSE(harness.context->SiteDownloadMode);
     EXPECT_EQ(harness.crawl->progress().phase, CrawlProgress::Phase::Off);

@@ -44,7 +44,7 @@ frmDropTarget::frmDropTarget(const KevaContext& context, QWidget* parent)
 
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("mnuDropTarget"));
-    QAction* close = menu_->addAction(QStringLiteral("&Close"));
+    QAction* close = menu_->addAction(context.text.caption(QStringLiteral("04015"), QStringLiteral("&Close")));
     close->setObjectName(QStringLiteral("close_dropmnu"));
     connect(close, &QAction::triggered, this, &QWidget::hide);
 

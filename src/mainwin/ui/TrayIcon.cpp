@@ -2,7 +2,6 @@
 
 #include "mainwin/MainWindowState.h"
 #include "mainwin/ui/ActionHook.h"
-#include "uiutil/Named.h"
 #include "mainwin/ui/ProgramIcons.h"
 #include "mainwin/ui/frmMain.h"
 
@@ -19,9 +18,8 @@ TrayIcon::TrayIcon(MainWindowState& state, frmMain& window, QObject* parent)
     connect(captions_.add(TRAYMNU.addAction(QString()), "showstatus_traymnu"), &QAction::triggered, &window_,
             &QWidget::show);
     TRAYMNU.addSeparator();
-    QMenu* downloadwindows_traymnu = Named(TRAYMNU.addMenu(QStringLiteral("Download Windows")),
-                                           "downloadwindows_traymnu");
-    Named(downloadwindows_traymnu->addAction(QStringLiteral("<blank>")), "windows_traymnu");
+    QMenu* downloadwindows_traymnu = captions_.add(TRAYMNU.addMenu(QString()), "downloadwindows_traymnu");
+    captions_.add(downloadwindows_traymnu->addAction(QString()), "windows_traymnu");
 
     QMenu* tools = captions_.add(TRAYMNU.addMenu(QString()), "tools_traymnu");
     captions_.add(tools->addAction(QString()), "enterurl_traymnu");

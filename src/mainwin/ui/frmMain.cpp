@@ -36,10 +36,6 @@ constexpr std::array<int, JobListModel::kColumns> kColumnTwips = {3705, 1059, 17
 // read left to right in every language.
 constexpr std::array<int, 2> kLeftToRightColumns = {1, 6};
 
-// The columns whose titles come from the language file, by their number
-// from 1, as the captions name them.
-constexpr std::array<int, 5> kCaptionedColumns = {2, 4, 5, 6, 7};
-
 struct TreeNode {
     const char* key;
     const char* icon;
@@ -131,18 +127,17 @@ void frmMain::buildToolbar()
     asxToolbar1->setMovable(false);
     asxToolbar1->setIconSize(QSize(32, 32));
     asxToolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    const auto button = [this](const char* control, const char* icon, const char* toolTip) {
-        QAction* action = captions_.add(
-            asxToolbar1->addAction(ProgramIcons::named(QString::fromLatin1(icon)), QString()), control);
-        action->setToolTip(QString::fromLatin1(toolTip));
-        return action;
+    // A button's tool tip is its caption, as Qt gives an action without one.
+    const auto button = [this](const char* control, const char* icon) {
+        return captions_.add(asxToolbar1->addAction(ProgramIcons::named(QString::fromLatin1(icon)), QString()),
+                             control);
     };
     asxToolbar1->addSeparator();
-    button("toolbar_AddUrl", "addurl", "Add URL");
-    button("toolbar_AddSite", "addsite", "Add Site");
-    button("toolbar_Schedule", "schedule", "Schedule");
+    button("toolbar_AddUrl", "addurl");
+    button("toolbar_AddSite", "addsite");
+    button("toolbar_Schedule", "schedule");
     asxToolbar1->addSeparator();
-    connect(button("toolbar_Help", "help", "Help"), &QAction::triggered, &state_, &MainWindowState::openUserGuide);
+    connect(button("toolbar_Help", "help"), &QAction::triggered, &state_, &MainWindowState::openUserGuide);
 
     // The language picker sits at the far end of the toolbar.
     auto* gap = new QWidget(asxToolbar1);
@@ -310,25 +305,23 @@ void frmMain::focusShown()
 
 void frmMain::buildQueueMenu()
 {
-    queue_mnu = Named(new QMenu(QStringLiteral("Queue Menu"), this), "queue_mnu");
-    const auto entry = [this](const char* control, const char* caption) {
-        return Named(queue_mnu->addAction(QString::fromLatin1(caption)), control);
-    };
-    connect(entry("refresh_qmnu", "Refresh"), &QAction::triggered, this,
+    queue_mnu = captions_.add(new QMenu(this), "queue_mnu");
+    const auto entry = [this](const char* control) { return captions_.add(queue_mnu->addAction(QString()), control); };
+    connect(entry("refresh_qmnu"), &QAction::triggered, this,
             [this] { listView(JobViews::View::Downloads)->viewport()->update(); });
-    connect(entry("clear_qmnu", "Clear Queue"), &QAction::triggered, &views_, &JobViews::clearShown);
+    connect(entry("clear_qmnu"), &QAction::triggered, &views_, &JobViews::clearShown);
     queue_mnu->addSeparator();
-    connect(entry("selectall_qmnu", "Select All"), &QAction::triggered, this, [this] {
+    connect(entry("selectall_qmnu"), &QAction::triggered, this, [this] {
         focusShown();
         views_.selectAllShown(true);
     });
-    connect(entry("deselectall_qmnu", "De-Select All"), &QAction::triggered, this, [this] {
+    connect(entry("deselectall_qmnu"), &QAction::triggered, this, [this] {
         focusShown();
         views_.selectAllShown(false);
     });
     queue_mnu->addSeparator();
-    entry("mnuReDownload", "Re-Download URL...");
-    connect(entry("removeselection_qmnu", "Remove Selection"), &QAction::triggered, this, [this] {
+    entry("mnuReDownload");
+    connect(entry("removeselection_qmnu"), &QAction::triggered, this, [this] {
         focusShown();
         views_.removeSelectionShown();
     });
@@ -339,20 +332,16 @@ void frmMain::buildQueueMenu()
     using Scope = MainWindowState::Scope;
     struct JobEntry {
         const char* control;
-        const char* caption;
         Command command;
         Scope scope;
     };
     static constexpr JobEntry kJobEntries[] = {
-        {"pause_qmnu", "&Pause", Command::Pause, Scope::Selection},
-        {"resume_qmnu", "&Resume", Command::Resume, Scope::Selection},
-        {"stop_qmnu", "&Stop", Command::Stop, Scope::Selection},
-        {"pauseall_qmnu", "P&ause All", Command::Pause, Scope::All},
-        {"resumeall_qmnu", "R&esume All", Command::Resume, Scope::All},
-        {"stopall_qmnu", "S&top All", Command::Stop, Scope::All},
+        {"pause_qmnu", Command::Pause, Scope::Selection}, {"resume_qmnu", Command::Resume, Scope::Selection},
+        {"stop_qmnu", Command::Stop, Scope::Selection},   {"pauseall_qmnu", Command::Pause, Scope::All},
+        {"resumeall_qmnu", Command::Resume, Scope::All},  {"stopall_qmnu", Command::Stop, Scope::All},
     };
     for (const JobEntry& job : kJobEntries) {
-        QAction* action = entry(job.control, job.caption);
+        QAction* action = entry(job.control);
         connect(action, &QAction::triggered, &state_, [this, job] { state_.run(job.command, job.scope); });
         connect(queue_mnu, &QMenu::aboutToShow, action,
                 [this, action, job] { action->setEnabled(state_.canRun(job.command, job.scope)); });
@@ -397,7 +386,7 @@ void frmMain::applyCaptions()
     captions_.apply(state_);
     Label1->setText(state_.caption(QStringLiteral("Label1")));
     for (JobListModel* model : models_) {
-        for (const int column : kCaptionedColumns)
+        for (int column = 1; column <= JobListModel::kColumns; ++column)
             model->setHeaderData(column - 1, Qt::Horizontal, state_.caption(QStringLiteral("column_%1").arg(column)));
     }
     for (QTreeWidgetItemIterator item(TreeView1); *item; ++item) {

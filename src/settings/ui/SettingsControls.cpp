@@ -137,12 +137,12 @@ void SettingsControls::buildPages(QWidget* dialog)
                                  "090305");
     Label14->setWordWrap(true);
     txtMonitorTypes = make<QLineEdit>(Frame5, "txtMonitorTypes");
-    cmdMonitorTypesReset = make<QPushButton>(Frame5, "cmdMonitorTypesReset", "Reset To Defaults");
+    cmdMonitorTypesReset = make<QPushButton>(Frame5, "cmdMonitorTypesReset", "Reset To Defaults", "090310");
     auto* Label15 = make<QLabel>(Frame5, "Label15",
                                  "Ignore Servers (seperate with semicolon, for wildcard sections use * )", "090306");
     Label15->setWordWrap(true);
     txtMonitorServer = make<QLineEdit>(Frame5, "txtMonitorServer");
-    cmdMonitorServerReset = make<QPushButton>(Frame5, "cmdMonitorServerReset", "Reset To Defaults");
+    cmdMonitorServerReset = make<QPushButton>(Frame5, "cmdMonitorServerReset", "Reset To Defaults", "090310");
     auto* Label60 = make<QLabel>(
         Frame5, "Label60", "Test Settings (Use to test to see if it checks the URL correctly for you):", "090307");
     Label60->setWordWrap(true);
@@ -200,7 +200,7 @@ void SettingsControls::buildPages(QWidget* dialog)
     cmdFileTypeAdd = make<QPushButton>(frameFileType, "cmdFileTypeAdd", "Add", "090432");
     cmdFileTypeRemove = make<QPushButton>(frameFileType, "cmdFileTypeRemove", "Remove", "090433");
     lstFileType = make<QTreeWidget>(frameFileType, "lstFileType");
-    lstFileType->setHeaderLabels({QStringLiteral("File Type"), QStringLiteral("Directory")});
+    lstFileType->setColumnCount(2);
     lstFileType->setRootIsDecorated(false);
     auto* Label21 = make<QLabel>(frameFileType, "Label21",
                                  "Note:- Last entry in this list will used to new extensions not found in the list...",
@@ -255,7 +255,7 @@ void SettingsControls::buildPages(QWidget* dialog)
     proxyBox->addWidget(txtProxyPort, 0, 3);
     proxyBox->addWidget(chkFTPProxy, 1, 0, 1, 4);
     proxyBox->setColumnStretch(1, 1);
-    chkLoginReq = make<QCheckBox>(p, "chkLoginReq", "Login Required");
+    chkLoginReq = make<QCheckBox>(p, "chkLoginReq", "Login Required", "090511");
     frameLoginRequired = make<QGroupBox>(p, "frameLoginRequired", "Login", "090507");
     chkLogProx = make<QCheckBox>(frameLoginRequired, "chkLogProx", "Login to HTTP proxy server", "090508");
     txtUserID = make<QLineEdit>(frameLoginRequired, "txtUserID");
@@ -305,8 +305,8 @@ void SettingsControls::buildPages(QWidget* dialog)
     auto* misc = new QVBoxLayout(Frame8);
     misc->addLayout(
         row({label(Frame8, "Rollback", "090614"), txtRollback, label(Frame8, "K on resuming download.", "090615")}));
-    auto* speedBefore = make<QLabel>(Frame8, "lblSpeedLimit", "Limit all downloads to");
-    auto* speedAfter = make<QLabel>(Frame8, "lblSpeedLimitUnit", "KB a second (0: no limit).");
+    auto* speedBefore = make<QLabel>(Frame8, "lblSpeedLimit", "Limit all downloads to", "090616");
+    auto* speedAfter = make<QLabel>(Frame8, "lblSpeedLimitUnit", "KB a second (0: no limit).", "090617");
     misc->addLayout(row({speedBefore, txtSpeedLimit, speedAfter}));
     for (QGroupBox* frame : {Frame6, Frame7, Frame8})
         p->layout()->addWidget(frame);
@@ -343,7 +343,7 @@ void SettingsControls::buildPages(QWidget* dialog)
     cmdLoginAdd = make<QPushButton>(p, "cmdLoginAdd", "Add", "090432");
     cmdLoginDelete = make<QPushButton>(p, "cmdLoginDelete", "Delete", "090433");
     lstLogin = make<QTreeWidget>(p, "lstLogin");
-    lstLogin->setHeaderLabels({QStringLiteral("Server"), QStringLiteral("Username"), QStringLiteral("Password")});
+    lstLogin->setColumnCount(3);
     lstLogin->setRootIsDecorated(false);
     lstLogin->setSelectionMode(QAbstractItemView::ExtendedSelection);
     auto* loginBoxes = new QGridLayout;

@@ -298,7 +298,21 @@ void frmSettings::applyCaptions()
     }
     for (int tab = 0; tab < SSTab1->count(); ++tab)
         SSTab1->setTabText(tab, banners_[static_cast<std::size_t>(tab)]->text());
-    lstLogin->headerItem()->setText(0, context_.text.caption(QStringLiteral("090504"), QStringLiteral("Server")));
+    struct ColumnTitle {
+        QTreeWidget* list;
+        int column;
+        const char* key;
+        const char* builtIn;
+    };
+    const ColumnTitle titles[] = {
+        {lstFileType, 0, "090435", "File Type"}, {lstFileType, 1, "090436", "Directory"},
+        {lstLogin, 0, "090504", "Server"},       {lstLogin, 1, "090802", "Username"},
+        {lstLogin, 2, "090510", "Password"},
+    };
+    for (const ColumnTitle& title : titles) {
+        title.list->headerItem()->setText(
+            title.column, context_.text.caption(QString::fromLatin1(title.key), QString::fromLatin1(title.builtIn)));
+    }
 }
 
 // The counters as they stand now: downloads finished since the dialog's
