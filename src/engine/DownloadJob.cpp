@@ -137,7 +137,8 @@ void DownloadJob::StartDownload()
     view_.txtURL = URL;
     view_.txtSaveTo = SavePath;
     if (QFileInfo(SavePath).isDir()) {
-        fail(QStringLiteral("%1 is a folder, so the file can not be saved under that name.").arg(SavePath));
+        fail(text("11080", QStringLiteral("%1 is a folder, so the file can not be saved under that name."))
+                 .arg(SavePath));
         return;
     }
     if (fileExistsAction_ == -1) {
@@ -339,7 +340,7 @@ void DownloadJob::retryShortReply(const std::function<void()>& again)
     if (tmrRetry_.isActive())
         return;
     if (*wait > 0) {
-        const QString notice = reconnects_.notice(*wait, received, ContentLength, context_.appSettings);
+        const QString notice = reconnects_.notice(*wait, received, ContentLength, context_.appSettings, context_.text);
         emit retryScheduled(notice);
         setStatus(notice, false);
         setRowStatus(notice);
@@ -390,8 +391,9 @@ bool DownloadJob::takeResumeData(const ResumeFile::Loaded& loaded, qint64 size, 
         return true;
     }
     if (!loaded.record && QFileInfo(SavePath).size() > 0) {
-        fail(QStringLiteral("%1 was left as it is: %2, so it is not known which of its bytes are in place. "
-                            "Overwrite it to download the file again.")
+        fail(text("11081",
+                  QStringLiteral("%1 was left as it is: %2, so it is not known which of its bytes are in "
+                                 "place. Overwrite it to download the file again."))
                  .arg(SavePath, why));
         return false;
     }

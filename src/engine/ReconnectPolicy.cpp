@@ -1,5 +1,7 @@
 #include "engine/ReconnectPolicy.h"
 
+#include "core/TextLookup.h"
+
 #include "settings/AppSettings.h"
 
 #include <QLocale>
@@ -27,14 +29,18 @@ std::optional<int> ReconnectPolicy::next(qint64 received, const AppSettings& set
     return static_cast<int>(std::min(wait, ceiling));
 }
 
-QString ReconnectPolicy::notice(int waitMs, qint64 received, qint64 size, const AppSettings& settings) const
+QString ReconnectPolicy::notice(int waitMs, qint64 received, qint64 size, const AppSettings& settings,
+                                const TextLookup& text) const
 {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
-    const QString after = size >= 0 ? QStringLiteral("%1 of %2").arg(english.toString(received), english.toString(size))
-                                    : english.toString(received);
-    return QStringLiteral("Retrying in %1 s (attempt %2 of %3): the server closed the connection after %4 bytes")
-        .arg(waitMs / 1000)
-        .arg(fruitless_)
-        .arg(settings.Retries)
-        .arg(after);
+    const QString sentence = size >= 0
+        ? text.GetText(QStringLiteral("11082"),
+                       QStringLiteral("Retrying in %1 s (attempt %2 of %3): the server closed the connection "
+                                      "after %4 of %5 bytes"))
+        : text.GetText(QStringLiteral("11083"),
+                       QStringLiteral("Retrying in %1 s (attempt %2 of %3): the server closed the connection "
+                                      "after %4 bytes"));
+    const QString notice =
+        sentence.arg(waitMs / 1000).arg(fruitless_).arg(settings.Retries).arg(english.toString(received));
+    return size >= 0 ? notice.arg(english.toString(size)) : notice;
 }

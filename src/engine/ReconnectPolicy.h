@@ -6,6 +6,7 @@
 #include <optional>
 
 struct AppSettings;
+class TextLookup;
 
 // When a job connects again after a reply that ended before its bytes were
 // all there. A try that takes the job further than it has ever been starts
@@ -27,7 +28,7 @@ public:
     // `received` of `size` bytes (-1: not known) in place: "Retrying in 4 s
     // (attempt 3 of 30): the server closed the connection after 500,000 of
     // 1,000,000 bytes".
-    QString notice(int waitMs, qint64 received, qint64 size, const AppSettings& settings) const;
+    QString notice(int waitMs, qint64 received, qint64 size, const AppSettings& settings, const TextLookup& text) const;
 
 private:
     qint64 furthest_ = 0;
