@@ -26,7 +26,6 @@
 #include <QSet>
 #include <QTextStream>
 #include <QTimer>
-#include <QUrl>
 
 #include <unistd.h>
 
@@ -115,11 +114,7 @@ std::optional<Options> parse(const QStringList& args, QString& problem)
 
 QString defaultSavePath(const QString& url)
 {
-    QString name = NetworkName::withoutBidiControls(QUrl::fromPercentEncoding(SplitUrl(url, {}).FileName.toUtf8()));
-    name = name.section(QLatin1Char('?'), 0, 0);
-    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
-        name = QStringLiteral("index.html");
-    return QDir::current().filePath(name);
+    return QDir::current().filePath(NetworkName::fileNameOf(url));
 }
 
 // "45% 10.00 MB / 24.00 MB 2.00 MB/s 00:00:07 left", redrawn in place.

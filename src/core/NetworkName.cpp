@@ -1,5 +1,9 @@
 #include "core/NetworkName.h"
 
+#include "core/UrlHostPart.h"
+
+#include <QUrl>
+
 namespace {
 
 bool isBidiControl(char16_t c)
@@ -17,4 +21,17 @@ QString NetworkName::withoutBidiControls(const QString& name)
             c = QLatin1Char('_');
     }
     return result;
+}
+
+QString NetworkName::fileNameOf(const QString& url)
+{
+    const QString path = UrlHostPart::of(url).afterHost.section(QLatin1Char('?'), 0, 0);
+    QString name = QUrl::fromPercentEncoding(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1).toUtf8());
+    for (QChar& c : name) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char('_');
+    }
+    name = withoutBidiControls(name);
+    return name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral("..") ? QStringLiteral("index.html")
+                                                                                         : name;
 }

@@ -12,4 +12,11 @@ public:
     // name show in another order than its letters have, so that
     // "photo\u202Egpj.exe" shows as "photoexe.jpg".
     static QString withoutBidiControls(const QString& name);
+
+    // The name a download of `url` is saved under, as browsers and wget name
+    // it: the last part of the path without its query, percent-decoded once;
+    // a "/" or "\\" that decoding brings is replaced by "_" (the name stays
+    // one name in one folder), and so are control and bidirectional control
+    // characters. "index.html" when nothing is left.
+    static QString fileNameOf(const QString& url);
 };

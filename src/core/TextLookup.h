@@ -35,6 +35,13 @@ public:
     // Windows are laid out right to left with the Arabic language file.
     bool rightToLeft() const { return languageFile_ == QStringLiteral("Arabic.ini"); }
 
+    // `run` (a path, an address, a number with its unit) isolated as
+    // left-to-right text: inside a right-to-left sentence it then reads as it
+    // is written, and the sentence around it keeps its order.
+    static QString leftToRightRun(const QString& run) { return QChar(0x2066) + run + QChar(0x2069); }
+    // leftToRightRun in a right-to-left language; `run` as it is in others.
+    QString leftToRight(const QString& run) const { return rightToLeft() ? leftToRightRun(run) : run; }
+
 private:
     QString languagePath() const;
 

@@ -31,12 +31,13 @@ void DownloadDisplay::readCaptions(const TextLookup& text)
 
 void DownloadDisplay::showPhase(JobPhase phase)
 {
+    // A job that is over offers to close its window, failed ones too.
     const bool offersClose = phase == JobPhase::Stopped || phase == JobPhase::Completed || phase == JobPhase::NotFound
-        || phase == JobPhase::Closed;
+        || phase == JobPhase::Failed || phase == JobPhase::Closed;
     cmdPause = phaseOffersResume(phase) ? ResumeCaption : PauseCaption;
     cmdStop = offersClose ? CloseCaption : StopCaption;
     cmdPauseEnabled = phaseCanResume(phase) || phaseRuns(phase);
-    cmdStopEnabled = phase != JobPhase::Paused && phase != JobPhase::Failed;
+    cmdStopEnabled = phase != JobPhase::Paused;
 }
 
 void DownloadDisplay::showProgress(const SegmentTable& segments, qint64 size, int index, const QString& fileName)

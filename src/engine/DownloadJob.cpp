@@ -138,7 +138,7 @@ void DownloadJob::StartDownload()
     view_.txtSaveTo = SavePath;
     if (QFileInfo(SavePath).isDir()) {
         fail(text("11080", QStringLiteral("%1 is a folder, so the file can not be saved under that name."))
-                 .arg(SavePath));
+                 .arg(context_.text.leftToRight(SavePath)));
         return;
     }
     if (fileExistsAction_ == -1) {
@@ -191,7 +191,7 @@ void DownloadJob::Pause_Resume()
 void DownloadJob::StopMe()
 {
     if (phase_ == JobPhase::Stopped || phase_ == JobPhase::Completed || phase_ == JobPhase::NotFound
-        || isFileDownloaded()) {
+        || phase_ == JobPhase::Failed || isFileDownloaded()) {
         unload();
         return;
     }
@@ -314,7 +314,7 @@ void DownloadJob::fail(const QString& message)
 // download goes on once the cause is mended.
 void DownloadJob::writeFailed(const QString& error)
 {
-    fail(text("11064", QStringLiteral("Could not write to %1: %2")).arg(SavePath, error));
+    fail(text("11064", QStringLiteral("Could not write to %1: %2")).arg(context_.text.leftToRight(SavePath), error));
 }
 
 void DownloadJob::retryShortReply(const std::function<void()>& again)
@@ -394,7 +394,7 @@ bool DownloadJob::takeResumeData(const ResumeFile::Loaded& loaded, qint64 size, 
         fail(text("11081",
                   QStringLiteral("%1 was left as it is: %2, so it is not known which of its bytes are in "
                                  "place. Overwrite it to download the file again."))
-                 .arg(SavePath, why));
+                 .arg(context_.text.leftToRight(SavePath), why));
         return false;
     }
     // Never splice two versions of a file: start again from 0, with nothing
@@ -534,7 +534,8 @@ void DownloadJob::complete()
     QString error;
     if (!files_.flush(&error) || !files_.intact()) {
         fail(text("11064", QStringLiteral("Could not write to %1: %2"))
-                 .arg(SavePath, error.isEmpty() ? text("11065", QStringLiteral("a write failed")) : error));
+                 .arg(context_.text.leftToRight(SavePath),
+                      error.isEmpty() ? text("11065", QStringLiteral("a write failed")) : error));
         return;
     }
     succeeded_ = true;

@@ -1,5 +1,6 @@
 #include "intake/AddUrlState.h"
 
+#include "core/NetworkName.h"
 #include "core/SplitUrl.h"
 #include "engine/DownloadWindows.h"
 #include "intake/CaptureFilters.h"
@@ -9,6 +10,7 @@
 #include "intake/UrlCutting.h"
 #include "settings/KevaContext.h"
 
+#include <QFileInfo>
 #include <QTimer>
 
 namespace {
@@ -84,7 +86,7 @@ bool AddUrlState::IsLimitOk(const QString& url) const
 
 QString AddUrlState::defaultPath(const QString& url) const
 {
-    return SavePaths::defaultPath(context_.LastSavePath, GetFileName(url));
+    return SavePaths::defaultPath(context_.LastSavePath, NetworkName::fileNameOf(url));
 }
 
 void AddUrlState::refuse(const QString& text, const QString& title, Source source)
@@ -111,16 +113,24 @@ bool AddUrlState::runChecks(const QString& url, Source source)
     if (lowered.startsWith(QStringLiteral("ftp://")) && url.size() < 8)
         return refuse(invalid, KevaContext::kTitle, source), false;
     const QString ext = GetExtensionName(GetFileName(url)).toLower();
-    if (!IsValidExt(ext) || ext.isEmpty())
+    const bool startPage = context_.SiteDownloadMode;
+    const bool badExtension = !IsValidExt(ext) || ext.isEmpty();
+    if (badExtension && (source == Source::HandedOver || startPage))
         return refuse(context_.text.GetText(QStringLiteral("11058"), QStringLiteral("Invalid File URL...")),
                       context_.text.GetText(QStringLiteral("11060"), kBadUrlTitle), source),
                false;
-    const bool startPage = context_.SiteDownloadMode;
     if (startPage && ext != QStringLiteral("htm") && ext != QStringLiteral("html"))
         return refuse(context_.text.GetText(QStringLiteral("11059"), QStringLiteral("Invalid Site URL...")),
                       context_.text.GetText(QStringLiteral("11060"), kBadUrlTitle), source),
                false;
-
+    // The type filters decide alone for captured and handed-over URLs, which
+    // are not the user's choice and pass by silently. The user who typed a
+    // URL is told why it is not captured, and may take it all the same. The
+    // start page of a site download is a page, whatever types are monitored.
+    const bool unmonitored = !startPage
+        && (badExtension || !IsExtPermitted(url, context_.dialogSettings.txtMonitorTypes));
+    if (unmonitored && source == Source::Typed && !typedAnyway(url))
+        return false;
     if (source == Source::Typed) {
         visible = false;
         emit changed();
@@ -137,25 +147,30 @@ bool AddUrlState::runChecks(const QString& url, Source source)
         lstMain_.setSubItem(row, JobColumn::Percent, QStringLiteral("0 %"));
         return true;
     }
-    // The start page of a site download is a page, whatever types are
-    // monitored.
-    if (!startPage && !IsExtPermitted(url, settings.txtMonitorTypes)) {
-        // Captured and handed-over URLs of other types are not the user's
-        // choice and pass by silently; a typed one would vanish unexplained.
-        if (source == Source::Typed)
-            refuse(context_.text
-                           .GetText(QStringLiteral("11056"),
-                                    QStringLiteral("The file type \".%1\" is not monitored, so %2 was not added."))
-                           .arg(ext, url)
-                       + QStringLiteral("\n\n")
-                       + context_.text.GetText(
-                           QStringLiteral("11057"),
-                           QStringLiteral("The monitored file types are listed in Settings \u203A Monitoring.")),
-                   KevaContext::kTitle, source);
+    if (unmonitored && source == Source::HandedOver)
         return false;
-    }
     take(url);
     return true;
+}
+
+bool AddUrlState::typedAnyway(const QString& url)
+{
+    const QString type = QFileInfo(NetworkName::fileNameOf(url)).suffix().toLower();
+    const QString shownUrl = context_.text.leftToRight(url);
+    const QString why = type.isEmpty()
+        ? context_.text.GetText(QStringLiteral("11084"), QStringLiteral("%1 names no file type, so it was not added."))
+              .arg(shownUrl)
+        : context_.text
+              .GetText(QStringLiteral("11056"),
+                       QStringLiteral("The file type \".%1\" is not monitored, so %2 was not added."))
+              .arg(type, shownUrl);
+    const QString text = why + QStringLiteral("\n\n")
+        + context_.text.GetText(QStringLiteral("11057"),
+                                QStringLiteral("The monitored file types are listed in Settings \u203A Monitoring."))
+        + QStringLiteral("\n\n")
+        + context_.text.GetText(QStringLiteral("11085"), QStringLiteral("Download it anyway?"));
+    return context_.prompter.ask(text, KevaContext::kTitle, Prompter::Icon::Exclamation, Prompter::Buttons::YesNo)
+        == Prompter::Answer::Yes;
 }
 
 // The URL gets its row now. The first one of a session asks where to save

@@ -63,6 +63,9 @@ private:
     enum class Source { Typed, HandedOver };
     bool runChecks(const QString& url, Source source);
     void refuse(const QString& text, const QString& title, Source source);
+    // Tells why a typed URL is not captured and asks whether to take it all
+    // the same.
+    bool typedAnyway(const QString& url);
     void take(const QString& url);
     int runningJobsOn(const QString& server) const;
     void destroy();

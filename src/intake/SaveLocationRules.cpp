@@ -1,5 +1,6 @@
 #include "intake/SaveLocationRules.h"
 
+#include "core/NetworkName.h"
 #include "engine/DownloadWindows.h"
 #include "intake/SavePaths.h"
 #include "intake/UrlCutting.h"
@@ -30,7 +31,7 @@ QString SaveLocationRules::GetPathFromList(const QString& url) const
 void SaveLocationRules::apply(const QString& url)
 {
     const SaveLocationChoice& choice = context_.saveLocation;
-    const QString name = GetFileName(url);
+    const QString name = NetworkName::fileNameOf(url);
     const QString defaultPath = SavePaths::defaultPath(context_.LastSavePath, name);
     const auto start = [&](const QString& path) {
         int row = -1;

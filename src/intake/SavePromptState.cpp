@@ -1,8 +1,8 @@
 #include "intake/SavePromptState.h"
 
+#include "core/NetworkName.h"
 #include "engine/DownloadWindows.h"
 #include "intake/SavePaths.h"
-#include "intake/UrlCutting.h"
 #include "settings/KevaContext.h"
 
 #include <QTimer>
@@ -65,8 +65,8 @@ void SavePromptState::open()
     txtURL = PromptURL;
     txtSaveTo.clear();
     if (askSavePath) {
-        const QString proposed = SavePaths::defaultPath(context_.LastSavePath,
-                                                        PromptURL.mid(PromptURL.lastIndexOf(QLatin1Char('/')) + 1));
+        // The name as the download saves it: decoded, "my file.zip" for "my%20file.zip".
+        const QString proposed = SavePaths::defaultPath(context_.LastSavePath, NetworkName::fileNameOf(PromptURL));
         if (const auto chosen = askSavePath(text("06007", QStringLiteral("KEVA 3.0 [Save file to?]")), proposed)) {
             txtSaveTo = *chosen;
             context_.LastSavePath = *chosen;
@@ -126,8 +126,9 @@ void SavePromptState::change()
 {
     if (!askSavePath)
         return;
-    const QString start = txtSaveTo.isEmpty() ? SavePaths::defaultPath(context_.LastSavePath, GetFileName(txtURL))
-                                              : txtSaveTo;
+    const QString start = txtSaveTo.isEmpty()
+        ? SavePaths::defaultPath(context_.LastSavePath, NetworkName::fileNameOf(txtURL))
+        : txtSaveTo;
     if (const auto chosen = askSavePath(
             context_.text.caption(QStringLiteral("06008"), QStringLiteral("Save file to...")), start)) {
         txtSaveTo = *chosen;

@@ -119,6 +119,15 @@ bool JobViews::SaveHistory(const QString& path, const QDate& today) const
     return HistoryFile::write(path, rowsOf(lstAll), rowsOf(lstMain), today);
 }
 
+void JobViews::markInterrupted(const QStringList& runningTexts, const QString& stopped)
+{
+    for (int number = 1; number <= lstMain.rowCount(); ++number) {
+        const JobList::Row row = lstMain.row(number);
+        if (runningTexts.contains(row->subItem(JobColumn::Status)))
+            lstMain.setSubItem(row, JobColumn::Status, stopped);
+    }
+}
+
 void JobViews::clearShown()
 {
     GetCurList().clear();

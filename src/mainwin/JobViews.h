@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 // The five lists of the main window: today's jobs (lstMain) and the history
 // (lstAll), with the history again by age (yesterday, 2 to 8 days back, 9 to
@@ -39,6 +40,10 @@ public:
     // their date on `today`. A damaged file is read as far as it goes and kept
     // beside itself (see damagedCopy), so the next save loses nothing.
     void LoadHistory(const QString& path, const QDate& today);
+    // Rows of lstMain that still say they run (`runningTexts`), though nothing
+    // runs before the user or the schedule starts them again (the last run
+    // ended in the middle of them), say `stopped` instead.
+    void markInterrupted(const QStringList& runningTexts, const QString& stopped);
     // Writes the history (or deletes the file when both lists are empty).
     bool SaveHistory(const QString& path, const QDate& today) const;
     // Where the last load kept a copy of a damaged file; empty when it did not.

@@ -131,6 +131,12 @@ void MainWindowState::Load()
     const QString language = storedLanguage();
     context_.text.setLanguageFile(language.isEmpty() ? QStringLiteral("English.ini") : language);
     step(QStringLiteral("language"));
+    const auto text = [this](const char* key, const char* english) {
+        return context_.text.GetText(QString::fromLatin1(key), QString::fromLatin1(english));
+    };
+    views_.markInterrupted({QStringLiteral("Downloading"), QStringLiteral("Connected"), text("11051", "Downloading"),
+                            text("11048", "Connected")},
+                           text("11055", "Paused/Stopped"));
     FillLanguageList();
     step(QStringLiteral("language list"));
     if (!context_.text.LanguagePackUnavailable()) {

@@ -46,6 +46,7 @@ void SiteCrawl::begin()
     root_ = {};
     pages_.clear();
     waiting_.clear();
+    readRows_.clear();
     progress_ = {};
     progress_.phase = CrawlProgress::Phase::WaitingForStartPage;
     context_.SiteDownloadMode = true;
@@ -80,6 +81,20 @@ void SiteCrawl::end(CrawlProgress::Phase phase)
     progress_.phase = phase;
     context_.SiteDownloadMode = false;
     announce();
+    // The pages' rows no longer say that the rest is coming: the start page's
+    // row tells how the crawl ended, the others show their own status again.
+    JobList& jobs = windows_.jobs();
+    const QString summary = progress_.text(context_.text);
+    for (const ReadRow& read : std::as_const(readRows_)) {
+        if (jobs.numberOf(read.row) > 0 && read.row->subItem(JobColumn::Status) == gettingRest())
+            jobs.setSubItem(read.row, JobColumn::Status, read.start && !summary.isEmpty() ? summary : read.before);
+    }
+    readRows_.clear();
+}
+
+QString SiteCrawl::gettingRest() const
+{
+    return context_.text.GetText(QStringLiteral("11063"), kGettingRest);
 }
 
 void SiteCrawl::announce()
@@ -207,7 +222,8 @@ void SiteCrawl::readPage(const FinishedPage& finished)
         const JobList::Row row = jobs.row(number);
         if (row->subItem(JobColumn::Url) == finished.page.url
             && row->subItem(JobColumn::SavePath) == finished.page.savePath) {
-            jobs.setSubItem(row, JobColumn::Status, context_.text.GetText(QStringLiteral("11063"), kGettingRest));
+            readRows_.append({row, row->subItem(JobColumn::Status), isStart});
+            jobs.setSubItem(row, JobColumn::Status, gettingRest());
             break;
         }
     }

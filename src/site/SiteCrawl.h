@@ -64,6 +64,13 @@ private:
         SiteDownload download;
         JobList::Row row;
     };
+    // The row of a page read, with the status it had before it said that the
+    // rest of the site is coming.
+    struct ReadRow {
+        JobList::Row row;
+        QString before;
+        bool start = false;
+    };
     struct FinishedPage {
         SiteDownload page;
         bool ours = false;
@@ -81,6 +88,7 @@ private:
     void finishIfDone();
     void end(CrawlProgress::Phase phase);
     void announce();
+    QString gettingRest() const;
 
     KevaContext& context_;
     DownloadWindows& windows_;
@@ -91,6 +99,7 @@ private:
     QHash<const DownloadJob*, Watched> watched_;
     QList<FinishedPage> pages_;
     QList<Waiting> waiting_;
+    QList<ReadRow> readRows_;
     // The server of the download being started, while StartJob runs.
     const QString* starting_ = nullptr;
     bool pumpQueued_ = false;

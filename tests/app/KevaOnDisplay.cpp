@@ -39,10 +39,23 @@ void KevaOnDisplay::SetUp()
 
 void KevaOnDisplay::TearDown()
 {
-    if (running.state() != QProcess::NotRunning) {
-        running.kill();
-        running.waitForFinished();
+    for (QProcess* process : {&running, &windowManager}) {
+        if (process->state() != QProcess::NotRunning) {
+            process->kill();
+            process->waitForFinished();
+        }
     }
+}
+
+bool KevaOnDisplay::startWindowManager()
+{
+    // openbox runs its start-up command once it manages the display.
+    const QString ready = home.path(QStringLiteral("window-manager-ready"));
+    windowManager.setProcessEnvironment(environment);
+    windowManager.start(
+        QStringLiteral("openbox"),
+        {QStringLiteral("--sm-disable"), QStringLiteral("--startup"), QStringLiteral("touch '%1'").arg(ready)});
+    return windowManager.waitForStarted() && waitFor([&] { return QFile::exists(ready); }, 20000);
 }
 
 bool KevaOnDisplay::waitFor(const std::function<bool()>& done, int ms)

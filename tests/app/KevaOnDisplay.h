@@ -24,6 +24,9 @@ protected:
     // Polls `done` until it holds or `ms` have passed; its last answer.
     static bool waitFor(const std::function<bool()>& done, int ms);
 
+    // Starts a window manager (openbox) on the display and waits until it is
+    // ready: windows then close, minimise and take the focus as on a desktop.
+    bool startWindowManager();
     // Starts the first KEVA and waits until its receiver can be found.
     bool startKeva();
     // A second start with a command line: it hands it over and ends at once.
@@ -49,4 +52,5 @@ protected:
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     const QString keva = TestHome::binFolder() + QStringLiteral("/KEVA");
     QProcess running;
+    QProcess windowManager;
 };

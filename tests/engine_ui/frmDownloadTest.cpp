@@ -142,11 +142,24 @@ TEST_P(frmDownloadCaptions, KeepTheBuiltInTextWhenTheLanguageFilesAreOff)
 
 INSTANTIATE_TEST_SUITE_P(Controls, frmDownloadCaptions, testing::ValuesIn(kCaptions), CaseName());
 
+// Right to left, with the address, the path and the figures reading left to
+// right as they are written.
 TEST_F(frmDownloadTest, ArabicLaysTheWindowOutRightToLeft)
 {
     context().text.setLanguageFile(QStringLiteral("Arabic.ini"));
+    LocalFileServer server(kFileContent);
     makeWindow();
     EXPECT_EQ(window->layoutDirection(), Qt::RightToLeft);
+    start(server.url(QStringLiteral("file.bin")));
+    ASSERT_TRUE(waitForCompletion());
+    EXPECT_EQ(home.readFile(QStringLiteral("file.bin")), kFileContent);
+    EXPECT_EQ(window->layoutDirection(), Qt::RightToLeft);
+    EXPECT_EQ(control<QLineEdit>("txtURL")->layoutDirection(), Qt::LeftToRight);
+    EXPECT_EQ(control<QLineEdit>("txtSaveTo")->layoutDirection(), Qt::LeftToRight);
+    const QString isolate(QChar(0x2066)), end(QChar(0x2069));
+    EXPECT_EQ(caption("lblFileSize"), isolate + job->view().lblFileSize + end);
+    EXPECT_EQ(caption("lblTransferRate"), isolate + job->view().lblTransferRate + end);
+    EXPECT_EQ(caption("lblPer"), isolate + QStringLiteral("100%") + end);
 }
 
 TEST_F(frmDownloadTest, OtherLanguagesLayTheWindowOutLeftToRight)
@@ -158,7 +171,7 @@ TEST_F(frmDownloadTest, OtherLanguagesLayTheWindowOutLeftToRight)
 // ---------------------------------------------------------------------------
 // State shown
 
-TEST_F(frmDownloadTest, AFailedProbeShowsItsStatusInRed)
+TEST_F(frmDownloadTest, AFailedProbeShowsItsStatusInRedAndOffersClose)
 {
     quint16 closedPort = 0;
     {
@@ -177,7 +190,13 @@ TEST_F(frmDownloadTest, AFailedProbeShowsItsStatusInRed)
     EXPECT_TRUE(job->view().lblStatusIsError);
     EXPECT_EQ(status->palette().color(QPalette::WindowText), QColor(Qt::red));
     EXPECT_FALSE(control<QPushButton>("cmdPause")->isEnabled());
-    EXPECT_FALSE(control<QPushButton>("cmdStop")->isEnabled());
+    // Stop has turned into Close, which closes the window.
+    auto* close = control<QPushButton>("cmdStop");
+    ASSERT_TRUE(close->isEnabled());
+    EXPECT_EQ(caption("cmdStop"), QStringLiteral("&Close"));
+    close->click();
+    EXPECT_TRUE(waitFor([&] { return !window->isVisible(); }));
+    EXPECT_EQ(job->view().lblStatus, status->text()) << "the reason stays";
 }
 
 TEST_F(frmDownloadTest, ACompletedDownloadShowsItsFiguresAndOffersOpenAndGoToDir)

@@ -163,13 +163,14 @@ INSTANTIATE_TEST_SUITE_P(
                 "", "", 1, "$HOME/saved/f.zip", "0%", 0, true}),
     CaseName());
 
-// A file type outside the monitored list: a URL the user typed is refused
-// with the reason; one handed over (capture, second start, drop) passes by
-// silently. Neither is listed.
+// A file type outside the monitored list: the user who typed the URL is told
+// why and may take it all the same; one handed over (capture, second start,
+// drop) passes by silently and is not listed.
 struct UnmonitoredCase {
     const char* name;
     const char* url;
-    const char* type;
+    const char* type; // as the message names it; empty for none
+    const char* savedAs;
 };
 
 class AddUrlUnmonitored : public AddUrlTest, public testing::WithParamInterface<UnmonitoredCase> { };
@@ -178,18 +179,33 @@ TEST_P(AddUrlUnmonitored, TypedUrlIsToldWhy)
 {
     const QString url = QString::fromUtf8(GetParam().url);
     dialog->load();
+    dialog->visible = true; // as its window shows it
     dialog->txtURL = url;
+    home.prompter.script({Prompter::Answer::No});
     dialog->OK();
     ASSERT_EQ(home.prompter.shown.size(), 1);
     const QString text = home.prompter.shown[0].text;
-    EXPECT_TRUE(text.contains(QStringLiteral("\"%1\"").arg(QString::fromUtf8(GetParam().type)))) << text.toStdString();
+    if (*GetParam().type) {
+        EXPECT_TRUE(text.contains(QStringLiteral("\"%1\"").arg(QString::fromUtf8(GetParam().type))))
+            << text.toStdString();
+    }
     EXPECT_TRUE(text.contains(url)) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("Settings \u203A Monitoring"))) << text.toStdString();
+    EXPECT_TRUE(text.endsWith(QStringLiteral("Download it anyway?"))) << text.toStdString();
     EXPECT_EQ(home.prompter.shown[0].caption, QStringLiteral("Quillspan"));
-    EXPECT_EQ(home.prompter.shown[0].icon, Prompter::Icon::Exclamation);
+    EXPECT_EQ(home.prompter.shown[0].buttons, Prompter::Buttons::YesNo);
     EXPECT_EQ(lstMain.rowCount(), 0);
     EXPECT_TRUE(prompts.isEmpty());
     EXPECT_FALSE(context->UrlAddedThisSession);
+    EXPECT_TRUE(dialog->visible) << "the user may mend the URL";
+
+    home.prompter.script({Prompter::Answer::Yes});
+    dialog->OK();
+    ASSERT_EQ(lstMain.rowCount(), 1);
+    EXPECT_EQ(lstMain.row(1)->subItem(JobColumn::Url), url);
+    EXPECT_EQ(lstMain.row(1)->subItem(1), home.path(QStringLiteral("saved/")) + QString::fromUtf8(GetParam().savedAs));
+    EXPECT_EQ(prompts, QStringList {url});
+    EXPECT_FALSE(dialog->visible);
 }
 
 TEST_P(AddUrlUnmonitored, HandedOverUrlPassesSilently)
@@ -200,13 +216,16 @@ TEST_P(AddUrlUnmonitored, HandedOverUrlPassesSilently)
     EXPECT_TRUE(prompts.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Types, AddUrlUnmonitored,
-                         testing::Values(UnmonitoredCase {"Iso", "http://h/debian-12.iso", ".iso"},
-                                         UnmonitoredCase {"Xz", "http://h/linux.tar.xz", ".xz"},
-                                         UnmonitoredCase {"Deb", "ftp://ftp.example.org/pool/p_1.0_amd64.deb", ".deb"},
-                                         UnmonitoredCase {"SevenZip", "http://h/archive.7z", ".7z"},
-                                         UnmonitoredCase {"PdfUpperCase", "http://h/Manual.PDF", ".pdf"}),
-                         CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Types, AddUrlUnmonitored,
+    testing::Values(UnmonitoredCase {"Iso", "http://h/debian-12.iso", ".iso", "debian-12.iso"},
+                    UnmonitoredCase {"Xz", "http://h/linux.tar.xz", ".xz", "linux.tar.xz"},
+                    UnmonitoredCase {"Deb", "ftp://ftp.example.org/pool/p_1.0_amd64.deb", ".deb", "p_1.0_amd64.deb"},
+                    UnmonitoredCase {"SevenZip", "http://h/archive.7z", ".7z", "archive.7z"},
+                    UnmonitoredCase {"PdfUpperCase", "http://h/Manual.PDF", ".pdf", "Manual.PDF"},
+                    UnmonitoredCase {"Script", "http://h/download.php?id=7", ".php", "download.php"},
+                    UnmonitoredCase {"NoType", "http://h/latest", "", "latest"}),
+    CaseName());
 
 TEST_F(AddUrlTest, LoadFillsTheHistoryAndTakesAUrlFromTheClipboard)
 {

@@ -47,9 +47,13 @@ protected:
 
 TEST_F(MainWindowStateTest, StartsUpInOrder)
 {
+    // The last run ended in the middle of two downloads.
+    const QByteArray date = HistoryFile::dateText(kToday).toUtf8() + "\r\n";
     home.writeFile(QStringLiteral("home/History.ini"),
-                   "/d/a\r\n100%\r\n1 KB\r\n1 KB\r\nDownload Success\r\nhttp://h/a\r\n"
-                       + HistoryFile::dateText(kToday).toUtf8() + "\r\n");
+                   "/d/a\r\n100%\r\n1 KB\r\n1 KB\r\nDownload Success\r\nhttp://h/a\r\n" + date
+                       + "/d/b\r\n22%\r\n3 MB\r\n704 KB\r\nDownloading\r\nhttp://h/b\r\n" + date
+                       + "/d/c\r\n0%\r\nN/A\r\nN/A\r\nConnected\r\nftp://h/c\r\n" + date
+                       + "/d/d\r\n0%\r\nN/A\r\nN/A\r\nNot Downloaded\r\nhttp://h/d\r\n" + date);
     state->loadReceiver = [this] {
         events.append(QStringLiteral("receiver"));
         return true;
@@ -62,7 +66,14 @@ TEST_F(MainWindowStateTest, StartsUpInOrder)
                             QStringLiteral("language list"), QStringLiteral("captions")}));
     EXPECT_EQ(events, (QStringList {QStringLiteral("receiver"), QStringLiteral("tray added")}));
     EXPECT_EQ(context->appSettings.RunTimes, 1) << "settings loaded";
-    EXPECT_EQ(views.lstMain.rowCount(), 1) << "history loaded";
+    ASSERT_EQ(views.lstMain.rowCount(), 4) << "history loaded";
+    QStringList statuses;
+    for (int number = 1; number <= 4; ++number)
+        statuses.append(views.lstMain.row(number)->subItem(JobColumn::Status));
+    EXPECT_EQ(statuses,
+              (QStringList {QStringLiteral("Download Success"), QStringLiteral("Paused/Stopped"),
+                            QStringLiteral("Paused/Stopped"), QStringLiteral("Not Downloaded")}))
+        << "nothing runs before it is started again";
     EXPECT_EQ(context->text.languageFile(), QStringLiteral("English.ini"));
     EXPECT_EQ(state->caption(QStringLiteral("file_mnu")), QStringLiteral("&File"));
 }

@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <map>
 #include <string>
@@ -91,6 +92,30 @@ TEST_F(frmSettingsTest, ApplyWithoutChangesKeepsWhatTheBoxesShow)
     EXPECT_EQ(stored("DownloadPromptOption"), QStringLiteral("True")) << "stored as \"-1\" by the first run";
     EXPECT_EQ(stored("ClickCapture"), QStringLiteral("1"));
     EXPECT_EQ(control<QLineEdit>("txtTimeResume")->text(), QStringLiteral("5"));
+}
+
+// Passwords show as dots, in the list without their length; the box shows its
+// text only while "Show" is held down.
+TEST_F(frmSettingsTest, LoginPasswordsAreMaskedUntilShowIsHeld)
+{
+    type("txtLoginServer", QStringLiteral("ftp.example.org"));
+    type("txtLoginUsername", QStringLiteral("anna"));
+    type("txtLoginPassword", QStringLiteral("s3cret"));
+    auto* password = control<QLineEdit>("txtLoginPassword");
+    auto* show = control<QPushButton>("cmdLoginShow");
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    QTest::mousePress(show, Qt::LeftButton);
+    EXPECT_EQ(password->displayText(), QStringLiteral("s3cret"));
+    QTest::mouseRelease(show, Qt::LeftButton);
+    EXPECT_EQ(password->echoMode(), QLineEdit::Password);
+    EXPECT_NE(password->displayText(), QStringLiteral("s3cret"));
+
+    QTest::mouseClick(control<QPushButton>("cmdLoginAdd"), Qt::LeftButton);
+    const auto* list = control<QTreeWidget>("lstLogin");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("anna"));
+    EXPECT_EQ(list->topLevelItem(0)->text(2), QString(8, QChar(0x25CF)));
+    EXPECT_EQ(context->frmSettings().logins.lstLogin.at(0).password, QStringLiteral("s3cret"));
 }
 
 TEST_F(frmSettingsTest, ASegmentBoundTypedInMegabytesIsAppliedInBytes)

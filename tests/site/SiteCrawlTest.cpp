@@ -109,10 +109,12 @@ TEST_F(SiteCrawlTest, FetchesWhatThePagesLinkToBeneathTheStartFolder)
     EXPECT_EQ(progress.queued, 0);
     EXPECT_EQ(progress.running, 0);
     EXPECT_FALSE(harness.context->SiteDownloadMode);
-    // One row per file; the start page's row tells that its links were read.
+    // One row per file; once the crawl is over the start page's row tells how
+    // it ended, and the other pages' rows no longer say the rest is coming.
     EXPECT_EQ(harness.jobs.rowCount(), 8);
-    EXPECT_EQ(harness.jobs.row(1)->subItem(JobColumn::Status), QStringLiteral("Getting rest of the site..."));
-    EXPECT_EQ(harness.jobs.row(2)->subItem(JobColumn::Status), QStringLiteral("Getting rest of the site..."));
+    EXPECT_EQ(harness.jobs.row(1)->subItem(JobColumn::Status),
+              QStringLiteral("Site download finished: 3 pages read, 0 queued, 0 running, 7 done, 0 failed"));
+    EXPECT_EQ(harness.jobs.row(2)->subItem(JobColumn::Status), QStringLiteral("Download Success"));
     EXPECT_EQ(harness.jobs.row(8)->subItem(JobColumn::Status), QStringLiteral("Download Success"));
 }
 

@@ -1,5 +1,6 @@
 #include "engine/ui/frmDownload.h"
 
+#include "core/TextLookup.h"
 #include "engine/DownloadJob.h"
 #include "engine/ui/frmServerData.h"
 #include "uiutil/Named.h"
@@ -100,6 +101,9 @@ void frmDownload::buildControls()
     Label8 = Named(new QLabel(Frame2), "Label8");
     txtURL = Named(new QLineEdit(Frame2), "txtURL");
     txtSaveTo = Named(new QLineEdit(Frame2), "txtSaveTo");
+    // An address and a path read left to right in every language.
+    for (QLineEdit* box : {txtURL, txtSaveTo})
+        box->setLayoutDirection(Qt::LeftToRight);
     txtURL->setReadOnly(true);
     txtSaveTo->setReadOnly(true);
     lblFileSize = valueLabel(Frame2, "lblFileSize");
@@ -215,25 +219,20 @@ void frmDownload::refresh()
 
     Frame2->setTitle(view.Frame2);
     const std::pair<QLabel*, const QString&> labels[] = {
-        {Label1, view.Label1},
-        {Label2, view.Label2},
-        {Label3, view.Label3},
-        {Label4, view.Label4},
-        {Label5, view.Label5},
-        {Label6, view.Label6},
-        {Label7, view.Label7},
-        {Label8, view.Label8},
-        {lblResume, view.lblResume},
-        {lblFileSize, view.lblFileSize},
-        {lblRecievedSize, view.lblRecievedSize},
-        {lblTransferRate, view.lblTransferRate},
-        {lblTimeRemaining, view.lblTimeRemaining},
-        {lblElapsedTime, view.lblElapsedTime},
-        {lblPer, view.lblPer},
-        {lblTimer, view.lblTimer},
+        {Label1, view.Label1},       {Label2, view.Label2},     {Label3, view.Label3}, {Label4, view.Label4},
+        {Label5, view.Label5},       {Label6, view.Label6},     {Label7, view.Label7}, {Label8, view.Label8},
+        {lblResume, view.lblResume}, {lblTimer, view.lblTimer},
     };
     for (const auto& [label, text] : labels)
         label->setText(text);
+    // Sizes, rates and times read left to right, in a right-to-left window too.
+    const std::pair<QLabel*, const QString&> amounts[] = {
+        {lblFileSize, view.lblFileSize},         {lblRecievedSize, view.lblRecievedSize},
+        {lblTransferRate, view.lblTransferRate}, {lblTimeRemaining, view.lblTimeRemaining},
+        {lblElapsedTime, view.lblElapsedTime},   {lblPer, view.lblPer},
+    };
+    for (const auto& [label, text] : amounts)
+        label->setText(view.rightToLeft && !text.isEmpty() ? TextLookup::leftToRightRun(text) : text);
     setLineText(txtURL, view.txtURL);
     setLineText(txtSaveTo, view.txtSaveTo);
     lblStatus->setText(view.lblStatus);

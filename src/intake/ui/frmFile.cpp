@@ -30,8 +30,11 @@ frmFile::frmFile(const KevaContext& context, SavePromptState& state, QWidget* pa
     txtURL = Named(new QLineEdit(Frame1), "txtURL");
     Label2 = Named(new QLabel(Frame1), "Label2");
     txtSaveTo = Named(new QLineEdit(Frame1), "txtSaveTo");
-    txtURL->setReadOnly(true);
-    txtSaveTo->setReadOnly(true);
+    // An address and a path read left to right in every language.
+    for (QLineEdit* box : {txtURL, txtSaveTo}) {
+        box->setReadOnly(true);
+        box->setLayoutDirection(Qt::LeftToRight);
+    }
     txtURL->setMinimumWidth(380);
     Command4 = Named(new QPushButton(Frame1), "Command4");
     Command1 = Named(new QPushButton(this), "Command1");

@@ -29,6 +29,7 @@ frmURL::frmURL(const KevaContext& context, AddUrlState& state, QWidget* parent)
     Label1 = Named(new QLabel(this), "Label1");
     txtURL = Named(new QComboBox(this), "txtURL");
     txtURL->setEditable(true);
+    txtURL->setLayoutDirection(Qt::LeftToRight); // an address reads left to right in every language
     txtURL->setInsertPolicy(QComboBox::NoInsert);
     txtURL->setMinimumWidth(420);
     Label1->setBuddy(txtURL);

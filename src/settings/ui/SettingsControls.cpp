@@ -340,6 +340,13 @@ void SettingsControls::buildPages(QWidget* dialog)
     txtLoginServer = make<QLineEdit>(p, "txtLoginServer");
     txtLoginUsername = make<QLineEdit>(p, "txtLoginUsername");
     txtLoginPassword = make<QLineEdit>(p, "txtLoginPassword");
+    txtLoginPassword->setEchoMode(QLineEdit::Password);
+    // The password shows only while this button is held down.
+    cmdLoginShow = make<QPushButton>(p, "cmdLoginShow", "Show", "090803");
+    QObject::connect(cmdLoginShow, &QPushButton::pressed, txtLoginPassword,
+                     [box = txtLoginPassword] { box->setEchoMode(QLineEdit::Normal); });
+    QObject::connect(cmdLoginShow, &QPushButton::released, txtLoginPassword,
+                     [box = txtLoginPassword] { box->setEchoMode(QLineEdit::Password); });
     cmdLoginAdd = make<QPushButton>(p, "cmdLoginAdd", "Add", "090432");
     cmdLoginDelete = make<QPushButton>(p, "cmdLoginDelete", "Delete", "090433");
     lstLogin = make<QTreeWidget>(p, "lstLogin");
@@ -362,7 +369,8 @@ void SettingsControls::buildPages(QWidget* dialog)
     loginBoxes->addWidget(txtLoginUsername, 1, 1);
     loginBoxes->addWidget(passLabel, 2, 0);
     loginBoxes->addWidget(txtLoginPassword, 2, 1);
-    loginBoxes->addLayout(row({cmdLoginAdd, cmdLoginDelete}), 3, 0, 1, 2);
+    loginBoxes->addWidget(cmdLoginShow, 2, 2);
+    loginBoxes->addLayout(row({cmdLoginAdd, cmdLoginDelete}), 3, 0, 1, 3);
     p->layout()->addWidget(loginsNote);
     static_cast<QVBoxLayout*>(p->layout())->addLayout(loginBoxes);
     p->layout()->addWidget(lstLogin);

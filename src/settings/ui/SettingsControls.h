@@ -71,7 +71,7 @@ struct SettingsControls {
     QLineEdit *txtLimitHTTP = nullptr, *txtLimitFTP = nullptr;
     // Logins.
     QLineEdit *txtLoginServer = nullptr, *txtLoginUsername = nullptr, *txtLoginPassword = nullptr;
-    QPushButton *cmdLoginAdd = nullptr, *cmdLoginDelete = nullptr;
+    QPushButton *cmdLoginAdd = nullptr, *cmdLoginDelete = nullptr, *cmdLoginShow = nullptr;
     QTreeWidget* lstLogin = nullptr;
     // When done.
     QCheckBox *chkPromptDone = nullptr, *chkCloseWindow = nullptr;

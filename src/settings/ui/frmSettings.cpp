@@ -403,7 +403,9 @@ void frmSettings::refresh()
     lstLogin->clear();
     for (int row = 0; row < s.logins.lstLogin.size(); ++row) {
         const SiteLogin& login = s.logins.lstLogin[row];
-        auto* item = new QTreeWidgetItem({login.server, login.userName, login.password});
+        // A password is not shown, nor how long it is.
+        auto* item = new QTreeWidgetItem(
+            {login.server, login.userName, login.password.isEmpty() ? QString() : QString(8, QChar(0x25CF))});
         lstLogin->addTopLevelItem(item);
         item->setSelected(s.logins.isLoginSelected(row));
     }
