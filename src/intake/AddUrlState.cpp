@@ -155,7 +155,12 @@ bool AddUrlState::runChecks(const QString& url, Source source)
 
 bool AddUrlState::typedAnyway(const QString& url)
 {
-    const QString type = QFileInfo(NetworkName::fileNameOf(url)).suffix().toLower();
+    // The type of the name the file would be saved under; none when the
+    // address names no file (the "index.html" it would be saved as is no
+    // type the user chose).
+    const QString type = GetFileName(url).section(QLatin1Char('?'), 0, 0).isEmpty()
+        ? QString()
+        : QFileInfo(NetworkName::fileNameOf(url)).suffix().toLower();
     const QString shownUrl = context_.text.leftToRight(url);
     const QString why = type.isEmpty()
         ? context_.text.GetText(QStringLiteral("11084"), QStringLiteral("%1 names no file type, so it was not added."))

@@ -148,7 +148,7 @@ TEST_F(CMainFrameTest, AStartOnAPortInUseIsShownAndLeavesTheSiteStopped)
     ::close(taken);
     window.command(32779)->trigger();
     EXPECT_EQ(home.prompter.shown.size(), 1);
-    EXPECT_TRUE(state.running());
+    EXPECT_TRUE(waitFor([&] { return state.running(); }));
     EXPECT_GT(child<QTextBrowser>("pageView")->height(), 1);
     EXPECT_TRUE(
         child<QTextBrowser>("pageView")->toPlainText().contains(QStringLiteral("http://127.0.0.1:%1").arg(port)));
@@ -167,7 +167,7 @@ TEST_F(CMainFrameTest, ARestartOnAnotherPortShowsTheNewAddress)
         portBox->setText(QString::number(port));
         emit portBox->textEdited(portBox->text());
         window.command(32779)->trigger();
-        ASSERT_TRUE(state.running());
+        ASSERT_TRUE(waitFor([&] { return state.running(); }));
         window.command(32780)->trigger();
     }
     EXPECT_TRUE(home.prompter.shown.isEmpty());
@@ -206,7 +206,8 @@ TEST_F(CMainFrameTest, PanesTakeTheirSizesFromTheWindow)
         portBox->setText(QString::number(freePort()));
         emit portBox->textEdited(portBox->text());
         window.command(32779)->trigger();
-        ASSERT_TRUE(state.running());
+        // The engine may take a while to start on a loaded machine.
+        ASSERT_TRUE(waitFor([&] { return state.running(); })) << c.width;
         EXPECT_EQ(columns->sizes(), (QList<int> {c.columns.at(0), c.columns.at(1), logWidth})) << c.width;
         EXPECT_EQ(middle->sizes().at(0), c.runningListHeight) << c.width;
         window.command(32780)->trigger();

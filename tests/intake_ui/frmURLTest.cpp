@@ -106,6 +106,10 @@ TEST_F(frmURLTest, ArabicLaysTheDialogOutRightToLeft)
 }
 
 // A URL typed into the box and confirmed with Enter or OK.
+const char* const kNotMonitored = "The file type \".txt\" is not monitored, so http://h/notes.txt was not added.\n\n"
+                                  "The monitored file types are listed in Settings \u203A Monitoring.\n\n"
+                                  "Download it anyway?";
+
 struct TypedCase {
     const char* name;
     const char* url;
@@ -114,6 +118,7 @@ struct TypedCase {
     bool stays;          // the dialog is still shown
     bool exists;         // the dialog still exists (shown or hidden)
     int promptsShown;
+    bool takeAnyway = false; // the answer to "Download it anyway?"
 };
 
 class frmURLTyped : public frmURLTest, public testing::WithParamInterface<TypedCase> { };
@@ -123,6 +128,7 @@ TEST_P(frmURLTyped, RunOkOnTheState)
     const TypedCase& c = GetParam();
     context->appSettings.ClipboardMonitoring = false;
     open();
+    home.prompter.script({c.takeAnyway ? Prompter::Answer::Yes : Prompter::Answer::No});
     QTest::keyClicks(txtURL()->lineEdit(), QString::fromUtf8(c.url));
     EXPECT_EQ(state->txtURL, QString::fromUtf8(c.url));
     if (c.pressEnter)
@@ -149,16 +155,19 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, frmURLTyped,
     testing::Values(TypedCase {"InvalidWithEnter", "www.example.org/f.zip", true, "Invalid URL", true, true, 0},
                     TypedCase {"InvalidWithOk", "gopher://h/f.zip", false, "Invalid URL", true, true, 0},
-                    TypedCase {"NoFileName", "http://h/", true, "Invalid File URL...", true, true, 0},
+                    TypedCase {"NoFileName", "http://h/", true,
+                               "http://h/ names no file type, so it was not added.\n\n"
+                               "The monitored file types are listed in Settings \u203A Monitoring.\n\n"
+                               "Download it anyway?",
+                               true, true, 0},
                     TypedCase {"AcceptedWithEnter", "http://h/f.zip", true, "", false, false, 1},
                     TypedCase {"AcceptedWithOk", "ftp://h/f.zip", false, "", false, false, 1},
                     // Passed every check but its file type is not monitored:
-                    // the user is told why; the dialog hides and stays for
-                    // the next hand-off.
-                    TypedCase {"NotMonitored", "http://h/notes.txt", true,
-                               "The file type \".txt\" is not monitored, so http://h/notes.txt was not added.\n\n"
-                               "The monitored file types are listed in Settings \u203A Monitoring.",
-                               false, true, 0}),
+                    // the user is told why and asked; No keeps the dialog
+                    // with the URL, Yes takes it.
+                    TypedCase {"NotMonitored", "http://h/notes.txt", true, kNotMonitored, true, true, 0},
+                    TypedCase {"NotMonitoredTakenAnyway", "http://h/notes.txt", true, kNotMonitored, false, false, 1,
+                               true}),
     CaseName());
 
 struct CancelCase {

@@ -1,7 +1,12 @@
 #include "support/XvfbDisplay.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QProcess>
 #include <QProcessEnvironment>
+#include <QThread>
+
+#include <algorithm>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -54,11 +59,20 @@ bool XvfbDisplay::start()
 
 QString XvfbDisplay::xdotool(const QStringList& arguments, int timeoutMs) const
 {
-    QProcess tool;
+    // A search that waits (--sync) gives up at once when a window goes away
+    // while it looks (X's BadWindow): it is run again until its time is up.
+    const bool waits = arguments.value(0) == QStringLiteral("search") && arguments.contains(QStringLiteral("--sync"));
+    const QDeadlineTimer deadline(timeoutMs);
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("DISPLAY"), display_);
-    tool.setProcessEnvironment(environment);
-    tool.start(QStringLiteral("/usr/bin/xdotool"), arguments);
-    tool.waitForFinished(timeoutMs);
-    return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
+    for (;;) {
+        QProcess tool;
+        tool.setProcessEnvironment(environment);
+        tool.start(QStringLiteral("/usr/bin/xdotool"), arguments);
+        tool.waitForFinished(static_cast<int>(std::max<qint64>(deadline.remainingTime(), 1)));
+        const QString output = QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
+        if (!output.isEmpty() || !waits || deadline.hasExpired())
+            return output;
+        QThread::msleep(100);
+    }
 }
