@@ -261,6 +261,39 @@ TEST_P(DownloadJobSpeedLimit, HoldsForAllConnectionsTogether)
 INSTANTIATE_TEST_SUITE_P(Schemes, DownloadJobSpeedLimit,
                          testing::Values(LimitCase {"HttpSegmented", false}, LimitCase {"Ftp", true}), CaseName());
 
+// Under one limit a job that starts beside a running one gets as much as it
+// does: both have two connections, and every connection an equal share.
+TEST_F(DownloadJobPeers, TheSpeedLimitIsSharedEvenlyBetweenJobs)
+{
+    const QString older = files.make(4 * kMiB);
+    const QString newer = files.make(4 * kMiB + 1);
+    NginxServer nginx(files.root());
+    KEVA_REQUIRE_PEER(nginx);
+    context->appSettings.SpeedLimit = 1000; // KB a second
+    DownloadJob* first = runner->start(nginx.url(QLatin1Char('/') + older).toString(), saveTo(older));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return first->TotalReceived() > 500000; }, 20000));
+    DownloadJob* second = runner->start(nginx.url(QLatin1Char('/') + newer).toString(), saveTo(newer));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return second->TotalReceived() > 1; }, 20000));
+    const qint64 firstBefore = first->TotalReceived();
+    const qint64 secondBefore = second->TotalReceived();
+    JobRunner::waitFor([] { return false; }, 5000);
+    const qint64 firstGot = first->TotalReceived() - firstBefore;
+    const qint64 secondGot = second->TotalReceived() - secondBefore;
+    EXPECT_EQ(first->segmentTable().connections(), 2);
+    EXPECT_EQ(second->segmentTable().connections(), 2);
+    EXPECT_LT(first->TotalReceived() - 1, 4 * kMiB) << "both still wanted more";
+    EXPECT_NEAR(static_cast<double>(firstGot), static_cast<double>(secondGot),
+                0.2 * static_cast<double>(std::max(firstGot, secondGot)))
+        << "older job " << firstGot << " bytes, newer job " << secondGot << " bytes";
+
+    const auto firstResult = runner->wait(first, 60000);
+    const auto secondResult = runner->wait(second, 60000);
+    ASSERT_TRUE(firstResult.completed) << firstResult.failure.toStdString();
+    ASSERT_TRUE(secondResult.completed) << secondResult.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(older, older));
+    EXPECT_TRUE(sameAsServed(newer, newer));
+}
+
 TEST_F(DownloadJobPeers, ABodyThatLooksLikeHeadersIsData)
 {
     const QByteArray body =
