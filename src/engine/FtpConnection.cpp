@@ -162,7 +162,7 @@ std::optional<QByteArray> FtpConnection::listenActive(quint16* port)
 void FtpConnection::adoptDataSocket(QTcpSocket* socket)
 {
     data_.reset(socket);
-    socket->setReadBufferSize(limiter_ && limiter_->limit() > 0 ? RateLimiter::kSocketBuffer : 0);
+    socket->setReadBufferSize(limiter_ ? limiter_->socketBuffer() : 0);
     dataClosed_ = false;
     connect(socket, &QTcpSocket::readyRead, this, &FtpConnection::readData);
     connect(socket, &QTcpSocket::disconnected, this, &FtpConnection::dataEnded);

@@ -1,63 +1,102 @@
 #include "engine/RateLimiter.h"
 
+#include "engine/FairShare.h"
+
+#include <QElapsedTimer>
 #include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <vector>
 
 namespace {
 
-// The budget holds a tenth of a second of the rate at most, so a pause in
-// reading does not turn into a burst.
-constexpr double kBurstSeconds = 0.1;
-// No read takes more than a fiftieth of a second of the rate.
-constexpr double kPieceSeconds = 0.02;
+// A socket that reads through the limiter holds at least this much unread.
+constexpr qint64 kSocketBuffer = 64 * 1024;
+
+// What is not read in time is kept for two rounds at most, so that a late
+// round does not cost the connections bytes, and a pause in reading does not
+// turn into a burst.
+constexpr int kCarriedRounds = 2;
+
+std::function<qint64()> steadyClock()
+{
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    return [clock] { return clock->elapsed(); };
+}
 
 } // namespace
+
+RateLimiter::RateLimiter(std::function<qint64()> nowMs)
+    : nowMs_(nowMs ? std::move(nowMs) : steadyClock())
+{
+}
 
 void RateLimiter::setLimit(qint64 bytesPerSecond)
 {
     if (bytesPerSecond == limit_)
         return;
     limit_ = std::max<qint64>(0, bytesPerSecond);
-    budget_ = 0;
-    clock_.start();
+    readers_.clear();
+    pool_ = 0;
+    roundStartMs_ = nowMs_();
 }
 
-void RateLimiter::refill()
-{
-    const qint64 elapsed = clock_.restart();
-    budget_ = std::min(budget_ + static_cast<double>(limit_) * static_cast<double>(elapsed) / 1000.0,
-                       static_cast<double>(limit_) * kBurstSeconds);
-}
-
-qint64 RateLimiter::take(qint64 wanted)
+qint64 RateLimiter::socketBuffer() const
 {
     if (limit_ <= 0)
-        return wanted;
-    refill();
-    const double piece = std::max(1024.0, static_cast<double>(limit_) * kPieceSeconds);
-    const auto granted = static_cast<qint64>(std::floor(std::min({budget_, piece, static_cast<double>(wanted)})));
-    if (granted <= 0)
         return 0;
-    budget_ -= static_cast<double>(granted);
-    return granted;
+    return std::max(kSocketBuffer, limit_ * kRoundMs / 1000);
 }
 
-void RateLimiter::giveBack(qint64 bytes)
+// A new round shares the bytes of the time gone by, and what the last round
+// left unread, among the readers that have bytes waiting. A reader that did
+// not read in the last round has gone (or has nothing to read): it is
+// forgotten, and comes back with its next read.
+void RateLimiter::startRoundIfDue()
 {
-    if (limit_ > 0 && bytes > 0)
-        budget_ += static_cast<double>(bytes);
+    const qint64 now = nowMs_();
+    if (now - roundStartMs_ < kRoundMs)
+        return;
+    const qint64 elapsed = std::min<qint64>(now - roundStartMs_, kRoundMs * kCarriedRounds);
+    roundStartMs_ = now;
+    qint64 budget = pool_ + limit_ * elapsed / 1000;
+    for (auto it = readers_.begin(); it != readers_.end();) {
+        budget += it->second.share;
+        it = it->second.seen ? std::next(it) : readers_.erase(it);
+    }
+    budget = std::min(budget, limit_ * kRoundMs * kCarriedRounds / 1000);
+
+    std::vector<qint64> wants;
+    wants.reserve(readers_.size());
+    for (const auto& [device, reader] : readers_)
+        wants.push_back(reader.waiting);
+    const std::vector<qint64> shares = FairShare(budget, wants);
+    pool_ = budget;
+    std::size_t k = 0;
+    for (auto& [device, reader] : readers_) {
+        reader.share = shares[k++];
+        reader.seen = false;
+        pool_ -= reader.share;
+    }
 }
 
 qint64 RateLimiter::read(QIODevice& device, char* buffer, qint64 size)
 {
-    const qint64 allowed = take(size);
-    if (allowed <= 0)
-        return 0;
-    const qint64 got = device.read(buffer, allowed);
-    giveBack(allowed - std::max<qint64>(got, 0));
-    return std::max<qint64>(got, 0);
+    if (limit_ <= 0)
+        return std::max<qint64>(device.read(buffer, size), 0);
+    startRoundIfDue();
+    Reader& reader = readers_[&device];
+    reader.seen = true;
+    const qint64 allowed = std::min(size, reader.share + pool_);
+    const qint64 got = allowed > 0 ? std::max<qint64>(device.read(buffer, allowed), 0) : 0;
+    const qint64 fromShare = std::min(got, reader.share);
+    reader.share -= fromShare;
+    pool_ -= got - fromShare;
+    reader.waiting = device.bytesAvailable();
+    return got;
 }
 
 bool RateLimiter::holdsBack(const QIODevice& device) const
@@ -69,8 +108,7 @@ int RateLimiter::waitMs() const
 {
     if (limit_ <= 0)
         return 0;
-    const double missing = std::max(0.0, 1024.0 - budget_);
-    return std::clamp(static_cast<int>(std::ceil(missing * 1000.0 / static_cast<double>(limit_))), 1, 1000);
+    return static_cast<int>(std::clamp<qint64>(roundStartMs_ + kRoundMs - nowMs_(), 1, kRoundMs));
 }
 
 std::optional<qint64> RateLimiter::parseRate(const QString& text)

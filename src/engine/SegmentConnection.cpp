@@ -74,7 +74,7 @@ void SegmentConnection::open(const UrlParts& target, const ProxyRoute* route, co
     tls_ = target.IsHTTPS;
     qint64 readAhead = 0; // no bound
     if (limiter_ && limiter_->limit() > 0)
-        readAhead = RateLimiter::kSocketBuffer;
+        readAhead = limiter_->socketBuffer();
     else if (tls_)
         readAhead = kTlsReadAhead;
     socket_.setReadBufferSize(readAhead);

@@ -27,6 +27,7 @@ void SegmentTable::layoutSingle(qint64 contentLength)
     Retired = 0;
     SegStart[0] = 0;
     SegPos[0] = 1;
+    SegAsked.fill(0);
     setLength(contentLength);
 }
 
@@ -49,6 +50,7 @@ void SegmentTable::layoutSegments(qint64 contentLength, int count)
     }
     SegStart[static_cast<std::size_t>(count)] = contentLength;
     SegEnd[static_cast<std::size_t>(count) - 1] = contentLength;
+    std::copy_n(SegStart.begin(), kMaxSegments, SegAsked.begin());
 }
 
 void SegmentTable::resumeFrom(const ResumeRecord& record, qint64 rollback)
@@ -71,6 +73,7 @@ void SegmentTable::resumeFrom(const ResumeRecord& record, qint64 rollback)
         SegStart[i] = segment.start;
         SegEnd[i] = segment.end;
         SegPos[i] = goOn(segment);
+        SegAsked[i] = segment.start;
         SegResume[i] = true;
         Retired -= segment.end - segment.start;
     }
@@ -82,23 +85,28 @@ std::optional<int> SegmentTable::takeOverHalf(int done, qint64 minimum, const st
     if (NumSegments < 2 || !segmentDone(done))
         return std::nullopt;
     std::optional<int> largest;
-    qint64 largestLeft = minimum;
+    qint64 largestPart = minimum;
+    qint64 middle = 0;
     for (int i = 0; i < NumSegments; ++i) {
-        const qint64 left = segmentEnd(i) - (SegPos[static_cast<std::size_t>(i)] - 1);
-        if (i != done && left > largestLeft && (!worthIt || worthIt(i, left))) {
+        const auto at = static_cast<std::size_t>(i);
+        const qint64 left = SegEnd[at] - (SegPos[at] - 1);
+        const qint64 split = std::max(SegPos[at] - 1 + left / 2, SegAsked[at]);
+        const qint64 part = SegEnd[at] - split;
+        if (i != done && part > largestPart && (!worthIt || worthIt(i, left))) {
             largest = i;
-            largestLeft = left;
+            largestPart = part;
+            middle = split;
         }
     }
     if (!largest)
         return std::nullopt;
     const auto from = static_cast<std::size_t>(*largest);
     const auto to = static_cast<std::size_t>(done);
-    const qint64 middle = SegPos[from] - 1 + largestLeft / 2;
     Retired += SegEnd[to] - SegStart[to];
     SegStart[to] = middle;
     SegPos[to] = middle + 1;
     SegEnd[to] = SegEnd[from];
+    SegAsked[to] = middle;
     SegResume[to] = false;
     SegEnd[from] = middle;
     return largest;

@@ -19,6 +19,9 @@
 // (NumSegments 0) segment 0 covers the whole file, and the bytes before its
 // position are in place. Bytes of ranges that no segment covers any more
 // (finished before a re-split, or before a resume) are counted in `Retired`.
+// SegAsked[i] is the end (exclusive offset) of what segment i's connection
+// has asked the server for: a take-over leaves those bytes to it, so that the
+// server never sends a byte twice.
 class SegmentTable {
 public:
     static constexpr int kMaxSegments = 6;
@@ -27,6 +30,7 @@ public:
     std::array<qint64, kMaxSegments + 1> SegStart {};
     std::array<qint64, kMaxSegments> SegPos {};
     std::array<qint64, kMaxSegments> SegEnd {};
+    std::array<qint64, kMaxSegments> SegAsked {};
     qint64 Retired = 0;
     std::array<bool, kMaxSegments> SegResume {};
 
@@ -45,9 +49,11 @@ public:
     void layoutSegments(qint64 contentLength, int count);
 
     // Segment `done`, which has finished its range, takes over the second half
-    // of the largest range still to fetch that has more than `minimum` bytes
-    // left and that `worthIt` (segment, bytes left) approves; that segment's
-    // end moves back to where the taken half starts. Returns the segment
+    // of another segment's rest, or, where that segment has asked for more
+    // than the first half, the part beyond what it has asked for. It takes
+    // the largest such part that has more than `minimum` bytes, from a
+    // segment that `worthIt` (segment, bytes left) approves; that segment's
+    // end moves back to where the taken part starts. Returns the segment
     // whose end moved, or nothing.
     std::optional<int> takeOverHalf(int done, qint64 minimum, const std::function<bool(int, qint64)>& worthIt = {});
 

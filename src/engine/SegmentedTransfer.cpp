@@ -28,6 +28,7 @@ void SegmentedTransfer::setTarget(const UrlParts& parts, qint64 size, const std:
 
 void SegmentedTransfer::connectAll()
 {
+    fetched_.fill(0);
     for (int i = 0; i < segments_.connections(); ++i)
         connectSegment(i);
 }
@@ -91,8 +92,27 @@ void SegmentedTransfer::connectSegment(int i)
         connection->open(parts_, via, HttpRequest::get(parts_, nullptr, i, via), false);
         return;
     }
-    const HttpRequest::Range range {segments_.requestStart(i), segments_.segmentEnd(i) - 1};
+    const auto at = static_cast<std::size_t>(i);
+    const qint64 first = segments_.requestStart(i);
+    qint64 end = segments_.segmentEnd(i);
+    if (segments_.NumSegments >= 2)
+        end = std::min(end, first + nextPiece(i));
+    segments_.SegAsked[at] = end;
+    fetched_[at] = 0;
+    askedAt_[at].start();
+    const HttpRequest::Range range {first, end - 1};
     connection->open(parts_, via, HttpRequest::get(parts_, &range, i, via), false);
+}
+
+qint64 SegmentedTransfer::nextPiece(int i) const
+{
+    const auto at = static_cast<std::size_t>(i);
+    const qint64 fetched = fetched_[at];
+    if (fetched <= 0)
+        return kFirstPiece;
+    const double seconds = static_cast<double>(std::max<qint64>(askedAt_[at].elapsed(), 1)) / 1000.0;
+    const auto atRate = static_cast<qint64>(static_cast<double>(fetched) / seconds * kPieceSeconds);
+    return std::clamp(atRate, kFirstPiece, 4 * std::max(fetched, kFirstPiece));
 }
 
 void SegmentedTransfer::header(int i)
@@ -176,6 +196,7 @@ bool SegmentedTransfer::write(int i, const char* data, qsizetype size)
         return false;
     }
     position += size;
+    fetched_[static_cast<std::size_t>(i)] += size;
     callbacks_.onProgress(i);
     return true;
 }
@@ -207,8 +228,13 @@ void SegmentedTransfer::ended(int i, bool complete)
         takeOverWork(i);
         return;
     }
-    // Closed before the segment's end: go on from where it stands.
+    // The segment goes on from where it stands: with its next piece, or,
+    // closed before the end of the piece, as a short reply.
     segments_.SegResume[at] = true;
+    if (complete && segments_.SegPos[at] - 1 >= segments_.SegAsked[at]) {
+        connectSoon(i);
+        return;
+    }
     callbacks_.onShortReply([this, i] {
         if (!segments_.segmentDone(i) && !connections_[static_cast<std::size_t>(i)]->isOpen())
             connectSegment(i);
@@ -216,8 +242,9 @@ void SegmentedTransfer::ended(int i, bool complete)
 }
 
 // A connection that has fetched its range helps the slowest: it takes over
-// the second half of the largest range still to fetch, whose connection then
-// stops where that half begins. No byte is fetched for two segments.
+// the second half of the largest range still to fetch (or less, where the
+// slow connection has asked for more than the first half), whose connection
+// then stops where the taken part begins. No byte is asked for twice.
 void SegmentedTransfer::takeOverWork(int i)
 {
     if (rangeless_ || segments_.TotalReceived() - 1 >= size_ || !callbacks_.goesOn())
@@ -241,8 +268,13 @@ void SegmentedTransfer::takeOverWork(int i)
     if (!from)
         return;
     callbacks_.onTakenOver(*from, i);
-    // The connection may be inside its own read handler: it opens anew once
-    // that has returned.
+    connectSoon(i);
+}
+
+// The connection may be inside its own read handler: it opens anew once
+// that has returned.
+void SegmentedTransfer::connectSoon(int i)
+{
     QTimer::singleShot(0, this, [this, i] {
         if (callbacks_.goesOn() && !segments_.segmentDone(i) && !connections_[static_cast<std::size_t>(i)]->isOpen())
             connectSegment(i);

@@ -7,6 +7,7 @@
 #include "engine/SegmentFiles.h"
 #include "engine/SegmentTable.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 
 #include <array>
@@ -16,19 +17,31 @@
 
 class RateLimiter;
 
-// The HTTP transfer of a probed file over the segment table: one GET per
-// segment, each writing its bytes at their own offsets. A connection that has
-// fetched its range takes over half of the largest range left, where that
-// ends the download sooner. A server that mishandles ranges gets one request
-// for the whole file.
+// The HTTP transfer of a probed file over the segment table, each segment
+// writing its bytes at their own offsets. With one connection a single GET
+// asks for the rest of the file. With several, each connection asks for its
+// range piece by piece (a GET with a bounded range each), and a connection
+// that has fetched its range takes over part of the largest range left that
+// no connection has asked for yet, where that ends the download sooner: so
+// the server never sends a byte twice. A server that mishandles ranges gets
+// one request for the whole file.
 class SegmentedTransfer : public QObject {
     Q_OBJECT
 public:
-    // A range is split for an idle connection only when more than this is left of
-    // it: less is fetched sooner where it is than by a new connection.
-    static constexpr qint64 kMinimumTakeOver = 64 * 1024;
+    // A part of a range is taken over by an idle connection only when it has
+    // more than this: less is fetched sooner where it is than by a new
+    // connection.
+    static constexpr qint64 kMinimumTakeOver = 32 * 1024;
     // What a new connection costs before its first byte, in seconds.
     static constexpr double kConnectionSetupSeconds = 0.2;
+    // The first piece a connection asks for, and the least. Each later one
+    // is what the connection fetches in kPieceSeconds at the rate of its last
+    // request, and at most four times what that request brought (a server's
+    // first burst makes a short request look faster than the connection is):
+    // a connection keeps a few seconds of work to itself, and a fast one soon
+    // asks for large pieces, so that it rarely needs a new request.
+    static constexpr qint64 kFirstPiece = 256 * 1024;
+    static constexpr double kPieceSeconds = 2.0;
 
     struct Callbacks {
         // The header of each reply, as received.
@@ -82,6 +95,10 @@ private:
     void ended(int i, bool complete);
     void restartFromZero();
     void takeOverWork(int i);
+    // Connects segment i once the handler running now has returned.
+    void connectSoon(int i);
+    // The bytes segment i's next request asks for, at most.
+    qint64 nextPiece(int i) const;
     bool write(int i, const char* data, qsizetype size);
     bool knownSize() const { return size_ >= 0; }
 
@@ -96,5 +113,9 @@ private:
     std::array<std::unique_ptr<HttpConnection>, SegmentTable::kMaxSegments> connections_;
     std::array<bool, SegmentTable::kMaxSegments> failed_ {};
     std::array<RateMeter, SegmentTable::kMaxSegments> rates_;
+    // The bytes each segment's request has brought so far (0 before the
+    // first), and the time since it was sent.
+    std::array<qint64, SegmentTable::kMaxSegments> fetched_ {};
+    std::array<QElapsedTimer, SegmentTable::kMaxSegments> askedAt_;
     bool rangeless_ = false;
 };

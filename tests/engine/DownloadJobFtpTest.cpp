@@ -1,5 +1,6 @@
 #include "EngineTest.h"
 
+#include "core/Formatting.h"
 #include "engine/DownloadJob.h"
 #include "engine/ResumeFile.h"
 #include "settings/KevaContext.h"
@@ -232,6 +233,34 @@ INSTANTIATE_TEST_SUITE_P(
         FtpFaultCase {"PassiveAddressUnreachable", "/%1",
                       [](PyftpdlibServer& s) { s.setPassiveAddress(QStringLiteral("10.255.255.1")); }, true, ""}),
     CaseName());
+
+// pyftpdlib's own 150 reply names no size: the size comes from SIZE, asked
+// before RETR, and gives the progress and the time left while bytes come.
+TEST_F(DownloadJobFtp, TheSizeFromSizeServesWhenThe150ReplyHasNone)
+{
+    const QString name = files.make(200000);
+    PyftpdlibServer server(files.root());
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.UsePASV = true;
+    const QString path = QStringLiteral("no-size/stall/100000/2000/") + name;
+    DownloadJob* job = runner->start(server.url(QLatin1Char('/') + path).toString(), saveTo(name));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() - 1 >= 100000; }));
+    ASSERT_LT(job->TotalReceived() - 1, 200000) << "the stall came";
+    EXPECT_EQ(job->contentLength(), 200000);
+    EXPECT_EQ(job->view().lblFileSize, FormatSize(200000));
+    EXPECT_EQ(runner->jobs.row(1)->subItem(3), job->view().lblFileSize);
+    EXPECT_EQ(runner->jobs.row(1)->subItem(2), QStringLiteral("50%"));
+    job->tmrUpdate_Timer();
+    EXPECT_FALSE(job->view().lblTimeRemaining.isEmpty());
+
+    const auto result = runner->wait(job, 30000);
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+    const QStringList commands = commandsOf(server, 6);
+    const qsizetype size = commands.indexOf(QStringLiteral("SIZE ") + path);
+    EXPECT_GE(size, 0) << commands.join(QStringLiteral(", ")).toStdString();
+    EXPECT_LT(size, commands.indexOf(QStringLiteral("RETR ") + path));
+}
 
 TEST_F(DownloadJobFtp, RestRefusedOnAPartialFileStartsOver)
 {

@@ -7,8 +7,6 @@
 #include "settings/LoadSettings.h"
 #include "settings/SettingsDefaults.h"
 
-#include <algorithm>
-
 void EngineTest::SetUp()
 {
     home.installLanguageFiles();
@@ -35,27 +33,6 @@ DownloadJob* EngineTest::startSlow(const NginxServer& nginx, const QString& name
     DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
     EXPECT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() - 1 >= bytes; }, 30000));
     return job;
-}
-
-void EngineTest::expectRangesOrTakeOvers(const QStringList& asked, const QStringList& expected,
-                                         const QStringList& ignored)
-{
-    for (const QString& range : expected)
-        EXPECT_TRUE(asked.contains(range)) << range.toStdString() << " was not asked";
-    const auto bounds = [](const QString& range) {
-        const QStringList parts = range.mid(6).split(QLatin1Char('-'));
-        return std::pair {parts[0].toLongLong(), parts[1].toLongLong()};
-    };
-    for (const QString& range : asked) {
-        if (expected.contains(range) || ignored.contains(range))
-            continue;
-        const auto [first, last] = bounds(range);
-        const bool inside = std::any_of(expected.begin(), expected.end(), [&](const QString& outer) {
-            const auto [from, to] = bounds(outer);
-            return first > from && last <= to;
-        });
-        EXPECT_TRUE(inside) << range.toStdString() << " is no take-over of a range asked";
-    }
 }
 
 void EngineTest::tickWatchdogUntilItRestarts(DownloadJob& job)

@@ -24,10 +24,6 @@ protected:
     void store(const char* name, const QString& text);
     // The saved file has the bytes of the served one.
     bool sameAsServed(const QString& saved, const QString& served) const;
-    // Each `expected` range was asked, and every other range asked (but
-    // those `ignored`) is a take-over: a later part of an expected range.
-    static void expectRangesOrTakeOvers(const QStringList& asked, const QStringList& expected,
-                                        const QStringList& ignored = {});
     // Ticks `job`'s watchdog, with no time passing, until it restarts the
     // job (at most 20 ticks after the first, which only notes the position).
     static void tickWatchdogUntilItRestarts(DownloadJob& job);

@@ -129,7 +129,7 @@ TEST(SegmentTable, AFinishedSegmentTakesOverHalfOfTheLargestRest)
     table.SegPos[2] = 2500001;        // 500,000 left
     const qint64 before = table.TotalReceived();
 
-    EXPECT_EQ(table.takeOverHalf(1, 1000000), std::nullopt) << "no range has more than the minimum left";
+    EXPECT_EQ(table.takeOverHalf(1, 1000000), std::nullopt) << "no part to take has more than the minimum";
     EXPECT_EQ(table.takeOverHalf(1, 0, [](int, qint64) { return false; }), std::nullopt) << "not worth it";
     const auto from = table.takeOverHalf(1, 400000);
     ASSERT_EQ(from, 0);
@@ -149,6 +149,44 @@ TEST(SegmentTable, AFinishedSegmentTakesOverHalfOfTheLargestRest)
 
     EXPECT_EQ(table.takeOverHalf(2, 100000), std::nullopt) << "a segment still fetching takes nothing";
 }
+
+// What the slow segment's connection has asked for stays with it: a take-over
+// takes only the part beyond, and nothing when that part is too small.
+struct AskedCase {
+    const char* name;
+    qint64 asked; // the end of the slow segment's request
+    std::optional<qint64> split;
+};
+
+class SegmentTakeOver : public testing::TestWithParam<AskedCase> { };
+
+TEST_P(SegmentTakeOver, LeavesWhatTheSlowSegmentHasAskedFor)
+{
+    SegmentTable table;
+    table.layoutSegments(3000000, 3);
+    table.SegPos[0] = 100001; // 900,000 left: the middle of the rest is 550,000
+    table.SegAsked[0] = GetParam().asked;
+    table.SegPos[1] = 2000001; // finished
+    table.SegPos[2] = 3000001; // finished
+    const auto from = table.takeOverHalf(1, 100000);
+    if (!GetParam().split) {
+        EXPECT_EQ(from, std::nullopt);
+        EXPECT_EQ(table.segmentEnd(0), 1000000);
+        return;
+    }
+    ASSERT_EQ(from, 0);
+    EXPECT_EQ(table.segmentEnd(0), *GetParam().split);
+    EXPECT_EQ(table.requestStart(1), *GetParam().split);
+    EXPECT_EQ(table.segmentEnd(1), 1000000);
+    EXPECT_EQ(table.SegAsked[1], *GetParam().split) << "the taken part is not asked for yet";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SegmentTakeOver,
+                         testing::Values(AskedCase {"AskedLessThanHalf", 300000, 550000},
+                                         AskedCase {"AskedPastTheMiddle", 800000, 800000},
+                                         AskedCase {"TooLittleLeftUnasked", 950000, std::nullopt},
+                                         AskedCase {"AskedTheWholeRange", 1000000, std::nullopt}),
+                         CaseName());
 
 TEST(SegmentTable, ResumeDataRoundTripsThroughTheTable)
 {

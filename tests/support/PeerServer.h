@@ -43,6 +43,11 @@ public:
     // `atLeast` entries are there, since some peers write their log lines
     // only after the answer has gone out.
     QList<AccessLogEntry> accessLog(qsizetype atLeast = 0) const { return logEntries<AccessLogEntry>(atLeast); }
+    // The requests logged so far, once `enough` holds for them (a few seconds at most).
+    QList<AccessLogEntry> accessLogWhen(const std::function<bool(const QList<AccessLogEntry>&)>& enough) const
+    {
+        return logEntries<AccessLogEntry>(enough);
+    }
 
 protected:
     PeerServer(QString program, QString package);
@@ -59,8 +64,8 @@ protected:
     virtual QString scheme() const { return QStringLiteral("http"); }
 
     // The lines of the access log that Entry::parse accepts. Waits (a few
-    // seconds at most) until there are at least `atLeast` of them.
-    template <typename Entry> QList<Entry> logEntries(qsizetype atLeast) const
+    // seconds at most) until `enough` holds for them.
+    template <typename Entry> QList<Entry> logEntries(const std::function<bool(const QList<Entry>&)>& enough) const
     {
         QList<Entry> entries;
         waitForAccessLog([&](const QByteArray& log) {
@@ -69,9 +74,14 @@ protected:
                 if (const auto entry = Entry::parse(QString::fromUtf8(line)))
                     entries.append(*entry);
             }
-            return entries.size() >= atLeast;
+            return enough(entries);
         });
         return entries;
+    }
+    // The same, once there are at least `atLeast` of them.
+    template <typename Entry> QList<Entry> logEntries(qsizetype atLeast) const
+    {
+        return logEntries<Entry>([atLeast](const QList<Entry>& entries) { return entries.size() >= atLeast; });
     }
 
     QString filePath(const QString& name) const { return folder_.filePath(name); }
