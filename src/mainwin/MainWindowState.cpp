@@ -333,7 +333,8 @@ void MainWindowState::tmrGraph_Timer()
         emit trayFrameChanged(frame);
     }
     const QString label = context_.text.GetText(QStringLiteral("01008"), QStringLiteral("Total Transfer Rate: "));
-    const QString text = label + QLatin1Char(' ') + formatRate(rateSum_ / 1000.0, QLocale()) + QStringLiteral(" Kbps");
+    const QString text = label + QLatin1Char(' ')
+        + context_.text.leftToRight(formatRate(rateSum_ / 1000.0, QLocale()) + QStringLiteral(" Kbps"));
     if (text != statusText_) {
         statusText_ = text;
         emit statusTextChanged(text);

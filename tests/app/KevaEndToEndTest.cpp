@@ -186,9 +186,9 @@ TEST_F(KevaEndToEnd, ASiteDownloadFromAFirstRunFetchesWhatWgetFetches)
     ASSERT_EQ(expected.size(), 4) << "the start page, a.zip, the sub page and its notes";
 
     ASSERT_TRUE(startKeva());
-    ASSERT_FALSE(focusWindow(QStringLiteral("^Quillspan$")).isEmpty());
-    keys({QStringLiteral("alt+d"), QStringLiteral("s")});
-    ASSERT_FALSE(focusWindow(QStringLiteral("^Site Downloader$")).isEmpty()) << "the menu opens the dialog";
+    ASSERT_FALSE(
+        openFromMenu({QStringLiteral("alt+d"), QStringLiteral("s")}, QStringLiteral("^Site Downloader$")).isEmpty())
+        << "the menu opens the dialog";
     keys({QStringLiteral("Return")}); // Next
     ASSERT_FALSE(focusWindow(QStringLiteral("^Add URL$")).isEmpty()) << "Next opens Add URL";
     keys({QStringLiteral("ctrl+a")});

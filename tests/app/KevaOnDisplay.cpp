@@ -101,16 +101,29 @@ QStringList KevaOnDisplay::windowsNamed(const QString& pattern) const
         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-QString KevaOnDisplay::focusWindow(const QString& pattern) const
+QString KevaOnDisplay::focusWindow(const QString& pattern, int ms) const
 {
     const QString window = display
                                .xdotool({QStringLiteral("search"), QStringLiteral("--sync"),
                                          QStringLiteral("--onlyvisible"), QStringLiteral("--name"), pattern},
-                                        30000)
+                                        ms)
                                .section(QLatin1Char('\n'), 0, 0);
     if (!window.isEmpty())
         display.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
     return window;
+}
+
+QString KevaOnDisplay::openFromMenu(const QStringList& menuKeys, const QString& dialogPattern) const
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (focusWindow(QStringLiteral("^Quillspan$")).isEmpty())
+            return {};
+        keys(menuKeys);
+        if (const QString dialog = focusWindow(dialogPattern, 10000); !dialog.isEmpty())
+            return dialog;
+        keys({QStringLiteral("Escape"), QStringLiteral("Escape")});
+    }
+    return {};
 }
 
 void KevaOnDisplay::press(const QString& window, const QString& key) const

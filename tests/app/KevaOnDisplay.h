@@ -36,8 +36,13 @@ protected:
 
     // The windows whose name matches `pattern`, in stacking order.
     QStringList windowsNamed(const QString& pattern) const;
-    // Waits for a visible window whose name matches `pattern` and gives it the focus.
-    QString focusWindow(const QString& pattern) const;
+    // Waits (up to `ms`) for a visible window whose name matches `pattern`
+    // and gives it the focus.
+    QString focusWindow(const QString& pattern, int ms = 30000) const;
+    // Opens a dialog from the main window's menu with `menuKeys` and gives it
+    // the focus. A menu that opens late on a loaded machine can miss its
+    // letter: the keys are pressed again (after Escape) while no dialog shows.
+    QString openFromMenu(const QStringList& menuKeys, const QString& dialogPattern) const;
     // Gives `window` the focus and presses `key` (an xdotool key name).
     void press(const QString& window, const QString& key) const;
     // Presses keys in the focused window, one after another.

@@ -58,11 +58,9 @@ protected:
     // Options > Settings, through the menu's keys; the dialog's window.
     QString openSettings()
     {
-        if (focusWindow(QStringLiteral("^Quillspan$")).isEmpty())
-            return {};
         // "S" also marks Show Windows, so it only moves to Settings; Return opens it.
-        keys({QStringLiteral("alt+o"), QStringLiteral("s"), QStringLiteral("Return")});
-        return focusWindow(QStringLiteral("^Settings$"));
+        return openFromMenu({QStringLiteral("alt+o"), QStringLiteral("s"), QStringLiteral("Return")},
+                            QStringLiteral("^Settings$"));
     }
 };
 

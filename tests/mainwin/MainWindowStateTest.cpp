@@ -453,6 +453,10 @@ TEST_F(MainWindowLanguageTest, AStoredArabicStartsRightToLeft)
     state->Load();
     EXPECT_TRUE(state->rightToLeft());
     EXPECT_EQ(state->caption(QStringLiteral("file_mnu")), QStringLiteral("File-Arabic"));
+    // The rate with its unit reads left to right inside the right-to-left text.
+    state->tmrGraph_Timer();
+    EXPECT_TRUE(state->statusText().endsWith(QChar(0x2066) + QStringLiteral("00.00 Kbps") + QChar(0x2069)))
+        << state->statusText().toStdString();
 }
 
 // One more language file than pictures: the user is told once, and every
