@@ -59,15 +59,16 @@ TEST_F(frmMainLanguageTest, ArabicLaysTheWindowOutRightToLeftAndBack)
     EXPECT_EQ(window->findChild<QMenu*>(QStringLiteral("file_mnu"))->title(), QStringLiteral("&File"));
 }
 
-// In a right-to-left window a path's leading "/" stays at its start: the
-// path and address columns draw their texts left to right.
+// In a right-to-left window a path's leading "/" stays at its start, and "0 %"
+// does not turn into "% 0": the path, address and amount columns draw their
+// texts left to right.
 TEST_F(frmMainLanguageTest, PathsAndAddressesReadLeftToRight)
 {
     const QLocale locale;
     for (const View view : {View::Downloads, View::All}) {
         for (int column = 0; column < JobListModel::kColumns; ++column) {
             const auto* delegate = qobject_cast<QStyledItemDelegate*>(list(view)->itemDelegateForColumn(column));
-            const bool leftToRight = column == 0 || column == 5;
+            const bool leftToRight = column <= 3 || column == 5;
             ASSERT_EQ(delegate != nullptr, leftToRight) << column;
             if (leftToRight) {
                 EXPECT_EQ(delegate->displayText(QStringLiteral("/home/user/a.pdf"), locale),

@@ -32,9 +32,10 @@ namespace {
 // The columns' widths as designed, in twips.
 constexpr std::array<int, JobListModel::kColumns> kColumnTwips = {3705, 1059, 1764, 1763, 2823, 5998, 0};
 
-// The columns of paths and addresses, by their number from 1: their texts
-// read left to right in every language.
-constexpr std::array<int, 2> kLeftToRightColumns = {1, 6};
+// The columns of paths, addresses and amounts with their units ("0 %",
+// "3.00 MB"), by their number from 1: their texts read left to right in every
+// language.
+constexpr std::array<int, 5> kLeftToRightColumns = {1, 2, 3, 4, 6};
 
 struct TreeNode {
     const char* key;
