@@ -85,8 +85,9 @@ void SiteCrawl::end(CrawlProgress::Phase phase)
     // row tells how the crawl ended, the others show their own status again.
     JobList& jobs = windows_.jobs();
     const QString summary = progress_.text(context_.text);
+    const QString comingText = gettingRest();
     for (const ReadRow& read : std::as_const(readRows_)) {
-        if (jobs.numberOf(read.row) > 0 && read.row->subItem(JobColumn::Status) == gettingRest())
+        if (jobs.numberOf(read.row) > 0 && read.row->subItem(JobColumn::Status) == comingText)
             jobs.setSubItem(read.row, JobColumn::Status, read.start && !summary.isEmpty() ? summary : read.before);
     }
     readRows_.clear();

@@ -102,10 +102,10 @@ void frmDownload::buildControls()
     txtURL = Named(new QLineEdit(Frame2), "txtURL");
     txtSaveTo = Named(new QLineEdit(Frame2), "txtSaveTo");
     // An address and a path read left to right in every language.
-    for (QLineEdit* box : {txtURL, txtSaveTo})
+    for (QLineEdit* box : {txtURL, txtSaveTo}) {
+        box->setReadOnly(true);
         box->setLayoutDirection(Qt::LeftToRight);
-    txtURL->setReadOnly(true);
-    txtSaveTo->setReadOnly(true);
+    }
     lblFileSize = valueLabel(Frame2, "lblFileSize");
     lblRecievedSize = valueLabel(Frame2, "lblRecievedSize");
     lblTimeRemaining = valueLabel(Frame2, "lblTimeRemaining");
