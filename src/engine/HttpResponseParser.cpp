@@ -2,8 +2,6 @@
 
 #include "engine/HttpStatus.h"
 
-#include <QList>
-
 namespace {
 
 const QByteArray kHeaderEnd = "\r\n\r\n";
@@ -78,14 +76,23 @@ QString HttpResponseParser::reasonPhrase() const
 
 std::optional<QByteArray> HttpResponseParser::header(const QByteArray& name) const
 {
+    const QList<QByteArray> values = headers(name);
+    if (values.isEmpty())
+        return std::nullopt;
+    return values.first();
+}
+
+QList<QByteArray> HttpResponseParser::headers(const QByteArray& name) const
+{
+    QList<QByteArray> values;
     const QList<QByteArray> lines = headerText_.split('\n');
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray& line = lines[i];
         const qsizetype colon = line.indexOf(':');
         if (colon > 0 && line.left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
-            return line.mid(colon + 1).trimmed();
+            values.append(line.mid(colon + 1).trimmed());
     }
-    return std::nullopt;
+    return values;
 }
 
 void HttpResponseParser::parseHeaders()

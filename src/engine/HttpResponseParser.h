@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -40,6 +41,9 @@ public:
     QByteArray headerText() const { return headerText_; }
     // The value of a header (first occurrence; name without regard to case).
     std::optional<QByteArray> header(const QByteArray& name) const;
+    // The values of every line of a header that may occur several times
+    // (WWW-Authenticate), in the order received; empty when it is absent.
+    QList<QByteArray> headers(const QByteArray& name) const;
     // The announced body length; nothing when the body is chunked or runs to the end.
     std::optional<qint64> contentLength() const { return contentLength_; }
     bool chunked() const { return chunked_; }

@@ -111,13 +111,16 @@ TEST(HttpResponseParser, HeadersAreReadByName)
 {
     HttpResponseParser parser;
     parser.reset(true);
-    const QByteArray wire = "HTTP/1.1 302 Found\r\nlocation: /next\r\nX-Empty:\r\nContent-Range: bytes 0-9/10\r\n\r\n";
+    const QByteArray wire = "HTTP/1.1 302 Found\r\nlocation: /next\r\nX-Empty:\r\nWWW-Authenticate: Digest a=1\r\n"
+                            "Content-Range: bytes 0-9/10\r\nwww-authenticate: Basic\r\n\r\n";
     parser.feed(wire.constData(), wire.size(), [](const char*, qsizetype) {});
     EXPECT_EQ(parser.statusCode(), 302);
     EXPECT_EQ(parser.reasonPhrase(), QStringLiteral("Found"));
     EXPECT_EQ(parser.header("Location"), QByteArray("/next"));
     EXPECT_EQ(parser.header("x-empty"), QByteArray());
     EXPECT_FALSE(parser.header("Content-Length"));
+    EXPECT_EQ(parser.headers("WWW-Authenticate"), QList<QByteArray>({"Digest a=1", "Basic"}));
+    EXPECT_EQ(parser.headers("Content-Length"), QList<QByteArray>());
     EXPECT_EQ(parser.headerText(), wire.left(wire.size() - 4));
 }
 
