@@ -1,13 +1,14 @@
 // kevaget: the download engine of KEVA without windows.
 //
-//   kevaget [-o SAVEPATH] [-c | -f] [--limit-rate RATE]
-//           [--ca-certificate FILE] [--no-check-certificate] URL
+//   kevaget [-o SAVEPATH] [-c | -f] [OPTIONS] URL   (kevaget --help lists them)
 //
-// Fetches URL into SAVEPATH (default: the URL's file name in the current
-// folder) with the same settings as KEVA. An existing target is resumed with
-// -c and overwritten with -f; without either it is left alone. Exits 0 once
-// the file is complete, else 1 with the reason.
+// Fetches URL into SAVEPATH (default: the name the server gives the file, else
+// the URL's file name, in the current folder) with the same settings as KEVA.
+// An existing target is resumed with -c and overwritten with -f; without
+// either it is left alone. Exits 0 once the file is complete, else 1 with the
+// reason.
 #include "app/ConsolePrompter.h"
+#include "app/KevaGetOptions.h"
 #include "core/Formatting.h"
 #include "core/NetworkName.h"
 #include "core/SplitUrl.h"
@@ -27,89 +28,30 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include <cstring>
 #include <unistd.h>
 
 namespace {
-
-struct Options {
-    QString url;
-    QString savePath;
-    int fileExistsAction = 1;        // 1: not chosen
-    std::optional<qint64> limitRate; // bytes a second
-    QStringList authorities;         // extra trusted certificate files
-    bool checkCertificates = true;
-    bool help = false;
-};
 
 int usage(const QString& problem)
 {
     QTextStream err(stderr);
     if (!problem.isEmpty())
         err << "kevaget: " << problem << '\n';
-    err << "usage: kevaget [-o SAVEPATH] [-c | -f] [--limit-rate RATE]\n"
-           "               [--ca-certificate FILE] [--no-check-certificate] URL\n"
-           "  -o SAVEPATH          where to save the file (default: the URL's file name here)\n"
-           "  -c                   resume the file when it exists\n"
-           "  -f                   overwrite the file when it exists\n"
-           "  --limit-rate RATE    fetch at most RATE bytes a second, with k or M for\n"
-           "                       kilobytes or megabytes (500k, 1.5M)\n"
-           "  --ca-certificate FILE  trust the authorities in FILE (PEM) for https://\n"
-           "  --no-check-certificate  do not check the server's certificate (unsafe)\n"
-           "  -h, --help           show this text\n";
+    err << KevaGetOptions::usage();
     return 2;
 }
 
-std::optional<Options> parse(const QStringList& args, QString& problem)
+// A password given on the command line is blanked in the process's own
+// arguments, so that a process listing no longer shows it.
+void hidePassword(int argc, char** argv)
 {
-    Options options;
-    for (qsizetype i = 1; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (arg == QStringLiteral("-o")) {
-            if (++i >= args.size()) {
-                problem = QStringLiteral("-o needs a save path");
-                return std::nullopt;
-            }
-            options.savePath = args[i];
-        } else if (arg == QStringLiteral("-c") || arg == QStringLiteral("-f")) {
-            const int action = arg == QStringLiteral("-c") ? -1 : 0;
-            if (options.fileExistsAction != 1 && options.fileExistsAction != action) {
-                problem = QStringLiteral("-c and -f exclude each other");
-                return std::nullopt;
-            }
-            options.fileExistsAction = action;
-        } else if (arg == QStringLiteral("--limit-rate")) {
-            options.limitRate = i + 1 < args.size() ? RateLimiter::parseRate(args[i + 1]) : std::nullopt;
-            if (!options.limitRate) {
-                problem = QStringLiteral("--limit-rate needs a rate such as 300k or 1.5M");
-                return std::nullopt;
-            }
-            ++i;
-        } else if (arg == QStringLiteral("--ca-certificate")) {
-            if (++i >= args.size()) {
-                problem = QStringLiteral("--ca-certificate needs a file");
-                return std::nullopt;
-            }
-            options.authorities.append(args[i]);
-        } else if (arg == QStringLiteral("--no-check-certificate")) {
-            options.checkCertificates = false;
-        } else if (arg == QStringLiteral("-h") || arg == QStringLiteral("--help")) {
-            options.help = true;
-            return options;
-        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
-            problem = QStringLiteral("unknown option %1").arg(arg);
-            return std::nullopt;
-        } else if (options.url.isEmpty()) {
-            options.url = arg;
-        } else {
-            problem = QStringLiteral("only one URL at a time");
-            return std::nullopt;
-        }
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--user") != 0)
+            continue;
+        if (char* colon = std::strchr(argv[i + 1], ':'))
+            std::memset(colon + 1, '*', std::strlen(colon + 1));
     }
-    if (options.url.isEmpty()) {
-        problem = QStringLiteral("no URL given");
-        return std::nullopt;
-    }
-    return options;
 }
 
 QString defaultSavePath(const QString& url)
@@ -137,11 +79,12 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("kevaget"));
 
     QString problem;
-    const auto options = parse(QCoreApplication::arguments(), problem);
+    auto options = KevaGetOptions::parse(QCoreApplication::arguments(), problem);
+    hidePassword(argc, argv);
     if (!options)
         return usage(problem);
     if (options->help) {
-        usage(QString());
+        QTextStream(stdout) << KevaGetOptions::usage();
         return 0;
     }
     if (!HasDownloadScheme(options->url))
@@ -151,6 +94,8 @@ int main(int argc, char** argv)
         if (!TlsTrust::addAuthorities(authorities, &problem))
             return usage(problem);
     }
+    if (!options->complete(problem))
+        return usage(problem);
     if (!options->checkCertificates) {
         QTextStream(stderr) << "kevaget: warning: server certificates are not checked in this run; anyone between "
                                "you and the server can change what is downloaded\n";
@@ -181,8 +126,10 @@ int main(int argc, char** argv)
 
     JobList jobs;
     DownloadWindows windows(context, jobs);
-    const int chosen = options->fileExistsAction;
+    // Without -c or -f an existing file is kept.
+    const int chosen = options->fileExistsAction == 1 ? -2 : options->fileExistsAction;
     windows.askFileExists = [chosen](const QString&) { return chosen; };
+    windows.serverFileNames = options->contentDisposition && options->savePath.isEmpty();
 
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
     int exitCode = 1;
@@ -202,7 +149,7 @@ int main(int argc, char** argv)
     };
 
     QTimer::singleShot(0, [&] {
-        job = windows.StartJob(options->url, savePath, row);
+        job = windows.StartJob(options->url, savePath, row, options->request);
         if (!job) {
             QCoreApplication::exit(1);
             return;
@@ -215,7 +162,7 @@ int main(int argc, char** argv)
             exitCode = 0;
             if (terminal)
                 err << "\r\033[K" << progressLine(*job) << Qt::endl;
-            out << savePath << Qt::endl;
+            out << job->savePath() << Qt::endl;
             QCoreApplication::exit(0);
         });
         QObject::connect(job, &DownloadJob::failedWith, [&](const QString& text) {

@@ -141,16 +141,7 @@ void DownloadJob::StartDownload()
                  .arg(context_.text.leftToRight(SavePath)));
         return;
     }
-    if (fileExistsAction_ == -1) {
-        segments_.SegResume.fill(true);
-    } else if (fileExistsAction_ == 0) {
-        if (QFileInfo::exists(SavePath)) {
-            QFile::setPermissions(SavePath, QFile::permissions(SavePath) | QFileDevice::WriteOwner);
-            QFile::remove(SavePath);
-        }
-        resume_.remove();
-        segments_.SegResume.fill(false);
-    }
+    prepareTarget();
     view_.cmdOpenVisible = view_.cmdGotoDirVisible = false;
     if (overFtp_) {
         ftp_.start(fileExistsAction_ == -1);
@@ -161,6 +152,30 @@ void DownloadJob::StartDownload()
     http_.start();
     restartTimeOut();
     changed();
+}
+
+void DownloadJob::prepareTarget()
+{
+    if (fileExistsAction_ == -1) {
+        segments_.SegResume.fill(true);
+    } else if (fileExistsAction_ == 0) {
+        if (QFileInfo::exists(SavePath)) {
+            QFile::setPermissions(SavePath, QFile::permissions(SavePath) | QFileDevice::WriteOwner);
+            QFile::remove(SavePath);
+        }
+        resume_.remove();
+        segments_.SegResume.fill(false);
+    }
+}
+
+void DownloadJob::retarget(const QString& path, int action)
+{
+    SavePath = path;
+    fileExistsAction_ = action;
+    files_.setPath(path);
+    resume_.begin(URL, path);
+    view_.txtSaveTo = path;
+    prepareTarget();
 }
 
 void DownloadJob::Pause_Resume()

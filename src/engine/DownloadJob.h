@@ -10,6 +10,7 @@
 #include "engine/ProgressMeter.h"
 #include "engine/ProxyPolicy.h"
 #include "engine/ReconnectPolicy.h"
+#include "engine/RequestOptions.h"
 #include "engine/ResumeState.h"
 #include "engine/SegmentFiles.h"
 #include "engine/SegmentTable.h"
@@ -48,6 +49,20 @@ public:
     void setListRow(JobList::Row listRow) { row_ = listRow; }
     // Every read of the job's connections goes through `limiter` (it must outlive the job).
     void setLimiter(RateLimiter* limiter);
+    // What the requests carry beyond the program's own lines: the browser's
+    // session, the user's headers, a login for the link's host.
+    void setRequestOptions(const RequestOptions& options) { options_ = options; }
+    const RequestOptions& requestOptions() const { return options_; }
+    // The file takes the name the server gives it (Content-Disposition);
+    // off where the user named the file.
+    void setServerFileName(bool take) { serverFileName_ = take; }
+    // Asks what to do with an existing file of the name the server gives
+    // (0 overwrite, -1 resume, -2 keep it and stop); without it, overwritten.
+    std::function<int(const QString& savePath)> askFileExists;
+    // Asks the user for a login for `server`, which wants one that the job
+    // does not have (or refused the one sent); nothing when the user gives
+    // none. Without it, such a download fails with the server's answer.
+    std::function<std::optional<SiteLogin>(const QString& server)> askLogin;
     // Where the job's connections come from (tests script them).
     void setConnections(ConnectionFactory factory) { connections_ = std::move(factory); }
 
@@ -152,6 +167,11 @@ private:
     // bytes fails the job instead, leaving the file as it is: which of its
     // bytes are in place is not known. False when the job failed.
     bool takeResumeData(const ResumeFile::Loaded& loaded, qint64 size, std::optional<ResumeRecord>* record);
+    // Acts on the file-exists choice for the target: a resume goes on from
+    // its bytes, an overwrite removes it and its resume data.
+    void prepareTarget();
+    // Saves to `path` from now on, with the file-exists choice `action` for it.
+    void retarget(const QString& path, int action);
     // Creates the target when it is missing, remembering that the job made it.
     void createTarget();
     // A job that ends before a byte arrived leaves no empty file of its own behind.
@@ -183,6 +203,8 @@ private:
     int fileExistsAction_ = 0;   // this job's copy of the file-exists choice
     bool overFtp_ = false;       // FTP's own dialogue, not a proxy, fetches the file
     bool createdTarget_ = false; // this start made the target file
+    bool serverFileName_ = false;
+    RequestOptions options_;
 
     ConnectionFactory connections_;
     ProxyPolicy proxies_; // set at each start from the settings and the environment

@@ -1,9 +1,13 @@
 #include "engine/DownloadWindows.h"
 
 #include "core/FileExists.h"
+#include "core/NetworkName.h"
 #include "core/SplitUrl.h"
+#include "core/UrlLogin.h"
 #include "settings/KevaContext.h"
 #include "settings/SettingsDialogState.h"
+
+#include <QFileInfo>
 
 DownloadWindows::DownloadWindows(KevaContext& context, JobList& jobs, QObject* parent)
     : QObject(parent)
@@ -40,18 +44,29 @@ int DownloadWindows::slotFor(int row) const
     return -1;
 }
 
-DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePath, int& row)
+int DownloadWindows::existingFileAction(const QString& savePath) const
 {
+    if (!FileExists(savePath))
+        return 0;
+    if (scheduleRun)
+        return scheduleExistingFileChoice == 2 ? -1 : scheduleExistingFileChoice == 3 ? -2 : 0;
+    return askFileExists ? askFileExists(savePath) : 0;
+}
+
+DownloadJob* DownloadWindows::StartJob(const QString& address, const QString& savePath, int& row,
+                                       const RequestOptions& given)
+{
+    const UrlLogin login = UrlLogin::split(address);
+    const QString& url = login.url;
+    RequestOptions options = given;
+    if (login.present() && !options.hasLogin()) {
+        options.userName = login.userName;
+        options.password = login.password;
+    }
     // The row is held by its handle while the question is open: the user may
     // remove rows above it meanwhile.
     const JobList::Row listed = row > 0 ? jobs_.row(row) : JobList::Row();
-    int action = 0;
-    if (FileExists(savePath)) {
-        if (scheduleRun)
-            action = scheduleExistingFileChoice == 2 ? -1 : scheduleExistingFileChoice == 3 ? -2 : 0;
-        else if (askFileExists)
-            action = askFileExists(savePath);
-    }
+    const int action = existingFileAction(savePath);
     if (listed)
         row = jobs_.numberOf(listed) > 0 ? jobs_.numberOf(listed) : -1;
     // A new download whose existing file the user keeps lists nothing.
@@ -94,6 +109,10 @@ DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePa
         job.setListRow(jobs_.row(row));
     }
     job.setTarget(url, savePath, SplitUrl(url, context_.dialogSettings.lstLogin));
+    job.setRequestOptions(options);
+    job.setServerFileName(serverFileNames && QFileInfo(savePath).fileName() == NetworkName::fileNameOf(url));
+    job.askFileExists = [this](const QString& path) { return existingFileAction(path); };
+    job.askLogin = askLogin;
     if (showWindow)
         showWindow(job);
     job.StartDownload();

@@ -29,6 +29,9 @@ public:
     // Asks what to do with a target file that exists (0 overwrite, -1 resume,
     // -2 cancel). Without it, an existing file is overwritten.
     std::function<int(const QString& savePath)> askFileExists;
+    // Asks the user for a login for a server that wants one the job does not
+    // have (see DownloadJob::askLogin); without it, such downloads fail.
+    std::function<std::optional<SiteLogin>(const QString& server)> askLogin;
     // Shows a window over a job that starts; without it jobs run unseen.
     std::function<void(DownloadJob& job)> showWindow;
 
@@ -36,6 +39,9 @@ public:
     // (1 overwrite, 2 resume, 3 skip) is used instead of asking.
     bool scheduleRun = false;
     int scheduleExistingFileChoice = 1;
+    // Files take the names their servers give where the user left the name
+    // to the address (off for a command line that names its file).
+    bool serverFileNames = true;
 
     // Starts `url` into `savePath`. `row` is the job-list row to restart, or
     // -1 for a new row (then set to the new row's number). Returns the job,
@@ -43,7 +49,11 @@ public:
     // (the user cancelled; nothing is listed). The question about an existing file
     // comes first, before a slot is taken: other URLs may start while it is
     // open, and each takes a slot of its own.
-    DownloadJob* StartJob(const QString& url, const QString& savePath, int& row);
+    //
+    // A login in an http(s):// address ("user:password@") goes with the
+    // job's requests and is left out of the address the row keeps. A job
+    // whose file name is the address's takes the name the server gives.
+    DownloadJob* StartJob(const QString& url, const QString& savePath, int& row, const RequestOptions& options = {});
     // Lists `url` without starting it; gives its row.
     JobList::Row QueueJob(const QString& url, const QString& savePath);
 
@@ -53,6 +63,8 @@ signals:
 
 private:
     int slotFor(int row) const;
+    // What to do with the existing file `savePath` (0, -1 or -2).
+    int existingFileAction(const QString& savePath) const;
 
     KevaContext& context_;
     JobList& jobs_;

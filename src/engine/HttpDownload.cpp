@@ -1,8 +1,10 @@
 #include "engine/HttpDownload.h"
 
 #include "engine/DownloadJob.h"
+#include "engine/RequestOptionsFile.h"
 #include "settings/KevaContext.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 HttpDownload::HttpDownload(DownloadJob& job)
@@ -40,13 +42,28 @@ HttpDownload::HttpDownload(DownloadJob& job)
                 },
                 &job)
 {
+    probe_.setIdentity(&identity_);
+    probe_.setAskLogin(
+        [this](const QString& server) { return job_.askLogin ? job_.askLogin(server) : std::optional<SiteLogin>(); });
+    transfer_.setIdentity(&identity_);
 }
 
 void HttpDownload::start()
 {
     probed_ = false;
     transfer_.allowRanges();
+    const RequestOptions options = this->options();
+    identity_ = RequestIdentity(options, job_.parts_.Server);
+    if (!options.isEmpty())
+        RequestOptionsFile::save(job_.SavePath, job_.URL, options);
     probe_.start(job_.URL, job_.parts_);
+}
+
+RequestOptions HttpDownload::options() const
+{
+    if (!job_.options_.isEmpty() || job_.fileExistsAction_ != -1)
+        return job_.options_;
+    return RequestOptionsFile::load(job_.SavePath, job_.URL).value_or(RequestOptions());
 }
 
 void HttpDownload::resume()
@@ -94,6 +111,8 @@ std::optional<UrlParts> HttpDownload::redirected(const QString& url)
 
 void HttpDownload::probed(const HttpProbe::Result& result)
 {
+    if (!result.fileName.isEmpty() && !takeServerName(result.fileName))
+        return;
     job_.resume_.setValidators(result.etag, result.lastModified);
     rangesSupported_ = result.rangesSupported;
     job_.ContentLength = result.size;
@@ -104,6 +123,30 @@ void HttpDownload::probed(const HttpProbe::Result& result)
     job_.setRow(JobColumn::SavePath, job_.SavePath);
     job_.startWatchdog();
     Check_Create(result.size);
+}
+
+bool HttpDownload::takeServerName(const QString& name)
+{
+    const QFileInfo current(job_.SavePath);
+    if (!job_.serverFileName_ || job_.fileExistsAction_ != 0 || name == current.fileName())
+        return true;
+    const QString path = current.dir().filePath(name);
+    int action = 0;
+    if (QFileInfo::exists(path) && job_.askFileExists)
+        action = job_.askFileExists(path);
+    if (action == -2) {
+        job_.fail(job_.text("11086",
+                            QStringLiteral("The server names the file %1, and a file of that name is kept; "
+                                           "nothing was downloaded."))
+                      .arg(job_.context_.text.leftToRight(path)));
+        return false;
+    }
+    RequestOptionsFile::remove(job_.SavePath);
+    job_.retarget(path, action);
+    job_.parts_.FileName = name;
+    if (!identity_.options().isEmpty())
+        RequestOptionsFile::save(path, job_.URL, identity_.options());
+    return true;
 }
 
 // Lays the file out for its transfer: each segment from where the resume

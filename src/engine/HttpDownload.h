@@ -2,6 +2,7 @@
 
 #include "core/SplitUrl.h"
 #include "engine/HttpProbe.h"
+#include "engine/RequestIdentity.h"
 #include "engine/SegmentedTransfer.h"
 
 #include <QtGlobal>
@@ -33,12 +34,21 @@ public:
 
 private:
     std::optional<UrlParts> redirected(const QString& url);
+    // The request options of this start: the job's own, or those kept beside
+    // the file when a resume after a restart has none; kept beside the file
+    // in turn for the next resume.
+    RequestOptions options() const;
     void probed(const HttpProbe::Result& result);
+    // Saves the file under the server's name `name` where the user left the
+    // name to the address; false when the job cannot go on (the user keeps a
+    // file of that name).
+    bool takeServerName(const QString& name);
     void Check_Create(qint64 size);
     void rangesFailed();
     void networkError(int code, const QString& description);
 
     DownloadJob& job_;
+    RequestIdentity identity_;
     HttpProbe probe_;
     SegmentedTransfer transfer_;
     bool probed_ = false; // the file is laid out: a resume fetches, else it probes again

@@ -1,5 +1,6 @@
 #include "engine/HttpProbe.h"
 
+#include "core/ContentDisposition.h"
 #include "engine/ContentRange.h"
 #include "engine/HttpRequest.h"
 #include "engine/HttpResponseParser.h"
@@ -19,6 +20,7 @@ void HttpProbe::start(const QString& url, const UrlParts& parts)
     url_ = url;
     parts_ = parts;
     redirects_ = 0;
+    logins_ = 0;
     withGet_ = false;
     send();
 }
@@ -52,9 +54,9 @@ void HttpProbe::send()
     const ProxyRoute* via = route ? &*route : nullptr;
     if (withGet_) {
         const HttpRequest::Range whole {0, -1};
-        connection_->open(parts_, via, HttpRequest::get(parts_, &whole, 0, via), false);
+        connection_->open(parts_, via, HttpRequest::get(parts_, &whole, 0, via, identity_), false);
     } else {
-        connection_->open(parts_, via, HttpRequest::head(parts_, via), true);
+        connection_->open(parts_, via, HttpRequest::head(parts_, via, identity_), true);
     }
 }
 
@@ -80,10 +82,13 @@ void HttpProbe::header()
     }
     if (followRedirect(code))
         return;
+    if (code == 401 && answerChallenge())
+        return;
 
     Result result;
     result.etag = reply.header("ETag").value_or(QByteArray());
     result.lastModified = reply.header("Last-Modified").value_or(QByteArray());
+    result.fileName = ContentDisposition::fileName(reply.header("Content-Disposition").value_or(QByteArray()));
     if (code == 206) {
         if (const auto range = ContentRange::parse(reply.header("Content-Range").value_or(QByteArray())))
             result.size = range->total;
@@ -126,6 +131,32 @@ bool HttpProbe::followRedirect(int code)
     if (!parts)
         return true;
     parts_ = *parts;
+    logins_ = 0;
+    send();
+    return true;
+}
+
+bool HttpProbe::answerChallenge()
+{
+    if (!identity_)
+        return false;
+    const auto challenge = HttpAuthenticator::choose(connection_->response().headers("WWW-Authenticate"));
+    if (!challenge || logins_ >= 3)
+        return false;
+    // A login the server refused is not sent again, unless the server only
+    // found its nonce stale; the user may give another.
+    std::optional<std::pair<QString, QString>> login;
+    if (logins_ == 0 || challenge->stale)
+        login = identity_->loginFor(parts_);
+    if (!login && askLogin_) {
+        if (const auto given = askLogin_(parts_.Server))
+            login = std::pair {given->userName, given->password};
+    }
+    if (!login)
+        return false;
+    ++logins_;
+    identity_->setAuthenticator(std::make_unique<HttpAuthenticator>(login->first, login->second, *challenge),
+                                parts_.Server);
     send();
     return true;
 }

@@ -3,6 +3,7 @@
 #include "core/SplitUrl.h"
 #include "engine/ConnectionFactory.h"
 #include "engine/ProxyPolicy.h"
+#include "engine/RequestIdentity.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,8 +14,9 @@
 
 // Learns what a download needs before its transfer: asks for the file with
 // HEAD (or, where a server refuses HEAD, with a GET whose body is not read),
-// follows redirects, and returns the size, the validators and whether ranges
-// work.
+// follows redirects, answers a server that asks for a login when one is
+// known for its host, and returns the size, the validators, whether ranges
+// work and the server's name for the file.
 class HttpProbe {
 public:
     static constexpr int kMaxRedirects = 20;
@@ -24,6 +26,7 @@ public:
         QByteArray etag;
         QByteArray lastModified;
         bool rangesSupported = false;
+        QString fileName; // from Content-Disposition, made safe; empty when the server names none
     };
     struct Callbacks {
         // The header of each reply, as received.
@@ -37,6 +40,14 @@ public:
 
     HttpProbe(const ConnectionFactory& factory, const ProxyPolicy& proxies, Callbacks callbacks);
 
+    // The requests carry `identity`'s lines, and a login the server asks
+    // for is set on it (it must outlive the probe); without one they are the
+    // program's own.
+    void setIdentity(RequestIdentity* identity) { identity_ = identity; }
+    // Asks the user for a login for a server that wants one where none is
+    // known, or refused the one sent; nothing when the user gives none.
+    using AskLogin = std::function<std::optional<SiteLogin>(const QString& server)>;
+    void setAskLogin(AskLogin ask) { askLogin_ = std::move(ask); }
     // Probes `url`, whose parts are `parts`, from its first request.
     void start(const QString& url, const UrlParts& parts);
     void close();
@@ -46,6 +57,9 @@ private:
     void header();
     void ended(bool complete);
     bool followRedirect(int code);
+    // True when the server asked for a login that is known for its host and
+    // the request has gone out again with it.
+    bool answerChallenge();
 
     const ConnectionFactory& factory_;
     const ProxyPolicy& proxies_;
@@ -53,6 +67,9 @@ private:
     std::unique_ptr<HttpConnection> connection_;
     QString url_;
     UrlParts parts_;
+    RequestIdentity* identity_ = nullptr;
+    AskLogin askLogin_;
     int redirects_ = 0;
+    int logins_ = 0; // the logins sent to this host, each after a 401
     bool withGet_ = false;
 };

@@ -8,35 +8,44 @@ const QByteArray kLineEnd = "\r\n";
 
 } // namespace
 
-QByteArray HttpRequest::head(const UrlParts& target, const ProxyRoute* route)
+QByteArray HttpRequest::head(const UrlParts& target, const ProxyRoute* route, const RequestIdentity* identity)
 {
+    const QByteArray line = lineTarget(target, route);
+    const QByteArray referer = identity ? identity->referer() : QByteArray();
     // One header a line, as they go out.
     // clang-format off
-    return "HEAD " + lineTarget(target, route) + " HTTP/1.1" + kLineEnd
+    return "HEAD " + line + " HTTP/1.1" + kLineEnd
          + "Accept: *.*, */*" + kLineEnd
          + "Range: bytes=0-" + kLineEnd
-         + "User-Agent: KEVA" + kLineEnd
-         + "Referer: " + target.Server.toUtf8() + kLineEnd
+         + "User-Agent: " + (identity ? identity->userAgent("KEVA") : QByteArray("KEVA")) + kLineEnd
+         + "Referer: " + (referer.isEmpty() ? target.Server.toUtf8() : referer) + kLineEnd
          + "Host: " + hostHeader(target) + kLineEnd
+         + (identity ? identity->lines(target, "HEAD", line) : QByteArray())
          + proxyLogin(target, route)
          + "Connection: close" + kLineEnd
          + kLineEnd;
     // clang-format on
 }
 
-QByteArray HttpRequest::get(const UrlParts& target, const Range* range, int segment, const ProxyRoute* route)
+QByteArray HttpRequest::get(const UrlParts& target, const Range* range, int segment, const ProxyRoute* route,
+                            const RequestIdentity* identity)
 {
-    QByteArray request = "GET " + lineTarget(target, route) + " HTTP/1.1" + kLineEnd + "Host: " + hostHeader(target)
-        + kLineEnd;
+    const QByteArray line = lineTarget(target, route);
+    QByteArray request = "GET " + line + " HTTP/1.1" + kLineEnd + "Host: " + hostHeader(target) + kLineEnd;
     if (range) {
         request += "Range: bytes=" + QByteArray::number(range->first) + '-';
         if (range->last >= 0)
             request += QByteArray::number(range->last);
         request += kLineEnd;
     }
-    request += "User-Agent: KEVA Segment " + QByteArray::number(segment) + kLineEnd + "Accept:  */*" + kLineEnd
-        + proxyLogin(target, route);
-    return request + kLineEnd;
+    const QByteArray own = "KEVA Segment " + QByteArray::number(segment);
+    request += "User-Agent: " + (identity ? identity->userAgent(own) : own) + kLineEnd + "Accept:  */*" + kLineEnd;
+    if (identity) {
+        if (const QByteArray referer = identity->referer(); !referer.isEmpty())
+            request += "Referer: " + referer + kLineEnd;
+        request += identity->lines(target, "GET", line);
+    }
+    return request + proxyLogin(target, route) + kLineEnd;
 }
 
 QByteArray HttpRequest::connect(const UrlParts& target, const ProxyRoute& route)

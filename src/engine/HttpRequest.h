@@ -2,6 +2,7 @@
 
 #include "core/SplitUrl.h"
 #include "engine/ProxyRoute.h"
+#include "engine/RequestIdentity.h"
 
 #include <QByteArray>
 #include <QString>
@@ -18,14 +19,18 @@ public:
     // Through a proxy (`route`), an http:// request names the whole URL and
     // carries the proxy's login; an https:// one goes through a tunnel and
     // is sent as to the server itself.
-    static QByteArray head(const UrlParts& target, const ProxyRoute* route);
+    //
+    // `identity`, when given, adds the browser's or the user's lines and the
+    // login; without it (or with an empty one) the request is the program's own.
+    static QByteArray head(const UrlParts& target, const ProxyRoute* route, const RequestIdentity* identity = nullptr);
 
     struct Range {
         qint64 first = 0;
         qint64 last = -1; // -1: to the end of the file
     };
     // The GET of segment `segment`; without a range when `range` is empty.
-    static QByteArray get(const UrlParts& target, const Range* range, int segment, const ProxyRoute* route);
+    static QByteArray get(const UrlParts& target, const Range* range, int segment, const ProxyRoute* route,
+                          const RequestIdentity* identity = nullptr);
     // The request that opens a tunnel to the server of `target` through `route`.
     static QByteArray connect(const UrlParts& target, const ProxyRoute& route);
 

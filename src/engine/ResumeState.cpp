@@ -1,5 +1,6 @@
 #include "engine/ResumeState.h"
 
+#include "engine/RequestOptionsFile.h"
 #include "engine/SegmentFiles.h"
 #include "engine/SegmentTable.h"
 
@@ -58,5 +59,6 @@ void ResumeState::saveNowAndThen(qint64 size, const SegmentTable& segments, Segm
 void ResumeState::remove()
 {
     ResumeFile::remove(savePath_);
+    RequestOptionsFile::remove(savePath_);
     written_.reset();
 }

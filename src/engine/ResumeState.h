@@ -30,7 +30,8 @@ public:
     bool save(qint64 size, const SegmentTable& segments, SegmentFiles& files);
     // As save, but at most once a second.
     void saveNowAndThen(qint64 size, const SegmentTable& segments, SegmentFiles& files);
-    // The download is complete or starts from nothing: no resume data.
+    // The download is complete or starts from nothing: no resume data, and
+    // no request options kept beside the file.
     void remove();
 
 private:

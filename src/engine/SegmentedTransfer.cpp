@@ -89,7 +89,7 @@ void SegmentedTransfer::connectSegment(int i)
         // connection, to the end of the reply.
         segments_.SegPos[0] = 1;
         files_.truncate(0);
-        connection->open(parts_, via, HttpRequest::get(parts_, nullptr, i, via), false);
+        connection->open(parts_, via, HttpRequest::get(parts_, nullptr, i, via, identity_), false);
         return;
     }
     const auto at = static_cast<std::size_t>(i);
@@ -101,7 +101,7 @@ void SegmentedTransfer::connectSegment(int i)
     fetched_[at] = 0;
     askedAt_[at].start();
     const HttpRequest::Range range {first, end - 1};
-    connection->open(parts_, via, HttpRequest::get(parts_, &range, i, via), false);
+    connection->open(parts_, via, HttpRequest::get(parts_, &range, i, via, identity_), false);
 }
 
 qint64 SegmentedTransfer::nextPiece(int i) const

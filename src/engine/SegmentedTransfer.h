@@ -4,6 +4,7 @@
 #include "engine/ConnectionFactory.h"
 #include "engine/ProxyRoute.h"
 #include "engine/RateMeter.h"
+#include "engine/RequestIdentity.h"
 #include "engine/SegmentFiles.h"
 #include "engine/SegmentTable.h"
 
@@ -74,6 +75,8 @@ public:
     // What every request asks for: the file of `parts` with `size` bytes
     // (-1 when unknown), through the proxy of `route` when there is one.
     void setTarget(const UrlParts& parts, qint64 size, const std::optional<ProxyRoute>& route);
+    // Every request carries `identity`'s lines (it must outlive the transfer).
+    void setIdentity(const RequestIdentity* identity) { identity_ = identity; }
     // Ranges are off for the rest of this download.
     bool rangeless() const { return rangeless_; }
     void allowRanges() { rangeless_ = false; }
@@ -110,6 +113,7 @@ private:
     UrlParts parts_;
     qint64 size_ = -1;
     std::optional<ProxyRoute> route_;
+    const RequestIdentity* identity_ = nullptr;
     std::array<std::unique_ptr<HttpConnection>, SegmentTable::kMaxSegments> connections_;
     std::array<bool, SegmentTable::kMaxSegments> failed_ {};
     std::array<RateMeter, SegmentTable::kMaxSegments> rates_;

@@ -12,7 +12,7 @@ DownloadJob* JobRunner::start(const QString& url, const QString& savePath, int f
 {
     windows.askFileExists = [fileExistsAction](const QString&) { return fileExistsAction; };
     int row = -1;
-    return windows.StartJob(url, savePath, row);
+    return windows.StartJob(url, savePath, row, options);
 }
 
 JobRunner::Result JobRunner::wait(DownloadJob* job, int timeoutMs)

@@ -34,4 +34,6 @@ public:
 
     JobList jobs;
     DownloadWindows windows;
+    // What the jobs started from now on ask with beyond the program's own lines.
+    RequestOptions options;
 };
