@@ -90,6 +90,8 @@ int main(int argc, char** argv)
     if (!HasDownloadScheme(options->url))
         return usage(QStringLiteral("Invalid URL: %1 (only http://, https:// and ftp:// addresses can be fetched)")
                          .arg(options->url));
+    if (!HasValidHost(options->url))
+        return usage(QStringLiteral("Invalid URL: %1 (it names no valid host)").arg(options->url));
     for (const QString& authorities : options->authorities) {
         if (!TlsTrust::addAuthorities(authorities, &problem))
             return usage(problem);

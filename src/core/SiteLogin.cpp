@@ -1,9 +1,11 @@
 #include "core/SiteLogin.h"
 
+#include "core/HostName.h"
+
 SiteLogin LookupSiteLogin(const QList<SiteLogin>& logins, const QString& host)
 {
     for (const SiteLogin& login : logins) {
-        if (login.server == host)
+        if (HostName::same(login.server, host))
             return login;
     }
     return {};

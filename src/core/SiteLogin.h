@@ -12,6 +12,7 @@ struct SiteLogin {
     bool operator==(const SiteLogin&) const = default;
 };
 
-// The first login whose server equals `host` exactly (letter case counts);
-// an empty login when there is none.
+// The first login whose server is `host` (HostName::same: equal, letter case
+// counting, or the same internationalised name in either form); an empty
+// login when there is none.
 SiteLogin LookupSiteLogin(const QList<SiteLogin>& logins, const QString& host);

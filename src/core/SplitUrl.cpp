@@ -1,5 +1,6 @@
 #include "core/SplitUrl.h"
 
+#include "core/HostName.h"
 #include "core/UrlHostPart.h"
 
 #include <QUrl>
@@ -59,6 +60,11 @@ bool HasControlCharacter(const QString& url)
     return std::any_of(url.begin(), url.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
 }
 
+bool HasValidHost(const QString& url)
+{
+    return !SplitUrl(url, {}).Server.isEmpty();
+}
+
 UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins)
 {
     const UrlHostPart cut = UrlHostPart::of(url);
@@ -109,6 +115,6 @@ UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins)
     parts.Password = parts.Password.trimmed();
     parts.FileName = fileName.trimmed();
     parts.RemotePath = (folder + fileName).trimmed();
-    parts.Server = host.trimmed();
+    parts.Server = HostName::onWire(host.trimmed());
     return parts;
 }

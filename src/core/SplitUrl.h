@@ -31,15 +31,21 @@ bool HasDownloadScheme(const QString& url);
 // address does, and such a text would break the line-wise files that keep URLs.
 bool HasControlCharacter(const QString& url);
 
+// The URL names a host that can go on the wire: one is written, and a name
+// with characters outside ASCII is a valid internationalised name.
+bool HasValidHost(const QString& url);
+
 // Splits a download URL into the fields of its job, around its host part as
 // UrlHostPart reads it. A URL that contains
 // "http://" is fetched over HTTP (default port 80, the remote path keeps its
 // leading "/"); anything else over FTP (default port 21, the remote path loses
 // its leading "/", credentials from "user:password@" or else an anonymous
-// login). A login stored for the host in `logins` replaces the URL's
-// credentials. For HTTP, "%20" in the folder part of the path becomes a blank
-// and the file name keeps it (the request line encodes the path again); for
-// FTP the whole path and the credentials are percent-decoded once, since the
-// server takes names as they are. Parts that cannot be split are left empty
-// (the port 0).
+// login). The server is the host's ASCII form (HostName::onWire), which every
+// connection, request and proxy rule takes; it is empty when the host is no
+// valid internationalised name. A login stored for the host in `logins`
+// (either form of its name) replaces the URL's credentials. For HTTP, "%20"
+// in the folder part of the path becomes a blank and the file name keeps it
+// (the request line encodes the path again); for FTP the whole path and the
+// credentials are percent-decoded once, since the server takes names as they
+// are. Parts that cannot be split are left empty (the port 0).
 UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins);

@@ -15,6 +15,25 @@ bool isPrivate(const QHostAddress& address)
         || address.isInSubnet(QHostAddress(QStringLiteral("100.64.0.0")), 10);
 }
 
+// An IPv6 address that is no IPv4 address written the IPv6 way.
+bool isIpv6Only(const QHostAddress& address)
+{
+    bool mapped = false;
+    address.toIPv4Address(&mapped);
+    return address.protocol() == QAbstractSocket::IPv6Protocol && !mapped;
+}
+
+// "|1|a.b.c.d|port|" or "|2|v6 address|port|", without a scope.
+QByteArray eprtArgument(QHostAddress address, quint16 port)
+{
+    bool isIpv4 = false;
+    const quint32 ipv4 = address.toIPv4Address(&isIpv4);
+    if (isIpv4)
+        address = QHostAddress(ipv4);
+    address.setScopeId(QString());
+    return QByteArray(isIpv4 ? "|1|" : "|2|") + address.toString().toLatin1() + '|' + QByteArray::number(port) + '|';
+}
+
 } // namespace
 
 FtpConnection::FtpConnection(Callbacks callbacks, QObject* parent)
@@ -114,34 +133,54 @@ std::optional<FtpConnection::PassiveAddress> FtpConnection::parsePassiveReply(co
     return address;
 }
 
+std::optional<quint16> FtpConnection::parseExtendedPassiveReply(const QString& text)
+{
+    static const QRegularExpression portPattern(QStringLiteral("\\(([\\x21-\\x7e])\\1\\1(\\d{1,5})\\1\\)"));
+    const QRegularExpressionMatch match = portPattern.match(text);
+    const int port = match.hasMatch() ? match.captured(2).toInt() : 0;
+    if (port <= 0 || port > 65535)
+        return std::nullopt;
+    return static_cast<quint16>(port);
+}
+
 QHostAddress FtpConnection::reachableDataHost(const QHostAddress& named, const QHostAddress& controlPeer)
 {
-    if (named.isNull() || named == QHostAddress(QHostAddress::AnyIPv4))
+    if (named.isNull() || named == QHostAddress(QHostAddress::AnyIPv4) || isIpv6Only(controlPeer))
         return controlPeer;
     if (isPrivate(named) && !isPrivate(controlPeer) && named != controlPeer)
         return controlPeer;
     return named;
 }
 
+bool FtpConnection::overIpv6() const
+{
+    return isIpv6Only(control_.peerAddress());
+}
+
 bool FtpConnection::connectPassive(const QString& replyText, quint16* port)
 {
-    const auto address = parsePassiveReply(replyText);
+    const QHostAddress peer = control_.peerAddress();
+    std::optional<PassiveAddress> address;
+    if (const auto extendedPort = parseExtendedPassiveReply(replyText))
+        address = PassiveAddress {peer, *extendedPort};
+    else if (const auto named = parsePassiveReply(replyText))
+        address = PassiveAddress {reachableDataHost(named->host, peer), named->port};
     if (!address || address->port == 0)
         return false;
     closeData();
     *port = address->port;
     auto* socket = new QTcpSocket;
     adoptDataSocket(socket);
-    socket->connectToHost(reachableDataHost(address->host, control_.peerAddress()), address->port);
+    socket->connectToHost(address->host, address->port);
     return true;
 }
 
-std::optional<QByteArray> FtpConnection::listenActive(quint16* port)
+std::optional<QByteArray> FtpConnection::listenActive(bool extended, quint16* port)
 {
     closeData();
     const QHostAddress local = control_.localAddress();
     const quint32 ipv4 = local.toIPv4Address();
-    if (ipv4 == 0)
+    if (extended ? local.isNull() : ipv4 == 0)
         return std::nullopt;
     constexpr int kFirst = 6;
     constexpr int kCount = 134;
@@ -152,6 +191,8 @@ std::optional<QByteArray> FtpConnection::listenActive(quint16* port)
         if (!listener_.listen(local, candidate))
             continue; // in use: try the next one
         *port = candidate;
+        if (extended)
+            return eprtArgument(local, candidate);
         return QByteArray::number(ipv4 >> 24) + ',' + QByteArray::number((ipv4 >> 16) & 0xFF) + ','
             + QByteArray::number((ipv4 >> 8) & 0xFF) + ',' + QByteArray::number(ipv4 & 0xFF) + ",12,"
             + QByteArray::number(p);

@@ -46,18 +46,26 @@ public:
     };
     // The host and port of a "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)" reply.
     static std::optional<PassiveAddress> parsePassiveReply(const QString& text);
+    // The port of a "229 Entering Extended Passive Mode (|||port|)" reply
+    // (any printable delimiter in place of "|"); nothing when it names none.
+    static std::optional<quint16> parseExtendedPassiveReply(const QString& text);
     // The host to connect to for a 227 address: the control connection's peer
     // when the reply names an address that cannot be reached from here (no
-    // address, or a private one from a server that is not on a private network).
+    // address, a private one from a server that is not on a private network,
+    // or any IPv4 one when the control connection runs over IPv6).
     static QHostAddress reachableDataHost(const QHostAddress& named, const QHostAddress& controlPeer);
-    // Connects the data connection for a 227 reply; false when it names no address.
+    bool overIpv6() const override;
+    // Connects the data connection for a 227 or a 229 reply; false when it
+    // names no address.
     bool connectPassive(const QString& replyText, quint16* port) override;
 
     // Listens for the server's data connection on a port 12 × 256 + p
     // (p from 6 to 139, starting at a random one and skipping ports in use)
     // of the control connection's local address. Returns the argument of the
-    // PORT command, "h1,h2,h3,h4,12,p", or nothing when no port is free.
-    std::optional<QByteArray> listenActive(quint16* port) override;
+    // EPRT command, "|1|a.b.c.d|port|" or "|2|v6 address|port|", or of the
+    // PORT command, "h1,h2,h3,h4,12,p"; nothing when no port is free, or for
+    // PORT when the local address is no IPv4 one.
+    std::optional<QByteArray> listenActive(bool extended, quint16* port) override;
 
     // Hands over the data kept so far, and from now on each piece as it comes.
     void releaseData() override;

@@ -32,11 +32,17 @@ public:
     virtual void close() = 0;
     // Sends one command; CR LF is added.
     virtual void send(const QByteArray& command) = 0;
-    // Connects the data connection for a 227 reply; false when it names no address.
+    // The control connection runs over IPv6, whose addresses PASV and PORT
+    // cannot carry: the data connection is set up with EPSV or EPRT.
+    virtual bool overIpv6() const = 0;
+    // Connects the data connection for a 227 reply (address and port) or a
+    // 229 reply (the port on the control connection's peer); false when it
+    // names no address.
     virtual bool connectPassive(const QString& replyText, quint16* port) = 0;
-    // Listens for the server's data connection; the argument of the PORT
-    // command, or nothing when no port is free.
-    virtual std::optional<QByteArray> listenActive(quint16* port) = 0;
+    // Listens for the server's data connection; the argument of the EPRT
+    // command when `extended`, else of the PORT command; nothing when no port
+    // is free, or for PORT when the local address is no IPv4 one.
+    virtual std::optional<QByteArray> listenActive(bool extended, quint16* port) = 0;
     // Hands over the data kept so far, and from now on each piece as it comes.
     virtual void releaseData() = 0;
     virtual bool dataClosed() const = 0;

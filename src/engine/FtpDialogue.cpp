@@ -71,7 +71,7 @@ void FtpDialogue::StartLoginFTP(const FtpReply& reply)
         refuse(
             text("11074", QStringLiteral("The server refused %1: %2")).arg(QString::fromLatin1(command), reply.text));
     };
-    if (code == 227 && passive_ && step_ > FtpStep::PasvSent) {
+    if ((code == 227 || code == 229) && passive_ && step_ > FtpStep::PasvSent) {
         // A second passive address in one login: the server is confused.
         callbacks_.onWarning(text("11036", QString()));
         control_->close();
@@ -98,8 +98,16 @@ void FtpDialogue::StartLoginFTP(const FtpReply& reply)
         } else if (refused || code == 332) {
             refusedCommand();
         }
-    } else if (command == "PASV") {
-        if (code != 227) {
+    } else if (command == "EPSV" && code >= 500) {
+        // A server that does not know EPSV may still answer PASV, whose port
+        // is then taken on the control connection's peer.
+        control_->send("PASV");
+    } else if (command == "EPRT" && code >= 500) {
+        // The reply to PORT takes the place of EPRT's; TYPE's may come first.
+        if (!sendPort(false))
+            refusedCommand();
+    } else if (command == "PASV" || command == "EPSV") {
+        if (code != 227 && code != 229) {
             refusedCommand();
             return;
         }
@@ -110,7 +118,7 @@ void FtpDialogue::StartLoginFTP(const FtpReply& reply)
         control_->send("TYPE I");
         dataReplies_ = 1;
         setStep(FtpStep::DataSetUp);
-    } else if (command == "PORT" || command == "TYPE") {
+    } else if (command == "PORT" || command == "EPRT" || command == "TYPE") {
         if (refused) {
             refusedCommand();
             return;
@@ -133,25 +141,36 @@ void FtpDialogue::StartLoginFTP(const FtpReply& reply)
     }
 }
 
+// Over IPv4 the data connection is set up with PASV or PORT, as always; over
+// IPv6 with EPSV or EPRT, since PASV and PORT carry IPv4 addresses only.
 void FtpDialogue::setUpData()
 {
+    const bool extended = control_->overIpv6();
     if (passive_) {
-        control_->send("PASV");
+        control_->send(extended ? "EPSV" : "PASV");
         setStep(FtpStep::PasvSent);
         return;
     }
-    const auto argument = control_->listenActive(&dataPort_);
-    if (!argument) {
+    if (!sendPort(extended)) {
         setStep(FtpStep::Refused);
         callbacks_.onFail(text("11077", QStringLiteral("No local port is free for the data connection.")));
         return;
     }
-    control_->send("PORT " + *argument);
     control_->send("TYPE I");
     // TYPE's and PORT's replies come in either order (a server may answer
     // PORT only once it has connected).
     dataReplies_ = 2;
     setStep(FtpStep::DataSetUp);
+}
+
+// Listens for the server's data connection and tells the server where, with
+// EPRT or PORT; false when there is nowhere to listen.
+bool FtpDialogue::sendPort(bool extended)
+{
+    const auto argument = control_->listenActive(extended, &dataPort_);
+    if (argument)
+        control_->send((extended ? "EPRT " : "PORT ") + *argument);
+    return argument.has_value();
 }
 
 // Once the transfer type is set and the data connection is settled

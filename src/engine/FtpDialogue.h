@@ -13,8 +13,9 @@ class RateLimiter;
 class TextLookup;
 
 // One FTP login that fetches one file: USER and PASS, the data connection
-// (PASV, or PORT in active mode), TYPE I, SIZE and MDTM, REST and RETR, each
-// sent once and each reply acted on by the command it answers.
+// (PASV, or PORT in active mode; EPSV or EPRT over IPv6, falling back to PASV
+// or PORT when the server does not know them), TYPE I, SIZE and MDTM, REST and
+// RETR, each sent once and each reply acted on by the command it answers.
 class FtpDialogue {
 public:
     struct Callbacks {
@@ -58,6 +59,7 @@ public:
 private:
     void setStep(FtpStep step);
     void setUpData();
+    bool sendPort(bool extended);
     void dataSettled();
     void factReply(const FtpReply& reply);
     void sendRetr();
@@ -75,7 +77,7 @@ private:
     qint64 offset_ = 0;
     bool passive_ = true;
     FtpStep step_ = FtpStep::Idle;
-    int dataReplies_ = 0; // replies to TYPE (and PORT) still to come before REST
+    int dataReplies_ = 0; // replies to TYPE (and PORT or EPRT) still to come before REST
     bool restAccepted_ = false;
     qint64 remoteSize_ = -1;
     quint16 dataPort_ = 0;

@@ -7,8 +7,8 @@ enum class FtpStep {
     UserSent,
     PassSent,
     LoggedIn,
-    PasvSent,   // passive mode: waiting for the data address
-    DataSetUp,  // TYPE I sent (and PORT in active mode): waiting for their replies
+    PasvSent,   // passive mode: waiting for the data address (PASV or EPSV)
+    DataSetUp,  // TYPE I sent (and PORT or EPRT in active mode): waiting for their replies
     FactsAsked, // SIZE and MDTM sent: waiting for the file's size and time
     RestSent,
     RetrSent,

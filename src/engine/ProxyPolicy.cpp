@@ -1,5 +1,6 @@
 #include "engine/ProxyPolicy.h"
 
+#include "core/HostName.h"
 #include "engine/HttpRequest.h"
 #include "settings/AppSettings.h"
 
@@ -60,6 +61,7 @@ std::optional<ProxyRoute> ProxyPolicy::fromEnvironment(const UrlParts& target) c
 }
 
 // no_proxy: host names or domain suffixes, separated by commas; "*" for all.
+// An internationalised entry is compared in its ASCII form, as `host` is.
 bool ProxyPolicy::bypassed(const QString& host) const
 {
     const QString lowered = host.toLower();
@@ -72,6 +74,7 @@ bool ProxyPolicy::bypassed(const QString& host) const
             entry = entry.left(colon);
         if (entry.startsWith(QLatin1Char('.')))
             entry = entry.mid(1);
+        entry = HostName::onWire(entry);
         if (!entry.isEmpty() && (lowered == entry || lowered.endsWith(QLatin1Char('.') + entry)))
             return true;
     }

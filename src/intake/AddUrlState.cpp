@@ -108,7 +108,7 @@ bool AddUrlState::runChecks(const QString& url, Source source)
 {
     const QString lowered = url.toLower();
     const QString invalid = context_.text.GetText(QStringLiteral("11041"), QStringLiteral("Invalid URL"));
-    if (!HasDownloadScheme(url) || HasControlCharacter(url))
+    if (!HasDownloadScheme(url) || HasControlCharacter(url) || !HasValidHost(url))
         return refuse(invalid, KevaContext::kTitle, source), false;
     if (lowered.startsWith(QStringLiteral("ftp://")) && url.size() < 8)
         return refuse(invalid, KevaContext::kTitle, source), false;

@@ -110,7 +110,8 @@ TEST_P(KevaGetBadUrls, AreRefusedAtOnce)
 INSTANTIATE_TEST_SUITE_P(Cases, KevaGetBadUrls,
                          testing::Values(BadUrlCase {"Misspelt", "htp://127.0.0.1/a.bin"},
                                          BadUrlCase {"File", "file:///etc/passwd"},
-                                         BadUrlCase {"NoScheme", "www.example.com/a.bin"}),
+                                         BadUrlCase {"NoScheme", "www.example.com/a.bin"},
+                                         BadUrlCase {"NoHost", "http:///a.bin"}),
                          CaseName());
 
 // https:// with certificates made for the test: trusted only through

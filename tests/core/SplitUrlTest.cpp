@@ -42,6 +42,7 @@ const QList<SiteLogin> kLogins = {
     {QStringLiteral("secure.example.org"), QStringLiteral("stored"), QStringLiteral("s3cret")},
     {QStringLiteral("secure.example.org"), QStringLiteral("second"), QStringLiteral("never used")},
     {QStringLiteral("onlypass.example.org"), QString(), QStringLiteral("p")},
+    {QStringLiteral("bücher.test"), QStringLiteral("typed"), QStringLiteral("as written")},
 };
 
 class SplitUrlCases : public testing::TestWithParam<SplitCase> { };
@@ -102,6 +103,16 @@ INSTANTIATE_TEST_SUITE_P(
                    http("h.example", 80, "f.zip", "/f.zip")},
         SplitCase {"SurroundingBlanksTrimmed", "http://h/f.zip ", http("h", 80, "f.zip", "/f.zip")},
         SplitCase {"FragmentDropped", "http://h/small.bin?x=1#frag", http("h", 80, "small.bin?x=1", "/small.bin?x=1")},
+        SplitCase {"UnicodeHostGoesOutInAscii", "http://bücher.example/x.zip",
+                   http("xn--bcher-kva.example", 80, "x.zip", "/x.zip")},
+        SplitCase {"UnicodeHostInCapitals", "https://BÜCHER.Example:8443/x.zip",
+                   https("xn--bcher-kva.example", 8443, "x.zip", "/x.zip")},
+        SplitCase {"FtpUnicodeHost", "ftp://例え.jp/pub/f.iso",
+                   ftp("xn--r8jz45g.jp", 21, "anonymous", kAnonymousPassword, "f.iso", "pub/f.iso")},
+        SplitCase {"StoredUnicodeLoginForTheAsciiForm", "ftp://XN--BCHER-KVA.test/f",
+                   ftp("XN--BCHER-KVA.test", 21, "typed", QStringLiteral("as written"), "f", "f")},
+        SplitCase {"InvalidUnicodeHostLeftEmpty", "http://bü cher.example/f", http("", 80, "f", "/f")},
+        SplitCase {"EmptyLabelLeftEmpty", "http://ü..example/f", http("", 80, "f", "/f")},
         SplitCase {"FtpFragmentDropped", "ftp://h/pub/f.iso#part",
                    ftp("h", 21, "anonymous", kAnonymousPassword, "f.iso", "pub/f.iso")}),
     CaseName());

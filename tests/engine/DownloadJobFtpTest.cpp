@@ -14,6 +14,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTcpServer>
 
 #include <gtest/gtest.h>
@@ -68,6 +69,30 @@ TEST_P(DownloadJobFtpModes, FetchesFromVsftpdByteExact)
         const int p = port->section(QLatin1Char(','), 5).toInt();
         EXPECT_TRUE(p >= 6 && p <= 139) << port->toStdString();
     }
+}
+
+// Over IPv6 the data connection is set up with EPSV or EPRT: PASV and PORT
+// carry IPv4 addresses only.
+TEST_P(DownloadJobFtpModes, FetchesFromPyftpdlibOverIpv6ByteExact)
+{
+    if (!QTcpServer().listen(QHostAddress::LocalHostIPv6, 0))
+        GTEST_SKIP() << "this machine has no IPv6 loopback address ::1 (see `ip -6 addr show lo`)";
+    const QString name = files.make(1048576 + 5);
+    PyftpdlibServer server(files.root());
+    server.listenOnIpv6();
+    KEVA_REQUIRE_PEER(server);
+    context->appSettings.UsePASV = GetParam().passive;
+
+    const QString url = server.url(QLatin1Char('/') + name).toString();
+    ASSERT_TRUE(url.startsWith(QStringLiteral("ftp://[::1]:"))) << url.toStdString();
+    const auto result = runner->run(url, saveTo(name));
+    ASSERT_TRUE(result.completed) << result.failure.toStdString();
+    EXPECT_TRUE(sameAsServed(name, name));
+    const QStringList commands = commandsOf(server, 6);
+    const QStringList setUp = commands.filter(QRegularExpression(QStringLiteral("^(PASV|PORT|EPSV|EPRT)")));
+    ASSERT_EQ(setUp.size(), 1) << commands.join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(setUp[0].startsWith(GetParam().passive ? QStringLiteral("EPSV") : QStringLiteral("EPRT |2|::1|")))
+        << setUp[0].toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, DownloadJobFtpModes,

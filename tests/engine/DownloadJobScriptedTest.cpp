@@ -7,6 +7,7 @@
 #include "ScriptedHttp.h"
 #include "support/TestHome.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 
 #include "support/CaseName.h"
@@ -40,9 +41,8 @@ protected:
         job->setConnections(server.factory());
     }
 
-    void start()
+    void start(const QString& url = QStringLiteral("http://host.example/file.bin"))
     {
-        const QString url = QStringLiteral("http://host.example/file.bin");
         job->setTarget(url, home.path(QStringLiteral("file.bin")), SplitUrl(url, {}));
         job->setListRow(jobs.addRow({QStringLiteral("N/A"), QStringLiteral("0%")}));
         context->FileExistsAction = 0;
@@ -200,5 +200,45 @@ INSTANTIATE_TEST_SUITE_P(
                                   "The server redirects to ftp://host.example/moved.bin, which can not be fetched "
                                   "over HTTP."}),
     CaseName());
+
+struct UnicodeHostCase {
+    const char* name;
+    const char* url;
+    const char* host;       // asked of DNS
+    const char* hostHeader; // in every request
+};
+
+class DownloadJobUnicodeHost : public DownloadJobScripted, public testing::WithParamInterface<UnicodeHostCase> { };
+
+// Every connection and request names the host in ASCII; the job list and
+// the window keep the address as it was given.
+TEST_P(DownloadJobUnicodeHost, AsksInAsciiAndShowsTheAddressAsGiven)
+{
+    const UnicodeHostCase& c = GetParam();
+    server.holdOpen = false;
+    server.respond = [](const ScriptedHttp::Request& request) { return ScriptedHttp::rangedReply(request, kBody); };
+    const QString url = QString::fromUtf8(c.url);
+    start(url);
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->completed() || job->failed(); }, 5000));
+    EXPECT_EQ(job->view().lblStatus, QStringLiteral("Transfer Completed..."));
+    QFile saved(home.path(QStringLiteral("file.bin")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QCryptographicHash::hash(saved.readAll(), QCryptographicHash::Sha256),
+              QCryptographicHash::hash(kBody, QCryptographicHash::Sha256));
+    ASSERT_GE(server.requests.size(), 2);
+    for (const ScriptedHttp::Request& request : server.requests) {
+        EXPECT_EQ(request.host, QString::fromLatin1(c.host));
+        EXPECT_EQ(request.header("Host"), QByteArray(c.hostHeader));
+    }
+    EXPECT_EQ(job->url(), url);
+    EXPECT_EQ(job->view().txtURL, url);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DownloadJobUnicodeHost,
+                         testing::Values(UnicodeHostCase {"Latin", "http://bücher.example/file.bin",
+                                                          "xn--bcher-kva.example", "xn--bcher-kva.example"},
+                                         UnicodeHostCase {"JapaneseWithPort", "http://例え.jp:8080/file.bin",
+                                                          "xn--r8jz45g.jp", "xn--r8jz45g.jp:8080"}),
+                         CaseName());
 
 } // namespace

@@ -27,6 +27,7 @@ struct DialogueCase {
     std::vector<ScriptLine> script;
     std::vector<const char*> sent;
     std::vector<const char*> events;
+    bool overIpv6 = false;
 };
 
 QStringList texts(const std::vector<const char*>& items)
@@ -50,6 +51,7 @@ TEST_P(FtpDialogueScript, SendsEachCommandOnceAndReportsTheOutcome)
 {
     const DialogueCase& c = GetParam();
     ScriptedFtp server;
+    server.overIpv6 = c.overIpv6;
     const ConnectionFactory factory = server.factory();
     const TextLookup text(QStringLiteral("/nonexistent"));
     QStringList events;
@@ -252,6 +254,64 @@ INSTANTIATE_TEST_SUITE_P(
                       {"USER anonymous", "PASV", "TYPE I", "SIZE /pub/file.bin", "MDTM /pub/file.bin", "REST 300",
                        "RETR /pub/file.bin"},
                       {"facts -1 "}},
+        DialogueCase {"Ipv6PassiveWithEpsv",
+                      true,
+                      0,
+                      {{220, "hi"},
+                       {230, "in"},
+                       {229, "Entering Extended Passive Mode (|||6446|)"},
+                       {200, "t"},
+                       {213, "1234"},
+                       {213, "20261207100000"},
+                       {350, "r"}},
+                      {"USER anonymous", "EPSV", "TYPE I", "SIZE /pub/file.bin", "MDTM /pub/file.bin", "REST 0",
+                       "RETR /pub/file.bin"},
+                      {"facts 1234 20261207100000"},
+                      true},
+        DialogueCase {"Ipv6EpsvRefusedFallsBackToPasv",
+                      true,
+                      0,
+                      {{220, "hi"},
+                       {230, "in"},
+                       {500, "EPSV not understood"},
+                       {227, "(127,0,0,1,4,1)"},
+                       {200, "t"},
+                       {213, "1234"},
+                       {213, "20261207100000"},
+                       {350, "r"}},
+                      {"USER anonymous", "EPSV", "PASV", "TYPE I", "SIZE /pub/file.bin", "MDTM /pub/file.bin", "REST 0",
+                       "RETR /pub/file.bin"},
+                      {"facts 1234 20261207100000"},
+                      true},
+        DialogueCase {
+            "Ipv6ActiveWithEprt",
+            false,
+            0,
+            {{220, "hi"}, {230, "in"}, {200, "eprt"}, {200, "t"}, {213, "1234"}, {213, "20261207100000"}},
+            {"USER anonymous", "EPRT |2|::1|3149|", "TYPE I", "SIZE /pub/file.bin", "MDTM /pub/file.bin", "REST 0"},
+            {"facts 1234 20261207100000"},
+            true},
+        DialogueCase {"Ipv6EprtRefusedFallsBackToPort",
+                      false,
+                      0,
+                      {{220, "hi"},
+                       {230, "in"},
+                       {500, "EPRT not understood"},
+                       {200, "t"},
+                       {200, "port"},
+                       {213, "1234"},
+                       {213, "20261207100000"}},
+                      {"USER anonymous", "EPRT |2|::1|3149|", "TYPE I", "PORT 127,0,0,1,12,77", "SIZE /pub/file.bin",
+                       "MDTM /pub/file.bin", "REST 0"},
+                      {"facts 1234 20261207100000"},
+                      true},
+        DialogueCase {"Ipv6EpsvAnsweredWithoutAPort",
+                      true,
+                      0,
+                      {{220, "hi"}, {230, "in"}, {229, "Entering Extended Passive Mode"}},
+                      {"USER anonymous", "EPSV"},
+                      {"fail: The server's passive reply names no address: 229 Entering Extended Passive Mode"},
+                      true},
         DialogueCase {
             "RepliesNobodyAskedForAreIgnored", true, 0, {{220, "hi"}, {220, "hi again"}}, {"USER anonymous"}, {}}),
     CaseName());

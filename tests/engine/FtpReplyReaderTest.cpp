@@ -77,6 +77,16 @@ TEST(FtpConnection, ReadsThePassiveAddress)
     EXPECT_EQ(FtpConnection::parsePassiveReply(QStringLiteral("227 =127,0,0,1,4,1"))->port, 1025);
 }
 
+TEST(FtpConnection, ReadsTheExtendedPassivePort)
+{
+    EXPECT_EQ(FtpConnection::parseExtendedPassiveReply(QStringLiteral("229 Entering Extended Passive Mode (|||6446|)")),
+              6446);
+    EXPECT_EQ(FtpConnection::parseExtendedPassiveReply(QStringLiteral("229 ok (!!!65535!)")), 65535) << "any delimiter";
+    for (const char* refused :
+         {"229 Entering Extended Passive Mode", "229 (|||0|)", "229 (|||65536|)", "229 (||6446|)", "229 (|!|6446|)"})
+        EXPECT_FALSE(FtpConnection::parseExtendedPassiveReply(QString::fromLatin1(refused))) << refused;
+}
+
 struct HostCase {
     const char* name;
     const char* named;
@@ -94,13 +104,15 @@ TEST_P(FtpDataHost, ConnectsWhereTheServerCanBeReached)
               QHostAddress(QString::fromLatin1(c.expected)));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FtpDataHost,
-                         testing::Values(HostCase {"AsNamed", "203.0.113.5", "203.0.113.9", "203.0.113.5"},
-                                         HostCase {"AnyAddress", "0.0.0.0", "198.51.100.7", "198.51.100.7"},
-                                         HostCase {"PrivateBehindNat", "10.1.2.3", "198.51.100.7", "198.51.100.7"},
-                                         HostCase {"PrivateOnAPrivateNetwork", "192.168.1.5", "192.168.1.2",
-                                                   "192.168.1.5"},
-                                         HostCase {"PrivateSeenOnLoopback", "10.255.255.1", "127.0.0.1", "127.0.0.1"}),
-                         CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FtpDataHost,
+    testing::Values(HostCase {"AsNamed", "203.0.113.5", "203.0.113.9", "203.0.113.5"},
+                    HostCase {"AnyAddress", "0.0.0.0", "198.51.100.7", "198.51.100.7"},
+                    HostCase {"PrivateBehindNat", "10.1.2.3", "198.51.100.7", "198.51.100.7"},
+                    HostCase {"PrivateOnAPrivateNetwork", "192.168.1.5", "192.168.1.2", "192.168.1.5"},
+                    HostCase {"PrivateSeenOnLoopback", "10.255.255.1", "127.0.0.1", "127.0.0.1"},
+                    HostCase {"Ipv4AddressOverIpv6", "127.0.0.1", "::1", "::1"},
+                    HostCase {"Ipv4WrittenAsIpv6", "203.0.113.5", "::ffff:203.0.113.9", "203.0.113.5"}),
+    CaseName());
 
 } // namespace

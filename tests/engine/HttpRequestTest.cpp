@@ -107,6 +107,43 @@ TEST(HttpRequest, ConnectOpensATunnelWithTheProxyLogin)
               QByteArray("CONNECT [::1]:8443 HTTP/1.1\r\nHost: [::1]:8443\r\n\r\n"));
 }
 
+struct WireHostCase {
+    const char* name;
+    const char* url;
+    const char* hostHeader;
+    const char* proxiedLine; // the first line of the request a proxy gets: CONNECT for https
+};
+
+class HttpRequestHost : public testing::TestWithParam<WireHostCase> { };
+
+// DNS, the Host header and the proxy get a host in ASCII, whatever the
+// letters the address was written in.
+TEST_P(HttpRequestHost, GoesOnTheWireInAscii)
+{
+    const WireHostCase& c = GetParam();
+    const UrlParts parts = SplitUrl(QString::fromUtf8(c.url), {});
+    const ProxyRoute route {QStringLiteral("proxy.example"), 3128, {}};
+    EXPECT_TRUE(
+        HttpRequest::get(parts, nullptr, 0, nullptr).contains("\r\nHost: " + QByteArray(c.hostHeader) + "\r\n"));
+    const QByteArray proxied = parts.IsHTTPS ? HttpRequest::connect(parts, route) : HttpRequest::head(parts, &route);
+    EXPECT_EQ(proxied.left(proxied.indexOf("\r\n")), QByteArray(c.proxiedLine));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HttpRequestHost,
+    testing::Values(
+        WireHostCase {"Unicode", "http://bücher.example/x.zip", "xn--bcher-kva.example",
+                      "HEAD http://xn--bcher-kva.example/x.zip HTTP/1.1"},
+        WireHostCase {"UnicodeInCapitalsWithPort", "http://BÜCHER.Example:8080/x.zip", "xn--bcher-kva.example:8080",
+                      "HEAD http://xn--bcher-kva.example:8080/x.zip HTTP/1.1"},
+        WireHostCase {"UnicodeOverTls", "https://例え.jp/f", "xn--r8jz45g.jp", "CONNECT xn--r8jz45g.jp:443 HTTP/1.1"},
+        WireHostCase {"FtpUnicodeThroughTheProxy", "ftp://例え.jp/pub/ä.iso", "xn--r8jz45g.jp:21",
+                      "HEAD ftp://xn--r8jz45g.jp/pub/%C3%A4.iso HTTP/1.1"},
+        WireHostCase {"AsciiKeepsItsCase", "http://Files.Example.org/x", "Files.Example.org",
+                      "HEAD http://Files.Example.org/x HTTP/1.1"},
+        WireHostCase {"Ipv6", "https://[::1]:8443/x", "[::1]:8443", "CONNECT [::1]:8443 HTTP/1.1"}),
+    CaseName());
+
 TEST(HttpRequest, RequestTargetEncodesOnlyWhatMustBe)
 {
     EXPECT_EQ(HttpRequest::requestTarget(QStringLiteral("/dir with blank/ä.zip?x=1&y=%41")),

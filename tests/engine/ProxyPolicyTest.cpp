@@ -33,8 +33,8 @@ TEST_P(ProxyPolicyCases, ChoosesTheProxyOrNone)
         c.settings(settings);
     QProcessEnvironment environment;
     for (const auto& [name, value] : c.environment)
-        environment.insert(QString::fromLatin1(name), QString::fromLatin1(value));
-    const auto route = ProxyPolicy(settings, environment).routeFor(SplitUrl(QString::fromLatin1(c.url), {}));
+        environment.insert(QString::fromLatin1(name), QString::fromUtf8(value));
+    const auto route = ProxyPolicy(settings, environment).routeFor(SplitUrl(QString::fromUtf8(c.url), {}));
     const QString shown = route
         ? QStringLiteral("%1:%2 %3").arg(route->host).arg(route->port).arg(QString::fromLatin1(route->authorization))
         : QString();
@@ -99,6 +99,16 @@ INSTANTIATE_TEST_SUITE_P(
                     {{"http_proxy", "http://env:1"}, {"no_proxy", "ample.org"}},
                     "http://example.org/f",
                     "env:1"},
+        PolicyCase {"NoProxyUnicodeDomain",
+                    {},
+                    {{"http_proxy", "http://env:1"}, {"no_proxy", ".BÜCHER.example"}},
+                    "http://www.xn--bcher-kva.example/f",
+                    ""},
+        PolicyCase {"NoProxyAsciiFormForAUnicodeHost",
+                    {},
+                    {{"http_proxy", "http://env:1"}, {"no_proxy", "xn--r8jz45g.jp"}},
+                    "http://例え.jp/f",
+                    ""},
         PolicyCase {"NoProxyAll", {}, {{"http_proxy", "http://env:1"}, {"no_proxy", "*"}}, "http://h/f", ""},
         PolicyCase {"FtpGoesDirect", {}, {{"http_proxy", "http://env:1"}}, "ftp://h/f", ""},
         PolicyCase {"FtpDirectWithoutTheFtpProxySetting", useProxy, {}, "ftp://h/f", ""},

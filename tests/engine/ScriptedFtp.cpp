@@ -25,18 +25,23 @@ public:
         server_.sent.append(command);
         waiting_.push_back(command.split(' ').first());
     }
+    bool overIpv6() const override { return server_.overIpv6; }
     bool connectPassive(const QString& replyText, quint16* port) override
     {
+        if (const auto extendedPort = FtpConnection::parseExtendedPassiveReply(replyText)) {
+            *port = *extendedPort;
+            return true;
+        }
         const auto address = FtpConnection::parsePassiveReply(replyText);
         if (!address)
             return false;
         *port = address->port;
         return true;
     }
-    std::optional<QByteArray> listenActive(quint16* port) override
+    std::optional<QByteArray> listenActive(bool extended, quint16* port) override
     {
         *port = 12 * 256 + 77;
-        return server_.activeArgument;
+        return extended ? server_.extendedArgument : server_.activeArgument;
     }
     void releaseData() override { server_.released = true; }
     bool dataClosed() const override { return dataClosed_; }

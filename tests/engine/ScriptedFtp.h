@@ -17,8 +17,12 @@ public:
     QList<QByteArray> sent;
     int opens = 0;
     bool released = false;
+    // The control connection runs over IPv6.
+    bool overIpv6 = false;
     // What PORT would carry, or nothing when no local port is free.
     std::optional<QByteArray> activeArgument = QByteArray("127,0,0,1,12,77");
+    // What EPRT would carry.
+    std::optional<QByteArray> extendedArgument = QByteArray("|2|::1|3149|");
 
     ConnectionFactory factory();
     // The next reply of the control connection.

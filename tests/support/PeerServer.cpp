@@ -106,7 +106,7 @@ bool PeerServer::waitUntilAccepting()
     const QDeadlineTimer deadline(kStartMilliseconds);
     while (process_.state() == QProcess::Running && !deadline.hasExpired()) {
         QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, port_);
+        probe.connectToHost(listenAddress(), port_);
         if (probe.waitForConnected(kPollMilliseconds * 5))
             return true;
         process_.waitForFinished(kPollMilliseconds);
@@ -145,7 +145,7 @@ QUrl PeerServer::url(const QString& path) const
 {
     QUrl url;
     url.setScheme(scheme());
-    url.setHost(QStringLiteral("127.0.0.1"));
+    url.setHost(listenAddress().toString());
     url.setPort(port_);
     url.setPath(path);
     return url;

@@ -2,6 +2,7 @@
 
 #include "support/AccessLogEntry.h"
 
+#include <QHostAddress>
 #include <QList>
 #include <QProcess>
 #include <QString>
@@ -26,8 +27,8 @@ public:
     void stop();
 
     quint16 port() const { return port_; }
-    // SCHEME://127.0.0.1:PORT followed by `path` (which starts with '/'),
-    // the scheme being the peer's protocol.
+    // SCHEME://127.0.0.1:PORT (or the peer's listenAddress()) followed by
+    // `path` (which starts with '/'), the scheme being the peer's protocol.
     QUrl url(const QString& path) const;
     // The temporary folder with the configuration and the logs.
     QString folder() const { return folder_.path(); }
@@ -62,6 +63,8 @@ protected:
     virtual void flushAccessLog() const { }
     // The scheme of url().
     virtual QString scheme() const { return QStringLiteral("http"); }
+    // The loopback address the peer listens on.
+    virtual QHostAddress listenAddress() const { return QHostAddress(QHostAddress::LocalHost); }
 
     // The lines of the access log that Entry::parse accepts. Waits (a few
     // seconds at most) until `enough` holds for them.

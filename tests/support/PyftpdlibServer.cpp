@@ -39,6 +39,12 @@ void PyftpdlibServer::slowPortReplies()
     options_ << QStringLiteral("--slow-port");
 }
 
+void PyftpdlibServer::listenOnIpv6()
+{
+    listenAddress_ = QHostAddress(QHostAddress::LocalHostIPv6);
+    options_ << QStringLiteral("--listen") << listenAddress_.toString();
+}
+
 bool PyftpdlibServer::isInstalled() const
 {
     return PeerServer::isInstalled()

@@ -26,6 +26,9 @@ public:
     void coalesceReplies();
     // Takes up PORT late, so that the reply to TYPE I sent after it comes first.
     void slowPortReplies();
+    // Listens on the IPv6 loopback address ::1 instead of 127.0.0.1, where
+    // the data connection can only be set up with EPSV or EPRT.
+    void listenOnIpv6();
 
     // Debian installs the module for /usr/bin/python3 only.
     bool isInstalled() const override;
@@ -33,8 +36,10 @@ public:
 protected:
     QStringList prepare(quint16 port) override;
     bool announcesPort() const override { return true; }
+    QHostAddress listenAddress() const override { return listenAddress_; }
 
 private:
     QString documentRoot_;
     QStringList options_;
+    QHostAddress listenAddress_ {QHostAddress::LocalHost};
 };

@@ -1,11 +1,12 @@
 #!/usr/bin/python3
 """An FTP server on pyftpdlib that misbehaves on request, for tests of FTP clients.
 
-    ftp_server.py --root FOLDER --log FILE [--port N] [--user NAME:PASSWORD]
-                  [--pasv-address ADDRESS] [--rest-reply CODE]
-                  [--multi-line] [--coalesce] [--slow-port]
+    ftp_server.py --root FOLDER --log FILE [--port N] [--listen ADDRESS]
+                  [--user NAME:PASSWORD] [--pasv-address ADDRESS]
+                  [--rest-reply CODE] [--multi-line] [--coalesce] [--slow-port]
 
-It listens on 127.0.0.1 (port 0 by default: the system picks one), prints
+It listens on 127.0.0.1, or the address --listen gives such as the IPv6
+loopback ::1 (port 0 by default: the system picks one), prints
 `port N` as the first line of its output and serves until it is killed.
 
 Logins: `anonymous` with any password, and the user given by --user. A wrong
@@ -303,7 +304,7 @@ class FaultServer(FTPServer):
             authorizer.add_user(name, password, options.root)
         FaultHandler.authorizer = authorizer
         FaultHandler.masquerade_address = options.pasv_address
-        super().__init__(("127.0.0.1", options.port), FaultHandler)
+        super().__init__((options.listen, options.port), FaultHandler)
         self.log_path = options.log
         self.rest_reply = options.rest_reply
         self.multi_line = options.multi_line
@@ -320,6 +321,7 @@ def main():
     parser.add_argument("--root", required=True)
     parser.add_argument("--log", required=True)
     parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--listen", default="127.0.0.1")
     parser.add_argument("--user", help="NAME:PASSWORD")
     parser.add_argument("--pasv-address")
     parser.add_argument("--rest-reply", type=int)
