@@ -352,4 +352,85 @@ INSTANTIATE_TEST_SUITE_P(Cases, KevaGetKilled,
                                          KillCase {"KilledSegmented", SIGKILL, 6 * 1048576}),
                          CaseName());
 
+struct WebCase {
+    const char* name;
+    QStringList arguments; // before the URL
+    const char* path;      // on the server
+    int exitCode;
+    const char* savedAs; // empty: nothing saved
+};
+
+void PrintTo(const WebCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class KevaGetWeb : public KevaGet, public testing::WithParamInterface<WebCase> { };
+
+// The options for the web as it is: the server's file name, logins from the
+// command line, the environment or ~/.netrc, and the cookies, page, agent and
+// headers a script gives.
+TEST_P(KevaGetWeb, SendsWhatTheOptionsSay)
+{
+    const WebCase& c = GetParam();
+    home.writeFile(QStringLiteral("htpasswd"), "u:{PLAIN}p\n");
+    home.writeFile(QStringLiteral(".netrc"), "machine 127.0.0.1 login u password p\n");
+    home.writeFile(QStringLiteral("cookies.txt"),
+                   "# Netscape HTTP Cookie File\n127.0.0.1\tFALSE\t/\tFALSE\t0\tsid\tabc\n"
+                   "other.example\tFALSE\t/\tFALSE\t0\tno\tpe\n");
+    NginxServer nginx(www());
+    nginx.addServerText(
+        QStringLiteral(
+            "location /auth/ { auth_basic \"files\"; auth_basic_user_file \"%1\"; alias \"%2/\"; }\n"
+            "location = /dl { add_header Content-Disposition \"attachment; filename=\\\"report.bin\\\"\"; "
+            "alias \"%2/file.bin\"; }\n"
+            "location /private/ { if ($http_cookie != \"sid=abc\") { return 403; } "
+            "if ($http_x_token != \"t0k\") { return 403; } if ($http_user_agent != \"UA/1\") { return 403; } "
+            "if ($http_referer != \"http://page.example/\") { return 403; } alias \"%2/\"; }\n")
+            .arg(home.path(QStringLiteral("htpasswd")), www()));
+    KEVA_REQUIRE_PEER(nginx);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.path(QString()));
+    environment.insert(QStringLiteral("KEVAGET_PASSWORD"), QStringLiteral("p"));
+    QStringList arguments = c.arguments;
+    arguments.replaceInStrings(QStringLiteral("HOME/"), home.path(QString()) + QLatin1Char('/'));
+    const Outcome outcome = run(arguments << nginx.url(QString::fromLatin1(c.path)).toString(), 60000, environment);
+    ASSERT_EQ(outcome.exitCode, c.exitCode) << outcome.err.join(QLatin1Char('\n')).toStdString();
+    if (*c.savedAs) {
+        EXPECT_EQ(sha256(home.readFile(QString::fromLatin1(c.savedAs))), sha256(served));
+        EXPECT_EQ(outcome.out.last(), home.path(QString::fromLatin1(c.savedAs)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, KevaGetWeb,
+    testing::Values(
+        WebCase {"TheServersName", {}, "/dl", 0, "report.bin"},
+        WebCase {"NoContentDisposition", {QStringLiteral("--no-content-disposition")}, "/dl", 0, "dl"},
+        WebCase {"NamedByTheUser", {QStringLiteral("-o"), QStringLiteral("HOME/mine.bin")}, "/dl", 0, "mine.bin"},
+        WebCase {"User", {QStringLiteral("--user"), QStringLiteral("u:p")}, "/auth/file.bin", 0, "file.bin"},
+        WebCase {"PasswordFromTheEnvironment",
+                 {QStringLiteral("--user"), QStringLiteral("u"), QStringLiteral("--password-from-env"),
+                  QStringLiteral("KEVAGET_PASSWORD")},
+                 "/auth/file.bin",
+                 0,
+                 "file.bin"},
+        WebCase {"Netrc", {QStringLiteral("--netrc")}, "/auth/file.bin", 0, "file.bin"},
+        WebCase {"WrongPassword", {QStringLiteral("--user"), QStringLiteral("u:q")}, "/auth/file.bin", 1, ""},
+        WebCase {"CookiesPageAgentAndHeader",
+                 {QStringLiteral("--load-cookies"), QStringLiteral("HOME/cookies.txt"), QStringLiteral("--header"),
+                  QStringLiteral("X-Token: t0k"), QStringLiteral("--user-agent"), QStringLiteral("UA/1"),
+                  QStringLiteral("--referer"), QStringLiteral("http://page.example/")},
+                 "/private/file.bin",
+                 0,
+                 "file.bin"},
+        WebCase {"AHeaderWithoutAColon", {QStringLiteral("--header"), QStringLiteral("X-Token")}, "/dl", 2, ""},
+        WebCase {"AHeaderKevagetWrites", {QStringLiteral("--header"), QStringLiteral("Range: bytes=0-")}, "/dl", 2, ""},
+        WebCase {"AMissingEnvironmentVariable",
+                 {QStringLiteral("--password-from-env"), QStringLiteral("KEVAGET_NOT_SET")},
+                 "/dl",
+                 2,
+                 ""}),
+    CaseName());
+
 } // namespace
