@@ -15,3 +15,7 @@ struct SiteLogin {
 // The first login whose server equals `host` exactly (letter case counts);
 // an empty login when there is none.
 SiteLogin LookupSiteLogin(const QList<SiteLogin>& logins, const QString& host);
+
+// Puts `login` in place of the first login of its server, or appends it when
+// the list has none: a server keeps one login, the last one remembered.
+void RememberSiteLogin(QList<SiteLogin>& logins, const SiteLogin& login);
