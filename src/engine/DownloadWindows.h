@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/SiteLogin.h"
 #include "engine/DownloadJob.h"
 #include "engine/JobList.h"
 #include "engine/RateLimiter.h"
@@ -10,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class KevaContext;
 
@@ -29,6 +31,9 @@ public:
     // Asks what to do with a target file that exists (0 overwrite, -1 resume,
     // -2 cancel). Without it, an existing file is overwritten.
     std::function<int(const QString& savePath)> askFileExists;
+    // Asks the user for a login for a server that wants one the job does not
+    // have (see DownloadJob::askLogin); without it, such downloads fail.
+    std::function<std::optional<SiteLogin>(const QString& server)> askLogin;
     // Shows a window over a job that starts; without it jobs run unseen.
     std::function<void(DownloadJob& job)> showWindow;
 
