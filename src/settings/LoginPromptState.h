@@ -25,9 +25,6 @@ public:
     // Captions.
     QString caption, banner, lblText, lblUserName, lblPassword, chkRememberCaption, cmdOK, cmdCancel;
 
-    // The caption routine: at creation and each time the dialog is activated.
-    void applyCaptions();
-
     // True when the login was taken (answer() holds it); an empty user name,
     // or a password that cannot be stored when it is to be remembered, is
     // refused with a message, and false.
@@ -38,6 +35,8 @@ public:
     const std::optional<SiteLogin>& answer() const { return answer_; }
 
 private:
+    // The captions in the current language, the server's name in them.
+    void applyCaptions();
     bool refuse(const char* key, const QString& fallback);
     void remember(const SiteLogin& login);
 
