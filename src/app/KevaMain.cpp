@@ -23,6 +23,7 @@
 #include "platform/TerminationSignals.h"
 #include "schedule/ScheduleState.h"
 #include "schedule/ui/frmSchedule.h"
+#include "settings/ui/frmLogin.h"
 #include "settings/ui/frmSettings.h"
 #include "settings/KevaContext.h"
 #include "site/SiteCrawl.h"
@@ -77,6 +78,7 @@ int main(int argc, char** argv)
         frmDownload::showFor(context, job);
     };
     windows.askFileExists = [&context, &window](const QString&) { return frmExist::ask(context, &window); };
+    windows.askLogin = [&context, &window](const QString& server) { return frmLogin::ask(context, server, &window); };
 
     // Every new URL passes the add-URL path: typed into its dialog, or handed
     // over (receiver window, first start, drops, re-download) through DownLoadURL.

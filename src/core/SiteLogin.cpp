@@ -10,3 +10,14 @@ SiteLogin LookupSiteLogin(const QList<SiteLogin>& logins, const QString& host)
     }
     return {};
 }
+
+void RememberSiteLogin(QList<SiteLogin>& logins, const SiteLogin& login)
+{
+    for (SiteLogin& known : logins) {
+        if (known.server == login.server) {
+            known = login;
+            return;
+        }
+    }
+    logins.append(login);
+}

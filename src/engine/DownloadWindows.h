@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/SiteLogin.h"
 #include "engine/DownloadJob.h"
 #include "engine/JobList.h"
 #include "engine/RateLimiter.h"
@@ -10,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class KevaContext;
 
