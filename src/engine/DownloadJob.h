@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/BrowserSession.h"
 #include "core/SplitUrl.h"
 #include "engine/ConnectionFactory.h"
 #include "engine/DownloadDisplay.h"
@@ -48,12 +49,15 @@ public:
     void setListRow(JobList::Row listRow) { row_ = listRow; }
     // Every read of the job's connections goes through `limiter` (it must outlive the job).
     void setLimiter(RateLimiter* limiter);
+    // What the browser knew of the URL (empty for a URL from elsewhere).
+    void setBrowserSession(const BrowserSession& session) { browser_ = session; }
     // Where the job's connections come from (tests script them).
     void setConnections(ConnectionFactory factory) { connections_ = std::move(factory); }
 
     const QString& url() const { return URL; }
     const QString& savePath() const { return SavePath; }
     const UrlParts& urlParts() const { return parts_; }
+    const BrowserSession& browserSession() const { return browser_; }
     int jobIndex() const { return JobIndex; }
     JobList::Row listRow() const { return row_; }
     // Bytes a second over the last few seconds.
@@ -173,6 +177,7 @@ private:
     QString SavePath;
     QString requestedUrl_; // the address asked for, before any redirect
     UrlParts parts_;
+    BrowserSession browser_;
     int JobIndex = 0;
     JobList::Row row_;
     QString InteractionLog;

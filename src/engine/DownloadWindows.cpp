@@ -40,7 +40,8 @@ int DownloadWindows::slotFor(int row) const
     return -1;
 }
 
-DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePath, int& row)
+DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePath, int& row,
+                                       const BrowserSession& session)
 {
     // The row is held by its handle while the question is open: the user may
     // remove rows above it meanwhile.
@@ -94,6 +95,7 @@ DownloadJob* DownloadWindows::StartJob(const QString& url, const QString& savePa
         job.setListRow(jobs_.row(row));
     }
     job.setTarget(url, savePath, SplitUrl(url, context_.dialogSettings.lstLogin));
+    job.setBrowserSession(session);
     if (showWindow)
         showWindow(job);
     job.StartDownload();

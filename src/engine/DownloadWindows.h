@@ -42,8 +42,9 @@ public:
     // or nothing when no slot is free or a new row's existing file is kept
     // (the user cancelled; nothing is listed). The question about an existing file
     // comes first, before a slot is taken: other URLs may start while it is
-    // open, and each takes a slot of its own.
-    DownloadJob* StartJob(const QString& url, const QString& savePath, int& row);
+    // open, and each takes a slot of its own. `session` is what the browser
+    // knew of the URL when it handed it over; the job sends it.
+    DownloadJob* StartJob(const QString& url, const QString& savePath, int& row, const BrowserSession& session = {});
     // Lists `url` without starting it; gives its row.
     JobList::Row QueueJob(const QString& url, const QString& savePath);
 
