@@ -2,6 +2,7 @@
 #include "engine/DownloadWindows.h"
 #include "engine/ui/frmDownload.h"
 #include "intake/AddUrlState.h"
+#include "intake/HandOffText.h"
 #include "intake/SavePromptState.h"
 #include "intake/frmLocater.h"
 #include "intake/ui/TextDropFilter.h"
@@ -87,7 +88,9 @@ int main(int argc, char** argv)
     savePrompt.askSavePath = frmFile::saveAsDialog(&window);
     savePrompt.showJobList = [&views] { views.selectNode(QStringLiteral("Downloads")); };
     savePrompt.showWindow = [&context, &savePrompt, &window] { frmFile::showFor(context, savePrompt, &window); };
-    addUrl.showSavePrompt = [&savePrompt](const QString& url, const JobList::Row& row) { savePrompt.ask(url, row); };
+    addUrl.showSavePrompt = [&savePrompt](const QString& url, const JobList::Row& row, const BrowserSession& session) {
+        savePrompt.ask(url, row, session);
+    };
     const auto takeUrl = [&addUrl](const QString& url) { return addUrl.DownLoadURL(url); };
     const auto openAddUrl = [&context, &addUrl, &window](Qt::WindowModality modality) {
         return [&context, &addUrl, &window, modality] { frmURL::showFor(context, addUrl, &window, modality); };
@@ -130,8 +133,12 @@ int main(int argc, char** argv)
     window.setDialog(frmMain::Dialog::About, [&about, &window] { frmAbout::showFor(about, &window); });
 
     // URLs from outside (the browser helper, a second start) arrive through
-    // the hidden receiver window, made in step 3 of the load.
-    frmLocater receiver(takeUrl);
+    // the hidden receiver window, made in step 3 of the load; the browser
+    // helper's come with what the browser knew of them.
+    frmLocater receiver([&addUrl](const QString& text) {
+        const HandOffText::Parsed handed = HandOffText::parse(text);
+        return addUrl.DownLoadURL(handed.url, handed.session);
+    });
     // A second start without a URL brings the window back, also where no
     // tray can.
     receiver.showWindow = [&window] { window.showRestored(); };

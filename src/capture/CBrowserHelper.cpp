@@ -3,7 +3,7 @@
 #include "core/SplitUrl.h"
 #include "intake/CaptureFilters.h"
 #include "intake/HandOffTarget.h"
-#include "intake/UrlCutting.h"
+#include "intake/HandOffText.h"
 #include "settings/CRegister.h"
 #include "settings/SettingText.h"
 #include "settings/SettingsDefaults.h"
@@ -16,27 +16,27 @@ CBrowserHelper::CBrowserHelper(Registry& registry, HandOff handOff)
     captureOff_ = number.has_value() && *number == 0;
 }
 
-bool CBrowserHelper::moBrowser_BeforeNavigate2(const QString& url) const
+bool CBrowserHelper::moBrowser_BeforeNavigate2(const QString& url, const BrowserSession& session) const
 {
     if (captureOff_)
         return false;
     // https:// counts as http://.
     if (!HasDownloadScheme(url))
         return false;
-    const QString ext = GetExtensionName(GetFileName(url));
+    const QString ext = CapturedExtension(url, session, mimeTable_);
     if (ext.isEmpty() || !IsValidExt(ext))
         return false;
-    if (!IsExtPermitted(url, setting(QStringLiteral("MonitorTypes"), SettingsDefaults::kMonitorTypes)))
+    if (!IsTypePermitted(ext, setting(QStringLiteral("MonitorTypes"), SettingsDefaults::kMonitorTypes)))
         return false;
     if (!IsServerPermitted(url, setting(QStringLiteral("MonitorServer"), SettingsDefaults::kMonitorServer)))
         return false;
-    return handOff_(url);
+    return handOff_(url, session);
 }
 
-bool CBrowserHelper::FindWin(const QString& url)
+bool CBrowserHelper::FindWin(const QString& url, const BrowserSession& session)
 {
     const auto target = HandOffTarget::find();
-    return target && HandOffTarget::setText(*target, url);
+    return target && HandOffTarget::setText(*target, HandOffText::compose(url, session));
 }
 
 QString CBrowserHelper::setting(const QString& name, const QString& defaultValue) const

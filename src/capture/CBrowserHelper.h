@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/BrowserSession.h"
+#include "platform/MimeTable.h"
 #include "platform/Registry.h"
 
 #include <QString>
@@ -16,8 +18,9 @@ public:
     // Under HKEY_LOCAL_MACHINE.
     static inline const QString kKey = QStringLiteral("\\Software\\KEVA Software\\KEVA 3.0\\");
 
-    // Gives the URL to the running KEVA; true when KEVA received it.
-    using HandOff = std::function<bool(const QString& url)>;
+    // Gives the URL, with what the browser knew of it, to the running KEVA;
+    // true when KEVA received it.
+    using HandOff = std::function<bool(const QString& url, const BrowserSession& session)>;
 
     // Reads "ClickCapture": a value that reads as the number 0 switches
     // capture off; any other number, a missing or an unreadable value leave
@@ -30,16 +33,21 @@ public:
     // not fetch it. Capture off, a scheme other than http(s):// or ftp://,
     // no extension, an unusable extension, a type that is not monitored, an
     // ignored server and a KEVA that does not run all leave it to the browser.
-    bool moBrowser_BeforeNavigate2(const QString& url) const;
+    // A download the browser started whose URL has no usable extension is
+    // judged by the browser's file name for it, or by its MIME type (see
+    // CapturedExtension). The session goes to KEVA with the URL.
+    bool moBrowser_BeforeNavigate2(const QString& url, const BrowserSession& session = {}) const;
 
-    // The hand-off to the running KEVA, as a second start of KEVA does it;
-    // true when KEVA received the URL (false when it does not run).
-    static bool FindWin(const QString& url);
+    // The hand-off to the running KEVA, as a second start of KEVA does it
+    // (the text of HandOffText); true when KEVA received the URL (false when
+    // it does not run).
+    static bool FindWin(const QString& url, const BrowserSession& session);
 
 private:
     QString setting(const QString& name, const QString& defaultValue) const;
 
     Registry& registry_;
     HandOff handOff_;
+    MimeTable mimeTable_;
     bool captureOff_ = false;
 };

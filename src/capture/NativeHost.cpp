@@ -5,6 +5,9 @@
 #include <QJsonDocument>
 #include <QJsonParseError>
 
+#include <array>
+#include <utility>
+
 NativeHost::NativeHost(NativeMessageChannel& channel, const CBrowserHelper& helper)
     : channel_(channel)
     , helper_(helper)
@@ -49,8 +52,35 @@ QJsonObject NativeHost::answer(const QByteArray& body) const
     const QString text = url.toString();
     if (HasControlCharacter(text) || text.contains(QLatin1Char(' ')))
         return error(QStringLiteral("the URL holds a control character or a blank"));
-    const bool take = helper_.moBrowser_BeforeNavigate2(text);
+    BrowserSession session;
+    if (const QString why = readSession(document.object(), &session); !why.isEmpty())
+        return error(why);
+    const bool take = helper_.moBrowser_BeforeNavigate2(text, session);
     return {{QStringLiteral("answer"), take ? QStringLiteral("take") : QStringLiteral("pass")}};
+}
+
+QString NativeHost::readSession(const QJsonObject& message, BrowserSession* session)
+{
+    const std::array<std::pair<QLatin1StringView, QString BrowserSession::*>, 5> fields {{
+        {QLatin1StringView("referrer"), &BrowserSession::referrer},
+        {QLatin1StringView("userAgent"), &BrowserSession::userAgent},
+        {QLatin1StringView("cookies"), &BrowserSession::cookie},
+        {QLatin1StringView("fileName"), &BrowserSession::fileName},
+        {QLatin1StringView("mime"), &BrowserSession::mimeType},
+    }};
+    for (const auto& [name, field] : fields) {
+        const QJsonValue value = message.value(name);
+        if (value.isUndefined())
+            continue;
+        if (!value.isString())
+            return QStringLiteral("\"%1\" is not a text").arg(name);
+        // These become request headers: a line break would start a header
+        // of the page's choosing.
+        if (HasControlCharacter(value.toString()))
+            return QStringLiteral("\"%1\" holds a control character").arg(name);
+        session->*field = value.toString();
+    }
+    return {};
 }
 
 QJsonObject NativeHost::error(const QString& why)

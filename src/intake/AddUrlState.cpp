@@ -84,9 +84,9 @@ bool AddUrlState::IsLimitOk(const QString& url) const
     return runningJobsOn(GetServerName(url)) <= ServerLimit(context_.dialogSettings, url);
 }
 
-QString AddUrlState::defaultPath(const QString& url) const
+QString AddUrlState::defaultPath(const QString& url, const BrowserSession& session) const
 {
-    return SavePaths::defaultPath(context_.LastSavePath, NetworkName::fileNameOf(url));
+    return SavePaths::defaultPath(context_.LastSavePath, SavePaths::fileNameFor(url, session));
 }
 
 void AddUrlState::refuse(const QString& text, const QString& title, Source source)
@@ -100,11 +100,11 @@ void AddUrlState::refuse(const QString& text, const QString& title, Source sourc
 
 void AddUrlState::OK()
 {
-    if (runChecks(txtURL, Source::Typed))
+    if (runChecks(txtURL, {}, Source::Typed))
         destroy();
 }
 
-bool AddUrlState::runChecks(const QString& url, Source source)
+bool AddUrlState::runChecks(const QString& url, const BrowserSession& session, Source source)
 {
     const QString lowered = url.toLower();
     const QString invalid = context_.text.GetText(QStringLiteral("11041"), QStringLiteral("Invalid URL"));
@@ -112,7 +112,7 @@ bool AddUrlState::runChecks(const QString& url, Source source)
         return refuse(invalid, KevaContext::kTitle, source), false;
     if (lowered.startsWith(QStringLiteral("ftp://")) && url.size() < 8)
         return refuse(invalid, KevaContext::kTitle, source), false;
-    const QString ext = GetExtensionName(GetFileName(url)).toLower();
+    const QString ext = CapturedExtension(url, session, mimeTable_).toLower();
     const bool startPage = context_.SiteDownloadMode;
     const bool badExtension = !IsValidExt(ext) || ext.isEmpty();
     if (badExtension && (source == Source::HandedOver || startPage))
@@ -128,14 +128,14 @@ bool AddUrlState::runChecks(const QString& url, Source source)
     // URL is told why it is not captured, and may take it all the same. The
     // start page of a site download is a page, whatever types are monitored.
     const bool unmonitored = !startPage
-        && (badExtension || !IsExtPermitted(url, context_.dialogSettings.txtMonitorTypes));
+        && (badExtension || !IsTypePermitted(ext, context_.dialogSettings.txtMonitorTypes));
     if (unmonitored && source == Source::Typed && !typedAnyway(url))
         return false;
     if (source == Source::Typed) {
         visible = false;
         emit changed();
     }
-    const QString path = defaultPath(url);
+    const QString path = defaultPath(url, session);
     const DialogSettings& settings = context_.dialogSettings;
     if (!IsLimitOk(url)) {
         windows_.QueueJob(url, path);
@@ -149,7 +149,7 @@ bool AddUrlState::runChecks(const QString& url, Source source)
     }
     if (unmonitored && source == Source::HandedOver)
         return false;
-    take(url);
+    take(url, session);
     return true;
 }
 
@@ -181,20 +181,21 @@ bool AddUrlState::typedAnyway(const QString& url)
 // The URL gets its row now. The first one of a session asks where to save
 // it, and so does every one when the settings say so; otherwise it starts by
 // the save rules right after this call, or is only listed.
-void AddUrlState::take(const QString& url)
+void AddUrlState::take(const QString& url, const BrowserSession& session)
 {
     const AppSettings& options = context_.appSettings;
     const bool first = !context_.UrlAddedThisSession;
     context_.UrlAddedThisSession = true;
     if ((first || options.DownloadPromptOption) && showSavePrompt) {
-        showSavePrompt(url, windows_.QueueJob(url, defaultPath(url)));
+        showSavePrompt(url, windows_.QueueJob(url, defaultPath(url, session)), session);
         return;
     }
     if (options.DownloadNowOption) {
-        QTimer::singleShot(0, this, [this, url] { SaveLocationRules(context_, windows_, today_).apply(url); });
+        QTimer::singleShot(0, this,
+                           [this, url, session] { SaveLocationRules(context_, windows_, today_).apply(url, session); });
         return;
     }
-    windows_.QueueJob(url, defaultPath(url));
+    windows_.QueueJob(url, defaultPath(url, session));
 }
 
 void AddUrlState::Cancel()
@@ -203,9 +204,9 @@ void AddUrlState::Cancel()
     emit cancelled();
 }
 
-bool AddUrlState::DownLoadURL(const QString& url)
+bool AddUrlState::DownLoadURL(const QString& url, const BrowserSession& session)
 {
-    return runChecks(url, Source::HandedOver);
+    return runChecks(url, session, Source::HandedOver);
 }
 
 void AddUrlState::destroy()

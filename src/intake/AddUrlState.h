@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/BrowserSession.h"
 #include "engine/JobList.h"
+#include "platform/MimeTable.h"
 
 #include <QDate>
 #include <QObject>
@@ -34,8 +36,8 @@ public:
     // Services of the window layer.
     std::function<QString()> clipboardText;
     // Asks where to save a URL that is listed in `row` (the "Save file to?"
-    // prompt; one at a time, in order).
-    std::function<void(const QString& url, const JobList::Row& row)> showSavePrompt;
+    // prompt; one at a time, in order); the session goes with it to the job.
+    std::function<void(const QString& url, const JobList::Row& row, const BrowserSession& session)> showSavePrompt;
 
     // Creation of the dialog: captions, history, clipboard prefill.
     void load();
@@ -45,10 +47,14 @@ public:
     void OK();
     void Cancel();
     // A URL from outside; true when it was taken (listed, or about to be).
-    bool DownLoadURL(const QString& url);
+    // `session` is what the browser knew of it, when a browser handed it
+    // over: a download the browser started is judged by the browser's file
+    // name when the URL names no file type, saved under that name, and its
+    // job sends the browser's page, User-Agent and cookies.
+    bool DownLoadURL(const QString& url, const BrowserSession& session = {});
 
     bool IsLimitOk(const QString& url) const;
-    QString defaultPath(const QString& url) const;
+    QString defaultPath(const QString& url, const BrowserSession& session = {}) const;
 
 signals:
     void changed();
@@ -61,12 +67,12 @@ private:
     // Typed into the dialog by the user, or handed over (capture, second
     // start, drops).
     enum class Source { Typed, HandedOver };
-    bool runChecks(const QString& url, Source source);
+    bool runChecks(const QString& url, const BrowserSession& session, Source source);
     void refuse(const QString& text, const QString& title, Source source);
     // Tells why a typed URL is not captured and asks whether to take it all
     // the same.
     bool typedAnyway(const QString& url);
-    void take(const QString& url);
+    void take(const QString& url, const BrowserSession& session);
     int runningJobsOn(const QString& server) const;
     void destroy();
 
@@ -75,5 +81,6 @@ private:
     JobList& lstMain_;
     JobList& lstAll_;
     std::function<QDate()> today_;
+    MimeTable mimeTable_;
     bool loaded_ = false;
 };

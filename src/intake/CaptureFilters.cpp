@@ -1,6 +1,7 @@
 #include "intake/CaptureFilters.h"
 
 #include "intake/UrlCutting.h"
+#include "platform/MimeTable.h"
 
 #include <QStringList>
 
@@ -47,8 +48,26 @@ bool IsValidExt(const QString& ext)
 
 bool IsExtPermitted(const QString& url, const QString& monitorTypes)
 {
-    const QString extension = QLatin1Char('.') + GetExtensionName(GetFileName(url));
-    return listMatches(monitorTypes, extension, QLatin1Char('?'));
+    return IsTypePermitted(GetExtensionName(GetFileName(url)), monitorTypes);
+}
+
+bool IsTypePermitted(const QString& ext, const QString& monitorTypes)
+{
+    return listMatches(monitorTypes, QLatin1Char('.') + ext, QLatin1Char('?'));
+}
+
+QString CapturedExtension(const QString& url, const BrowserSession& session, const MimeTable& mimeTable)
+{
+    const auto usable = [](const QString& ext) { return !ext.isEmpty() && IsValidExt(ext); };
+    const QString own = GetExtensionName(GetFileName(url));
+    if (usable(own) || session.isEmpty())
+        return own;
+    if (const QString named = GetExtensionName(session.fileName); usable(named))
+        return named;
+    if (session.mimeType.isEmpty())
+        return own;
+    const QString typed = mimeTable.extensionFor(session.mimeType);
+    return usable(typed) ? typed : own;
 }
 
 bool IsServerPermitted(const QString& url, const QString& monitorServer)

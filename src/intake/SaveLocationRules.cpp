@@ -1,6 +1,5 @@
 #include "intake/SaveLocationRules.h"
 
-#include "core/NetworkName.h"
 #include "engine/DownloadWindows.h"
 #include "intake/SavePaths.h"
 #include "intake/UrlCutting.h"
@@ -28,14 +27,14 @@ QString SaveLocationRules::GetPathFromList(const QString& url) const
     return table.last().folder;
 }
 
-void SaveLocationRules::apply(const QString& url)
+void SaveLocationRules::apply(const QString& url, const BrowserSession& session)
 {
     const SaveLocationChoice& choice = context_.saveLocation;
-    const QString name = NetworkName::fileNameOf(url);
+    const QString name = SavePaths::fileNameFor(url, session);
     const QString defaultPath = SavePaths::defaultPath(context_.LastSavePath, name);
     const auto start = [&](const QString& path) {
         int row = -1;
-        windows_.StartJob(url, path, row);
+        windows_.StartJob(url, path, row, {.browser = session});
     };
 
     if (choice.SaveLastDir)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/BrowserSession.h"
+
 #include <QDate>
 #include <QString>
 
@@ -21,8 +23,8 @@ public:
     QString GetPathFromList(const QString& url) const;
 
     // Applies the rules: starts the job (or, for a sub-folder rule without a
-    // parent folder, only lists it).
-    void apply(const QString& url);
+    // parent folder, only lists it), with what the browser knew of the URL.
+    void apply(const QString& url, const BrowserSession& session = {});
 
 private:
     KevaContext& context_;

@@ -1,5 +1,7 @@
 #include "intake/SavePaths.h"
 
+#include "core/NetworkName.h"
+
 #include <QDir>
 #include <QStandardPaths>
 
@@ -34,4 +36,12 @@ QString SavePaths::defaultPath(const QString& lastSavePath, const QString& fileN
 {
     const QString folder = folderOf(lastSavePath);
     return join(folder.isEmpty() || folder == QStringLiteral("/") ? downloadFolder() : folder, fileName);
+}
+
+QString SavePaths::fileNameFor(const QString& url, const BrowserSession& session)
+{
+    const QString given = session.fileName.section(QLatin1Char('/'), -1);
+    if (given.isEmpty() || given == QStringLiteral(".") || given == QStringLiteral(".."))
+        return NetworkName::fileNameOf(url);
+    return given;
 }

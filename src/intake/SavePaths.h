@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/BrowserSession.h"
+
 #include <QString>
 
 // Joining and choosing save paths.
@@ -14,4 +16,8 @@ public:
     // Where a URL's file goes by default: beside the last file saved, or in
     // the download folder before anything was saved.
     static QString defaultPath(const QString& lastSavePath, const QString& fileName);
+    // The name a URL's file is saved under: the browser's file name for it
+    // when the browser gave one (its last part only, so that it names no
+    // other folder), else the name in the URL.
+    static QString fileNameFor(const QString& url, const BrowserSession& session);
 };

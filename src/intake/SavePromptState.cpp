@@ -1,6 +1,5 @@
 #include "intake/SavePromptState.h"
 
-#include "core/NetworkName.h"
 #include "engine/DownloadWindows.h"
 #include "intake/SavePaths.h"
 #include "settings/KevaContext.h"
@@ -14,9 +13,9 @@ SavePromptState::SavePromptState(KevaContext& context, DownloadWindows& windows,
 {
 }
 
-void SavePromptState::ask(const QString& url, const JobList::Row& row)
+void SavePromptState::ask(const QString& url, const JobList::Row& row, const BrowserSession& session)
 {
-    waiting_.emplace_back(url, row);
+    waiting_.push_back({url, row, session});
     if (!busy_)
         QTimer::singleShot(0, this, &SavePromptState::openNext);
 }
@@ -26,7 +25,10 @@ void SavePromptState::openNext()
     if (busy_ || waiting_.empty())
         return;
     busy_ = true;
-    std::tie(PromptURL, row_) = waiting_.front();
+    Waiting& next = waiting_.front();
+    PromptURL = next.url;
+    row_ = next.row;
+    session_ = next.session;
     waiting_.pop_front();
     if (showWindow)
         showWindow();
@@ -37,6 +39,7 @@ void SavePromptState::openNext()
 void SavePromptState::finish()
 {
     row_.reset();
+    session_ = {};
     busy_ = false;
     emit closed();
     if (!waiting_.empty())
@@ -65,9 +68,8 @@ void SavePromptState::open()
     txtURL = PromptURL;
     txtSaveTo.clear();
     if (askSavePath) {
-        // The name as the download saves it: decoded, "my file.zip" for "my%20file.zip".
-        const QString proposed = SavePaths::defaultPath(context_.LastSavePath, NetworkName::fileNameOf(PromptURL));
-        if (const auto chosen = askSavePath(text("06007", QStringLiteral("KEVA 3.0 [Save file to?]")), proposed)) {
+        if (const auto chosen = askSavePath(text("06007", QStringLiteral("KEVA 3.0 [Save file to?]")),
+                                            proposedPath(PromptURL))) {
             txtSaveTo = *chosen;
             context_.LastSavePath = *chosen;
         }
@@ -86,10 +88,11 @@ void SavePromptState::beginDownload()
     // existing file.
     const QString url = txtURL;
     const QString savePath = txtSaveTo;
+    const BrowserSession session = session_;
     const JobList::Row listed = listedRow();
     int row = listed ? windows_.jobs().numberOf(listed) : -1;
     finish();
-    windows_.StartJob(url, savePath, row);
+    windows_.StartJob(url, savePath, row, {.browser = session});
     // Keeping the existing file cancelled this download: its row goes.
     if (context_.FileExistsAction == -2)
         dropUnstarted(listed);
@@ -126,12 +129,17 @@ void SavePromptState::change()
 {
     if (!askSavePath)
         return;
-    const QString start = txtSaveTo.isEmpty()
-        ? SavePaths::defaultPath(context_.LastSavePath, NetworkName::fileNameOf(txtURL))
-        : txtSaveTo;
+    const QString start = txtSaveTo.isEmpty() ? proposedPath(txtURL) : txtSaveTo;
     if (const auto chosen = askSavePath(
             context_.text.caption(QStringLiteral("06008"), QStringLiteral("Save file to...")), start)) {
         txtSaveTo = *chosen;
         emit changed();
     }
+}
+
+// The name as the download saves it: the browser's file name, else the URL's
+// decoded, "my file.zip" for "my%20file.zip".
+QString SavePromptState::proposedPath(const QString& url) const
+{
+    return SavePaths::defaultPath(context_.LastSavePath, SavePaths::fileNameFor(url, session_));
 }

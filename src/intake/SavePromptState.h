@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/BrowserSession.h"
 #include "engine/JobList.h"
 
 #include <QObject>
@@ -8,15 +9,15 @@
 #include <deque>
 #include <functional>
 #include <optional>
-#include <utility>
 
 class DownloadWindows;
 class KevaContext;
 
 // The "Save file to?" prompt without its window: where a new download goes,
 // and whether it starts now or stays listed. Each URL comes with the row that
-// lists it; URLs that come while a prompt is open wait for their turn, so
-// each prompt keeps its own URL and row.
+// lists it, and what the browser knew of it; URLs that come while a prompt
+// is open wait for their turn, so each prompt keeps its own URL, row and
+// session. The name offered is the browser's file name when it gave one.
 class SavePromptState : public QObject {
     Q_OBJECT
 public:
@@ -34,8 +35,8 @@ public:
     std::function<void()> showJobList;
 
     // Queues a prompt for `url`, listed in `row`; the first in the queue opens
-    // right after the caller returns.
-    void ask(const QString& url, const JobList::Row& row);
+    // right after the caller returns. Its job gets `session`.
+    void ask(const QString& url, const JobList::Row& row, const BrowserSession& session = {});
     // Opens the window over this state; it calls open(). Without it, open()
     // runs alone.
     std::function<void()> showWindow;
@@ -62,8 +63,17 @@ private:
     JobList::Row listedRow() const;
     void dropUnstarted(const JobList::Row& row);
 
-    std::deque<std::pair<QString, JobList::Row>> waiting_;
+    // The save path proposed for `url` at first.
+    QString proposedPath(const QString& url) const;
+
+    struct Waiting {
+        QString url;
+        JobList::Row row;
+        BrowserSession session;
+    };
+    std::deque<Waiting> waiting_;
     JobList::Row row_;
+    BrowserSession session_;
     bool busy_ = false;
 
     KevaContext& context_;

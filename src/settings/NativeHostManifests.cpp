@@ -10,13 +10,30 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-QStringList NativeHostManifests::folders(Family family)
+QList<NativeHostManifests::Place> NativeHostManifests::places(Family family)
 {
-    if (family == Family::Firefox)
-        return {QDir::homePath() + QStringLiteral("/.mozilla/native-messaging-hosts")};
+    const QString home = QDir::homePath();
+    const QString flatpak = home + QStringLiteral("/.var/app/");
+    const QString snap = home + QStringLiteral("/snap/");
+    if (family == Family::Firefox) {
+        const QString hosts = QStringLiteral("/.mozilla/native-messaging-hosts");
+        return {
+            {home + hosts, {}},
+            {flatpak + QStringLiteral("org.mozilla.firefox") + hosts, flatpak + QStringLiteral("org.mozilla.firefox")},
+            {snap + QStringLiteral("firefox/common") + hosts, snap + QStringLiteral("firefox")}};
+    }
     const QString base = XdgFolders::configHome();
-    return {QDir::cleanPath(base + QStringLiteral("/chromium/NativeMessagingHosts")),
-            QDir::cleanPath(base + QStringLiteral("/google-chrome/NativeMessagingHosts"))};
+    QList<Place> places;
+    for (const char* browser :
+         {"chromium", "google-chrome", "BraveSoftware/Brave-Browser", "vivaldi", "microsoft-edge"})
+        places.append({QDir::cleanPath(base + QLatin1Char('/') + QLatin1String(browser)
+                                       + QStringLiteral("/NativeMessagingHosts")),
+                       {}});
+    places.append({flatpak + QStringLiteral("org.chromium.Chromium/config/chromium/NativeMessagingHosts"),
+                   flatpak + QStringLiteral("org.chromium.Chromium")});
+    places.append(
+        {snap + QStringLiteral("chromium/common/chromium/NativeMessagingHosts"), snap + QStringLiteral("chromium")});
+    return places;
 }
 
 QString NativeHostManifests::hostProgram(const QString& kevaFolder)
@@ -48,13 +65,17 @@ bool NativeHostManifests::install(Family family, const QString& hostPath)
 {
     const QByteArray text = manifest(family, hostPath);
     bool all = true;
-    for (const QString& folder : folders(family))
-        all = QDir().mkpath(folder) && AtomicFile::write(folder + QLatin1Char('/') + fileName(), text) && all;
+    for (const Place& place : places(family)) {
+        if (!place.browserFolder.isEmpty() && !QFileInfo(place.browserFolder).isDir())
+            continue;
+        all = QDir().mkpath(place.folder) && AtomicFile::write(place.folder + QLatin1Char('/') + fileName(), text)
+            && all;
+    }
     return all;
 }
 
 void NativeHostManifests::remove(Family family)
 {
-    for (const QString& folder : folders(family))
-        QFile::remove(folder + QLatin1Char('/') + fileName());
+    for (const Place& place : places(family))
+        QFile::remove(place.folder + QLatin1Char('/') + fileName());
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 // The native-messaging host manifests by which the browsers find
 // KEVA_IE_BHO for the capture extension: one JSON file per browser, in the
@@ -27,18 +27,29 @@ public:
 
     enum class Family { Chromium, Firefox };
 
-    // Chromium and Google Chrome: "NativeMessagingHosts" in
-    // $XDG_CONFIG_HOME/chromium and $XDG_CONFIG_HOME/google-chrome
-    // (XDG_CONFIG_HOME defaulting to ~/.config). Firefox:
-    // ~/.mozilla/native-messaging-hosts.
-    static QStringList folders(Family family);
+    // A folder where a browser reads the manifests, and the browser's own
+    // folder that must exist before the manifest is written there: a
+    // sandboxed browser (Flatpak, Snap) has one only when it is installed.
+    // Empty for a browser whose folder is made when missing.
+    struct Place {
+        QString folder;
+        QString browserFolder;
+    };
+    // The Chromium family: "NativeMessagingHosts" in
+    // $XDG_CONFIG_HOME/chromium, google-chrome, BraveSoftware/Brave-Browser,
+    // vivaldi and microsoft-edge (XDG_CONFIG_HOME defaulting to ~/.config),
+    // and in the Flatpak and Snap Chromium's own configuration. Firefox:
+    // ~/.mozilla/native-messaging-hosts, and the same in the Flatpak and
+    // Snap Firefox's own folders.
+    static QList<Place> places(Family family);
     static QString fileName() { return kHostName + QStringLiteral(".json"); }
 
     // The manifest naming the host program at `hostPath`.
     static QByteArray manifest(Family family, const QString& hostPath);
 
-    // Writes the manifest into every folder of the family, making a missing
-    // folder; false when one could not be written.
+    // Writes the manifest into every folder of the family whose browser
+    // folder exists, making a missing manifest folder; false when one could
+    // not be written.
     static bool install(Family family, const QString& hostPath);
     // Removes the manifest from every folder of the family; nothing else in
     // them is touched.

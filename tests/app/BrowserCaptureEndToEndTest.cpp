@@ -1,6 +1,8 @@
 #include "KevaOnDisplay.h"
 
 #include "capture/CBrowserHelper.h"
+#include "intake/HandOffText.h"
+#include "intake/frmLocater.h"
 #include "settings/BrowserRegistration.h"
 #include "settings/CRegister.h"
 
@@ -10,12 +12,14 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +35,7 @@ struct Outcome {
     QString page;            // where the tab is afterwards
     QStringList savedSha256; // the files it downloaded to the end
     int unfinishedDownloads = 0;
+    QString userAgent; // the page's navigator.userAgent
 };
 
 enum class Browser { Chromium, Firefox };
@@ -56,9 +61,16 @@ protected:
         home.writeFile(QStringLiteral("www/files/guide.pdf"), pdf());
         home.writeFile(QStringLiteral("www/files/page.html"), "<html><body>a page</body></html>");
         home.writeFile(QStringLiteral("www/files/file.php"), "<?php echo 3; ?>");
+        // A script that sends a file under a name of its own.
+        home.writeFile(QStringLiteral("www/files/download.php"), archive);
         zipSha256_ = QCryptographicHash::hash(archive, QCryptographicHash::Sha256).toHex();
         nginx.addHttpText(QStringLiteral("    types { text/html html; application/pdf pdf; application/zip zip; }\n"));
-        nginx.addServerText(QStringLiteral("        autoindex on;\n"));
+        nginx.addServerText(QStringLiteral("        autoindex on;\n"
+                                           "        location = /files/download.php {\n"
+                                           "            default_type application/octet-stream;\n"
+                                           "            add_header Content-Disposition "
+                                           "'attachment; filename=\"report.zip\"';\n"
+                                           "        }\n"));
         for (const QString& folder : {QString(), QStringLiteral("www"), QStringLiteral("www/files")})
             QFile::setPermissions(home.path(folder),
                                   QFile::permissions(home.path(folder)) | QFileDevice::ExeOther
@@ -123,11 +135,15 @@ protected:
 
     QString url(const QString& path) const { return nginx.url(path).toString(); }
 
-    // Writes the page with one link per entry (id, href as written) and
-    // clicks them in order.
-    QList<Outcome> clickLinks(const QList<std::pair<QString, QString>>& links, Browser browser = Browser::Chromium)
+    // Writes the page with one link per entry (id, href as written), and
+    // `head` before them, and clicks them in order.
+    // With `browsersOwnDownloads`, Chromium saves downloads as it does for a
+    // user (into ~/Downloads, which the driver does not watch), so that the
+    // extension sees them before they are named.
+    QList<Outcome> clickLinks(const QList<std::pair<QString, QString>>& links, Browser browser = Browser::Chromium,
+                              const QByteArray& head = {}, bool browsersOwnDownloads = false)
     {
-        QByteArray page = "<html><body>\n";
+        QByteArray page = "<html><head>" + head + "</head><body>\n";
         QJsonArray selectors;
         for (const auto& [id, href] : links) {
             page += "<p><a id=\"" + id.toUtf8() + "\" href=\"" + href.toUtf8() + "\">" + id.toUtf8() + "</a></p>\n";
@@ -142,6 +158,7 @@ protected:
             {QStringLiteral("page"), url(QStringLiteral("/index.html"))},
             {QStringLiteral("settleMs"), 2500},
             {QStringLiteral("clicks"), selectors},
+            {QStringLiteral("browsersOwnDownloads"), browsersOwnDownloads},
         };
         home.writeFile(QStringLiteral("spec.json"), QJsonDocument(spec).toJson());
 
@@ -154,7 +171,14 @@ protected:
                           + (browser == Browser::Chromium ? QStringLiteral("drive-chromium.js")
                                                           : QStringLiteral("drive-firefox.js")),
                       home.path(QStringLiteral("spec.json"))});
-        const bool finished = driver.waitForFinished(180000);
+        // The test's own receiver, where one stands in for KEVA, answers
+        // from the event loop meanwhile.
+        QEventLoop loop;
+        QObject::connect(&driver, &QProcess::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(180000, &loop, &QEventLoop::quit);
+        if (driver.state() != QProcess::NotRunning)
+            loop.exec();
+        const bool finished = driver.state() == QProcess::NotRunning;
         const QByteArray errors = driver.readAllStandardError();
         EXPECT_TRUE(finished && driver.exitCode() == 0) << errors.constData();
         QList<Outcome> outcomes;
@@ -162,6 +186,7 @@ protected:
         for (const QJsonValue entry : QJsonDocument::fromJson(report_).array()) {
             Outcome outcome;
             outcome.page = entry[QStringLiteral("page")].toString();
+            outcome.userAgent = entry[QStringLiteral("userAgent")].toString();
             for (const QJsonValue download : entry[QStringLiteral("downloads")].toArray()) {
                 if (download[QStringLiteral("sha256")].isString())
                     outcome.savedSha256.append(download[QStringLiteral("sha256")].toString());
@@ -172,7 +197,7 @@ protected:
         }
         EXPECT_EQ(outcomes.size(), links.size()) << errors.constData();
         while (outcomes.size() < links.size())
-            outcomes.append(Outcome {QStringLiteral("<no answer>"), {}, 0});
+            outcomes.append(Outcome {QStringLiteral("<no answer>"), {}, 0, {}});
         return outcomes;
     }
 
@@ -231,6 +256,44 @@ TEST_F(BrowserCapture, KevaTakesMonitoredFilesAndTheBrowserKeepsTheRest)
         << "a file of an ignored server is the browser's download, byte-exact";
 
     EXPECT_EQ(listedUrls(), (QStringList {zip, pdf, capitals})) << "KEVA lists exactly the taken links, unchanged";
+}
+
+// What the browser knows of a clicked link goes with it: the page's cookie,
+// the page as the referrer, and the browser's User-Agent. A receiver of the
+// test's own stands in for KEVA and keeps what it is handed.
+TEST_F(BrowserCapture, TheBrowsersSessionGoesWithTheLink)
+{
+    QStringList handed;
+    frmLocater receiver([&handed](const QString& text) {
+        handed.append(text);
+        return true;
+    });
+    ASSERT_TRUE(receiver.load());
+    const QString zip = url(QStringLiteral("/files/pack.zip"));
+    const QList<Outcome> outcomes = clickLinks({{QStringLiteral("zip"), zip}}, Browser::Chromium,
+                                               "<script>document.cookie = 'sid=a1b2; path=/';</script>");
+    ASSERT_EQ(handed.size(), 1) << report_.constData();
+    const HandOffText::Parsed parsed = HandOffText::parse(handed[0]);
+    EXPECT_EQ(parsed.url, zip);
+    EXPECT_EQ(parsed.session.cookie, QStringLiteral("sid=a1b2")) << handed[0].toStdString();
+    EXPECT_EQ(parsed.session.referrer, url(QStringLiteral("/index.html")));
+    EXPECT_FALSE(outcomes[0].userAgent.isEmpty());
+    EXPECT_EQ(parsed.session.userAgent, outcomes[0].userAgent);
+    EXPECT_TRUE(outcomes[0].savedSha256.isEmpty()) << report_.constData();
+}
+
+// A link whose address names no file type, which the server answers as an
+// attachment named "report.zip": the click is left to the browser, whose
+// download then tells the name, and KEVA takes it before the browser saves it.
+TEST_F(BrowserCapture, ADownloadIsJudgedByTheNameTheServerGaveIt)
+{
+    ASSERT_TRUE(startKeva());
+    const QString named = url(QStringLiteral("/files/download.php")) + QStringLiteral("?id=7");
+    const QList<Outcome> outcomes = clickLinks({{QStringLiteral("named"), named}}, Browser::Chromium, {}, true);
+    EXPECT_EQ(outcomes[0].page, url(QStringLiteral("/index.html"))) << report_.constData();
+    EXPECT_EQ(QDir(home.path(QStringLiteral("user/Downloads"))).entryList(QDir::Files), QStringList())
+        << "the browser saved nothing";
+    EXPECT_EQ(listedUrls(), QStringList {named});
 }
 
 // Without a running KEVA the browser downloads the file itself, whole.

@@ -18,8 +18,9 @@ struct FilterCase {
     const char* clickCapture = nullptr;
     const char* monitorTypes = nullptr;
     const char* monitorServer = nullptr;
-    bool kevaReceives = true; // what the hand-off reports
-    bool handedOff = false;   // the filter let the URL through to the hand-off
+    const char* browserFileName = nullptr; // for a download the browser started
+    bool kevaReceives = true;              // what the hand-off reports
+    bool handedOff = false;                // the filter let the URL through to the hand-off
     bool taken = false;
 };
 
@@ -46,12 +47,15 @@ TEST_P(NavigationFilter, TakesOnlyWhatEveryStepLetsThroughAndKevaReceives)
     store("MonitorTypes", c.monitorTypes);
     store("MonitorServer", c.monitorServer);
     QStringList handed;
-    const CBrowserHelper helper(registry, [&](const QString& url) {
+    BrowserSession session;
+    session.fileName = QString::fromUtf8(c.browserFileName);
+    const CBrowserHelper helper(registry, [&](const QString& url, const BrowserSession& handedSession) {
         handed.append(url);
+        EXPECT_EQ(handedSession, session) << "the session goes with the URL";
         return c.kevaReceives;
     });
 
-    EXPECT_EQ(helper.moBrowser_BeforeNavigate2(QString::fromUtf8(c.url)), c.taken);
+    EXPECT_EQ(helper.moBrowser_BeforeNavigate2(QString::fromUtf8(c.url), session), c.taken);
     EXPECT_EQ(handed, c.handedOff ? QStringList {QString::fromUtf8(c.url)} : QStringList())
         << "handed over once and unchanged, or not at all";
 }
@@ -98,6 +102,21 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase {.name = "ScriptWithQuery", .url = "http://h/file.php?id=3"},
         FilterCase {.name = "QueryNamingAZip", .url = "http://h/get.php?f=a.zip", .handedOff = true, .taken = true},
         FilterCase {.name = "ExtensionWithPipe", .url = "http://h/a.zip|b"},
+        // A download the browser started: an address without a usable
+        // extension is judged by the browser's file name; one with an
+        // extension by its own.
+        FilterCase {.name = "BrowsersFileNameOfAMonitoredType",
+                    .url = "http://h/download.php?id=7",
+                    .browserFileName = "report.zip",
+                    .handedOff = true,
+                    .taken = true},
+        FilterCase {.name = "BrowsersFileNameOfAnUnmonitoredType",
+                    .url = "http://h/download.php?id=7",
+                    .monitorTypes = ".PDF",
+                    .browserFileName = "report.zip"},
+        FilterCase {.name = "UrlsOwnExtensionBeforeTheBrowsersName",
+                    .url = "http://h/page.html",
+                    .browserFileName = "report.zip"},
         // The monitored types of the helper's own key, else the defaults.
         FilterCase {.name = "PageIsNoMonitoredType", .url = "http://h/index.html"},
         FilterCase {.name = "PdfNotInTheDefaults", .url = "http://h/doc.pdf"},
@@ -140,12 +159,12 @@ TEST(NavigationFilterTiming, TheSwitchIsReadOnceTheListsAtEveryUrl)
     Registry registry(home.registryFolder());
     CRegister reg(registry);
     int handOffs = 0;
-    const CBrowserHelper helper(registry, [&](const QString&) { return ++handOffs > 0; });
+    const CBrowserHelper helper(registry, [&](const QString&, const BrowserSession&) { return ++handOffs > 0; });
     ASSERT_FALSE(helper.captureOff());
 
     reg.REGSaveSetting(HKLM, CBrowserHelper::kKey, QStringLiteral("ClickCapture"), QStringLiteral("0"));
     EXPECT_TRUE(helper.moBrowser_BeforeNavigate2(QStringLiteral("http://h/a.zip")));
-    EXPECT_TRUE(CBrowserHelper(registry, [](const QString&) { return true; }).captureOff());
+    EXPECT_TRUE(CBrowserHelper(registry, [](const QString&, const BrowserSession&) { return true; }).captureOff());
 
     reg.REGSaveSetting(HKLM, CBrowserHelper::kKey, QStringLiteral("MonitorTypes"), QStringLiteral(".PDF"));
     EXPECT_FALSE(helper.moBrowser_BeforeNavigate2(QStringLiteral("http://h/a.zip")));
@@ -162,7 +181,7 @@ TEST(NavigationFilterTiming, KevasSettingsKeyIsNotRead)
     CRegister reg(registry);
     reg.REGSaveSetting(HKLM, SettingsDefaults::kSettingsKey, QStringLiteral("MonitorTypes"), QStringLiteral(".PDF"));
     reg.REGSaveSetting(HKLM, SettingsDefaults::kSettingsKey, QStringLiteral("ClickCapture"), QStringLiteral("0"));
-    const CBrowserHelper helper(registry, [](const QString&) { return true; });
+    const CBrowserHelper helper(registry, [](const QString&, const BrowserSession&) { return true; });
     EXPECT_FALSE(helper.captureOff());
     EXPECT_FALSE(helper.moBrowser_BeforeNavigate2(QStringLiteral("http://h/a.pdf")));
     EXPECT_TRUE(helper.moBrowser_BeforeNavigate2(QStringLiteral("http://h/a.zip")));

@@ -31,6 +31,7 @@ struct ConversationCase {
     QByteArray input;
     QStringList expected; // each answer, or the start of an error answer
     int exitCode;
+    BrowserSession handed {}; // what the browser knew, as the last hand-off got it
 };
 
 class NativeHostConversation : public testing::TestWithParam<ConversationCase> { };
@@ -42,7 +43,11 @@ TEST_P(NativeHostConversation, AnswersEachMessageAndEndsCleanly)
     const ConversationCase& c = GetParam();
     TestHome home;
     Registry registry(home.registryFolder());
-    const CBrowserHelper helper(registry, [](const QString&) { return true; });
+    BrowserSession handed;
+    const CBrowserHelper helper(registry, [&handed](const QString&, const BrowserSession& session) {
+        handed = session;
+        return true;
+    });
     QByteArray input = c.input;
     QBuffer in(&input);
     QByteArray output;
@@ -55,6 +60,7 @@ TEST_P(NativeHostConversation, AnswersEachMessageAndEndsCleanly)
     ASSERT_EQ(got.size(), c.expected.size()) << got.join(QLatin1Char('\n')).toStdString();
     for (qsizetype i = 0; i < got.size(); ++i)
         EXPECT_TRUE(got[i].startsWith(c.expected[i])) << got[i].toStdString();
+    EXPECT_EQ(handed, c.handed);
 }
 
 const QString kError = QStringLiteral(R"({"answer":"error","error":")");
@@ -89,6 +95,26 @@ INSTANTIATE_TEST_SUITE_P(
             "AnArray", frame(R"(["http://h/a.zip"])"), {kError + QStringLiteral("the message is not an")}, 0},
         ConversationCase {"NoUrl", frame(R"({"href":"http://h/a.zip"})"), {kError}, 0},
         ConversationCase {"UrlNotText", frame(R"({"url":42})"), {kError}, 0},
+        // What the browser knew of the link goes to KEVA with it; a field that
+        // is no text, or a line break that would start a request header of
+        // the page's choosing, leaves the link to the browser.
+        ConversationCase {"SessionHandedOn",
+                          frame(R"json({"url":"http://h/download.php?id=7","referrer":"http://h/list.html",)json"
+                                R"json("userAgent":"Mozilla/5.0 (X11)","cookies":"sid=a1; theme=dark",)json"
+                                R"json("fileName":"report.zip","mime":"application/zip"})json"),
+                          {QString::fromUtf8(kTake)},
+                          0,
+                          {QStringLiteral("http://h/list.html"), QStringLiteral("Mozilla/5.0 (X11)"),
+                           QStringLiteral("sid=a1; theme=dark"), QStringLiteral("report.zip"),
+                           QStringLiteral("application/zip")}},
+        ConversationCase {"CookiesNotText",
+                          frame(R"({"url":"http://h/a.zip","cookies":["sid=a1"]})"),
+                          {kError + QStringLiteral(R"(\"cookies\" is not a text)")},
+                          0},
+        ConversationCase {"LineBreakInCookies",
+                          frame(R"({"url":"http://h/a.zip","cookies":"sid=a1\r\nX-Admin: 1"})"),
+                          {kError + QStringLiteral(R"(\"cookies\" holds a control character)")},
+                          0},
         ConversationCase {"LargestSizeIsRead", frame(largestMessage()), {QString::fromUtf8(kTake)}, 0},
         // Over the limit or cut short: an error answer, then the end, without
         // waiting for bytes that may never come.
@@ -117,7 +143,7 @@ TEST(NativeHostOutput, EndsWhenTheAnswerCannotBeWritten)
 {
     TestHome home;
     Registry registry(home.registryFolder());
-    const CBrowserHelper helper(registry, [](const QString&) { return true; });
+    const CBrowserHelper helper(registry, [](const QString&, const BrowserSession&) { return true; });
     QByteArray input = frame(R"({"url":"http://h/a.zip"})") + frame(R"({"url":"http://h/b.zip"})");
     QBuffer in(&input);
     QBuffer out; // not open: every write fails

@@ -29,7 +29,9 @@ public:
         context->LastSavePath = home.path(QStringLiteral("saved/last.bin"));
         windows = std::make_unique<DownloadWindows>(*context, lstMain);
         dialog = std::make_unique<AddUrlState>(*context, *windows, lstMain, lstAll, [] { return kToday; });
-        dialog->showSavePrompt = [this](const QString& url, const JobList::Row&) { prompts.append(url); };
+        dialog->showSavePrompt = [this](const QString& url, const JobList::Row&, const BrowserSession&) {
+            prompts.append(url);
+        };
     }
     // A job that connects (nothing answers before the test ends).
     void startRunning(const QString& url)
@@ -296,7 +298,9 @@ TEST_F(AddUrlTest, EveryHandedOverUrlIsListedWhateverThePromptsDo)
         }
         return proposed;
     };
-    dialog->showSavePrompt = [&](const QString& url, const JobList::Row& row) { prompt.ask(url, row); };
+    dialog->showSavePrompt = [&](const QString& url, const JobList::Row& row, const BrowserSession& session) {
+        prompt.ask(url, row, session);
+    };
     context->appSettings.DownloadPromptOption = true;
     EXPECT_TRUE(dialog->DownLoadURL(QStringLiteral("http://h/link1.zip")));
     EXPECT_EQ(lstMain.rowCount(), 1);
@@ -321,7 +325,9 @@ TEST_F(AddUrlTest, APromptActsOnItsOwnRow)
 {
     SavePromptState prompt(*context, *windows);
     prompt.askSavePath = [](const QString&, const QString& proposed) -> std::optional<QString> { return proposed; };
-    dialog->showSavePrompt = [&](const QString& url, const JobList::Row& row) { prompt.ask(url, row); };
+    dialog->showSavePrompt = [&](const QString& url, const JobList::Row& row, const BrowserSession& session) {
+        prompt.ask(url, row, session);
+    };
     context->appSettings.DownloadPromptOption = true;
     addRow(QStringLiteral("http://h/old.zip"), QStringLiteral("100%"));
     dialog->DownLoadURL(QStringLiteral("http://h/cancelled.zip"));
@@ -346,6 +352,51 @@ TEST_F(AddUrlTest, APromptActsOnItsOwnRow)
     prompt.beginDownload();
     EXPECT_EQ(lstMain.rowCount(), 1);
     EXPECT_EQ(home.readFile(QStringLiteral("saved/kept.zip")), QByteArray("mine"));
+}
+
+// What the browser knew of a link reaches the link's job, whichever way it
+// starts: from its save prompt, also one that waited behind another, or at
+// once by the save rules. The browser's file name is the name offered and
+// the one the file is saved under; a link from elsewhere has no session.
+TEST_F(AddUrlTest, TheBrowsersSessionReachesTheJob)
+{
+    BrowserSession session;
+    session.referrer = QStringLiteral("http://127.0.0.1:9/list.html");
+    session.userAgent = QStringLiteral("Mozilla/5.0 (X11; Linux x86_64)");
+    session.cookie = QStringLiteral("sid=a1; theme=dark");
+    session.fileName = QStringLiteral("report.zip");
+    session.mimeType = QStringLiteral("application/zip");
+    const QString script = QStringLiteral("http://127.0.0.1:9/download.php?id=7");
+    SavePromptState prompt(*context, *windows);
+    QStringList proposed;
+    prompt.askSavePath = [&](const QString&, const QString& path) -> std::optional<QString> {
+        proposed.append(path);
+        return path;
+    };
+    dialog->showSavePrompt = [&](const QString& url, const JobList::Row& row, const BrowserSession& handed) {
+        prompt.ask(url, row, handed);
+    };
+    context->appSettings.DownloadPromptOption = true;
+    ASSERT_TRUE(dialog->DownLoadURL(QStringLiteral("http://127.0.0.1:9/plain.zip")));
+    ASSERT_TRUE(dialog->DownLoadURL(script, session)) << "judged by the browser's file name";
+    QCoreApplication::processEvents();
+    prompt.beginDownload();
+    QCoreApplication::processEvents();
+    prompt.beginDownload();
+    const QString saved = home.path(QStringLiteral("saved/"));
+    EXPECT_EQ(proposed, (QStringList {saved + QStringLiteral("plain.zip"), saved + QStringLiteral("report.zip")}));
+    ASSERT_TRUE(windows->slot(0) && windows->slot(1));
+    EXPECT_EQ(windows->slot(0)->requestOptions().browser, BrowserSession());
+    EXPECT_EQ(windows->slot(1)->url(), script);
+    EXPECT_EQ(windows->slot(1)->savePath(), saved + QStringLiteral("report.zip"));
+    EXPECT_EQ(windows->slot(1)->requestOptions().browser, session);
+
+    context->appSettings.DownloadPromptOption = false;
+    context->appSettings.DownloadNowOption = true;
+    ASSERT_TRUE(dialog->DownLoadURL(script, session));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(windows->slot(2));
+    EXPECT_EQ(windows->slot(2)->requestOptions().browser, session);
 }
 
 TEST_F(AddUrlTest, BeforeAnythingWasSavedFilesGoToTheDownloadFolder)

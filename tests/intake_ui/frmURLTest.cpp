@@ -35,7 +35,9 @@ protected:
         LoadSettings(*context, LoadReason::Startup);
         windows = std::make_unique<DownloadWindows>(*context, lstMain);
         state = std::make_unique<AddUrlState>(*context, *windows, lstMain, lstAll, [] { return QDate(2026, 12, 6); });
-        state->showSavePrompt = [this](const QString& url, const JobList::Row&) { prompts.append(url); };
+        state->showSavePrompt = [this](const QString& url, const JobList::Row&, const BrowserSession&) {
+            prompts.append(url);
+        };
     }
     void TearDown() override { delete window.data(); }
 

@@ -96,17 +96,40 @@ TEST_F(BrowserRegistrationTest, HelperKeyComesAndGoesWithoutItsClassRegistration
 }
 
 // Where the browsers look for the host manifests of the user, below the
-// test's configuration and home folders.
+// test's configuration and home folders. A sandboxed browser gets its
+// manifest only when its own folder is there: the test makes it for those
+// marked installed.
 struct ManifestPlace {
     const char* folder; // below the TestHome
     NativeHostManifests::Family family;
+    const char* sandboxFolder = nullptr; // the sandboxed browser's own folder
+    bool installed = true;
 };
 
 const ManifestPlace kManifestPlaces[] = {
     {"config/chromium/NativeMessagingHosts", NativeHostManifests::Family::Chromium},
     {"config/google-chrome/NativeMessagingHosts", NativeHostManifests::Family::Chromium},
     {"user/.mozilla/native-messaging-hosts", NativeHostManifests::Family::Firefox},
+    {"config/BraveSoftware/Brave-Browser/NativeMessagingHosts", NativeHostManifests::Family::Chromium},
+    {"config/vivaldi/NativeMessagingHosts", NativeHostManifests::Family::Chromium},
+    {"config/microsoft-edge/NativeMessagingHosts", NativeHostManifests::Family::Chromium},
+    {"user/.var/app/org.chromium.Chromium/config/chromium/NativeMessagingHosts", NativeHostManifests::Family::Chromium,
+     "user/.var/app/org.chromium.Chromium"},
+    {"user/.var/app/org.mozilla.firefox/.mozilla/native-messaging-hosts", NativeHostManifests::Family::Firefox,
+     "user/.var/app/org.mozilla.firefox"},
+    {"user/snap/chromium/common/chromium/NativeMessagingHosts", NativeHostManifests::Family::Chromium,
+     "user/snap/chromium"},
+    {"user/snap/firefox/common/.mozilla/native-messaging-hosts", NativeHostManifests::Family::Firefox,
+     "user/snap/firefox", false},
 };
+
+void installSandboxedBrowsers(const TestHome& home)
+{
+    for (const ManifestPlace& place : kManifestPlaces) {
+        if (place.sandboxFolder && place.installed)
+            QDir().mkpath(home.path(QString::fromLatin1(place.sandboxFolder)));
+    }
+}
 
 QJsonObject manifestAt(const TestHome& home, const ManifestPlace& place)
 {
@@ -122,9 +145,15 @@ QJsonObject manifestAt(const TestHome& home, const ManifestPlace& place)
 TEST_F(BrowserRegistrationTest, HostManifestsComeAndGoWithTheirBrowsersSwitch)
 {
     home.writeFile(QStringLiteral("config/chromium/NativeMessagingHosts/other.host.json"), "{}");
+    installSandboxedBrowsers(home);
     browsers.IECapClicks(true);
     browsers.netscapeClicks(true);
     for (const ManifestPlace& place : kManifestPlaces) {
+        if (!place.installed) {
+            EXPECT_FALSE(QFileInfo::exists(home.path(QString::fromLatin1(place.sandboxFolder))))
+                << "nothing made for a browser that is not there: " << place.folder;
+            continue;
+        }
         const QJsonObject manifest = manifestAt(home, place);
         EXPECT_EQ(manifest.value(QStringLiteral("name")).toString(), QStringLiteral("org.quillspan.keva_ie_bho"))
             << place.folder;
@@ -171,14 +200,16 @@ TEST_F(BrowserRegistrationTest, AnOldManifestIsReplacedWhole)
 
 // The tray item and the settings box switch everything at once, for the
 // program folder of the running KEVA.
-TEST(SwitchClickCaptureManifests, OnInstallsAllThreeOffRemovesThem)
+TEST(SwitchClickCaptureManifests, OnInstallsThemAllOffRemovesThem)
 {
     TestHome home;
     KevaContext& context = home.newContext();
     const QString host = QFileInfo(context.executablePath).absolutePath() + QStringLiteral("/KEVA_IE_BHO");
+    installSandboxedBrowsers(home);
     SwitchClickCapture(context, true);
     for (const ManifestPlace& place : kManifestPlaces)
-        EXPECT_EQ(manifestAt(home, place).value(QStringLiteral("path")).toString(), host) << place.folder;
+        EXPECT_EQ(manifestAt(home, place).value(QStringLiteral("path")).toString(), place.installed ? host : QString())
+            << place.folder;
     SwitchClickCapture(context, false);
     for (const ManifestPlace& place : kManifestPlaces)
         EXPECT_FALSE(QFile::exists(home.path(QString::fromLatin1(place.folder)) + QLatin1Char('/')

@@ -1,7 +1,5 @@
 #include "fileshare/http/ContentTypeLookup.h"
 
-#include <QFile>
-
 #include <algorithm>
 
 namespace {
@@ -22,7 +20,7 @@ std::string lowered(std::string_view text)
 
 ContentTypeLookup::ContentTypeLookup(QString registryFolder, QString mimeTable)
     : registry_(std::move(registryFolder))
-    , mimeTablePath_(std::move(mimeTable))
+    , mimeTable_(std::move(mimeTable))
 {
 }
 
@@ -63,24 +61,8 @@ std::optional<std::string> ContentTypeLookup::fromRegistry(const std::string& ex
     return bytes.toStdString();
 }
 
-std::optional<std::string> ContentTypeLookup::fromMimeTable(const std::string& extension)
+std::optional<std::string> ContentTypeLookup::fromMimeTable(const std::string& extension) const
 {
-    if (!mimeTableRead_) {
-        mimeTableRead_ = true;
-        QFile file(mimeTablePath_);
-        if (file.open(QIODevice::ReadOnly)) {
-            while (!file.atEnd()) {
-                const QList<QByteArray> fields = file.readLine().simplified().split(' ');
-                if (fields.size() < 2 || fields.first().startsWith('#'))
-                    continue;
-                for (qsizetype i = 1; i < fields.size(); ++i) {
-                    std::string key = ".";
-                    key += lowered(fields[i].toStdString());
-                    mimeTable_.emplace(std::move(key), fields.first().toStdString());
-                }
-            }
-        }
-    }
-    const auto found = mimeTable_.find(extension);
-    return found == mimeTable_.end() ? std::nullopt : std::optional<std::string>(found->second);
+    const QString type = mimeTable_.typeOf(QString::fromStdString(extension.substr(1)));
+    return type.isEmpty() ? std::nullopt : std::optional<std::string>(type.toStdString());
 }

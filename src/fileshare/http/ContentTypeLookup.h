@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/MimeTable.h"
 #include "platform/Registry.h"
 
 #include <QString>
@@ -16,7 +17,7 @@
 // cache is locked, since connections may ask at the same time.
 class ContentTypeLookup {
 public:
-    explicit ContentTypeLookup(QString registryFolder, QString mimeTable = QStringLiteral("/etc/mime.types"));
+    explicit ContentTypeLookup(QString registryFolder, QString mimeTable = MimeTable::kSystemTable);
 
     // `extension` with its dot (".zip"), any letter case; empty for none.
     std::string lookup(std::string_view extension);
@@ -26,12 +27,10 @@ public:
 
 private:
     std::optional<std::string> fromRegistry(const std::string& extension) const;
-    std::optional<std::string> fromMimeTable(const std::string& extension);
+    std::optional<std::string> fromMimeTable(const std::string& extension) const;
 
     Registry registry_;
-    QString mimeTablePath_;
+    MimeTable mimeTable_; // asked under the lock only
     std::mutex lock_;
     std::unordered_map<std::string, std::string> cache_;
-    std::unordered_map<std::string, std::string> mimeTable_;
-    bool mimeTableRead_ = false;
 };

@@ -2,13 +2,17 @@
 
 // Drives Chromium with the capture extension loaded, the way a user would:
 // opens a page, clicks each link with the mouse, and tells what the browser
-// did with the click: where the tab is afterwards, and every download it
-// started, with how it ended and the sha256 of the file it saved.
+// did with the click: where the tab is afterwards, the page's User-Agent, and
+// every download it started, with how it ended and the sha256 of the file it
+// saved.
 //
 //   node drive-chromium.js SPEC.json
 //
 // SPEC: { browser, extension, userDataDir, downloads, page, settleMs,
-//         clicks: [selector, ...] }. The result, a JSON array with one entry
+//         clicks: [selector, ...], browsersOwnDownloads }. Playwright saves
+// downloads itself, and the extension then never sees one before it is
+// named; with browsersOwnDownloads the browser saves them as it does for a
+// user, and they are not reported. The result, a JSON array with one entry
 // per click, goes to standard output.
 const { chromium } = require('playwright-core');
 const crypto = require('crypto');
@@ -42,6 +46,10 @@ async function main() {
   try {
     if (context.serviceWorkers().length === 0) await context.waitForEvent('serviceworker', { timeout: 30000 });
     const page = await context.newPage();
+    if (spec.browsersOwnDownloads) {
+      const session = await context.newCDPSession(page);
+      await session.send('Browser.setDownloadBehavior', { behavior: 'default' });
+    }
     const results = [];
     for (const selector of spec.clicks) {
       await page.goto(spec.page);
@@ -53,7 +61,8 @@ async function main() {
       // (or not) once it has answered.
       await page.waitForTimeout(spec.settleMs);
       page.off('download', onDownload);
-      const result = { selector, page: page.url(), downloads: [] };
+      const userAgent = await page.evaluate(() => navigator.userAgent).catch(() => '');
+      const result = { selector, page: page.url(), userAgent, downloads: [] };
       for (const download of downloads) {
         const failure = await download.failure();
         const path = failure ? null : await download.path();
