@@ -18,6 +18,14 @@ struct RequestOptions {
     QString userName;                                 // for the link's host only
     QString password;
 
+    // The options of a link the browser handed over with `session`.
+    static RequestOptions of(const BrowserSession& session)
+    {
+        RequestOptions options;
+        options.browser = session;
+        return options;
+    }
+
     bool hasLogin() const { return !userName.isEmpty() || !password.isEmpty(); }
     bool isEmpty() const { return browser.isEmpty() && headers.isEmpty() && !hasLogin(); }
     bool operator==(const RequestOptions&) const = default;

@@ -34,7 +34,7 @@ void SaveLocationRules::apply(const QString& url, const BrowserSession& session)
     const QString defaultPath = SavePaths::defaultPath(context_.LastSavePath, name);
     const auto start = [&](const QString& path) {
         int row = -1;
-        windows_.StartJob(url, path, row, {.browser = session});
+        windows_.StartJob(url, path, row, RequestOptions::of(session));
     };
 
     if (choice.SaveLastDir)

@@ -92,7 +92,7 @@ void SavePromptState::beginDownload()
     const JobList::Row listed = listedRow();
     int row = listed ? windows_.jobs().numberOf(listed) : -1;
     finish();
-    windows_.StartJob(url, savePath, row, {.browser = session});
+    windows_.StartJob(url, savePath, row, RequestOptions::of(session));
     // Keeping the existing file cancelled this download: its row goes.
     if (context_.FileExistsAction == -2)
         dropUnstarted(listed);
