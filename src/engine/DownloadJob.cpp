@@ -2,6 +2,7 @@
 
 #include "core/Formatting.h"
 #include "engine/HttpRequest.h"
+#include "engine/RequestOptionsFile.h"
 #include "settings/CRegister.h"
 #include "settings/KevaContext.h"
 #include "settings/SettingsDefaults.h"
@@ -128,6 +129,9 @@ void DownloadJob::StartDownload()
     // Through a proxy an ftp:// file is asked of the proxy over HTTP.
     overFtp_ = parts_.IsFTP && !proxies_.routeFor(parts_);
     resume_.begin(URL, SavePath);
+    // A start after a restart asks with what the download was given then.
+    if (options_.isEmpty())
+        options_ = RequestOptionsFile::load(SavePath, URL).value_or(RequestOptions());
     if (fileExistsAction_ == -2) {
         unload();
         return;

@@ -4,6 +4,7 @@
 #include "core/NetworkName.h"
 #include "core/SplitUrl.h"
 #include "core/UrlLogin.h"
+#include "engine/RequestOptionsFile.h"
 #include "settings/KevaContext.h"
 #include "settings/SettingsDialogState.h"
 
@@ -53,16 +54,21 @@ int DownloadWindows::existingFileAction(const QString& savePath) const
     return askFileExists ? askFileExists(savePath) : 0;
 }
 
+std::pair<QString, RequestOptions> DownloadWindows::withoutLogin(const QString& address, const RequestOptions& options)
+{
+    const UrlLogin login = UrlLogin::split(address);
+    RequestOptions withLogin = options;
+    if (login.present() && !options.hasLogin()) {
+        withLogin.userName = login.userName;
+        withLogin.password = login.password;
+    }
+    return {login.url, withLogin};
+}
+
 DownloadJob* DownloadWindows::StartJob(const QString& address, const QString& savePath, int& row,
                                        const RequestOptions& given)
 {
-    const UrlLogin login = UrlLogin::split(address);
-    const QString& url = login.url;
-    RequestOptions options = given;
-    if (login.present() && !options.hasLogin()) {
-        options.userName = login.userName;
-        options.password = login.password;
-    }
+    const auto [url, options] = withoutLogin(address, given);
     // The row is held by its handle while the question is open: the user may
     // remove rows above it meanwhile.
     const JobList::Row listed = row > 0 ? jobs_.row(row) : JobList::Row();
@@ -119,9 +125,21 @@ DownloadJob* DownloadWindows::StartJob(const QString& address, const QString& sa
     return &job;
 }
 
-JobList::Row DownloadWindows::QueueJob(const QString& url, const QString& savePath)
+JobList::Row DownloadWindows::QueueJob(const QString& address, const QString& savePath,
+                                       const std::optional<RequestOptions>& later)
 {
+    const QString url = UrlLogin::split(address).url;
+    if (later)
+        keepForLater(address, savePath, *later);
     context_.FileExistsAction = -2;
     return jobs_.addRow(
         {savePath, QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"), JobStatus::kNotDownloaded, url});
+}
+
+void DownloadWindows::keepForLater(const QString& address, const QString& savePath, const RequestOptions& options)
+{
+    const auto [url, kept] = withoutLogin(address, options);
+    // A row listed without a file of its own (a blocked server) keeps nothing.
+    if (!kept.isEmpty() && QFileInfo(savePath).isAbsolute())
+        RequestOptionsFile::save(savePath, url, kept);
 }

@@ -56,8 +56,14 @@ public:
     // job's requests and is left out of the address the row keeps. A job
     // whose file name is the address's takes the name the server gives.
     DownloadJob* StartJob(const QString& url, const QString& savePath, int& row, const RequestOptions& options = {});
-    // Lists `url` without starting it; gives its row.
-    JobList::Row QueueJob(const QString& url, const QString& savePath);
+    // Lists `url` without starting it; gives its row. The row keeps the
+    // address without its login. With `later`, the download is listed to be
+    // started later: what it asks with (`later` and the address's login) is
+    // kept beside its file until then.
+    JobList::Row QueueJob(const QString& url, const QString& savePath,
+                          const std::optional<RequestOptions>& later = std::nullopt);
+    // Keeps beside `savePath` what a download of `url` listed for later asks with.
+    static void keepForLater(const QString& url, const QString& savePath, const RequestOptions& options);
 
 signals:
     // A job finished, well or not: what its row says is final for now.
@@ -67,6 +73,9 @@ private:
     int slotFor(int row) const;
     // What to do with the existing file `savePath` (0, -1 or -2).
     int existingFileAction(const QString& savePath) const;
+    // The address without its login, and `options` with that login when
+    // they have none of their own.
+    static std::pair<QString, RequestOptions> withoutLogin(const QString& address, const RequestOptions& options);
 
     KevaContext& context_;
     JobList& jobs_;

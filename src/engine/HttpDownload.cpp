@@ -52,18 +52,10 @@ void HttpDownload::start()
 {
     probed_ = false;
     transfer_.allowRanges();
-    const RequestOptions options = this->options();
-    identity_ = RequestIdentity(options, job_.parts_.Server);
-    if (!options.isEmpty())
-        RequestOptionsFile::save(job_.SavePath, job_.URL, options);
+    identity_ = RequestIdentity(job_.options_, job_.parts_.Server);
+    if (!job_.options_.isEmpty())
+        RequestOptionsFile::save(job_.SavePath, job_.URL, job_.options_);
     probe_.start(job_.URL, job_.parts_);
-}
-
-RequestOptions HttpDownload::options() const
-{
-    if (!job_.options_.isEmpty() || job_.fileExistsAction_ != -1)
-        return job_.options_;
-    return RequestOptionsFile::load(job_.SavePath, job_.URL).value_or(RequestOptions());
 }
 
 void HttpDownload::resume()

@@ -34,10 +34,6 @@ public:
 
 private:
     std::optional<UrlParts> redirected(const QString& url);
-    // The request options of this start: the job's own, or those kept beside
-    // the file when a resume after a restart has none; kept beside the file
-    // in turn for the next resume.
-    RequestOptions options() const;
     void probed(const HttpProbe::Result& result);
     // Saves the file under the server's name `name` where the user left the
     // name to the address; false when the job cannot go on (the user keeps a

@@ -138,7 +138,7 @@ bool AddUrlState::runChecks(const QString& url, const BrowserSession& session, S
     const QString path = defaultPath(url, session);
     const DialogSettings& settings = context_.dialogSettings;
     if (!IsLimitOk(url)) {
-        windows_.QueueJob(url, path);
+        windows_.QueueJob(url, path, RequestOptions::of(session));
         return true;
     }
     if (!IsServerPermitted(url, settings.txtMonitorServer)) {
@@ -195,7 +195,7 @@ void AddUrlState::take(const QString& url, const BrowserSession& session)
                            [this, url, session] { SaveLocationRules(context_, windows_, today_).apply(url, session); });
         return;
     }
-    windows_.QueueJob(url, defaultPath(url, session));
+    windows_.QueueJob(url, defaultPath(url, session), RequestOptions::of(session));
 }
 
 void AddUrlState::Cancel()

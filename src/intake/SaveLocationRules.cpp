@@ -55,5 +55,5 @@ void SaveLocationRules::apply(const QString& url, const BrowserSession& session)
         start(SavePaths::join(folder, name));
     }
     if (choice.SaveFileInfo && choice.ParentDir.isEmpty())
-        windows_.QueueJob(url, defaultPath);
+        windows_.QueueJob(url, defaultPath, RequestOptions::of(session));
 }

@@ -102,10 +102,12 @@ void SavePromptState::downloadLater()
 {
     if (!ready())
         return;
-    if (const JobList::Row listed = listedRow())
+    if (const JobList::Row listed = listedRow()) {
         windows_.jobs().setSubItem(listed, JobColumn::SavePath, txtSaveTo);
-    else
-        windows_.QueueJob(txtURL, txtSaveTo);
+        DownloadWindows::keepForLater(txtURL, txtSaveTo, RequestOptions::of(session_));
+    } else {
+        windows_.QueueJob(txtURL, txtSaveTo, RequestOptions::of(session_));
+    }
     context_.FileExistsAction = -2;
     finish();
 }

@@ -294,6 +294,7 @@ struct KillCase {
     const char* name;
     int signal;
     qint64 size;
+    bool cookie = false; // the server wants a cookie, given to the first run only
 };
 
 class KevaGetKilled : public KevaGet, public testing::WithParamInterface<KillCase> { };
@@ -304,15 +305,23 @@ TEST_P(KevaGetKilled, GoesOnWithC)
     QByteArray content(static_cast<qsizetype>(c.size), Qt::Uninitialized);
     QRandomGenerator(c.signal).fillRange(reinterpret_cast<quint32*>(content.data()), content.size() / 4);
     home.writeFile(QStringLiteral("www/big.bin"), content);
+    home.writeFile(QStringLiteral("cookies.txt"), "127.0.0.1\tFALSE\t/\tFALSE\t0\tsid\tabc\n");
     NginxServer nginx(www());
     nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 512 * 1024);
+    nginx.addServerText(QStringLiteral("location /private/ { limit_rate 512k; if ($http_cookie != \"sid=abc\") "
+                                       "{ return 403; } alias \"%1/\"; }\n")
+                            .arg(www()));
     KEVA_REQUIRE_PEER(nginx);
     const QString saved = home.path(QStringLiteral("big.bin"));
-    const QString url = nginx.url(QStringLiteral("/slow/big.bin")).toString();
+    const QString url =
+        nginx.url(c.cookie ? QStringLiteral("/private/big.bin") : QStringLiteral("/slow/big.bin")).toString();
 
     QProcess first;
     first.setWorkingDirectory(home.path(QString()));
-    first.start(TestHome::binFolder() + QStringLiteral("/kevaget"), {QStringLiteral("-o"), saved, url});
+    QStringList arguments {QStringLiteral("-o"), saved, url};
+    if (c.cookie)
+        arguments << QStringLiteral("--load-cookies") << home.path(QStringLiteral("cookies.txt"));
+    first.start(TestHome::binFolder() + QStringLiteral("/kevaget"), arguments);
     ASSERT_TRUE(first.waitForStarted());
     const QDeadlineTimer deadline(30000);
     while (QFileInfo(saved).size() < c.size / 4 && !deadline.hasExpired())
@@ -334,6 +343,15 @@ TEST_P(KevaGetKilled, GoesOnWithC)
                                 .arg(segment.end - 1));
     }
     const qsizetype before = nginx.accessLog().size();
+    const QString session = saved + QStringLiteral(".keva-session");
+    EXPECT_EQ(QFileInfo::exists(session), c.cookie);
+    if (c.cookie) {
+        EXPECT_EQ(
+            QFileInfo(session).permissions()
+                & ~(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser),
+            QFileDevice::Permissions())
+            << "only the user may read the kept cookie";
+    }
 
     const Outcome again = run({QStringLiteral("-c"), QStringLiteral("-o"), saved, url});
     ASSERT_EQ(again.exitCode, 0) << again.err.join(QLatin1Char('|')).toStdString();
@@ -343,13 +361,15 @@ TEST_P(KevaGetKilled, GoesOnWithC)
     const auto firstRun = [&](const AccessLogEntry& entry) { return FromAnEarlierRun(entry, expected); };
     ExpectRangesAskedOnce(RangesAsked(nginx, expected, before, firstRun), expected);
     EXPECT_FALSE(QFileInfo::exists(ResumeFile::pathFor(saved)));
+    EXPECT_FALSE(QFileInfo::exists(session));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, KevaGetKilled,
                          testing::Values(KillCase {"InterruptedSingle", SIGINT, 1500000},
                                          KillCase {"InterruptedSegmented", SIGINT, 6 * 1048576},
                                          KillCase {"KilledSingle", SIGKILL, 1500000},
-                                         KillCase {"KilledSegmented", SIGKILL, 6 * 1048576}),
+                                         KillCase {"KilledSegmented", SIGKILL, 6 * 1048576},
+                                         KillCase {"KilledWithTheBrowsersCookie", SIGKILL, 6 * 1048576, true}),
                          CaseName());
 
 struct WebCase {
