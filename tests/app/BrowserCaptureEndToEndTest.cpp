@@ -327,6 +327,74 @@ TEST_F(BrowserCapture, FirefoxHandsTheArchiveToKevaToo)
     EXPECT_EQ(listedUrls(), QStringList {zip});
 }
 
+// A link clicked on a page where the user is logged in: the page's server
+// set a session cookie (HttpOnly, so only the browser's cookie store knows
+// it), and the file is refused without it. KEVA fetches it byte-exact, every
+// request carrying the cookie, the page as Referer and the browser's
+// User-Agent; the history keeps none of them.
+class BrowserSessionDownload : public BrowserCapture, public testing::WithParamInterface<Browser> { };
+
+TEST_P(BrowserSessionDownload, KevaFetchesWithTheBrowsersCookiePageAndAgent)
+{
+    const Browser browser = GetParam();
+    if (browser == Browser::Firefox) {
+        requireBrowser(Browser::Firefox);
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        Registry registry(home.registryFolder());
+        BrowserRegistration(registry, ProgramFolder(home.programFolder(), QString()), keva).netscapeClicks(true);
+    }
+    nginx.stop();
+    const QString log = home.path(QStringLiteral("session.log"));
+    nginx.addHttpText(
+        QStringLiteral("    log_format session '$request|$http_cookie|$http_referer|$http_user_agent';\n"));
+    nginx.addServerText(
+        QStringLiteral("        access_log \"%1\" session;\n"
+                       "        location = /index.html { add_header Set-Cookie "
+                       "\"session=s3cret; Path=/; HttpOnly\"; }\n"
+                       "        location /members/ { if ($cookie_session != \"s3cret\") { return 403; } "
+                       "alias \"%2/\"; }\n")
+            .arg(log, home.path(QStringLiteral("www/files"))));
+    KEVA_REQUIRE_PEER(nginx);
+    // Downloads start at once (the fixture lists them only); the user
+    // answers the first one's question where to save it.
+    storeSetting("LimitHTTP", "3");
+    ASSERT_TRUE(startWindowManager());
+    ASSERT_TRUE(startKeva());
+    const QString zip = url(QStringLiteral("/members/pack.zip"));
+    const QList<Outcome> outcomes = clickLinks({{QStringLiteral("zip"), zip}}, browser);
+    ASSERT_FALSE(focusWindow(QStringLiteral("Save file to")).isEmpty()) << report_.constData();
+    keys({QStringLiteral("Return")}); // the download folder, as offered
+    ASSERT_FALSE(focusWindow(QStringLiteral("^Download File$")).isEmpty());
+    keys({QStringLiteral("Return")}); // Begin Download
+    const QString saved = QStringLiteral("user/Downloads/pack.zip");
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return QCryptographicHash::hash(home.readFile(saved), QCryptographicHash::Sha256).toHex() == zipSha256_;
+        },
+        60000))
+        << "KEVA saved the file byte-exact";
+
+    const QStringList requests = QString::fromUtf8(home.readFile(QStringLiteral("session.log")))
+                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                                     .filter(QStringLiteral("/members/pack.zip"));
+    ASSERT_GE(requests.size(), 2) << "the probe and the transfer";
+    for (const QString& request : requests) {
+        const QStringList fields = request.split(QLatin1Char('|'));
+        ASSERT_EQ(fields.size(), 4) << request.toStdString();
+        EXPECT_EQ(fields[1], QStringLiteral("session=s3cret")) << request.toStdString();
+        EXPECT_EQ(fields[2], url(QStringLiteral("/index.html")));
+        EXPECT_EQ(fields[3], outcomes[0].userAgent);
+    }
+    EXPECT_FALSE(terminate().contains("s3cret")) << "the history keeps no cookie";
+}
+
+INSTANTIATE_TEST_SUITE_P(Browsers, BrowserSessionDownload, testing::Values(Browser::Chromium, Browser::Firefox),
+                         [](const testing::TestParamInfo<Browser>& param) {
+                             return param.param == Browser::Chromium ? std::string("Chromium")
+                                                                     : std::string("FirefoxEsr");
+                         });
+
 // Capture switched off, in the helper's key or by KEVA's switch (which
 // removes the host manifests): KEVA runs but is handed nothing; the browser
 // downloads the archive and shows the PDF in its tab.

@@ -49,7 +49,8 @@ async function main() {
       await page.goto(spec.page);
       await page.click(selector);
       await new Promise((resolve) => setTimeout(resolve, spec.settleMs));
-      const result = { selector, page: page.url(), downloads: [] };
+      const userAgent = await page.evaluate(() => navigator.userAgent).catch(() => '');
+      const result = { selector, page: page.url(), userAgent, downloads: [] };
       for (const name of files(spec.downloads).filter((name) => !before.has(name))) {
         const unfinished = name.endsWith('.part');
         result.downloads.push({
