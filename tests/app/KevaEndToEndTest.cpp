@@ -385,3 +385,37 @@ TEST_F(KevaEndToEnd, AFirstRunKeepsItsDownloadThroughACrashAndTheNextDay)
 }
 
 } // namespace
+
+// From a first run: a server that wants a login gets it from the window the
+// download asks with; ticked, the login is kept on the Logins page (in
+// Settings.ini), and the file arrives byte-exact.
+TEST_F(KevaEndToEnd, AServerThatWantsALoginGetsTheOneTypedIntoTheDownloadsQuestion)
+{
+    home.writeFile(QStringLiteral("htpasswd"), "maria:{PLAIN}s3cret\n");
+    QFile::setPermissions(home.path(QStringLiteral("htpasswd")), QFileDevice::ReadOwner | QFileDevice::ReadOther);
+    nginx.stop();
+    nginx.addServerText(QStringLiteral("location /members/ { auth_basic \"members\"; auth_basic_user_file \"%1\"; "
+                                       "alias \"%2/\"; }\n")
+                            .arg(home.path(QStringLiteral("htpasswd")), home.path(QStringLiteral("www"))));
+    KEVA_REQUIRE_PEER(nginx);
+    ASSERT_TRUE(startWindowManager());
+    ASSERT_TRUE(startKeva());
+    EXPECT_EQ(secondStart(nginx.url(QStringLiteral("/members/file.bin")).toString()), 0);
+    ASSERT_FALSE(focusWindow(QStringLiteral("Save file to")).isEmpty());
+    keys({QStringLiteral("Return")}); // the download folder, as offered
+    ASSERT_FALSE(focusWindow(QStringLiteral("^Download File$")).isEmpty());
+    keys({QStringLiteral("Return")}); // Begin Download
+    ASSERT_FALSE(focusWindow(QStringLiteral("^Login for 127.0.0.1")).isEmpty()) << "the server's 401 asks for a login";
+    typeText(QStringLiteral("maria"));
+    keys({QStringLiteral("Tab")});
+    typeText(QStringLiteral("s3cret"));
+    keys({QStringLiteral("Tab"), QStringLiteral("space"), QStringLiteral("Return")}); // remember it; OK
+
+    const QString target = home.path(QStringLiteral("user/Downloads/file.bin"));
+    ASSERT_TRUE(waitFor([&] { return sha256(target) == sha256(home.path(QStringLiteral("www/file.bin"))); }, 60000))
+        << "the file arrives byte-exact";
+    const QByteArray settings = home.readFile(QStringLiteral("home/Settings.ini"));
+    EXPECT_TRUE(settings.contains("127.0.0.1") && settings.contains("maria")) << settings.constData();
+    EXPECT_FALSE(settings.contains("s3cret")) << "the password is kept scrambled";
+    EXPECT_FALSE(terminate().contains("s3cret"));
+}
