@@ -3,7 +3,6 @@
 #include <QCryptographicHash>
 #include <QMap>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 
 #include <array>
 
@@ -207,25 +206,4 @@ QByteArray HttpAuthenticator::digestAuthorization(const QByteArray& method, cons
     if (!challenge_.opaque.isEmpty())
         value += ", opaque=" + quoted(challenge_.opaque);
     return value;
-}
-
-QString HttpAuthenticator::masked(const QString& text)
-{
-    static const QRegularExpression line(QStringLiteral(R"(^[ \t]*(?:Proxy-)?Authorization[ \t]*:[ \t]*([^\r\n]*))"),
-                                         QRegularExpression::CaseInsensitiveOption
-                                             | QRegularExpression::MultilineOption);
-    QString result;
-    qsizetype copied = 0;
-    for (QRegularExpressionMatchIterator it = line.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        const QString value = match.captured(1).trimmed();
-        if (value.isEmpty())
-            continue;
-        // The scheme stays when there is one; a lone word is all credentials.
-        const qsizetype blank = value.indexOf(QLatin1Char(' '));
-        const QString scheme = blank < 0 ? QString() : value.left(blank) + QLatin1Char(' ');
-        result += text.mid(copied, match.capturedStart(1) - copied) + scheme + QLatin1String("****");
-        copied = match.capturedEnd(1);
-    }
-    return result + text.mid(copied);
 }

@@ -33,12 +33,6 @@ public:
     // "Digest …" per RFC 7616, with qop=auth, nc counting up from 00000001 with every call, and a fresh random cnonce
     // unless `cnonce` is given; without qop from the server, the RFC 2069 form).
     QByteArray authorization(const QByteArray& method, const QByteArray& requestTarget);
-    const HttpAuthChallenge& challenge() const { return challenge_; }
-
-    // A request or reply text with the credentials of every Authorization and Proxy-Authorization line hidden:
-    // "Authorization: Basic ****", "Authorization: Digest ****" (so logs show the scheme but never a password or a
-    // response hash).
-    static QString masked(const QString& text);
 
 private:
     QByteArray digestAuthorization(const QByteArray& method, const QByteArray& requestTarget);
