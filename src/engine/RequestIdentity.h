@@ -23,7 +23,6 @@ public:
     RequestIdentity(RequestOptions options, const QString& originHost);
 
     const RequestOptions& options() const { return options_; }
-    bool isEmpty() const { return options_.isEmpty() && !login_; }
 
     // The value of the User-Agent line: the browser's or the user's, else `own`.
     QByteArray userAgent(const QByteArray& own) const;
@@ -40,8 +39,6 @@ public:
     std::optional<std::pair<QString, QString>> loginFor(const UrlParts& parts) const;
     // From now on the requests to `host` carry `authenticator`'s answers.
     void setAuthenticator(std::unique_ptr<HttpAuthenticator> authenticator, const QString& host);
-    // The host whose requests carry a login now; empty when none does.
-    const QString& loginHost() const { return loginHost_; }
 
 private:
     bool isOrigin(const QString& host) const;
