@@ -191,3 +191,34 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName());
 
 } // namespace
+
+namespace {
+
+// What a download adds to the program's lines: the browser's agent and page
+// everywhere, its cookie and the user's private headers only on the link's
+// host, and nothing at all without options.
+TEST(HttpRequest, AddsTheBrowsersLinesAndKeepsPrivateOnesOnTheLinksHost)
+{
+    RequestOptions options;
+    options.browser = {
+        QStringLiteral("http://h.example/page"), QStringLiteral("Browser/1"), QStringLiteral("sid=1"), {}, {}};
+    options.headers = {{"X-Token", "t"}, {"Cookie", "extra=2"}};
+    const RequestIdentity identity(options, QStringLiteral("h.example"));
+    const HttpRequest::Range range {0, 9};
+    EXPECT_EQ(HttpRequest::get(target("/f", "h.example", 80), &range, 2, nullptr, &identity),
+              QByteArray("GET /f HTTP/1.1\r\nHost: h.example\r\nRange: bytes=0-9\r\nUser-Agent: Browser/1\r\n"
+                         "Accept:  */*\r\nReferer: http://h.example/page\r\nX-Token: t\r\nCookie: extra=2\r\n"
+                         "Cookie: sid=1\r\n\r\n"));
+    EXPECT_EQ(
+        HttpRequest::head(target("/f", "cdn.example", 80), nullptr, &identity),
+        QByteArray("HEAD /f HTTP/1.1\r\nAccept: *.*, */*\r\nRange: bytes=0-\r\nUser-Agent: Browser/1\r\n"
+                   "Referer: http://h.example/page\r\nHost: cdn.example\r\nX-Token: t\r\nConnection: close\r\n\r\n"))
+        << "another host gets no cookie";
+    const RequestIdentity none(RequestOptions(), QStringLiteral("h.example"));
+    EXPECT_EQ(HttpRequest::get(target("/f", "h.example", 80), &range, 2, nullptr, &none),
+              HttpRequest::get(target("/f", "h.example", 80), &range, 2, nullptr));
+    EXPECT_EQ(HttpRequest::head(target("/f", "h.example", 80), nullptr, &none),
+              HttpRequest::head(target("/f", "h.example", 80), nullptr));
+}
+
+} // namespace
