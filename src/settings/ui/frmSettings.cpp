@@ -1,7 +1,7 @@
 #include "settings/ui/frmSettings.h"
 
-#include "intake/FolderChooserState.h"
-#include "intake/ui/frmDir.h"
+#include "settings/FolderChooserState.h"
+#include "uiutil/frmDir.h"
 #include "settings/KevaContext.h"
 #include "settings/SettingsDialogState.h"
 #include "settings/UserGuide.h"

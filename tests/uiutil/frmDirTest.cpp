@@ -1,7 +1,7 @@
-#include "intake/ui/frmDir.h"
+#include "uiutil/frmDir.h"
 
 #include "support/CaptionHelpers.h"
-#include "intake/FolderChooserState.h"
+#include "settings/FolderChooserState.h"
 #include "settings/KevaContext.h"
 #include "support/CaseName.h"
 #include "support/TestHome.h"

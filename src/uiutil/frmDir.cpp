@@ -1,6 +1,6 @@
-#include "intake/ui/frmDir.h"
+#include "uiutil/frmDir.h"
 
-#include "intake/FolderChooserState.h"
+#include "settings/FolderChooserState.h"
 #include "settings/KevaContext.h"
 #include "uiutil/DialogLayout.h"
 
