@@ -74,8 +74,6 @@ function(keva_add_test name)
 endfunction()
 
 # Registers each test of a program that matches a GoogleTest filter as a CTest
-# test of its own, with the given labels.
-# Registers each test of a program that matches a GoogleTest filter as a CTest
 # test of its own, with the given labels. The labels and the environment are
 # set by a file that CTest reads after the discovered tests (TEST_INCLUDE_FILES
 # keeps the order): lists passed through gtest_discover_tests lose their

@@ -76,7 +76,7 @@ TEST(HttpRequestParser, TakesTheFieldsTheResponsesNeed)
                               "08:49:37 GMT\r\nAuthorization: Basic dXNlcjpwYXNz\r\n\r\nGET /next HTTP/1.1\r\n\r\n";
     const auto result = HttpRequestParser::parse(input);
     ASSERT_EQ(result.status, Status::Complete);
-    const HttpRequest& request = result.request;
+    const ClientRequest& request = result.request;
     EXPECT_EQ(request.method, "GET");
     EXPECT_EQ(request.target, "/a%20b?q=1");
     EXPECT_EQ(request.requestLine, "GET /a%20b?q=1 HTTP/1.1");

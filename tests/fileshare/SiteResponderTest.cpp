@@ -366,7 +366,7 @@ TEST_F(SiteResponderTest, UnreadableFolderIsReportedAndAnswersNotFound)
     folders[0].alias = "/";
     const SiteResponder missing(folders, types);
     EXPECT_EQ(missing.unreadableFolders(), std::vector<std::string> {folders[0].path});
-    HttpRequest request;
+    ClientRequest request;
     request.method = "GET";
     request.version = 11;
     request.target = "/";

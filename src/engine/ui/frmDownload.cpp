@@ -3,6 +3,7 @@
 #include "core/TextLookup.h"
 #include "engine/DownloadJob.h"
 #include "engine/ui/frmServerData.h"
+#include "uiutil/LayoutDirection.h"
 #include "uiutil/Named.h"
 #include "uiutil/TopLevelWindow.h"
 #include "uiutil/WindowCascade.h"
@@ -215,7 +216,7 @@ void frmDownload::refresh()
 {
     const DownloadJob::Display& view = job_.view();
     setWindowTitle(view.caption);
-    setLayoutDirection(view.rightToLeft ? Qt::RightToLeft : Qt::LeftToRight);
+    applyLayoutDirection(*this, view.rightToLeft);
 
     Frame2->setTitle(view.Frame2);
     const std::pair<QLabel*, const QString&> labels[] = {

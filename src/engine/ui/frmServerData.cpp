@@ -3,6 +3,7 @@
 #include "settings/KevaContext.h"
 #include "uiutil/BannerStrip.h"
 #include "uiutil/DialogLayout.h"
+#include "uiutil/LayoutDirection.h"
 #include "uiutil/Named.h"
 
 #include <QClipboard>
@@ -19,7 +20,7 @@ frmServerData::frmServerData(const KevaContext& context, const QString& log, QWi
     setObjectName(QStringLiteral("frmServerData"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(text.caption(QStringLiteral("08000"), QStringLiteral("Server Interaction Info")));
-    setLayoutDirection(text.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    applyLayoutDirection(*this, text.rightToLeft());
 
     auto* asxPowerBanner1 = Named(new BannerStrip(this), "asxPowerBanner1");
     asxPowerBanner1->setText(text.caption(QStringLiteral("08001"), QStringLiteral("Server Interaction Info")));

@@ -62,7 +62,7 @@ HttpRequestParser::Result HttpRequestParser::parse(std::string_view input)
         result.status = Status::TooLarge;
         return result;
     }
-    HttpRequest& request = result.request;
+    ClientRequest& request = result.request;
     result.status = parseRequestLine(withoutLineEnd(input.substr(position, firstEnd - position)), request);
     if (result.status != Status::Complete)
         return result;
@@ -103,7 +103,7 @@ HttpRequestParser::Result HttpRequestParser::parse(std::string_view input)
     return result;
 }
 
-HttpRequestParser::Status HttpRequestParser::parseRequestLine(std::string_view line, HttpRequest& request)
+HttpRequestParser::Status HttpRequestParser::parseRequestLine(std::string_view line, ClientRequest& request)
 {
     if (line.empty() || hasControlCharacter(line) || line.find('\t') != std::string_view::npos)
         return Status::Bad;
@@ -139,7 +139,7 @@ HttpRequestParser::Status HttpRequestParser::parseRequestLine(std::string_view l
     return Status::Complete;
 }
 
-bool HttpRequestParser::parseHeaderLine(std::string_view line, HttpRequest& request,
+bool HttpRequestParser::parseHeaderLine(std::string_view line, ClientRequest& request,
                                         std::optional<std::uint64_t>& length)
 {
     if (line.front() == ' ' || line.front() == '\t' || hasControlCharacter(line))

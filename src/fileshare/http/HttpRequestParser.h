@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fileshare/http/HttpRequest.h"
+#include "fileshare/http/ClientRequest.h"
 
 #include <cstddef>
 #include <string_view>
@@ -20,13 +20,13 @@ public:
         Status status = Status::NeedMore;
         // On Complete: the length of the head, line ends included.
         std::size_t consumed = 0;
-        HttpRequest request;
+        ClientRequest request;
     };
 
     static Result parse(std::string_view input);
 
 private:
     // Complete, Bad or UnsupportedVersion.
-    static Status parseRequestLine(std::string_view line, HttpRequest& request);
-    static bool parseHeaderLine(std::string_view line, HttpRequest& request, std::optional<std::uint64_t>& length);
+    static Status parseRequestLine(std::string_view line, ClientRequest& request);
+    static bool parseHeaderLine(std::string_view line, ClientRequest& request, std::optional<std::uint64_t>& length);
 };

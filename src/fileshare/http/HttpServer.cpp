@@ -61,13 +61,13 @@ HttpServer::HttpServer(const SiteResponder& responder, LogSink sink, ServerLimit
 
 HttpServer::~HttpServer() = default;
 
-std::size_t HttpServer::queueOf(HttpConnection::Stage stage)
+std::size_t HttpServer::queueOf(ClientConnection::Stage stage)
 {
     switch (stage) {
-    case HttpConnection::Stage::ReadingHead: return 0;
-    case HttpConnection::Stage::Lingering: return 1;
-    case HttpConnection::Stage::Waiting: return 2;
-    case HttpConnection::Stage::Answering: break;
+    case ClientConnection::Stage::ReadingHead: return 0;
+    case ClientConnection::Stage::Lingering: return 1;
+    case ClientConnection::Stage::Waiting: return 2;
+    case ClientConnection::Stage::Answering: break;
     }
     return kNoQueue;
 }
@@ -192,7 +192,7 @@ void HttpServer::acceptOne(std::int64_t nowMs)
     // Registering a socket that is already readable reports it at once,
     // so the first request is read when epoll says so.
     Slot& slot = connections_[fd];
-    slot.connection = std::make_unique<HttpConnection>(fd, address, nowMs, limits_);
+    slot.connection = std::make_unique<ClientConnection>(fd, address, nowMs, limits_);
     ++perAddress_[address];
     requeue(fd, slot);
 }
@@ -200,8 +200,8 @@ void HttpServer::acceptOne(std::int64_t nowMs)
 void HttpServer::drive(int fd, Slot& slot, std::int64_t nowMs)
 {
     switch (slot.connection->drive(responder_, log_, nowMs)) {
-    case HttpConnection::Next::Wait: break;
-    case HttpConnection::Next::WaitToWrite:
+    case ClientConnection::Next::Wait: break;
+    case ClientConnection::Next::WaitToWrite:
         if (watchingWrites_.insert(fd).second) {
             epoll_event watch {};
             watch.events = EPOLLIN | EPOLLOUT | EPOLLRDHUP | EPOLLET;
@@ -214,7 +214,7 @@ void HttpServer::drive(int fd, Slot& slot, std::int64_t nowMs)
             }
         }
         break;
-    case HttpConnection::Next::Close: closeConnection(fd); return;
+    case ClientConnection::Next::Close: closeConnection(fd); return;
     }
     requeue(fd, slot);
 }
@@ -224,9 +224,9 @@ void HttpServer::requeue(int fd, Slot& slot)
     // Something just happened on the connection: if it waits for a request
     // now, it is the one that has waited the shortest. One that stays in
     // another queue keeps its place.
-    const HttpConnection::Stage stage = slot.connection->stage();
+    const ClientConnection::Stage stage = slot.connection->stage();
     const std::size_t queue = queueOf(stage);
-    if (queue == slot.queue && stage != HttpConnection::Stage::Waiting)
+    if (queue == slot.queue && stage != ClientConnection::Stage::Waiting)
         return;
     leaveQueue(slot);
     if (queue < reclaimable_.size()) {

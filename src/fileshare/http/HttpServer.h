@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fileshare/http/HttpConnection.h"
+#include "fileshare/http/ClientConnection.h"
 #include "fileshare/http/ServerLimits.h"
 #include "platform/UniqueFd.h"
 
@@ -55,7 +55,7 @@ private:
     static constexpr std::size_t kNoQueue = static_cast<std::size_t>(-1);
 
     struct Slot {
-        std::unique_ptr<HttpConnection> connection;
+        std::unique_ptr<ClientConnection> connection;
         // The queue of reclaimable_ it is in and its place there; kNoQueue
         // while it may not be closed to make room.
         std::size_t queue = kNoQueue;
@@ -65,7 +65,7 @@ private:
     void acceptOne(std::int64_t nowMs);
     void drive(int fd, Slot& slot, std::int64_t nowMs);
     // The queue of reclaimable_ for a connection at `stage`.
-    static std::size_t queueOf(HttpConnection::Stage stage);
+    static std::size_t queueOf(ClientConnection::Stage stage);
     // After an event on the connection: moves it to the queue its stage
     // belongs in.
     void requeue(int fd, Slot& slot);

@@ -100,7 +100,7 @@ SiteResponder::Opened SiteResponder::open(std::string path) const
     return opened;
 }
 
-HttpResponse SiteResponder::respond(const HttpRequest& request, std::time_t now) const
+HttpResponse SiteResponder::respond(const ClientRequest& request, std::time_t now) const
 {
     if (request.method != "GET" && request.method != "HEAD")
         return error(501, request.version, false, true, now);
@@ -153,7 +153,7 @@ HttpResponse SiteResponder::respond(const HttpRequest& request, std::time_t now)
     return fileAnswer(request, std::move(opened.file), info, path, now);
 }
 
-HttpResponse SiteResponder::folderAnswer(const HttpRequest& request, const Target& target, UniqueFd folder,
+HttpResponse SiteResponder::folderAnswer(const ClientRequest& request, const Target& target, UniqueFd folder,
                                          const std::string& path, std::time_t now) const
 {
     const Site& site = *target.site;
@@ -197,7 +197,7 @@ HttpResponse SiteResponder::folderAnswer(const HttpRequest& request, const Targe
     return answer(request, head, std::move(listing->html));
 }
 
-HttpResponse SiteResponder::fileAnswer(const HttpRequest& request, UniqueFd file, const struct stat& info,
+HttpResponse SiteResponder::fileAnswer(const ClientRequest& request, UniqueFd file, const struct stat& info,
                                        std::string_view path, std::time_t now) const
 {
     const std::time_t written = std::min(info.st_mtime, now);
@@ -248,7 +248,7 @@ HttpResponse SiteResponder::fileAnswer(const HttpRequest& request, UniqueFd file
     return response;
 }
 
-HttpResponse SiteResponder::page(int code, const HttpRequest& request, std::string_view extraName,
+HttpResponse SiteResponder::page(int code, const ClientRequest& request, std::string_view extraName,
                                  std::string_view extraValue, std::time_t now) const
 {
     std::string body = ErrorPage::forCode(code).value_or(std::string());
@@ -259,21 +259,21 @@ HttpResponse SiteResponder::page(int code, const HttpRequest& request, std::stri
     return answer(request, head, std::move(body));
 }
 
-HttpResponse SiteResponder::busy(const HttpRequest& request, std::time_t now) const
+HttpResponse SiteResponder::busy(const ClientRequest& request, std::time_t now) const
 {
     return page(503, request, "Retry-After", kRetryAfterSeconds, now);
 }
 
 HttpResponse SiteResponder::error(int code, int version, bool keepAlive, bool withBody, std::time_t now) const
 {
-    HttpRequest request;
+    ClientRequest request;
     request.method = withBody ? "GET" : "HEAD";
     request.version = version;
     request.keepAlive = keepAlive;
     return page(code, request, {}, {}, now);
 }
 
-HttpResponse SiteResponder::answer(const HttpRequest& request, ResponseHead& head, std::string body)
+HttpResponse SiteResponder::answer(const ClientRequest& request, ResponseHead& head, std::string body)
 {
     HttpResponse response;
     response.status = head.code();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "fileshare/http/HttpRequest.h"
+#include "fileshare/http/ClientRequest.h"
 #include "fileshare/http/HttpResponse.h"
 #include "fileshare/http/PublishedFolder.h"
 #include "platform/UniqueFd.h"
@@ -28,7 +28,7 @@ public:
 
     SiteResponder(const std::vector<PublishedFolder>& folders, ContentTypeLookup& types);
 
-    HttpResponse respond(const HttpRequest& request, std::time_t now) const;
+    HttpResponse respond(const ClientRequest& request, std::time_t now) const;
     // The answer to a request that could not be read: 400 or the like.
     HttpResponse error(int code, int version, bool keepAlive, bool withBody, std::time_t now) const;
 
@@ -55,18 +55,18 @@ private:
 
     Target locate(std::string_view path) const;
     Opened open(std::string path) const;
-    HttpResponse folderAnswer(const HttpRequest& request, const Target& target, UniqueFd folder,
+    HttpResponse folderAnswer(const ClientRequest& request, const Target& target, UniqueFd folder,
                               const std::string& path, std::time_t now) const;
-    HttpResponse fileAnswer(const HttpRequest& request, UniqueFd file, const struct stat& info, std::string_view path,
+    HttpResponse fileAnswer(const ClientRequest& request, UniqueFd file, const struct stat& info, std::string_view path,
                             std::time_t now) const;
-    HttpResponse page(int code, const HttpRequest& request, std::string_view extraName, std::string_view extraValue,
+    HttpResponse page(int code, const ClientRequest& request, std::string_view extraName, std::string_view extraValue,
                       std::time_t now) const;
     // 503: out of descriptors, ask again later.
-    HttpResponse busy(const HttpRequest& request, std::time_t now) const;
+    HttpResponse busy(const ClientRequest& request, std::time_t now) const;
     // Every answer is made here from its head and body: the head is left out
     // for HTTP/0.9, the body for HEAD, and the connection stays open when the
     // client asked for that.
-    static HttpResponse answer(const HttpRequest& request, ResponseHead& head, std::string body = {});
+    static HttpResponse answer(const ClientRequest& request, ResponseHead& head, std::string body = {});
 
     std::vector<Site> sites_;
     std::vector<std::string> unreadable_;

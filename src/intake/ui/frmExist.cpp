@@ -3,6 +3,7 @@
 #include "settings/KevaContext.h"
 #include "uiutil/BannerStrip.h"
 #include "uiutil/DialogLayout.h"
+#include "uiutil/LayoutDirection.h"
 #include "uiutil/Named.h"
 
 #include <QHBoxLayout>
@@ -17,7 +18,7 @@ frmExist::frmExist(const KevaContext& context, QWidget* parent)
     const TextLookup& text = context.text;
     setObjectName(QStringLiteral("frmExist"));
     setWindowTitle(text.caption(QStringLiteral("05000"), QStringLiteral("File Already Exists!?")));
-    setLayoutDirection(text.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    applyLayoutDirection(*this, text.rightToLeft());
 
     auto* asxPowerBanner1 = Named(new BannerStrip(this), "asxPowerBanner1");
     asxPowerBanner1->setText(text.caption(QStringLiteral("05001"), QStringLiteral("File Exists")));

@@ -4,6 +4,7 @@
 #include "settings/KevaContext.h"
 #include "uiutil/BannerStrip.h"
 #include "uiutil/DialogLayout.h"
+#include "uiutil/LayoutDirection.h"
 #include "uiutil/Named.h"
 #include "uiutil/TopLevelWindow.h"
 
@@ -98,7 +99,7 @@ void frmFile::reject()
 
 void frmFile::refresh()
 {
-    setLayoutDirection(context_.text.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    applyLayoutDirection(*this, context_.text.rightToLeft());
     setWindowTitle(state_.caption);
     asxPowerBanner1->setText(state_.banner);
     Frame1->setTitle(state_.Frame1);

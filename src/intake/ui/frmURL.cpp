@@ -4,6 +4,7 @@
 #include "settings/KevaContext.h"
 #include "uiutil/BannerStrip.h"
 #include "uiutil/DialogLayout.h"
+#include "uiutil/LayoutDirection.h"
 #include "uiutil/Named.h"
 #include "uiutil/TopLevelWindow.h"
 #include "uiutil/WindowActivation.h"
@@ -83,7 +84,7 @@ void frmURL::reject()
 
 void frmURL::refresh()
 {
-    setLayoutDirection(context_.text.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    applyLayoutDirection(*this, context_.text.rightToLeft());
     setWindowTitle(state_.caption);
     asxPowerBanner1->setText(state_.banner);
     Label1->setText(state_.Label1);

@@ -4,6 +4,7 @@
 #include "mainwin/ui/ActionHook.h"
 #include "mainwin/ui/ProgramIcons.h"
 #include "mainwin/ui/frmMain.h"
+#include "uiutil/LayoutDirection.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ TrayIcon::TrayIcon(MainWindowState& state, frmMain& window, QObject* parent)
 void TrayIcon::applyCaptions()
 {
     captions_.apply(state_);
-    TRAYMNU.setLayoutDirection(state_.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    applyLayoutDirection(TRAYMNU, state_.rightToLeft());
 }
 
 void TrayIcon::showChecks()

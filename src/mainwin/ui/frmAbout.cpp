@@ -2,6 +2,7 @@
 
 #include "mainwin/AboutState.h"
 #include "mainwin/ui/ProgramIcons.h"
+#include "uiutil/LayoutDirection.h"
 #include "uiutil/Named.h"
 #include "uiutil/WindowActivation.h"
 
@@ -98,7 +99,7 @@ frmAbout* frmAbout::showFor(AboutState& state, QWidget* parent)
 void frmAbout::applyCaptions()
 {
     state_.applyCaptions();
-    setLayoutDirection(state_.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    applyLayoutDirection(*this, state_.rightToLeft());
     setWindowTitle(state_.caption(objectName()));
     for (QLabel* caption : {lblTitle, lblVersionCaption, lblDescription, lblLocationCaption, lblDisclaimer})
         caption->setText(state_.caption(caption->objectName()));

@@ -5,6 +5,7 @@
 #include "mainwin/ui/CaptionedControls.h"
 #include "mainwin/ui/JobListModel.h"
 #include "mainwin/ui/LeftToRightText.h"
+#include "uiutil/LayoutDirection.h"
 #include "uiutil/Named.h"
 #include "mainwin/ui/ProgramIcons.h"
 #include "mainwin/ui/ReDownloadUrls.h"
@@ -406,7 +407,7 @@ void frmMain::showLanguages()
         ComboLang->setCurrentIndex(state_.languages().selected());
         ComboLang->setEnabled(ComboLang->count() > 0);
     }
-    setLayoutDirection(state_.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    applyLayoutDirection(*this, state_.rightToLeft());
 }
 
 void frmMain::setDialog(Dialog dialog, const std::function<void()>& open)

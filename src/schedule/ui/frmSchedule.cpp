@@ -5,6 +5,7 @@
 #include "uiutil/BannerStrip.h"
 #include "uiutil/ChildSignalBlocker.h"
 #include "uiutil/DialogLayout.h"
+#include "uiutil/LayoutDirection.h"
 #include "uiutil/Named.h"
 #include "uiutil/TopLevelWindow.h"
 
@@ -120,7 +121,7 @@ void frmSchedule::reject()
 
 void frmSchedule::refresh()
 {
-    setLayoutDirection(state_.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    applyLayoutDirection(*this, state_.rightToLeft());
     const auto caption = [this](const char* control) { return state_.caption(QString::fromLatin1(control)); };
     setWindowTitle(caption("frmSchedule"));
     asxPowerBanner1->setText(caption("asxPowerBanner1"));

@@ -4,6 +4,7 @@
 #include "settings/LoginPromptState.h"
 #include "uiutil/BannerStrip.h"
 #include "uiutil/DialogLayout.h"
+#include "uiutil/LayoutDirection.h"
 #include "uiutil/Named.h"
 
 #include <QCheckBox>
@@ -79,7 +80,7 @@ void frmLogin::reject()
 
 void frmLogin::refresh()
 {
-    setLayoutDirection(context_.text.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    applyLayoutDirection(*this, context_.text.rightToLeft());
     setWindowTitle(state_.caption);
     asxPowerBanner1->setText(state_.banner);
     lblText->setText(state_.lblText);

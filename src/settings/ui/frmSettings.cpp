@@ -1,15 +1,16 @@
 #include "settings/ui/frmSettings.h"
 
-#include "intake/FolderChooserState.h"
-#include "intake/ui/frmDir.h"
+#include "settings/FolderChooserState.h"
 #include "settings/KevaContext.h"
 #include "settings/SettingsDialogState.h"
 #include "settings/UserGuide.h"
 #include "uiutil/BannerStrip.h"
 #include "uiutil/ChildSignalBlocker.h"
 #include "uiutil/DialogLayout.h"
+#include "uiutil/LayoutDirection.h"
 #include "uiutil/TopLevelWindow.h"
 #include "uiutil/WindowActivation.h"
+#include "uiutil/frmDir.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -288,7 +289,7 @@ frmSettings* frmSettings::showFor(KevaContext& context, QWidget* parent)
 void frmSettings::applyCaptions()
 {
     state().applyState.reset();
-    setLayoutDirection(context_.text.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    applyLayoutDirection(*this, context_.text.rightToLeft());
     for (const Caption& caption : captions_) {
         const QString text = context_.text.caption(caption.key, caption.builtIn);
         if (caption.control == this)

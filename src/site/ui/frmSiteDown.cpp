@@ -5,6 +5,7 @@
 #include "uiutil/BannerStrip.h"
 #include "uiutil/ChildSignalBlocker.h"
 #include "uiutil/DialogLayout.h"
+#include "uiutil/LayoutDirection.h"
 #include "uiutil/Named.h"
 #include "uiutil/TopLevelWindow.h"
 
@@ -92,7 +93,7 @@ void frmSiteDown::reject()
 
 void frmSiteDown::refresh()
 {
-    setLayoutDirection(state_.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    applyLayoutDirection(*this, state_.rightToLeft());
     const auto caption = [this](const char* control) { return state_.caption(QString::fromLatin1(control)); };
     setWindowTitle(caption("frmSiteDown"));
     asxPowerBanner1->setText(caption("asxPowerBanner1"));

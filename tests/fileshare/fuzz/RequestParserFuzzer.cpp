@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     if (result.consumed > size)
         std::abort();
-    const HttpRequest& request = result.request;
+    const ClientRequest& request = result.request;
     if (request.range) {
         if (const auto span = request.range->resolve(1000); span && (span->first > span->last || span->last >= 1000))
             std::abort();

@@ -1,4 +1,4 @@
-#include "fileshare/http/HttpConnection.h"
+#include "fileshare/http/ClientConnection.h"
 
 #include "fileshare/http/HttpRequestParser.h"
 #include "fileshare/http/SiteResponder.h"
@@ -22,7 +22,8 @@ constexpr std::uint64_t kMaxDroppedBytes = 64 * 1024 * 1024;
 
 } // namespace
 
-HttpConnection::HttpConnection(int socket, std::uint32_t clientAddress, std::int64_t nowMs, const ServerLimits& limits)
+ClientConnection::ClientConnection(int socket, std::uint32_t clientAddress, std::int64_t nowMs,
+                                   const ServerLimits& limits)
     : socket_(socket)
     , clientAddress_(clientAddress)
     , limits_(limits)
@@ -30,7 +31,7 @@ HttpConnection::HttpConnection(int socket, std::uint32_t clientAddress, std::int
 {
 }
 
-HttpConnection::Stage HttpConnection::stage() const
+ClientConnection::Stage ClientConnection::stage() const
 {
     if (lingering_)
         return Stage::Lingering;
@@ -39,7 +40,7 @@ HttpConnection::Stage HttpConnection::stage() const
     return input_.empty() ? Stage::Waiting : Stage::ReadingHead;
 }
 
-bool HttpConnection::expired(std::int64_t nowMs) const
+bool ClientConnection::expired(std::int64_t nowMs) const
 {
     if (nowMs >= deadlineMs_)
         return true;
@@ -49,7 +50,7 @@ bool HttpConnection::expired(std::int64_t nowMs) const
     return nowMs >= headStartMs_ + limits_.headTimeoutMs + perKilobyte;
 }
 
-HttpConnection::Next HttpConnection::drive(const SiteResponder& responder, std::string& log, std::int64_t nowMs)
+ClientConnection::Next ClientConnection::drive(const SiteResponder& responder, std::string& log, std::int64_t nowMs)
 {
     if (lingering_)
         return dropInput(nowMs);
@@ -91,7 +92,7 @@ HttpConnection::Next HttpConnection::drive(const SiteResponder& responder, std::
     }
 }
 
-HttpConnection::ReadResult HttpConnection::receive(char* into, std::size_t size, std::size_t& received)
+ClientConnection::ReadResult ClientConnection::receive(char* into, std::size_t size, std::size_t& received)
 {
     for (;;) {
         const ssize_t n = ::recv(socket_.get(), into, size, 0);
@@ -107,7 +108,7 @@ HttpConnection::ReadResult HttpConnection::receive(char* into, std::size_t size,
     }
 }
 
-HttpConnection::ReadResult HttpConnection::readMore(std::int64_t nowMs)
+ClientConnection::ReadResult ClientConnection::readMore(std::int64_t nowMs)
 {
     char chunk[kReadChunk];
     std::size_t received = 0;
@@ -120,7 +121,7 @@ HttpConnection::ReadResult HttpConnection::readMore(std::int64_t nowMs)
     return result;
 }
 
-HttpConnection::Next HttpConnection::startLingering(std::int64_t nowMs)
+ClientConnection::Next ClientConnection::startLingering(std::int64_t nowMs)
 {
     // The answer is queued whole; the end of the connection follows it, so
     // the client need not wait for the lingering to end.
@@ -134,7 +135,7 @@ HttpConnection::Next HttpConnection::startLingering(std::int64_t nowMs)
     return dropInput(nowMs);
 }
 
-HttpConnection::Next HttpConnection::dropInput(std::int64_t nowMs)
+ClientConnection::Next ClientConnection::dropInput(std::int64_t nowMs)
 {
     char chunk[kReadChunk];
     for (;;) {
@@ -152,7 +153,7 @@ HttpConnection::Next HttpConnection::dropInput(std::int64_t nowMs)
     }
 }
 
-bool HttpConnection::answerBufferedRequest(const SiteResponder& responder)
+bool ClientConnection::answerBufferedRequest(const SiteResponder& responder)
 {
     if (input_.empty())
         return false;
@@ -164,7 +165,7 @@ bool HttpConnection::answerBufferedRequest(const SiteResponder& responder)
     logLine_ = AccessLogLine();
     logLine_.clientAddress = clientAddress_;
     if (parsed.status == HttpRequestParser::Status::Complete) {
-        const HttpRequest& request = parsed.request;
+        const ClientRequest& request = parsed.request;
         response_ = responder.respond(request, now);
         logLine_.userName = request.userName;
         logLine_.requestLine = request.requestLine;
@@ -186,7 +187,7 @@ bool HttpConnection::answerBufferedRequest(const SiteResponder& responder)
     return true;
 }
 
-HttpConnection::WriteResult HttpConnection::writeMore(std::int64_t nowMs)
+ClientConnection::WriteResult ClientConnection::writeMore(std::int64_t nowMs)
 {
     const int fd = socket_.get();
     while (headSent_ < response_.head.size() || bodySent_ < response_.body.size()) {
@@ -229,7 +230,7 @@ HttpConnection::WriteResult HttpConnection::writeMore(std::int64_t nowMs)
     return WriteResult::Done;
 }
 
-std::string HttpConnection::firstLineOfInput() const
+std::string ClientConnection::firstLineOfInput() const
 {
     return input_.substr(0, std::min({input_.find_first_of("\r\n"), input_.size(), kMaxLoggedLine}));
 }

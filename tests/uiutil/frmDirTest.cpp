@@ -1,8 +1,8 @@
-#include "intake/ui/frmDir.h"
+#include "uiutil/frmDir.h"
 
-#include "support/CaptionHelpers.h"
-#include "intake/FolderChooserState.h"
+#include "settings/FolderChooserState.h"
 #include "settings/KevaContext.h"
+#include "support/CaptionHelpers.h"
 #include "support/CaseName.h"
 #include "support/TestHome.h"
 

@@ -1,4 +1,4 @@
-#include "intake/FolderChooserState.h"
+#include "settings/FolderChooserState.h"
 
 #include "settings/KevaContext.h"
 #include "support/CaseName.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 // What the response layer needs of one request.
-struct HttpRequest {
+struct ClientRequest {
     std::string method;
     // Major × 10 + minor: 9 for a bare HTTP/0.9 request line, 10, 11.
     int version = 9;

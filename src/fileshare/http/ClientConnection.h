@@ -17,10 +17,10 @@ class SiteResponder;
 // When the connection ends after an answer, it lingers: the sending side is
 // shut, so the client sees the end at once, and input is dropped until the
 // client closes (ServerLimits::lingerMs).
-class HttpConnection {
+class ClientConnection {
 public:
     // `limits` outlive the connection.
-    HttpConnection(int socket, std::uint32_t clientAddress, std::int64_t nowMs, const ServerLimits& limits);
+    ClientConnection(int socket, std::uint32_t clientAddress, std::int64_t nowMs, const ServerLimits& limits);
 
     int socket() const { return socket_.get(); }
     std::uint32_t clientAddress() const { return clientAddress_; }

@@ -1,8 +1,9 @@
-#include "intake/ui/frmDir.h"
+#include "uiutil/frmDir.h"
 
-#include "intake/FolderChooserState.h"
+#include "settings/FolderChooserState.h"
 #include "settings/KevaContext.h"
 #include "uiutil/DialogLayout.h"
+#include "uiutil/LayoutDirection.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -143,7 +144,7 @@ void frmDir::showFolder(const QModelIndex& folder)
 
 void frmDir::refresh()
 {
-    setLayoutDirection(context_.text.rightToLeft() ? Qt::RightToLeft : Qt::LeftToRight);
+    applyLayoutDirection(*this, context_.text.rightToLeft());
     setWindowTitle(state_.caption);
     UpOneLevel->setText(state_.UpOneLevelText);
     NewFolder->setText(state_.NewFolderText);
