@@ -1,7 +1,5 @@
 #include "core/TextLookup.h"
 
-#include "platform/ProfileReader.h"
-
 #include <QDir>
 #include <QFileInfo>
 
@@ -36,7 +34,7 @@ QString withoutBlanks(const QString& text)
 QString TextLookup::GetText(const QString& key, const QString& fallback) const
 {
     const QString text = withoutLeadingBlanks(
-        ProfileReader::getString(languagePath(), QStringLiteral("KEVA"), key, fallback, kMaxTextLength + 1));
+        profile_.getString(languagePath(), QStringLiteral("KEVA"), key, fallback, kMaxTextLength + 1));
     // A key written without a text would blank a caption: the fallback serves.
     return text.trimmed().isEmpty() ? withoutBlanks(fallback.left(kMaxTextLength)) : text;
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/ProfileReader.h"
+
 #include <QString>
 
 // Texts by digit key from the current language file, "<LanguageFile>" in the
-// language folder, section "KEVA". Every look-up reads the file again, so an
-// edited language file takes effect at once. The file's name is matched
+// language folder, section "KEVA". The file is read once and kept parsed
+// until it changes: an edited or replaced language file, or a change to
+// another language, takes effect at the next look-up. The file's name is matched
 // without regard to letter case when no file has it exactly ("German.INI"
 // for "German.ini"), as the language picker names files by their language.
 class TextLookup {
@@ -38,6 +41,9 @@ public:
     // `run` (a path, an address, a number with its unit) isolated as
     // left-to-right text: inside a right-to-left sentence it then reads as it
     // is written, and the sentence around it keeps its order.
+    // How many times a language file was read and parsed.
+    int parseCount() const { return profile_.parseCount(); }
+
     static QString leftToRightRun(const QString& run) { return QChar(0x2066) + run + QChar(0x2069); }
     // leftToRightRun in a right-to-left language; `run` as it is in others.
     QString leftToRight(const QString& run) const { return rightToLeft() ? leftToRightRun(run) : run; }
@@ -48,4 +54,5 @@ private:
     QString languageFolder_;
     QString languageFile_;
     bool languagePackUnavailable_ = false;
+    ProfileReader profile_;
 };

@@ -1,20 +1,26 @@
 #pragma once
 
+#include "platform/ParsedFileCache.h"
+#include "platform/ProfileFile.h"
+
 #include <QString>
 
-// Reads one entry of an INI file the way GetPrivateProfileString does:
+// Reads one entry of an INI file the way GetPrivateProfileString does; the
+// file's syntax is ProfileFile's. A missing file, section or key gives the
+// default, with its trailing blanks removed. The result holds at most
+// `bufferSize` - 1 characters, as the caller's buffer would.
 //
-//   [Section]
-//   key=value
-//
-// Section and key names compare without regard to letter case and the first
-// match wins. Values are trimmed of surrounding white space, and one pair of
-// matching surrounding quotes is removed. A missing file, section or key gives
-// the default, with its trailing blanks removed. The result holds at most
-// `bufferSize` - 1 characters, as the caller's buffer would. Lines starting
-// with ";" are comments. Files are UTF-8; a byte-order mark is skipped.
+// The file last read stays parsed while it is unchanged (see
+// ParsedFileCache), so many entries read in a row read the file once, and a
+// changed or replaced file is read again at the next request.
 class ProfileReader {
 public:
-    static QString getString(const QString& fileName, const QString& section, const QString& key,
-                             const QString& defaultValue, int bufferSize);
+    QString getString(const QString& fileName, const QString& section, const QString& key, const QString& defaultValue,
+                      int bufferSize) const;
+
+    // How many times a file was read and parsed.
+    int parseCount() const { return file_.parseCount(); }
+
+private:
+    mutable ParsedFileCache<ProfileFile> file_;
 };

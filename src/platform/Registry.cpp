@@ -51,27 +51,41 @@ QString Registry::hivePath(RegistryRoot root) const
     return folder_ + QLatin1Char('/') + registryRootName(root) + QStringLiteral(".reg");
 }
 
+namespace {
+
+// Parses a hive file's content; a missing file is an empty hive.
+auto hiveParser(RegistryRoot root)
+{
+    return [root](const std::optional<QByteArray>& content) {
+        return content ? RegistryHive::parse(registryRootName(root), *content) : RegistryHive(registryRootName(root));
+    };
+}
+
+} // namespace
+
 RegistryHive Registry::load(RegistryRoot root) const
 {
-    QFile file(hivePath(root));
-    if (!file.open(QIODevice::ReadOnly))
-        return RegistryHive(registryRootName(root));
-    return RegistryHive::parse(registryRootName(root), file.readAll());
+    return *snapshot(root);
+}
+
+std::shared_ptr<const RegistryHive> Registry::snapshot(RegistryRoot root) const
+{
+    return hive(root).snapshot(hivePath(root), hiveParser(root));
 }
 
 std::optional<QString> Registry::readValue(RegistryRoot root, const QString& keyPath, const QString& name) const
 {
-    return load(root).value(splitPath(keyPath), name);
+    return snapshot(root)->value(splitPath(keyPath), name);
 }
 
 bool Registry::keyExists(RegistryRoot root, const QString& keyPath) const
 {
-    return load(root).hasKey(splitPath(keyPath));
+    return snapshot(root)->hasKey(splitPath(keyPath));
 }
 
 QStringList Registry::subkeys(RegistryRoot root, const QString& keyPath) const
 {
-    return load(root).subkeys(splitPath(keyPath));
+    return snapshot(root)->subkeys(splitPath(keyPath));
 }
 
 bool Registry::createKey(RegistryRoot root, const QString& keyPath)
@@ -138,8 +152,12 @@ bool Registry::modify(RegistryRoot root, const std::function<bool(RegistryHive&)
     const QFileInfo existing(hivePath(root));
     if (existing.exists() && !existing.isReadable())
         return false;
-    RegistryHive hive = load(root);
-    if (!edit(hive))
+    // Under the lock the file is the one to change, whatever a read session holds.
+    RegistryHive edited = *hive(root).latest(hivePath(root), hiveParser(root));
+    if (!edit(edited))
         return false;
-    return AtomicFile::write(hivePath(root), hive.serialize(), 0600);
+    if (!AtomicFile::write(hivePath(root), edited.serialize(), 0600))
+        return false;
+    hive(root).keep(hivePath(root), std::move(edited));
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ParsedFileCache.h"
 #include "platform/RegistryHive.h"
 #include "platform/RegistryRoot.h"
 
@@ -7,9 +8,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <functional>
-#include <utility>
+#include <memory>
 #include <optional>
+#include <utility>
 
 // The registry: one hive file per root, "<root name>.reg", in one folder.
 //
@@ -19,6 +22,12 @@
 // processes writing at once never lose each other's values. Reads take no
 // lock: they see either the old or the new file. A hive that cannot be
 // written is still read.
+//
+// Reads go through the parse of the hive file kept from the last read, which
+// is taken again only when the file has changed (see ParsedFileCache): a
+// write by another process replaces the file and is seen by the next read.
+// This object's own writes update the kept parse. Within a
+// RegistryReadSession all reads see one version of each hive.
 class Registry {
 public:
     explicit Registry(QString folder);
@@ -46,14 +55,22 @@ public:
 
     RegistryHive load(RegistryRoot root) const;
 
+    // How many times this object read and parsed the hive file of `root`.
+    int parseCount(RegistryRoot root) const { return hive(root).parseCount(); }
+
     // Removes the temporary files that writers killed while replacing a
     // hive left behind (the rule is AtomicFile's); returns how many.
     int removeStaleTemporaries() const;
 
 private:
+    friend class RegistryReadSession;
+
+    ParsedFileCache<RegistryHive>& hive(RegistryRoot root) const { return hives_[static_cast<std::size_t>(root)]; }
+    std::shared_ptr<const RegistryHive> snapshot(RegistryRoot root) const;
     static QStringList splitPath(const QString& keyPath);
     // Runs `edit` on the current hive under the lock; writes the hive back when it returns true.
     bool modify(RegistryRoot root, const std::function<bool(RegistryHive&)>& edit);
 
     QString folder_;
+    mutable std::array<ParsedFileCache<RegistryHive>, std::size(kRegistryRoots)> hives_;
 };

@@ -1,5 +1,6 @@
 #include "settings/LoadSettings.h"
 
+#include "platform/RegistryReadSession.h"
 #include "settings/BrowserRegistration.h"
 #include "settings/KevaContext.h"
 #include "settings/SettingText.h"
@@ -64,6 +65,8 @@ void readStoredValues(KevaContext& context, const SettingsStore& store)
 
 void LoadSettings(KevaContext& context, LoadReason reason)
 {
+    // The record comes from one version of each hive, and its own writes.
+    const RegistryReadSession session(context.registry);
     SettingsStore store(context.registry);
     context.frmSettings().LoadfromINI();
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 struct LookupCase {
@@ -55,6 +57,51 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase {"FallbackTrimmed", "nokey", "  Enter Numeric Value  ", QStringLiteral("Enter Numeric Value")},
         LookupCase {"CutTo499", "long", "", QString(499, QLatin1Char('x'))},
         LookupCase {"CutBeforeTrimming", "longpadded", "", QString(498, QLatin1Char('y')) + QLatin1Char(' ')}),
+    CaseName());
+
+// The language file is parsed once for many look-ups, and again when it has
+// changed in any way a reader can see, or another language is chosen.
+struct ReparseCase {
+    const char* name;
+    std::function<void(TestHome&, TextLookup&)> between;
+    QString expected; // the text of 11048 afterwards
+    int parses;
+};
+
+class LanguageFileReads : public testing::TestWithParam<ReparseCase> { };
+
+TEST_P(LanguageFileReads, ParseOnlyAChangedFile)
+{
+    TestHome home;
+    home.writeFile(QStringLiteral("home/Lang/English.ini"), kEnglish);
+    home.writeFile(QStringLiteral("home/Lang/German.ini"), "[KEVA]\n11048=Verbunden\n");
+    TextLookup text(home.programFolder() + QStringLiteral("/Lang"));
+    for (int i = 0; i < 100; ++i)
+        ASSERT_EQ(text.GetText(QStringLiteral("11048")), QStringLiteral("Connected"));
+    const ReparseCase& c = GetParam();
+    c.between(home, text);
+    EXPECT_EQ(text.GetText(QStringLiteral("11048")), c.expected);
+    EXPECT_EQ(text.parseCount(), c.parses);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LanguageFileReads,
+    testing::Values(ReparseCase {"Unchanged", [](TestHome&, TextLookup&) {}, QStringLiteral("Connected"), 1},
+                    ReparseCase {"EditedInPlace",
+                                 [](TestHome& home, TextLookup&) {
+                                     home.writeFile(QStringLiteral("home/Lang/English.ini"), "[KEVA]\n11048=Online\n");
+                                 },
+                                 QStringLiteral("Online"), 2},
+                    ReparseCase {"ReplacedWithSameSizeAndTime",
+                                 [](TestHome& home, TextLookup&) {
+                                     home.replaceFile(QStringLiteral("home/Lang/English.ini"),
+                                                      QByteArray(kEnglish).replace("=Connected", "=Connexion"));
+                                 },
+                                 QStringLiteral("Connexion"), 2},
+                    ReparseCase {
+                        "OtherLanguage",
+                        [](TestHome&, TextLookup& text) { text.setLanguageFile(QStringLiteral("German.ini")); },
+                        QStringLiteral("Verbunden"), 2}),
     CaseName());
 
 TEST(TextLookup, MissingLanguageFileGivesEveryFallback)

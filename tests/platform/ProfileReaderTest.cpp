@@ -40,8 +40,8 @@ TEST_P(ProfileReaderCases, FollowsTheProfileContract)
     TestHome home;
     home.writeFile(QStringLiteral("test.ini"), kFile);
     const ProfileCase& c = GetParam();
-    EXPECT_EQ(ProfileReader::getString(home.path(QStringLiteral("test.ini")), QString::fromUtf8(c.section),
-                                       QString::fromUtf8(c.key), QString::fromUtf8(c.fallback), c.bufferSize),
+    EXPECT_EQ(ProfileReader().getString(home.path(QStringLiteral("test.ini")), QString::fromUtf8(c.section),
+                                        QString::fromUtf8(c.key), QString::fromUtf8(c.fallback), c.bufferSize),
               QString::fromUtf8(c.expected));
 }
 
@@ -67,8 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ProfileReader, MissingFileGivesTheFallback)
 {
-    EXPECT_EQ(ProfileReader::getString(QStringLiteral("/nonexistent/x.ini"), QStringLiteral("KEVA"),
-                                       QStringLiteral("1"), QStringLiteral("fb"), 500),
+    EXPECT_EQ(ProfileReader().getString(QStringLiteral("/nonexistent/x.ini"), QStringLiteral("KEVA"),
+                                        QStringLiteral("1"), QStringLiteral("fb"), 500),
               QStringLiteral("fb"));
 }
 
@@ -76,8 +76,8 @@ TEST(ProfileReader, NeverSplitsASurrogatePair)
 {
     TestHome home;
     home.writeFile(QStringLiteral("t.ini"), "[S]\nk=ab\xF0\x9F\x98\x80\n");
-    EXPECT_EQ(ProfileReader::getString(home.path(QStringLiteral("t.ini")), QStringLiteral("S"), QStringLiteral("k"),
-                                       QString(), 4),
+    EXPECT_EQ(ProfileReader().getString(home.path(QStringLiteral("t.ini")), QStringLiteral("S"), QStringLiteral("k"),
+                                        QString(), 4),
               QStringLiteral("ab"));
 }
 

@@ -1,5 +1,8 @@
 #include "platform/Registry.h"
 
+#include "platform/RegistryReadSession.h"
+
+#include "support/CaseName.h"
 #include "support/TestHome.h"
 
 #include <QDir>
@@ -7,6 +10,8 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -117,6 +122,101 @@ TEST(Registry, ConcurrentWritersLoseNothing)
         EXPECT_EQ(hive.value(key, QStringLiteral("first%1").arg(i)), QStringLiteral("value %1").arg(i));
         EXPECT_EQ(hive.value(key, QStringLiteral("second%1").arg(i)), QStringLiteral("value %1").arg(i));
     }
+}
+
+// A reader keeps the parsed hive between reads; what happens to the file
+// between two reads decides whether the second one parses it again.
+struct CachedReadCase {
+    const char* name;
+    std::function<void(TestHome&, Registry& reader)> between;
+    std::optional<QString> expected;
+    int parses; // of the reader, over both reads
+};
+
+const QString kHive = QStringLiteral("registry/HKEY_LOCAL_MACHINE.reg");
+const QString kSpeed = QStringLiteral("Speed");
+
+void writeBy(TestHome& home, const QString& speed)
+{
+    Registry(home.registryFolder()).writeValue(HKLM, kKey, kSpeed, speed);
+}
+
+class CachedReads : public testing::TestWithParam<CachedReadCase> { };
+
+TEST_P(CachedReads, ParseOnlyAChangedHive)
+{
+    TestHome home;
+    writeBy(home, QStringLiteral("1"));
+    Registry reader(home.registryFolder());
+    for (int i = 0; i < 100; ++i)
+        ASSERT_EQ(reader.readValue(HKLM, kKey, kSpeed), QStringLiteral("1"));
+    const CachedReadCase& c = GetParam();
+    c.between(home, reader);
+    EXPECT_EQ(reader.readValue(HKLM, kKey, kSpeed), c.expected);
+    EXPECT_EQ(reader.parseCount(HKLM), c.parses);
+    EXPECT_EQ(reader.parseCount(RegistryRoot::HKEY_CURRENT_USER), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CachedReads,
+    testing::Values(
+        CachedReadCase {"Unchanged", [](TestHome&, Registry&) {}, QStringLiteral("1"), 1},
+        CachedReadCase {"OwnWrite",
+                        [](TestHome&, Registry& reader) { reader.writeValue(HKLM, kKey, kSpeed, QStringLiteral("2")); },
+                        QStringLiteral("2"), 1},
+        CachedReadCase {"WriteByAnotherProcess", [](TestHome& home, Registry&) { writeBy(home, QStringLiteral("2")); },
+                        QStringLiteral("2"), 2},
+        // Each replacement frees an inode number that the next one may get.
+        CachedReadCase {"TwoWritesByAnotherProcess",
+                        [](TestHome& home, Registry&) {
+                            writeBy(home, QStringLiteral("2"));
+                            writeBy(home, QStringLiteral("3"));
+                        },
+                        QStringLiteral("3"), 2},
+        CachedReadCase {"ReplacedWithSameSizeAndTime",
+                        [](TestHome& home, Registry&) {
+                            QByteArray hive = home.readFile(kHive);
+                            home.replaceFile(kHive, hive.replace("\"Speed\"=\"1\"", "\"Speed\"=\"4\""));
+                        },
+                        QStringLiteral("4"), 2},
+        CachedReadCase {"Removed", [](TestHome& home, Registry&) { QFile::remove(home.path(kHive)); }, std::nullopt,
+                        2}),
+    CaseName());
+
+TEST(Registry, AHiveCreatedByAnotherProcessIsSeen)
+{
+    TestHome home;
+    Registry reader(home.registryFolder());
+    EXPECT_FALSE(reader.readValue(HKLM, kKey, kSpeed).has_value());
+    EXPECT_FALSE(reader.readValue(HKLM, kKey, kSpeed).has_value());
+    EXPECT_EQ(reader.parseCount(HKLM), 1);
+    writeBy(home, QStringLiteral("1"));
+    EXPECT_EQ(reader.readValue(HKLM, kKey, kSpeed), QStringLiteral("1"));
+}
+
+// Values read in one session come from one version of the hive, the one
+// there when the session first reads it, however often another process
+// replaces it meanwhile; the session's own writes and, after it, the other
+// process's are seen.
+TEST(Registry, AReadSessionSeesOneVersion)
+{
+    TestHome home;
+    writeBy(home, QStringLiteral("1"));
+    Registry reader(home.registryFolder());
+    EXPECT_EQ(reader.readValue(HKLM, kKey, kSpeed), QStringLiteral("1"));
+    writeBy(home, QStringLiteral("2"));
+    {
+        const RegistryReadSession session(reader);
+        EXPECT_EQ(reader.readValue(HKLM, kKey, kSpeed), QStringLiteral("2"));
+        writeBy(home, QStringLiteral("3"));
+        EXPECT_EQ(reader.readValue(HKLM, kKey, kSpeed), QStringLiteral("2"));
+        ASSERT_TRUE(reader.writeValue(HKLM, kKey, QStringLiteral("Own"), QStringLiteral("x")));
+        EXPECT_EQ(reader.readValue(HKLM, kKey, QStringLiteral("Own")), QStringLiteral("x"));
+        EXPECT_EQ(reader.readValue(HKLM, kKey, kSpeed), QStringLiteral("3"));
+        writeBy(home, QStringLiteral("4"));
+        EXPECT_EQ(reader.readValue(HKLM, kKey, kSpeed), QStringLiteral("3"));
+    }
+    EXPECT_EQ(reader.readValue(HKLM, kKey, kSpeed), QStringLiteral("4"));
 }
 
 TEST(Registry, DefaultFolderFollowsTheEnvironment)

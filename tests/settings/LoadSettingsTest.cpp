@@ -192,6 +192,23 @@ TEST(LoadSettings, LaterStartsAreCountedAndReloadsAreNot)
     EXPECT_EQ(second.appSettings.RunTimes, 2);
 }
 
+// A start parses each hive it reads once, however many values it loads (some
+// eighty before the reads were kept); its own writes need no read back.
+// HKEY_CLASSES_ROOT is not read at all; HKEY_CURRENT_USER only by the first
+// start, which registers the browsers there.
+TEST(LoadSettings, ParsesEachHiveOncePerStart)
+{
+    TestHome home;
+    const int expected[2][std::size(kRegistryRoots)] = {{0, 1, 1}, {0, 0, 1}}; // in kRegistryRoots' order
+    for (const auto& parses : expected) {
+        KevaContext& context = home.newContext();
+        LoadSettings(context, LoadReason::Startup);
+        for (std::size_t i = 0; i < std::size(kRegistryRoots); ++i)
+            EXPECT_EQ(context.registry.parseCount(kRegistryRoots[i]), parses[i])
+                << registryRootName(kRegistryRoots[i]).toStdString() << ", start " << context.appSettings.RunTimes;
+    }
+}
+
 struct StoredCase {
     const char* name;
     const char* value;

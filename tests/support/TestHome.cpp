@@ -7,6 +7,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 namespace {
 
 const char* const kVariableNames[TestHome::kVariableCount] = {"KEVA_HOME", "KEVA_REGISTRY_DIR", "KEVA_RUNTIME_DIR",
@@ -44,6 +47,21 @@ void TestHome::writeFile(const QString& name, const QByteArray& content) const
     QFile file(full);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(content);
+}
+
+void TestHome::replaceFile(const QString& name, const QByteArray& content) const
+{
+    const QByteArray target = QFile::encodeName(path(name));
+    const QByteArray replacement = target + ".new";
+    struct stat old { };
+    QFile file(QFile::decodeName(replacement));
+    if (::stat(target.constData(), &old) != 0 || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    file.write(content);
+    file.close();
+    const struct timespec times[2] = {old.st_atim, old.st_mtim};
+    ::utimensat(AT_FDCWD, replacement.constData(), times, 0);
+    ::rename(replacement.constData(), target.constData());
 }
 
 QByteArray TestHome::readFile(const QString& name) const

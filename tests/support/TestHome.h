@@ -33,6 +33,11 @@ public:
     // Writes a file below the root (folders made as needed).
     void writeFile(const QString& name, const QByteArray& content) const;
     QByteArray readFile(const QString& name) const;
+    // Replaces an existing file the way the programs' writers do, renaming a
+    // new file over it, and gives the new file the old one's modification
+    // time: of what a reader can see without reading it, only the inode
+    // (and the size, when it differs) tells the two apart.
+    void replaceFile(const QString& name, const QByteArray& content) const;
 
     // Puts the shipped language files and their pictures into the program
     // folder.
