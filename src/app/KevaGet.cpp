@@ -67,7 +67,7 @@ QString progressLine(const DownloadJob& job)
                                                   : QStringLiteral("?");
     return QStringLiteral("%1 %2 / %3  %4/s  %5 left")
         .arg(view.lblPer.isEmpty() ? QStringLiteral("0%") : view.lblPer, -4)
-        .arg(FormatSize(static_cast<double>(job.TotalReceived() - 1)), size, FormatSize(job.currentRate()),
+        .arg(FormatSize(static_cast<double>(job.receivedBytes())), size, FormatSize(job.currentRate()),
              view.lblTimeRemaining.isEmpty() ? QStringLiteral("--:--:--") : view.lblTimeRemaining);
 }
 
@@ -108,7 +108,7 @@ int main(int argc, char** argv)
                                                          : QFileInfo(options->savePath).absoluteFilePath();
     QTextStream out(stdout);
     QTextStream err(stderr);
-    if (QFileInfo::exists(savePath) && options->fileExistsAction == 1) {
+    if (QFileInfo::exists(savePath) && !options->fileExistsChoice) {
         err << "kevaget: " << savePath << " exists; use -c to resume it or -f to overwrite it.\n";
         return 2;
     }
@@ -129,7 +129,7 @@ int main(int argc, char** argv)
     JobList jobs;
     DownloadWindows windows(context, jobs);
     // Without -c or -f an existing file is kept.
-    const int chosen = options->fileExistsAction == 1 ? -2 : options->fileExistsAction;
+    const FileExistsChoice chosen = options->fileExistsChoice.value_or(FileExistsChoice::Keep);
     windows.askFileExists = [chosen](const QString&) { return chosen; };
     windows.serverFileNames = options->contentDisposition && options->savePath.isEmpty();
 

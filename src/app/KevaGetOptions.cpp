@@ -116,12 +116,13 @@ bool KevaGetOptions::take(const QStringList& args, qsizetype& i, QString& proble
         return path.has_value();
     }
     if (arg == QStringLiteral("-c") || arg == QStringLiteral("-f")) {
-        const int action = arg == QStringLiteral("-c") ? -1 : 0;
-        if (fileExistsAction != 1 && fileExistsAction != action) {
+        const FileExistsChoice choice = arg == QStringLiteral("-c") ? FileExistsChoice::Resume
+                                                                    : FileExistsChoice::Overwrite;
+        if (fileExistsChoice && *fileExistsChoice != choice) {
             problem = QStringLiteral("-c and -f exclude each other");
             return false;
         }
-        fileExistsAction = action;
+        fileExistsChoice = choice;
         return true;
     }
     if (arg == QStringLiteral("--limit-rate")) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FileExistsChoice.h"
 #include "engine/RequestOptions.h"
 
 #include <QString>
@@ -14,9 +15,9 @@ class KevaGetOptions {
 public:
     QString url;
     QString savePath;
-    int fileExistsAction = 1;        // 1: not chosen
-    std::optional<qint64> limitRate; // bytes a second
-    QStringList authorities;         // extra trusted certificate files
+    std::optional<FileExistsChoice> fileExistsChoice; // -c or -f, when given
+    std::optional<qint64> limitRate;                  // bytes a second
+    QStringList authorities;                          // extra trusted certificate files
     bool checkCertificates = true;
     bool contentDisposition = true; // the server's file name, where no -o is given
     bool help = false;

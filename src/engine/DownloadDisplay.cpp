@@ -42,15 +42,16 @@ void DownloadDisplay::showPhase(JobPhase phase)
 
 void DownloadDisplay::showProgress(const SegmentTable& segments, qint64 size, int index, const QString& fileName)
 {
-    const qint64 received = segments.TotalReceived();
-    ProgressBar1 = ProgressMeter::percent(received - 1, size);
-    const int shown = std::min(ProgressMeter::percent(received, size), 100);
+    ProgressBar1 = ProgressMeter::percent(segments.receivedBytes(), size);
+    // The caption and lblPer show the design's count, one more than the bytes.
+    const int shown = std::min(ProgressMeter::percent(segments.TotalReceived(), size), 100);
     caption = fileName + QStringLiteral(" [") + QString::number(shown) + QStringLiteral("%]");
     lblPer = QString::number(shown) + QLatin1Char('%');
     if (index >= 0 && index < SegmentTable::kMaxSegments) {
         const auto at = static_cast<std::size_t>(index);
         const qint64 start = segments.SegStart[at];
-        PVProgressBar[at] = ProgressMeter::percent(segments.SegPos[at] - 1 - start, segments.segmentEnd(index) - start);
+        PVProgressBar[at] = ProgressMeter::percent(segments.nextOffset(index) - start,
+                                                   segments.segmentEnd(index) - start);
     }
 }
 

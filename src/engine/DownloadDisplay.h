@@ -56,4 +56,16 @@ struct DownloadDisplay {
     void showProgress(const SegmentTable& segments, qint64 size, int index, const QString& fileName);
     // One bar for each of `count` connections; the overall bar only for several.
     void layoutSegmentBars(int count);
+    // What the resume label says of resuming, in its colour as it stands or in `color`.
+    void showResume(const QString& text) { lblResume = text; }
+    void showResume(const QString& text, ResumeColor color)
+    {
+        lblResume = text;
+        lblResumeColor = color;
+    }
+    void showUrl(const QString& url) { txtURL = url; }
+    // The time-out countdown.
+    void showTimer(bool shown) { lblTimerVisible = shown; }
+    void setPauseEnabled(bool enabled) { cmdPauseEnabled = enabled; }
+    void setStopEnabled(bool enabled) { cmdStopEnabled = enabled; }
 };

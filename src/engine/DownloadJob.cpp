@@ -23,17 +23,36 @@ DownloadJob::DownloadJob(KevaContext& context, JobList& jobs, QObject* parent)
     , context_(context)
     , jobs_(jobs)
     , connections_(ConnectionFactory::network())
+    , target_(context.text, segments_, files_,
+              {[this](const QString& message) { fail(message); },
+               [this](const QString& status) { setStatus(status, false); }})
+    , retry_(reconnects_, context.appSettings, context.text,
+             {[this](const QString& message) { fail(message); },
+              [this](const QString& notice) {
+                  emit retryScheduled(notice);
+                  setStatus(notice, false);
+                  setRowStatus(notice);
+              },
+              [this] {
+                  // The wait is over: the status says so.
+                  const QString downloading = text("11051", QStringLiteral("Downloading"));
+                  setStatus(downloading, false);
+                  setRowStatus(downloading);
+              },
+              [this] { return transferGoesOn(); }})
+    , timeOut_(context.appSettings,
+               {[this](int secondsLeft) {
+                    view_.lblTimer = text("04018", QStringLiteral("Timeout: %1 sec.")).arg(secondsLeft);
+                    showChanges();
+                },
+                [this] { timedOut(); }})
     , http_(*this)
     , ftp_(*this)
 {
     tmrUpdate_.setInterval(500);
-    tmrTimeOut_.setInterval(1000);
     tmrReconnect_.setInterval(100);
-    tmrRetry_.setSingleShot(true);
     connect(&tmrUpdate_, &QTimer::timeout, this, &DownloadJob::tmrUpdate_Timer);
-    connect(&tmrTimeOut_, &QTimer::timeout, this, &DownloadJob::tmrTimeOut_Timer);
     connect(&tmrReconnect_, &QTimer::timeout, this, &DownloadJob::tmrReconnect_Timer);
-    connect(&tmrRetry_, &QTimer::timeout, this, &DownloadJob::tmrRetry_Timer);
     SetCaptions();
 }
 
@@ -47,9 +66,8 @@ DownloadJob::~DownloadJob()
 void DownloadJob::setTarget(const QString& url, const QString& savePath, const UrlParts& parts)
 {
     URL = url;
-    SavePath = savePath;
     parts_ = parts;
-    files_.setPath(savePath);
+    target_.setPath(savePath);
 }
 
 void DownloadJob::setLimiter(RateLimiter* limiter)
@@ -59,21 +77,39 @@ void DownloadJob::setLimiter(RateLimiter* limiter)
     ftp_.setLimiter(limiter);
 }
 
+const AppSettings& DownloadJob::settings() const
+{
+    return context_.appSettings;
+}
+
+const TextLookup& DownloadJob::texts() const
+{
+    return context_.text;
+}
+
 QString DownloadJob::text(const char* key, const QString& fallback) const
 {
     return context_.text.GetText(QString::fromLatin1(key), fallback);
 }
 
-bool DownloadJob::failed() const
+const UrlParts& DownloadJob::moveTo(const QString& url)
 {
-    return phase_ == JobPhase::Failed || phase_ == JobPhase::TimedOut || phase_ == JobPhase::NotFound;
+    URL = url;
+    view_.txtURL = url;
+    parts_ = SplitUrl(url, context_.dialogSettings.lstLogin);
+    return parts_;
+}
+
+void DownloadJob::tell(const QString& message, const QString& title)
+{
+    context_.prompter.tell(message, title, Prompter::Icon::Exclamation);
 }
 
 void DownloadJob::setPhase(JobPhase phase)
 {
     phase_ = phase;
     view_.showPhase(phase);
-    changed();
+    showChanges();
 }
 
 void DownloadJob::setStatus(const QString& status, bool isError)
@@ -81,29 +117,13 @@ void DownloadJob::setStatus(const QString& status, bool isError)
     view_.lblStatus = status;
     view_.lblStatusIsError = isError;
     emit statusShown(status, isError);
-    changed();
-}
-
-void DownloadJob::setRow(int subItem, const QString& value)
-{
-    jobs_.setSubItem(row_, subItem, value);
+    showChanges();
 }
 
 void DownloadJob::setRowStatus(const QString& status)
 {
     setRow(JobColumn::Status, status);
     emit statusShown(status, false);
-}
-
-void DownloadJob::log(const QString& text)
-{
-    InteractionLog += QStringLiteral("\r\n") + text + QStringLiteral("\r\n");
-}
-
-void DownloadJob::restartTimeOut()
-{
-    TimeoutLeft = context_.appSettings.Timeout;
-    tmrTimeOut_.start();
 }
 
 void DownloadJob::showSize()
@@ -120,66 +140,40 @@ void DownloadJob::StartDownload()
     tmrReconnect_.stop();
     completionQueued_ = succeeded_ = false;
     ++view_.starts;
-    // The choice is this job's own from here on, whatever later starts choose.
-    fileExistsAction_ = context_.FileExistsAction;
     requestedUrl_ = URL;
-    createdTarget_ = false;
-    files_.setPath(SavePath);
     proxies_ = ProxyPolicy(context_.appSettings, QProcessEnvironment::systemEnvironment());
     // Through a proxy an ftp:// file is asked of the proxy over HTTP.
     overFtp_ = parts_.IsFTP && !proxies_.routeFor(parts_);
-    resume_.begin(URL, SavePath);
+    // The choice is this job's own from here on, whatever later starts choose.
+    target_.begin(URL, context_.FileExistsAction);
     // A start after a restart asks with what the download was given then.
     if (options_.isEmpty())
-        options_ = RequestOptionsFile::load(SavePath, URL).value_or(RequestOptions());
-    if (fileExistsAction_ == -2) {
+        options_ = RequestOptionsFile::load(savePath(), URL).value_or(RequestOptions());
+    if (target_.choice() == FileExistsChoice::Keep) {
         unload();
         return;
     }
     setPhase(JobPhase::Probing);
     view_.visible = true;
     view_.txtURL = URL;
-    view_.txtSaveTo = SavePath;
-    if (QFileInfo(SavePath).isDir()) {
+    view_.txtSaveTo = savePath();
+    if (QFileInfo(savePath()).isDir()) {
         fail(text("11080", QStringLiteral("%1 is a folder, so the file can not be saved under that name."))
-                 .arg(context_.text.leftToRight(SavePath)));
+                 .arg(context_.text.leftToRight(savePath())));
         return;
     }
-    prepareTarget();
+    target_.prepare();
     view_.cmdOpenVisible = view_.cmdGotoDirVisible = false;
     if (overFtp_) {
-        ftp_.start(fileExistsAction_ == -1);
-        setRow(JobColumn::SavePath, SavePath);
-        changed();
+        ContentLength = -1;
+        ftp_.start(target_.choice() == FileExistsChoice::Resume);
+        setRow(JobColumn::SavePath, savePath());
+        showChanges();
         return;
     }
     http_.start();
     restartTimeOut();
-    changed();
-}
-
-void DownloadJob::prepareTarget()
-{
-    if (fileExistsAction_ == -1) {
-        segments_.SegResume.fill(true);
-    } else if (fileExistsAction_ == 0) {
-        if (QFileInfo::exists(SavePath)) {
-            QFile::setPermissions(SavePath, QFile::permissions(SavePath) | QFileDevice::WriteOwner);
-            QFile::remove(SavePath);
-        }
-        resume_.remove();
-        segments_.SegResume.fill(false);
-    }
-}
-
-void DownloadJob::retarget(const QString& path, int action)
-{
-    SavePath = path;
-    fileExistsAction_ = action;
-    files_.setPath(path);
-    resume_.begin(URL, path);
-    view_.txtSaveTo = path;
-    prepareTarget();
+    showChanges();
 }
 
 void DownloadJob::Pause_Resume()
@@ -196,8 +190,8 @@ void DownloadJob::Pause_Resume()
         return;
     }
     setRowStatus(text("11051", QStringLiteral("Downloading")));
-    reconnects_.reset(TotalReceived() - 1);
-    progress_.reset(TotalReceived() - 1);
+    reconnects_.reset(receivedBytes());
+    progress_.reset(receivedBytes());
     if (overFtp_) {
         setPhase(JobPhase::Probing);
         ftp_.resume();
@@ -217,7 +211,7 @@ void DownloadJob::StopMe()
     // A segmented download goes on later from its resume data; only where
     // that cannot be written is the user warned (with nothing received,
     // nothing is lost).
-    if (segments_.NumSegments > 0 && TotalReceived() > 1 && !saveResumeState()) {
+    if (segments_.NumSegments > 0 && receivedBytes() > 0 && !saveResumeState()) {
         const auto answer = context_.prompter.ask(
             text("13021", QStringLiteral("you will not be able to resume this file later(Segmented mode only), Stop?")),
             KevaContext::kTitle, Prompter::Icon::Question, Prompter::Buttons::YesNo);
@@ -232,8 +226,7 @@ void DownloadJob::StopMe()
 void DownloadJob::CloseConnections()
 {
     tmrUpdate_.stop();
-    tmrRetry_.stop();
-    retries_.clear();
+    retry_.cancel();
     CurrentRate = 0;
     view_.lblTransferRate = kNoRate;
     view_.lblTimeRemaining.clear();
@@ -245,8 +238,8 @@ void DownloadJob::FinishTransfer()
 {
     CloseConnections();
     saveResumeState();
-    tmrTimeOut_.stop();
-    const qint64 received = std::max<qint64>(0, TotalReceived() - 1);
+    timeOut_.stop();
+    const qint64 received = std::max<qint64>(0, receivedBytes());
     const bool whole = isFileDownloaded();
     const bool wasFailed = failed();
     view_.ProgressBar1 = ProgressMeter::percent(received, ContentLength);
@@ -255,7 +248,7 @@ void DownloadJob::FinishTransfer()
     if (whole && segments_.NumSegments > 0)
         view_.PVProgressBar.fill(100);
     files_.closeAll();
-    removeEmptyTarget();
+    target_.removeIfEmpty(succeeded_);
     if (phase_ != JobPhase::Completed)
         setPhase(JobPhase::Stopped);
     view_.cmdPauseEnabled = false;
@@ -273,7 +266,7 @@ void DownloadJob::FinishTransfer()
         setStatus(stopped, false);
         setRowStatus(stopped);
     }
-    changed();
+    showChanges();
 }
 
 void DownloadJob::unload()
@@ -281,7 +274,7 @@ void DownloadJob::unload()
     if (phase_ != JobPhase::Stopped && phase_ != JobPhase::Completed && phase_ != JobPhase::Closed && view_.visible)
         FinishTransfer();
     tmrReconnect_.stop();
-    tmrTimeOut_.stop();
+    timeOut_.stop();
     view_.visible = false;
     setPhase(JobPhase::Closed);
     emit unloaded();
@@ -296,17 +289,17 @@ void DownloadJob::SetCaptions()
     view_.showPhase(phase_);
     view_.cmdPauseEnabled = pauseEnabled;
     view_.cmdStopEnabled = stopEnabled;
-    changed();
+    showChanges();
 }
 
 void DownloadJob::cmdOpen_Click()
 {
-    context_.shell.open(SavePath);
+    context_.shell.open(savePath());
 }
 
 void DownloadJob::cmdGotoDir_Click()
 {
-    context_.shell.open(QFileInfo(SavePath).absolutePath());
+    context_.shell.open(QFileInfo(savePath()).absolutePath());
 }
 
 void DownloadJob::interactdata_mnu_Click()
@@ -320,125 +313,30 @@ void DownloadJob::fail(const QString& message)
     setPhase(JobPhase::Failed);
     saveResumeState();
     files_.closeAll();
-    removeEmptyTarget();
-    tmrTimeOut_.stop();
+    target_.removeIfEmpty(succeeded_);
+    timeOut_.stop();
     setStatus(message, true);
     setRow(JobColumn::Status, message);
     setRow(JobColumn::Percent, QStringLiteral("0 %"));
     emit failedWith(message);
 }
 
-// A write that failed (a full disk, a disk that went away) ends the job: it
-// would fail again at once. The resume data written last is kept, so the
-// download goes on once the cause is mended.
+// A failed write would fail again at once. The resume data written last is
+// kept, so the download goes on once the cause is mended.
 void DownloadJob::writeFailed(const QString& error)
 {
-    fail(text("11064", QStringLiteral("Could not write to %1: %2")).arg(context_.text.leftToRight(SavePath), error));
+    fail(text("11064", QStringLiteral("Could not write to %1: %2")).arg(context_.text.leftToRight(savePath()), error));
 }
 
-void DownloadJob::retryShortReply(const std::function<void()>& again)
+void DownloadJob::fileNotFound()
 {
-    const qint64 received = TotalReceived() - 1;
-    const auto wait = reconnects_.next(received, context_.appSettings);
-    if (!wait) {
-        fail(ContentLength >= 0 ? text("11066",
-                                       QStringLiteral("The server ended its reply before the end of the file "
-                                                      "%1 times in a row (%2 of %3 bytes received); giving up."))
-                                      .arg(reconnects_.fruitless())
-                                      .arg(received)
-                                      .arg(ContentLength)
-                                : text("11067",
-                                       QStringLiteral("The server ended its reply before the end of the file "
-                                                      "%1 times in a row (%2 bytes received); giving up."))
-                                      .arg(reconnects_.fruitless())
-                                      .arg(received));
-        return;
-    }
-    retries_.push_back(again);
-    // Connections that end short while a wait runs go on with it.
-    if (tmrRetry_.isActive())
-        return;
-    if (*wait > 0) {
-        const QString notice = reconnects_.notice(*wait, received, ContentLength, context_.appSettings, context_.text);
-        emit retryScheduled(notice);
-        setStatus(notice, false);
-        setRowStatus(notice);
-        retryShown_ = true;
-    }
-    tmrRetry_.start(*wait);
-}
-
-void DownloadJob::tmrRetry_Timer()
-{
-    tmrRetry_.stop();
-    std::vector<std::function<void()>> retries;
-    retries.swap(retries_);
-    if (!transferGoesOn() || retries.empty())
-        return;
-    if (retryShown_) {
-        // The wait is over: the status says so.
-        retryShown_ = false;
-        const QString downloading = text("11051", QStringLiteral("Downloading"));
-        setStatus(downloading, false);
-        setRowStatus(downloading);
-    }
-    for (const auto& again : retries) {
-        if (transferGoesOn())
-            again();
-    }
-}
-
-bool DownloadJob::refuseLongerLocalFile(qint64 remoteSize, bool resuming)
-{
-    const qint64 local = QFileInfo(SavePath).size();
-    if (!resuming || remoteSize < 0 || local <= remoteSize)
-        return false;
-    fail(text("11068",
-              QStringLiteral("%1 is longer (%2 bytes) than the file on the server (%3 bytes), so it is no "
-                             "part of it; it was left as it is."))
-             .arg(SavePath)
-             .arg(local)
-             .arg(remoteSize));
-    return true;
-}
-
-bool DownloadJob::takeResumeData(const ResumeFile::Loaded& loaded, qint64 size, std::optional<ResumeRecord>* record)
-{
-    const QString why = resume_.refusal(loaded, size);
-    if (why.isEmpty()) {
-        *record = loaded.record;
-        return true;
-    }
-    if (!loaded.record && QFileInfo(SavePath).size() > 0) {
-        fail(text("11081",
-                  QStringLiteral("%1 was left as it is: %2, so it is not known which of its bytes are in "
-                                 "place. Overwrite it to download the file again."))
-                 .arg(context_.text.leftToRight(SavePath), why));
-        return false;
-    }
-    // Never splice two versions of a file: start again from 0, with nothing
-    // of the old transfer still to be written.
-    setStatus(text("11072", QStringLiteral("Starting again from the beginning: %1.")).arg(why), false);
-    files_.closeAll();
-    QFile::resize(SavePath, 0);
-    resume_.remove();
-    record->reset();
-    return true;
-}
-
-void DownloadJob::createTarget()
-{
-    if (QFileInfo::exists(SavePath))
-        return;
-    QFile create(SavePath);
-    createdTarget_ = create.open(QIODevice::WriteOnly);
-}
-
-void DownloadJob::removeEmptyTarget()
-{
-    if (createdTarget_ && !succeeded_ && QFileInfo(SavePath).size() == 0 && QFileInfo(SavePath).isFile())
-        QFile::remove(SavePath);
-    createdTarget_ = false;
+    const QString notFound = text("11042", QStringLiteral("File Not Found"));
+    timeOut_.stop();
+    view_.showTimer(false);
+    setPhase(JobPhase::NotFound);
+    setStatus(notFound, true);
+    setRow(JobColumn::Status, notFound);
+    emit failedWith(notFound);
 }
 
 // Only a download of known size whose bytes can be asked from a position
@@ -446,16 +344,14 @@ void DownloadJob::removeEmptyTarget()
 // and only once a byte is in place: until then there is nothing to keep.
 bool DownloadJob::keepsResumeData() const
 {
-    return (overFtp_ ? ftp_.resumable() : http_.resumable()) && !succeeded_ && TotalReceived() > 1;
+    return (overFtp_ ? ftp_.resumable() : http_.resumable()) && !succeeded_ && receivedBytes() > 0;
 }
 
 bool DownloadJob::saveResumeState()
 {
-    return keepsResumeData() && resume_.save(ContentLength, segments_, files_);
+    return keepsResumeData() && target_.resumeData().save(ContentLength, segments_, files_);
 }
 
-// A pause and a resume, as two clicks on cmdPause, made by the job itself:
-// the tries it has left are kept, unlike a resume of the user's.
 void DownloadJob::restart()
 {
     const ReconnectPolicy kept = reconnects_;
@@ -473,21 +369,15 @@ void DownloadJob::startWatchdog()
     tmrReconnect_.start();
 }
 
-// The data is about to flow: the tries, the rate and the row start afresh.
 void DownloadJob::transferBegins()
 {
-    reconnects_.reset(TotalReceived() - 1);
-    progress_.reset(TotalReceived() - 1);
+    reconnects_.reset(receivedBytes());
+    progress_.reset(receivedBytes());
     setRowStatus(text("11051", QStringLiteral("Downloading")));
 }
 
 // ---------------------------------------------------------------------------
 // Progress
-
-bool DownloadJob::isFileDownloaded() const
-{
-    return ContentLength >= 0 && TotalReceived() - 1 >= ContentLength;
-}
 
 void DownloadJob::Update(int index)
 {
@@ -507,8 +397,8 @@ void DownloadJob::Update(int index)
     if (whole)
         checkCompletionSoon();
     else if (keepsResumeData())
-        resume_.saveNowAndThen(ContentLength, segments_, files_);
-    changed();
+        target_.resumeData().saveNowAndThen(ContentLength, segments_, files_);
+    showChanges();
 }
 
 void DownloadJob::checkCompletionSoon()
@@ -532,7 +422,7 @@ void DownloadJob::tmrUpdate_Timer()
         complete();
         return;
     }
-    const qint64 received = TotalReceived() - 1;
+    const qint64 received = receivedBytes();
     const ProgressMeter::Shown shown = progress_.tick(received, ContentLength);
     http_.tick();
     view_.lblRecievedSize = shown.received;
@@ -540,9 +430,9 @@ void DownloadJob::tmrUpdate_Timer()
     view_.lblTimeRemaining = shown.timeLeft;
     view_.lblElapsedTime = shown.elapsed;
     CurrentRate = shown.bytesPerSecond;
-    watchdog_.seen(received + 1);
+    watchdog_.seen(TotalReceived());
     setRow(JobColumn::Received, view_.lblRecievedSize);
-    changed();
+    showChanges();
 }
 
 void DownloadJob::complete()
@@ -553,14 +443,14 @@ void DownloadJob::complete()
     QString error;
     if (!files_.flush(&error) || !files_.intact()) {
         fail(text("11064", QStringLiteral("Could not write to %1: %2"))
-                 .arg(context_.text.leftToRight(SavePath),
+                 .arg(context_.text.leftToRight(savePath()),
                       error.isEmpty() ? text("11065", QStringLiteral("a write failed")) : error));
         return;
     }
     succeeded_ = true;
     CloseConnections();
-    resume_.remove();
-    const qint64 bytes = TotalReceived() - 1;
+    target_.resumeData().remove();
+    const qint64 bytes = receivedBytes();
     view_.ProgressBar1 = 100;
     view_.lblPer = QStringLiteral("100%");
     view_.caption = parts_.FileName + QStringLiteral(" [100%]");
@@ -584,16 +474,10 @@ void DownloadJob::complete()
         unload();
 }
 
-void DownloadJob::tmrTimeOut_Timer()
+// No retry of its own, but the user may resume with cmdPause, or stop and
+// close the window.
+void DownloadJob::timedOut()
 {
-    TimeoutLeft -= 1;
-    view_.lblTimer = text("04018", QStringLiteral("Timeout: %1 sec.")).arg(TimeoutLeft);
-    changed();
-    if (TimeoutLeft >= 1)
-        return;
-    // No retry of its own, but the user may resume with cmdPause, or stop
-    // and close the window.
-    tmrTimeOut_.stop();
     CloseConnections();
     setPhase(JobPhase::TimedOut);
     const QString timedOut = text("11079", kTimedOut);

@@ -2,18 +2,21 @@
 
 #include "core/SplitUrl.h"
 #include "engine/ConnectionFactory.h"
+#include "engine/ConnectionTimeOut.h"
 #include "engine/DownloadDisplay.h"
+#include "engine/DownloadTarget.h"
 #include "engine/FtpDownload.h"
 #include "engine/HttpDownload.h"
 #include "engine/JobList.h"
 #include "engine/JobPhase.h"
 #include "engine/ProgressMeter.h"
+#include "engine/ProtocolJob.h"
 #include "engine/ProxyPolicy.h"
 #include "engine/ReconnectPolicy.h"
 #include "engine/RequestOptions.h"
-#include "engine/ResumeState.h"
 #include "engine/SegmentFiles.h"
 #include "engine/SegmentTable.h"
+#include "engine/ShortReplyRetry.h"
 #include "engine/StallWatchdog.h"
 
 #include <QObject>
@@ -32,11 +35,12 @@ class RateLimiter;
 //
 // The job carries the phase, the display and the timers; its HTTP side
 // (HttpDownload: the probe, then the segmented transfer) and its FTP side
-// (FtpDownload: one login per start) do the protocol work. The resume data
-// beside the file (ResumeState) keeps a download that stops or crashes.
+// (FtpDownload: one login per start) do the protocol work, through what the
+// job offers them as a ProtocolJob. The target file (DownloadTarget) keeps
+// the resume data beside it, for a download that stops or crashes.
 // Timers refresh the progress, count down the connection time-out and watch
 // for stalls.
-class DownloadJob : public QObject {
+class DownloadJob : public QObject, private ProtocolJob {
     Q_OBJECT
 public:
     DownloadJob(KevaContext& context, JobList& jobs, QObject* parent = nullptr);
@@ -52,13 +56,13 @@ public:
     // What the requests carry beyond the program's own lines: the browser's
     // session, the user's headers, a login for the link's host.
     void setRequestOptions(const RequestOptions& options) { options_ = options; }
-    const RequestOptions& requestOptions() const { return options_; }
+    const RequestOptions& requestOptions() const override { return options_; }
     // The file takes the name the server gives it (Content-Disposition);
     // off where the user named the file.
     void setServerFileName(bool take) { serverFileName_ = take; }
-    // Asks what to do with an existing file of the name the server gives
-    // (0 overwrite, -1 resume, -2 keep it and stop); without it, overwritten.
-    std::function<int(const QString& savePath)> askFileExists;
+    // Asks what to do with an existing file of the name the server gives;
+    // without it, overwritten.
+    std::function<FileExistsChoice(const QString& savePath)> askFileExists;
     // Asks the user for a login for `server`, which wants one that the job
     // does not have (or refused the one sent); nothing when the user gives
     // none. Without it, such a download fails with the server's answer.
@@ -66,15 +70,15 @@ public:
     // Where the job's connections come from (tests script them).
     void setConnections(ConnectionFactory factory) { connections_ = std::move(factory); }
 
-    const QString& url() const { return URL; }
-    const QString& savePath() const { return SavePath; }
-    const UrlParts& urlParts() const { return parts_; }
+    const QString& url() const override { return URL; }
+    const QString& savePath() const { return target_.path(); }
+    const UrlParts& urlParts() const override { return parts_; }
     int jobIndex() const { return JobIndex; }
     JobList::Row listRow() const { return row_; }
     // Bytes a second over the last few seconds.
     double currentRate() const { return CurrentRate; }
     // The file size; -1 while it is not known.
-    qint64 contentLength() const { return ContentLength; }
+    qint64 contentLength() const override { return ContentLength; }
     const SegmentTable& segmentTable() const { return segments_; }
     // Every response header and FTP reply received, in order.
     const QString& interactionLog() const { return InteractionLog; }
@@ -88,13 +92,14 @@ public:
 
     // Operations.
     void StartDownload();
-    bool isFileDownloaded() const;
+    bool isFileDownloaded() const override { return ContentLength >= 0 && receivedBytes() >= ContentLength; }
     void Pause_Resume(); // a click on cmdPause
     void StopMe();       // a click on cmdStop
     void SetCaptions();
     void CloseConnections();
     void FinishTransfer();
     qint64 TotalReceived() const { return segments_.TotalReceived(); }
+    qint64 receivedBytes() const { return segments_.receivedBytes(); }
     void cmdOpen_Click();
     void cmdGotoDir_Click();
     void interactdata_mnu_Click();
@@ -103,10 +108,10 @@ public:
 
     // Timer ticks, also called directly by tests.
     void tmrUpdate_Timer();
-    void tmrTimeOut_Timer();
+    void tmrTimeOut_Timer() { timeOut_.tick(); }
     void tmrReconnect_Timer();
     // The wait before the next try after a short reply is over.
-    void tmrRetry_Timer();
+    void tmrRetry_Timer() { retry_.waitOver(); }
 
     // The job is transferring (its progress timer runs).
     bool isTransferring() const { return tmrUpdate_.isActive(); }
@@ -116,8 +121,11 @@ public:
     bool isPaused() const { return phaseOffersResume(phase_); }
     // A click on cmdPause would resume it.
     bool canResume() const { return phaseCanResume(phase_); }
-    bool completed() const { return succeeded_; }
-    bool failed() const;
+    bool completed() const override { return succeeded_; }
+    bool failed() const override
+    {
+        return phase_ == JobPhase::Failed || phase_ == JobPhase::TimedOut || phase_ == JobPhase::NotFound;
+    }
     bool rangesSupported() const { return http_.rangesSupported(); }
     int reconnectAttempts() const { return watchdog_.attempts(); }
     int stalledSeconds() const { return watchdog_.stalledSeconds(); }
@@ -137,60 +145,82 @@ signals:
     void serverDataRequested(const QString& log);
 
 private:
-    // The job's HTTP and FTP sides work on the job's own state.
-    friend class HttpDownload;
-    friend class FtpDownload;
+    // What the HTTP and FTP sides use of the job.
+    const AppSettings& settings() const override;
+    const TextLookup& texts() const override;
+    QString text(const char* key, const QString& fallback) const override;
+    const ConnectionFactory& connections() const override { return connections_; }
+    const ProxyPolicy& proxies() const override { return proxies_; }
+    std::optional<SiteLogin> loginFor(const QString& server) override
+    {
+        return askLogin ? askLogin(server) : std::nullopt;
+    }
+    const UrlParts& moveTo(const QString& url) override;
+    SegmentTable& segments() override { return segments_; }
+    SegmentFiles& files() override { return files_; }
+    DownloadTarget& target() override { return target_; }
+    bool takesServerFileName() const override { return serverFileName_; }
+    FileExistsChoice choiceForExisting(const QString& path) override
+    {
+        return askFileExists ? askFileExists(path) : FileExistsChoice::Overwrite;
+    }
+    void retarget(const QString& path, const QString& fileName, FileExistsChoice choice) override
+    {
+        target_.retarget(URL, path, choice);
+        view_.txtSaveTo = path;
+        parts_.FileName = fileName;
+    }
+    void sizeKnown(qint64 size) override
+    {
+        ContentLength = size;
+        showSize();
+    }
+    void segmentProgressed(int index) override { Update(index); }
+    bool saveResumeState() override;
+    void setPhase(JobPhase phase) override;
+    void setStatus(const QString& text, bool isError) override;
+    void setRowStatus(const QString& text) override;
+    void setRow(int subItem, const QString& text) override { jobs_.setSubItem(row_, subItem, text); }
+    DownloadDisplay& display() override { return view_; }
+    void showChanges() override { emit displayChanged(); }
+    void log(const QString& header) override
+    {
+        InteractionLog += QStringLiteral("\r\n") + header + QStringLiteral("\r\n");
+    }
+    void logLine(const QString& line) override { InteractionLog += line + QStringLiteral("\r\n"); }
+    void tell(const QString& message, const QString& title) override;
+    bool transferGoesOn() const override { return phaseRuns(phase_); }
+    void fail(const QString& message) override;
+    // A write that failed (a full disk, a disk that went away) ends the job.
+    void writeFailed(const QString& error) override;
+    void fileNotFound() override;
+    void restartTimeOut() override { timeOut_.restart(); }
+    void renewTimeOut() override { timeOut_.renew(); }
+    void stopTimeOut() override { timeOut_.stop(); }
+    void startWatchdog() override;
+    void transferBegins() override;
+    void restartProgressMeter() override { progress_.reset(receivedBytes()); }
+    void startUpdates() override { tmrUpdate_.start(); }
+    void checkCompletionSoon() override;
+    void retryShortReply(const std::function<void()>& again) override
+    {
+        retry_.retry(again, receivedBytes(), ContentLength);
+    }
+    // As two clicks on cmdPause: the tries the job has left are kept, unlike
+    // a resume of the user's.
+    void restart() override;
 
-    QString text(const char* key, const QString& fallback) const;
-    void setPhase(JobPhase phase);
-    void setStatus(const QString& text, bool isError);
-    void setRowStatus(const QString& text);
-    void setRow(int subItem, const QString& text);
-    void changed() { emit displayChanged(); }
-    void log(const QString& text);
-    void restartTimeOut();
-    bool transferGoesOn() const { return phaseRuns(phase_); }
-
-    void startWatchdog();
-    void transferBegins();
     void Update(int index);
     void showSize();
-    void fail(const QString& message);
-    // A connection ended before its bytes were all there: `again` runs after
-    // the wait the reconnect policy gives, or the job fails when none is left.
-    void retryShortReply(const std::function<void()>& again);
-    // Resuming a file longer than the remote one would mix two files.
-    bool refuseLongerLocalFile(qint64 remoteSize, bool resuming);
-    // Acts on the resume data beside the file for a remote file of `size`
-    // bytes: `record` is what the download goes on from, or nothing when it
-    // starts again from 0 (saying why). Damaged data beside a file that has
-    // bytes fails the job instead, leaving the file as it is: which of its
-    // bytes are in place is not known. False when the job failed.
-    bool takeResumeData(const ResumeFile::Loaded& loaded, qint64 size, std::optional<ResumeRecord>* record);
-    // Acts on the file-exists choice for the target: a resume goes on from
-    // its bytes, an overwrite removes it and its resume data.
-    void prepareTarget();
-    // Saves to `path` from now on, with the file-exists choice `action` for it.
-    void retarget(const QString& path, int action);
-    // Creates the target when it is missing, remembering that the job made it.
-    void createTarget();
-    // A job that ends before a byte arrived leaves no empty file of its own behind.
-    void removeEmptyTarget();
-    // Writes the resume data; false when there is none to keep or it cannot
-    // be written.
-    bool saveResumeState();
     bool keepsResumeData() const;
-    void restart();
-    void writeFailed(const QString& error);
     void complete();
-    void checkCompletionSoon();
+    void timedOut();
 
     KevaContext& context_;
     JobList& jobs_;
     Display view_;
 
     QString URL;
-    QString SavePath;
     QString requestedUrl_; // the address asked for, before any redirect
     UrlParts parts_;
     int JobIndex = 0;
@@ -200,31 +230,25 @@ private:
     double CurrentRate = 0;
     JobPhase phase_ = JobPhase::Idle;
     bool succeeded_ = false;
-    int fileExistsAction_ = 0;   // this job's copy of the file-exists choice
-    bool overFtp_ = false;       // FTP's own dialogue, not a proxy, fetches the file
-    bool createdTarget_ = false; // this start made the target file
+    bool overFtp_ = false; // FTP's own dialogue, not a proxy, fetches the file
     bool serverFileName_ = false;
     RequestOptions options_;
 
     ConnectionFactory connections_;
     ProxyPolicy proxies_; // set at each start from the settings and the environment
     RateLimiter* limiter_ = nullptr;
+    ReconnectPolicy reconnects_;
     SegmentTable segments_;
     SegmentFiles files_;
+    DownloadTarget target_;
+    ShortReplyRetry retry_;
+    ConnectionTimeOut timeOut_;
     HttpDownload http_;
     FtpDownload ftp_;
-    ResumeState resume_;
-    ReconnectPolicy reconnects_;
     ProgressMeter progress_;
     StallWatchdog watchdog_;
 
     QTimer tmrUpdate_;
-    QTimer tmrTimeOut_;
     QTimer tmrReconnect_;
-    QTimer tmrRetry_;
-    // What goes on when tmrRetry_ fires: each connection that ended short.
-    std::vector<std::function<void()>> retries_;
-    bool retryShown_ = false; // the status tells of a wait before a retry
-    int TimeoutLeft = 0;
     bool completionQueued_ = false;
 };

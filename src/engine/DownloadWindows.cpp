@@ -45,13 +45,13 @@ int DownloadWindows::slotFor(int row) const
     return -1;
 }
 
-int DownloadWindows::existingFileAction(const QString& savePath) const
+FileExistsChoice DownloadWindows::existingFileAction(const QString& savePath) const
 {
     if (!FileExists(savePath))
-        return 0;
+        return FileExistsChoice::Overwrite;
     if (scheduleRun)
-        return scheduleExistingFileChoice == 2 ? -1 : scheduleExistingFileChoice == 3 ? -2 : 0;
-    return askFileExists ? askFileExists(savePath) : 0;
+        return scheduleExistingFileChoice;
+    return askFileExists ? askFileExists(savePath) : FileExistsChoice::Overwrite;
 }
 
 std::pair<QString, RequestOptions> DownloadWindows::withoutLogin(const QString& address, const RequestOptions& options)
@@ -72,11 +72,11 @@ DownloadJob* DownloadWindows::StartJob(const QString& address, const QString& sa
     // The row is held by its handle while the question is open: the user may
     // remove rows above it meanwhile.
     const JobList::Row listed = row > 0 ? jobs_.row(row) : JobList::Row();
-    const int action = existingFileAction(savePath);
+    const FileExistsChoice action = existingFileAction(savePath);
     if (listed)
         row = jobs_.numberOf(listed) > 0 ? jobs_.numberOf(listed) : -1;
     // A new download whose existing file the user keeps lists nothing.
-    if (action == -2 && row < 0) {
+    if (action == FileExistsChoice::Keep && row < 0) {
         context_.FileExistsAction = action;
         return nullptr;
     }
@@ -131,7 +131,7 @@ JobList::Row DownloadWindows::QueueJob(const QString& address, const QString& sa
     const QString url = UrlLogin::split(address).url;
     if (later)
         keepForLater(address, savePath, *later);
-    context_.FileExistsAction = -2;
+    context_.FileExistsAction = FileExistsChoice::Keep;
     return jobs_.addRow(
         {savePath, QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"), JobStatus::kNotDownloaded, url});
 }

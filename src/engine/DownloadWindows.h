@@ -28,9 +28,9 @@ public:
     DownloadJob* slot(int index) const;
     JobList& jobs() { return jobs_; }
 
-    // Asks what to do with a target file that exists (0 overwrite, -1 resume,
-    // -2 cancel). Without it, an existing file is overwritten.
-    std::function<int(const QString& savePath)> askFileExists;
+    // Asks what to do with a target file that exists. Without it, an
+    // existing file is overwritten.
+    std::function<FileExistsChoice(const QString& savePath)> askFileExists;
     // Asks the user for a login for a server that wants one the job does not
     // have (see DownloadJob::askLogin); without it, such downloads fail.
     std::function<std::optional<SiteLogin>(const QString& server)> askLogin;
@@ -38,9 +38,9 @@ public:
     std::function<void(DownloadJob& job)> showWindow;
 
     // While a scheduled run restarts jobs, its choice for existing files
-    // (1 overwrite, 2 resume, 3 skip) is used instead of asking.
+    // is used instead of asking.
     bool scheduleRun = false;
-    int scheduleExistingFileChoice = 1;
+    FileExistsChoice scheduleExistingFileChoice = FileExistsChoice::Overwrite;
     // Files take the names their servers give where the user left the name
     // to the address (off for a command line that names its file).
     bool serverFileNames = true;
@@ -71,8 +71,8 @@ signals:
 
 private:
     int slotFor(int row) const;
-    // What to do with the existing file `savePath` (0, -1 or -2).
-    int existingFileAction(const QString& savePath) const;
+    // What to do with the existing file `savePath`.
+    FileExistsChoice existingFileAction(const QString& savePath) const;
     // The address without its login, and `options` with that login when
     // they have none of their own.
     static std::pair<QString, RequestOptions> withoutLogin(const QString& address, const RequestOptions& options);

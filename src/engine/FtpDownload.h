@@ -5,7 +5,7 @@
 
 #include <QtGlobal>
 
-class DownloadJob;
+class ProtocolJob;
 class RateLimiter;
 
 // The FTP side of a download job: one login for each start or resume, from
@@ -15,7 +15,7 @@ class RateLimiter;
 // data; a login that finds them changed fetches the file again from 0.
 class FtpDownload {
 public:
-    explicit FtpDownload(DownloadJob& job);
+    explicit FtpDownload(ProtocolJob& job);
 
     void setLimiter(RateLimiter* limiter) { dialogue_.setLimiter(limiter); }
     // A new start: a resume goes on from the end of the existing file.
@@ -36,10 +36,9 @@ private:
     void data(const char* bytes, qsizetype size);
     void restRefused();
     void ended();
-    void notFound();
     void loginRefused();
 
-    DownloadJob& job_;
+    ProtocolJob& job_;
     FtpDialogue dialogue_;
     bool resuming_ = false; // the transfer continues a partial file
     // What the file on the server was when the bytes in place came: the

@@ -9,7 +9,7 @@
 
 #include <optional>
 
-class DownloadJob;
+class ProtocolJob;
 class RateLimiter;
 
 // The HTTP side of a download job: the probe, then the file laid out in
@@ -17,7 +17,7 @@ class RateLimiter;
 // fetched by the segmented transfer.
 class HttpDownload {
 public:
-    explicit HttpDownload(DownloadJob& job);
+    explicit HttpDownload(ProtocolJob& job);
 
     void setLimiter(RateLimiter* limiter) { transfer_.setLimiter(limiter); }
     // A new start: nothing is known of the remote file yet.
@@ -43,7 +43,7 @@ private:
     void rangesFailed();
     void networkError(int code, const QString& description);
 
-    DownloadJob& job_;
+    ProtocolJob& job_;
     RequestIdentity identity_;
     HttpProbe probe_;
     SegmentedTransfer transfer_;

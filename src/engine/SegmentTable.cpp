@@ -89,8 +89,8 @@ std::optional<int> SegmentTable::takeOverHalf(int done, qint64 minimum, const st
     qint64 middle = 0;
     for (int i = 0; i < NumSegments; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        const qint64 left = SegEnd[at] - (SegPos[at] - 1);
-        const qint64 split = std::max(SegPos[at] - 1 + left / 2, SegAsked[at]);
+        const qint64 left = SegEnd[at] - nextOffset(i);
+        const qint64 split = std::max(nextOffset(i) + left / 2, SegAsked[at]);
         const qint64 part = SegEnd[at] - split;
         if (i != done && part > largestPart && (!worthIt || worthIt(i, left))) {
             largest = i;
@@ -116,7 +116,7 @@ QList<ResumeRecord::Segment> SegmentTable::ranges() const
 {
     QList<ResumeRecord::Segment> list;
     for (std::size_t i = 0; i < static_cast<std::size_t>(connections()); ++i)
-        list.append({SegStart[i], SegPos[i] - 1, SegEnd[i]});
+        list.append({SegStart[i], nextOffset(i), SegEnd[i]});
     return list;
 }
 
@@ -141,7 +141,7 @@ void SegmentTable::rollBackForResume(qint64 rollback)
     for (int i = 0; i < connections(); ++i) {
         const auto at = static_cast<std::size_t>(i);
         SegResume[at] = true;
-        if (SegPos[at] - 1 - SegStart[at] > rollback)
+        if (nextOffset(i) - SegStart[at] > rollback)
             SegPos[at] -= rollback;
     }
 }
@@ -159,5 +159,5 @@ qint64 SegmentTable::TotalReceived() const
 qint64 SegmentTable::requestStart(int i) const
 {
     const auto at = static_cast<std::size_t>(i);
-    return SegResume[at] ? SegPos[at] - 1 : SegStart[at];
+    return SegResume[at] ? nextOffset(i) : SegStart[at];
 }

@@ -70,11 +70,16 @@ public:
     // that much, and marks each to continue where it stands.
     void rollBackForResume(qint64 rollback);
 
-    // Bytes received so far, plus one.
+    // Bytes received so far, plus one (the form the display and the resume
+    // data keep).
     qint64 TotalReceived() const;
+    // Bytes received so far.
+    qint64 receivedBytes() const { return TotalReceived() - 1; }
+    // The 0-based offset of segment i's next byte.
+    qint64 nextOffset(int i) const { return SegPos[static_cast<std::size_t>(i)] - 1; }
     // The end (exclusive offset) of segment i.
     qint64 segmentEnd(int i) const { return SegEnd[static_cast<std::size_t>(i)]; }
-    bool segmentDone(int i) const { return SegPos[static_cast<std::size_t>(i)] - 1 >= segmentEnd(i); }
+    bool segmentDone(int i) const { return nextOffset(i) >= segmentEnd(i); }
     // The first offset segment i asks for.
     qint64 requestStart(int i) const;
 };

@@ -45,7 +45,7 @@ void SegmentedTransfer::resetRates()
 {
     for (int i = 0; i < SegmentTable::kMaxSegments; ++i) {
         const auto at = static_cast<std::size_t>(i);
-        rates_[at].reset(segments_.SegPos[at] - 1 - segments_.SegStart[at]);
+        rates_[at].reset(segments_.nextOffset(i) - segments_.SegStart[at]);
     }
 }
 
@@ -53,7 +53,7 @@ void SegmentedTransfer::tickRates()
 {
     for (int i = 0; i < segments_.connections(); ++i) {
         const auto at = static_cast<std::size_t>(i);
-        rates_[at].tick(segments_.SegPos[at] - 1 - segments_.SegStart[at]);
+        rates_[at].tick(segments_.nextOffset(i) - segments_.SegStart[at]);
     }
 }
 
@@ -173,7 +173,7 @@ void SegmentedTransfer::body(int i, const char* data, qsizetype size)
     HttpConnection& connection = *connections_[static_cast<std::size_t>(i)];
     qint64 take = size;
     if (knownSize())
-        take = std::min<qint64>(take, segments_.segmentEnd(i) - (segments_.SegPos[static_cast<std::size_t>(i)] - 1));
+        take = std::min<qint64>(take, segments_.segmentEnd(i) - segments_.nextOffset(i));
     if (take <= 0) {
         connection.close();
         return;
@@ -189,13 +189,12 @@ void SegmentedTransfer::body(int i, const char* data, qsizetype size)
 // Writes a piece of segment i at its position.
 bool SegmentedTransfer::write(int i, const char* data, qsizetype size)
 {
-    qint64& position = segments_.SegPos[static_cast<std::size_t>(i)];
     QString error;
-    if (!files_.write(i, position - 1, data, size, &error)) {
+    if (!files_.write(i, segments_.nextOffset(i), data, size, &error)) {
         callbacks_.onWriteFailed(error);
         return false;
     }
-    position += size;
+    segments_.SegPos[static_cast<std::size_t>(i)] += size;
     fetched_[static_cast<std::size_t>(i)] += size;
     callbacks_.onProgress(i);
     return true;
@@ -209,7 +208,7 @@ void SegmentedTransfer::ended(int i, bool complete)
     if (!knownSize()) {
         if (complete) {
             // The reply without a length has ended: now the size is known.
-            size_ = segments_.SegPos[0] - 1;
+            size_ = segments_.nextOffset(0);
             segments_.setLength(size_);
             callbacks_.onLengthKnown(size_);
             callbacks_.onAllReceived();
@@ -218,7 +217,7 @@ void SegmentedTransfer::ended(int i, bool complete)
         }
         return;
     }
-    if (segments_.TotalReceived() - 1 >= size_) {
+    if (segments_.receivedBytes() >= size_) {
         callbacks_.onAllReceived();
         return;
     }
@@ -231,7 +230,7 @@ void SegmentedTransfer::ended(int i, bool complete)
     // The segment goes on from where it stands: with its next piece, or,
     // closed before the end of the piece, as a short reply.
     segments_.SegResume[at] = true;
-    if (complete && segments_.SegPos[at] - 1 >= segments_.SegAsked[at]) {
+    if (complete && segments_.nextOffset(i) >= segments_.SegAsked[at]) {
         connectSoon(i);
         return;
     }
@@ -247,7 +246,7 @@ void SegmentedTransfer::ended(int i, bool complete)
 // then stops where the taken part begins. No byte is asked for twice.
 void SegmentedTransfer::takeOverWork(int i)
 {
-    if (rangeless_ || segments_.TotalReceived() - 1 >= size_ || !callbacks_.goesOn())
+    if (rangeless_ || segments_.receivedBytes() >= size_ || !callbacks_.goesOn())
         return;
     // Only where it ends the download sooner: the slow range's rest at its own
     // rate against half of it at that rate, or at this connection's rate

@@ -81,7 +81,7 @@ void SavePromptState::beginDownload()
 {
     if (!ready())
         return;
-    context_.FileExistsAction = 0;
+    context_.FileExistsAction = FileExistsChoice::Overwrite;
     if (showJobList)
         showJobList();
     // Copies: the next prompt may open while the start asks about an
@@ -94,7 +94,7 @@ void SavePromptState::beginDownload()
     finish();
     windows_.StartJob(url, savePath, row, RequestOptions::of(session));
     // Keeping the existing file cancelled this download: its row goes.
-    if (context_.FileExistsAction == -2)
+    if (context_.FileExistsAction == FileExistsChoice::Keep)
         dropUnstarted(listed);
 }
 
@@ -108,7 +108,7 @@ void SavePromptState::downloadLater()
     } else {
         windows_.QueueJob(txtURL, txtSaveTo, RequestOptions::of(session_));
     }
-    context_.FileExistsAction = -2;
+    context_.FileExistsAction = FileExistsChoice::Keep;
     finish();
 }
 

@@ -165,7 +165,7 @@ void MainWindowState::ExtraTimer1_Timer()
         frmSchedule_->load();
     if (!frmSchedule_->InitTimer(false))
         return;
-    windows_.scheduleExistingFileChoice = frmSchedule_->schedule().existingFiles;
+    windows_.scheduleExistingFileChoice = frmSchedule_->schedule().existingFileChoice();
     windows_.scheduleRun = true;
     RunSchedule();
     windows_.scheduleRun = false;

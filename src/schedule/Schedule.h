@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/FileExistsChoice.h"
+
 #include <QString>
 
 #include <array>
@@ -17,4 +19,12 @@ struct Schedule {
     // By the day of the week, 0 Sunday to 6 Saturday.
     std::array<bool, 7> days {};
     int existingFiles = Overwrite;
+
+    // What a scheduled run does with a file that exists, from the stored choice.
+    FileExistsChoice existingFileChoice() const
+    {
+        return existingFiles == Resume ? FileExistsChoice::Resume
+            : existingFiles == Skip    ? FileExistsChoice::Keep
+                                       : FileExistsChoice::Overwrite;
+    }
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FileExistsChoice.h"
 #include "core/TextLookup.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompter.h"
@@ -46,8 +47,8 @@ public:
     DialogSettings dialogSettings;
     // The full path last chosen in the save prompt.
     QString LastSavePath;
-    // 0 overwrite, -1 resume, -2 cancel: what to do with a file that exists.
-    int FileExistsAction = 0;
+    // What to do with a file that exists.
+    FileExistsChoice FileExistsAction = FileExistsChoice::Overwrite;
     bool UrlAddedThisSession = false;
     bool SiteDownloadMode = false;
 

@@ -56,8 +56,8 @@ TEST_P(DownloadJobShortReplies, GiveUpAfterTheRetries)
     context->appSettings.Retries = 2;
     context->appSettings.RetryTime = 1;
 
-    const auto result = runner->run(server.url(QString::fromLatin1(c.path).arg(name)).toString(), saveTo(name), 0,
-                                    30000);
+    const auto result = runner->run(server.url(QString::fromLatin1(c.path).arg(name)).toString(), saveTo(name),
+                                    FileExistsChoice::Overwrite, 30000);
     ASSERT_FALSE(result.timedOut) << "the job must end by itself";
     EXPECT_FALSE(result.completed);
     EXPECT_TRUE(result.failure.startsWith(QString::fromLatin1(c.failure))) << result.failure.toStdString();
@@ -119,7 +119,7 @@ TEST_F(DownloadJobEndings, RetryOffGivesUpAtTheFirstShortReply)
     context->appSettings.Retry = false;
 
     const auto result = runner->run(server.url(QStringLiteral("/ignore-range/close-after/1000/") + name).toString(),
-                                    saveTo(name), 0, 30000);
+                                    saveTo(name), FileExistsChoice::Overwrite, 30000);
     EXPECT_FALSE(result.completed);
     EXPECT_TRUE(result.failure.startsWith(QStringLiteral("The server ended its reply")))
         << result.failure.toStdString();
@@ -150,7 +150,8 @@ TEST_P(DownloadJobLongerLocalFile, IsLeftAloneAndTheJobFails)
 
     // A second try finds the file as the first left it.
     for (int run = 1; run <= 2; ++run) {
-        const auto result = runner->run(server.url(QLatin1Char('/') + name).toString(), saveTo(name), -1);
+        const auto result = runner->run(server.url(QLatin1Char('/') + name).toString(), saveTo(name),
+                                        FileExistsChoice::Resume);
         EXPECT_FALSE(result.completed) << run;
         EXPECT_TRUE(result.failure.contains(QStringLiteral("left as it is"))) << result.failure.toStdString();
         EXPECT_TRUE(result.job->view().lblStatusIsError);
@@ -169,7 +170,7 @@ struct NothingCase {
     const char* name;
     const char* path; // %1 is the file's name
     bool targetIsAFolder;
-    int fileExistsAction;
+    FileExistsChoice choice;
     const char* failure;
 };
 
@@ -186,7 +187,7 @@ TEST_P(DownloadJobNothingArrived, LeavesNothingBehind)
     }
 
     const auto result = runner->run(server.url(QString::fromLatin1(c.path).arg(name)).toString(), saveTo(name),
-                                    c.fileExistsAction);
+                                    c.choice);
     EXPECT_FALSE(result.completed);
     EXPECT_TRUE(result.failure.contains(QString::fromLatin1(c.failure))) << result.failure.toStdString();
     EXPECT_FALSE(QFileInfo::exists(ResumeFile::pathFor(saveTo(name))));
@@ -195,10 +196,12 @@ TEST_P(DownloadJobNothingArrived, LeavesNothingBehind)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DownloadJobNothingArrived,
-                         testing::Values(NothingCase {"GetAnswered503", "/get-status/503/%1", false, 0,
-                                                      "HTTP 503 Service Unavailable"},
-                                         NothingCase {"TargetIsAFolderResumed", "/%1", true, -1, "is a folder"},
-                                         NothingCase {"TargetIsAFolderOverwritten", "/%1", true, 0, "is a folder"}),
+                         testing::Values(NothingCase {"GetAnswered503", "/get-status/503/%1", false,
+                                                      FileExistsChoice::Overwrite, "HTTP 503 Service Unavailable"},
+                                         NothingCase {"TargetIsAFolderResumed", "/%1", true, FileExistsChoice::Resume,
+                                                      "is a folder"},
+                                         NothingCase {"TargetIsAFolderOverwritten", "/%1", true,
+                                                      FileExistsChoice::Overwrite, "is a folder"}),
                          CaseName());
 
 // A small disk of its own (tmpfs), unmounted at the end. Mounting needs
@@ -259,7 +262,7 @@ TEST_P(DownloadJobFullDisk, EndsTheJobAndResumesOnceThereIsRoom)
     const QString saved = home.path(QStringLiteral("disk/") + name);
     const QString url = server.url(QLatin1Char('/') + name).toString();
 
-    const auto result = runner->run(url, saved, 0, 60000);
+    const auto result = runner->run(url, saved, FileExistsChoice::Overwrite, 60000);
     ASSERT_FALSE(result.timedOut) << "the job must end by itself";
     ASSERT_FALSE(result.completed);
     EXPECT_EQ(result.failure, QStringLiteral("Could not write to %1: No space left on device").arg(saved));
@@ -267,7 +270,7 @@ TEST_P(DownloadJobFullDisk, EndsTheJobAndResumesOnceThereIsRoom)
     EXPECT_EQ(result.job->segmentTable().connections(), c.segmented ? 6 : 1);
 
     ASSERT_TRUE(disk.resize(QStringLiteral("64m"), true));
-    const auto resumed = runner->run(url, saved, -1, 60000);
+    const auto resumed = runner->run(url, saved, FileExistsChoice::Resume, 60000);
     ASSERT_TRUE(resumed.completed) << resumed.failure.toStdString();
     EXPECT_EQ(TestFiles::sha256(saved), TestFiles::sha256(files.path(name)));
 }
@@ -347,7 +350,7 @@ TEST_F(DownloadJobEndings, AJobThatCompletesWhileStopIsAskedStaysASuccess)
     ASSERT_TRUE(QDir().mkpath(ResumeFile::pathFor(saveTo(name))));
     DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
     // Stop asks once bytes have arrived: with none, nothing is lost.
-    ASSERT_TRUE(JobRunner::waitFor([&] { return job->isTransferring() && job->TotalReceived() > 1; }));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->isTransferring() && job->receivedBytes() > 0; }));
 
     home.prompter.script({Prompter::Answer::Yes});
     home.prompter.whileOpen = [&] { JobRunner::waitFor([&] { return job->completed(); }, 30000); };

@@ -108,7 +108,8 @@ TEST_F(DownloadJobFtp, ResumesWithRestAtTheLengthLessTheRollback)
     source.open(QIODevice::ReadOnly);
     home.writeFile(name, source.read(123456));
 
-    const auto result = runner->run(vsftpd.url(QLatin1Char('/') + name).toString(), saveTo(name), -1);
+    const auto result = runner->run(vsftpd.url(QLatin1Char('/') + name).toString(), saveTo(name),
+                                    FileExistsChoice::Resume);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(name, name));
     EXPECT_TRUE(commandsOf(vsftpd, 5).contains(QStringLiteral("REST %1").arg(123456 - 4096)));
@@ -228,8 +229,8 @@ TEST_P(DownloadJobFtpFaults, EndsRightOrFailsClearly)
     KEVA_REQUIRE_PEER(server);
     context->appSettings.UsePASV = c.passive;
 
-    const auto result = runner->run(server.url(QString::fromLatin1(c.path).arg(name)).toString(), saveTo(name), 0,
-                                    30000);
+    const auto result = runner->run(server.url(QString::fromLatin1(c.path).arg(name)).toString(), saveTo(name),
+                                    FileExistsChoice::Overwrite, 30000);
     if (*c.failure) {
         EXPECT_FALSE(result.completed);
         EXPECT_EQ(result.failure, QString::fromLatin1(c.failure));
@@ -269,8 +270,8 @@ TEST_F(DownloadJobFtp, TheSizeFromSizeServesWhenThe150ReplyHasNone)
     context->appSettings.UsePASV = true;
     const QString path = QStringLiteral("no-size/stall/100000/2000/") + name;
     DownloadJob* job = runner->start(server.url(QLatin1Char('/') + path).toString(), saveTo(name));
-    ASSERT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() - 1 >= 100000; }));
-    ASSERT_LT(job->TotalReceived() - 1, 200000) << "the stall came";
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->receivedBytes() >= 100000; }));
+    ASSERT_LT(job->receivedBytes(), 200000) << "the stall came";
     EXPECT_EQ(job->contentLength(), 200000);
     EXPECT_EQ(job->view().lblFileSize, FormatSize(200000));
     EXPECT_EQ(runner->jobs.row(1)->subItem(3), job->view().lblFileSize);
@@ -296,7 +297,8 @@ TEST_F(DownloadJobFtp, RestRefusedOnAPartialFileStartsOver)
     context->appSettings.UsePASV = true;
     home.writeFile(name, QByteArray(150000, 'x')); // not even the right bytes
 
-    const auto result = runner->run(server.url(QLatin1Char('/') + name).toString(), saveTo(name), -1);
+    const auto result = runner->run(server.url(QLatin1Char('/') + name).toString(), saveTo(name),
+                                    FileExistsChoice::Resume);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(name, name));
     EXPECT_EQ(result.job->view().lblResume, QStringLiteral("**RESUME NOT SUPPORTED**"));
@@ -309,14 +311,14 @@ TEST_F(DownloadJobFtp, PauseAndResumeLogInAgainAndContinue)
     KEVA_REQUIRE_PEER(server);
     context->appSettings.UsePASV = true;
     DownloadJob* job = runner->start(server.url(QStringLiteral("/stall/300000/3000/") + name).toString(), saveTo(name));
-    ASSERT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() - 1 >= 300000; }));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->receivedBytes() >= 300000; }));
 
     job->Pause_Resume();
     EXPECT_TRUE(job->isPaused());
     EXPECT_EQ(job->ftpStep(), FtpStep::Idle);
-    const qint64 reached = job->TotalReceived() - 1;
+    const qint64 reached = job->receivedBytes();
     job->Pause_Resume();
-    EXPECT_EQ(job->segmentTable().SegPos[0] - 1, reached - 4096) << "the rollback";
+    EXPECT_EQ(job->segmentTable().nextOffset(0), reached - 4096) << "the rollback";
     const auto result = runner->wait(job, 30000);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(name, name));
@@ -351,7 +353,7 @@ TEST_P(DownloadJobFtpResume, GoesOnOnlyWithTheSameFile)
     context->appSettings.SpeedLimit = 200; // KB a second
     const QString url = server.url(QLatin1Char('/') + name).toString();
     DownloadJob* job = runner->start(url, saveTo(name));
-    ASSERT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() - 1 >= 200000; }, 30000));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->receivedBytes() >= 200000; }, 30000));
     runner.reset(); // the program ends with the download half-way
     const ResumeFile::Loaded kept = ResumeFile::load(saveTo(name));
     ASSERT_TRUE(kept.record) << kept.problem.toStdString();
@@ -370,7 +372,7 @@ TEST_P(DownloadJobFtpResume, GoesOnOnlyWithTheSameFile)
     runner = std::make_unique<JobRunner>(*context);
     QStringList statuses;
     const qsizetype before = commandsOf(server).size();
-    DownloadJob* again = runner->start(url, saveTo(name), -1);
+    DownloadJob* again = runner->start(url, saveTo(name), FileExistsChoice::Resume);
     QObject::connect(again, &DownloadJob::statusShown, [&](const QString& text, bool) { statuses.append(text); });
     const auto result = runner->wait(again, 30000);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();

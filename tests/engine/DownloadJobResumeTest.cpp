@@ -89,7 +89,8 @@ TEST_P(DownloadJobResumeAcrossStarts, GoesOnWhereEachSegmentStood)
     EXPECT_EQ(kept.record->segments.size(), c.segments);
     const qsizetype before = nginx.accessLog().size();
 
-    const auto result = runner->run(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name), -1, 60000);
+    const auto result = runner->run(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name),
+                                    FileExistsChoice::Resume, 60000);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(name, name));
     expectResumeRanges(nginx, before, *kept.record);
@@ -127,7 +128,8 @@ TEST_P(DownloadJobResumeRefused, StartsAgainFromZero)
 
     const QByteArray before = home.readFile(name);
     QStringList statuses;
-    DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name), -1);
+    DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name),
+                                     FileExistsChoice::Resume);
     QObject::connect(job, &DownloadJob::statusShown, [&](const QString& text, bool) { statuses.append(text); });
     const auto result = runner->wait(job, 60000);
     if (c.leftAlone) {
@@ -206,7 +208,8 @@ TEST_F(DownloadJobResume, AStartRemovesTheTemporariesOfKilledRuns)
     for (const QString& leftover : kept + QStringList {stale})
         home.writeFile(leftover, "KEVA resume 1\n");
 
-    const auto result = runner->run(nginx.url(QLatin1Char('/') + name).toString(), saveTo(name), -1);
+    const auto result = runner->run(nginx.url(QLatin1Char('/') + name).toString(), saveTo(name),
+                                    FileExistsChoice::Resume);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(name, name));
     EXPECT_FALSE(QFile::exists(saveTo(stale)));

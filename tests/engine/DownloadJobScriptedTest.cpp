@@ -45,7 +45,7 @@ protected:
     {
         job->setTarget(url, home.path(QStringLiteral("file.bin")), SplitUrl(url, {}));
         job->setListRow(jobs.addRow({QStringLiteral("N/A"), QStringLiteral("0%")}));
-        context->FileExistsAction = 0;
+        context->FileExistsAction = FileExistsChoice::Overwrite;
         job->StartDownload();
     }
 
@@ -88,7 +88,7 @@ TEST_F(DownloadJobScripted, PhasesAndButtonsFollowTheTransfer)
     ASSERT_EQ(job->segmentTable().NumSegments, 3);
     EXPECT_EQ(server.requests.size(), 4) << "the probe and one GET per segment";
     send(0, 1000);
-    ASSERT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() - 1 == 1000; }, 5000));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->receivedBytes() == 1000; }, 5000));
 
     struct Step {
         const char* name;

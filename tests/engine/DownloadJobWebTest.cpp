@@ -116,7 +116,8 @@ TEST_F(DownloadJobWeb, AServerNameWhoseFileIsKeptStopsTheDownload)
                             .arg(served));
     KEVA_REQUIRE_PEER(nginx);
     writeFile(saveTo(QStringLiteral("kept.txt")), "mine");
-    const auto result = runner->run(nginx.url(QLatin1Char('/') + served).toString(), saveTo(served), -2);
+    const auto result = runner->run(nginx.url(QLatin1Char('/') + served).toString(), saveTo(served),
+                                    FileExistsChoice::Keep);
     EXPECT_FALSE(result.completed);
     EXPECT_TRUE(result.failure.contains(QStringLiteral("kept.txt"))) << result.failure.toStdString();
     QFile kept(saveTo(QStringLiteral("kept.txt")));
@@ -263,7 +264,7 @@ TEST_F(DownloadJobWeb, AResumeAfterARestartAsksWithTheKeptSession)
     EXPECT_EQ(status.st_mode & 0777, 0600u);
 
     runner->options = {};
-    const auto result = runner->run(url, saveTo(served), -1, 60000);
+    const auto result = runner->run(url, saveTo(served), FileExistsChoice::Resume, 60000);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();
     EXPECT_TRUE(sameAsServed(served, served));
     EXPECT_FALSE(QFileInfo::exists(kept));
@@ -320,7 +321,7 @@ TEST_P(DownloadJobDigest, AnswersEachRequestWithItsOwnCount)
     login.userName = QStringLiteral("u");
     login.password = QStringLiteral("p");
     job.setRequestOptions(login);
-    context->FileExistsAction = 0;
+    context->FileExistsAction = FileExistsChoice::Overwrite;
     job.StartDownload();
     const auto result = JobRunner(*context).wait(&job);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();

@@ -76,16 +76,20 @@ TEST_F(DownloadWindowsTest, QueueJobListsWithoutStarting)
     EXPECT_EQ(cells,
               (QStringList {QStringLiteral("/d/file.zip"), QStringLiteral("0%"), QStringLiteral("N/A"),
                             QStringLiteral("N/A"), QStringLiteral("Not Downloaded"), kUrl}));
-    EXPECT_EQ(context->FileExistsAction, -2);
+    EXPECT_EQ(context->FileExistsAction, FileExistsChoice::Keep);
     EXPECT_EQ(windows->slot(0), nullptr);
 }
+
+constexpr FileExistsChoice O = FileExistsChoice::Overwrite;
+constexpr FileExistsChoice R = FileExistsChoice::Resume;
+constexpr FileExistsChoice K = FileExistsChoice::Keep;
 
 struct ExistingCase {
     const char* name;
     bool scheduled;
-    int scheduleChoice;
-    int asked; // the answer of the file-exists question
-    int action;
+    FileExistsChoice scheduleChoice;
+    FileExistsChoice asked; // the answer of the file-exists question
+    FileExistsChoice action;
 };
 
 class DownloadWindowsExisting : public DownloadWindowsTest, public testing::WithParamInterface<ExistingCase> { };
@@ -105,16 +109,17 @@ TEST_P(DownloadWindowsExisting, SettlesWhatToDoWithAnExistingFile)
     windows->StartJob(kUrl, home.path(QStringLiteral("exists.zip")), row);
     EXPECT_EQ(context->FileExistsAction, c.action);
     EXPECT_EQ(questions, c.scheduled ? 0 : 1);
-    EXPECT_EQ(home.readFile(QStringLiteral("exists.zip")).isEmpty(), c.action == 0)
+    EXPECT_EQ(home.readFile(QStringLiteral("exists.zip")).isEmpty(), c.action == FileExistsChoice::Overwrite)
         << "overwriting removes the old file; resuming and cancelling keep it";
-    EXPECT_EQ(jobs.rowCount(), c.action == -2 ? 0 : 1) << "a new download that is cancelled lists nothing";
+    EXPECT_EQ(jobs.rowCount(), c.action == FileExistsChoice::Keep ? 0 : 1)
+        << "a new download that is cancelled lists nothing";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DownloadWindowsExisting,
-    testing::Values(ExistingCase {"AskedOverwrite", false, 0, 0, 0}, ExistingCase {"AskedResume", false, 0, -1, -1},
-                    ExistingCase {"AskedCancel", false, 0, -2, -2}, ExistingCase {"ScheduleOverwrites", true, 1, 9, 0},
-                    ExistingCase {"ScheduleResumes", true, 2, 9, -1}, ExistingCase {"ScheduleSkips", true, 3, 9, -2}),
+    testing::Values(ExistingCase {"AskedOverwrite", false, O, O, O}, ExistingCase {"AskedResume", false, O, R, R},
+                    ExistingCase {"AskedCancel", false, O, K, K}, ExistingCase {"ScheduleOverwrites", true, O, K, O},
+                    ExistingCase {"ScheduleResumes", true, R, K, R}, ExistingCase {"ScheduleSkips", true, K, R, K}),
     [](const testing::TestParamInfo<ExistingCase>& row) { return std::string(row.param.name); });
 
 TEST_F(DownloadWindowsTest, RowsKeepTheirJobsWhenRowsAboveGo)

@@ -31,7 +31,7 @@ void EngineTest::store(const char* name, const QString& text)
 DownloadJob* EngineTest::startSlow(const NginxServer& nginx, const QString& name, qint64 bytes)
 {
     DownloadJob* job = runner->start(nginx.url(QStringLiteral("/slow/") + name).toString(), saveTo(name));
-    EXPECT_TRUE(JobRunner::waitFor([&] { return job->TotalReceived() - 1 >= bytes; }, 30000));
+    EXPECT_TRUE(JobRunner::waitFor([&] { return job->receivedBytes() >= bytes; }, 30000));
     return job;
 }
 

@@ -8,9 +8,9 @@ JobRunner::JobRunner(KevaContext& context)
 {
 }
 
-DownloadJob* JobRunner::start(const QString& url, const QString& savePath, int fileExistsAction)
+DownloadJob* JobRunner::start(const QString& url, const QString& savePath, FileExistsChoice choice)
 {
-    windows.askFileExists = [fileExistsAction](const QString&) { return fileExistsAction; };
+    windows.askFileExists = [choice](const QString&) { return choice; };
     int row = -1;
     return windows.StartJob(url, savePath, row, options);
 }
@@ -28,9 +28,9 @@ JobRunner::Result JobRunner::wait(DownloadJob* job, int timeoutMs)
     return result;
 }
 
-JobRunner::Result JobRunner::run(const QString& url, const QString& savePath, int fileExistsAction, int timeoutMs)
+JobRunner::Result JobRunner::run(const QString& url, const QString& savePath, FileExistsChoice choice, int timeoutMs)
 {
-    return wait(start(url, savePath, fileExistsAction), timeoutMs);
+    return wait(start(url, savePath, choice), timeoutMs);
 }
 
 bool JobRunner::waitFor(const std::function<bool()>& done, int timeoutMs)

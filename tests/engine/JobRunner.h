@@ -23,10 +23,12 @@ public:
     };
 
     // Starts `url` into `savePath`, answering the file-exists question with
-    // `fileExistsAction`, and waits up to `timeoutMs`.
-    Result run(const QString& url, const QString& savePath, int fileExistsAction = 0, int timeoutMs = 30000);
+    // `choice`, and waits up to `timeoutMs`.
+    Result run(const QString& url, const QString& savePath, FileExistsChoice choice = FileExistsChoice::Overwrite,
+               int timeoutMs = 30000);
     // Starts without waiting.
-    DownloadJob* start(const QString& url, const QString& savePath, int fileExistsAction = 0);
+    DownloadJob* start(const QString& url, const QString& savePath,
+                       FileExistsChoice choice = FileExistsChoice::Overwrite);
     // Waits until the job completes or fails.
     Result wait(DownloadJob* job, int timeoutMs = 30000);
     // Runs the event loop until `done` holds or `timeoutMs` have passed; says whether it holds.

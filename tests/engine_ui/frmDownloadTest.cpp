@@ -305,7 +305,7 @@ TEST_F(frmDownloadTest, ASegmentedDownloadPausesResumesStopsAndGoesOnLater)
     start(server.url(QStringLiteral("file.bin")));
     ASSERT_TRUE(waitFor([&] { return job->isTransferring(); }));
     EXPECT_TRUE(waitFor([&] { return visibleSegmentBars() == 2; }));
-    ASSERT_TRUE(waitFor([&] { return job->TotalReceived() - 1 == 200; }));
+    ASSERT_TRUE(waitFor([&] { return job->receivedBytes() == 200; }));
     auto* pause = control<QPushButton>("cmdPause");
     auto* stop = control<QPushButton>("cmdStop");
 
@@ -322,7 +322,7 @@ TEST_F(frmDownloadTest, ASegmentedDownloadPausesResumesStopsAndGoesOnLater)
     ASSERT_TRUE(QFile::exists(ResumeFile::pathFor(home.path(QStringLiteral("file.bin")))));
 
     server.sendBodies = true;
-    context().FileExistsAction = -1;
+    context().FileExistsAction = FileExistsChoice::Resume;
     start(server.url(QStringLiteral("file.bin")));
     ASSERT_TRUE(waitForCompletion());
     EXPECT_EQ(job->segmentTable().NumSegments, 2) << "each segment went on from the resume data";
@@ -423,7 +423,7 @@ TEST_F(frmDownloadTest, ClosingTheWindowUnloadsTheJob)
 TEST_F(frmDownloadTest, AnUnloadedJobHidesItsWindow)
 {
     makeWindow();
-    context().FileExistsAction = -2; // cancel: the job unloads at once
+    context().FileExistsAction = FileExistsChoice::Keep; // cancel: the job unloads at once
     start(QStringLiteral("http://127.0.0.1:9/file.bin"));
     EXPECT_FALSE(window->isVisible());
 }

@@ -346,7 +346,7 @@ TEST_F(AddUrlTest, APromptActsOnItsOwnRow)
 
     // Keeping the file that exists cancels the download: its row goes too.
     home.writeFile(QStringLiteral("saved/kept.zip"), "mine");
-    windows->askFileExists = [](const QString&) { return -2; };
+    windows->askFileExists = [](const QString&) { return FileExistsChoice::Keep; };
     dialog->DownLoadURL(QStringLiteral("http://h/kept.zip"));
     QCoreApplication::processEvents();
     prompt.beginDownload();

@@ -17,7 +17,7 @@
 namespace {
 
 // Runs `act` on the dialog once it is shown, then returns its answer.
-int askAndThen(const KevaContext& context, const std::function<void(frmExist&)>& act)
+FileExistsChoice askAndThen(const KevaContext& context, const std::function<void(frmExist&)>& act)
 {
     bool seen = false;
     QTimer::singleShot(0, [&] {
@@ -27,7 +27,7 @@ int askAndThen(const KevaContext& context, const std::function<void(frmExist&)>&
         seen = true;
         act(*dialog);
     });
-    const int answer = frmExist::ask(context);
+    const FileExistsChoice answer = frmExist::ask(context);
     EXPECT_TRUE(seen) << "the dialog was not shown modally";
     return answer;
 }
@@ -35,7 +35,7 @@ int askAndThen(const KevaContext& context, const std::function<void(frmExist&)>&
 struct ButtonCase {
     const char* name;
     const char* button;
-    int answer;
+    FileExistsChoice answer;
 };
 
 class frmExistButtons : public testing::TestWithParam<ButtonCase> { };
@@ -43,21 +43,22 @@ class frmExistButtons : public testing::TestWithParam<ButtonCase> { };
 TEST_P(frmExistButtons, AnswerWithTheirChoice)
 {
     TestHome home;
-    const int answer = askAndThen(home.newContext(), [](frmExist& dialog) {
+    const FileExistsChoice answer = askAndThen(home.newContext(), [](frmExist& dialog) {
         dialog.findChild<QAbstractButton*>(QString::fromLatin1(GetParam().button))->click();
     });
     EXPECT_EQ(answer, GetParam().answer);
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, frmExistButtons,
-                         testing::Values(ButtonCase {"Overwrite", "cmdOverwrite", 0},
-                                         ButtonCase {"Resume", "cmdResume", -1}, ButtonCase {"Cancel", "Command3", -2}),
+                         testing::Values(ButtonCase {"Overwrite", "cmdOverwrite", FileExistsChoice::Overwrite},
+                                         ButtonCase {"Resume", "cmdResume", FileExistsChoice::Resume},
+                                         ButtonCase {"Cancel", "Command3", FileExistsChoice::Keep}),
                          CaseName());
 
 TEST(frmExist, ClosingWithoutAChoiceCancels)
 {
     TestHome home;
-    EXPECT_EQ(askAndThen(home.newContext(), [](frmExist& dialog) { dialog.close(); }), -2);
+    EXPECT_EQ(askAndThen(home.newContext(), [](frmExist& dialog) { dialog.close(); }), FileExistsChoice::Keep);
 }
 
 const CaptionCase kCaptions[] = {

@@ -54,7 +54,7 @@ protected:
         windows = std::make_unique<DownloadWindows>(*context, views.lstMain);
         windows->askFileExists = [this](const QString& path) {
             questions.append(path);
-            return -2;
+            return FileExistsChoice::Keep;
         };
         state = std::make_unique<MainWindowState>(*context, *windows, views, [] { return kToday; });
         schedule = std::make_unique<ScheduleState>(*context, state->ExtraTimer1, [this] { return now; });

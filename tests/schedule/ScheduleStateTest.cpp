@@ -454,10 +454,17 @@ TEST_F(ScheduleStateTest, CancelStoresNothing)
 TEST_F(ScheduleStateTest, TheLastCheckedExistingFileOptionIsTheChoice)
 {
     state->load();
-    for (const auto choice : {Schedule::Skip, Schedule::Resume, Schedule::Overwrite, Schedule::Skip}) {
+    const std::pair<Schedule::ExistingFiles, FileExistsChoice> choices[] = {
+        {Schedule::Skip, FileExistsChoice::Keep},
+        {Schedule::Resume, FileExistsChoice::Resume},
+        {Schedule::Overwrite, FileExistsChoice::Overwrite},
+        {Schedule::Skip, FileExistsChoice::Keep},
+    };
+    for (const auto& [choice, forFiles] : choices) {
         state->chooseExistingFiles(choice);
         state->Save();
         EXPECT_EQ(state->schedule().existingFiles, choice);
+        EXPECT_EQ(state->schedule().existingFileChoice(), forFiles) << "what a scheduled run does with the file";
         EXPECT_EQ(state->optOver + state->optRes + state->optSkip, 1);
     }
 }

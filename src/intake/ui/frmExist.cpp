@@ -58,12 +58,12 @@ frmExist::frmExist(const KevaContext& context, QWidget* parent)
     setMinimumWidth(420);
 }
 
-int frmExist::ask(const KevaContext& context, QWidget* parent)
+FileExistsChoice frmExist::ask(const KevaContext& context, QWidget* parent)
 {
     frmExist dialog(context, parent);
     switch (dialog.exec()) {
-    case OverwriteChosen: return kOverwrite;
-    case ResumeChosen: return kResume;
-    default: return kCancel;
+    case OverwriteChosen: return FileExistsChoice::Overwrite;
+    case ResumeChosen: return FileExistsChoice::Resume;
+    default: return FileExistsChoice::Keep;
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/FileExistsChoice.h"
+
 #include <QDialog>
 
 class KevaContext;
@@ -9,16 +11,11 @@ class KevaContext;
 class frmExist : public QDialog {
     Q_OBJECT
 public:
-    // The answers, as the file-exists choice stores them.
-    static constexpr int kOverwrite = 0;
-    static constexpr int kResume = -1;
-    static constexpr int kCancel = -2;
-
     explicit frmExist(const KevaContext& context, QWidget* parent = nullptr);
 
-    // Shows the dialog and returns kOverwrite, kResume or kCancel. Closing
-    // it without a choice cancels.
-    static int ask(const KevaContext& context, QWidget* parent = nullptr);
+    // Shows the dialog and returns the choice. Closing it without a choice
+    // keeps the file.
+    static FileExistsChoice ask(const KevaContext& context, QWidget* parent = nullptr);
 
 private:
     // Dialog results of the two buttons that do not cancel; closing the
