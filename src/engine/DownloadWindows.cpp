@@ -139,7 +139,10 @@ JobList::Row DownloadWindows::QueueJob(const QString& address, const QString& sa
 void DownloadWindows::keepForLater(const QString& address, const QString& savePath, const RequestOptions& options)
 {
     const auto [url, kept] = withoutLogin(address, options);
-    // A row listed without a file of its own (a blocked server) keeps nothing.
-    if (!kept.isEmpty() && QFileInfo(savePath).isAbsolute())
+    // Only what cannot be had again is kept: a login, cookies, the user's
+    // headers (the page and the agent alone open no door). A row listed
+    // without a file of its own (a blocked server) keeps nothing.
+    const bool secret = kept.hasLogin() || !kept.browser.cookie.isEmpty() || !kept.headers.isEmpty();
+    if (secret && QFileInfo(savePath).isAbsolute())
         RequestOptionsFile::save(savePath, url, kept);
 }

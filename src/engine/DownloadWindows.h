@@ -58,11 +58,13 @@ public:
     DownloadJob* StartJob(const QString& url, const QString& savePath, int& row, const RequestOptions& options = {});
     // Lists `url` without starting it; gives its row. The row keeps the
     // address without its login. With `later`, the download is listed to be
-    // started later: what it asks with (`later` and the address's login) is
-    // kept beside its file until then.
+    // started later: the secrets it asks with (see keepForLater) are kept
+    // beside its file until then.
     JobList::Row QueueJob(const QString& url, const QString& savePath,
                           const std::optional<RequestOptions>& later = std::nullopt);
-    // Keeps beside `savePath` what a download of `url` listed for later asks with.
+    // Keeps beside `savePath` the secrets a download of `url` listed for
+    // later asks with (its login, cookies and the user's headers), so that
+    // no file is left beside the rows of downloads that need none.
     static void keepForLater(const QString& url, const QString& savePath, const RequestOptions& options);
 
 signals:
