@@ -72,7 +72,6 @@ void DownloadJob::setTarget(const QString& url, const QString& savePath, const U
 
 void DownloadJob::setLimiter(RateLimiter* limiter)
 {
-    limiter_ = limiter;
     http_.setLimiter(limiter);
     ftp_.setLimiter(limiter);
 }
@@ -140,7 +139,6 @@ void DownloadJob::StartDownload()
     tmrReconnect_.stop();
     completionQueued_ = succeeded_ = false;
     ++view_.starts;
-    requestedUrl_ = URL;
     proxies_ = ProxyPolicy(context_.appSettings, QProcessEnvironment::systemEnvironment());
     // Through a proxy an ftp:// file is asked of the proxy over HTTP.
     overFtp_ = parts_.IsFTP && !proxies_.routeFor(parts_);

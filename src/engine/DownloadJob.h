@@ -221,7 +221,6 @@ private:
     Display view_;
 
     QString URL;
-    QString requestedUrl_; // the address asked for, before any redirect
     UrlParts parts_;
     int JobIndex = 0;
     JobList::Row row_;
@@ -236,7 +235,6 @@ private:
 
     ConnectionFactory connections_;
     ProxyPolicy proxies_; // set at each start from the settings and the environment
-    RateLimiter* limiter_ = nullptr;
     ReconnectPolicy reconnects_;
     SegmentTable segments_;
     SegmentFiles files_;
