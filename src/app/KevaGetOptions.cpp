@@ -195,23 +195,23 @@ bool KevaGetOptions::take(const QStringList& args, qsizetype& i, QString& proble
         cookiesFile = file.value_or(QString());
         return file.has_value();
     }
-    const std::pair<const char*, bool*> switches[] = {
-        {"--no-check-certificate", &checkCertificates},
-        {"--no-content-disposition", &contentDisposition},
+    // Options without a value: each sets its switch.
+    const struct {
+        const char* name;
+        bool* flag;
+        bool value;
+    } switches[] = {
+        {"--no-check-certificate", &checkCertificates, false},
+        {"--no-content-disposition", &contentDisposition, false},
+        {"--netrc", &netrc, true},
+        {"-h", &help, true},
+        {"--help", &help, true},
     };
-    for (const auto& [name, flag] : switches) {
-        if (arg == QLatin1String(name)) {
-            *flag = false;
+    for (const auto& option : switches) {
+        if (arg == QLatin1String(option.name)) {
+            *option.flag = option.value;
             return true;
         }
-    }
-    if (arg == QStringLiteral("--netrc")) {
-        netrc = true;
-        return true;
-    }
-    if (arg == QStringLiteral("-h") || arg == QStringLiteral("--help")) {
-        help = true;
-        return true;
     }
     if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
         problem = QStringLiteral("unknown option %1").arg(arg);

@@ -2,6 +2,7 @@
 
 #include "core/HostName.h"
 #include "core/UrlHostPart.h"
+#include "core/UrlLogin.h"
 
 #include <QUrl>
 
@@ -76,8 +77,9 @@ UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins)
     QString host;
     QString remotePath;
     if (parts.IsHTTP) {
-        // HTTP jobs take credentials only from the stored logins; a
-        // "user:password@" in the address is not part of the host.
+        // HTTP jobs take credentials from the stored logins here; a
+        // "user:password@" in the address is not part of the host (the
+        // download takes it out of the address as its login, UrlLogin).
         const HostPort hostPort = splitHostPort(cut.server.mid(cut.server.lastIndexOf(QLatin1Char('@')) + 1),
                                                 parts.IsHTTPS ? 443 : 80);
         host = hostPort.host;
@@ -85,9 +87,9 @@ UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins)
         remotePath = cut.afterHost;
     } else {
         if (cut.hasCredentials) {
-            const qsizetype colon = cut.credentials.indexOf(QLatin1Char(':'));
-            parts.UserName = decoded(colon < 0 ? cut.credentials : cut.credentials.left(colon));
-            parts.Password = colon < 0 ? QString() : decoded(cut.credentials.mid(colon + 1));
+            const UrlLogin login = UrlLogin::ofUserInfo(cut.credentials);
+            parts.UserName = login.userName;
+            parts.Password = login.password;
         } else {
             parts.UserName = QStringLiteral("anonymous");
             parts.Password = kAnonymousPassword;

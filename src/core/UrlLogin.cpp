@@ -17,11 +17,14 @@ UrlLogin UrlLogin::split(const QString& url)
     const qsizetype at = url.lastIndexOf(QLatin1Char('@'), end - 1);
     if (at < start)
         return login;
-    const QString info = url.mid(start, at - start);
-    const qsizetype colon = info.indexOf(QLatin1Char(':'));
-    const auto decoded = [](const QString& text) { return QUrl::fromPercentEncoding(text.toUtf8()); };
-    login.userName = decoded(colon < 0 ? info : info.left(colon));
-    login.password = colon < 0 ? QString() : decoded(info.mid(colon + 1));
+    login = ofUserInfo(url.mid(start, at - start));
     login.url = url.left(start) + url.mid(at + 1);
     return login;
+}
+
+UrlLogin UrlLogin::ofUserInfo(const QString& info)
+{
+    const qsizetype colon = info.indexOf(QLatin1Char(':'));
+    const auto decoded = [](const QString& text) { return QUrl::fromPercentEncoding(text.toUtf8()); };
+    return {{}, decoded(colon < 0 ? info : info.left(colon)), colon < 0 ? QString() : decoded(info.mid(colon + 1))};
 }

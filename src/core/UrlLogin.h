@@ -16,4 +16,7 @@ struct UrlLogin {
     // Other addresses (ftp:// among them, whose login is part of how the
     // file is fetched) come back whole.
     static UrlLogin split(const QString& url);
+    // The user and password of a "user:password" text (the part before
+    // "@"), each percent-decoded; `url` is left empty.
+    static UrlLogin ofUserInfo(const QString& info);
 };

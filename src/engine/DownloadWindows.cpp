@@ -128,9 +128,9 @@ DownloadJob* DownloadWindows::StartJob(const QString& address, const QString& sa
 JobList::Row DownloadWindows::QueueJob(const QString& address, const QString& savePath,
                                        const std::optional<RequestOptions>& later)
 {
-    const QString url = UrlLogin::split(address).url;
+    const auto [url, kept] = withoutLogin(address, later.value_or(RequestOptions()));
     if (later)
-        keepForLater(address, savePath, *later);
+        keep(url, savePath, kept);
     context_.FileExistsAction = FileExistsChoice::Keep;
     return jobs_.addRow(
         {savePath, QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"), JobStatus::kNotDownloaded, url});
@@ -139,10 +139,12 @@ JobList::Row DownloadWindows::QueueJob(const QString& address, const QString& sa
 void DownloadWindows::keepForLater(const QString& address, const QString& savePath, const RequestOptions& options)
 {
     const auto [url, kept] = withoutLogin(address, options);
-    // Only what cannot be had again is kept: a login, cookies, the user's
-    // headers (the page and the agent alone open no door). A row listed
-    // without a file of its own (a blocked server) keeps nothing.
-    const bool secret = kept.hasLogin() || !kept.browser.cookie.isEmpty() || !kept.headers.isEmpty();
-    if (secret && QFileInfo(savePath).isAbsolute())
-        RequestOptionsFile::save(savePath, url, kept);
+    keep(url, savePath, kept);
+}
+
+void DownloadWindows::keep(const QString& url, const QString& savePath, const RequestOptions& options)
+{
+    // A row listed without a file of its own (a blocked server) keeps nothing.
+    if (options.holdsSecrets() && QFileInfo(savePath).isAbsolute())
+        RequestOptionsFile::save(savePath, url, options);
 }

@@ -78,6 +78,9 @@ private:
     // The address without its login, and `options` with that login when
     // they have none of their own.
     static std::pair<QString, RequestOptions> withoutLogin(const QString& address, const RequestOptions& options);
+    // Keeps the secrets of `options` (a download of `url`, its login already
+    // taken out) beside `savePath`.
+    static void keep(const QString& url, const QString& savePath, const RequestOptions& options);
 
     KevaContext& context_;
     JobList& jobs_;

@@ -145,17 +145,15 @@ bool HttpProbe::answerChallenge()
         return false;
     // A login the server refused is not sent again, unless the server only
     // found its nonce stale; the user may give another.
-    std::optional<std::pair<QString, QString>> login;
+    std::optional<SiteLogin> login;
     if (logins_ == 0 || challenge->stale)
         login = identity_->loginFor(parts_);
-    if (!login && askLogin_) {
-        if (const auto given = askLogin_(parts_.Server))
-            login = std::pair {given->userName, given->password};
-    }
+    if (!login && askLogin_)
+        login = askLogin_(parts_.Server);
     if (!login)
         return false;
     ++logins_;
-    identity_->setAuthenticator(std::make_unique<HttpAuthenticator>(login->first, login->second, *challenge),
+    identity_->setAuthenticator(std::make_unique<HttpAuthenticator>(login->userName, login->password, *challenge),
                                 parts_.Server);
     send();
     return true;

@@ -63,12 +63,12 @@ QByteArray RequestIdentity::lines(const UrlParts& target, const QByteArray& meth
     return lines;
 }
 
-std::optional<std::pair<QString, QString>> RequestIdentity::loginFor(const UrlParts& parts) const
+std::optional<SiteLogin> RequestIdentity::loginFor(const UrlParts& parts) const
 {
     if (options_.hasLogin() && isOrigin(parts.Server))
-        return std::pair {options_.userName, options_.password};
+        return SiteLogin {parts.Server, options_.userName, options_.password};
     if (!parts.UserName.isEmpty() || !parts.Password.isEmpty())
-        return std::pair {parts.UserName, parts.Password};
+        return SiteLogin {parts.Server, parts.UserName, parts.Password};
     return std::nullopt;
 }
 

@@ -9,7 +9,6 @@
 
 #include <memory>
 #include <optional>
-#include <utility>
 
 // The lines a download's requests carry beyond the program's own, and the
 // hosts each may go to. The User-Agent and the page (Referer) go with every
@@ -36,7 +35,7 @@ public:
     // The login for a host that asked for one: the one given for the link's
     // host, else the one the address or the stored logins give (`parts`);
     // nothing when there is none.
-    std::optional<std::pair<QString, QString>> loginFor(const UrlParts& parts) const;
+    std::optional<SiteLogin> loginFor(const UrlParts& parts) const;
     // From now on the requests to `host` carry `authenticator`'s answers.
     void setAuthenticator(std::unique_ptr<HttpAuthenticator> authenticator, const QString& host);
 

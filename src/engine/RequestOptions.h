@@ -27,6 +27,9 @@ struct RequestOptions {
     }
 
     bool hasLogin() const { return !userName.isEmpty() || !password.isEmpty(); }
+    // A login, cookies or the user's own headers: what cannot be had again
+    // (the page and the agent alone open no door).
+    bool holdsSecrets() const { return hasLogin() || !browser.cookie.isEmpty() || !headers.isEmpty(); }
     bool isEmpty() const { return browser.isEmpty() && headers.isEmpty() && !hasLogin(); }
     bool operator==(const RequestOptions&) const = default;
 };
