@@ -1,15 +1,17 @@
 #include "app/StartupReport.h"
+#include "core/ProgramTitle.h"
 #include "engine/DownloadWindows.h"
 #include "engine/ui/frmDownload.h"
 #include "intake/AddUrlState.h"
 #include "intake/HandOffText.h"
+#include "intake/IntakeSession.h"
 #include "intake/SavePromptState.h"
 #include "intake/frmLocater.h"
 #include "intake/ui/TextDropFilter.h"
 #include "intake/ui/frmDropTarget.h"
+#include "intake/ui/frmExist.h"
 #include "intake/ui/frmFile.h"
 #include "intake/ui/frmURL.h"
-#include "intake/ui/frmExist.h"
 #include "mainwin/AboutState.h"
 #include "mainwin/JobViews.h"
 #include "mainwin/MainWindowState.h"
@@ -24,9 +26,9 @@
 #include "platform/TerminationSignals.h"
 #include "schedule/ScheduleState.h"
 #include "schedule/ui/frmSchedule.h"
+#include "settings/KevaContext.h"
 #include "settings/ui/frmLogin.h"
 #include "settings/ui/frmSettings.h"
-#include "settings/KevaContext.h"
 #include "site/SiteCrawl.h"
 #include "site/SiteDownloadState.h"
 #include "site/ui/frmSiteDown.h"
@@ -55,7 +57,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KEVA"));
-    QApplication::setOrganizationName(KevaContext::kTitle);
+    QApplication::setOrganizationName(kProgramTitle);
     QApplication::setWindowIcon(ProgramIcons::program());
     // The program lives on in the tray while its windows are closed.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -64,36 +66,37 @@ int main(int argc, char** argv)
     MessageBoxPrompter prompter;
     KevaContext context(ProgramFolder::fromEnvironment(), Registry::defaultFolder(), prompter, shell,
                         QApplication::applicationFilePath());
+    IntakeSession intake;
     JobViews views;
     DownloadWindows windows(context, views.lstMain);
-    MainWindowState state(context, windows, views, [] { return QDate::currentDate(); });
+    MainWindowState state(context, intake, windows, views, [] { return QDate::currentDate(); });
     frmMain window(state, views, &QSystemTrayIcon::isSystemTrayAvailable);
     TrayIcon tray(state, window);
 
     // A site download follows every job that starts while it runs.
-    SiteCrawl siteCrawl(context, windows);
+    SiteCrawl siteCrawl(context, intake, windows);
     // A job's window is deleted with its job, when its slot takes a new job
     // or the slots go at the end.
     windows.showWindow = [&context, &siteCrawl](DownloadJob& job) {
         siteCrawl.watch(job);
-        frmDownload::showFor(context, job);
+        frmDownload::showFor(context.text, job);
     };
-    windows.askFileExists = [&context, &window](const QString&) { return frmExist::ask(context, &window); };
+    windows.askFileExists = [&context, &window](const QString&) { return frmExist::ask(context.text, &window); };
     windows.askLogin = [&context, &window](const QString& server) { return frmLogin::ask(context, server, &window); };
 
     // Every new URL passes the add-URL path: typed into its dialog, or handed
     // over (receiver window, first start, drops, re-download) through DownLoadURL.
-    AddUrlState addUrl(context, windows, views.lstMain, views.lstAll, [] { return QDate::currentDate(); });
+    AddUrlState addUrl(context, intake, windows, views.lstMain, views.lstAll, [] { return QDate::currentDate(); });
     SavePromptState savePrompt(context, windows);
     savePrompt.askSavePath = frmFile::saveAsDialog(&window);
     savePrompt.showJobList = [&views] { views.selectNode(QStringLiteral("Downloads")); };
-    savePrompt.showWindow = [&context, &savePrompt, &window] { frmFile::showFor(context, savePrompt, &window); };
+    savePrompt.showWindow = [&context, &savePrompt, &window] { frmFile::showFor(context.text, savePrompt, &window); };
     addUrl.showSavePrompt = [&savePrompt](const QString& url, const JobList::Row& row, const BrowserSession& session) {
         savePrompt.ask(url, row, session);
     };
     const auto takeUrl = [&addUrl](const QString& url) { return addUrl.DownLoadURL(url); };
     const auto openAddUrl = [&context, &addUrl, &window](Qt::WindowModality modality) {
-        return [&context, &addUrl, &window, modality] { frmURL::showFor(context, addUrl, &window, modality); };
+        return [&context, &addUrl, &window, modality] { frmURL::showFor(context.text, addUrl, &window, modality); };
     };
     // The main menu's Add URL holds the main window until the dialog closes;
     // the tray's Enter URL leaves its menus usable.
@@ -116,7 +119,7 @@ int main(int argc, char** argv)
     std::unique_ptr<frmDropTarget> dropTarget;
     tray.setDialog(TrayIcon::Dialog::DropTarget, [&context, &dropTarget] {
         if (!dropTarget)
-            dropTarget = std::make_unique<frmDropTarget>(context);
+            dropTarget = std::make_unique<frmDropTarget>(context.prompter, context.text);
         dropTarget->toggle();
     });
 

@@ -27,6 +27,7 @@ void DownloadDisplay::readCaptions(const TextLookup& text)
     CloseCaption = get("04015", "&Close");
     cmdMore = get("04016", "More...");
     interactdata_mnu = get("04017", "Server Interaction Info");
+    cmdChangeAddress = get("04040", "Change &Address...");
 }
 
 void DownloadDisplay::showPhase(JobPhase phase)
@@ -38,6 +39,7 @@ void DownloadDisplay::showPhase(JobPhase phase)
     cmdStop = offersClose ? CloseCaption : StopCaption;
     cmdPauseEnabled = phaseCanResume(phase) || phaseRuns(phase);
     cmdStopEnabled = phase != JobPhase::Paused;
+    cmdChangeAddressVisible = phase == JobPhase::Failed || phase == JobPhase::NotFound || phase == JobPhase::TimedOut;
 }
 
 void DownloadDisplay::showProgress(const SegmentTable& segments, qint64 size, int index, const QString& fileName)

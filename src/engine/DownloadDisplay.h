@@ -37,13 +37,15 @@ struct DownloadDisplay {
     bool cmdStopEnabled = true;
     bool cmdOpenVisible = false;
     bool cmdGotoDirVisible = false;
+    // A download that failed or timed out may go on from another address.
+    bool cmdChangeAddressVisible = false;
     bool rightToLeft = false;
     bool visible = false;
     // Counts the starts of the job; each new start puts the focus on cmdPause.
     unsigned starts = 0;
     // Captions set by SetCaptions.
     QString Frame2, Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8;
-    QString cmdOpen, cmdGotoDir, cmdMore, interactdata_mnu;
+    QString cmdOpen, cmdGotoDir, cmdMore, interactdata_mnu, cmdChangeAddress;
     QString PauseCaption, ResumeCaption, StopCaption, CloseCaption;
 
     // Takes every caption from the language file.

@@ -1,6 +1,7 @@
 #include "engine/DownloadJob.h"
 
 #include "core/Formatting.h"
+#include "core/ProgramTitle.h"
 #include "engine/HttpRequest.h"
 #include "engine/RequestOptionsFile.h"
 #include "settings/CRegister.h"
@@ -10,6 +11,8 @@
 
 #include <QFileInfo>
 #include <QProcessEnvironment>
+
+#include <utility>
 
 namespace {
 
@@ -25,7 +28,13 @@ DownloadJob::DownloadJob(KevaContext& context, JobList& jobs, QObject* parent)
     , connections_(ConnectionFactory::network())
     , target_(context.text, segments_, files_,
               {[this](const QString& message) { fail(message); },
-               [this](const QString& status) { setStatus(status, false); }})
+               [this](const QString& status) { setStatus(status, false); },
+               // The row follows the address the resume data now belongs to.
+               [this] { setRow(JobColumn::Url, URL); },
+               [this](const QString& message) {
+                   fail(message);
+                   emit otherFileAtNewAddress();
+               }})
     , retry_(reconnects_, context.appSettings, context.text,
              {[this](const QString& message) { fail(message); },
               [this](const QString& notice) {
@@ -134,7 +143,7 @@ void DownloadJob::showSize()
 // ---------------------------------------------------------------------------
 // Start, pause, stop
 
-void DownloadJob::StartDownload()
+void DownloadJob::StartDownload(FileExistsChoice existing)
 {
     tmrReconnect_.stop();
     completionQueued_ = succeeded_ = false;
@@ -143,7 +152,9 @@ void DownloadJob::StartDownload()
     // Through a proxy an ftp:// file is asked of the proxy over HTTP.
     overFtp_ = parts_.IsFTP && !proxies_.routeFor(parts_);
     // The choice is this job's own from here on, whatever later starts choose.
-    target_.begin(URL, context_.FileExistsAction);
+    target_.begin(URL, existing);
+    if (std::exchange(newAddress_, false))
+        target_.keepFileOfOtherAddress();
     // A start after a restart asks with what the download was given then.
     if (options_.isEmpty())
         options_ = RequestOptionsFile::load(savePath(), URL).value_or(RequestOptions());
@@ -212,7 +223,7 @@ void DownloadJob::StopMe()
     if (segments_.NumSegments > 0 && receivedBytes() > 0 && !saveResumeState()) {
         const auto answer = context_.prompter.ask(
             text("13021", QStringLiteral("you will not be able to resume this file later(Segmented mode only), Stop?")),
-            KevaContext::kTitle, Prompter::Icon::Question, Prompter::Buttons::YesNo);
+            kProgramTitle, Prompter::Icon::Question, Prompter::Buttons::YesNo);
         // The job may have ended while the question was open.
         if (answer != Prompter::Answer::Yes || phase_ == JobPhase::Completed || phase_ == JobPhase::Stopped
             || phase_ == JobPhase::Closed || isFileDownloaded())
@@ -466,7 +477,7 @@ void DownloadJob::complete()
     emit completedSuccessfully();
 
     if (reg.REGGetSetting(hklm, SettingsDefaults::kSettingsKey, QStringLiteral("PromptDone")) == QStringLiteral("1"))
-        context_.prompter.tell(text("11031", QString()), KevaContext::kTitle, Prompter::Icon::Information);
+        context_.prompter.tell(text("11031", QString()), kProgramTitle, Prompter::Icon::Information);
     if (reg.REGGetSetting(hklm, SettingsDefaults::kSettingsKey, QStringLiteral("CloseDownloadWindowWhenDone"))
         == QStringLiteral("1"))
         unload();

@@ -57,6 +57,14 @@ public:
     // session, the user's headers, a login for the link's host.
     void setRequestOptions(const RequestOptions& options) { options_ = options; }
     const RequestOptions& requestOptions() const override { return options_; }
+    // The next start takes the download to a new address: its resume data,
+    // written for the old one, is used when the file there is the same, and
+    // otherwise the job fails (otherFileAtNewAddress) and leaves the file and
+    // its resume data as they are.
+    void moveToNewAddress() { newAddress_ = true; }
+    // A click on cmdChangeAddress that gave `address`: the list's owner
+    // starts the download there (DownloadWindows::ChangeAddress).
+    void giveNewAddress(const QString& address) { emit newAddressGiven(address); }
     // The file takes the name the server gives it (Content-Disposition);
     // off where the user named the file.
     void setServerFileName(bool take) { serverFileName_ = take; }
@@ -91,7 +99,9 @@ public:
     const Display& view() const { return view_; }
 
     // Operations.
-    void StartDownload();
+    // `existing` says what to do with a file already at the save path, as
+    // the caller settled it (asked, or the schedule's choice).
+    void StartDownload(FileExistsChoice existing = FileExistsChoice::Overwrite);
     bool isFileDownloaded() const override { return ContentLength >= 0 && receivedBytes() >= ContentLength; }
     void Pause_Resume(); // a click on cmdPause
     void StopMe();       // a click on cmdStop
@@ -141,6 +151,11 @@ signals:
     void retryScheduled(const QString& text);
     void completedSuccessfully();
     void failedWith(const QString& text);
+    // After failedWith: the file at the new address is not the one the
+    // download began with (see moveToNewAddress).
+    void otherFileAtNewAddress();
+    // The user gave the download a new address (its window's Change Address).
+    void newAddressGiven(const QString& address);
     void unloaded();
     void serverDataRequested(const QString& log);
 
@@ -231,6 +246,7 @@ private:
     bool succeeded_ = false;
     bool overFtp_ = false; // FTP's own dialogue, not a proxy, fetches the file
     bool serverFileName_ = false;
+    bool newAddress_ = false;
     RequestOptions options_;
 
     ConnectionFactory connections_;

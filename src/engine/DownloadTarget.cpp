@@ -25,6 +25,7 @@ void DownloadTarget::begin(const QString& url, FileExistsChoice choice)
 {
     choice_ = choice;
     created_ = false;
+    keepsFileOfOtherAddress_ = false;
     files_.setPath(path_);
     resume_.begin(url, path_);
 }
@@ -85,9 +86,29 @@ bool DownloadTarget::refuseLongerLocalFile(qint64 remoteSize, bool resuming)
 bool DownloadTarget::takeResumeData(const ResumeFile::Loaded& loaded, qint64 size, std::optional<ResumeRecord>* record)
 {
     const QString why = resume_.refusal(loaded, size);
+    const bool otherAddress = loaded.record && loaded.record->url != resume_.url();
+    if (why.isEmpty() && otherAddress) {
+        if (!resume_.adopt(*loaded.record)) {
+            callbacks_.onFail(text_
+                                  .GetText(QStringLiteral("11150"),
+                                           QStringLiteral("The resume data beside %1 could not be written for the "
+                                                          "new address; nothing was changed."))
+                                  .arg(text_.leftToRight(path_)));
+            return false;
+        }
+        callbacks_.onAddressTaken();
+    }
     if (why.isEmpty()) {
         *record = loaded.record;
         return true;
+    }
+    if (otherAddress && keepsFileOfOtherAddress_) {
+        callbacks_.onOtherFile(text_
+                                   .GetText(QStringLiteral("11151"),
+                                            QStringLiteral("%1 was left as it is: %2. Start it again from the "
+                                                           "beginning to download the file at the new address."))
+                                   .arg(text_.leftToRight(path_), why));
+        return false;
     }
     if (!loaded.record && QFileInfo(path_).size() > 0) {
         callbacks_.onFail(text_

@@ -21,6 +21,11 @@ public:
         // The job cannot go on with this file.
         std::function<void(const QString& message)> onFail;
         std::function<void(const QString& status)> onStatus;
+        // The resume data of another address was taken for this one.
+        std::function<void()> onAddressTaken;
+        // The file at a new address is not the one the resume data was
+        // written for (see keepFileOfOtherAddress); the job cannot go on.
+        std::function<void(const QString& message)> onOtherFile;
     };
 
     DownloadTarget(const TextLookup& text, SegmentTable& segments, SegmentFiles& files, Callbacks callbacks);
@@ -33,6 +38,10 @@ public:
     // A new start of `url` with `choice` for an existing file; the resume
     // data is that of the file's path.
     void begin(const QString& url, FileExistsChoice choice);
+    // For this start only: when the resume data belongs to another address
+    // and the file at this one is not the same, the file and its resume data
+    // are left as they are (onOtherFile) instead of starting again from 0.
+    void keepFileOfOtherAddress() { keepsFileOfOtherAddress_ = true; }
     // Acts on the file-exists choice: a resume goes on from its bytes, an
     // overwrite removes it and its resume data.
     void prepare();
@@ -61,5 +70,6 @@ private:
     QString path_;
     FileExistsChoice choice_ = FileExistsChoice::Overwrite;
     bool created_ = false; // this start made the file
+    bool keepsFileOfOtherAddress_ = false;
     ResumeState resume_;
 };

@@ -2,6 +2,7 @@
 
 #include "core/FileExists.h"
 #include "core/NetworkName.h"
+#include "core/ProgramTitle.h"
 #include "core/SplitUrl.h"
 #include "core/UrlLogin.h"
 #include "engine/RequestOptionsFile.h"
@@ -9,6 +10,7 @@
 #include "settings/SettingsDialogState.h"
 
 #include <QFileInfo>
+#include <QPointer>
 
 DownloadWindows::DownloadWindows(KevaContext& context, JobList& jobs, QObject* parent)
     : QObject(parent)
@@ -77,18 +79,64 @@ DownloadJob* DownloadWindows::StartJob(const QString& address, const QString& sa
         row = jobs_.numberOf(listed) > 0 ? jobs_.numberOf(listed) : -1;
     // A new download whose existing file the user keeps lists nothing.
     if (action == FileExistsChoice::Keep && row < 0) {
-        context_.FileExistsAction = action;
+        lastStartChoice_ = action;
         return nullptr;
     }
+    return start(url, savePath, row, options, action);
+}
 
+DownloadJob* DownloadWindows::ChangeAddress(int row, const QString& address)
+{
+    const JobList::Row listed = row > 0 ? jobs_.row(row) : JobList::Row();
+    if (!listed)
+        return nullptr;
+    if (!HasDownloadScheme(address) || HasControlCharacter(address) || !HasValidHost(address)) {
+        context_.prompter.tell(context_.text.GetText(QStringLiteral("11041"), QStringLiteral("Invalid URL")),
+                               kProgramTitle, Prompter::Icon::Exclamation);
+        return nullptr;
+    }
+    const auto [url, options] = withoutLogin(address, RequestOptions());
+    const QString savePath = listed->subItem(JobColumn::SavePath);
+    // The user asked to go on: no question about the file that is there.
+    const FileExistsChoice action = FileExists(savePath) ? FileExistsChoice::Resume : FileExistsChoice::Overwrite;
+    return start(url, savePath, row, options, action, true);
+}
+
+// The file at a new address is another one: the user may start the download
+// again from the beginning there; until then the row keeps its old address.
+void DownloadWindows::offerStartAgain(DownloadJob& job)
+{
+    const QString url = job.url();
+    const QString savePath = job.savePath();
+    const JobList::Row listed = job.listRow();
+    const QString question =
+        context_.text
+            .GetText(QStringLiteral("11152"),
+                     QStringLiteral("The file at %1 is not the one this download began with. Download it from the "
+                                    "beginning at this address? %2 is then overwritten."))
+            .arg(url, context_.text.leftToRight(savePath));
+    if (context_.prompter.ask(question, kProgramTitle, Prompter::Icon::Question, Prompter::Buttons::YesNo)
+        != Prompter::Answer::Yes)
+        return;
+    int row = jobs_.numberOf(listed);
+    if (row <= 0)
+        return;
+    jobs_.setSubItem(listed, JobColumn::Url, url);
+    start(url, savePath, row, RequestOptions(), FileExistsChoice::Overwrite);
+}
+
+DownloadJob* DownloadWindows::start(const QString& url, const QString& savePath, int& row,
+                                    const RequestOptions& options, FileExistsChoice action, bool newAddress)
+{
     const int index = slotFor(row);
     if (index < 0) {
+        lastStartChoice_ = FileExistsChoice::Overwrite;
         context_.prompter.tell(context_.text
                                    .GetText(QStringLiteral("11062"),
                                             QStringLiteral("All %1 download windows are busy. Wait for a download "
                                                            "to finish, then start this one again."))
                                    .arg(kSlots),
-                               KevaContext::kTitle, Prompter::Icon::Exclamation);
+                               kProgramTitle, Prompter::Icon::Exclamation);
         return nullptr;
     }
     auto& holder = slots_[static_cast<std::size_t>(index)];
@@ -98,12 +146,27 @@ DownloadJob* DownloadWindows::StartJob(const QString& address, const QString& sa
         holder = std::make_unique<DownloadJob>(context_, jobs_);
         connect(holder.get(), &DownloadJob::completedSuccessfully, this, &DownloadWindows::jobEnded);
         connect(holder.get(), &DownloadJob::failedWith, this, &DownloadWindows::jobEnded);
+        // Asked once the job has returned from its failure.
+        connect(
+            holder.get(), &DownloadJob::otherFileAtNewAddress, this,
+            [this, job = QPointer<DownloadJob>(holder.get())] {
+                if (job)
+                    offerStartAgain(*job);
+            },
+            Qt::QueuedConnection);
+        connect(
+            holder.get(), &DownloadJob::newAddressGiven, this,
+            [this, job = QPointer<DownloadJob>(holder.get())](const QString& address) {
+                if (job)
+                    ChangeAddress(jobs_.numberOf(job->listRow()), address);
+            },
+            Qt::QueuedConnection);
     }
     DownloadJob& job = *holder;
     job.setJobIndex(index);
     limiter_.setLimit(qint64 {context_.appSettings.SpeedLimit} * 1024);
     job.setLimiter(&limiter_);
-    context_.FileExistsAction = action;
+    lastStartChoice_ = action;
 
     if (row < 0) {
         // The row names its file from the start, so that it still does when
@@ -119,9 +182,11 @@ DownloadJob* DownloadWindows::StartJob(const QString& address, const QString& sa
     job.setServerFileName(serverFileNames && QFileInfo(savePath).fileName() == NetworkName::fileNameOf(url));
     job.askFileExists = [this](const QString& path) { return existingFileAction(path); };
     job.askLogin = askLogin;
+    if (newAddress)
+        job.moveToNewAddress();
     if (showWindow)
         showWindow(job);
-    job.StartDownload();
+    job.StartDownload(action);
     return &job;
 }
 
@@ -131,7 +196,7 @@ JobList::Row DownloadWindows::QueueJob(const QString& address, const QString& sa
     const auto [url, kept] = withoutLogin(address, later.value_or(RequestOptions()));
     if (later)
         keep(url, savePath, kept);
-    context_.FileExistsAction = FileExistsChoice::Keep;
+    lastStartChoice_ = FileExistsChoice::Keep;
     return jobs_.addRow(
         {savePath, QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"), JobStatus::kNotDownloaded, url});
 }

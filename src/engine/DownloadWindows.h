@@ -56,6 +56,14 @@ public:
     // job's requests and is left out of the address the row keeps. A job
     // whose file name is the address's takes the name the server gives.
     DownloadJob* StartJob(const QString& url, const QString& savePath, int& row, const RequestOptions& options = {});
+    // Takes the download of row `row` to `address` (its link expired, or
+    // another server has the file) and starts it there. It goes on from its
+    // resume data when the file there is the same (size, ETag and
+    // Last-Modified), and the row then keeps the new address; otherwise the
+    // job fails with the file left as it is, and the user is asked whether to
+    // download it from the beginning at the new address. Returns the job, or
+    // nothing when the row is gone or no slot is free.
+    DownloadJob* ChangeAddress(int row, const QString& address);
     // Lists `url` without starting it; gives its row. The row keeps the
     // address without its login. With `later`, the download is listed to be
     // started later: the secrets it asks with (see keepForLater) are kept
@@ -66,6 +74,10 @@ public:
     // later asks with (its login, cookies and the user's headers), so that
     // no file is left beside the rows of downloads that need none.
     static void keepForLater(const QString& url, const QString& savePath, const RequestOptions& options);
+    // What the last StartJob or QueueJob settled for an existing file: Keep
+    // when the download did not start because its file is kept (or it was
+    // only listed), Overwrite when nothing was settled (no free slot).
+    FileExistsChoice lastStartChoice() const { return lastStartChoice_; }
 
 signals:
     // A job finished, well or not: what its row says is final for now.
@@ -73,6 +85,11 @@ signals:
 
 private:
     int slotFor(int row) const;
+    // Starts `url` into `savePath` in the job of `row` (-1: a new row), with
+    // `action` settled for an existing file.
+    DownloadJob* start(const QString& url, const QString& savePath, int& row, const RequestOptions& options,
+                       FileExistsChoice action, bool newAddress = false);
+    void offerStartAgain(DownloadJob& job);
     // What to do with the existing file `savePath`.
     FileExistsChoice existingFileAction(const QString& savePath) const;
     // The address without its login, and `options` with that login when
@@ -87,4 +104,5 @@ private:
     // The speed limit all jobs share; declared first, so it outlives them.
     RateLimiter limiter_;
     std::array<std::unique_ptr<DownloadJob>, kSlots> slots_;
+    FileExistsChoice lastStartChoice_ = FileExistsChoice::Overwrite;
 };

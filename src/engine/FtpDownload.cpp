@@ -1,5 +1,6 @@
 #include "engine/FtpDownload.h"
 
+#include "core/ProgramTitle.h"
 #include "engine/DownloadDisplay.h"
 #include "engine/DownloadTarget.h"
 #include "engine/JobList.h"
@@ -28,7 +29,7 @@ FtpDownload::FtpDownload(ProtocolJob& job)
                     [this](const QString& message) { job_.fail(message); },
                     [this] { loginRefused(); },
                     [this] { job_.fileNotFound(); },
-                    [this](const QString& message) { job_.tell(message, KevaContext::kTitle); },
+                    [this](const QString& message) { job_.tell(message, kProgramTitle); },
                 })
 {
 }

@@ -27,14 +27,29 @@ QString ResumeState::refusal(const ResumeFile::Loaded& loaded, qint64 size) cons
     if (!loaded.record)
         return QStringLiteral("the resume data beside the file is damaged (%1)").arg(loaded.problem);
     const ResumeRecord& record = *loaded.record;
-    if (record.url != url_)
-        return QStringLiteral("the resume data beside the file belongs to %1").arg(record.url);
+    if (record.url != url_) {
+        if (record.size != size || record.etag != etag_ || record.lastModified != lastModified_)
+            return QStringLiteral("the resume data beside the file belongs to %1, and the file at this address is "
+                                  "not the same")
+                .arg(record.url);
+        return {};
+    }
     const auto differs = [](const QByteArray& a, const QByteArray& b) {
         return !a.isEmpty() && !b.isEmpty() && a != b;
     };
     if (record.size != size || differs(record.etag, etag_) || differs(record.lastModified, lastModified_))
         return QStringLiteral("the file on the server has changed since the download began");
     return {};
+}
+
+bool ResumeState::adopt(ResumeRecord record)
+{
+    record.url = url_;
+    if (!ResumeFile::save(savePath_, record))
+        return false;
+    written_ = std::move(record);
+    saved_.start();
+    return true;
 }
 
 bool ResumeState::save(qint64 size, const SegmentTable& segments, SegmentFiles& files)

@@ -20,9 +20,18 @@ public:
     void begin(const QString& url, const QString& savePath);
     void setValidators(const QByteArray& etag, const QByteArray& lastModified);
 
+    const QString& url() const { return url_; }
+
     // Why the resume data beside the file cannot be used for a remote file of
-    // `size` bytes; empty when it can.
+    // `size` bytes; empty when it can. Resume data written for another
+    // address (a link that expired, a mirror) is used when the file there is
+    // the same: the same size, and the same ETag and Last-Modified, or none
+    // of either on both sides.
     QString refusal(const ResumeFile::Loaded& loaded, qint64 size) const;
+    // Resume data of another address is taken: it is written anew for this
+    // download's address at once, so that a kill cannot leave it naming the
+    // old one. False when it cannot be written.
+    bool adopt(ResumeRecord record);
 
     // Writes the layout of `segments` for a file of `size` bytes, the data
     // written so far on disk first; does nothing when the layout written last

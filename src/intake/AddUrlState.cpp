@@ -1,9 +1,11 @@
 #include "intake/AddUrlState.h"
 
 #include "core/NetworkName.h"
+#include "core/ProgramTitle.h"
 #include "core/SplitUrl.h"
 #include "engine/DownloadWindows.h"
 #include "intake/CaptureFilters.h"
+#include "intake/IntakeSession.h"
 #include "intake/SaveLocationRules.h"
 #include "intake/SavePaths.h"
 #include "intake/ServerLimit.h"
@@ -19,10 +21,11 @@ const QString kBadUrlTitle = QStringLiteral("Inalid URL");
 
 } // namespace
 
-AddUrlState::AddUrlState(KevaContext& context, DownloadWindows& windows, JobList& lstMain, JobList& lstAll,
-                         std::function<QDate()> today, QObject* parent)
+AddUrlState::AddUrlState(KevaContext& context, IntakeSession& session, DownloadWindows& windows, JobList& lstMain,
+                         JobList& lstAll, std::function<QDate()> today, QObject* parent)
     : QObject(parent)
     , context_(context)
+    , session_(session)
     , windows_(windows)
     , lstMain_(lstMain)
     , lstAll_(lstAll)
@@ -36,8 +39,8 @@ void AddUrlState::applyCaptions()
         return context_.text.caption(QString::fromLatin1(key), fallback);
     };
     caption = banner = text("10000", QStringLiteral("Add URL"));
-    Label1 = context_.SiteDownloadMode ? QStringLiteral("http://www.example.org/default.htm")
-                                       : text("10002", QStringLiteral("URL:"));
+    Label1 = session_.siteDownloadRunning() ? QStringLiteral("http://www.example.org/default.htm")
+                                            : text("10002", QStringLiteral("URL:"));
     Command1 = text("02006", QStringLiteral("OK"));
     Command2 = text("05004", QStringLiteral("&Cancel"));
 }
@@ -79,6 +82,44 @@ int AddUrlState::runningJobsOn(const QString& server) const
     return running;
 }
 
+JobList::Row AddUrlState::unfinishedRowFor(const QString& url, const BrowserSession& session) const
+{
+    const QString name = SavePaths::fileNameFor(url, session);
+    for (int number = 1; number <= lstMain_.rowCount(); ++number) {
+        const JobList::Row row = lstMain_.row(number);
+        const QString savePath = row->subItem(JobColumn::SavePath);
+        const QString percent = row->subItem(JobColumn::Percent);
+        if (QFileInfo(savePath).fileName() != name || row->subItem(JobColumn::Url) == url
+            || percent == QStringLiteral("100%") || !QFileInfo(savePath).isAbsolute() || !QFileInfo::exists(savePath))
+            continue;
+        bool running = false;
+        for (int index = 0; index < DownloadWindows::kSlots && !running; ++index) {
+            const DownloadJob* job = windows_.slot(index);
+            running = job && job->isRunning() && job->listRow() == row;
+        }
+        if (!running)
+            return row;
+    }
+    return {};
+}
+
+void AddUrlState::offerNewAddress(const JobList::Row& row, const QString& url, const BrowserSession& session)
+{
+    const QString question = context_.text
+                                 .GetText(QStringLiteral("11153"),
+                                          QStringLiteral("The download of %1 is unfinished. Go on with it from %2?"))
+                                 .arg(context_.text.leftToRight(row->subItem(JobColumn::SavePath)),
+                                      context_.text.leftToRight(url));
+    const int number = lstMain_.numberOf(row);
+    if (number > 0
+        && context_.prompter.ask(question, kProgramTitle, Prompter::Icon::Question, Prompter::Buttons::YesNo)
+            == Prompter::Answer::Yes) {
+        windows_.ChangeAddress(number, url);
+        return;
+    }
+    take(url, session);
+}
+
 bool AddUrlState::IsLimitOk(const QString& url) const
 {
     return runningJobsOn(GetServerName(url)) <= ServerLimit(context_.dialogSettings, url);
@@ -86,7 +127,7 @@ bool AddUrlState::IsLimitOk(const QString& url) const
 
 QString AddUrlState::defaultPath(const QString& url, const BrowserSession& session) const
 {
-    return SavePaths::defaultPath(context_.LastSavePath, SavePaths::fileNameFor(url, session));
+    return SavePaths::defaultPath(context_.dialogSettings.lastSavePath, SavePaths::fileNameFor(url, session));
 }
 
 void AddUrlState::refuse(const QString& text, const QString& title, Source source)
@@ -109,11 +150,11 @@ bool AddUrlState::runChecks(const QString& url, const BrowserSession& session, S
     const QString lowered = url.toLower();
     const QString invalid = context_.text.GetText(QStringLiteral("11041"), QStringLiteral("Invalid URL"));
     if (!HasDownloadScheme(url) || HasControlCharacter(url) || !HasValidHost(url))
-        return refuse(invalid, KevaContext::kTitle, source), false;
+        return refuse(invalid, kProgramTitle, source), false;
     if (lowered.startsWith(QStringLiteral("ftp://")) && url.size() < 8)
-        return refuse(invalid, KevaContext::kTitle, source), false;
+        return refuse(invalid, kProgramTitle, source), false;
     const QString ext = CapturedExtension(url, session, mimeTable_).toLower();
-    const bool startPage = context_.SiteDownloadMode;
+    const bool startPage = session_.siteDownloadRunning();
     const bool badExtension = !IsValidExt(ext) || ext.isEmpty();
     if (badExtension && (source == Source::HandedOver || startPage))
         return refuse(context_.text.GetText(QStringLiteral("11058"), QStringLiteral("Invalid File URL...")),
@@ -149,6 +190,15 @@ bool AddUrlState::runChecks(const QString& url, const BrowserSession& session, S
     }
     if (unmonitored && source == Source::HandedOver)
         return false;
+    // A link the browser hands over anew, for a file that waits unfinished:
+    // asked once the sender has its answer.
+    if (source == Source::HandedOver) {
+        if (const JobList::Row unfinished = unfinishedRowFor(url, session)) {
+            QTimer::singleShot(0, this,
+                               [this, unfinished, url, session] { offerNewAddress(unfinished, url, session); });
+            return true;
+        }
+    }
     take(url, session);
     return true;
 }
@@ -174,7 +224,7 @@ bool AddUrlState::typedAnyway(const QString& url)
                                 QStringLiteral("The monitored file types are listed in Settings \u203A Monitoring."))
         + QStringLiteral("\n\n")
         + context_.text.GetText(QStringLiteral("11085"), QStringLiteral("Download it anyway?"));
-    return context_.prompter.ask(text, KevaContext::kTitle, Prompter::Icon::Exclamation, Prompter::Buttons::YesNo)
+    return context_.prompter.ask(text, kProgramTitle, Prompter::Icon::Exclamation, Prompter::Buttons::YesNo)
         == Prompter::Answer::Yes;
 }
 
@@ -184,8 +234,7 @@ bool AddUrlState::typedAnyway(const QString& url)
 void AddUrlState::take(const QString& url, const BrowserSession& session)
 {
     const AppSettings& options = context_.appSettings;
-    const bool first = !context_.UrlAddedThisSession;
-    context_.UrlAddedThisSession = true;
+    const bool first = session_.takeFirstUrl();
     if ((first || options.DownloadPromptOption) && showSavePrompt) {
         showSavePrompt(url, windows_.QueueJob(url, defaultPath(url, session)), session);
         return;

@@ -12,6 +12,7 @@
 #include <functional>
 
 class DownloadWindows;
+class IntakeSession;
 class KevaContext;
 
 // The add-URL dialog without its window: every new download passes its OK
@@ -23,8 +24,10 @@ class KevaContext;
 class AddUrlState : public QObject {
     Q_OBJECT
 public:
-    AddUrlState(KevaContext& context, DownloadWindows& windows, JobList& lstMain, JobList& lstAll,
-                std::function<QDate()> today, QObject* parent = nullptr);
+    // `session` tells whether a URL was added yet (the first asks where to
+    // save) and whether a site download waits for its start page.
+    AddUrlState(KevaContext& context, IntakeSession& session, DownloadWindows& windows, JobList& lstMain,
+                JobList& lstAll, std::function<QDate()> today, QObject* parent = nullptr);
 
     // The controls.
     QString txtURL;
@@ -74,9 +77,17 @@ private:
     bool typedAnyway(const QString& url);
     void take(const QString& url, const BrowserSession& session);
     int runningJobsOn(const QString& server) const;
+    // A row of the Downloads list that waits unfinished (paused, stopped,
+    // failed) for a file of the name `url` is saved under, from another
+    // address; nothing when there is none.
+    JobList::Row unfinishedRowFor(const QString& url, const BrowserSession& session) const;
+    // Asks whether the unfinished `row` goes on from `url` (a link that
+    // expired, handed over anew by the browser); else `url` is taken as new.
+    void offerNewAddress(const JobList::Row& row, const QString& url, const BrowserSession& session);
     void destroy();
 
     KevaContext& context_;
+    IntakeSession& session_;
     DownloadWindows& windows_;
     JobList& lstMain_;
     JobList& lstAll_;

@@ -18,7 +18,7 @@ QString SaveLocationRules::GetPathFromList(const QString& url) const
 {
     const QList<FileTypeFolder>& table = context_.dialogSettings.lstFileType;
     if (table.isEmpty())
-        return SavePaths::folderOf(SavePaths::defaultPath(context_.LastSavePath, QStringLiteral("x")));
+        return SavePaths::folderOf(SavePaths::defaultPath(context_.dialogSettings.lastSavePath, QStringLiteral("x")));
     const QString ext = GetExtensionName(GetFileName(url));
     for (const FileTypeFolder& row : table) {
         if (row.fileType == ext)
@@ -31,7 +31,7 @@ void SaveLocationRules::apply(const QString& url, const BrowserSession& session)
 {
     const SaveLocationChoice& choice = context_.saveLocation;
     const QString name = SavePaths::fileNameFor(url, session);
-    const QString defaultPath = SavePaths::defaultPath(context_.LastSavePath, name);
+    const QString defaultPath = SavePaths::defaultPath(context_.dialogSettings.lastSavePath, name);
     const auto start = [&](const QString& path) {
         int row = -1;
         windows_.StartJob(url, path, row, RequestOptions::of(session));

@@ -71,7 +71,7 @@ void SavePromptState::open()
         if (const auto chosen = askSavePath(text("06007", QStringLiteral("KEVA 3.0 [Save file to?]")),
                                             proposedPath(PromptURL))) {
             txtSaveTo = *chosen;
-            context_.LastSavePath = *chosen;
+            context_.dialogSettings.lastSavePath = *chosen;
         }
     }
     emit changed();
@@ -81,7 +81,6 @@ void SavePromptState::beginDownload()
 {
     if (!ready())
         return;
-    context_.FileExistsAction = FileExistsChoice::Overwrite;
     if (showJobList)
         showJobList();
     // Copies: the next prompt may open while the start asks about an
@@ -94,7 +93,7 @@ void SavePromptState::beginDownload()
     finish();
     windows_.StartJob(url, savePath, row, RequestOptions::of(session));
     // Keeping the existing file cancelled this download: its row goes.
-    if (context_.FileExistsAction == FileExistsChoice::Keep)
+    if (windows_.lastStartChoice() == FileExistsChoice::Keep)
         dropUnstarted(listed);
 }
 
@@ -108,7 +107,6 @@ void SavePromptState::downloadLater()
     } else {
         windows_.QueueJob(txtURL, txtSaveTo, RequestOptions::of(session_));
     }
-    context_.FileExistsAction = FileExistsChoice::Keep;
     finish();
 }
 
@@ -143,5 +141,5 @@ void SavePromptState::change()
 // decoded, "my file.zip" for "my%20file.zip".
 QString SavePromptState::proposedPath(const QString& url) const
 {
-    return SavePaths::defaultPath(context_.LastSavePath, SavePaths::fileNameFor(url, session_));
+    return SavePaths::defaultPath(context_.dialogSettings.lastSavePath, SavePaths::fileNameFor(url, session_));
 }

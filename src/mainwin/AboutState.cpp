@@ -1,6 +1,7 @@
 #include "mainwin/AboutState.h"
 
 #include "core/CaptionTable.h"
+#include "core/ProgramTitle.h"
 #include "core/ProgramVersion.h"
 #include "settings/CRegister.h"
 #include "settings/KevaContext.h"
@@ -86,6 +87,5 @@ void AboutState::cmdSysInfo_Click()
         context_.shell.run(program->path, program->arguments);
         return;
     }
-    context_.prompter.tell(context_.text.GetText(QStringLiteral("11001")), KevaContext::kTitle,
-                           Prompter::Icon::Exclamation);
+    context_.prompter.tell(context_.text.GetText(QStringLiteral("11001")), kProgramTitle, Prompter::Icon::Exclamation);
 }

@@ -1,9 +1,11 @@
 #include "mainwin/MainWindowState.h"
 
+#include "core/CaptionTable.h"
+#include "core/ProgramTitle.h"
 #include "engine/DownloadWindows.h"
+#include "intake/IntakeSession.h"
 #include "platform/AtomicFile.h"
 #include "schedule/ScheduleState.h"
-#include "core/CaptionTable.h"
 #include "settings/CRegister.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
@@ -76,6 +78,7 @@ constexpr CaptionKey kCaptions[] = {
     {"deselectall_qmnu", "01094", "De-Select All"},
     {"mnuReDownload", "01095", "Re-Download URL..."},
     {"removeselection_qmnu", "01096", "Remove Selection"},
+    {"changeaddress_qmnu", "01150", "Change Address..."},
     {"pause_qmnu", "04012", "&Pause"},
     {"resume_qmnu", "04013", "&Resume"},
     {"stop_qmnu", "04014", "&Stop"},
@@ -88,10 +91,11 @@ const QString kLanguageKey = QStringLiteral("Software\\Quillspan\\Language");
 
 } // namespace
 
-MainWindowState::MainWindowState(KevaContext& context, DownloadWindows& windows, JobViews& views, Clock today,
-                                 QObject* parent)
+MainWindowState::MainWindowState(KevaContext& context, IntakeSession& session, DownloadWindows& windows,
+                                 JobViews& views, Clock today, QObject* parent)
     : QObject(parent)
     , context_(context)
+    , session_(session)
     , windows_(windows)
     , views_(views)
     , today_(std::move(today))
@@ -110,7 +114,7 @@ void MainWindowState::step(const QString& name)
 
 void MainWindowState::Load()
 {
-    context_.UrlAddedThisSession = false;
+    session_.startOver();
     step(QStringLiteral("title"));
     if (loadReceiver && loadReceiver())
         step(QStringLiteral("receiver"));
@@ -197,6 +201,36 @@ bool MainWindowState::restartRow(const JobList::Row& row, const QString& url)
     return true;
 }
 
+JobList::Row MainWindowState::addressChangeRow() const
+{
+    if (views_.shown() != JobViews::View::Downloads)
+        return {};
+    const JobList& lstMain = views_.lstMain;
+    JobList::Row chosen;
+    for (int number = 1; number <= lstMain.rowCount(); ++number) {
+        const JobList::Row row = lstMain.row(number);
+        if (!row->selected)
+            continue;
+        if (chosen)
+            return {};
+        chosen = row;
+    }
+    if (!chosen || chosen->subItem(JobColumn::Percent) == QStringLiteral("100%")
+        || !QDir::isAbsolutePath(chosen->subItem(JobColumn::SavePath)))
+        return {};
+    return chosen;
+}
+
+void MainWindowState::changeAddress(const JobList::Row& row, const QString& url)
+{
+    windows_.ChangeAddress(views_.lstMain.numberOf(row), url);
+}
+
+const TextLookup& MainWindowState::texts() const
+{
+    return context_.text;
+}
+
 // A run killed while it replaced a state file leaves the temporary file
 // behind; the next start clears those of its own files before reading them.
 void MainWindowState::removeStaleTemporaries() const
@@ -244,7 +278,7 @@ void MainWindowState::shutDown(TrayFirst trayFirst, bool writeLogins)
         removeTrayIcon();
     saveHistory();
     if (writeLogins)
-        context_.frmSettings().SaveToINI();
+        context_.settingsDialogState().SaveToINI();
     if (trayFirst == TrayFirst::No && removeTrayIcon)
         removeTrayIcon();
     if (quit)
@@ -379,7 +413,7 @@ void MainWindowState::toggleCaptureClicks()
     context_.prompter.tell(context_.text.GetText(QStringLiteral("13019"),
                                                  QStringLiteral("You will need to close and re-open your web browser "
                                                                 "for this change to take effect")),
-                           KevaContext::kTitle, Prompter::Icon::Exclamation);
+                           kProgramTitle, Prompter::Icon::Exclamation);
 }
 
 QString MainWindowState::storedLanguage() const
@@ -401,7 +435,7 @@ void MainWindowState::FillLanguageList()
     if (!languages_.fill(context_.text.languageFolder(), context_.text.languageFile(), loads)) {
         qWarning("Language files: %s", qUtf8Printable(languages_.failure()));
         context_.text.setLanguagePackUnavailable();
-        context_.prompter.tell(LanguageList::kErrorText, KevaContext::kTitle, Prompter::Icon::Critical);
+        context_.prompter.tell(LanguageList::kErrorText, kProgramTitle, Prompter::Icon::Critical);
     }
     emit languagesChanged();
 }
@@ -430,5 +464,5 @@ bool MainWindowState::rightToLeft() const
 
 void MainWindowState::openUserGuide() const
 {
-    OpenUserGuide(context_);
+    OpenUserGuide(context_.programFolder, context_.shell);
 }

@@ -15,8 +15,10 @@
 
 class DownloadJob;
 class DownloadWindows;
+class IntakeSession;
 class KevaContext;
 class ScheduleState;
+class TextLookup;
 
 // What the main window shows and does, without the window: start-up in its
 // fixed order, the three shutdown paths, the global commands, the tray frame
@@ -26,8 +28,8 @@ class MainWindowState : public QObject {
 public:
     using Clock = std::function<QDate()>;
 
-    MainWindowState(KevaContext& context, DownloadWindows& windows, JobViews& views, Clock today,
-                    QObject* parent = nullptr);
+    MainWindowState(KevaContext& context, IntakeSession& session, DownloadWindows& windows, JobViews& views,
+                    Clock today, QObject* parent = nullptr);
 
     // The load step: every part comes up in order. Steps whose parts are not
     // there yet are skipped. Each step that ran is named in startupSteps().
@@ -51,6 +53,14 @@ public:
     // question about the existing file decides how). False when the row is
     // gone or names no file.
     bool restartRow(const JobList::Row& row, const QString& url);
+    // "Change Address..." of the queue menu: the one selected row of the
+    // Downloads list, when its download is not done and names its file;
+    // else nothing.
+    JobList::Row addressChangeRow() const;
+    // Takes that row's download to `url` (see DownloadWindows::ChangeAddress).
+    void changeAddress(const JobList::Row& row, const QString& url);
+    // The language's texts, for the windows' questions.
+    const TextLookup& texts() const;
 
     // While the program runs, the history file follows the rows: a few
     // seconds after they change, and at once when a job ends.
@@ -145,6 +155,7 @@ private:
     void shutDown(TrayFirst trayFirst, bool writeLogins);
 
     KevaContext& context_;
+    IntakeSession& session_;
     DownloadWindows& windows_;
     JobViews& views_;
     Clock today_;

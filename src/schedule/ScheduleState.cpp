@@ -1,8 +1,9 @@
 #include "schedule/ScheduleState.h"
 
+#include "core/CaptionTable.h"
+#include "core/ProgramTitle.h"
 #include "schedule/ExtraTimer.h"
 #include "schedule/TimeDifference.h"
-#include "core/CaptionTable.h"
 #include "settings/CRegister.h"
 #include "settings/KevaContext.h"
 #include "settings/SettingText.h"
@@ -252,7 +253,7 @@ void ScheduleState::Cancel()
 
 void ScheduleState::tell(const QString& text) const
 {
-    context_.prompter.tell(text, KevaContext::kTitle, Prompter::Icon::Exclamation);
+    context_.prompter.tell(text, kProgramTitle, Prompter::Icon::Exclamation);
 }
 
 void ScheduleState::timingPass(Dialog dialog)

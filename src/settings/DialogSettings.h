@@ -16,4 +16,7 @@ struct DialogSettings {
     QString txtLimitFTP;
     QList<FileTypeFolder> lstFileType;
     QList<SiteLogin> lstLogin;
+    // The full path last chosen in the save prompt; new prompts propose its
+    // folder. Stored with the lists, read back when the dialog loads.
+    QString lastSavePath;
 };

@@ -1,6 +1,8 @@
 #include "settings/FolderChooserState.h"
 
-#include "settings/KevaContext.h"
+#include "core/ProgramTitle.h"
+#include "core/TextLookup.h"
+#include "platform/Prompter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,16 +10,17 @@
 #include <filesystem>
 #include <system_error>
 
-FolderChooserState::FolderChooserState(const KevaContext& context, QObject* parent)
+FolderChooserState::FolderChooserState(Prompter& prompter, const TextLookup& text, QObject* parent)
     : QObject(parent)
-    , context_(context)
+    , prompter_(prompter)
+    , text_(text)
 {
     applyCaptions();
 }
 
 void FolderChooserState::applyCaptions()
 {
-    const TextLookup& text = context_.text;
+    const TextLookup& text = text_;
     caption = text.caption(QStringLiteral("03000"), QStringLiteral("Select Directory"));
     Command1 = text.caption(QStringLiteral("02006"), QStringLiteral("OK"));
     Command2 = text.caption(QStringLiteral("05004"), QStringLiteral("&Cancel"));
@@ -71,7 +74,7 @@ void FolderChooserState::NewFolder()
     if (!answer)
         return;
     const auto text = [this](const char* key, const QString& fallback) {
-        return context_.text.GetText(QString::fromLatin1(key), fallback);
+        return text_.GetText(QString::fromLatin1(key), fallback);
     };
     const QString name = answer->trimmed();
     if (name.isEmpty()) {
@@ -114,5 +117,5 @@ void FolderChooserState::moveTo(const QString& path)
 
 void FolderChooserState::refuse(const QString& message) const
 {
-    context_.prompter.tell(message, KevaContext::kTitle, Prompter::Icon::Exclamation);
+    prompter_.tell(message, kProgramTitle, Prompter::Icon::Exclamation);
 }

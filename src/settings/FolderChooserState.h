@@ -6,7 +6,8 @@
 #include <functional>
 #include <optional>
 
-class KevaContext;
+class Prompter;
+class TextLookup;
 
 // The folder chooser without its window: the folder it shows and the folder
 // its last OK returned. One chooser serves the whole program; hiding it
@@ -15,7 +16,7 @@ class KevaContext;
 class FolderChooserState : public QObject {
     Q_OBJECT
 public:
-    explicit FolderChooserState(const KevaContext& context, QObject* parent = nullptr);
+    FolderChooserState(Prompter& prompter, const TextLookup& text, QObject* parent = nullptr);
 
     // Captions.
     QString caption, Command1, Command2;
@@ -58,6 +59,7 @@ private:
     void moveTo(const QString& path);
     void refuse(const QString& message) const;
 
-    const KevaContext& context_;
+    Prompter& prompter_;
+    const TextLookup& text_;
     QString result_;
 };

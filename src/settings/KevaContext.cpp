@@ -17,7 +17,7 @@ KevaContext::KevaContext(ProgramFolder folder, const QString& registryFolder, Pr
 
 KevaContext::~KevaContext() = default;
 
-SettingsDialogState& KevaContext::frmSettings()
+SettingsDialogState& KevaContext::settingsDialogState()
 {
     if (!settingsDialogLoaded()) {
         // The old state may be the caller of closeSettingsDialog(); keep it

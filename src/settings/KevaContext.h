@@ -28,9 +28,6 @@ public:
     KevaContext(const KevaContext&) = delete;
     KevaContext& operator=(const KevaContext&) = delete;
 
-    // The program title, the caption of its message boxes.
-    static inline const QString kTitle = QStringLiteral("Quillspan");
-
     const ProgramFolder programFolder;
     Registry registry;
     TextLookup text;
@@ -45,16 +42,10 @@ public:
     SaveLocationChoice saveLocation;
     // What other parts read of the settings dialog's values, as stored.
     DialogSettings dialogSettings;
-    // The full path last chosen in the save prompt.
-    QString LastSavePath;
-    // What to do with a file that exists.
-    FileExistsChoice FileExistsAction = FileExistsChoice::Overwrite;
-    bool UrlAddedThisSession = false;
-    bool SiteDownloadMode = false;
 
     // The settings dialog's values, loaded from the store the first time they
     // are needed and again after the dialog was closed.
-    SettingsDialogState& frmSettings();
+    SettingsDialogState& settingsDialogState();
     bool settingsDialogLoaded() const { return settingsDialog_ && !settingsDialogClosed_; }
     // OK and Cancel close the dialog; the next access loads it anew.
     void closeSettingsDialog() { settingsDialogClosed_ = true; }

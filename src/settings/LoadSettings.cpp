@@ -1,5 +1,6 @@
 #include "settings/LoadSettings.h"
 
+#include "core/ProgramTitle.h"
 #include "platform/RegistryReadSession.h"
 #include "settings/BrowserRegistration.h"
 #include "settings/KevaContext.h"
@@ -44,7 +45,7 @@ void writeFirstRunValues(KevaContext& context, SettingsStore& store)
     // The session starts the program as the stored value says from the start.
     if (settings.StartupWithWindows)
         StartupEntry(context.registry, DesktopAutostart(context.autostartFolder), context.executablePath)
-            .DoStartUp(StartupEntry::commandLineFor(context.programFolder.path()), KevaContext::kTitle);
+            .DoStartUp(StartupEntry::commandLineFor(context.programFolder.path()), kProgramTitle);
 }
 
 void readStoredValues(KevaContext& context, const SettingsStore& store)
@@ -54,7 +55,7 @@ void readStoredValues(KevaContext& context, const SettingsStore& store)
         if (entry.load)
             entry.load(settings, store.forLoad(entry));
     }
-    SettingsDialogState& dialog = context.frmSettings();
+    SettingsDialogState& dialog = context.settingsDialogState();
     dialog.monitoring.chkClipboard = settings.ClipboardMonitoring;
     dialog.starting.chkStartWin = settings.StartupWithWindows;
     // The dialog loaded before this start was counted.
@@ -68,13 +69,13 @@ void LoadSettings(KevaContext& context, LoadReason reason)
     // The record comes from one version of each hive, and its own writes.
     const RegistryReadSession session(context.registry);
     SettingsStore store(context.registry);
-    context.frmSettings().LoadfromINI();
+    context.settingsDialogState().LoadfromINI();
 
     const QString runTimes = store.get(QStringLiteral("RunTimes"));
     if (runTimes.isEmpty()) {
         writeFirstRunValues(context, store);
         // The dialog loaded before the first-run values existed: load it again.
-        context.frmSettings().ShowSettings();
+        context.settingsDialogState().ShowSettings();
         return;
     }
 

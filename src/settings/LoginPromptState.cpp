@@ -1,5 +1,6 @@
 #include "settings/LoginPromptState.h"
 
+#include "core/ProgramTitle.h"
 #include "settings/KevaContext.h"
 #include "settings/PasswordScrambler.h"
 #include "settings/SettingsDialogState.h"
@@ -28,7 +29,7 @@ void LoginPromptState::applyCaptions()
 
 bool LoginPromptState::refuse(const char* key, const QString& fallback)
 {
-    context_.prompter.tell(context_.text.GetText(QString::fromLatin1(key), fallback), KevaContext::kTitle,
+    context_.prompter.tell(context_.text.GetText(QString::fromLatin1(key), fallback), kProgramTitle,
                            Prompter::Icon::Exclamation);
     return false;
 }
@@ -56,7 +57,7 @@ void LoginPromptState::Cancel()
 // as Apply writes it.
 void LoginPromptState::remember(const SiteLogin& login)
 {
-    SettingsDialogState& settings = context_.frmSettings();
+    SettingsDialogState& settings = context_.settingsDialogState();
     RememberSiteLogin(context_.dialogSettings.lstLogin, login);
     RememberSiteLogin(settings.logins.lstLogin, login);
     settings.SaveToINI();

@@ -1,6 +1,8 @@
 #include "settings/LoginsPage.h"
 
-#include "settings/KevaContext.h"
+#include "core/ProgramTitle.h"
+#include "core/TextLookup.h"
+#include "platform/Prompter.h"
 #include "settings/PasswordScrambler.h"
 
 #include <algorithm>
@@ -12,11 +14,10 @@ void LoginsPage::setLogins(const QList<SiteLogin>& logins)
     lstLoginSelected_ = QList<bool>(lstLogin.size(), false);
 }
 
-bool LoginsPage::addLogin(KevaContext& context)
+bool LoginsPage::addLogin(Prompter& prompter, const TextLookup& text)
 {
     const auto refuse = [&](const char* key, const QString& fallback = QString()) {
-        context.prompter.tell(context.text.GetText(QString::fromLatin1(key), fallback), KevaContext::kTitle,
-                              Prompter::Icon::Exclamation);
+        prompter.tell(text.GetText(QString::fromLatin1(key), fallback), kProgramTitle, Prompter::Icon::Exclamation);
         return false;
     };
     if (txtLoginServer.trimmed().isEmpty())

@@ -5,7 +5,8 @@
 #include <QList>
 #include <QString>
 
-class KevaContext;
+class Prompter;
+class TextLookup;
 
 // The logins page: the user name and password used for each server.
 class LoginsPage {
@@ -15,7 +16,7 @@ public:
 
     // Appends the three boxes as a login and empties them; an empty box or a
     // password that cannot be stored is refused with a message, and false.
-    bool addLogin(KevaContext& context);
+    bool addLogin(Prompter& prompter, const TextLookup& text);
     void deleteSelectedLogins();
     // A click on a column header (0 server, 1 user name, 2 password): sorts by
     // that column, descending when the list was ascending, else ascending.

@@ -1,5 +1,6 @@
 #include "settings/SettingsDialogState.h"
 
+#include "core/ProgramTitle.h"
 #include "settings/BrowserRegistration.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
@@ -85,8 +86,9 @@ void SettingsDialogState::LoadfromINI()
         // read back it is no save path, and the next prompt starts in the
         // user's download folder.
         if (content->lastSavePath)
-            context_.LastSavePath = *content->lastSavePath == context_.programFolder.path() ? QString()
-                                                                                            : *content->lastSavePath;
+            context_.dialogSettings.lastSavePath = *content->lastSavePath == context_.programFolder.path()
+                ? QString()
+                : *content->lastSavePath;
         held.lstFileType = content->fileTypes;
         held.lstLogin = content->logins;
     }
@@ -116,7 +118,7 @@ void SettingsDialogState::cancel()
 
 void SettingsDialogState::addLogin()
 {
-    if (logins.addLogin(context_))
+    if (logins.addLogin(context_.prompter, context_.text))
         applyState.changed();
 }
 
@@ -170,9 +172,9 @@ void SettingsDialogState::setStartWin(bool checked)
     StartupEntry entry(context_.registry, DesktopAutostart(context_.autostartFolder), context_.executablePath);
     const QString commandLine = StartupEntry::commandLineFor(context_.programFolder.path());
     if (checked)
-        entry.DoStartUp(commandLine, KevaContext::kTitle);
+        entry.DoStartUp(commandLine, kProgramTitle);
     else
-        entry.DoNotStartUp(commandLine, KevaContext::kTitle);
+        entry.DoNotStartUp(commandLine, kProgramTitle);
     applyState.changed();
 }
 
@@ -211,7 +213,7 @@ void SettingsDialogState::chooseSaveRule(SaveToPage::Rule rule)
 
 void SettingsDialogState::resetMonitorTypes()
 {
-    if (monitoring.resetMonitorTypes(context_))
+    if (monitoring.resetMonitorTypes(context_.prompter, context_.text))
         applyState.changed();
 }
 
@@ -224,5 +226,6 @@ void SettingsDialogState::setParentDir(const QString& folder)
 // The last save path when it names a file in a folder, else the program folder.
 QString SettingsDialogState::lastDirCaption() const
 {
-    return folderOf(context_.LastSavePath).isEmpty() ? context_.programFolder.path() : context_.LastSavePath;
+    return folderOf(context_.dialogSettings.lastSavePath).isEmpty() ? context_.programFolder.path()
+                                                                    : context_.dialogSettings.lastSavePath;
 }

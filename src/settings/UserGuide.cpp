@@ -1,14 +1,14 @@
 #include "settings/UserGuide.h"
 
 #include "platform/ProgramFolder.h"
-#include "settings/KevaContext.h"
+#include "platform/ShellOpener.h"
 
 QString UserGuidePath(const ProgramFolder& programFolder)
 {
     return programFolder.dataFile(QStringLiteral("help/UserGuide.html"));
 }
 
-void OpenUserGuide(KevaContext& context)
+void OpenUserGuide(const ProgramFolder& programFolder, ShellOpener& shell)
 {
-    context.shell.open(UserGuidePath(context.programFolder));
+    shell.open(UserGuidePath(programFolder));
 }

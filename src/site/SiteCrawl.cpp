@@ -2,6 +2,7 @@
 
 #include "engine/DownloadJob.h"
 #include "engine/DownloadWindows.h"
+#include "intake/IntakeSession.h"
 #include "intake/ServerLimit.h"
 #include "intake/UrlCutting.h"
 #include "settings/KevaContext.h"
@@ -29,9 +30,10 @@ bool isPage(const QString& url)
 
 } // namespace
 
-SiteCrawl::SiteCrawl(KevaContext& context, DownloadWindows& windows, QObject* parent)
+SiteCrawl::SiteCrawl(KevaContext& context, IntakeSession& session, DownloadWindows& windows, QObject* parent)
     : QObject(parent)
     , context_(context)
+    , session_(session)
     , windows_(windows)
 {
 }
@@ -49,7 +51,7 @@ void SiteCrawl::begin()
     readRows_.clear();
     progress_ = {};
     progress_.phase = CrawlProgress::Phase::WaitingForStartPage;
-    context_.SiteDownloadMode = true;
+    session_.beginSiteDownload();
     announce();
 }
 
@@ -79,7 +81,7 @@ void SiteCrawl::stop()
 void SiteCrawl::end(CrawlProgress::Phase phase)
 {
     progress_.phase = phase;
-    context_.SiteDownloadMode = false;
+    session_.endSiteDownload();
     announce();
     // The pages' rows no longer say that the rest is coming: the start page's
     // row tells how the crawl ended, the others show their own status again.
@@ -105,7 +107,7 @@ void SiteCrawl::announce()
 
 void SiteCrawl::watch(DownloadJob& job)
 {
-    if (!context_.SiteDownloadMode)
+    if (!session_.siteDownloadRunning())
         return;
     const DownloadJob* key = &job;
     if (!watched_.contains(key)) {

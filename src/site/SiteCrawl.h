@@ -13,6 +13,7 @@
 
 class DownloadJob;
 class DownloadWindows;
+class IntakeSession;
 class KevaContext;
 
 // The site download of the whole program. Next of the site-download dialog
@@ -31,7 +32,9 @@ class KevaContext;
 class SiteCrawl : public QObject {
     Q_OBJECT
 public:
-    SiteCrawl(KevaContext& context, DownloadWindows& windows, QObject* parent = nullptr);
+    // The crawl sets `session`'s site-download mode while it waits for its
+    // start page and runs: Add URL then asks for a page.
+    SiteCrawl(KevaContext& context, IntakeSession& session, DownloadWindows& windows, QObject* parent = nullptr);
 
     SiteOptions options;
     const SiteLinkList& links() const { return links_; }
@@ -91,6 +94,7 @@ private:
     QString gettingRest() const;
 
     KevaContext& context_;
+    IntakeSession& session_;
     DownloadWindows& windows_;
     SiteLinkList links_;
     CrawlRoot root_;

@@ -1,7 +1,7 @@
 #include "uiutil/frmDir.h"
 
+#include "core/TextLookup.h"
 #include "settings/FolderChooserState.h"
-#include "settings/KevaContext.h"
 #include "uiutil/DialogLayout.h"
 #include "uiutil/LayoutDirection.h"
 
@@ -17,9 +17,9 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-frmDir::frmDir(const KevaContext& context, FolderChooserState& state, QWidget* parent)
+frmDir::frmDir(const TextLookup& text, FolderChooserState& state, QWidget* parent)
     : QDialog(parent)
-    , context_(context)
+    , text_(text)
     , state_(state)
 {
     setObjectName(QStringLiteral("frmDir"));
@@ -51,8 +51,8 @@ frmDir::frmDir(const KevaContext& context, FolderChooserState& state, QWidget* p
     connect(lstDrive, &QComboBox::textActivated, this, &frmDir::goTo);
     connect(lstDir->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { showFolder(current); });
-    connect(txtPath, &QLineEdit::textEdited, this, [this](const QString& text) {
-        state_.txtPath = text;
+    connect(txtPath, &QLineEdit::textEdited, this, [this](const QString& typed) {
+        state_.txtPath = typed;
         UpOneLevel->setEnabled(state_.canGoUp());
     });
     connect(Command1, &QPushButton::clicked, &state_, &FolderChooserState::OK);
@@ -144,7 +144,7 @@ void frmDir::showFolder(const QModelIndex& folder)
 
 void frmDir::refresh()
 {
-    applyLayoutDirection(*this, context_.text.rightToLeft());
+    applyLayoutDirection(*this, text_.rightToLeft());
     setWindowTitle(state_.caption);
     UpOneLevel->setText(state_.UpOneLevelText);
     NewFolder->setText(state_.NewFolderText);

@@ -4,7 +4,7 @@
 
 class FolderChooserState;
 class QAction;
-class KevaContext;
+class TextLookup;
 class QComboBox;
 class QFileSystemModel;
 class QLineEdit;
@@ -21,7 +21,7 @@ class QTreeView;
 class frmDir : public QDialog {
     Q_OBJECT
 public:
-    frmDir(const KevaContext& context, FolderChooserState& state, QWidget* parent = nullptr);
+    frmDir(const TextLookup& text, FolderChooserState& state, QWidget* parent = nullptr);
     ~frmDir() override;
 
     // Shows the chooser modally and returns the state's result afterwards:
@@ -38,7 +38,7 @@ private:
     void showFolder(const QModelIndex& folder);
     void buildToolbar();
 
-    const KevaContext& context_;
+    const TextLookup& text_;
     FolderChooserState& state_;
 
     QFileSystemModel* folders_ = nullptr;

@@ -181,7 +181,7 @@ TEST_F(DownloadJobFtp, NamedLoginFromTheLoginList)
     server.setUser(QStringLiteral("alice"), QStringLiteral("s3cret"));
     KEVA_REQUIRE_PEER(server);
     context->appSettings.UsePASV = true;
-    context->frmSettings().lstLogin = {
+    context->settingsDialogState().lstLogin = {
         {QStringLiteral("127.0.0.1"), QStringLiteral("alice"), QStringLiteral("s3cret")}};
 
     const auto result = runner->run(server.url(QLatin1Char('/') + name).toString(), saveTo(name));

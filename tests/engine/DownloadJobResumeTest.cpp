@@ -158,6 +158,16 @@ void rewrite(const QString& path, const std::function<void(QByteArray&)>& change
     file.write(content);
 }
 
+// Other bytes, same size: the validators (ETag and Last-Modified, both from
+// the time of the change) tell.
+void changeOnTheServer(const QString& served)
+{
+    rewrite(served, [](QByteArray& c) { c[0] = static_cast<char>(c[0] ^ 0x55); });
+    QFile file(served);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTimeUtc().addDays(1), QFileDevice::FileModificationTime));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, DownloadJobResumeRefused,
     testing::Values(RefusalCase {"Damaged",
@@ -168,25 +178,86 @@ INSTANTIATE_TEST_SUITE_P(
                                      });
                                  },
                                  "the resume data beside the file is damaged", true},
-                    RefusalCase {"ForAnotherAddress",
-                                 [](const QString& resume, const QString&) {
+                    RefusalCase {"ForAnotherAddressWithAnotherFile",
+                                 [](const QString& resume, const QString& served) {
                                      rewrite(resume, [](QByteArray& c) {
                                          c.replace("url http://", "url http://elsewhere.example/");
                                      });
+                                     changeOnTheServer(served);
                                  },
                                  "the resume data beside the file belongs to http://elsewhere.example/"},
                     RefusalCase {"ChangedOnTheServer",
-                                 [](const QString&, const QString& served) {
-                                     // Other bytes, same size: the validators (ETag and
-                                     // Last-Modified, both from the time of the change) tell.
-                                     rewrite(served, [](QByteArray& c) { c[0] = static_cast<char>(c[0] ^ 0x55); });
-                                     QFile file(served);
-                                     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-                                     ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTimeUtc().addDays(1),
-                                                                  QFileDevice::FileModificationTime));
-                                 },
+                                 [](const QString&, const QString& served) { changeOnTheServer(served); },
                                  "the file on the server has changed since the download began"}),
     CaseName());
+
+// A download whose link expired goes on from a new address: from its resume
+// data when the file there is the same, and its row then keeps the new
+// address. When the file there is another, nothing is touched and the user
+// is asked whether to download it from the beginning at the new address.
+struct NewAddressCase {
+    const char* name;
+    bool sameFile;
+    Prompter::Answer startAgain; // the answer to that question
+};
+
+class DownloadJobNewAddress : public DownloadJobResume, public testing::WithParamInterface<NewAddressCase> { };
+
+TEST_P(DownloadJobNewAddress, GoesOnOnlyWithTheSameFile)
+{
+    const NewAddressCase& c = GetParam();
+    const QString name = files.make(3 * kMiB);
+    NginxServer nginx(files.root());
+    nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 512 * 1024);
+    KEVA_REQUIRE_PEER(nginx);
+    const QString oldUrl = nginx.url(QStringLiteral("/slow/") + name).toString();
+    const QString newUrl = nginx.url(QStringLiteral("/") + name).toString();
+    startSlow(nginx, name, kMiB / 2)->Pause_Resume();
+    const QByteArray before = TestFiles::sha256(saveTo(name));
+    if (!c.sameFile)
+        changeOnTheServer(files.path(name));
+    home.prompter.script({c.startAgain});
+    const qsizetype logged = nginx.accessLog().size();
+
+    DownloadJob* job = runner->windows.ChangeAddress(1, newUrl);
+    ASSERT_NE(job, nullptr);
+    const JobList::Row row = runner->jobs.row(1);
+    if (c.sameFile) {
+        const auto result = runner->wait(job, 60000);
+        ASSERT_TRUE(result.completed) << result.failure.toStdString();
+        EXPECT_TRUE(sameAsServed(name, name));
+        EXPECT_EQ(row->subItem(JobColumn::Url), newUrl);
+        EXPECT_TRUE(home.prompter.shown.isEmpty());
+        for (const AccessLogEntry& entry : nginx.accessLog().mid(logged)) {
+            if (entry.method() == QStringLiteral("GET")) {
+                EXPECT_FALSE(entry.range.isEmpty()) << "only the missing ranges are fetched";
+            }
+        }
+        return;
+    }
+    // The question follows the failure; a Yes replaces the failed job.
+    QString failure;
+    QObject::connect(job, &DownloadJob::failedWith, [&failure](const QString& text) { failure = text; });
+    ASSERT_TRUE(JobRunner::waitFor([&] { return !home.prompter.shown.isEmpty(); }, 60000));
+    EXPECT_TRUE(
+        failure.contains(QStringLiteral(" was left as it is: the resume data beside the file belongs to ") + oldUrl))
+        << failure.toStdString();
+    if (c.startAgain == Prompter::Answer::No) {
+        EXPECT_EQ(TestFiles::sha256(saveTo(name)), before) << "not a byte changed";
+        EXPECT_EQ(ResumeFile::load(saveTo(name)).record->url, oldUrl);
+        EXPECT_EQ(row->subItem(JobColumn::Url), oldUrl);
+        return;
+    }
+    ASSERT_TRUE(JobRunner::waitFor([&] { return row->subItem(JobColumn::Percent) == QStringLiteral("100%"); }, 60000));
+    EXPECT_TRUE(sameAsServed(name, name));
+    EXPECT_EQ(row->subItem(JobColumn::Url), newUrl);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DownloadJobNewAddress,
+                         testing::Values(NewAddressCase {"SameFile", true, Prompter::Answer::No},
+                                         NewAddressCase {"AnotherFileLeftAlone", false, Prompter::Answer::No},
+                                         NewAddressCase {"AnotherFileFromTheBeginning", false, Prompter::Answer::Yes}),
+                         CaseName());
 
 // Temporary files of resume data that a killed run was writing are removed
 // when the download of that file starts again; nothing else is touched.

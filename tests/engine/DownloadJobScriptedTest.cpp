@@ -45,7 +45,6 @@ protected:
     {
         job->setTarget(url, home.path(QStringLiteral("file.bin")), SplitUrl(url, {}));
         job->setListRow(jobs.addRow({QStringLiteral("N/A"), QStringLiteral("0%")}));
-        context->FileExistsAction = FileExistsChoice::Overwrite;
         job->StartDownload();
     }
 

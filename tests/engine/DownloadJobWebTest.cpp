@@ -321,7 +321,6 @@ TEST_P(DownloadJobDigest, AnswersEachRequestWithItsOwnCount)
     login.userName = QStringLiteral("u");
     login.password = QStringLiteral("p");
     job.setRequestOptions(login);
-    context->FileExistsAction = FileExistsChoice::Overwrite;
     job.StartDownload();
     const auto result = JobRunner(*context).wait(&job);
     ASSERT_TRUE(result.completed) << result.failure.toStdString();

@@ -76,7 +76,7 @@ TEST_F(DownloadWindowsTest, QueueJobListsWithoutStarting)
     EXPECT_EQ(cells,
               (QStringList {QStringLiteral("/d/file.zip"), QStringLiteral("0%"), QStringLiteral("N/A"),
                             QStringLiteral("N/A"), QStringLiteral("Not Downloaded"), kUrl}));
-    EXPECT_EQ(context->FileExistsAction, FileExistsChoice::Keep);
+    EXPECT_EQ(windows->lastStartChoice(), FileExistsChoice::Keep);
     EXPECT_EQ(windows->slot(0), nullptr);
 }
 
@@ -107,7 +107,7 @@ TEST_P(DownloadWindowsExisting, SettlesWhatToDoWithAnExistingFile)
     windows->scheduleExistingFileChoice = c.scheduleChoice;
     int row = -1;
     windows->StartJob(kUrl, home.path(QStringLiteral("exists.zip")), row);
-    EXPECT_EQ(context->FileExistsAction, c.action);
+    EXPECT_EQ(windows->lastStartChoice(), c.action);
     EXPECT_EQ(questions, c.scheduled ? 0 : 1);
     EXPECT_EQ(home.readFile(QStringLiteral("exists.zip")).isEmpty(), c.action == FileExistsChoice::Overwrite)
         << "overwriting removes the old file; resuming and cancelling keep it";

@@ -1,8 +1,5 @@
 #include "engine/ui/frmDownload.h"
 
-#include "support/CaptionCase.h"
-#include "support/CaptionHelpers.h"
-#include "support/LocalFileServer.h"
 #include "core/SplitUrl.h"
 #include "engine/DownloadJob.h"
 #include "engine/JobList.h"
@@ -10,7 +7,10 @@
 #include "engine/ui/frmServerData.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
+#include "support/CaptionCase.h"
+#include "support/CaptionHelpers.h"
 #include "support/CaseName.h"
+#include "support/LocalFileServer.h"
 #include "support/TestHome.h"
 
 #include <QApplication>
@@ -55,14 +55,14 @@ protected:
     void makeWindow()
     {
         job = std::make_unique<DownloadJob>(context(), jobs);
-        window = std::make_unique<frmDownload>(context(), *job);
+        window = std::make_unique<frmDownload>(context().text, *job);
         window->show();
     }
 
-    void start(const QString& url)
+    void start(const QString& url, FileExistsChoice existing = FileExistsChoice::Overwrite)
     {
         job->setTarget(url, home.path(QStringLiteral("file.bin")), SplitUrl(url, {}));
-        job->StartDownload();
+        job->StartDownload(existing);
     }
 
     template <typename Widget> Widget* control(const char* name) const { return NamedChild<Widget>(*window, name); }
@@ -322,8 +322,7 @@ TEST_F(frmDownloadTest, ASegmentedDownloadPausesResumesStopsAndGoesOnLater)
     ASSERT_TRUE(QFile::exists(ResumeFile::pathFor(home.path(QStringLiteral("file.bin")))));
 
     server.sendBodies = true;
-    context().FileExistsAction = FileExistsChoice::Resume;
-    start(server.url(QStringLiteral("file.bin")));
+    start(server.url(QStringLiteral("file.bin")), FileExistsChoice::Resume);
     ASSERT_TRUE(waitForCompletion());
     EXPECT_EQ(job->segmentTable().NumSegments, 2) << "each segment went on from the resume data";
     EXPECT_EQ(home.readFile(QStringLiteral("file.bin")), kFileContent);
@@ -423,8 +422,7 @@ TEST_F(frmDownloadTest, ClosingTheWindowUnloadsTheJob)
 TEST_F(frmDownloadTest, AnUnloadedJobHidesItsWindow)
 {
     makeWindow();
-    context().FileExistsAction = FileExistsChoice::Keep; // cancel: the job unloads at once
-    start(QStringLiteral("http://127.0.0.1:9/file.bin"));
+    start(QStringLiteral("http://127.0.0.1:9/file.bin"), FileExistsChoice::Keep); // the job unloads at once
     EXPECT_FALSE(window->isVisible());
 }
 
@@ -444,15 +442,15 @@ TEST_F(frmDownloadTest, CloseAfterCompletionUnloadsTheJob)
 TEST_F(frmDownloadTest, ShowForGivesEachJobOneWindowThatGoesWithTheJob)
 {
     job = std::make_unique<DownloadJob>(context(), jobs);
-    QPointer<frmDownload> first = frmDownload::showFor(context(), *job);
+    QPointer<frmDownload> first = frmDownload::showFor(context().text, *job);
     ASSERT_FALSE(first.isNull());
     EXPECT_TRUE(first->isVisible());
     first->hide();
-    EXPECT_EQ(frmDownload::showFor(context(), *job), first.data());
+    EXPECT_EQ(frmDownload::showFor(context().text, *job), first.data());
     EXPECT_TRUE(first->isVisible());
 
     DownloadJob other(context(), jobs);
-    EXPECT_NE(frmDownload::showFor(context(), other), first.data());
+    EXPECT_NE(frmDownload::showFor(context().text, other), first.data());
 
     job.reset();
     EXPECT_TRUE(first.isNull());

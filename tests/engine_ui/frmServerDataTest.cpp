@@ -1,8 +1,8 @@
 #include "engine/ui/frmServerData.h"
 
+#include "settings/KevaContext.h"
 #include "support/CaptionCase.h"
 #include "support/CaptionHelpers.h"
-#include "settings/KevaContext.h"
 #include "support/CaseName.h"
 #include "support/TestHome.h"
 
@@ -24,7 +24,7 @@ const QString kShown = QString(kLog).replace(QStringLiteral("\r\n"), QStringLite
 TEST(frmServerData, ShowsTheLogReadOnly)
 {
     TestHome home;
-    const frmServerData window(home.newContext(), kLog);
+    const frmServerData window(home.newContext().text, kLog);
     const auto* text = window.findChild<QPlainTextEdit*>(QStringLiteral("txtServerData"));
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(text->toPlainText(), kShown);
@@ -35,7 +35,7 @@ TEST(frmServerData, CopyPutsTheLogOnTheClipboard)
 {
     TestHome home;
     QGuiApplication::clipboard()->setText(QStringLiteral("before"));
-    frmServerData window(home.newContext(), kLog);
+    frmServerData window(home.newContext().text, kLog);
     window.findChild<QAbstractButton*>(QStringLiteral("Command1"))->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), kShown);
 }
@@ -43,7 +43,7 @@ TEST(frmServerData, CopyPutsTheLogOnTheClipboard)
 TEST(frmServerData, ExitClosesAndDeletesTheWindow)
 {
     TestHome home;
-    QPointer<frmServerData> window = new frmServerData(home.newContext(), kLog);
+    QPointer<frmServerData> window = new frmServerData(home.newContext().text, kLog);
     window->show();
     window->findChild<QAbstractButton*>(QStringLiteral("Command2"))->click();
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
@@ -62,7 +62,7 @@ TEST_P(frmServerDataCaptions, ShowTheTextOfTheirKey)
 {
     TestHome home;
     WriteNumberedLanguageFile(home, CaptionCase::keys(kCaptions));
-    const frmServerData window(home.newContext(), kLog);
+    const frmServerData window(home.newContext().text, kLog);
     EXPECT_EQ(ShownCaption(window, QString::fromLatin1(GetParam().control)), GetParam().numbered());
 }
 
@@ -70,7 +70,7 @@ TEST_P(frmServerDataCaptions, ShowTheShippedEnglishText)
 {
     TestHome home;
     InstallShippedLanguageFile(home);
-    const frmServerData window(home.newContext(), kLog);
+    const frmServerData window(home.newContext().text, kLog);
     EXPECT_EQ(ShownCaption(window, QString::fromLatin1(GetParam().control)), QString::fromUtf8(GetParam().english));
 }
 
@@ -83,7 +83,7 @@ TEST_P(frmServerDataLanguages, ShowTheShippedTexts)
     TestHome home;
     KevaContext& context = home.newContext();
     UseShippedLanguage(home, context, GetParam());
-    const frmServerData window(context, kLog);
+    const frmServerData window(context.text, kLog);
     ExpectShippedLanguageTexts(
         window, GetParam(),
         {{"", "08000"}, {"asxPowerBanner1", "08001"}, {"Command1", "08002"}, {"Command2", "08003"}});

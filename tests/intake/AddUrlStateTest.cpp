@@ -1,6 +1,7 @@
 #include "intake/AddUrlState.h"
 
 #include "engine/DownloadWindows.h"
+#include "intake/IntakeSession.h"
 #include "intake/SavePaths.h"
 #include "intake/SavePromptState.h"
 #include "intake/UrlCutting.h"
@@ -26,9 +27,9 @@ public:
     {
         context = &home.newContext();
         LoadSettings(*context, LoadReason::Startup);
-        context->LastSavePath = home.path(QStringLiteral("saved/last.bin"));
+        context->dialogSettings.lastSavePath = home.path(QStringLiteral("saved/last.bin"));
         windows = std::make_unique<DownloadWindows>(*context, lstMain);
-        dialog = std::make_unique<AddUrlState>(*context, *windows, lstMain, lstAll, [] { return kToday; });
+        dialog = std::make_unique<AddUrlState>(*context, intake, *windows, lstMain, lstAll, [] { return kToday; });
         dialog->showSavePrompt = [this](const QString& url, const JobList::Row&, const BrowserSession&) {
             prompts.append(url);
         };
@@ -47,6 +48,7 @@ public:
 
     TestHome home;
     KevaContext* context = nullptr;
+    IntakeSession intake;
     JobList lstMain;
     JobList lstAll;
     std::unique_ptr<DownloadWindows> windows;
@@ -65,7 +67,7 @@ struct OkCase {
     const char* rowPath;    // sub-item 1 of the added row
     const char* rowPercent; // sub-item 2 of the added row
     int promptsShown;
-    bool accepted; // UrlAddedThisSession afterwards
+    bool accepted; // a later URL is no longer the session's first
 };
 
 class AddUrlOk : public AddUrlTest, public testing::WithParamInterface<OkCase> { };
@@ -97,13 +99,13 @@ TEST_P(AddUrlOk, StopsOrStartsAsTheChecksSay)
         EXPECT_EQ(row->subItem(6), QString::fromUtf8(c.url));
     }
     EXPECT_EQ(prompts.size(), c.promptsShown);
-    EXPECT_EQ(context->UrlAddedThisSession, c.accepted);
+    EXPECT_EQ(!intake.takeFirstUrl(), c.accepted);
     EXPECT_FALSE(dialog->visible);
 }
 
 void acceptedBefore(AddUrlTest& test)
 {
-    test.context->UrlAddedThisSession = true;
+    test.intake.takeFirstUrl();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -128,11 +130,11 @@ INSTANTIATE_TEST_SUITE_P(
         OkCase {"BadExtension", "http://h/get.php?id=7", {}, "Invalid File URL...", "Inalid URL", 0, "", "", 0, false},
         OkCase {"NoExtension", "http://h/download", {}, "Invalid File URL...", "Inalid URL", 0, "", "", 0, false},
         OkCase {"NoPath", "http://h", {}, "Invalid File URL...", "Inalid URL", 0, "", "", 0, false},
-        OkCase {"SiteModeNeedsAPage", "http://h/f.zip", [](AddUrlTest& test) { test.context->SiteDownloadMode = true; },
+        OkCase {"SiteModeNeedsAPage", "http://h/f.zip", [](AddUrlTest& test) { test.intake.beginSiteDownload(); },
                 "Invalid Site URL...", "Inalid URL", 0, "", "", 0, false},
         OkCase {"SiteStartPageWhateverTheMonitoredTypes", "http://h/index.html",
-                [](AddUrlTest& test) { test.context->SiteDownloadMode = true; }, "", "", 1, "$HOME/saved/index.html",
-                "0%", 1, true},
+                [](AddUrlTest& test) { test.intake.beginSiteDownload(); }, "", "", 1, "$HOME/saved/index.html", "0%", 1,
+                true},
         OkCase {"OverTheLimit", "http://127.0.0.1:9/f.zip",
                 [](AddUrlTest& test) {
                     test.context->dialogSettings.txtLimitHTTP = QStringLiteral("1");
@@ -209,7 +211,7 @@ TEST_P(AddUrlUnmonitored, TypedUrlIsToldWhy)
     EXPECT_EQ(home.prompter.shown[0].buttons, Prompter::Buttons::YesNo);
     EXPECT_EQ(lstMain.rowCount(), 0);
     EXPECT_TRUE(prompts.isEmpty());
-    EXPECT_FALSE(context->UrlAddedThisSession);
+    EXPECT_TRUE(intake.takeFirstUrl()) << "a refused URL is not the session's first";
     EXPECT_TRUE(dialog->visible) << "the user may mend the URL";
 
     home.prompter.script({Prompter::Answer::Yes});
@@ -318,6 +320,39 @@ TEST_F(AddUrlTest, EveryHandedOverUrlIsListedWhateverThePromptsDo)
     }
 }
 
+// The browser hands over a new link for a file whose download waits
+// unfinished (its old link expired): the user is asked whether that row goes
+// on from the new link; No takes the link as a new download.
+class AddUrlNewLink : public AddUrlTest, public testing::WithParamInterface<Prompter::Answer> { };
+
+TEST_P(AddUrlNewLink, OffersTheUnfinishedRowTheNewLink)
+{
+    home.writeFile(QStringLiteral("saved/big.zip"), "half");
+    const QString savePath = home.path(QStringLiteral("saved/big.zip"));
+    lstMain.addRow({savePath, QStringLiteral("40%"), QStringLiteral("8 bytes"), QStringLiteral("4 bytes"),
+                    QStringLiteral("Paused/Stopped"), QStringLiteral("http://old.example/expired/big.zip")});
+    intake.takeFirstUrl();
+    home.prompter.script({GetParam()});
+    const QString link = QStringLiteral("http://127.0.0.1:9/mirror/big.zip");
+
+    EXPECT_TRUE(dialog->DownLoadURL(link));
+    EXPECT_EQ(lstMain.rowCount(), 1) << "nothing is listed before the answer";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(home.prompter.shown.size(), 1);
+    EXPECT_TRUE(home.prompter.shown[0].text.contains(link)) << home.prompter.shown[0].text.toStdString();
+    if (GetParam() == Prompter::Answer::Yes) {
+        EXPECT_EQ(lstMain.rowCount(), 1);
+        ASSERT_NE(windows->slot(0), nullptr);
+        EXPECT_EQ(windows->slot(0)->url(), link);
+        EXPECT_EQ(windows->slot(0)->listRow(), lstMain.row(1));
+    } else {
+        EXPECT_EQ(lstMain.rowCount(), 2);
+        EXPECT_EQ(lstMain.row(2)->subItem(JobColumn::Url), link);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, AddUrlNewLink, testing::Values(Prompter::Answer::Yes, Prompter::Answer::No));
+
 // Cancel in a prompt takes its URL's row away, and so does keeping an
 // existing file; Begin Download starts the job in the URL's row, wherever
 // that row went meanwhile.
@@ -401,10 +436,10 @@ TEST_F(AddUrlTest, TheBrowsersSessionReachesTheJob)
 
 TEST_F(AddUrlTest, BeforeAnythingWasSavedFilesGoToTheDownloadFolder)
 {
-    context->LastSavePath.clear();
+    context->dialogSettings.lastSavePath.clear();
     EXPECT_EQ(dialog->defaultPath(QStringLiteral("http://h/f.zip")),
               SavePaths::join(SavePaths::downloadFolder(), QStringLiteral("f.zip")));
-    context->LastSavePath = QStringLiteral("/only-root-file");
+    context->dialogSettings.lastSavePath = QStringLiteral("/only-root-file");
     EXPECT_EQ(dialog->defaultPath(QStringLiteral("http://h/f.zip")),
               SavePaths::join(SavePaths::downloadFolder(), QStringLiteral("f.zip")));
 }

@@ -22,7 +22,7 @@ protected:
     {
         context = &home.newContext();
         LoadSettings(*context, LoadReason::Startup);
-        context->LastSavePath = home.path(QStringLiteral("last/prev.bin"));
+        context->dialogSettings.lastSavePath = home.path(QStringLiteral("last/prev.bin"));
         windows = std::make_unique<DownloadWindows>(*context, jobs);
         context->saveLocation = SaveLocationChoice {};
         context->saveLocation.SaveLastDir = false;

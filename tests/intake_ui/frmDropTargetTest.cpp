@@ -19,7 +19,8 @@ namespace {
 TEST(frmDropTarget, SmallFloatingWindowAboveTheOthers)
 {
     TestHome home;
-    frmDropTarget window(home.newContext());
+    KevaContext& context = home.newContext();
+    frmDropTarget window(context.prompter, context.text);
     window.show();
     const Qt::WindowFlags flags = window.windowFlags();
     EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
@@ -39,7 +40,8 @@ TEST(frmDropTarget, SmallFloatingWindowAboveTheOthers)
 TEST(frmDropTarget, LeftButtonDragMovesTheWindow)
 {
     TestHome home;
-    frmDropTarget window(home.newContext());
+    KevaContext& context = home.newContext();
+    frmDropTarget window(context.prompter, context.text);
     window.show();
     const QPoint start = window.pos();
     const QPointF grip(5, 5);
@@ -67,7 +69,8 @@ class frmDropTargetClose : public testing::TestWithParam<ClosePath> { };
 TEST_P(frmDropTargetClose, ClosesAndOpensAgainWhereItWas)
 {
     TestHome home;
-    frmDropTarget window(home.newContext());
+    KevaContext& context = home.newContext();
+    frmDropTarget window(context.prompter, context.text);
     window.toggle();
     ASSERT_TRUE(window.isVisible());
     window.move(window.pos() - QPoint(40, 40));
@@ -101,7 +104,8 @@ INSTANTIATE_TEST_SUITE_P(Paths, frmDropTargetClose,
 TEST(frmDropTarget, ShowsDroppedTextInAPlainMessage)
 {
     TestHome home;
-    frmDropTarget window(home.newContext());
+    KevaContext& context = home.newContext();
+    frmDropTarget window(context.prompter, context.text);
     window.show();
     auto* Picture1 = window.findChild<QLabel*>(QStringLiteral("Picture1"));
     ASSERT_NE(Picture1, nullptr);

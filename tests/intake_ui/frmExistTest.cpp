@@ -1,8 +1,8 @@
 #include "intake/ui/frmExist.h"
 
+#include "settings/KevaContext.h"
 #include "support/CaptionCase.h"
 #include "support/CaptionHelpers.h"
-#include "settings/KevaContext.h"
 #include "support/CaseName.h"
 #include "support/TestHome.h"
 
@@ -27,7 +27,7 @@ FileExistsChoice askAndThen(const KevaContext& context, const std::function<void
         seen = true;
         act(*dialog);
     });
-    const FileExistsChoice answer = frmExist::ask(context);
+    const FileExistsChoice answer = frmExist::ask(context.text);
     EXPECT_TRUE(seen) << "the dialog was not shown modally";
     return answer;
 }
@@ -76,7 +76,7 @@ TEST_P(frmExistCaptions, ShowTheTextOfTheirKey)
 {
     TestHome home;
     WriteNumberedLanguageFile(home, CaptionCase::keys(kCaptions));
-    const frmExist dialog(home.newContext());
+    const frmExist dialog(home.newContext().text);
     EXPECT_EQ(ShownCaption(dialog, QString::fromLatin1(GetParam().control)), GetParam().numbered());
 }
 
@@ -84,7 +84,7 @@ TEST_P(frmExistCaptions, ShowTheShippedEnglishText)
 {
     TestHome home;
     InstallShippedLanguageFile(home);
-    const frmExist dialog(home.newContext());
+    const frmExist dialog(home.newContext().text);
     EXPECT_EQ(ShownCaption(dialog, QString::fromLatin1(GetParam().control)), QString::fromUtf8(GetParam().english));
 }
 
@@ -96,7 +96,7 @@ TEST_P(frmExistCaptions, KeepTheBuiltInTextWhenTheLanguageFilesAreOff)
     WriteNumberedLanguageFile(home, CaptionCase::keys(kCaptions));
     KevaContext& context = home.newContext();
     context.text.setLanguagePackUnavailable();
-    const frmExist dialog(context);
+    const frmExist dialog(context.text);
     EXPECT_EQ(ShownCaption(dialog, QString::fromLatin1(GetParam().control)), QString::fromUtf8(GetParam().english));
 }
 
@@ -107,7 +107,7 @@ TEST(frmExist, ArabicLaysTheDialogOutRightToLeft)
     TestHome home;
     KevaContext& context = home.newContext();
     context.text.setLanguageFile(QStringLiteral("Arabic.ini"));
-    EXPECT_EQ(frmExist(context).layoutDirection(), Qt::RightToLeft);
+    EXPECT_EQ(frmExist(context.text).layoutDirection(), Qt::RightToLeft);
 }
 
 class frmExistLanguages : public testing::TestWithParam<const char*> { };
@@ -117,7 +117,7 @@ TEST_P(frmExistLanguages, ShowTheShippedTexts)
     TestHome home;
     KevaContext& context = home.newContext();
     UseShippedLanguage(home, context, GetParam());
-    const frmExist dialog(context);
+    const frmExist dialog(context.text);
     ExpectShippedLanguageTexts(dialog, GetParam(),
                                {{"", "05000"},
                                 {"asxPowerBanner1", "05001"},

@@ -2,10 +2,10 @@
 
 #include "engine/DownloadWindows.h"
 #include "engine/JobList.h"
-#include "support/CaptionHelpers.h"
 #include "intake/SavePromptState.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
+#include "support/CaptionHelpers.h"
 #include "support/CaseName.h"
 #include "support/TestHome.h"
 
@@ -43,7 +43,7 @@ protected:
     void open()
     {
         state->PromptURL = kUrl;
-        window = frmFile::showFor(*context, *state, nullptr);
+        window = frmFile::showFor(context->text, *state, nullptr);
     }
     QString path(const char* name) const { return home.path(QString::fromLatin1(name)); }
     QString field(const char* name) const { return window->findChild<QLineEdit*>(QString::fromLatin1(name))->text(); }
@@ -63,7 +63,7 @@ protected:
 
 TEST_F(frmFileTest, AsksAtOnceThenShowsTheUrlAndTheChosenPath)
 {
-    context->LastSavePath = path("saved/last.bin");
+    context->dialogSettings.lastSavePath = path("saved/last.bin");
     answers = {path("f.zip")};
     open();
     ASSERT_TRUE(window);

@@ -1,11 +1,12 @@
+#include "intake/IntakeSession.h"
 #include "intake/ui/frmURL.h"
 
 #include "engine/DownloadWindows.h"
 #include "engine/JobList.h"
-#include "support/CaptionHelpers.h"
 #include "intake/AddUrlState.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
+#include "support/CaptionHelpers.h"
 #include "support/CaseName.h"
 #include "support/TestHome.h"
 
@@ -34,20 +35,22 @@ protected:
         context = &home.newContext();
         LoadSettings(*context, LoadReason::Startup);
         windows = std::make_unique<DownloadWindows>(*context, lstMain);
-        state = std::make_unique<AddUrlState>(*context, *windows, lstMain, lstAll, [] { return QDate(2026, 12, 6); });
+        state = std::make_unique<AddUrlState>(*context, intake, *windows, lstMain, lstAll,
+                                              [] { return QDate(2026, 12, 6); });
         state->showSavePrompt = [this](const QString& url, const JobList::Row&, const BrowserSession&) {
             prompts.append(url);
         };
     }
     void TearDown() override { delete window.data(); }
 
-    void open() { window = frmURL::showFor(*context, *state, nullptr, Qt::WindowModal); }
+    void open() { window = frmURL::showFor(context->text, *state, nullptr, Qt::WindowModal); }
     template <typename Widget> Widget* control(const char* name) const { return NamedChild<Widget>(*window, name); }
     QComboBox* txtURL() const { return control<QComboBox>("txtURL"); }
     static void runDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
     TestHome home;
     KevaContext* context = nullptr;
+    IntakeSession intake;
     JobList lstMain;
     JobList lstAll;
     std::unique_ptr<DownloadWindows> windows;
@@ -225,7 +228,7 @@ TEST_P(frmURLModality, BlocksTheOwnerOnlyWhenModal)
     QObject::connect(clicks, &QPushButton::clicked, [&clicked] { ++clicked; });
 
     for (const Qt::WindowModality modality : GetParam().opens)
-        window = frmURL::showFor(*context, *state, &owner, modality);
+        window = frmURL::showFor(context->text, *state, &owner, modality);
     ASSERT_TRUE(window);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowModality(), GetParam().opens.back());
@@ -280,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(Shipped, frmURLLanguages, testing::ValuesIn(kShippedLan
 TEST_F(frmURLTest, TakesAnotherLanguageWhenActivated)
 {
     home.installLanguageFiles();
-    window = frmURL::showFor(*context, *state, nullptr, Qt::NonModal);
+    window = frmURL::showFor(context->text, *state, nullptr, Qt::NonModal);
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     window->findChild<QComboBox*>(QStringLiteral("txtURL"))->setEditText(QStringLiteral("http://example.org/a.zip"));
     context->text.setLanguageFile(QStringLiteral("French.ini"));

@@ -1,10 +1,11 @@
+#include "intake/IntakeSession.h"
 #include "mainwin/MainWindowState.h"
 
 #include "engine/DownloadWindows.h"
 #include "mainwin/AboutState.h"
 #include "mainwin/HistoryFile.h"
-#include "settings/KevaContext.h"
 #include "settings/CRegister.h"
+#include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
 
 #include "SlowTransfers.h"
@@ -32,12 +33,13 @@ protected:
         home.installLanguageFiles();
         context = &home.newContext();
         windows = std::make_unique<DownloadWindows>(*context, views.lstMain);
-        state = std::make_unique<MainWindowState>(*context, *windows, views, [] { return kToday; });
+        state = std::make_unique<MainWindowState>(*context, intake, *windows, views, [] { return kToday; });
         state->quit = [this] { ++quits; };
         state->removeTrayIcon = [this] { events.append(QStringLiteral("tray removed")); };
     }
     TestHome home;
     KevaContext* context = nullptr;
+    IntakeSession intake;
     JobViews views;
     std::unique_ptr<DownloadWindows> windows;
     std::unique_ptr<MainWindowState> state;
@@ -436,7 +438,7 @@ TEST_F(MainWindowLanguageTest, TheChoiceSurvivesARestart)
     KevaContext& restarted = home.newContext();
     JobViews restartedViews;
     DownloadWindows restartedWindows(restarted, restartedViews.lstMain);
-    MainWindowState again(restarted, restartedWindows, restartedViews, [] { return kToday; });
+    MainWindowState again(restarted, intake, restartedWindows, restartedViews, [] { return kToday; });
     again.Load();
     EXPECT_EQ(restarted.text.languageFile(), QStringLiteral("German.ini"));
     EXPECT_EQ(again.languages().items()[again.languages().selected()].name, QStringLiteral("German"));

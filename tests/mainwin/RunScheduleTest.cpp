@@ -1,3 +1,4 @@
+#include "intake/IntakeSession.h"
 #include "mainwin/MainWindowState.h"
 
 #include "engine/DownloadJob.h"
@@ -56,7 +57,7 @@ protected:
             questions.append(path);
             return FileExistsChoice::Keep;
         };
-        state = std::make_unique<MainWindowState>(*context, *windows, views, [] { return kToday; });
+        state = std::make_unique<MainWindowState>(*context, intake, *windows, views, [] { return kToday; });
         schedule = std::make_unique<ScheduleState>(*context, state->ExtraTimer1, [this] { return now; });
         state->attachSchedule(*schedule);
     }
@@ -116,6 +117,7 @@ protected:
     NginxServer nginx {home.path(QStringLiteral("www"))};
     QByteArray content;
     KevaContext* context = nullptr;
+    IntakeSession intake;
     JobViews views;
     std::unique_ptr<DownloadWindows> windows;
     std::unique_ptr<MainWindowState> state;

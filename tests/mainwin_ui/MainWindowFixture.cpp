@@ -10,7 +10,7 @@ void MainWindowFixture::SetUp()
     home.installLanguageFiles();
     context = &home.newContext();
     windows = std::make_unique<DownloadWindows>(*context, views.lstMain);
-    state = std::make_unique<MainWindowState>(*context, *windows, views, [] { return kToday; });
+    state = std::make_unique<MainWindowState>(*context, intake, *windows, views, [] { return kToday; });
     window = std::make_unique<frmMain>(*state, views, [this] { return trayAvailable; });
 }
 

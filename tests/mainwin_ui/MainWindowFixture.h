@@ -1,10 +1,11 @@
 #pragma once
 
+#include "SlowTransfers.h"
 #include "engine/DownloadWindows.h"
+#include "intake/IntakeSession.h"
 #include "mainwin/JobViews.h"
 #include "mainwin/MainWindowState.h"
 #include "mainwin/ui/frmMain.h"
-#include "SlowTransfers.h"
 #include "support/TestHome.h"
 
 #include <QDate>
@@ -39,6 +40,7 @@ protected:
 
     TestHome home;
     KevaContext* context = nullptr;
+    IntakeSession intake;
     JobViews views;
     std::unique_ptr<DownloadWindows> windows;
     std::unique_ptr<MainWindowState> state;

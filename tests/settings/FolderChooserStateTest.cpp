@@ -18,7 +18,8 @@ namespace {
 TEST(FolderChooserState, OkReturnsThePathAndCancelKeepsTheLastResult)
 {
     TestHome home;
-    FolderChooserState chooser(home.newContext());
+    KevaContext& context = home.newContext();
+    FolderChooserState chooser(context.prompter, context.text);
     EXPECT_TRUE(chooser.result().isEmpty());
 
     chooser.open();
@@ -44,7 +45,8 @@ TEST(FolderChooserState, OpenTakesTheCaptions)
 {
     TestHome home;
     home.writeFile(QStringLiteral("home/Lang/English.ini"), "[KEVA]\n03000=T03000\n02006=T02006\n05004=T05004\n");
-    FolderChooserState chooser(home.newContext());
+    KevaContext& context = home.newContext();
+    FolderChooserState chooser(context.prompter, context.text);
     QSignalSpy changed(&chooser, &FolderChooserState::changed);
     chooser.open();
     EXPECT_EQ(changed.size(), 1);
@@ -64,7 +66,8 @@ class FolderChooserUp : public testing::TestWithParam<UpCase> { };
 TEST_P(FolderChooserUp, MovesToTheParentFolder)
 {
     TestHome home;
-    FolderChooserState chooser(home.newContext());
+    KevaContext& context = home.newContext();
+    FolderChooserState chooser(context.prompter, context.text);
     QSignalSpy moved(&chooser, &FolderChooserState::folderMoved);
     chooser.txtPath = QString::fromUtf8(GetParam().from);
     const bool up = GetParam().to != std::string_view(GetParam().from);
@@ -100,7 +103,8 @@ TEST_P(FolderChooserNewFolder, MakesTheNamedFolderOrSaysWhyNot)
     home.writeFile(QStringLiteral("base/file"), "f");
     const QStringList before =
         QDir(home.path(QStringLiteral("base"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    FolderChooserState chooser(home.newContext());
+    KevaContext& context = home.newContext();
+    FolderChooserState chooser(context.prompter, context.text);
     QSignalSpy moved(&chooser, &FolderChooserState::folderMoved);
     int asked = 0;
     chooser.askFolderName = [&]() -> std::optional<QString> {

@@ -108,8 +108,8 @@ TEST(LoadSettings, FirstStartWritesEveryFirstRunValue)
     // The box says the session starts the program, and the session has the entry.
     EXPECT_TRUE(QFileInfo::exists(home.configFolder() + QStringLiteral("/autostart/Quillspan.desktop")));
     // The dialog shows the first-run values.
-    EXPECT_EQ(context.frmSettings().saveTo.txtParentDir, folder);
-    EXPECT_EQ(context.frmSettings().monitoring.txtMonitorTypes, SettingsDefaults::kMonitorTypes);
+    EXPECT_EQ(context.settingsDialogState().saveTo.txtParentDir, folder);
+    EXPECT_EQ(context.settingsDialogState().monitoring.txtMonitorTypes, SettingsDefaults::kMonitorTypes);
 }
 
 // Makes every write that would grow a file past `bytes` fail, as if the
@@ -268,11 +268,11 @@ TEST(LoadSettings, DialogCheckBoxesFollowTheRecord)
     store(home, "ClipboardMonitoring", QStringLiteral("0"));
     store(home, "StartupWithWindows", QStringLiteral("0"));
     KevaContext& context = home.newContext();
-    context.frmSettings().monitoring.chkClipboard = true;
-    context.frmSettings().starting.chkStartWin = true;
+    context.settingsDialogState().monitoring.chkClipboard = true;
+    context.settingsDialogState().starting.chkStartWin = true;
     LoadSettings(context, LoadReason::Startup);
-    EXPECT_FALSE(context.frmSettings().monitoring.chkClipboard);
-    EXPECT_FALSE(context.frmSettings().starting.chkStartWin);
+    EXPECT_FALSE(context.settingsDialogState().monitoring.chkClipboard);
+    EXPECT_FALSE(context.settingsDialogState().starting.chkStartWin);
 }
 
 // The dialog is loaded before the start is counted; its information page
@@ -284,8 +284,8 @@ TEST(LoadSettings, TheInformationPageCountsThisStart)
     store(home, "Downloads", QStringLiteral("7"));
     KevaContext& context = home.newContext();
     LoadSettings(context, LoadReason::Startup);
-    EXPECT_EQ(context.frmSettings().information.lblRan, QStringLiteral("5"));
-    EXPECT_EQ(context.frmSettings().information.lblDownloads, QStringLiteral("7"));
+    EXPECT_EQ(context.settingsDialogState().information.lblRan, QStringLiteral("5"));
+    EXPECT_EQ(context.settingsDialogState().information.lblDownloads, QStringLiteral("7"));
 }
 
 } // namespace

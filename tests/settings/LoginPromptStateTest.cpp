@@ -65,7 +65,7 @@ TEST_P(LoginPrompt, AnswersAndStoresOnlyWhatItIsAskedTo)
         EXPECT_TRUE(home.prompter.shown.isEmpty());
     }
     EXPECT_EQ(context.dialogSettings.lstLogin, c.logins);
-    EXPECT_EQ(context.frmSettings().logins.lstLogin, c.logins) << "the Logins page shows what is held";
+    EXPECT_EQ(context.settingsDialogState().logins.lstLogin, c.logins) << "the Logins page shows what is held";
     if (!taken || !c.remember)
         EXPECT_EQ(home.readFile(QStringLiteral("home/Settings.ini")), before) << "nothing was saved";
     else

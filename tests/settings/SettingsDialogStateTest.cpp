@@ -24,7 +24,7 @@ protected:
         LoadSettings(home.newContext(), LoadReason::Startup);
     }
     KevaContext& context() { return home.context(); }
-    SettingsDialogState& dialog() { return context().frmSettings(); }
+    SettingsDialogState& dialog() { return context().settingsDialogState(); }
     QString stored(const char* name)
     {
         return CRegister(context().registry)
@@ -273,26 +273,26 @@ TEST_F(SettingsDialog, SettingsIniHoldsTheListsAndTheLastSavePath)
     context().dialogSettings.lstFileType = {{QStringLiteral("zip"), QStringLiteral("/z/")}};
     context().dialogSettings.lstLogin = {{QStringLiteral("h"), QStringLiteral("u"), QStringLiteral("abc")}};
     d.logins.lstLogin.clear(); // an edit not stored yet stays out of the file
-    context().LastSavePath = QStringLiteral("/home/u/Downloads/a.zip");
+    context().dialogSettings.lastSavePath = QStringLiteral("/home/u/Downloads/a.zip");
     d.SaveToINI();
     EXPECT_EQ(home.readFile(QStringLiteral("home/Settings.ini")),
               QByteArray("/home/u/Downloads/a.zip\r\nzip\r\n/z/\r\nLogins:\r\nh\r\nu\r\nklm\r\n"));
 
-    context().LastSavePath = QStringLiteral("a.zip"); // no folder: the program folder stands in
+    context().dialogSettings.lastSavePath = QStringLiteral("a.zip"); // no folder: the program folder stands in
     d.SaveToINI();
     EXPECT_TRUE(home.readFile(QStringLiteral("home/Settings.ini")).startsWith(home.programFolder().toUtf8() + "\r\n"));
 
     d.logins.lstLogin.clear();
     d.LoadfromINI();
-    EXPECT_EQ(context().LastSavePath, QString()) << "read back, the stand-in is no save path";
+    EXPECT_EQ(context().dialogSettings.lastSavePath, QString()) << "read back, the stand-in is no save path";
     EXPECT_EQ(d.logins.lstLogin.size(), 1);
     EXPECT_EQ(d.logins.lstLogin[0].password, QStringLiteral("abc"));
 
     QFile::remove(home.programFolder() + QStringLiteral("/Settings.ini"));
-    context().LastSavePath = QStringLiteral("/home/u/Downloads/a.zip");
+    context().dialogSettings.lastSavePath = QStringLiteral("/home/u/Downloads/a.zip");
     d.LoadfromINI();
     EXPECT_TRUE(d.logins.lstLogin.isEmpty() && d.saveTo.lstFileType.isEmpty());
-    EXPECT_EQ(context().LastSavePath, QStringLiteral("/home/u/Downloads/a.zip"))
+    EXPECT_EQ(context().dialogSettings.lastSavePath, QStringLiteral("/home/u/Downloads/a.zip"))
         << "a missing file leaves the last save path";
 }
 

@@ -30,7 +30,7 @@ protected:
         LoadSettings(home.newContext(), LoadReason::Startup);
     }
     KevaContext& context() { return home.context(); }
-    SettingsDialogState& dialog() { return context().frmSettings(); }
+    SettingsDialogState& dialog() { return context().settingsDialogState(); }
 
     TestHome home;
 };
@@ -44,7 +44,7 @@ TEST_F(SettingsPages, AnAsteriskInTheFileTypesIsPointedOut)
     for (const auto& c : cases) {
         home.prompter.shown.clear();
         dialog().monitoring.txtMonitorTypes = QString::fromUtf8(c.types);
-        dialog().monitoring.checkMonitorTypes(context());
+        dialog().monitoring.checkMonitorTypes(context().prompter, context().text);
         ASSERT_EQ(home.prompter.shown.size(), c.told ? 1 : 0) << c.types;
         if (c.told) {
             EXPECT_EQ(home.prompter.shown[0].text, QStringLiteral("Bad characters"));
@@ -62,7 +62,7 @@ TEST_F(SettingsPages, ResetsAskFirstAndNoLeavesTheBox)
     d.monitoring.txtMonitorServer = QStringLiteral("a.example");
     home.prompter.script({Answer::No, Answer::No});
     d.resetMonitorTypes();
-    d.monitoring.resetMonitorServer(context());
+    d.monitoring.resetMonitorServer(context().prompter, context().text);
     EXPECT_EQ(d.monitoring.txtMonitorTypes, QStringLiteral(".ISO;"));
     EXPECT_EQ(d.monitoring.txtMonitorServer, QStringLiteral("a.example"));
     EXPECT_FALSE(d.applyState.Command1Enabled);
@@ -74,7 +74,7 @@ TEST_F(SettingsPages, ResetsAskFirstAndNoLeavesTheBox)
 
     home.prompter.script({Answer::Yes, Answer::Yes});
     d.resetMonitorTypes();
-    d.monitoring.resetMonitorServer(context());
+    d.monitoring.resetMonitorServer(context().prompter, context().text);
     EXPECT_EQ(d.monitoring.txtMonitorTypes, SettingsDefaults::kMonitorTypes);
     EXPECT_EQ(d.monitoring.txtMonitorServer, SettingsDefaults::kMonitorServer);
     EXPECT_TRUE(d.applyState.Command1Enabled);
@@ -97,7 +97,7 @@ TEST_F(SettingsPages, TheCaptureTestTellsBothResults)
     for (const auto& c : cases) {
         home.prompter.shown.clear();
         dialog().monitoring.txtTestURL = QString::fromUtf8(c.url);
-        dialog().monitoring.testCapture(context());
+        dialog().monitoring.testCapture(context().prompter, context().text);
         ASSERT_EQ(home.prompter.shown.size(), 1);
         EXPECT_EQ(home.prompter.shown[0].text, QString::fromUtf8(c.expected)) << c.url;
         EXPECT_EQ(home.prompter.shown[0].caption, QStringLiteral("Capture Test"));

@@ -74,7 +74,7 @@ TEST(SettingsSchema, LoaderAndDialogFallBackAsTheTableSays)
     TestHome home;
     KevaContext& context = startWithOnlyRunTimes(home);
     const AppSettings& s = context.appSettings;
-    const SettingsDialogState& d = context.frmSettings();
+    const SettingsDialogState& d = context.settingsDialogState();
     const FallbackCase cases[] = {
         {"RetryTime", "60", [](const AppSettings& a) { return a.RetryTime == 300; }},
         {"Retries", "3", [](const AppSettings& a) { return a.Retries == 30; }},
@@ -108,7 +108,7 @@ TEST(SettingsSchema, ApplyStoresEveryValueOfTheEditablePages)
 {
     TestHome home;
     KevaContext& context = startWithOnlyRunTimes(home);
-    context.frmSettings().apply();
+    context.settingsDialogState().apply();
     for (const SettingEntry& entry : SettingsSchema::all()) {
         const bool edited = entry.page != SettingsPage::None && entry.page != SettingsPage::Information;
         const bool written =
@@ -123,12 +123,12 @@ TEST(SettingsSchema, SpeedLimitGoesFromTheDialogToTheRecord)
 {
     TestHome home;
     KevaContext& context = startWithOnlyRunTimes(home);
-    context.frmSettings().connections.txtSpeedLimit = QStringLiteral("250");
-    context.frmSettings().apply();
+    context.settingsDialogState().connections.txtSpeedLimit = QStringLiteral("250");
+    context.settingsDialogState().apply();
     EXPECT_EQ(stored(context, QStringLiteral("SpeedLimit")), QStringLiteral("250"));
     EXPECT_EQ(context.appSettings.SpeedLimit, 250);
-    context.frmSettings().cancel();
-    EXPECT_EQ(context.frmSettings().connections.txtSpeedLimit, QStringLiteral("250"));
+    context.settingsDialogState().cancel();
+    EXPECT_EQ(context.settingsDialogState().connections.txtSpeedLimit, QStringLiteral("250"));
 }
 
 } // namespace

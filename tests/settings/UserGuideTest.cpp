@@ -31,7 +31,8 @@ TEST(UserGuide, OpensTheCopyFoundFirst)
     EXPECT_EQ(UserGuidePath(installed), home.programFolder() + QStringLiteral("/help/UserGuide.html"))
         << "a copy of the user's own comes first";
 
-    OpenUserGuide(home.newContext());
+    KevaContext& context = home.newContext();
+    OpenUserGuide(context.programFolder, context.shell);
     EXPECT_EQ(home.shell.opened, QStringList {home.programFolder() + QStringLiteral("/help/UserGuide.html")});
 }
 

@@ -115,7 +115,7 @@ TEST_F(frmSettingsTest, LoginPasswordsAreMaskedUntilShowIsHeld)
     ASSERT_EQ(list->topLevelItemCount(), 1);
     EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("anna"));
     EXPECT_EQ(list->topLevelItem(0)->text(2), QString(8, QChar(0x25CF)));
-    EXPECT_EQ(context->frmSettings().logins.lstLogin.at(0).password, QStringLiteral("s3cret"));
+    EXPECT_EQ(context->settingsDialogState().logins.lstLogin.at(0).password, QStringLiteral("s3cret"));
 }
 
 TEST_F(frmSettingsTest, ASegmentBoundTypedInMegabytesIsAppliedInBytes)
@@ -168,7 +168,7 @@ TEST_F(frmSettingsTest, NoToAResetQuestionLeavesTheBox)
                   {"cmdMonitorServerReset", "txtMonitorServer", SettingsDefaults::kMonitorServer, false}};
     for (const auto& reset : resets) {
         type(reset.box, QStringLiteral(".ISO;"));
-        context->frmSettings().applyState.reset(); // as after an Apply
+        context->settingsDialogState().applyState.reset(); // as after an Apply
         home.prompter.script({Prompter::Answer::No});
         QTest::mouseClick(control<QPushButton>(reset.button), Qt::LeftButton);
         EXPECT_EQ(control<QLineEdit>(reset.box)->text(), QStringLiteral(".ISO;")) << reset.button;
@@ -223,7 +223,7 @@ TEST_F(frmSettingsTest, CancelLeavesTheStoredLimitsToOtherParts)
     QTest::mouseClick(control<QPushButton>("Command2"), Qt::LeftButton);
     EXPECT_EQ(context->dialogSettings.txtLimitHTTP, QStringLiteral("3"));
     EXPECT_EQ(stored("LimitHTTP"), QString());
-    EXPECT_EQ(context->frmSettings().limits.txtLimitHTTP, QStringLiteral("3"));
+    EXPECT_EQ(context->settingsDialogState().limits.txtLimitHTTP, QStringLiteral("3"));
 }
 
 TEST_F(frmSettingsTest, OkStoresAndCloses)

@@ -16,7 +16,7 @@ CrawlHarness::CrawlHarness()
     context = &home.newContext();
     LoadSettings(*context, LoadReason::Startup);
     windows = std::make_unique<DownloadWindows>(*context, jobs);
-    crawl = std::make_unique<SiteCrawl>(*context, *windows);
+    crawl = std::make_unique<SiteCrawl>(*context, intake, *windows);
     windows->showWindow = [this](DownloadJob& job) { crawl->watch(job); };
 }
 

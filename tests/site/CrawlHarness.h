@@ -2,6 +2,7 @@
 
 #include "engine/DownloadWindows.h"
 #include "engine/JobList.h"
+#include "intake/IntakeSession.h"
 #include "site/SiteCrawl.h"
 
 #include "support/TestHome.h"
@@ -33,6 +34,7 @@ public:
 
     TestHome home;
     KevaContext* context = nullptr;
+    IntakeSession intake;
     JobList jobs;
     std::unique_ptr<DownloadWindows> windows;
     std::unique_ptr<SiteCrawl> crawl;

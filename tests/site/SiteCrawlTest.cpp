@@ -108,7 +108,7 @@ TEST_F(SiteCrawlTest, FetchesWhatThePagesLinkToBeneathTheStartFolder)
     EXPECT_EQ(progress.failed, 0);
     EXPECT_EQ(progress.queued, 0);
     EXPECT_EQ(progress.running, 0);
-    EXPECT_FALSE(harness.context->SiteDownloadMode);
+    EXPECT_FALSE(harness.intake.siteDownloadRunning());
     // One row per file; once the crawl is over the start page's row tells how
     // it ended, and the other pages' rows no longer say the rest is coming.
     EXPECT_EQ(harness.jobs.rowCount(), 8);
@@ -172,7 +172,7 @@ TEST_F(SiteCrawlTest, TheGlobalStopLeavesTheQueuedRowsListed)
     CrawlHarness::waitFor([] { return false; }, 300);
 
     EXPECT_EQ(harness.crawl->progress().phase, CrawlProgress::Phase::Stopped);
-    EXPECT_FALSE(harness.context->SiteDownloadMode);
+    EXPECT_FALSE(harness.intake.siteDownloadRunning());
     for (int row = 3; row <= 5; ++row)
         EXPECT_EQ(harness.jobs.row(row)->subItem(JobColumn::Status), QStringLiteral("Not Downloaded")) << row;
     for (int slot = 2; slot < 5; ++slot)
@@ -183,11 +183,11 @@ TEST(SiteCrawl, CancellingTheStartPageEndsTheSiteMode)
 {
     CrawlHarness harness;
     harness.crawl->begin();
-    EXPECT_TRUE(harness.context->SiteDownloadMode);
+    EXPECT_TRUE(harness.intake.siteDownloadRunning());
     EXPECT_EQ(harness.crawl->progress().text(harness.context->text),
               QStringLiteral("Site download: waiting for the start page"));
     harness.crawl->cancelStart();
-    EXPECT_FALSE(harness.context->SiteDownloadMode);
+    EXPECT_FALSE(harness.intake.siteDownloadRunning());
     EXPECT_EQ(harness.crawl->progress().phase, CrawlProgress::Phase::Off);
 }
 

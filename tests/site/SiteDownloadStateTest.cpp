@@ -1,3 +1,4 @@
+#include "intake/IntakeSession.h"
 #include "site/SiteDownloadState.h"
 
 #include "engine/DownloadWindows.h"
@@ -24,7 +25,7 @@ protected:
     {
         context = &home.newContext();
         windows = std::make_unique<DownloadWindows>(*context, jobs);
-        crawl = std::make_unique<SiteCrawl>(*context, *windows);
+        crawl = std::make_unique<SiteCrawl>(*context, intake, *windows);
         state = std::make_unique<SiteDownloadState>(*context, *crawl);
         state->openAddUrl = [this] { ++addUrlOpened; };
     }
@@ -40,6 +41,7 @@ protected:
 
     TestHome home;
     KevaContext* context = nullptr;
+    IntakeSession intake;
     JobList jobs;
     std::unique_ptr<DownloadWindows> windows;
     std::unique_ptr<SiteCrawl> crawl;
@@ -150,7 +152,7 @@ TEST_F(SiteDownloadStateTest, NextStoresTheChoicesAndOpensTheAddUrlDialogInSiteM
     };
     for (const auto& [name, value] : expected)
         EXPECT_EQ(stored(name), QString::fromLatin1(value)) << name;
-    EXPECT_TRUE(context->SiteDownloadMode);
+    EXPECT_TRUE(intake.siteDownloadRunning());
     EXPECT_TRUE(context->appSettings.CloseDownloadWindowWhenDone);
     EXPECT_TRUE(crawl->options.FileTypeGif);
     EXPECT_EQ(crawl->options.pageLimit(), 3);
@@ -168,7 +170,7 @@ TEST_F(SiteDownloadStateTest, NextWithABadNumberStaysAndStoresNothing)
     ASSERT_EQ(home.prompter.shown.size(), 1);
     EXPECT_EQ(home.prompter.shown[0].text, QStringLiteral("Enter an integer between 1 and 99"));
     EXPECT_FALSE(stored("FileTypeTxt").has_value());
-    EXPECT_FALSE(context->SiteDownloadMode);
+    EXPECT_FALSE(intake.siteDownloadRunning());
     EXPECT_EQ(addUrlOpened, 0);
     EXPECT_TRUE(state->visible);
 }
@@ -192,7 +194,7 @@ TEST_F(SiteDownloadStateTest, CancelStoresNothingAndLeavesTheModeOff)
     state->chkAll_Click(true);
     state->cmdCancel();
     EXPECT_FALSE(stored("FileTypeAll").has_value());
-    EXPECT_FALSE(context->SiteDownloadMode);
+    EXPECT_FALSE(intake.siteDownloadRunning());
     EXPECT_EQ(addUrlOpened, 0);
     EXPECT_EQ(closed.count(), 1);
 }

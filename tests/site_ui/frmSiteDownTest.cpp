@@ -1,3 +1,4 @@
+#include "intake/IntakeSession.h"
 #include "site/ui/frmSiteDown.h"
 
 #include "engine/DownloadWindows.h"
@@ -35,7 +36,7 @@ protected:
     {
         context = &home.newContext();
         windows = std::make_unique<DownloadWindows>(*context, jobs);
-        crawl = std::make_unique<SiteCrawl>(*context, *windows);
+        crawl = std::make_unique<SiteCrawl>(*context, intake, *windows);
         state = std::make_unique<SiteDownloadState>(*context, *crawl);
         state->openAddUrl = [this] { ++addUrlOpened; };
     }
@@ -54,6 +55,7 @@ protected:
 
     TestHome home;
     KevaContext* context = nullptr;
+    IntakeSession intake;
     JobList jobs;
     std::unique_ptr<DownloadWindows> windows;
     std::unique_ptr<SiteCrawl> crawl;
@@ -190,7 +192,7 @@ TEST_F(frmSiteDownTest, NextClosesTheDialogAndOpensTheAddUrlDialog)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
     EXPECT_EQ(addUrlOpened, 1);
-    EXPECT_TRUE(context->SiteDownloadMode);
+    EXPECT_TRUE(intake.siteDownloadRunning());
     EXPECT_TRUE(crawl->options.FileTypeAll);
 }
 
@@ -201,7 +203,7 @@ TEST_F(frmSiteDownTest, EscapeCancels)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
     EXPECT_EQ(addUrlOpened, 0);
-    EXPECT_FALSE(context->SiteDownloadMode);
+    EXPECT_FALSE(intake.siteDownloadRunning());
 }
 
 class frmSiteDownLanguages : public frmSiteDownTest, public testing::WithParamInterface<const char*> { };

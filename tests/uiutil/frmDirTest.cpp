@@ -96,8 +96,8 @@ TEST_P(frmDirChoose, ReturnsTheChosenFolderOrKeepsTheLastOne)
     for (const char* folder : {"a/deeper", "b"})
         ASSERT_TRUE(QDir().mkpath(home.path(QString::fromLatin1(folder))));
     KevaContext& context = home.newContext();
-    FolderChooserState state(context);
-    frmDir dialog(context, state);
+    FolderChooserState state(context.prompter, context.text);
+    frmDir dialog(context.text, state);
 
     for (const Use& use : GetParam().uses) {
         bool shown = false;
@@ -133,8 +133,8 @@ TEST(frmDir, SelectorShowsThePlaceOfTheSelectedFolder)
 {
     TestHome home;
     KevaContext& context = home.newContext();
-    FolderChooserState state(context);
-    frmDir dialog(context, state);
+    FolderChooserState state(context.prompter, context.text);
+    frmDir dialog(context.text, state);
     auto* lstDir = dialog.findChild<QTreeView*>(QStringLiteral("lstDir"));
     auto* folders = qobject_cast<QFileSystemModel*>(lstDir->model());
     auto* lstDrive = dialog.findChild<QComboBox*>(QStringLiteral("lstDrive"));
@@ -156,8 +156,8 @@ protected:
         for (const char* folder : {"a/deeper", "b"})
             ASSERT_TRUE(QDir().mkpath(home.path(QString::fromLatin1(folder))));
         context = &home.newContext();
-        state = std::make_unique<FolderChooserState>(*context);
-        dialog = std::make_unique<frmDir>(*context, *state);
+        state = std::make_unique<FolderChooserState>(context->prompter, context->text);
+        dialog = std::make_unique<frmDir>(context->text, *state);
         state->open();
         lstDir = dialog->findChild<QTreeView*>(QStringLiteral("lstDir"));
         folders = qobject_cast<QFileSystemModel*>(lstDir->model());
@@ -267,8 +267,8 @@ TEST(frmDir, ShowsItsCaptions)
     TestHome home;
     InstallShippedLanguageFile(home);
     KevaContext& context = home.newContext();
-    FolderChooserState state(context);
-    frmDir dialog(context, state);
+    FolderChooserState state(context.prompter, context.text);
+    frmDir dialog(context.text, state);
     state.open();
     EXPECT_EQ(ShownCaption(dialog, QString()), QStringLiteral("Select Directory"));
     EXPECT_EQ(ShownCaption(dialog, QStringLiteral("Command1")), QStringLiteral("OK"));
@@ -282,8 +282,8 @@ TEST_P(frmDirLanguages, ShowTheShippedTexts)
     TestHome home;
     KevaContext& context = home.newContext();
     UseShippedLanguage(home, context, GetParam());
-    FolderChooserState state(context);
-    frmDir dialog(context, state);
+    FolderChooserState state(context.prompter, context.text);
+    frmDir dialog(context.text, state);
     state.open();
     ExpectShippedLanguageTexts(
         dialog, GetParam(),

@@ -5,9 +5,10 @@
 #include "engine/ui/frmServerData.h"
 #include "uiutil/LayoutDirection.h"
 #include "uiutil/Named.h"
+#include "uiutil/NewAddressDialog.h"
 #include "uiutil/TopLevelWindow.h"
-#include "uiutil/WindowCascade.h"
 #include "uiutil/WindowActivation.h"
+#include "uiutil/WindowCascade.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -50,9 +51,9 @@ void setLineText(QLineEdit* edit, const QString& text)
 
 } // namespace
 
-frmDownload::frmDownload(const KevaContext& context, DownloadJob& job, QWidget* parent)
+frmDownload::frmDownload(const TextLookup& text, DownloadJob& job, QWidget* parent)
     : QWidget(parent)
-    , context_(context)
+    , text_(text)
     , job_(job)
 {
     setObjectName(QStringLiteral("frmDownload"));
@@ -67,7 +68,7 @@ frmDownload::frmDownload(const KevaContext& context, DownloadJob& job, QWidget* 
     refresh();
 }
 
-frmDownload* frmDownload::showFor(const KevaContext& context, DownloadJob& job)
+frmDownload* frmDownload::showFor(const TextLookup& text, DownloadJob& job)
 {
     auto* window = TopLevelWindow::find<frmDownload>([&](const frmDownload& open) { return &open.job() == &job; });
     if (!window) {
@@ -81,7 +82,7 @@ frmDownload* frmDownload::showFor(const KevaContext& context, DownloadJob& job)
         }
         const QWidget* mainWindow = TopLevelWindow::find<QWidget>(
             [](const QWidget& open) { return open.objectName() == QStringLiteral("frmMain"); });
-        window = new frmDownload(context, job);
+        window = new frmDownload(text, job);
         connect(&job, &QObject::destroyed, window, [window] { delete window; });
         WindowCascade::place(window, last, mainWindow);
     }
@@ -129,6 +130,7 @@ void frmDownload::buildControls()
     cmdStop = Named(new QPushButton(this), "cmdStop");
     cmdOpen = Named(new QPushButton(this), "cmdOpen");
     cmdGotoDir = Named(new QPushButton(this), "cmdGotoDir");
+    cmdChangeAddress = Named(new QPushButton(this), "cmdChangeAddress");
     cmdMore = Named(new QPushButton(this), "cmdMore");
     mnuMore = Named(new QMenu(this), "mnuMore");
     interactdata_mnu = Named(mnuMore->addAction(QString()), "interactdata_mnu");
@@ -175,6 +177,7 @@ void frmDownload::layOutControls()
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdMore);
     buttons->addStretch(1);
+    buttons->addWidget(cmdChangeAddress);
     buttons->addWidget(cmdOpen);
     buttons->addWidget(cmdGotoDir);
     buttons->addWidget(cmdPause);
@@ -197,6 +200,10 @@ void frmDownload::connectCommands()
     connect(cmdStop, &QPushButton::clicked, &job_, &DownloadJob::StopMe);
     connect(cmdOpen, &QPushButton::clicked, &job_, &DownloadJob::cmdOpen_Click);
     connect(cmdGotoDir, &QPushButton::clicked, &job_, &DownloadJob::cmdGotoDir_Click);
+    connect(cmdChangeAddress, &QPushButton::clicked, this, [this] {
+        if (const auto address = NewAddressDialog::ask(this, text_, job_.url()))
+            job_.giveNewAddress(*address);
+    });
     connect(interactdata_mnu, &QAction::triggered, &job_, &DownloadJob::interactdata_mnu_Click);
     // The menu opens below the button, at its left edge.
     connect(cmdMore, &QPushButton::clicked, this,
@@ -260,6 +267,8 @@ void frmDownload::refresh()
     }
     cmdStop->setText(view.cmdStop);
     cmdStop->setEnabled(view.cmdStopEnabled);
+    cmdChangeAddress->setText(view.cmdChangeAddress);
+    cmdChangeAddress->setVisible(view.cmdChangeAddressVisible);
     cmdOpen->setText(view.cmdOpen);
     cmdOpen->setVisible(view.cmdOpenVisible);
     cmdGotoDir->setText(view.cmdGotoDir);
@@ -279,7 +288,7 @@ void frmDownload::tint(QLabel* label, const QColor& colour)
 
 void frmDownload::showServerData(const QString& log)
 {
-    auto* window = new frmServerData(context_, log, this);
+    auto* window = new frmServerData(text_, log, this);
     window->show();
 }
 

@@ -9,7 +9,7 @@
 #include <array>
 
 class DownloadJob;
-class KevaContext;
+class TextLookup;
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -23,11 +23,11 @@ class QPushButton;
 class frmDownload : public QWidget {
     Q_OBJECT
 public:
-    frmDownload(const KevaContext& context, DownloadJob& job, QWidget* parent = nullptr);
+    frmDownload(const TextLookup& text, DownloadJob& job, QWidget* parent = nullptr);
 
     // Shows the window of `job`: the one already made for it, or a new
     // top-level window that is deleted together with the job.
-    static frmDownload* showFor(const KevaContext& context, DownloadJob& job);
+    static frmDownload* showFor(const TextLookup& text, DownloadJob& job);
 
     DownloadJob& job() const { return job_; }
 
@@ -47,7 +47,7 @@ private:
     static void tint(QLabel* label, const QColor& colour);
     void showServerData(const QString& log);
 
-    const KevaContext& context_;
+    const TextLookup& text_;
     DownloadJob& job_;
     QTimer refreshTimer_;
     unsigned focusedStart_ = 0; // the job start whose focus went to cmdPause
@@ -78,6 +78,7 @@ private:
     QPushButton* cmdStop = nullptr;
     QPushButton* cmdOpen = nullptr;
     QPushButton* cmdGotoDir = nullptr;
+    QPushButton* cmdChangeAddress = nullptr;
     QPushButton* cmdMore = nullptr;
     QMenu* mnuMore = nullptr;
     QAction* interactdata_mnu = nullptr;

@@ -1,6 +1,6 @@
 #include "engine/ui/frmServerData.h"
 
-#include "settings/KevaContext.h"
+#include "core/TextLookup.h"
 #include "uiutil/BannerStrip.h"
 #include "uiutil/DialogLayout.h"
 #include "uiutil/LayoutDirection.h"
@@ -13,10 +13,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmServerData::frmServerData(const KevaContext& context, const QString& log, QWidget* parent)
+frmServerData::frmServerData(const TextLookup& text, const QString& log, QWidget* parent)
     : QDialog(parent)
 {
-    const TextLookup& text = context.text;
     setObjectName(QStringLiteral("frmServerData"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(text.caption(QStringLiteral("08000"), QStringLiteral("Server Interaction Info")));

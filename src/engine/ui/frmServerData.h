@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-class KevaContext;
+class TextLookup;
 class QPlainTextEdit;
 
 // "Server Interaction Info": a download's exchange with its server, read
@@ -11,7 +11,7 @@ class QPlainTextEdit;
 class frmServerData : public QDialog {
     Q_OBJECT
 public:
-    frmServerData(const KevaContext& context, const QString& log, QWidget* parent = nullptr);
+    frmServerData(const TextLookup& text, const QString& log, QWidget* parent = nullptr);
 
 private:
     QPlainTextEdit* txtServerData;

@@ -1,7 +1,9 @@
 #include "intake/ui/frmDropTarget.h"
 
+#include "core/ProgramTitle.h"
+#include "core/TextLookup.h"
 #include "intake/ui/TextDropFilter.h"
-#include "settings/KevaContext.h"
+#include "platform/Prompter.h"
 #include "uiutil/WindowPlacement.h"
 
 #include <QContextMenuEvent>
@@ -19,11 +21,11 @@ constexpr int kCornerGap = 48;
 
 } // namespace
 
-frmDropTarget::frmDropTarget(const KevaContext& context, QWidget* parent)
+frmDropTarget::frmDropTarget(Prompter& prompter, const TextLookup& text, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("frmDropTarget"));
-    setWindowTitle(KevaContext::kTitle);
+    setWindowTitle(kProgramTitle);
 
     auto* Picture1 = new QLabel(this);
     Picture1->setObjectName(QStringLiteral("Picture1"));
@@ -32,10 +34,9 @@ frmDropTarget::frmDropTarget(const KevaContext& context, QWidget* parent)
     const int iconSize = style()->pixelMetric(QStyle::PM_LargeIconSize, nullptr, this);
     Picture1->setPixmap(style()->standardIcon(QStyle::SP_ArrowDown, nullptr, this).pixmap(iconSize));
     Picture1->setFixedSize(iconSize + 16, iconSize + 16);
-    Picture1->setToolTip(KevaContext::kTitle);
-    Prompter& prompter = context.prompter;
+    Picture1->setToolTip(kProgramTitle);
     TextDropFilter::install(
-        Picture1, [&prompter](const QString& text) { prompter.tell(text, KevaContext::kTitle, Prompter::Icon::None); });
+        Picture1, [&prompter](const QString& dropped) { prompter.tell(dropped, kProgramTitle, Prompter::Icon::None); });
 
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(2, 2, 2, 2);
@@ -44,7 +45,7 @@ frmDropTarget::frmDropTarget(const KevaContext& context, QWidget* parent)
 
     menu_ = new QMenu(this);
     menu_->setObjectName(QStringLiteral("mnuDropTarget"));
-    QAction* close = menu_->addAction(context.text.caption(QStringLiteral("04015"), QStringLiteral("&Close")));
+    QAction* close = menu_->addAction(text.caption(QStringLiteral("04015"), QStringLiteral("&Close")));
     close->setObjectName(QStringLiteral("close_dropmnu"));
     connect(close, &QAction::triggered, this, &QWidget::hide);
 

@@ -3,8 +3,9 @@
 #include <QPoint>
 #include <QWidget>
 
-class KevaContext;
+class Prompter;
 class QMenu;
+class TextLookup;
 
 // The drop target: a small caption-less window, the size of its picture,
 // that stays above all others. Text dropped on its picture is shown in a
@@ -13,7 +14,7 @@ class QMenu;
 class frmDropTarget : public QWidget {
     Q_OBJECT
 public:
-    explicit frmDropTarget(const KevaContext& context, QWidget* parent = nullptr);
+    frmDropTarget(Prompter& prompter, const TextLookup& text, QWidget* parent = nullptr);
 
     // The tray entry: shows the window when it is hidden, hides it when shown.
     void toggle();

@@ -1,6 +1,6 @@
 #include "intake/ui/frmExist.h"
 
-#include "settings/KevaContext.h"
+#include "core/TextLookup.h"
 #include "uiutil/BannerStrip.h"
 #include "uiutil/DialogLayout.h"
 #include "uiutil/LayoutDirection.h"
@@ -12,10 +12,9 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-frmExist::frmExist(const KevaContext& context, QWidget* parent)
+frmExist::frmExist(const TextLookup& text, QWidget* parent)
     : QDialog(parent)
 {
-    const TextLookup& text = context.text;
     setObjectName(QStringLiteral("frmExist"));
     setWindowTitle(text.caption(QStringLiteral("05000"), QStringLiteral("File Already Exists!?")));
     applyLayoutDirection(*this, text.rightToLeft());
@@ -58,9 +57,9 @@ frmExist::frmExist(const KevaContext& context, QWidget* parent)
     setMinimumWidth(420);
 }
 
-FileExistsChoice frmExist::ask(const KevaContext& context, QWidget* parent)
+FileExistsChoice frmExist::ask(const TextLookup& text, QWidget* parent)
 {
-    frmExist dialog(context, parent);
+    frmExist dialog(text, parent);
     switch (dialog.exec()) {
     case OverwriteChosen: return FileExistsChoice::Overwrite;
     case ResumeChosen: return FileExistsChoice::Resume;

@@ -1,7 +1,7 @@
 #include "intake/ui/frmFile.h"
 
+#include "core/TextLookup.h"
 #include "intake/SavePromptState.h"
-#include "settings/KevaContext.h"
 #include "uiutil/BannerStrip.h"
 #include "uiutil/DialogLayout.h"
 #include "uiutil/LayoutDirection.h"
@@ -19,9 +19,9 @@
 
 #include <utility>
 
-frmFile::frmFile(const KevaContext& context, SavePromptState& state, QWidget* parent)
+frmFile::frmFile(const TextLookup& text, SavePromptState& state, QWidget* parent)
     : QDialog(parent)
-    , context_(context)
+    , text_(text)
     , state_(state)
 {
     setObjectName(QStringLiteral("frmFile"));
@@ -66,10 +66,10 @@ frmFile::frmFile(const KevaContext& context, SavePromptState& state, QWidget* pa
     refresh();
 }
 
-frmFile* frmFile::showFor(const KevaContext& context, SavePromptState& state, QWidget* parent)
+frmFile* frmFile::showFor(const TextLookup& text, SavePromptState& state, QWidget* parent)
 {
     // One prompt at a time: the state opens the next only after this one closed.
-    auto* window = new frmFile(context, state, parent);
+    auto* window = new frmFile(text, state, parent);
     state.open();
     TopLevelWindow::bringForward(window);
     return window;
@@ -99,7 +99,7 @@ void frmFile::reject()
 
 void frmFile::refresh()
 {
-    applyLayoutDirection(*this, context_.text.rightToLeft());
+    applyLayoutDirection(*this, text_.rightToLeft());
     setWindowTitle(state_.caption);
     asxPowerBanner1->setText(state_.banner);
     Frame1->setTitle(state_.Frame1);

@@ -6,7 +6,7 @@
 #include <optional>
 
 class BannerStrip;
-class KevaContext;
+class TextLookup;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -21,12 +21,12 @@ class frmFile : public QDialog {
 public:
     using SavePathQuestion = std::function<std::optional<QString>(const QString& caption, const QString& proposed)>;
 
-    frmFile(const KevaContext& context, SavePromptState& state, QWidget* parent = nullptr);
+    frmFile(const TextLookup& text, SavePromptState& state, QWidget* parent = nullptr);
 
     // Opens a prompt for the state's PromptURL, not modal: the state asks at
     // once where to save (through its askSavePath), then a new window owned
     // by `parent` shows the answer. The state opens one prompt at a time.
-    static frmFile* showFor(const KevaContext& context, SavePromptState& state, QWidget* parent);
+    static frmFile* showFor(const TextLookup& text, SavePromptState& state, QWidget* parent);
 
     // The save-as question the program gives the state's askSavePath: a Qt
     // file dialog owned by `owner`, never the desktop's own, so that it looks
@@ -42,7 +42,7 @@ public slots:
 private:
     void refresh();
 
-    const KevaContext& context_;
+    const TextLookup& text_;
     SavePromptState& state_;
 
     BannerStrip* asxPowerBanner1 = nullptr;

@@ -1,7 +1,7 @@
 #include "intake/ui/frmURL.h"
 
+#include "core/TextLookup.h"
 #include "intake/AddUrlState.h"
-#include "settings/KevaContext.h"
 #include "uiutil/BannerStrip.h"
 #include "uiutil/DialogLayout.h"
 #include "uiutil/LayoutDirection.h"
@@ -18,9 +18,9 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-frmURL::frmURL(const KevaContext& context, AddUrlState& state, QWidget* parent)
+frmURL::frmURL(const TextLookup& text, AddUrlState& state, QWidget* parent)
     : QDialog(parent)
-    , context_(context)
+    , text_(text)
     , state_(state)
 {
     setObjectName(QStringLiteral("frmURL"));
@@ -38,7 +38,7 @@ frmURL::frmURL(const KevaContext& context, AddUrlState& state, QWidget* parent)
     Command1->setDefault(true);
     Command2 = Named(new QPushButton(this), "Command2");
 
-    connect(txtURL, &QComboBox::editTextChanged, this, [this](const QString& text) { state_.txtURL = text; });
+    connect(txtURL, &QComboBox::editTextChanged, this, [this](const QString& typed) { state_.txtURL = typed; });
     connect(Command1, &QPushButton::clicked, &state_, &AddUrlState::OK);
     connect(Command2, &QPushButton::clicked, &state_, &AddUrlState::Cancel);
     connect(&state_, &AddUrlState::changed, this, &frmURL::refresh);
@@ -58,11 +58,11 @@ frmURL::frmURL(const KevaContext& context, AddUrlState& state, QWidget* parent)
     refresh();
 }
 
-frmURL* frmURL::showFor(const KevaContext& context, AddUrlState& state, QWidget* parent, Qt::WindowModality modality)
+frmURL* frmURL::showFor(const TextLookup& text, AddUrlState& state, QWidget* parent, Qt::WindowModality modality)
 {
     auto* window = TopLevelWindow::find<frmURL>([&](const frmURL& open) { return &open.state() == &state; });
     if (!window)
-        window = new frmURL(context, state, parent);
+        window = new frmURL(text, state, parent);
     if (window->windowModality() != modality) {
         // A shown window takes a new modality only when it is shown again.
         window->hide();
@@ -84,7 +84,7 @@ void frmURL::reject()
 
 void frmURL::refresh()
 {
-    applyLayoutDirection(*this, context_.text.rightToLeft());
+    applyLayoutDirection(*this, text_.rightToLeft());
     setWindowTitle(state_.caption);
     asxPowerBanner1->setText(state_.banner);
     Label1->setText(state_.Label1);

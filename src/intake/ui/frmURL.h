@@ -4,7 +4,7 @@
 
 class AddUrlState;
 class BannerStrip;
-class KevaContext;
+class TextLookup;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -16,7 +16,7 @@ class QPushButton;
 class frmURL : public QDialog {
     Q_OBJECT
 public:
-    frmURL(const KevaContext& context, AddUrlState& state, QWidget* parent = nullptr);
+    frmURL(const TextLookup& text, AddUrlState& state, QWidget* parent = nullptr);
 
     // Opens the dialog as the menu and tray commands do: the state is loaded
     // unless it already is (a hidden dialog left by a refused hand-off), then
@@ -24,8 +24,7 @@ public:
     // `parent`) is shown with `modality`: the main menu's Add URL blocks the
     // main window (Qt::WindowModal), the tray's Enter URL leaves it usable
     // (Qt::NonModal).
-    static frmURL* showFor(const KevaContext& context, AddUrlState& state, QWidget* parent,
-                           Qt::WindowModality modality);
+    static frmURL* showFor(const TextLookup& text, AddUrlState& state, QWidget* parent, Qt::WindowModality modality);
 
     AddUrlState& state() const { return state_; }
 
@@ -36,7 +35,7 @@ public slots:
 private:
     void refresh();
 
-    const KevaContext& context_;
+    const TextLookup& text_;
     AddUrlState& state_;
 
     BannerStrip* asxPowerBanner1 = nullptr;

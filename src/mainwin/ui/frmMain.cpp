@@ -1,15 +1,17 @@
 #include "mainwin/ui/frmMain.h"
 
+#include "core/ProgramTitle.h"
 #include "mainwin/MainWindowState.h"
 #include "mainwin/ui/ActionHook.h"
 #include "mainwin/ui/CaptionedControls.h"
 #include "mainwin/ui/JobListModel.h"
 #include "mainwin/ui/LeftToRightText.h"
-#include "uiutil/LayoutDirection.h"
-#include "uiutil/Named.h"
 #include "mainwin/ui/ProgramIcons.h"
 #include "mainwin/ui/ReDownloadUrls.h"
 #include "settings/KevaContext.h"
+#include "uiutil/LayoutDirection.h"
+#include "uiutil/Named.h"
+#include "uiutil/NewAddressDialog.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -63,7 +65,7 @@ frmMain::frmMain(MainWindowState& state, JobViews& views, TrayAvailable trayAvai
     , trayAvailable_(std::move(trayAvailable))
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(KevaContext::kTitle);
+    setWindowTitle(kProgramTitle);
     setWindowIcon(ProgramIcons::program());
     buildMenus();
     buildToolbar();
@@ -323,6 +325,16 @@ void frmMain::buildQueueMenu()
     });
     queue_mnu->addSeparator();
     entry("mnuReDownload");
+    QAction* changeAddress = entry("changeaddress_qmnu");
+    connect(queue_mnu, &QMenu::aboutToShow, changeAddress,
+            [this, changeAddress] { changeAddress->setEnabled(static_cast<bool>(state_.addressChangeRow())); });
+    connect(changeAddress, &QAction::triggered, this, [this] {
+        const JobList::Row row = state_.addressChangeRow();
+        if (!row)
+            return;
+        if (const auto url = NewAddressDialog::ask(this, state_.texts(), row->subItem(JobColumn::Url)))
+            state_.changeAddress(row, *url);
+    });
     connect(entry("removeselection_qmnu"), &QAction::triggered, this, [this] {
         focusShown();
         views_.removeSelectionShown();

@@ -14,9 +14,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmLogin::frmLogin(const KevaContext& context, LoginPromptState& state, QWidget* parent)
+frmLogin::frmLogin(const TextLookup& text, LoginPromptState& state, QWidget* parent)
     : QDialog(parent)
-    , context_(context)
+    , text_(text)
     , state_(state)
 {
     setObjectName(QStringLiteral("frmLogin"));
@@ -35,8 +35,8 @@ frmLogin::frmLogin(const KevaContext& context, LoginPromptState& state, QWidget*
     cmdOK->setDefault(true);
     cmdCancel = Named(new QPushButton(this), "cmdCancel");
 
-    connect(txtUserName, &QLineEdit::textEdited, this, [this](const QString& text) { state_.txtUserName = text; });
-    connect(txtPassword, &QLineEdit::textEdited, this, [this](const QString& text) { state_.txtPassword = text; });
+    connect(txtUserName, &QLineEdit::textEdited, this, [this](const QString& typed) { state_.txtUserName = typed; });
+    connect(txtPassword, &QLineEdit::textEdited, this, [this](const QString& typed) { state_.txtPassword = typed; });
     connect(chkRemember, &QCheckBox::toggled, this, [this](bool checked) { state_.chkRemember = checked; });
     connect(cmdOK, &QPushButton::clicked, this, &frmLogin::accept);
     connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::reject);
@@ -61,7 +61,7 @@ frmLogin::frmLogin(const KevaContext& context, LoginPromptState& state, QWidget*
 std::optional<SiteLogin> frmLogin::ask(KevaContext& context, const QString& server, QWidget* parent)
 {
     LoginPromptState state(context, server);
-    frmLogin dialog(context, state, parent);
+    frmLogin dialog(context.text, state, parent);
     dialog.exec();
     return state.answer();
 }
@@ -80,7 +80,7 @@ void frmLogin::reject()
 
 void frmLogin::refresh()
 {
-    applyLayoutDirection(*this, context_.text.rightToLeft());
+    applyLayoutDirection(*this, text_.rightToLeft());
     setWindowTitle(state_.caption);
     asxPowerBanner1->setText(state_.banner);
     lblText->setText(state_.lblText);

@@ -8,6 +8,7 @@
 
 class BannerStrip;
 class KevaContext;
+class TextLookup;
 class LoginPromptState;
 class QCheckBox;
 class QLabel;
@@ -20,7 +21,7 @@ class QPushButton;
 class frmLogin : public QDialog {
     Q_OBJECT
 public:
-    frmLogin(const KevaContext& context, LoginPromptState& state, QWidget* parent = nullptr);
+    frmLogin(const TextLookup& text, LoginPromptState& state, QWidget* parent = nullptr);
 
     // Asks modally for a login for `server`: the login to send, or nothing
     // when the user cancels or closes the dialog.
@@ -35,7 +36,7 @@ public slots:
 private:
     void refresh();
 
-    const KevaContext& context_;
+    const TextLookup& text_;
     LoginPromptState& state_;
 
     BannerStrip* asxPowerBanner1 = nullptr;

@@ -66,7 +66,7 @@ frmSettings::frmSettings(KevaContext& context, QWidget* parent)
 
 SettingsDialogState& frmSettings::state() const
 {
-    return context_.frmSettings();
+    return context_.settingsDialogState();
 }
 
 void frmSettings::connectControls()
@@ -201,10 +201,11 @@ void frmSettings::connectControls()
         });
     }
     connect(cmdMonitorServerReset, &QPushButton::clicked, this, [this] {
-        state().monitoring.resetMonitorServer(context_);
+        state().monitoring.resetMonitorServer(context_.prompter, context_.text);
         refresh();
     });
-    connect(Command6, &QPushButton::clicked, this, [this] { state().monitoring.testCapture(context_); });
+    connect(Command6, &QPushButton::clicked, this,
+            [this] { state().monitoring.testCapture(context_.prompter, context_.text); });
     connect(cmdSameDirBrowse, &QPushButton::clicked, this, [this] {
         if (const QString folder = browse(); !folder.isEmpty())
             state().saveTo.txtSameDir = folder;
@@ -241,7 +242,7 @@ void frmSettings::connectControls()
     connect(Command3, &QPushButton::clicked, this, [this] { finish(&SettingsDialogState::ok); });
     connect(Command2, &QPushButton::clicked, this, [this] { finish(&SettingsDialogState::cancel); });
     // The project's page is the user guide for now.
-    const auto openGuide = [this] { OpenUserGuide(context_); };
+    const auto openGuide = [this] { OpenUserGuide(context_.programFolder, context_.shell); };
     connect(Command4, &QPushButton::clicked, this, openGuide);
     connect(cmdVisitOurSite, &QPushButton::clicked, this, openGuide);
 }
@@ -249,14 +250,14 @@ void frmSettings::connectControls()
 bool frmSettings::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == txtMonitorTypes && event->type() == QEvent::FocusOut)
-        state().monitoring.checkMonitorTypes(context_);
+        state().monitoring.checkMonitorTypes(context_.prompter, context_.text);
     return QDialog::eventFilter(watched, event);
 }
 
 QString frmSettings::browse()
 {
-    FolderChooserState chooser(context_);
-    frmDir dialog(context_, chooser, this);
+    FolderChooserState chooser(context_.prompter, context_.text);
+    frmDir dialog(context_.text, chooser, this);
     return dialog.choose();
 }
 
