@@ -172,6 +172,62 @@ INSTANTIATE_TEST_SUITE_P(
                                true}),
     CaseName());
 
+// Several URLs, pasted or typed a line each (Shift+Enter): the box keeps
+// every line, and OK takes each URL; the refused line stays in the box.
+struct LinesCase {
+    const char* name;
+    std::function<void(QLineEdit&)> enter;
+    const char* kept; // what the state holds before OK
+};
+
+class frmURLLines : public frmURLTest, public testing::WithParamInterface<LinesCase> { };
+
+TEST_P(frmURLLines, KeepsEveryLineAndTakesEachUrl)
+{
+    context->appSettings.ClipboardMonitoring = false;
+    open();
+    QStringList followed;
+    state->followSavePrompt = [&](const JobList::Row&, const QString& url, const JobList::Row&, const BrowserSession&) {
+        followed.append(url);
+    };
+    GetParam().enter(*txtURL()->lineEdit());
+    EXPECT_EQ(state->txtURL, QString::fromUtf8(GetParam().kept));
+    QTest::keyClick(txtURL()->lineEdit(), Qt::Key_Return);
+    runDeferredDeletes();
+
+    EXPECT_EQ(prompts, QStringList {QStringLiteral("http://h/a.zip")}) << "one save prompt";
+    EXPECT_EQ(followed, (QStringList {QStringLiteral("http://h/b.zip"), QStringLiteral("ftp://h/d.zip")}));
+    ASSERT_EQ(home.prompter.shown.size(), 1);
+    EXPECT_EQ(home.prompter.shown[0].text, QStringLiteral("Invalid URL"));
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(txtURL()->currentText(), QStringLiteral("www.example.org/c.zip"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, frmURLLines,
+    testing::Values(LinesCase {"Pasted",
+                               [](QLineEdit& box) {
+                                   QGuiApplication::clipboard()->setText(
+                                       QStringLiteral("http://h/a.zip\r\nhttp://h/b.zip\r\n\r\nwww.example.org/"
+                                                      "c.zip\r\n# mirror\r\nftp://h/d.zip\r\n"));
+                                   QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+                               },
+                               "http://h/a.zip\r\nhttp://h/b.zip\r\n\r\nwww.example.org/c.zip\r\n# mirror\r\n"
+                               "ftp://h/d.zip\r\n"},
+                    LinesCase {"TypedWithShiftEnter",
+                               [](QLineEdit& box) {
+                                   const char* const lines[] = {"http://h/a.zip", "http://h/b.zip",
+                                                                "www.example.org/c.zip", "ftp://h/d.zip"};
+                                   for (const char* line : lines) {
+                                       if (line != lines[0])
+                                           QTest::keyClick(&box, Qt::Key_Return, Qt::ShiftModifier);
+                                       QTest::keyClicks(&box, QString::fromLatin1(line));
+                                   }
+                               },
+                               "http://h/a.zip\nhttp://h/b.zip\nwww.example.org/c.zip\nftp://h/d.zip"}),
+    CaseName());
+
 struct CancelCase {
     const char* name;
     std::function<void(frmURL&)> cancel;
