@@ -39,6 +39,9 @@ frmURL::frmURL(const KevaContext& context, AddUrlState& state, QWidget* parent)
     // Several URLs, one a line, may be pasted (or come from the clipboard):
     // the box keeps every line of them, however long the text.
     txtURL->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
+    // The combo box hands its keys on to its line edit without passing
+    // them through event filters: both are watched.
+    txtURL->installEventFilter(this);
     txtURL->lineEdit()->installEventFilter(this);
     Label1->setBuddy(txtURL);
     Command1 = Named(new QPushButton(this), "Command1");
@@ -91,7 +94,7 @@ void frmURL::reject()
 
 bool frmURL::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == txtURL->lineEdit() && event->type() == QEvent::KeyPress) {
+    if ((watched == txtURL || watched == txtURL->lineEdit()) && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
             && key->modifiers().testFlag(Qt::ShiftModifier)) {
