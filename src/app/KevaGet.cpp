@@ -148,13 +148,14 @@ int main(int argc, char** argv)
         TlsTrust::checkNothing();
     }
 
-    const QString savePath = options->savePath.isEmpty() ? KevaGetChecks::defaultSavePath(options->url)
-                                                         : QFileInfo(options->savePath).absoluteFilePath();
+    // A list's files are named and checked one by one, as their turn comes.
+    const QString savePath = list     ? QString()
+        : options->savePath.isEmpty() ? KevaGetChecks::defaultSavePath(options->url)
+                                      : QFileInfo(options->savePath).absoluteFilePath();
     QTextStream out(stdout);
     QTextStream err(stderr);
-    if (const QString target = KevaGetChecks::targetProblem(savePath, options->fileExistsChoice.has_value());
-        !list && !target.isEmpty()) {
-        err << "kevaget: " << target << '\n';
+    if (!list && !(problem = KevaGetChecks::targetProblem(savePath, options->fileExistsChoice.has_value())).isEmpty()) {
+        err << "kevaget: " << problem << '\n';
         return 2;
     }
 
