@@ -405,6 +405,7 @@ TEST_F(AddUrlTest, TheBrowsersSessionReachesTheJob)
 struct ListCase {
     const char* name;
     bool promptEach; // DownloadPromptOption
+    bool dropped;    // dropped on the job lists, else typed
     std::function<void(SavePromptState&)> answer;
     bool started;
     QStringList rows; // where each listed URL goes afterwards, under <home>/chosen
@@ -427,16 +428,21 @@ TEST_P(AddUrlList, OnePromptServesTheWholeList)
     };
     dialog->followSavePrompt = [&](const JobList::Row& leader, const QString& url, const JobList::Row& row,
                                    const BrowserSession& session) { prompt.follow(leader, url, row, session); };
-    dialog->load();
-    dialog->txtURL = QStringLiteral("http://127.0.0.1:9/a.zip\r\n# later\n\n  not a url \nhttp://127.0.0.1:9/b.zip\n");
-    dialog->OK();
+    const QString text = QStringLiteral(
+        "http://127.0.0.1:9/a.zip\r\n# later\n\n  not a url \nhttp://127.0.0.1:9/b.zip\n");
+    if (c.dropped) {
+        dialog->takeDroppedText(text);
+    } else {
+        dialog->load();
+        dialog->txtURL = text;
+        dialog->OK();
+        EXPECT_TRUE(dialog->loaded()) << "the dialog stays with what was refused";
+        EXPECT_EQ(dialog->txtURL, QStringLiteral("not a url"));
+    }
+    EXPECT_EQ(lstMain.rowCount(), 2) << "both listed before the prompt";
+    QCoreApplication::processEvents();
     ASSERT_EQ(home.prompter.shown.size(), 1);
     EXPECT_EQ(home.prompter.shown[0].text, QStringLiteral("Invalid URL"));
-    EXPECT_TRUE(dialog->loaded()) << "the dialog stays with what was refused";
-    EXPECT_EQ(dialog->txtURL, QStringLiteral("not a url"));
-    EXPECT_EQ(lstMain.rowCount(), 2) << "both listed before the prompt";
-
-    QCoreApplication::processEvents();
     ASSERT_TRUE(prompt.busy());
     c.answer(prompt);
     QCoreApplication::processEvents();
@@ -457,20 +463,29 @@ INSTANTIATE_TEST_SUITE_P(
     Answers, AddUrlList,
     testing::Values(ListCase {"BeginDownload",
                               false,
+                              false,
+                              [](SavePromptState& prompt) { prompt.beginDownload(); },
+                              true,
+                              {QStringLiteral("first.zip"), QStringLiteral("b.zip")}},
+                    ListCase {"Dropped",
+                              false,
+                              true,
                               [](SavePromptState& prompt) { prompt.beginDownload(); },
                               true,
                               {QStringLiteral("first.zip"), QStringLiteral("b.zip")}},
                     ListCase {"EveryUrlWouldAsk",
                               true,
+                              false,
                               [](SavePromptState& prompt) { prompt.beginDownload(); },
                               true,
                               {QStringLiteral("first.zip"), QStringLiteral("b.zip")}},
                     ListCase {"DownloadLater",
                               false,
+                              false,
                               [](SavePromptState& prompt) { prompt.downloadLater(); },
                               false,
                               {QStringLiteral("first.zip"), QStringLiteral("b.zip")}},
-                    ListCase {"Cancel", false, [](SavePromptState& prompt) { prompt.cancel(); }, false, {}}),
+                    ListCase {"Cancel", false, false, [](SavePromptState& prompt) { prompt.cancel(); }, false, {}}),
     CaseName());
 
 TEST_F(AddUrlTest, BeforeAnythingWasSavedFilesGoToTheDownloadFolder)
