@@ -1,17 +1,20 @@
 // kevaget: the download engine of KEVA without windows.
 //
 //   kevaget [-o SAVEPATH] [-c | -f] [OPTIONS] URL   (kevaget --help lists them)
+//   kevaget -i FILE [-j N] [-c | -f] [OPTIONS]
 //
 // Fetches URL into SAVEPATH (default: the name the server gives the file, else
 // the URL's file name, in the current folder) with the same settings as KEVA.
 // An existing target is resumed with -c and overwritten with -f; without
 // either it is left alone. Exits 0 once the file is complete, else 1 with the
-// reason.
+// reason. With -i, every URL of FILE is fetched that way (UrlListRun), N at a
+// time, and the run exits 0 only when every file is complete.
 #include "app/ConsolePrompter.h"
+#include "app/KevaGetChecks.h"
 #include "app/KevaGetOptions.h"
+#include "app/UrlListRun.h"
 #include "core/Formatting.h"
-#include "core/NetworkName.h"
-#include "core/SplitUrl.h"
+#include "core/UrlList.h"
 #include "engine/DownloadWindows.h"
 #include "engine/RateLimiter.h"
 #include "engine/TlsTrust.h"
@@ -22,13 +25,14 @@
 #include "settings/LoadSettings.h"
 
 #include <QCoreApplication>
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QTextStream>
 #include <QTimer>
 
 #include <cstring>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -54,9 +58,23 @@ void hidePassword(int argc, char** argv)
     }
 }
 
-QString defaultSavePath(const QString& url)
+// The URLs of -i's file, or of standard input for "-"; nothing, with the
+// reason in `problem`, when it cannot be read or holds no URL.
+std::optional<QStringList> readUrlList(const QString& name, QString& problem)
 {
-    return QDir::current().filePath(NetworkName::fileNameOf(url));
+    QFile file(name);
+    const bool opened = name == QStringLiteral("-") ? file.open(stdin, QIODevice::ReadOnly)
+                                                    : file.open(QIODevice::ReadOnly);
+    if (!opened) {
+        problem = QStringLiteral("can not read the list %1: %2").arg(name, file.errorString());
+        return std::nullopt;
+    }
+    const QStringList urls = UrlList::parse(QString::fromUtf8(file.readAll()));
+    if (urls.isEmpty()) {
+        problem = QStringLiteral("the list %1 holds no URL").arg(name);
+        return std::nullopt;
+    }
+    return urls;
 }
 
 // "45% 10.00 MB / 24.00 MB 2.00 MB/s 00:00:07 left", redrawn in place.
@@ -69,6 +87,30 @@ QString progressLine(const DownloadJob& job)
         .arg(view.lblPer.isEmpty() ? QStringLiteral("0%") : view.lblPer, -4)
         .arg(FormatSize(static_cast<double>(job.receivedBytes())), size, FormatSize(job.currentRate()),
              view.lblTimeRemaining.isEmpty() ? QStringLiteral("--:--:--") : view.lblTimeRemaining);
+}
+
+// Ctrl-C, SIGTERM or SIGHUP: `stop` stops the downloads the way a pause
+// does, keeping what `-c` needs to go on later, and the run ends.
+void stopOnTermination(const TerminationSignals& termination, bool terminal, const std::function<void()>& stop)
+{
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, [terminal, stop](int signalNumber) {
+        stop();
+        QTextStream err(stderr);
+        if (terminal)
+            err << "\r\033[K";
+        err << "kevaget: interrupted; run again with -c to go on." << Qt::endl;
+        QCoreApplication::exit(128 + signalNumber);
+    });
+}
+
+int runList(DownloadWindows& windows, const KevaGetOptions& options, const QStringList& urls, bool terminal)
+{
+    UrlListRun run(windows, options, terminal);
+    QObject::connect(&run, &UrlListRun::finished, [](int exitCode) { QCoreApplication::exit(exitCode); });
+    TerminationSignals termination;
+    stopOnTermination(termination, terminal, [&run] { run.interrupt(); });
+    QTimer::singleShot(0, &run, [&run, &urls] { run.start(urls); });
+    return QCoreApplication::exec();
 }
 
 } // namespace
@@ -87,16 +129,18 @@ int main(int argc, char** argv)
         QTextStream(stdout) << KevaGetOptions::usage();
         return 0;
     }
-    if (!HasDownloadScheme(options->url))
-        return usage(QStringLiteral("Invalid URL: %1 (only http://, https:// and ftp:// addresses can be fetched)")
-                         .arg(options->url));
-    if (!HasValidHost(options->url))
-        return usage(QStringLiteral("Invalid URL: %1 (it names no valid host)").arg(options->url));
+    const bool list = !options->urlList.isEmpty();
+    const auto urls = list ? readUrlList(options->urlList, problem) : std::optional<QStringList>();
+    if (list && !urls)
+        return usage(problem);
+    // Each URL of a list is checked when its turn comes.
+    if (!list && !(problem = KevaGetChecks::urlProblem(options->url)).isEmpty())
+        return usage(problem);
     for (const QString& authorities : options->authorities) {
         if (!TlsTrust::addAuthorities(authorities, &problem))
             return usage(problem);
     }
-    if (!options->complete(problem))
+    if (!(list ? options->askMissingPassword(problem) : options->complete(problem)))
         return usage(problem);
     if (!options->checkCertificates) {
         QTextStream(stderr) << "kevaget: warning: server certificates are not checked in this run; anyone between "
@@ -104,16 +148,14 @@ int main(int argc, char** argv)
         TlsTrust::checkNothing();
     }
 
-    const QString savePath = options->savePath.isEmpty() ? defaultSavePath(options->url)
-                                                         : QFileInfo(options->savePath).absoluteFilePath();
+    // A list's files are named and checked one by one, as their turn comes.
+    const QString savePath = list     ? QString()
+        : options->savePath.isEmpty() ? KevaGetChecks::defaultSavePath(options->url)
+                                      : QFileInfo(options->savePath).absoluteFilePath();
     QTextStream out(stdout);
     QTextStream err(stderr);
-    if (QFileInfo::exists(savePath) && !options->fileExistsChoice) {
-        err << "kevaget: " << savePath << " exists; use -c to resume it or -f to overwrite it.\n";
-        return 2;
-    }
-    if (!QFileInfo(QFileInfo(savePath).absolutePath()).isDir()) {
-        err << "kevaget: the folder of " << savePath << " does not exist.\n";
+    if (!list && !(problem = KevaGetChecks::targetProblem(savePath, options->fileExistsChoice.has_value())).isEmpty()) {
+        err << "kevaget: " << problem << '\n';
         return 2;
     }
 
@@ -134,6 +176,8 @@ int main(int argc, char** argv)
     windows.serverFileNames = options->contentDisposition && options->savePath.isEmpty();
 
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    if (list)
+        return runList(windows, *options, *urls, terminal);
     int exitCode = 1;
     QSet<QString> printed;
     QTimer progress;
@@ -184,16 +228,10 @@ int main(int argc, char** argv)
             QCoreApplication::exit(1); // cancelled before it began
     });
 
-    // Ctrl-C, SIGTERM or SIGHUP: the job stops the way a pause does, keeping
-    // what `-c` needs to go on later.
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, [&](int signalNumber) {
+    stopOnTermination(termination, terminal, [&] {
         if (job && !job->completed())
             job->unload();
-        if (terminal)
-            err << "\r\033[K";
-        err << "kevaget: interrupted; run again with -c to go on." << Qt::endl;
-        QCoreApplication::exit(128 + signalNumber);
     });
 
     const int loopResult = QCoreApplication::exec();

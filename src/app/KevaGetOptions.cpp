@@ -4,6 +4,7 @@
 #include "core/NetrcFile.h"
 #include "core/SplitUrl.h"
 #include "core/UrlLogin.h"
+#include "engine/DownloadWindows.h"
 #include "engine/RateLimiter.h"
 
 #include <QDateTime>
@@ -62,8 +63,13 @@ QString KevaGetOptions::usage()
                           "               [--user USER[:PASSWORD]] [--password-from-env VAR] [--netrc]\n"
                           "               [--header \"NAME: VALUE\"]... [--user-agent TEXT] [--referer URL]\n"
                           "               [--load-cookies FILE] [--no-content-disposition] URL\n"
+                          "       kevaget -i FILE [-j N] [-c | -f] [OPTIONS]\n"
                           "  -o SAVEPATH          where to save the file (default: the name the server gives,\n"
                           "                       else the URL's file name, here)\n"
+                          "  -i FILE              fetch each URL of FILE (one a line; - for standard input;\n"
+                          "                       empty lines and lines starting with # are passed over),\n"
+                          "                       each under its own name, here\n"
+                          "  -j N                 fetch N URLs of the list at a time (default 1)\n"
                           "  -c                   resume the file when it exists\n"
                           "  -f                   overwrite the file when it exists\n"
                           "  --limit-rate RATE    fetch at most RATE bytes a second, with k or M for\n"
@@ -93,8 +99,16 @@ std::optional<KevaGetOptions> KevaGetOptions::parse(const QStringList& args, QSt
         if (options.help)
             return options;
     }
-    if (options.url.isEmpty()) {
+    if (options.url.isEmpty() && options.urlList.isEmpty()) {
         problem = QStringLiteral("no URL given");
+        return std::nullopt;
+    }
+    if (!options.url.isEmpty() && !options.urlList.isEmpty()) {
+        problem = QStringLiteral("give a URL or -i FILE, not both");
+        return std::nullopt;
+    }
+    if (!options.urlList.isEmpty() && !options.savePath.isEmpty()) {
+        problem = QStringLiteral("-o names one file; with -i each file keeps its own name");
         return std::nullopt;
     }
     return options;
@@ -114,6 +128,22 @@ bool KevaGetOptions::take(const QStringList& args, qsizetype& i, QString& proble
         const auto path = value(QStringLiteral("a save path"));
         savePath = path.value_or(QString());
         return path.has_value();
+    }
+    if (arg == QStringLiteral("-i")) {
+        const auto file = value(QStringLiteral("a file of URLs, or - for standard input"));
+        urlList = file.value_or(QString());
+        return file.has_value();
+    }
+    if (arg == QStringLiteral("-j")) {
+        // Each download at a time takes a slot of the table, and a slot of a
+        // download that just ended is free again only once it is done with.
+        constexpr int kMostAtATime = DownloadWindows::kSlots - 1;
+        bool number = false;
+        parallel = i + 1 < args.size() ? args[++i].toInt(&number) : 0;
+        const bool usable = number && parallel >= 1 && parallel <= kMostAtATime;
+        if (!usable)
+            problem = QStringLiteral("-j needs a number of downloads at a time, from 1 to %1").arg(kMostAtATime);
+        return usable;
     }
     if (arg == QStringLiteral("-c") || arg == QStringLiteral("-f")) {
         const FileExistsChoice choice = arg == QStringLiteral("-c") ? FileExistsChoice::Resume
@@ -250,15 +280,21 @@ bool KevaGetOptions::complete(QString& problem)
     }
     if (!userGiven && passwordGiven && request.userName.isEmpty())
         request.userName = inUrl.userName; // --password-from-env for the address's user
-    if (userGiven && !passwordGiven) {
-        const auto password = askPassword(request.userName);
-        if (!password) {
-            problem = QStringLiteral("--user %1 needs a password: give USER:PASSWORD, --password-from-env VAR, "
-                                     "or run on a terminal")
-                          .arg(request.userName);
-            return false;
-        }
-        request.password = *password;
+    return askMissingPassword(problem);
+}
+
+bool KevaGetOptions::askMissingPassword(QString& problem)
+{
+    if (!userGiven || passwordGiven)
+        return true;
+    const auto password = askPassword(request.userName);
+    if (!password) {
+        problem = QStringLiteral("--user %1 needs a password: give USER:PASSWORD, --password-from-env VAR, "
+                                 "or run on a terminal")
+                      .arg(request.userName);
+        return false;
     }
+    request.password = *password;
+    passwordGiven = true;
     return true;
 }

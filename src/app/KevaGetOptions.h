@@ -14,6 +14,8 @@
 class KevaGetOptions {
 public:
     QString url;
+    QString urlList;  // -i: a file of URLs, one a line; "-" for standard input
+    int parallel = 1; // -j: downloads of the list at a time
     QString savePath;
     std::optional<FileExistsChoice> fileExistsChoice; // -c or -f, when given
     std::optional<qint64> limitRate;                  // bytes a second
@@ -37,6 +39,9 @@ public:
     // terminal for a --user without one. False, with the reason in
     // `problem`, when one of them cannot be had.
     bool complete(QString& problem);
+    // The part of complete() that does not depend on the URL: the password
+    // asked on the terminal for a --user without one, asked once for a list.
+    bool askMissingPassword(QString& problem);
 
 private:
     bool take(const QStringList& args, qsizetype& i, QString& problem);

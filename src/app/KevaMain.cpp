@@ -94,6 +94,10 @@ int main(int argc, char** argv)
     addUrl.showSavePrompt = [&savePrompt](const QString& url, const JobList::Row& row, const BrowserSession& session) {
         savePrompt.ask(url, row, session);
     };
+    addUrl.followSavePrompt = [&savePrompt](const JobList::Row& leader, const QString& url, const JobList::Row& row,
+                                            const BrowserSession& session) {
+        savePrompt.follow(leader, url, row, session);
+    };
     const auto takeUrl = [&addUrl](const QString& url) { return addUrl.DownLoadURL(url); };
     const auto openAddUrl = [&context, &addUrl, &window](Qt::WindowModality modality) {
         return [&context, &addUrl, &window, modality] { frmURL::showFor(context.text, addUrl, &window, modality); };
@@ -115,7 +119,8 @@ int main(int argc, char** argv)
     window.setReDownload(takeUrl);
     for (const auto view : {JobViews::View::Downloads, JobViews::View::All, JobViews::View::Yesterday,
                             JobViews::View::PastWeek, JobViews::View::PastMonth})
-        TextDropFilter::install(window.listView(view), takeUrl);
+        TextDropFilter::install(window.listView(view),
+                                [&addUrl](const QString& text) { addUrl.takeDroppedText(text); });
     std::unique_ptr<frmDropTarget> dropTarget;
     tray.setDialog(TrayIcon::Dialog::DropTarget, [&context, &dropTarget] {
         if (!dropTarget)

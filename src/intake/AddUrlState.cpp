@@ -3,6 +3,7 @@
 #include "core/NetworkName.h"
 #include "core/ProgramTitle.h"
 #include "core/SplitUrl.h"
+#include "core/UrlList.h"
 #include "engine/DownloadWindows.h"
 #include "intake/CaptureFilters.h"
 #include "intake/IntakeSession.h"
@@ -14,6 +15,8 @@
 
 #include <QFileInfo>
 #include <QTimer>
+
+#include <utility>
 
 namespace {
 
@@ -141,8 +144,45 @@ void AddUrlState::refuse(const QString& text, const QString& title, Source sourc
 
 void AddUrlState::OK()
 {
-    if (runChecks(txtURL, {}, Source::Typed))
-        destroy();
+    const QStringList urls = UrlList::parse(txtURL);
+    // One URL, or a text that holds none (refused as it stands).
+    if (!UrlList::isList(txtURL) || urls.isEmpty()) {
+        if (runChecks(txtURL, {}, Source::Typed))
+            destroy();
+        return;
+    }
+    const QStringList refused = takeList(urls, Source::Typed);
+    if (refused.isEmpty())
+        return destroy();
+    txtURL = refused.join(QLatin1Char('\n'));
+    emit changed();
+}
+
+QStringList AddUrlState::takeList(const QStringList& urls, Source source)
+{
+    QStringList refused;
+    batch_.emplace();
+    for (const QString& url : urls) {
+        if (!runChecks(url, {}, source))
+            refused.append(url);
+    }
+    const Batch batch = *std::exchange(batch_, std::nullopt);
+    if (batch.leader) {
+        showSavePrompt(batch.leader->url, batch.leader->row, batch.leader->session);
+        for (const Listed& follower : batch.followers) {
+            if (followSavePrompt)
+                followSavePrompt(batch.leader->row, follower.url, follower.row, follower.session);
+        }
+    }
+    return refused;
+}
+
+void AddUrlState::takeDroppedText(const QString& text)
+{
+    if (UrlList::isList(text))
+        takeList(UrlList::parse(text), Source::HandedOver);
+    else
+        DownLoadURL(text);
 }
 
 bool AddUrlState::runChecks(const QString& url, const BrowserSession& session, Source source)
@@ -172,7 +212,8 @@ bool AddUrlState::runChecks(const QString& url, const BrowserSession& session, S
         && (badExtension || !IsTypePermitted(ext, context_.dialogSettings.txtMonitorTypes));
     if (unmonitored && source == Source::Typed && !typedAnyway(url))
         return false;
-    if (source == Source::Typed) {
+    // A list keeps the dialog until every line was judged.
+    if (source == Source::Typed && !batch_) {
         visible = false;
         emit changed();
     }
@@ -235,8 +276,17 @@ void AddUrlState::take(const QString& url, const BrowserSession& session)
 {
     const AppSettings& options = context_.appSettings;
     const bool first = session_.takeFirstUrl();
+    if (batch_ && batch_->leader) {
+        batch_->followers.push_back({url, windows_.QueueJob(url, defaultPath(url, session)), session});
+        return;
+    }
     if ((first || options.DownloadPromptOption) && showSavePrompt) {
-        showSavePrompt(url, windows_.QueueJob(url, defaultPath(url, session)), session);
+        const JobList::Row row = windows_.QueueJob(url, defaultPath(url, session));
+        // The prompt of a list's leader shows once the list was judged.
+        if (batch_)
+            batch_->leader = Listed {url, row, session};
+        else
+            showSavePrompt(url, row, session);
         return;
     }
     if (options.DownloadNowOption) {

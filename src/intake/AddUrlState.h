@@ -10,6 +10,8 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 class DownloadWindows;
 class IntakeSession;
@@ -41,12 +43,20 @@ public:
     // Asks where to save a URL that is listed in `row` (the "Save file to?"
     // prompt; one at a time, in order); the session goes with it to the job.
     std::function<void(const QString& url, const JobList::Row& row, const BrowserSession& session)> showSavePrompt;
+    // Puts `url`, listed in `row`, behind the save prompt of the URL listed
+    // in `leader`: it goes to the folder chosen there, under its own name.
+    std::function<void(const JobList::Row& leader, const QString& url, const JobList::Row& row,
+                       const BrowserSession& session)>
+        followSavePrompt;
 
     // Creation of the dialog: captions, history, clipboard prefill.
     void load();
     // The caption routine: at load and each time the dialog is activated.
     void applyCaptions();
     void AddHistURL();
+    // The URL typed, or several, one a line (UrlList): each passes the checks
+    // in turn, and one save prompt serves them all. The dialog stays with the
+    // lines that were refused, and goes when there are none.
     void OK();
     void Cancel();
     // A URL from outside; true when it was taken (listed, or about to be).
@@ -55,6 +65,9 @@ public:
     // name when the URL names no file type, saved under that name, and its
     // job sends the browser's page, User-Agent and cookies.
     bool DownLoadURL(const QString& url, const BrowserSession& session = {});
+    // Text dropped on the job lists: a URL, or several, one a line, taken as
+    // OK takes them, handed over.
+    void takeDroppedText(const QString& text);
 
     bool IsLimitOk(const QString& url) const;
     QString defaultPath(const QString& url, const BrowserSession& session = {}) const;
@@ -76,6 +89,8 @@ private:
     // the same.
     bool typedAnyway(const QString& url);
     void take(const QString& url, const BrowserSession& session);
+    // The URLs of a list, in order; gives back the ones refused.
+    QStringList takeList(const QStringList& urls, Source source);
     int runningJobsOn(const QString& server) const;
     // A row of the Downloads list that waits unfinished (paused, stopped,
     // failed) for a file of the name `url` is saved under, from another
@@ -94,4 +109,16 @@ private:
     std::function<QDate()> today_;
     MimeTable mimeTable_;
     bool loaded_ = false;
+    // While a list is taken: the first URL that asks where to save leads,
+    // and every URL taken after it follows it into the folder chosen there.
+    struct Listed {
+        QString url;
+        JobList::Row row;
+        BrowserSession session;
+    };
+    struct Batch {
+        std::optional<Listed> leader;
+        std::vector<Listed> followers;
+    };
+    std::optional<Batch> batch_;
 };

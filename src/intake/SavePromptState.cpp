@@ -20,6 +20,29 @@ void SavePromptState::ask(const QString& url, const JobList::Row& row, const Bro
         QTimer::singleShot(0, this, &SavePromptState::openNext);
 }
 
+void SavePromptState::follow(const JobList::Row& leader, const QString& url, const JobList::Row& row,
+                             const BrowserSession& session)
+{
+    followers_.push_back({leader, {url, row, session}});
+}
+
+std::vector<SavePromptState::Waiting> SavePromptState::takeFollowers()
+{
+    std::vector<Waiting> taken;
+    std::erase_if(followers_, [&](const Follower& follower) {
+        if (follower.leader != row_)
+            return false;
+        taken.push_back(follower.listed);
+        return true;
+    });
+    return taken;
+}
+
+QString SavePromptState::followerPath(const Waiting& follower) const
+{
+    return SavePaths::join(SavePaths::folderOf(txtSaveTo), SavePaths::fileNameFor(follower.url, follower.session));
+}
+
 void SavePromptState::openNext()
 {
     if (busy_ || waiting_.empty())
@@ -89,8 +112,19 @@ void SavePromptState::beginDownload()
     const QString savePath = txtSaveTo;
     const BrowserSession session = session_;
     const JobList::Row listed = listedRow();
-    int row = listed ? windows_.jobs().numberOf(listed) : -1;
+    std::vector<std::pair<Waiting, QString>> following;
+    for (const Waiting& follower : takeFollowers())
+        following.emplace_back(follower, followerPath(follower));
     finish();
+    startListed(url, savePath, session, listed);
+    for (const auto& [follower, path] : following)
+        startListed(follower.url, path, follower.session, follower.row);
+}
+
+void SavePromptState::startListed(const QString& url, const QString& savePath, const BrowserSession& session,
+                                  const JobList::Row& listed)
+{
+    int row = listed && windows_.jobs().numberOf(listed) > 0 ? windows_.jobs().numberOf(listed) : -1;
     windows_.StartJob(url, savePath, row, RequestOptions::of(session));
     // Keeping the existing file cancelled this download: its row goes.
     if (windows_.lastStartChoice() == FileExistsChoice::Keep)
@@ -101,18 +135,28 @@ void SavePromptState::downloadLater()
 {
     if (!ready())
         return;
-    if (const JobList::Row listed = listedRow()) {
-        windows_.jobs().setSubItem(listed, JobColumn::SavePath, txtSaveTo);
-        DownloadWindows::keepForLater(txtURL, txtSaveTo, RequestOptions::of(session_));
-    } else {
-        windows_.QueueJob(txtURL, txtSaveTo, RequestOptions::of(session_));
-    }
+    listForLater(txtURL, txtSaveTo, session_, listedRow());
+    for (const Waiting& follower : takeFollowers())
+        listForLater(follower.url, followerPath(follower), follower.session, follower.row);
     finish();
+}
+
+void SavePromptState::listForLater(const QString& url, const QString& savePath, const BrowserSession& session,
+                                   const JobList::Row& listed)
+{
+    if (listed && windows_.jobs().numberOf(listed) > 0) {
+        windows_.jobs().setSubItem(listed, JobColumn::SavePath, savePath);
+        DownloadWindows::keepForLater(url, savePath, RequestOptions::of(session));
+    } else {
+        windows_.QueueJob(url, savePath, RequestOptions::of(session));
+    }
 }
 
 void SavePromptState::cancel()
 {
     dropUnstarted(listedRow());
+    for (const Waiting& follower : takeFollowers())
+        dropUnstarted(follower.row);
     finish();
     emit cancelled();
 }

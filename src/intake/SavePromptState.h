@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class DownloadWindows;
 class KevaContext;
@@ -37,6 +38,11 @@ public:
     // Queues a prompt for `url`, listed in `row`; the first in the queue opens
     // right after the caller returns. Its job gets `session`.
     void ask(const QString& url, const JobList::Row& row, const BrowserSession& session = {});
+    // `url`, listed in `row`, goes where the prompt for the URL listed in
+    // `leader` saves, under its own name: it starts with that URL, is listed
+    // for later with it, or goes with a cancel. So a list of URLs asks once.
+    void follow(const JobList::Row& leader, const QString& url, const JobList::Row& row,
+                const BrowserSession& session = {});
     // Opens the window over this state; it calls open(). Without it, open()
     // runs alone.
     std::function<void()> showWindow;
@@ -62,6 +68,11 @@ private:
     // The row of the URL shown, while it is still listed.
     JobList::Row listedRow() const;
     void dropUnstarted(const JobList::Row& row);
+    // Starts `url` into `savePath` in `listed`, its row (a new row when it went).
+    void startListed(const QString& url, const QString& savePath, const BrowserSession& session,
+                     const JobList::Row& listed);
+    void listForLater(const QString& url, const QString& savePath, const BrowserSession& session,
+                      const JobList::Row& listed);
 
     // The save path proposed for `url` at first.
     QString proposedPath(const QString& url) const;
@@ -72,6 +83,15 @@ private:
         BrowserSession session;
     };
     std::deque<Waiting> waiting_;
+    struct Follower {
+        JobList::Row leader;
+        Waiting listed;
+    };
+    std::vector<Follower> followers_;
+    // Takes out the URLs that follow the prompt open now.
+    std::vector<Waiting> takeFollowers();
+    // Where a follower of the path chosen now is saved.
+    QString followerPath(const Waiting& follower) const;
     JobList::Row row_;
     BrowserSession session_;
     bool busy_ = false;

@@ -149,6 +149,52 @@ QMap<QString, QByteArray> treeOf(const QString& folder)
     return tree;
 }
 
+// From a first run: three URLs typed into Add URL a line each (Shift+Enter),
+// with a comment among them. One save question places the first file; the
+// others arrive beside it under their own names, each in a row, byte-exact.
+TEST_F(KevaEndToEnd, SeveralUrlsTypedIntoAddUrlAskWhereToSaveOnce)
+{
+    const QStringList names {QStringLiteral("one.bin"), QStringLiteral("two.bin"), QStringLiteral("three.bin")};
+    const QByteArray served = home.readFile(QStringLiteral("www/file.bin"));
+    for (int i = 0; i < names.size(); ++i) {
+        home.writeFile(QStringLiteral("www/") + names[i], served.mid(i * 1000, 200000 + i * 77777));
+        QFile::setPermissions(home.path(QStringLiteral("www/") + names[i]),
+                              QFileDevice::ReadOwner | QFileDevice::ReadOther);
+    }
+    ASSERT_TRUE(startKeva());
+    ASSERT_FALSE(openFromMenu({QStringLiteral("alt+f"), QStringLiteral("a")}, QStringLiteral("^Add URL$")).isEmpty());
+    keys({QStringLiteral("ctrl+a")});
+    const QStringList lines {nginx.url(QStringLiteral("/one.bin")).toString(), QStringLiteral("# mirrors"),
+                             nginx.url(QStringLiteral("/two.bin")).toString(),
+                             nginx.url(QStringLiteral("/three.bin")).toString()};
+    for (const QString& line : lines) {
+        if (line != lines.first())
+            keys({QStringLiteral("shift+Return")});
+        typeText(line);
+    }
+    keys({QStringLiteral("Return")});
+    ASSERT_FALSE(focusWindow(QStringLiteral("Save file to")).isEmpty()) << "the first URL asks where to save";
+    const QString folder = home.path(QStringLiteral("user/Downloads"));
+    keys({QStringLiteral("ctrl+a")});
+    typeText(folder + QStringLiteral("/first.bin"));
+    keys({QStringLiteral("Return")});
+    ASSERT_FALSE(focusWindow(QStringLiteral("^Download File$")).isEmpty());
+    keys({QStringLiteral("Return")}); // Begin Download
+
+    const QStringList saved {QStringLiteral("first.bin"), names[1], names[2]};
+    const auto allArrived = [&] {
+        for (int i = 0; i < names.size(); ++i) {
+            if (sha256(folder + QLatin1Char('/') + saved[i]) != sha256(home.path(QStringLiteral("www/") + names[i])))
+                return false;
+        }
+        return true;
+    };
+    EXPECT_TRUE(waitFor(allArrived, 120000)) << QStringList(treeOf(folder).keys()).join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(windowsNamed(QStringLiteral("Save file to")).isEmpty()) << "asked once";
+    const QByteArray history = terminate();
+    EXPECT_EQ(history.count("\r\n100%\r\n"), 3) << history.constData();
+}
+
 // From a first run, as a user does it: Downloads > Site Downloader, Next, the
 // start page in Add URL, a place in the save dialog, Begin Download. The
 // site arrives as wget -r -np fetches it (text pages and every file but GIF

@@ -24,6 +24,7 @@
 #include <QTcpServer>
 #include <QThread>
 #include <QFileInfo>
+#include <QMap>
 
 #include <gtest/gtest.h>
 
@@ -66,12 +67,15 @@ protected:
     }
 
     Outcome run(const QStringList& arguments, int timeoutMs = 60000,
-                const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment())
+                const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+                const QByteArray& input = {})
     {
         QProcess process;
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(home.path(QString()));
         process.start(TestHome::binFolder() + QStringLiteral("/kevaget"), arguments);
+        process.write(input);
+        process.closeWriteChannel();
         Outcome outcome;
         if (!process.waitForFinished(timeoutMs)) {
             process.kill();
@@ -113,6 +117,47 @@ INSTANTIATE_TEST_SUITE_P(Cases, KevaGetBadUrls,
                                          BadUrlCase {"NoScheme", "www.example.com/a.bin"},
                                          BadUrlCase {"NoHost", "http:///a.bin"}),
                          CaseName());
+
+// Options of a list that cannot be used together or at all.
+struct ListUsageCase {
+    const char* name;
+    QStringList arguments;
+    const char* problem;
+};
+
+class KevaGetListUsage : public KevaGet, public testing::WithParamInterface<ListUsageCase> { };
+
+TEST_P(KevaGetListUsage, IsAUsageError)
+{
+    home.writeFile(QStringLiteral("list.txt"), "# nothing but a comment\n\n");
+    const Outcome outcome = run(GetParam().arguments, 10000);
+    EXPECT_EQ(outcome.exitCode, 2);
+    ASSERT_FALSE(outcome.err.isEmpty());
+    EXPECT_EQ(outcome.err.first(), QString::fromUtf8(GetParam().problem));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, KevaGetListUsage,
+    testing::Values(ListUsageCase {"NoNumber",
+                                   {QStringLiteral("-j"), QStringLiteral("x"), QStringLiteral("http://h/a.bin")},
+                                   "kevaget: -j needs a number of downloads at a time, from 1 to 100"},
+                    ListUsageCase {"Zero",
+                                   {QStringLiteral("-j"), QStringLiteral("0"), QStringLiteral("http://h/a.bin")},
+                                   "kevaget: -j needs a number of downloads at a time, from 1 to 100"},
+                    ListUsageCase {"ListAndUrl",
+                                   {QStringLiteral("-i"), QStringLiteral("list.txt"), QStringLiteral("http://h/a.bin")},
+                                   "kevaget: give a URL or -i FILE, not both"},
+                    ListUsageCase {
+                        "ListAndSavePath",
+                        {QStringLiteral("-i"), QStringLiteral("list.txt"), QStringLiteral("-o"), QStringLiteral("a")},
+                        "kevaget: -o names one file; with -i each file keeps its own name"},
+                    ListUsageCase {"NoUrlInTheList",
+                                   {QStringLiteral("-i"), QStringLiteral("list.txt")},
+                                   "kevaget: the list list.txt holds no URL"},
+                    ListUsageCase {"NoSuchList",
+                                   {QStringLiteral("-i"), QStringLiteral("none.txt")},
+                                   "kevaget: can not read the list none.txt: No such file or directory"}),
+    CaseName());
 
 // https:// with certificates made for the test: trusted only through
 // --ca-certificate, or with checks off through --no-check-certificate.
@@ -209,6 +254,54 @@ TEST_P(KevaGetEnvironmentProxy, FollowsHttpProxyAndNoProxy)
 INSTANTIATE_TEST_SUITE_P(Cases, KevaGetEnvironmentProxy,
                          testing::Values(EnvironmentProxyCase {"ThroughTheProxy", "", true},
                                          EnvironmentProxyCase {"NoProxyForThisHost", "localhost,127.0.0.1", false}),
+                         CaseName());
+
+// -i: twenty files and a missing one from a list, four at a time. Every
+// file that is there comes out byte-exact under its own name; the missing one
+// fails the run, is named in the summary, and stops none of the others.
+struct ListCase {
+    const char* name;
+    bool standardInput; // "-i -", else a file
+    const char* atATime;
+};
+
+class KevaGetList : public KevaGet, public testing::WithParamInterface<ListCase> { };
+
+TEST_P(KevaGetList, FetchesEveryUrlAndNamesTheOneThatFailed)
+{
+    const ListCase& c = GetParam();
+    NginxServer nginx(www());
+    KEVA_REQUIRE_PEER(nginx);
+    const QString missing = nginx.url(QStringLiteral("/missing.bin")).toString();
+    QByteArray list = "# twenty files and one that is not there\r\n";
+    QMap<QString, QByteArray> files;
+    for (int i = 0; i < 20; ++i) {
+        const QString name = QStringLiteral("f%1.bin").arg(i);
+        files[name] = served.left(1000 + i * 17011);
+        home.writeFile(QStringLiteral("www/") + name, files[name]);
+        list += "  " + nginx.url(QLatin1Char('/') + name).toString().toUtf8() + "\r\n";
+        if (i == 9)
+            list += "\n" + missing.toUtf8() + "\n\n";
+    }
+    home.writeFile(QStringLiteral("list.txt"), list);
+    const QString from = c.standardInput ? QStringLiteral("-") : home.path(QStringLiteral("list.txt"));
+    const Outcome outcome = run({QStringLiteral("-i"), from, QStringLiteral("-j"), QString::fromLatin1(c.atATime)},
+                                120000, QProcessEnvironment::systemEnvironment(),
+                                c.standardInput ? list : QByteArray());
+
+    EXPECT_EQ(outcome.exitCode, 1);
+    for (auto file = files.cbegin(); file != files.cend(); ++file)
+        EXPECT_EQ(sha256(home.readFile(file.key())), sha256(file.value())) << file.key().toStdString();
+    EXPECT_EQ(outcome.out.size(), files.size()) << "a line per saved file";
+    EXPECT_FALSE(QFileInfo::exists(home.path(QStringLiteral("missing.bin"))));
+    ASSERT_FALSE(outcome.err.isEmpty());
+    EXPECT_TRUE(outcome.err.last().startsWith(
+        QStringLiteral("kevaget: 20 of 21 downloads finished; 1 failed: %1 (").arg(missing)))
+        << outcome.err.last().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, KevaGetList,
+                         testing::Values(ListCase {"FromAFile", false, "4"}, ListCase {"FromStandardInput", true, "4"}),
                          CaseName());
 
 TEST_F(KevaGet, PrintsEachStatusOnceAndTheSavedPath)

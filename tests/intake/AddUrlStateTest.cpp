@@ -434,6 +434,95 @@ TEST_F(AddUrlTest, TheBrowsersSessionReachesTheJob)
     EXPECT_EQ(windows->slot(2)->requestOptions().browser, session);
 }
 
+// Several URLs typed at once: each meets the checks, the refused line stays
+// in the dialog, and the one save prompt decides for all: the others go to
+// the folder chosen there, under their own names, or go with a cancel.
+struct ListCase {
+    const char* name;
+    bool promptEach; // DownloadPromptOption
+    bool dropped;    // dropped on the job lists, else typed
+    std::function<void(SavePromptState&)> answer;
+    bool started;
+    QStringList rows; // where each listed URL goes afterwards, under <home>/chosen
+};
+
+class AddUrlList : public AddUrlTest, public testing::WithParamInterface<ListCase> { };
+
+TEST_P(AddUrlList, OnePromptServesTheWholeList)
+{
+    const ListCase& c = GetParam();
+    context->appSettings.DownloadPromptOption = c.promptEach;
+    SavePromptState prompt(*context, *windows);
+    int asked = 0;
+    prompt.askSavePath = [&](const QString&, const QString&) -> std::optional<QString> {
+        ++asked;
+        return home.path(QStringLiteral("chosen/first.zip"));
+    };
+    dialog->showSavePrompt = [&](const QString& url, const JobList::Row& row, const BrowserSession& session) {
+        prompt.ask(url, row, session);
+    };
+    dialog->followSavePrompt = [&](const JobList::Row& leader, const QString& url, const JobList::Row& row,
+                                   const BrowserSession& session) { prompt.follow(leader, url, row, session); };
+    const QString text = QStringLiteral(
+        "http://127.0.0.1:9/a.zip\r\n# later\n\n  not a url \nhttp://127.0.0.1:9/b.zip\n");
+    if (c.dropped) {
+        dialog->takeDroppedText(text);
+    } else {
+        dialog->load();
+        dialog->txtURL = text;
+        dialog->OK();
+        EXPECT_TRUE(dialog->loaded()) << "the dialog stays with what was refused";
+        EXPECT_EQ(dialog->txtURL, QStringLiteral("not a url"));
+    }
+    EXPECT_EQ(lstMain.rowCount(), 2) << "both listed before the prompt";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(home.prompter.shown.size(), 1);
+    EXPECT_EQ(home.prompter.shown[0].text, QStringLiteral("Invalid URL"));
+    ASSERT_TRUE(prompt.busy());
+    c.answer(prompt);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(prompt.busy()) << "no second prompt";
+    EXPECT_EQ(asked, 1);
+    // Where each goes: the file of its job, or of its row when it waits.
+    QStringList paths;
+    for (int number = 1; number <= lstMain.rowCount(); ++number) {
+        const DownloadJob* job = windows->slot(number - 1);
+        EXPECT_EQ(job != nullptr, c.started);
+        paths.append(job ? job->savePath() : lstMain.row(number)->subItem(JobColumn::SavePath));
+    }
+    EXPECT_EQ(paths.replaceInStrings(home.path(QStringLiteral("chosen/")), QString()), c.rows);
+    EXPECT_EQ(windows->slot(1) && windows->slot(1)->url() == QStringLiteral("http://127.0.0.1:9/b.zip"), c.started);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, AddUrlList,
+    testing::Values(ListCase {"BeginDownload",
+                              false,
+                              false,
+                              [](SavePromptState& prompt) { prompt.beginDownload(); },
+                              true,
+                              {QStringLiteral("first.zip"), QStringLiteral("b.zip")}},
+                    ListCase {"Dropped",
+                              false,
+                              true,
+                              [](SavePromptState& prompt) { prompt.beginDownload(); },
+                              true,
+                              {QStringLiteral("first.zip"), QStringLiteral("b.zip")}},
+                    ListCase {"EveryUrlWouldAsk",
+                              true,
+                              false,
+                              [](SavePromptState& prompt) { prompt.beginDownload(); },
+                              true,
+                              {QStringLiteral("first.zip"), QStringLiteral("b.zip")}},
+                    ListCase {"DownloadLater",
+                              false,
+                              false,
+                              [](SavePromptState& prompt) { prompt.downloadLater(); },
+                              false,
+                              {QStringLiteral("first.zip"), QStringLiteral("b.zip")}},
+                    ListCase {"Cancel", false, false, [](SavePromptState& prompt) { prompt.cancel(); }, false, {}}),
+    CaseName());
+
 TEST_F(AddUrlTest, BeforeAnythingWasSavedFilesGoToTheDownloadFolder)
 {
     context->dialogSettings.lastSavePath.clear();

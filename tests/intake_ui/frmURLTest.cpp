@@ -175,6 +175,52 @@ INSTANTIATE_TEST_SUITE_P(
                                true}),
     CaseName());
 
+// Several URLs, pasted or typed a line each (Shift+Enter): the box keeps
+// every line, and OK takes them as a list (one save prompt).
+struct LinesCase {
+    const char* name;
+    std::function<void(QLineEdit&)> enter;
+    const char* kept; // what the state holds before OK
+};
+
+class frmURLLines : public frmURLTest, public testing::WithParamInterface<LinesCase> { };
+
+TEST_P(frmURLLines, KeepsEveryLine)
+{
+    context->appSettings.ClipboardMonitoring = false;
+    open();
+    GetParam().enter(*txtURL()->lineEdit());
+    EXPECT_EQ(state->txtURL, QString::fromUtf8(GetParam().kept));
+    QTest::keyClick(txtURL()->lineEdit(), Qt::Key_Return);
+    runDeferredDeletes();
+    EXPECT_EQ(prompts, QStringList {QStringLiteral("http://h/a.zip")});
+    EXPECT_EQ(lstMain.rowCount(), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, frmURLLines,
+    testing::Values(LinesCase {"Pasted",
+                               [](QLineEdit& box) {
+                                   QGuiApplication::clipboard()->setText(
+                                       QStringLiteral("http://h/a.zip\r\nhttp://h/b.zip\r\n\r\nwww.example.org/"
+                                                      "c.zip\r\n# mirror\r\nftp://h/d.zip\r\n"));
+                                   QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+                               },
+                               "http://h/a.zip\r\nhttp://h/b.zip\r\n\r\nwww.example.org/c.zip\r\n# mirror\r\n"
+                               "ftp://h/d.zip\r\n"},
+                    LinesCase {"TypedWithShiftEnter",
+                               [](QLineEdit& box) {
+                                   const char* const lines[] = {"http://h/a.zip", "http://h/b.zip",
+                                                                "www.example.org/c.zip", "ftp://h/d.zip"};
+                                   for (const char* line : lines) {
+                                       if (line != lines[0])
+                                           QTest::keyClick(&box, Qt::Key_Return, Qt::ShiftModifier);
+                                       QTest::keyClicks(&box, QString::fromLatin1(line));
+                                   }
+                               },
+                               "http://h/a.zip\nhttp://h/b.zip\nwww.example.org/c.zip\nftp://h/d.zip"}),
+    CaseName());
+
 struct CancelCase {
     const char* name;
     std::function<void(frmURL&)> cancel;

@@ -12,11 +12,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+
+#include <limits>
 
 frmURL::frmURL(const TextLookup& text, AddUrlState& state, QWidget* parent)
     : QDialog(parent)
@@ -33,6 +36,13 @@ frmURL::frmURL(const TextLookup& text, AddUrlState& state, QWidget* parent)
     txtURL->setLayoutDirection(Qt::LeftToRight); // an address reads left to right in every language
     txtURL->setInsertPolicy(QComboBox::NoInsert);
     txtURL->setMinimumWidth(420);
+    // Several URLs, one a line, may be pasted (or come from the clipboard):
+    // the box keeps every line of them, however long the text.
+    txtURL->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
+    // The combo box hands its keys on to its line edit without passing
+    // them through event filters: both are watched.
+    txtURL->installEventFilter(this);
+    txtURL->lineEdit()->installEventFilter(this);
     Label1->setBuddy(txtURL);
     Command1 = Named(new QPushButton(this), "Command1");
     Command1->setDefault(true);
@@ -82,12 +92,27 @@ void frmURL::reject()
     state_.Cancel();
 }
 
+bool frmURL::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == txtURL || watched == txtURL->lineEdit()) && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && key->modifiers().testFlag(Qt::ShiftModifier)) {
+            txtURL->lineEdit()->insert(QStringLiteral("\n"));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void frmURL::refresh()
 {
     applyLayoutDirection(*this, text_.rightToLeft());
     setWindowTitle(state_.caption);
     asxPowerBanner1->setText(state_.banner);
     Label1->setText(state_.Label1);
+    txtURL->setToolTip(text_.caption(
+        QStringLiteral("10003"), QStringLiteral("One URL, or several, one a line (Shift+Enter begins a new line)")));
     Command1->setText(state_.Command1);
     Command2->setText(state_.Command2);
     {

@@ -32,6 +32,11 @@ public slots:
     // Escape and the caption bar's close button cancel.
     void reject() override;
 
+protected:
+    // Shift+Enter in the URL box begins a new line, for a list of URLs;
+    // Enter alone is OK.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void refresh();
 
