@@ -5,10 +5,12 @@
 // Fetches URL into SAVEPATH (default: the name the server gives the file, else
 // the URL's file name, in the current folder) with the same settings as KEVA.
 // An existing target is resumed with -c and overwritten with -f; without
-// either it is left alone. Exits 0 once the file is complete, else 1 with the
-// reason.
+// either it is left alone. With a checksum (--checksum, --checksum-file or a
+// "#sha256=HEX" fragment) the complete file is checked against it. Exits 0
+// once the file is complete and checked, else 1 with the reason.
 #include "app/ConsolePrompter.h"
 #include "app/KevaGetOptions.h"
+#include "core/Checksum.h"
 #include "core/Formatting.h"
 #include "core/NetworkName.h"
 #include "core/SplitUrl.h"
@@ -23,8 +25,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
@@ -59,6 +64,40 @@ QString defaultSavePath(const QString& url)
     return QDir::current().filePath(NetworkName::fileNameOf(url));
 }
 
+// The checksum for `fileName` in the SUMS file at `sumsUrl`, fetched first by
+// a job of its own into a folder of this run; nothing, with the reason in
+// `problem`, when it cannot be fetched or has no line for the file.
+std::optional<Checksum> checksumFromFile(DownloadWindows& windows, const QString& sumsUrl, const QString& fileName,
+                                         QString& problem)
+{
+    const QTemporaryDir folder;
+    int row = -1;
+    DownloadJob* job = folder.isValid()
+        ? windows.StartJob(sumsUrl, folder.filePath(NetworkName::fileNameOf(sumsUrl)), row)
+        : nullptr;
+    QString failure;
+    if (job && !job->completed() && !job->failed()) {
+        QEventLoop loop;
+        QObject::connect(job, &DownloadJob::completedSuccessfully, &loop, &QEventLoop::quit);
+        QObject::connect(job, &DownloadJob::unloaded, &loop, &QEventLoop::quit);
+        QObject::connect(job, &DownloadJob::failedWith, &loop, [&](const QString& text) {
+            failure = text;
+            loop.quit();
+        });
+        loop.exec();
+    }
+    if (!job || !job->completed()) {
+        problem = QStringLiteral("cannot fetch the checksum file %1: %2").arg(sumsUrl, failure);
+        return std::nullopt;
+    }
+    QFile sums(job->savePath());
+    const auto checksum = sums.open(QIODevice::ReadOnly) ? Checksum::inSumsFile(sums.readAll(), fileName)
+                                                         : std::nullopt;
+    if (!checksum)
+        problem = QStringLiteral("the checksum file %1 has no line for %2").arg(sumsUrl, fileName);
+    return checksum;
+}
+
 // "45% 10.00 MB / 24.00 MB 2.00 MB/s 00:00:07 left", redrawn in place.
 QString progressLine(const DownloadJob& job)
 {
@@ -87,11 +126,15 @@ int main(int argc, char** argv)
         QTextStream(stdout) << KevaGetOptions::usage();
         return 0;
     }
-    if (!HasDownloadScheme(options->url))
-        return usage(QStringLiteral("Invalid URL: %1 (only http://, https:// and ftp:// addresses can be fetched)")
-                         .arg(options->url));
-    if (!HasValidHost(options->url))
-        return usage(QStringLiteral("Invalid URL: %1 (it names no valid host)").arg(options->url));
+    for (const QString& url : {options->url, options->checksumFile}) {
+        if (url.isEmpty())
+            continue;
+        if (!HasDownloadScheme(url))
+            return usage(QStringLiteral("Invalid URL: %1 (only http://, https:// and ftp:// addresses can be fetched)")
+                             .arg(url));
+        if (!HasValidHost(url))
+            return usage(QStringLiteral("Invalid URL: %1 (it names no valid host)").arg(url));
+    }
     for (const QString& authorities : options->authorities) {
         if (!TlsTrust::addAuthorities(authorities, &problem))
             return usage(problem);
@@ -132,6 +175,14 @@ int main(int argc, char** argv)
     const FileExistsChoice chosen = options->fileExistsChoice.value_or(FileExistsChoice::Keep);
     windows.askFileExists = [chosen](const QString&) { return chosen; };
     windows.serverFileNames = options->contentDisposition && options->savePath.isEmpty();
+    if (!options->checksumFile.isEmpty()) {
+        options->request.checksum = checksumFromFile(windows, options->checksumFile,
+                                                     NetworkName::fileNameOf(options->url), problem);
+        if (!options->request.checksum) {
+            err << "kevaget: " << problem << Qt::endl;
+            return 1;
+        }
+    }
 
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
     int exitCode = 1;

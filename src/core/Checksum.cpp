@@ -75,7 +75,7 @@ std::optional<Checksum> Checksum::parse(const QString& text, QString& problem)
     }
     auto checksum = withDigits(*known, QStringView(trimmed).mid(equals + 1));
     if (!checksum)
-        problem = QStringLiteral("a %1 checksum is %2 hex digits, not %3")
+        problem = QStringLiteral("%1 checksums have %2 hex digits, not %3")
                       .arg(QLatin1String(known->display))
                       .arg(known->digits)
                       .arg(trimmed.mid(equals + 1));
