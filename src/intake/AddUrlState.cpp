@@ -1,5 +1,6 @@
 #include "intake/AddUrlState.h"
 
+#include "core/Checksum.h"
 #include "core/NetworkName.h"
 #include "core/SplitUrl.h"
 #include "engine/DownloadWindows.h"
@@ -38,6 +39,7 @@ void AddUrlState::applyCaptions()
     caption = banner = text("10000", QStringLiteral("Add URL"));
     Label1 = context_.SiteDownloadMode ? QStringLiteral("http://www.example.org/default.htm")
                                        : text("10002", QStringLiteral("URL:"));
+    Label2 = text("10006", QStringLiteral("Checksum (optional):"));
     Command1 = text("02006", QStringLiteral("OK"));
     Command2 = text("05004", QStringLiteral("&Cancel"));
 }
@@ -46,6 +48,7 @@ void AddUrlState::load()
 {
     applyCaptions();
     txtURL.clear();
+    txtChecksum.clear();
     txtURLItems.clear();
     AddHistURL();
     if (context_.appSettings.ClipboardMonitoring && clipboardText) {
@@ -100,8 +103,32 @@ void AddUrlState::refuse(const QString& text, const QString& title, Source sourc
 
 void AddUrlState::OK()
 {
-    if (runChecks(txtURL, {}, Source::Typed))
+    const std::optional<QString> url = typedWithChecksum();
+    if (url && runChecks(*url, {}, Source::Typed))
         destroy();
+}
+
+std::optional<QString> AddUrlState::typedWithChecksum()
+{
+    const QString given = txtChecksum.trimmed();
+    if (given.isEmpty())
+        return txtURL;
+    QString problem;
+    const auto checksum = Checksum::parse(given, problem);
+    if (!checksum) {
+        refuse(badChecksum(given), KevaContext::kTitle, Source::Typed);
+        return std::nullopt;
+    }
+    return Checksum::ofUrl(txtURL).url + QLatin1Char('#') + checksum->toString();
+}
+
+QString AddUrlState::badChecksum(const QString& given) const
+{
+    return context_.text
+        .GetText(QStringLiteral("11094"),
+                 QStringLiteral("%1 is no checksum that can be used: write sha256=, sha512=, sha1= or md5= followed "
+                                "by the hex digits the file's publisher gives."))
+        .arg(given);
 }
 
 bool AddUrlState::runChecks(const QString& url, const BrowserSession& session, Source source)
@@ -112,6 +139,8 @@ bool AddUrlState::runChecks(const QString& url, const BrowserSession& session, S
         return refuse(invalid, KevaContext::kTitle, source), false;
     if (lowered.startsWith(QStringLiteral("ftp://")) && url.size() < 8)
         return refuse(invalid, KevaContext::kTitle, source), false;
+    if (!Checksum::ofUrl(url).problem.isEmpty())
+        return refuse(badChecksum(url.section(QLatin1Char('#'), 1)), KevaContext::kTitle, source), false;
     const QString ext = CapturedExtension(url, session, mimeTable_).toLower();
     const bool startPage = context_.SiteDownloadMode;
     const bool badExtension = !IsValidExt(ext) || ext.isEmpty();

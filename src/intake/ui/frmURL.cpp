@@ -34,11 +34,16 @@ frmURL::frmURL(const KevaContext& context, AddUrlState& state, QWidget* parent)
     txtURL->setInsertPolicy(QComboBox::NoInsert);
     txtURL->setMinimumWidth(420);
     Label1->setBuddy(txtURL);
+    Label2 = Named(new QLabel(this), "Label2");
+    txtChecksum = Named(new QLineEdit(this), "txtChecksum");
+    txtChecksum->setLayoutDirection(Qt::LeftToRight); // hex digits read left to right in every language
+    Label2->setBuddy(txtChecksum);
     Command1 = Named(new QPushButton(this), "Command1");
     Command1->setDefault(true);
     Command2 = Named(new QPushButton(this), "Command2");
 
     connect(txtURL, &QComboBox::editTextChanged, this, [this](const QString& text) { state_.txtURL = text; });
+    connect(txtChecksum, &QLineEdit::textChanged, this, [this](const QString& text) { state_.txtChecksum = text; });
     connect(Command1, &QPushButton::clicked, &state_, &AddUrlState::OK);
     connect(Command2, &QPushButton::clicked, &state_, &AddUrlState::Cancel);
     connect(&state_, &AddUrlState::changed, this, &frmURL::refresh);
@@ -53,6 +58,8 @@ frmURL::frmURL(const KevaContext& context, AddUrlState& state, QWidget* parent)
     QVBoxLayout* body = DialogLayout::bannerPage(this, asxPowerBanner1);
     body->addWidget(Label1);
     body->addWidget(txtURL);
+    body->addWidget(Label2);
+    body->addWidget(txtChecksum);
     body->addSpacing(6);
     body->addLayout(DialogLayout::buttonRow({Command1, Command2}));
     refresh();
@@ -88,6 +95,7 @@ void frmURL::refresh()
     setWindowTitle(state_.caption);
     asxPowerBanner1->setText(state_.banner);
     Label1->setText(state_.Label1);
+    Label2->setText(state_.Label2);
     Command1->setText(state_.Command1);
     Command2->setText(state_.Command2);
     {
@@ -98,6 +106,8 @@ void frmURL::refresh()
         txtURL->addItems(state_.txtURLItems);
         txtURL->setEditText(state_.txtURL);
         txtURL->lineEdit()->selectAll();
+        const QSignalBlocker checksumBlocker(txtChecksum);
+        txtChecksum->setText(state_.txtChecksum);
     }
     if (!state_.visible)
         hide();
