@@ -75,19 +75,16 @@ std::optional<Checksum> checksumFromFile(DownloadWindows& windows, const QString
     DownloadJob* job = folder.isValid()
         ? windows.StartJob(sumsUrl, folder.filePath(NetworkName::fileNameOf(sumsUrl)), row)
         : nullptr;
-    QString failure;
     if (job && !job->completed() && !job->failed()) {
         QEventLoop loop;
         QObject::connect(job, &DownloadJob::completedSuccessfully, &loop, &QEventLoop::quit);
+        QObject::connect(job, &DownloadJob::failedWith, &loop, &QEventLoop::quit);
         QObject::connect(job, &DownloadJob::unloaded, &loop, &QEventLoop::quit);
-        QObject::connect(job, &DownloadJob::failedWith, &loop, [&](const QString& text) {
-            failure = text;
-            loop.quit();
-        });
         loop.exec();
     }
     if (!job || !job->completed()) {
-        problem = QStringLiteral("cannot fetch the checksum file %1: %2").arg(sumsUrl, failure);
+        problem = QStringLiteral("cannot fetch the checksum file %1: %2")
+                      .arg(sumsUrl, job ? job->view().lblStatus : QString());
         return std::nullopt;
     }
     QFile sums(job->savePath());
