@@ -72,9 +72,9 @@ std::optional<RequestOptions> RequestOptionsFile::load(const QString& savePath, 
     }
     options.userName = object.value(kUserName).toString();
     options.password = object.value(kPassword).toString();
-    QString unused;
+    QString ignored; // a checksum this program wrote reads back
     if (object.contains(kChecksum))
-        options.checksum = Checksum::parse(object.value(kChecksum).toString(), unused);
+        options.checksum = Checksum::parse(object.value(kChecksum).toString(), ignored);
     return options;
 }
 

@@ -119,7 +119,7 @@ std::optional<QString> AddUrlState::typedWithChecksum()
         refuse(badChecksum(given), KevaContext::kTitle, Source::Typed);
         return std::nullopt;
     }
-    return Checksum::ofUrl(txtURL).url + QLatin1Char('#') + checksum->toString();
+    return txtURL.section(QLatin1Char('#'), 0, 0) + QLatin1Char('#') + checksum->toString();
 }
 
 QString AddUrlState::badChecksum(const QString& given) const

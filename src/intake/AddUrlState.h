@@ -70,9 +70,9 @@ private:
     // start, drops).
     enum class Source { Typed, HandedOver };
     bool runChecks(const QString& url, const BrowserSession& session, Source source);
-    // The typed URL with the checksum field as its fragment (the field wins
-    // over a checksum fragment of the URL); nothing when the field holds no
-    // checksum, which the user is told.
+    // The typed URL with the checksum field as its fragment (in place of a
+    // fragment the URL has); nothing when the field holds no checksum, which
+    // the user is told.
     std::optional<QString> typedWithChecksum();
     QString badChecksum(const QString& given) const;
     void refuse(const QString& text, const QString& title, Source source);
