@@ -82,35 +82,4 @@ INSTANTIATE_TEST_SUITE_P(
         SumsCase {"DigitsOfNoAlgorithm", "abc123  disk.iso\n", "disk.iso", QString()}),
     CaseName());
 
-struct UrlCase {
-    const char* name;
-    QString url;
-    QString withoutChecksum;
-    QString expected; // empty: none
-    bool problem = false;
-};
-
-class ChecksumFromUrl : public testing::TestWithParam<UrlCase> { };
-
-TEST_P(ChecksumFromUrl, ComesFromTheFragment)
-{
-    const UrlCase& c = GetParam();
-    const ChecksumInUrl found = Checksum::ofUrl(c.url);
-    EXPECT_EQ(found.url, c.withoutChecksum);
-    EXPECT_EQ(found.checksum ? found.checksum->toString() : QString(), c.expected);
-    EXPECT_EQ(!found.problem.isEmpty(), c.problem);
-}
-
-const QString kFile = QStringLiteral("http://h.example/disk.iso");
-
-INSTANTIATE_TEST_SUITE_P(Cases, ChecksumFromUrl,
-                         testing::Values(UrlCase {"Sha256", kFile + QStringLiteral("#SHA256=") + kSha256, kFile,
-                                                  QStringLiteral("sha256=") + kSha256},
-                                         UrlCase {"OtherFragment", kFile + QStringLiteral("#part=2"),
-                                                  kFile + QStringLiteral("#part=2"), QString()},
-                                         UrlCase {"NoFragment", kFile, kFile, QString()},
-                                         UrlCase {"BadDigits", kFile + QStringLiteral("#md5=12"), kFile, QString(),
-                                                  true}),
-                         CaseName());
-
 } // namespace
