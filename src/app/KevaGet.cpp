@@ -6,14 +6,18 @@
 // Fetches URL into SAVEPATH (default: the name the server gives the file, else
 // the URL's file name, in the current folder) with the same settings as KEVA.
 // An existing target is resumed with -c and overwritten with -f; without
-// either it is left alone. Exits 0 once the file is complete, else 1 with the
-// reason. With -i, every URL of FILE is fetched that way (UrlListRun), N at a
-// time, and the run exits 0 only when every file is complete.
+// either it is left alone. With a checksum (--checksum, --checksum-file or a
+// "#sha256=HEX" fragment) the complete file is checked against it. Exits 0
+// once the file is complete (and checked), else 1 with the reason. With -i,
+// every URL of FILE is fetched that way (UrlListRun), N at a time, and the run
+// exits 0 only when every file is complete.
 #include "app/ConsolePrompter.h"
 #include "app/KevaGetChecks.h"
 #include "app/KevaGetOptions.h"
 #include "app/UrlListRun.h"
+#include "core/Checksum.h"
 #include "core/Formatting.h"
+#include "core/NetworkName.h"
 #include "core/UrlList.h"
 #include "engine/DownloadWindows.h"
 #include "engine/RateLimiter.h"
@@ -25,9 +29,11 @@
 #include "settings/LoadSettings.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
@@ -75,6 +81,37 @@ std::optional<QStringList> readUrlList(const QString& name, QString& problem)
         return std::nullopt;
     }
     return urls;
+}
+
+// The checksum for `fileName` in the SUMS file at `sumsUrl`, fetched first by
+// a job of its own into a folder of this run; nothing, with the reason in
+// `problem`, when it cannot be fetched or has no line for the file.
+std::optional<Checksum> checksumFromFile(DownloadWindows& windows, const QString& sumsUrl, const QString& fileName,
+                                         QString& problem)
+{
+    const QTemporaryDir folder;
+    int row = -1;
+    DownloadJob* job = folder.isValid()
+        ? windows.StartJob(sumsUrl, folder.filePath(NetworkName::fileNameOf(sumsUrl)), row)
+        : nullptr;
+    if (job && !job->completed() && !job->failed()) {
+        QEventLoop loop;
+        QObject::connect(job, &DownloadJob::completedSuccessfully, &loop, &QEventLoop::quit);
+        QObject::connect(job, &DownloadJob::failedWith, &loop, &QEventLoop::quit);
+        QObject::connect(job, &DownloadJob::unloaded, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    if (!job || !job->completed()) {
+        problem = QStringLiteral("cannot fetch the checksum file %1: %2")
+                      .arg(sumsUrl, job ? job->view().lblStatus : QString());
+        return std::nullopt;
+    }
+    QFile sums(job->savePath());
+    const auto checksum = sums.open(QIODevice::ReadOnly) ? Checksum::inSumsFile(sums.readAll(), fileName)
+                                                         : std::nullopt;
+    if (!checksum)
+        problem = QStringLiteral("the checksum file %1 has no line for %2").arg(sumsUrl, fileName);
+    return checksum;
 }
 
 // "45% 10.00 MB / 24.00 MB 2.00 MB/s 00:00:07 left", redrawn in place.
@@ -134,8 +171,10 @@ int main(int argc, char** argv)
     if (list && !urls)
         return usage(problem);
     // Each URL of a list is checked when its turn comes.
-    if (!list && !(problem = KevaGetChecks::urlProblem(options->url)).isEmpty())
-        return usage(problem);
+    for (const QString& url : {list ? QString() : options->url, options->checksumFile}) {
+        if (!url.isEmpty() && !(problem = KevaGetChecks::urlProblem(url)).isEmpty())
+            return usage(problem);
+    }
     for (const QString& authorities : options->authorities) {
         if (!TlsTrust::addAuthorities(authorities, &problem))
             return usage(problem);
@@ -174,6 +213,14 @@ int main(int argc, char** argv)
     const FileExistsChoice chosen = options->fileExistsChoice.value_or(FileExistsChoice::Keep);
     windows.askFileExists = [chosen](const QString&) { return chosen; };
     windows.serverFileNames = options->contentDisposition && options->savePath.isEmpty();
+    if (!options->checksumFile.isEmpty()) {
+        options->request.checksum = checksumFromFile(windows, options->checksumFile,
+                                                     NetworkName::fileNameOf(options->url), problem);
+        if (!options->request.checksum) {
+            err << "kevaget: " << problem << Qt::endl;
+            return 1;
+        }
+    }
 
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
     if (list)

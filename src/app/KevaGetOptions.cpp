@@ -1,5 +1,6 @@
 #include "app/KevaGetOptions.h"
 
+#include "core/Checksum.h"
 #include "core/CookieFile.h"
 #include "core/NetrcFile.h"
 #include "core/SplitUrl.h"
@@ -62,7 +63,8 @@ QString KevaGetOptions::usage()
                           "               [--ca-certificate FILE] [--no-check-certificate]\n"
                           "               [--user USER[:PASSWORD]] [--password-from-env VAR] [--netrc]\n"
                           "               [--header \"NAME: VALUE\"]... [--user-agent TEXT] [--referer URL]\n"
-                          "               [--load-cookies FILE] [--no-content-disposition] URL\n"
+                          "               [--load-cookies FILE] [--no-content-disposition]\n"
+                          "               [--checksum ALGO=HEX | --checksum-file URL] URL\n"
                           "       kevaget -i FILE [-j N] [-c | -f] [OPTIONS]\n"
                           "  -o SAVEPATH          where to save the file (default: the name the server gives,\n"
                           "                       else the URL's file name, here)\n"
@@ -85,6 +87,11 @@ QString KevaGetOptions::usage()
                           "  --referer URL        send URL as the page the link was on\n"
                           "  --load-cookies FILE  send the cookies of FILE (cookies.txt format) that apply\n"
                           "  --no-content-disposition  keep the URL's file name, whatever the server names it\n"
+                          "  --checksum ALGO=HEX  check the file against this checksum once it is complete;\n"
+                          "                       ALGO is sha256, sha512, sha1 or md5 (a URL ending\n"
+                          "                       #sha256=HEX says the same)\n"
+                          "  --checksum-file URL  take the checksum from the line for the file in the SUMS\n"
+                          "                       file at URL (as sha256sum or BSD tools write them)\n"
                           "  -h, --help           show this text\n"
                           "Logins, cookies and headers named Cookie or Authorization go only to the URL's\n"
                           "own server, never to another one a redirect leads to.\n");
@@ -111,6 +118,15 @@ std::optional<KevaGetOptions> KevaGetOptions::parse(const QStringList& args, QSt
         problem = QStringLiteral("-o names one file; with -i each file keeps its own name");
         return std::nullopt;
     }
+    if (!options.urlList.isEmpty() && (options.request.checksum || !options.checksumFile.isEmpty())) {
+        problem = QStringLiteral("a checksum names one file; it does not go with -i");
+        return std::nullopt;
+    }
+    problem = Checksum::ofUrl(options.url).problem;
+    if (problem.isEmpty() && options.request.checksum && !options.checksumFile.isEmpty())
+        problem = QStringLiteral("--checksum and --checksum-file exclude each other");
+    if (!problem.isEmpty())
+        return std::nullopt;
     return options;
 }
 
@@ -219,6 +235,16 @@ bool KevaGetOptions::take(const QStringList& args, qsizetype& i, QString& proble
         }
         (arg == QStringLiteral("--referer") ? request.browser.referrer : request.browser.userAgent) = *text;
         return true;
+    }
+    if (arg == QStringLiteral("--checksum")) {
+        const auto text = value(QStringLiteral("ALGO=HEX"));
+        request.checksum = text ? Checksum::parse(*text, problem) : std::nullopt;
+        return request.checksum.has_value();
+    }
+    if (arg == QStringLiteral("--checksum-file")) {
+        const auto file = value(QStringLiteral("the URL of a checksum file"));
+        checksumFile = file.value_or(QString());
+        return file.has_value();
     }
     if (arg == QStringLiteral("--load-cookies")) {
         const auto file = value(QStringLiteral("a cookies file"));

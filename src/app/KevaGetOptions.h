@@ -28,6 +28,7 @@ public:
     bool passwordGiven = false; // a password came with --user or from the environment
     bool netrc = false;
     QString cookiesFile;
+    QString checksumFile; // the URL of a SUMS file that names the download's checksum
 
     // The options of `args` (the program's name first); nothing, with the
     // reason in `problem`, when they cannot be used.

@@ -62,6 +62,7 @@ DownloadJob::DownloadJob(KevaContext& context, JobList& jobs, QObject* parent)
     tmrReconnect_.setInterval(100);
     connect(&tmrUpdate_, &QTimer::timeout, this, &DownloadJob::tmrUpdate_Timer);
     connect(&tmrReconnect_, &QTimer::timeout, this, &DownloadJob::tmrReconnect_Timer);
+    connect(&checksum_, &FileChecksum::finished, this, &DownloadJob::checksumComputed);
     SetCaptions();
 }
 
@@ -147,6 +148,7 @@ void DownloadJob::StartDownload(FileExistsChoice existing)
 {
     tmrReconnect_.stop();
     completionQueued_ = succeeded_ = false;
+    check_ = Check::None;
     ++view_.starts;
     proxies_ = ProxyPolicy(context_.appSettings, QProcessEnvironment::systemEnvironment());
     // Through a proxy an ftp:// file is asked of the proxy over HTTP.
@@ -265,7 +267,12 @@ void DownloadJob::FinishTransfer()
     view_.lblTimeRemaining = whole ? FormatDuration(0) : QString();
     view_.cmdOpenVisible = view_.cmdGotoDirVisible = whole;
     setRow(JobColumn::Received, view_.lblRecievedSize);
-    if (whole) {
+    if (whole && check_ == Check::Matched) {
+        const QString verified =
+            text("11091", QStringLiteral("Checksum verified (%1)")).arg(options_.checksum->displayName());
+        setStatus(verified, false);
+        setRowStatus(verified);
+    } else if (whole) {
         setStatus(text("11046", QStringLiteral("Transfer Completed...")), false);
         setRowStatus(text("11052", QStringLiteral("Download Success")));
     } else if (!wasFailed) {
@@ -280,7 +287,9 @@ void DownloadJob::FinishTransfer()
 
 void DownloadJob::unload()
 {
-    if (phase_ != JobPhase::Stopped && phase_ != JobPhase::Completed && phase_ != JobPhase::Closed && view_.visible)
+    // A file being checked is finished by the check's result.
+    if (phase_ != JobPhase::Stopped && phase_ != JobPhase::Completed && phase_ != JobPhase::Closed && view_.visible
+        && check_ != Check::Running)
         FinishTransfer();
     tmrReconnect_.stop();
     timeOut_.stop();
@@ -446,7 +455,7 @@ void DownloadJob::tmrUpdate_Timer()
 
 void DownloadJob::complete()
 {
-    if (succeeded_)
+    if (succeeded_ || check_ == Check::Running || check_ == Check::Failed)
         return;
     // Success means every byte is in the file.
     QString error;
@@ -454,6 +463,10 @@ void DownloadJob::complete()
         fail(text("11064", QStringLiteral("Could not write to %1: %2"))
                  .arg(context_.text.leftToRight(savePath()),
                       error.isEmpty() ? text("11065", QStringLiteral("a write failed")) : error));
+        return;
+    }
+    if (options_.checksum && check_ != Check::Matched) {
+        verifyChecksum();
         return;
     }
     succeeded_ = true;
@@ -481,6 +494,37 @@ void DownloadJob::complete()
     if (reg.REGGetSetting(hklm, SettingsDefaults::kSettingsKey, QStringLiteral("CloseDownloadWindowWhenDone"))
         == QStringLiteral("1"))
         unload();
+}
+
+// The transfer is over while the file is hashed, off this thread.
+void DownloadJob::verifyChecksum()
+{
+    CloseConnections();
+    timeOut_.stop();
+    tmrReconnect_.stop();
+    check_ = Check::Running;
+    const QString verifying = text("11090", QStringLiteral("Verifying checksum\u2026"));
+    setStatus(verifying, false);
+    setRowStatus(verifying);
+    checksum_.start(savePath(), options_.checksum->hashAlgorithm());
+}
+
+// A file that does not match fails the job and stays under its name; it
+// keeps no resume data, as every byte of it is in.
+void DownloadJob::checksumComputed(const FileChecksum::Result& result)
+{
+    const QByteArray& expected = options_.checksum->hex;
+    if (result.hex == expected) {
+        check_ = Check::Matched;
+        complete();
+        return;
+    }
+    check_ = Check::Failed;
+    fail(result.hex.isEmpty() ? text("11093", QStringLiteral("Could not read %1 to check its checksum: %2"))
+                                    .arg(context_.text.leftToRight(savePath()), result.error)
+                              : text("11092", QStringLiteral("Checksum mismatch: expected %1, got %2"))
+                                    .arg(QString::fromLatin1(expected), QString::fromLatin1(result.hex)));
+    target_.resumeData().remove();
 }
 
 // No retry of its own, but the user may resume with cmdPause, or stop and

@@ -5,6 +5,7 @@
 #include "engine/ConnectionTimeOut.h"
 #include "engine/DownloadDisplay.h"
 #include "engine/DownloadTarget.h"
+#include "engine/FileChecksum.h"
 #include "engine/FtpDownload.h"
 #include "engine/HttpDownload.h"
 #include "engine/JobList.h"
@@ -229,6 +230,10 @@ private:
     void showSize();
     bool keepsResumeData() const;
     void complete();
+    // A download with a checksum is hashed once its last byte is in; only a
+    // digest that matches completes it.
+    void verifyChecksum();
+    void checksumComputed(const FileChecksum::Result& result);
     void timedOut();
 
     KevaContext& context_;
@@ -265,4 +270,9 @@ private:
     QTimer tmrUpdate_;
     QTimer tmrReconnect_;
     bool completionQueued_ = false;
+
+    // Where the check of the complete file against its checksum stands.
+    enum class Check { None, Running, Matched, Failed };
+    Check check_ = Check::None;
+    FileChecksum checksum_;
 };

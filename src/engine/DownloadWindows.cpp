@@ -1,5 +1,6 @@
 #include "engine/DownloadWindows.h"
 
+#include "core/Checksum.h"
 #include "core/FileExists.h"
 #include "core/NetworkName.h"
 #include "core/ProgramTitle.h"
@@ -56,21 +57,24 @@ FileExistsChoice DownloadWindows::existingFileAction(const QString& savePath) co
     return askFileExists ? askFileExists(savePath) : FileExistsChoice::Overwrite;
 }
 
-std::pair<QString, RequestOptions> DownloadWindows::withoutLogin(const QString& address, const RequestOptions& options)
+std::pair<QString, RequestOptions> DownloadWindows::ownParts(const QString& address, const RequestOptions& options)
 {
-    const UrlLogin login = UrlLogin::split(address);
-    RequestOptions withLogin = options;
+    const ChecksumInUrl inUrl = Checksum::ofUrl(address);
+    const UrlLogin login = UrlLogin::split(inUrl.url);
+    RequestOptions own = options;
     if (login.present() && !options.hasLogin()) {
-        withLogin.userName = login.userName;
-        withLogin.password = login.password;
+        own.userName = login.userName;
+        own.password = login.password;
     }
-    return {login.url, withLogin};
+    if (!own.checksum)
+        own.checksum = inUrl.checksum;
+    return {login.url, own};
 }
 
 DownloadJob* DownloadWindows::StartJob(const QString& address, const QString& savePath, int& row,
                                        const RequestOptions& given)
 {
-    const auto [url, options] = withoutLogin(address, given);
+    const auto [url, options] = ownParts(address, given);
     // The row is held by its handle while the question is open: the user may
     // remove rows above it meanwhile.
     const JobList::Row listed = row > 0 ? jobs_.row(row) : JobList::Row();
@@ -95,7 +99,7 @@ DownloadJob* DownloadWindows::ChangeAddress(int row, const QString& address)
                                kProgramTitle, Prompter::Icon::Exclamation);
         return nullptr;
     }
-    const auto [url, options] = withoutLogin(address, RequestOptions());
+    const auto [url, options] = ownParts(address, RequestOptions());
     const QString savePath = listed->subItem(JobColumn::SavePath);
     // The user asked to go on: no question about the file that is there.
     const FileExistsChoice action = FileExists(savePath) ? FileExistsChoice::Resume : FileExistsChoice::Overwrite;
@@ -193,7 +197,7 @@ DownloadJob* DownloadWindows::start(const QString& url, const QString& savePath,
 JobList::Row DownloadWindows::QueueJob(const QString& address, const QString& savePath,
                                        const std::optional<RequestOptions>& later)
 {
-    const auto [url, kept] = withoutLogin(address, later.value_or(RequestOptions()));
+    const auto [url, kept] = ownParts(address, later.value_or(RequestOptions()));
     if (later)
         keep(url, savePath, kept);
     lastStartChoice_ = FileExistsChoice::Keep;
@@ -203,13 +207,13 @@ JobList::Row DownloadWindows::QueueJob(const QString& address, const QString& sa
 
 void DownloadWindows::keepForLater(const QString& address, const QString& savePath, const RequestOptions& options)
 {
-    const auto [url, kept] = withoutLogin(address, options);
+    const auto [url, kept] = ownParts(address, options);
     keep(url, savePath, kept);
 }
 
 void DownloadWindows::keep(const QString& url, const QString& savePath, const RequestOptions& options)
 {
     // A row listed without a file of its own (a blocked server) keeps nothing.
-    if (options.holdsSecrets() && QFileInfo(savePath).isAbsolute())
+    if (options.keptForLater() && QFileInfo(savePath).isAbsolute())
         RequestOptionsFile::save(savePath, url, options);
 }

@@ -53,7 +53,8 @@ public:
     // open, and each takes a slot of its own.
     //
     // A login in an http(s):// address ("user:password@") goes with the
-    // job's requests and is left out of the address the row keeps. A job
+    // job's requests, and a checksum in its fragment ("#sha256=HEX") checks
+    // its file; both are left out of the address the row keeps. A job
     // whose file name is the address's takes the name the server gives.
     DownloadJob* StartJob(const QString& url, const QString& savePath, int& row, const RequestOptions& options = {});
     // Takes the download of row `row` to `address` (its link expired, or
@@ -65,14 +66,15 @@ public:
     // nothing when the row is gone or no slot is free.
     DownloadJob* ChangeAddress(int row, const QString& address);
     // Lists `url` without starting it; gives its row. The row keeps the
-    // address without its login. With `later`, the download is listed to be
-    // started later: the secrets it asks with (see keepForLater) are kept
-    // beside its file until then.
+    // address without its login and checksum. With `later`, the download is
+    // listed to be started later: the secrets it asks with and its checksum
+    // (see keepForLater) are kept beside its file until then.
     JobList::Row QueueJob(const QString& url, const QString& savePath,
                           const std::optional<RequestOptions>& later = std::nullopt);
     // Keeps beside `savePath` the secrets a download of `url` listed for
-    // later asks with (its login, cookies and the user's headers), so that
-    // no file is left beside the rows of downloads that need none.
+    // later asks with (its login, cookies and the user's headers) and the
+    // checksum it is checked against, so that no file is left beside the
+    // rows of downloads that need none.
     static void keepForLater(const QString& url, const QString& savePath, const RequestOptions& options);
     // What the last StartJob or QueueJob settled for an existing file: Keep
     // when the download did not start because its file is kept (or it was
@@ -92,11 +94,11 @@ private:
     void offerStartAgain(DownloadJob& job);
     // What to do with the existing file `savePath`.
     FileExistsChoice existingFileAction(const QString& savePath) const;
-    // The address without its login, and `options` with that login when
-    // they have none of their own.
-    static std::pair<QString, RequestOptions> withoutLogin(const QString& address, const RequestOptions& options);
-    // Keeps the secrets of `options` (a download of `url`, its login already
-    // taken out) beside `savePath`.
+    // The address without its login and checksum fragment, and `options`
+    // with those when they have none of their own.
+    static std::pair<QString, RequestOptions> ownParts(const QString& address, const RequestOptions& options);
+    // Keeps the secrets and checksum of `options` (a download of `url`, its
+    // login and checksum already taken out) beside `savePath`.
     static void keep(const QString& url, const QString& savePath, const RequestOptions& options);
 
     KevaContext& context_;

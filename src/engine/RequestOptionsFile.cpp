@@ -18,6 +18,7 @@ const QString kMimeType = QStringLiteral("mimeType");
 const QString kHeaders = QStringLiteral("headers");
 const QString kUserName = QStringLiteral("userName");
 const QString kPassword = QStringLiteral("password");
+const QString kChecksum = QStringLiteral("checksum");
 
 } // namespace
 
@@ -32,7 +33,7 @@ bool RequestOptionsFile::save(const QString& savePath, const QString& url, const
     for (const auto& [name, value] : options.headers)
         headers.append(QJsonArray {QString::fromUtf8(name), QString::fromUtf8(value)});
     const BrowserSession& browser = options.browser;
-    const QJsonObject object {
+    QJsonObject object {
         {kUrl, url},
         {kReferrer, browser.referrer},
         {kUserAgent, browser.userAgent},
@@ -43,6 +44,8 @@ bool RequestOptionsFile::save(const QString& savePath, const QString& url, const
         {kUserName, options.userName},
         {kPassword, options.password},
     };
+    if (options.checksum)
+        object.insert(kChecksum, options.checksum->toString());
     const QString path = pathFor(savePath);
     if (!AtomicFile::write(path, QJsonDocument(object).toJson(QJsonDocument::Compact), 0600))
         return false;
@@ -69,6 +72,9 @@ std::optional<RequestOptions> RequestOptionsFile::load(const QString& savePath, 
     }
     options.userName = object.value(kUserName).toString();
     options.password = object.value(kPassword).toString();
+    QString ignored; // a checksum this program wrote reads back
+    if (object.contains(kChecksum))
+        options.checksum = Checksum::parse(object.value(kChecksum).toString(), ignored);
     return options;
 }
 

@@ -8,8 +8,9 @@
 
 // The request options of a download kept beside its file as
 // "<file>.keva-session", so that a download resumed after a restart asks with
-// the same cookies, page, User-Agent and login. It holds secrets, so only the
-// user may read it (mode 0600); it goes with the resume data.
+// the same cookies, page, User-Agent and login, and its file is checked
+// against the same checksum. It holds secrets, so only the user may read it
+// (mode 0600); it goes with the resume data.
 class RequestOptionsFile {
 public:
     static QString pathFor(const QString& savePath);

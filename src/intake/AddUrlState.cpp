@@ -1,5 +1,6 @@
 #include "intake/AddUrlState.h"
 
+#include "core/Checksum.h"
 #include "core/NetworkName.h"
 #include "core/ProgramTitle.h"
 #include "core/SplitUrl.h"
@@ -44,6 +45,7 @@ void AddUrlState::applyCaptions()
     caption = banner = text("10000", QStringLiteral("Add URL"));
     Label1 = session_.siteDownloadRunning() ? QStringLiteral("http://www.example.org/default.htm")
                                             : text("10002", QStringLiteral("URL:"));
+    Label2 = text("10006", QStringLiteral("Checksum (optional):"));
     Command1 = text("02006", QStringLiteral("OK"));
     Command2 = text("05004", QStringLiteral("&Cancel"));
 }
@@ -52,6 +54,7 @@ void AddUrlState::load()
 {
     applyCaptions();
     txtURL.clear();
+    txtChecksum.clear();
     txtURLItems.clear();
     AddHistURL();
     if (context_.appSettings.ClipboardMonitoring && clipboardText) {
@@ -147,10 +150,16 @@ void AddUrlState::OK()
     const QStringList urls = UrlList::parse(txtURL);
     // One URL, or a text that holds none (refused as it stands).
     if (!UrlList::isList(txtURL) || urls.isEmpty()) {
-        if (runChecks(txtURL, {}, Source::Typed))
+        const std::optional<QString> url = typedWithChecksum();
+        if (url && runChecks(*url, {}, Source::Typed))
             destroy();
         return;
     }
+    if (!txtChecksum.trimmed().isEmpty())
+        return refuse(context_.text.GetText(QStringLiteral("11095"),
+                                            QStringLiteral("A checksum names one file: give it with one URL, or end "
+                                                           "each URL of the list with #sha256= and its digits.")),
+                      kProgramTitle, Source::Typed);
     const QStringList refused = takeList(urls, Source::Typed);
     if (refused.isEmpty())
         return destroy();
@@ -185,6 +194,29 @@ void AddUrlState::takeDroppedText(const QString& text)
         DownLoadURL(text);
 }
 
+std::optional<QString> AddUrlState::typedWithChecksum()
+{
+    const QString given = txtChecksum.trimmed();
+    if (given.isEmpty())
+        return txtURL;
+    QString problem;
+    const auto checksum = Checksum::parse(given, problem);
+    if (!checksum) {
+        refuse(badChecksum(given), kProgramTitle, Source::Typed);
+        return std::nullopt;
+    }
+    return txtURL.section(QLatin1Char('#'), 0, 0) + QLatin1Char('#') + checksum->toString();
+}
+
+QString AddUrlState::badChecksum(const QString& given) const
+{
+    return context_.text
+        .GetText(QStringLiteral("11094"),
+                 QStringLiteral("%1 is no checksum that can be used: write sha256=, sha512=, sha1= or md5= followed "
+                                "by the hex digits the file's publisher gives."))
+        .arg(given);
+}
+
 bool AddUrlState::runChecks(const QString& url, const BrowserSession& session, Source source)
 {
     const QString lowered = url.toLower();
@@ -193,6 +225,8 @@ bool AddUrlState::runChecks(const QString& url, const BrowserSession& session, S
         return refuse(invalid, kProgramTitle, source), false;
     if (lowered.startsWith(QStringLiteral("ftp://")) && url.size() < 8)
         return refuse(invalid, kProgramTitle, source), false;
+    if (!Checksum::ofUrl(url).problem.isEmpty())
+        return refuse(badChecksum(url.section(QLatin1Char('#'), 1)), kProgramTitle, source), false;
     const QString ext = CapturedExtension(url, session, mimeTable_).toLower();
     const bool startPage = session_.siteDownloadRunning();
     const bool badExtension = !IsValidExt(ext) || ext.isEmpty();

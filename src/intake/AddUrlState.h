@@ -34,7 +34,8 @@ public:
     // The controls.
     QString txtURL;
     QStringList txtURLItems; // the drop-down history
-    QString caption, banner, Label1, Command1, Command2;
+    QString txtChecksum;     // "sha256=HEX" and the like, or empty
+    QString caption, banner, Label1, Label2, Command1, Command2;
     bool visible = false;
     bool loaded() const { return loaded_; }
 
@@ -84,6 +85,11 @@ private:
     // start, drops).
     enum class Source { Typed, HandedOver };
     bool runChecks(const QString& url, const BrowserSession& session, Source source);
+    // The typed URL with the checksum field as its fragment (in place of a
+    // fragment the URL has); nothing when the field holds no checksum, which
+    // the user is told.
+    std::optional<QString> typedWithChecksum();
+    QString badChecksum(const QString& given) const;
     void refuse(const QString& text, const QString& title, Source source);
     // Tells why a typed URL is not captured and asks whether to take it all
     // the same.

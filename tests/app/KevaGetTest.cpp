@@ -28,6 +28,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 
 namespace {
@@ -467,10 +468,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, KevaGetKilled,
 
 struct WebCase {
     const char* name;
-    QStringList arguments; // before the URL
-    const char* path;      // on the server
+    QStringList arguments; // before the URL; DIGEST stands for the file's SHA-256, WWW/ for the server
+    const char* path;      // on the server, with the URL's fragment
     int exitCode;
-    const char* savedAs; // empty: nothing saved
+    const char* savedAs;   // empty: nothing saved
+    const char* said = ""; // a line of the output begins so
 };
 
 void PrintTo(const WebCase& c, std::ostream* os)
@@ -481,13 +483,15 @@ void PrintTo(const WebCase& c, std::ostream* os)
 class KevaGetWeb : public KevaGet, public testing::WithParamInterface<WebCase> { };
 
 // The options for the web as it is: the server's file name, logins from the
-// command line, the environment or ~/.netrc, and the cookies, page, agent and
-// headers a script gives.
+// command line, the environment or ~/.netrc, the cookies, page, agent and
+// headers a script gives, and the checksum a site publishes.
 TEST_P(KevaGetWeb, SendsWhatTheOptionsSay)
 {
     const WebCase& c = GetParam();
     home.writeFile(QStringLiteral("htpasswd"), "u:{PLAIN}p\n");
     home.writeFile(QStringLiteral(".netrc"), "machine 127.0.0.1 login u password p\n");
+    home.writeFile(QStringLiteral("www/SHA256SUMS"),
+                   QByteArray(64, '0') + "  other.bin\n" + sha256(served) + "  file.bin\n");
     home.writeFile(QStringLiteral("cookies.txt"),
                    "# Netscape HTTP Cookie File\n127.0.0.1\tFALSE\t/\tFALSE\t0\tsid\tabc\n"
                    "other.example\tFALSE\t/\tFALSE\t0\tno\tpe\n");
@@ -507,12 +511,31 @@ TEST_P(KevaGetWeb, SendsWhatTheOptionsSay)
     environment.insert(QStringLiteral("KEVAGET_PASSWORD"), QStringLiteral("p"));
     QStringList arguments = c.arguments;
     arguments.replaceInStrings(QStringLiteral("HOME/"), home.path(QString()) + QLatin1Char('/'));
-    const Outcome outcome = run(arguments << nginx.url(QString::fromLatin1(c.path)).toString(), 60000, environment);
+    arguments.replaceInStrings(QStringLiteral("WWW/"), nginx.url(QStringLiteral("/")).toString());
+    arguments.replaceInStrings(QStringLiteral("DIGEST"), QString::fromLatin1(sha256(served)));
+    const QString path = QString::fromLatin1(c.path).replace(QStringLiteral("DIGEST"),
+                                                             QString::fromLatin1(sha256(served)));
+    const QString url = nginx.url(path.section(QLatin1Char('#'), 0, 0)).toString()
+        + (path.contains(QLatin1Char('#')) ? QLatin1Char('#') + path.section(QLatin1Char('#'), 1) : QString());
+    const Outcome outcome = run(arguments << url, 60000, environment);
     ASSERT_EQ(outcome.exitCode, c.exitCode) << outcome.err.join(QLatin1Char('\n')).toStdString();
     if (*c.savedAs) {
         EXPECT_EQ(sha256(home.readFile(QString::fromLatin1(c.savedAs))), sha256(served));
-        EXPECT_EQ(outcome.out.last(), home.path(QString::fromLatin1(c.savedAs)));
+        if (c.exitCode == 0) {
+            EXPECT_EQ(outcome.out.last(), home.path(QString::fromLatin1(c.savedAs)));
+        }
+    } else {
+        EXPECT_FALSE(QFileInfo::exists(home.path(QFileInfo(url.section(QLatin1Char('#'), 0, 0)).fileName())));
     }
+    if (*c.said) {
+        const QStringList said = outcome.out + outcome.err;
+        EXPECT_TRUE(std::any_of(said.begin(), said.end(), [&](const QString& line) {
+            return line.startsWith(QString::fromUtf8(c.said));
+        })) << said.join(QLatin1Char('\n')).toStdString();
+    }
+    // A URL's fragment is the client's own: no request carries it.
+    for (const AccessLogEntry& entry : nginx.accessLog())
+        EXPECT_FALSE(entry.target().contains(QLatin1Char('#'))) << entry.request.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -543,7 +566,40 @@ INSTANTIATE_TEST_SUITE_P(
                  {QStringLiteral("--password-from-env"), QStringLiteral("KEVAGET_NOT_SET")},
                  "/dl",
                  2,
-                 ""}),
+                 ""},
+        WebCase {"TheRightChecksum",
+                 {QStringLiteral("--checksum"), QStringLiteral("SHA256=DIGEST")},
+                 "/file.bin",
+                 0,
+                 "file.bin",
+                 "Checksum verified (SHA-256)"},
+        WebCase {"AWrongChecksumKeepsTheFile",
+                 {QStringLiteral("--checksum"), QStringLiteral("md5=00112233445566778899aabbccddeeff")},
+                 "/file.bin",
+                 1,
+                 "file.bin",
+                 "kevaget: Checksum mismatch: expected 00112233445566778899aabbccddeeff, got "},
+        WebCase {"ABadChecksum", {QStringLiteral("--checksum"), QStringLiteral("sha256=abc")}, "/file.bin", 2, ""},
+        WebCase {"AChecksumFile",
+                 {QStringLiteral("--checksum-file"), QStringLiteral("WWW/SHA256SUMS")},
+                 "/file.bin",
+                 0,
+                 "file.bin",
+                 "Checksum verified (SHA-256)"},
+        WebCase {"AChecksumFileThatIsNotThere",
+                 {QStringLiteral("--checksum-file"), QStringLiteral("WWW/MD5SUMS")},
+                 "/file.bin",
+                 1,
+                 "",
+                 "kevaget: cannot fetch the checksum file"},
+        WebCase {"AChecksumFileWithoutTheFile",
+                 {QStringLiteral("--checksum-file"), QStringLiteral("WWW/SHA256SUMS")},
+                 "/dl",
+                 1,
+                 "",
+                 "kevaget: the checksum file"},
+        WebCase {
+            "AChecksumInTheFragment", {}, "/file.bin#sha256=DIGEST", 0, "file.bin", "Checksum verified (SHA-256)"}),
     CaseName());
 
 } // namespace

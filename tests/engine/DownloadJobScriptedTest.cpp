@@ -240,4 +240,56 @@ INSTANTIATE_TEST_SUITE_P(Cases, DownloadJobUnicodeHost,
                                                           "xn--r8jz45g.jp", "xn--r8jz45g.jp:8080"}),
                          CaseName());
 
+struct ChecksumCase {
+    const char* name;
+    Checksum checksum;
+    QString status; // of the window and the row at the end
+    bool completed;
+};
+
+class DownloadJobChecksum : public DownloadJobScripted, public testing::WithParamInterface<ChecksumCase> { };
+
+// Once the last byte is in, the file is hashed: a match completes the job,
+// a mismatch fails it in the window and the row and keeps the whole file
+// without resume data.
+TEST_P(DownloadJobChecksum, DecidesHowTheJobEnds)
+{
+    const ChecksumCase& c = GetParam();
+    server.respond = [](const ScriptedHttp::Request& request) { return ScriptedHttp::rangedReply(request, kBody); };
+    RequestOptions options;
+    options.checksum = c.checksum;
+    job->setRequestOptions(options);
+    QStringList shown;
+    QObject::connect(job.get(), &DownloadJob::statusShown, [&](const QString& text) { shown << text; });
+    start();
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->completed() || job->failed(); }, 10000));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Verifying checksum\u2026")));
+    EXPECT_EQ(job->completed(), c.completed);
+    EXPECT_EQ(job->view().lblStatus, c.status);
+    EXPECT_EQ(job->view().lblStatusIsError, !c.completed);
+    EXPECT_EQ(jobs.row(1)->subItem(JobColumn::Status), c.status);
+    QFile file(home.path(QStringLiteral("file.bin")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256),
+              QCryptographicHash::hash(kBody, QCryptographicHash::Sha256));
+    EXPECT_FALSE(QFile::exists(home.path(QStringLiteral("file.bin.keva-resume"))));
+    EXPECT_FALSE(QFile::exists(home.path(QStringLiteral("file.bin.keva-session"))));
+}
+
+const QByteArray kBodySha1 = QCryptographicHash::hash(kBody, QCryptographicHash::Sha1).toHex();
+const QByteArray kOtherSha1 = QByteArray(kBodySha1).replace(0, 1, kBodySha1.startsWith('0') ? "1" : "0");
+
+INSTANTIATE_TEST_SUITE_P(Cases, DownloadJobChecksum,
+                         testing::Values(ChecksumCase {"Matches",
+                                                       {Checksum::Algorithm::Sha1, kBodySha1},
+                                                       QStringLiteral("Checksum verified (SHA-1)"),
+                                                       true},
+                                         ChecksumCase {
+                                             "DiffersInADigit",
+                                             {Checksum::Algorithm::Sha1, kOtherSha1},
+                                             QStringLiteral("Checksum mismatch: expected %1, got %2")
+                                                 .arg(QString::fromLatin1(kOtherSha1), QString::fromLatin1(kBodySha1)),
+                                             false}),
+                         CaseName());
+
 } // namespace

@@ -242,6 +242,52 @@ INSTANTIATE_TEST_SUITE_P(
                     UnmonitoredCase {"NoType", "http://h/latest", "", "latest"}),
     CaseName());
 
+const QString kMd5 = QStringLiteral("d41d8cd98f00b204e9800998ecf8427e");
+const QString kSha1 = QStringLiteral("da39a3ee5e6b4b0d3255bfef95601890afd80709");
+
+struct ChecksumCase {
+    const char* name;
+    QString typed;
+    QString field;
+    QString prompted; // the URL the save prompt gets; empty: refused with a message
+};
+
+class AddUrlChecksum : public AddUrlTest, public testing::WithParamInterface<ChecksumCase> { };
+
+// The checksum field goes with the URL as its fragment, over one the URL
+// has; the row and the file name have no fragment. A value that is no
+// checksum is told, and the dialog stays.
+TEST_P(AddUrlChecksum, GoesWithTheUrlAsItsFragment)
+{
+    const ChecksumCase& c = GetParam();
+    dialog->load();
+    dialog->visible = true;
+    dialog->txtURL = c.typed;
+    dialog->txtChecksum = c.field;
+    dialog->OK();
+    EXPECT_EQ(prompts, c.prompted.isEmpty() ? QStringList() : QStringList {c.prompted});
+    EXPECT_EQ(home.prompter.shown.size(), c.prompted.isEmpty() ? 1 : 0);
+    EXPECT_EQ(dialog->visible, c.prompted.isEmpty());
+    EXPECT_EQ(lstMain.rowCount(), c.prompted.isEmpty() ? 0 : 1);
+    if (lstMain.rowCount() == 1) {
+        EXPECT_EQ(lstMain.row(1)->subItem(JobColumn::Url), QStringLiteral("http://h/f.zip"));
+        EXPECT_EQ(lstMain.row(1)->subItem(JobColumn::SavePath), home.path(QStringLiteral("saved/f.zip")));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AddUrlChecksum,
+    testing::Values(
+        ChecksumCase {"FromTheField", QStringLiteral("http://h/f.zip"), QStringLiteral(" MD5=") + kMd5.toUpper(),
+                      QStringLiteral("http://h/f.zip#md5=") + kMd5},
+        ChecksumCase {"FromTheFragment", QStringLiteral("http://h/f.zip#md5=") + kMd5, QString(),
+                      QStringLiteral("http://h/f.zip#md5=") + kMd5},
+        ChecksumCase {"TheFieldOverTheFragment", QStringLiteral("http://h/f.zip#md5=") + kMd5,
+                      QStringLiteral("sha1=") + kSha1, QStringLiteral("http://h/f.zip#sha1=") + kSha1},
+        ChecksumCase {"ABadField", QStringLiteral("http://h/f.zip"), QStringLiteral("sha256=12"), QString()},
+        ChecksumCase {"ABadFragment", QStringLiteral("http://h/f.zip#sha1=xyz"), QString(), QString()}),
+    CaseName());
+
 TEST_F(AddUrlTest, LoadFillsTheHistoryAndTakesAUrlFromTheClipboard)
 {
     lstMain.addRow({QStringLiteral("/d/a"), QStringLiteral("0%"), {}, {}, {}, QStringLiteral("http://h/a.zip")});

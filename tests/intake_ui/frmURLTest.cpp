@@ -98,6 +98,7 @@ TEST_F(frmURLTest, ShowsTheCaptionsOfTheState)
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("asxPowerBanner1")), QStringLiteral("Add URL"));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("Label1")),
               QStringLiteral("Enter the URL of the file to download:"));
+    EXPECT_EQ(ShownCaption(*window, QStringLiteral("Label2")), QStringLiteral("Checksum (optional):"));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("Command1")), QStringLiteral("OK"));
     EXPECT_EQ(ShownCaption(*window, QStringLiteral("Command2")), QStringLiteral("&Cancel"));
     EXPECT_EQ(window->layoutDirection(), Qt::LeftToRight);
@@ -123,7 +124,8 @@ struct TypedCase {
     bool stays;          // the dialog is still shown
     bool exists;         // the dialog still exists (shown or hidden)
     int promptsShown;
-    bool takeAnyway = false; // the answer to "Download it anyway?"
+    bool takeAnyway = false;   // the answer to "Download it anyway?"
+    const char* checksum = ""; // typed into the checksum field
 };
 
 class frmURLTyped : public frmURLTest, public testing::WithParamInterface<TypedCase> { };
@@ -136,6 +138,8 @@ TEST_P(frmURLTyped, RunOkOnTheState)
     home.prompter.script({c.takeAnyway ? Prompter::Answer::Yes : Prompter::Answer::No});
     QTest::keyClicks(txtURL()->lineEdit(), QString::fromUtf8(c.url));
     EXPECT_EQ(state->txtURL, QString::fromUtf8(c.url));
+    QTest::keyClicks(control<QLineEdit>("txtChecksum"), QString::fromUtf8(c.checksum));
+    EXPECT_EQ(state->txtChecksum, QString::fromUtf8(c.checksum));
     if (c.pressEnter)
         QTest::keyClick(txtURL()->lineEdit(), Qt::Key_Return);
     else
@@ -172,7 +176,13 @@ INSTANTIATE_TEST_SUITE_P(
                     // with the URL, Yes takes it.
                     TypedCase {"NotMonitored", "http://h/notes.txt", true, kNotMonitored, true, true, 0},
                     TypedCase {"NotMonitoredTakenAnyway", "http://h/notes.txt", true, kNotMonitored, false, false, 1,
-                               true}),
+                               true},
+                    TypedCase {"WithAChecksum", "http://h/f.zip", false, "", false, false, 1, false,
+                               "md5=d41d8cd98f00b204e9800998ecf8427e"},
+                    TypedCase {"WithABadChecksum", "http://h/f.zip", false,
+                               "md5=1 is no checksum that can be used: write sha256=, sha512=, sha1= or md5= followed "
+                               "by the hex digits the file's publisher gives.",
+                               true, true, 0, false, "md5=1"}),
     CaseName());
 
 // Several URLs, pasted or typed a line each (Shift+Enter): the box keeps

@@ -44,11 +44,16 @@ frmURL::frmURL(const TextLookup& text, AddUrlState& state, QWidget* parent)
     txtURL->installEventFilter(this);
     txtURL->lineEdit()->installEventFilter(this);
     Label1->setBuddy(txtURL);
+    Label2 = Named(new QLabel(this), "Label2");
+    txtChecksum = Named(new QLineEdit(this), "txtChecksum");
+    txtChecksum->setLayoutDirection(Qt::LeftToRight); // hex digits read left to right in every language
+    Label2->setBuddy(txtChecksum);
     Command1 = Named(new QPushButton(this), "Command1");
     Command1->setDefault(true);
     Command2 = Named(new QPushButton(this), "Command2");
 
     connect(txtURL, &QComboBox::editTextChanged, this, [this](const QString& typed) { state_.txtURL = typed; });
+    connect(txtChecksum, &QLineEdit::textChanged, this, [this](const QString& typed) { state_.txtChecksum = typed; });
     connect(Command1, &QPushButton::clicked, &state_, &AddUrlState::OK);
     connect(Command2, &QPushButton::clicked, &state_, &AddUrlState::Cancel);
     connect(&state_, &AddUrlState::changed, this, &frmURL::refresh);
@@ -63,6 +68,8 @@ frmURL::frmURL(const TextLookup& text, AddUrlState& state, QWidget* parent)
     QVBoxLayout* body = DialogLayout::bannerPage(this, asxPowerBanner1);
     body->addWidget(Label1);
     body->addWidget(txtURL);
+    body->addWidget(Label2);
+    body->addWidget(txtChecksum);
     body->addSpacing(6);
     body->addLayout(DialogLayout::buttonRow({Command1, Command2}));
     refresh();
@@ -113,6 +120,7 @@ void frmURL::refresh()
     Label1->setText(state_.Label1);
     txtURL->setToolTip(text_.caption(
         QStringLiteral("10003"), QStringLiteral("One URL, or several, one a line (Shift+Enter begins a new line)")));
+    Label2->setText(state_.Label2);
     Command1->setText(state_.Command1);
     Command2->setText(state_.Command2);
     {
@@ -123,6 +131,8 @@ void frmURL::refresh()
         txtURL->addItems(state_.txtURLItems);
         txtURL->setEditText(state_.txtURL);
         txtURL->lineEdit()->selectAll();
+        const QSignalBlocker checksumBlocker(txtChecksum);
+        txtChecksum->setText(state_.txtChecksum);
     }
     if (!state_.visible)
         hide();

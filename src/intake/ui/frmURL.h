@@ -7,10 +7,11 @@ class BannerStrip;
 class TextLookup;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 // The add-URL dialog: a view over the AddUrlState. It shows the state's URL,
-// history and captions, writes the typed URL back, and turns OK and Cancel
+// history, checksum field and captions, writes the typed URL back, and turns OK and Cancel
 // into the state's commands. It hides when the state is hidden and goes when
 // the state's dialog is gone.
 class frmURL : public QDialog {
@@ -46,6 +47,8 @@ private:
     BannerStrip* asxPowerBanner1 = nullptr;
     QLabel* Label1 = nullptr;
     QComboBox* txtURL = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* txtChecksum = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
 };
