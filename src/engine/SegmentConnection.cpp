@@ -8,11 +8,13 @@
 namespace {
 
 constexpr std::size_t kReadBuffer = 256 * 1024;
-// Over TLS, Qt hands everything the kernel holds to OpenSSL in one piece,
-// whose buffer then grows (a fresh allocation, a copy and a wipe each time)
-// by megabytes. Reading at most this much ahead keeps that buffer small and
-// warm: it halves the CPU time of a large https download.
-constexpr qint64 kTlsReadAhead = 256 * 1024;
+// Unbounded, a socket takes everything the kernel holds into a buffer of
+// its own, megabytes per connection; over TLS, Qt hands all of it to OpenSSL
+// in one piece, whose buffer then grows (a fresh allocation, a copy and a
+// wipe each time). Reading at most this much ahead keeps those buffers small
+// and warm: it halves the CPU time of a large https download, and the memory
+// of six plain connections, at the same speed.
+constexpr qint64 kReadAhead = 256 * 1024;
 
 } // namespace
 
@@ -97,12 +99,7 @@ void SegmentConnection::open(const UrlParts& target, const ProxyRoute* route, co
     parser_.reset(headRequest);
     tls_ = target.IsHTTPS;
     makeSocket(tls_);
-    qint64 readAhead = 0; // no bound
-    if (limiter_ && limiter_->limit() > 0)
-        readAhead = limiter_->socketBuffer();
-    else if (tls_)
-        readAhead = kTlsReadAhead;
-    socket_->setReadBufferSize(readAhead);
+    socket_->setReadBufferSize(limiter_ && limiter_->limit() > 0 ? limiter_->socketBuffer() : kReadAhead);
     tlsHost_ = target.Server;
     tunnel_ = route && tls_ ? HttpRequest::connect(target, *route) : QByteArray();
     tunnelReply_.clear();
