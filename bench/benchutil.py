@@ -74,12 +74,12 @@ def free_port():
         return s.getsockname()[1]
 
 
-def start_nginx(folder, www, http_extra="", location=""):
+def start_nginx(folder, www, http_extra="", location="", listen_extra=""):
     """nginx in the foreground on a free loopback port, serving `www`, its
     configuration and temporary files in `folder` (made here); `http_extra`
-    goes into the http block, `location` into the server block. Returns the
-    process and the port once nginx answers (the other bench scripts import
-    this)."""
+    goes into the http block, `location` into the server block, `listen_extra`
+    after the address ("ssl"). Returns the process and the port once nginx
+    answers (the other bench scripts import this)."""
     port = free_port()
     os.makedirs(folder)
     user = "user root;\n" if os.geteuid() == 0 else ""
@@ -90,7 +90,7 @@ events {{ worker_connections 1024; }}
 http {{ access_log off; sendfile on; {http_extra}
   client_body_temp_path {folder}/b; proxy_temp_path {folder}/p; fastcgi_temp_path {folder}/f;
   uwsgi_temp_path {folder}/u; scgi_temp_path {folder}/s;
-  server {{ listen 127.0.0.1:{port}; root {www}; {location} }} }}
+  server {{ listen 127.0.0.1:{port} {listen_extra}; root {www}; {location} }} }}
 """)
     process = subprocess.Popen(["nginx", "-c", conf, "-p", folder], stderr=subprocess.DEVNULL)
     for _ in range(100):

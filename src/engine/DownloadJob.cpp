@@ -7,7 +7,6 @@
 #include "settings/CRegister.h"
 #include "settings/KevaContext.h"
 #include "settings/SettingsDefaults.h"
-#include "settings/SettingsStore.h"
 
 #include <QFileInfo>
 #include <QProcessEnvironment>
@@ -410,8 +409,7 @@ void DownloadJob::Update(int index)
         files_.flush(&ignored);
     }
     setRow(JobColumn::Percent, QString::number(view_.ProgressBar1) + QLatin1Char('%'));
-    // The first bytes are kept at once: a segmented file has gaps that only
-    // the resume data tells.
+    // Resume data as the transfer goes (see ResumeState::saveNowAndThen).
     if (whole)
         checkCompletionSoon();
     else if (keepsResumeData())
@@ -481,10 +479,7 @@ void DownloadJob::complete()
     FinishTransfer();
     tmrReconnect_.stop();
 
-    AppSettings& settings = context_.appSettings;
-    settings.Downloads += 1;
-    settings.AllBytes += static_cast<double>(bytes);
-    SettingsStore(context_.registry).putDownloadCounters(settings);
+    context_.completions.count(bytes);
     CRegister reg(context_.registry);
     const auto hklm = RegistryRoot::HKEY_LOCAL_MACHINE;
     emit completedSuccessfully();

@@ -17,14 +17,31 @@ int JobList::numberOf(const Row& row) const
     return row ? static_cast<int>(rows_.indexOf(row)) + 1 : 0;
 }
 
-JobList::Row JobList::addRow(const QStringList& subItems)
+JobList::Row JobList::made(const QStringList& subItems)
 {
     auto row = std::make_shared<JobRow>();
     for (qsizetype k = 0; k < subItems.size() && k < JobRow::kSubItems; ++k)
         row->subItems[static_cast<std::size_t>(k) + 1] = subItems[k];
-    rows_.append(row);
-    emit rowAdded(rowCount());
     return row;
+}
+
+JobList::Row JobList::addRow(const QStringList& subItems)
+{
+    Row row = made(subItems);
+    rows_.append(row);
+    emit rowsAdded(rowCount(), rowCount());
+    return row;
+}
+
+void JobList::addRows(const QList<QStringList>& rows)
+{
+    if (rows.isEmpty())
+        return;
+    const int first = rowCount() + 1;
+    rows_.reserve(rows_.size() + rows.size());
+    for (const QStringList& subItems : rows)
+        rows_.append(made(subItems));
+    emit rowsAdded(first, rowCount());
 }
 
 void JobList::setSubItem(const Row& row, int subItem, const QString& text)

@@ -24,6 +24,8 @@ public:
 
     // Appends a row with sub-items 1 to 6 (and 7 when given).
     Row addRow(const QStringList& subItems);
+    // Appends a row for each list of sub-items, told as one change.
+    void addRows(const QList<QStringList>& rows);
     void setSubItem(const Row& row, int subItem, const QString& text);
     void removeRow(int number);
     void clear();
@@ -32,7 +34,8 @@ public:
     void sortBy(int subItem, bool ascending);
 
 signals:
-    void rowAdded(int number);
+    // Rows `first` to `last` were appended.
+    void rowsAdded(int first, int last);
     void rowChanged(int number, int subItem);
     void rowRemoved(int number);
     void cleared();
@@ -40,5 +43,7 @@ signals:
     void rowsRearranged();
 
 private:
+    static Row made(const QStringList& subItems);
+
     QList<Row> rows_;
 };

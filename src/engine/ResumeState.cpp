@@ -67,6 +67,14 @@ bool ResumeState::save(qint64 size, const SegmentTable& segments, SegmentFiles& 
 
 void ResumeState::saveNowAndThen(qint64 size, const SegmentTable& segments, SegmentFiles& files)
 {
+    // A segmented file has gaps that only the resume data tells: its first
+    // bytes are kept at once. A file one connection writes tells by its
+    // length where it stands, so its first save waits a second too, and a
+    // small file, complete by then, never has resume data written.
+    if (!saved_.isValid() && segments.NumSegments == 0) {
+        saved_.start();
+        return;
+    }
     if (!saved_.isValid() || saved_.elapsed() >= 1000)
         save(size, segments, files);
 }

@@ -37,7 +37,8 @@ public:
     // written so far on disk first; does nothing when the layout written last
     // is the same. False when it cannot be written.
     bool save(qint64 size, const SegmentTable& segments, SegmentFiles& files);
-    // As save, but at most once a second.
+    // As save, but at most once a second; for a file in one piece, not
+    // before a second has passed since the first call.
     void saveNowAndThen(qint64 size, const SegmentTable& segments, SegmentFiles& files);
     // The download is complete or starts from nothing: no resume data, and
     // no request options kept beside the file.

@@ -7,9 +7,10 @@
 #include <QObject>
 #include <QString>
 #include <QSslSocket>
+#include <QTcpSocket>
 #include <QTimer>
 
-#include <vector>
+#include <memory>
 
 // An HTTP connection over TCP, or over TLS for https (the certificate checked
 // against the trusted authorities, and against the host name).
@@ -17,6 +18,7 @@ class SegmentConnection : public QObject, public HttpConnection {
     Q_OBJECT
 public:
     explicit SegmentConnection(Callbacks callbacks, QObject* parent = nullptr);
+    ~SegmentConnection() override;
 
     void setLimiter(RateLimiter* limiter) override { limiter_ = limiter; }
     void open(const UrlParts& target, const ProxyRoute* route, const QByteArray& request, bool headRequest) override;
@@ -25,6 +27,7 @@ public:
     const HttpResponseParser& response() const override { return parser_; }
 
 private:
+    void makeSocket(bool tls);
     void readAvailable();
     // Reads the proxy's answer to CONNECT; true once the tunnel is open.
     bool readTunnelReply();
@@ -33,10 +36,13 @@ private:
     void finish(bool complete);
 
     Callbacks callbacks_;
-    QSslSocket socket_;
+    // Made by the first open(), and again when the scheme changes.
+    QTcpSocket* socket_ = nullptr;
+    QSslSocket* tlsSocket_ = nullptr; // socket_ over TLS, or null
     HttpResponseParser parser_;
     QByteArray request_;
-    std::vector<char> buffer_;
+    // Read into, never zero-filled: pages are touched only as data arrives.
+    std::unique_ptr<char[]> buffer_;
     bool open_ = false;
     bool tls_ = false;
     QString tlsHost_;         // the name the certificate must carry

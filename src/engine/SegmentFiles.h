@@ -16,7 +16,7 @@
 class SegmentFiles {
 public:
     // Bytes gathered for one segment before they are written.
-    static constexpr qsizetype kGather = 1024 * 1024;
+    static constexpr qsizetype kGather = 256 * 1024;
 
     // A new download into `path`: nothing is lost yet.
     void setPath(const QString& path)

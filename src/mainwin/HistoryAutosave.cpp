@@ -10,7 +10,7 @@ HistoryAutosave::HistoryAutosave(JobViews& views, std::function<void()> save, QO
     timer_.setInterval(kDelayMs);
     connect(&timer_, &QTimer::timeout, this, &HistoryAutosave::saveNow);
     for (JobList* list : {&views.lstMain, &views.lstAll}) {
-        connect(list, &JobList::rowAdded, this, &HistoryAutosave::changed);
+        connect(list, &JobList::rowsAdded, this, &HistoryAutosave::changed);
         connect(list, &JobList::rowChanged, this, &HistoryAutosave::changed);
         connect(list, &JobList::rowRemoved, this, &HistoryAutosave::changed);
         connect(list, &JobList::cleared, this, &HistoryAutosave::changed);

@@ -67,39 +67,44 @@ void JobViews::LoadHistory(const QString& path, const QDate& today)
     const auto content = HistoryFile::read(path);
     if (!content)
         return;
+    QList<QStringList> all;
+    all.reserve(content->rows.size());
     for (const JobRow& row : content->rows)
-        lstAll.addRow(cellsOf(row));
+        all.append(cellsOf(row));
 
+    // Each list is filled in one go, so that its views hear of one change.
+    QList<QStringList> todays, yesterdays, pastWeek, pastMonth, history;
+    history.reserve(all.size());
     bool damaged = content->cutShort;
     if (!damaged) {
         // Sort the rows into the views by age; a date that does not read
         // stops the pass. A row that is not done stays in today's list,
         // whatever its date, where Resume All and the schedule find it.
-        QList<int> todays;
-        for (int number = 1; number <= lstAll.rowCount(); ++number) {
-            const JobList::Row row = lstAll.row(number);
-            const QDate date = HistoryFile::parseDate(row->subItem(JobColumn::Date));
+        for (const QStringList& cells : std::as_const(all)) {
+            const QDate date = HistoryFile::parseDate(cells[JobColumn::Date - 1]);
             if (!date.isValid()) {
                 damaged = true;
                 break;
             }
-            const bool current = date == today || row->subItem(JobColumn::Percent) != QStringLiteral("100%");
+            const bool current = date == today || cells[JobColumn::Percent - 1] != QStringLiteral("100%");
             const qint64 age = date.daysTo(today);
-            JobList* target = current   ? &lstMain
-                : age == 1              ? &lstYest
-                : age >= 2 && age <= 8  ? &lstWeek
-                : age >= 9 && age <= 38 ? &lstMonth
-                                        : nullptr;
+            QList<QStringList>* target = current ? &todays
+                : age == 1                       ? &yesterdays
+                : age >= 2 && age <= 8           ? &pastWeek
+                : age >= 9 && age <= 38          ? &pastMonth
+                                                 : nullptr;
             if (target)
-                target->addRow(cellsOf(*row));
-            if (current)
-                todays.prepend(number);
-        }
-        if (!damaged) {
-            for (const int number : todays) // from the last row to the first
-                lstAll.removeRow(number);
+                target->append(cells);
+            if (!current)
+                history.append(cells);
         }
     }
+    // A damaged file keeps every row it has in the history.
+    lstAll.addRows(damaged ? all : history);
+    lstMain.addRows(todays);
+    lstYest.addRows(yesterdays);
+    lstWeek.addRows(pastWeek);
+    lstMonth.addRows(pastMonth);
     if (damaged) {
         // Keep the file as it was: the next save writes only what was read.
         const QString copy = path + QStringLiteral(".damaged-")

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -89,9 +90,16 @@ int AtomicFile::removeStaleTemporaries(const QString& path)
     const QRegularExpression legacy(QLatin1Char('^') + name + QStringLiteral("\\.") + kRandom + QLatin1Char('$'));
     const QDateTime now = QDateTime::currentDateTimeUtc();
 
+    // Only names that begin with the file's are looked at more closely: a
+    // folder of many files is listed without a look at each of them.
+    const QString prefix = target.fileName() + QLatin1Char('.');
     int removed = 0;
-    const QDir folder = target.absoluteDir();
-    for (const QFileInfo& entry : folder.entryInfoList(QDir::Files | QDir::Hidden | QDir::System)) {
+    QDirIterator entries(target.absolutePath(), QDir::Files | QDir::Hidden | QDir::System);
+    while (entries.hasNext()) {
+        entries.next();
+        if (!entries.fileName().startsWith(prefix))
+            continue;
+        const QFileInfo entry = entries.fileInfo();
         bool stale = false;
         if (const QRegularExpressionMatch match = withPid.match(entry.fileName()); match.hasMatch()) {
             const qint64 pid = match.captured(1).toLongLong();

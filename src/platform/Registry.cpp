@@ -116,6 +116,19 @@ bool Registry::writeValues(RegistryRoot root, const QString& keyPath, const Valu
     });
 }
 
+bool Registry::updateValues(RegistryRoot root, const QString& keyPath, const QStringList& names, const Update& update)
+{
+    const QStringList path = splitPath(keyPath);
+    return modify(root, [&](RegistryHive& hive) {
+        Values stored;
+        for (const QString& name : names)
+            stored.append({name, hive.value(path, name).value_or(QString())});
+        for (const auto& [name, data] : update(stored))
+            hive.setValue(path, name, data);
+        return true;
+    });
+}
+
 int Registry::removeStaleTemporaries() const
 {
     int removed = 0;

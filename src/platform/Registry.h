@@ -49,6 +49,13 @@ public:
     // after a crash the hive holds all of them or none.
     using Values = QList<std::pair<QString, QString>>; // name, data
     bool writeValues(RegistryRoot root, const QString& keyPath, const Values& values);
+    // Rewrites values of one key from their texts as stored at the time of
+    // the write (empty when missing), under the lock, so that what another
+    // process wrote in between is built on, not overwritten. `update` gets
+    // the stored values of `names`, in their order, and returns the values
+    // to write.
+    using Update = std::function<Values(const Values& stored)>;
+    bool updateValues(RegistryRoot root, const QString& keyPath, const QStringList& names, const Update& update);
     bool deleteValue(RegistryRoot root, const QString& keyPath, const QString& name);
     // Deletes a key that has no subkeys.
     bool deleteKey(RegistryRoot root, const QString& keyPath);

@@ -7,6 +7,7 @@
 #include "platform/Registry.h"
 #include "platform/ShellOpener.h"
 #include "settings/AppSettings.h"
+#include "settings/CompletionCounters.h"
 #include "settings/DialogSettings.h"
 #include "settings/SaveLocationChoice.h"
 
@@ -39,6 +40,8 @@ public:
     const QString autostartFolder;
 
     AppSettings appSettings;
+    // Counts completed downloads into appSettings and the store.
+    CompletionCounters completions {registry, appSettings};
     SaveLocationChoice saveLocation;
     // What other parts read of the settings dialog's values, as stored.
     DialogSettings dialogSettings;

@@ -57,9 +57,21 @@ bool SettingsStore::commit()
     return written;
 }
 
-bool SettingsStore::putDownloadCounters(const AppSettings& settings)
+bool SettingsStore::addToDownloadCounters(std::int32_t downloads, double bytes, AppSettings& settings)
 {
-    stage(QStringLiteral("Downloads"), QString::number(settings.Downloads));
-    stage(QStringLiteral("AllBytes"), QString::number(settings.AllBytes, 'f', 0));
-    return commit();
+    const QString count = QStringLiteral("Downloads");
+    const QString total = QStringLiteral("AllBytes");
+    std::int32_t newCount = 0;
+    double newTotal = 0;
+    const bool written = registry_.updateValues(
+        kRoot, SettingsDefaults::kSettingsKey, {count, total}, [&](const Registry::Values& stored) {
+            newCount = stored[0].second.toInt() + downloads;
+            newTotal = stored[1].second.toDouble() + bytes;
+            return Registry::Values {{count, QString::number(newCount)}, {total, QString::number(newTotal, 'f', 0)}};
+        });
+    if (written) {
+        settings.Downloads = newCount;
+        settings.AllBytes = newTotal;
+    }
+    return written;
 }

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 // Reads and writes the values under the settings key. Every part that writes
 // a setting goes through here; values staged together are written in one
 // replacement of the hive, so a crash keeps all of them or none.
@@ -29,8 +31,9 @@ public:
     void stage(const QString& name, const QString& text);
     bool commit();
 
-    // The completion statistics, both in one write.
-    bool putDownloadCounters(const AppSettings& settings);
+    // Adds `downloads` and `bytes` to the completion statistics as stored
+    // now, both in one write, and puts the new totals into `settings`.
+    bool addToDownloadCounters(std::int32_t downloads, double bytes, AppSettings& settings);
 
 private:
     Registry& registry_;

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QUrl>
 
-class QTextStream;
+class QIODevice;
 class SiteLinkList;
 struct SiteOptions;
 
@@ -23,7 +23,7 @@ class CheckSite {
 public:
     CheckSite(const SiteOptions& options, SiteLinkList& links, CrawlRoot root);
 
-    QList<SiteDownload> run(QTextStream& page, const QUrl& pageUrl);
+    QList<SiteDownload> run(QIODevice& page, const QUrl& pageUrl);
     // The same for a saved page; a page that cannot be read gives no links.
     QList<SiteDownload> runFile(const QString& path, const QUrl& pageUrl);
 

@@ -9,6 +9,7 @@
 #include "site/CheckSite.h"
 #include "site/CrawlFolder.h"
 
+#include <QSet>
 #include <QTimer>
 #include <QUrl>
 
@@ -47,7 +48,7 @@ void SiteCrawl::begin()
     links_.truncate();
     root_ = {};
     pages_.clear();
-    waiting_.clear();
+    clearWaiting();
     readRows_.clear();
     progress_ = {};
     progress_.phase = CrawlProgress::Phase::WaitingForStartPage;
@@ -67,7 +68,7 @@ void SiteCrawl::stop()
         && progress_.phase != CrawlProgress::Phase::WaitingForStartPage)
         return;
     pages_.clear();
-    waiting_.clear();
+    clearWaiting();
     progress_.queued = 0;
     // The global stop stops the running downloads; one still connecting goes
     // on as a download of its own.
@@ -243,7 +244,9 @@ void SiteCrawl::list(const SiteDownload& download)
         return;
     JobList& jobs = windows_.jobs();
     windows_.QueueJob(download.url, download.savePath);
-    waiting_.append({download, jobs.row(jobs.rowCount())});
+    const QString server = GetServerName(download.url);
+    waiting_.append({download, jobs.row(jobs.rowCount()), server});
+    ++waitingPerServer_[server];
     ++progress_.queued;
 }
 
@@ -257,13 +260,20 @@ void SiteCrawl::startWaiting()
             ++running[watched.server];
     }
     JobList& jobs = windows_.jobs();
-    for (qsizetype at = 0; at < waiting_.size();) {
-        const QString server = GetServerName(waiting_[at].download.url);
-        if (running.value(server) >= std::max(1, ServerLimit(context_.dialogSettings, waiting_[at].download.url))) {
+    // A server found full is passed over; the scan ends once every server
+    // with downloads waiting is full, so that a long list costs little.
+    QSet<QString> full;
+    for (qsizetype at = 0; at < waiting_.size() && full.size() < waitingPerServer_.size();) {
+        const QString server = waiting_[at].server;
+        if (full.contains(server)
+            || running.value(server) >= std::max(1, ServerLimit(context_.dialogSettings, waiting_[at].download.url))) {
+            full.insert(server);
             ++at;
             continue;
         }
         const Waiting entry = waiting_.takeAt(at);
+        if (--waitingPerServer_[server] == 0)
+            waitingPerServer_.remove(server);
         --progress_.queued;
         // A row the user removed, or started himself, is no longer the crawl's.
         int number = jobs.numberOf(entry.row);
@@ -275,12 +285,19 @@ void SiteCrawl::startWaiting()
         if (!job) {
             // No slot is free: the row waits for the next download to end.
             waiting_.insert(at, entry);
+            ++waitingPerServer_[server];
             ++progress_.queued;
             break;
         }
         ++running[server];
     }
     announce();
+}
+
+void SiteCrawl::clearWaiting()
+{
+    waiting_.clear();
+    waitingPerServer_.clear();
 }
 
 void SiteCrawl::finishIfDone()

@@ -66,6 +66,7 @@ private:
     struct Waiting {
         SiteDownload download;
         JobList::Row row;
+        QString server;
     };
     // The row of a page read, with the status it had before it said that the
     // rest of the site is coming.
@@ -88,6 +89,7 @@ private:
     void readPage(const FinishedPage& finished);
     void list(const SiteDownload& download);
     void startWaiting();
+    void clearWaiting();
     void finishIfDone();
     void end(CrawlProgress::Phase phase);
     void announce();
@@ -103,6 +105,8 @@ private:
     QHash<const DownloadJob*, Watched> watched_;
     QList<FinishedPage> pages_;
     QList<Waiting> waiting_;
+    // How many of waiting_ each server has.
+    QHash<QString, qsizetype> waitingPerServer_;
     QList<ReadRow> readRows_;
     // The server of the download being started, while StartJob runs.
     const QString* starting_ = nullptr;

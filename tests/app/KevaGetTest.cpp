@@ -29,6 +29,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <csignal>
 
 namespace {
@@ -319,6 +320,34 @@ TEST_F(KevaGet, PrintsEachStatusOnceAndTheSavedPath)
         << outcome.out.join(QStringLiteral(" | ")).toStdString();
 }
 
+// Two runs at once: each adds its completion to the counters by the time it
+// exits, and a file fetched in one piece leaves no resume data behind.
+TEST_F(KevaGet, RunsAtOnceAddUpTheirCountersByTheirExit)
+{
+    NginxServer nginx(www());
+    KEVA_REQUIRE_PEER(nginx);
+    std::array<QProcess, 2> runs;
+    const std::array<QString, 2> names {QStringLiteral("a.bin"), QStringLiteral("b.bin")};
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        runs[i].setWorkingDirectory(home.path(QString()));
+        runs[i].start(TestHome::binFolder() + QStringLiteral("/kevaget"),
+                      {QStringLiteral("-o"), home.path(names[i]), nginx.url(QStringLiteral("/file.bin")).toString()});
+    }
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        ASSERT_TRUE(runs[i].waitForFinished(60000));
+        EXPECT_EQ(runs[i].exitCode(), 0) << runs[i].readAllStandardError().toStdString();
+        EXPECT_EQ(sha256(home.readFile(names[i])), sha256(served));
+        EXPECT_FALSE(QFileInfo::exists(ResumeFile::pathFor(home.path(names[i]))));
+    }
+    const CRegister registry(home.context().registry);
+    const auto stored = [&](const char* name) {
+        return registry.REGGetSetting(RegistryRoot::HKEY_LOCAL_MACHINE, SettingsDefaults::kSettingsKey,
+                                      QString::fromLatin1(name));
+    };
+    EXPECT_EQ(stored("Downloads"), QStringLiteral("2"));
+    EXPECT_EQ(stored("AllBytes"), QString::number(2 * served.size()));
+}
+
 TEST_F(KevaGet, ARefusedLoginIsToldOnce)
 {
     PyftpdlibServer server(www());
@@ -418,7 +447,10 @@ TEST_P(KevaGetKilled, GoesOnWithC)
     first.start(TestHome::binFolder() + QStringLiteral("/kevaget"), arguments);
     ASSERT_TRUE(first.waitForStarted());
     const QDeadlineTimer deadline(30000);
-    while (QFileInfo(saved).size() < c.size / 4 && !deadline.hasExpired())
+    // Killed once the resume data was first written (for a file in one
+    // piece, a second into the transfer).
+    while ((QFileInfo(saved).size() < c.size / 4 || !QFileInfo::exists(ResumeFile::pathFor(saved)))
+           && !deadline.hasExpired())
         QThread::msleep(20);
     ASSERT_LT(QFileInfo(saved).size(), c.size) << "too fast to be stopped half-way";
     ::kill(static_cast<pid_t>(first.processId()), c.signal);

@@ -145,6 +145,32 @@ TEST_F(DownloadJobScripted, UpdateShowsTheWholeAndEachSegment)
     EXPECT_FALSE(QFile::exists(home.path(QStringLiteral("file.bin.keva-resume"))));
 }
 
+// A file one connection writes tells by its length where it stands: its
+// resume data waits a second, and a file done by then never has any.
+TEST_F(DownloadJobScripted, AFileInOnePieceDoneWithinASecondWritesNoResumeData)
+{
+    context->appSettings.Segment = 0;
+    server.respond = [](const ScriptedHttp::Request& request) {
+        return request.head ? ScriptedHttp::rangedReply(request, kBody) : QByteArray();
+    };
+    start();
+    ASSERT_TRUE(JobRunner::waitFor([&] { return server.requests.size() == 2; }, 5000));
+    ASSERT_EQ(job->segmentTable().connections(), 1);
+    const QByteArray reply = ScriptedHttp::rangedReply(server.requests[1], kBody);
+    const qsizetype half = reply.size() - kBody.size() / 2;
+    server.answer(1, reply.left(half));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->receivedBytes() > 0; }, 5000));
+    const QString resume = home.path(QStringLiteral("file.bin.keva-resume"));
+    EXPECT_FALSE(QFile::exists(resume)) << "half-way, within the first second";
+    server.answer(1, reply.mid(half));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->completed(); }, 5000));
+    const auto sha256 = [](const QByteArray& bytes) {
+        return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+    };
+    EXPECT_EQ(sha256(home.readFile(QStringLiteral("file.bin"))), sha256(kBody));
+    EXPECT_FALSE(QFile::exists(resume));
+}
+
 TEST_F(DownloadJobScripted, WatchdogCountsFromTheThirtySecondInterval)
 {
     context->appSettings.StopResume = true;

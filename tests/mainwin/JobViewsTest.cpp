@@ -49,6 +49,31 @@ TEST(JobViews, SortsTheHistoryByAge)
     EXPECT_TRUE(views.damagedCopy().isEmpty());
 }
 
+TEST(JobViews, ManyRowsLoadInOrderAsOneChangePerList)
+{
+    TestHome home;
+    QByteArray file;
+    QStringList todays, history;
+    for (int i = 0; i < 3000; ++i) {
+        const QString name = QStringLiteral("r%1").arg(i);
+        file += record(name, kToday.addDays(-(i % 3) * 20));
+        (i % 3 == 0 ? todays : history).append(name);
+    }
+    home.writeFile(QStringLiteral("History.ini"), file);
+
+    JobViews views;
+    int allChanges = 0;
+    int mainChanges = 0;
+    QObject::connect(&views.lstAll, &JobList::rowsAdded, [&] { ++allChanges; });
+    QObject::connect(&views.lstMain, &JobList::rowsAdded, [&] { ++mainChanges; });
+    views.LoadHistory(home.path(QStringLiteral("History.ini")), kToday);
+    EXPECT_EQ(namesIn(views.lstMain), todays);
+    EXPECT_EQ(namesIn(views.lstAll), history);
+    EXPECT_EQ(views.lstMonth.rowCount(), 1000);
+    EXPECT_EQ(allChanges, 1);
+    EXPECT_EQ(mainChanges, 1);
+}
+
 TEST(JobViews, RoundTripsThroughTheHistoryFile)
 {
     TestHome home;

@@ -5,7 +5,7 @@
 
 #include "support/CaseName.h"
 
-#include <QTextStream>
+#include <QBuffer>
 
 #include <gtest/gtest.h>
 
@@ -20,9 +20,10 @@ const char* const kPage = "http://h:8080/site/docs/page.html";
 
 QList<SiteDownload> check(CheckSite& checkSite, const QString& text, const QString& pageUrl)
 {
-    QString page = text;
-    QTextStream stream(&page);
-    return checkSite.run(stream, QUrl(pageUrl));
+    QByteArray bytes = text.toUtf8();
+    QBuffer page(&bytes);
+    page.open(QIODevice::ReadOnly);
+    return checkSite.run(page, QUrl(pageUrl));
 }
 
 struct PageCase {
@@ -262,6 +263,25 @@ TEST(CheckSite, ALinkOverOnePagesLimitIsTakenFromAnother)
                                              QStringLiteral("http://h:8080/site/docs/other.html"));
     ASSERT_EQ(second.size(), 1);
     EXPECT_EQ(second[0].url, QStringLiteral("http://h:8080/site/docs/4.zip"));
+}
+
+// A page is read in pieces of 64 KiB: a value and an attribute's name cut
+// by a piece's end are still found; a value left open runs past its line.
+TEST(CheckSite, FindsLinksAcrossThePiecesOfALongLine)
+{
+    QString page = QString(65536 - 12, u'x') + QStringLiteral("<a href=\"aa.zip\">");
+    page += QString(131072 - 2 - page.size(), u'y') + QStringLiteral("SRC='b.png' href=\"open");
+    page += QString(70000, u'z') + QStringLiteral("\nhref=\"c.zip\"");
+    SiteOptions options;
+    SiteLinkList links;
+    CheckSite checkSite(options, links, CrawlRoot::of(kStart, kFolder + QStringLiteral("/index.html")));
+    QStringList urls;
+    for (const SiteDownload& download : check(checkSite, page, QString::fromUtf8(kPage)))
+        urls.append(download.url);
+    EXPECT_EQ(
+        urls,
+        (QStringList {QStringLiteral("http://h:8080/site/docs/aa.zip"), QStringLiteral("http://h:8080/site/docs/b.png"),
+                      QStringLiteral("http://h:8080/site/docs/c.zip")}));
 }
 
 TEST(CheckSite, AnUnreadablePageGivesNoLinks)

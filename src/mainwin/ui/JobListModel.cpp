@@ -10,9 +10,11 @@ JobListModel::JobListModel(JobList& list, QObject* parent)
                QStringLiteral("Status"), QStringLiteral("URL"), QStringLiteral("Date")})
     , rowIcon_(ProgramIcons::named(QStringLiteral("row")))
 {
-    connect(&list_, &JobList::rowAdded, this, [this](int number) {
-        beginInsertRows(QModelIndex(), number - 1, number - 1);
-        rows_.insert(number - 1, list_.row(number));
+    connect(&list_, &JobList::rowsAdded, this, [this](int first, int last) {
+        beginInsertRows(QModelIndex(), first - 1, last - 1);
+        rows_.reserve(last);
+        for (int number = first; number <= last; ++number)
+            rows_.insert(number - 1, list_.row(number));
         endInsertRows();
     });
     connect(&list_, &JobList::rowRemoved, this, [this](int number) {

@@ -1,6 +1,7 @@
 // The site crawl without a window, for the crawl benchmark:
 //
-//   site_crawl generate ROOT PORT      writes the generated site into ROOT
+//   site_crawl generate ROOT PORT [PAGES FILES]
+//                                      writes the generated site into ROOT
 //                                      (absolute links name 127.0.0.1:PORT) and
 //                                      prints "pages files missing"
 //   site_crawl crawl URL FOLDER LIMIT  crawls from URL into FOLDER with at most
@@ -23,8 +24,11 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
-    if (args.size() == 4 && args[1] == QStringLiteral("generate")) {
-        const GeneratedSite::Made made = GeneratedSite::write(args[2], static_cast<quint16>(args[3].toUInt()));
+    if ((args.size() == 4 || args.size() == 6) && args[1] == QStringLiteral("generate")) {
+        const auto port = static_cast<quint16>(args[3].toUInt());
+        const GeneratedSite::Made made = args.size() == 6
+            ? GeneratedSite::write(args[2], port, args[4].toInt(), args[5].toInt())
+            : GeneratedSite::write(args[2], port);
         std::cout << made.pages << ' ' << made.files << ' ' << made.missing << std::endl;
         return 0;
     }
@@ -40,6 +44,6 @@ int main(int argc, char** argv)
                   << progress.failed << std::endl;
         return over && progress.phase == CrawlProgress::Phase::Finished ? 0 : 1;
     }
-    std::cerr << "usage: site_crawl generate ROOT PORT | site_crawl crawl URL FOLDER LIMIT" << std::endl;
+    std::cerr << "usage: site_crawl generate ROOT PORT [PAGES FILES] | site_crawl crawl URL FOLDER LIMIT" << std::endl;
     return 2;
 }
