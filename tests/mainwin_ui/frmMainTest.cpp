@@ -316,9 +316,11 @@ TEST_F(frmMainTest, RightClickOnAnyListOpensTheQueueMenu)
     EXPECT_EQ(entries,
               (QStringList {QStringLiteral("Refresh"), QStringLiteral("Clear Queue"), QStringLiteral("Select All"),
                             QStringLiteral("De-Select All"), QStringLiteral("Re-Download URL..."),
-                            QStringLiteral("Remove Selection"), QStringLiteral("&Pause"), QStringLiteral("&Resume"),
-                            QStringLiteral("&Stop"), QStringLiteral("P&ause All"), QStringLiteral("R&esume All"),
-                            QStringLiteral("S&top All")}));
+                            QStringLiteral("Change Address..."), QStringLiteral("Remove Selection"),
+                            QStringLiteral("&Pause"), QStringLiteral("&Resume"), QStringLiteral("&Stop"),
+                            QStringLiteral("P&ause All"), QStringLiteral("R&esume All"), QStringLiteral("S&top All")}));
+    EXPECT_FALSE(window->findChild<QAction*>(QStringLiteral("changeaddress_qmnu"))->isEnabled())
+        << "no unfinished row is selected";
 }
 
 TEST_F(frmMainTest, HeaderClickSortsTheJobListBothWays)
