@@ -165,8 +165,6 @@ TEST_F(DownloadWindowsTest, AJobThatStillConnectsKeepsItsSlot)
     EXPECT_EQ(windows->slot(0), connecting);
 }
 
-} // namespace
-
 // A download listed for later keeps the address without its password in its
 // row, and what it asks with beside its file; its later start asks with it.
 TEST_F(DownloadWindowsTest, AListedDownloadKeepsItsLoginBesideTheFileNotInTheRow)
@@ -184,3 +182,5 @@ TEST_F(DownloadWindowsTest, AListedDownloadKeepsItsLoginBesideTheFileNotInTheRow
     EXPECT_EQ(job->requestOptions().password, QStringLiteral("p@ss"));
     EXPECT_EQ(job->requestOptions().browser.cookie, QStringLiteral("sid=1"));
 }
+
+} // namespace

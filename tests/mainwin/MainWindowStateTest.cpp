@@ -8,6 +8,7 @@
 #include "settings/LoadSettings.h"
 
 #include "SlowTransfers.h"
+#include "TestToday.h"
 #include "support/CaseName.h"
 #include "support/PeerRequirement.h"
 #include "support/TestHome.h"
@@ -22,8 +23,6 @@
 #include <unistd.h>
 
 namespace {
-
-const QDate kToday(2026, 12, 7);
 
 class MainWindowStateTest : public testing::Test {
 protected:
