@@ -4,11 +4,11 @@
 # `scripts/setup test`, with an empty compiler cache (cold); a second fresh
 # clone does the same with the cache the first one filled (warm). The phases
 # of `test` are timed apart (packages and format check, build, browser tools,
-# test suite); extra arguments go to the warm clone's ctest (for example
-# `-L unit`, to time its build without running the suite a second time).
+# test suite); extra arguments go to both clones' ctest (for example
+# `-L unit`, to time the builds without running the whole suite).
 # Every time comes with the load average, since the machine may be shared.
 #
-#   bench/build_times.sh [ctest-arguments for the warm clone...]
+#   bench/build_times.sh [ctest-arguments...]
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
@@ -52,11 +52,7 @@ for kind in cold warm; do
   cd "$work/$kind"
   ccache -z >/dev/null
   timed "$kind run" scripts/setup run
-  if [ "$kind" = cold ]; then
-    timed_test "$kind test"
-  else
-    timed_test "$kind test" "$@"
-  fi
+  timed_test "$kind test" "$@"
   echo "  compiler cache: $(ccache -s | grep -E '^ *Hits:' | head -1 | tr -s ' '), size $(du -sh "$CCACHE_DIR" | cut -f1)"
 done
 echo "Logs and clones: $work"
