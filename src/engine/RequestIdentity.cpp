@@ -2,7 +2,7 @@
 
 namespace {
 
-const QByteArray kLineEnd = "\r\n";
+const QByteArray kHeaderLineEnd = "\r\n";
 
 bool named(const std::pair<QByteArray, QByteArray>& header, const char* name)
 {
@@ -54,12 +54,12 @@ QByteArray RequestIdentity::lines(const UrlParts& target, const QByteArray& meth
         if (private_ && !origin)
             continue;
         ownAuthorization = ownAuthorization || named(header, "Authorization");
-        lines += header.first + ": " + header.second + kLineEnd;
+        lines += header.first + ": " + header.second + kHeaderLineEnd;
     }
     if (origin && !options_.browser.cookie.isEmpty())
-        lines += "Cookie: " + options_.browser.cookie.toUtf8() + kLineEnd;
+        lines += "Cookie: " + options_.browser.cookie.toUtf8() + kHeaderLineEnd;
     if (login_ && !ownAuthorization && target.Server.compare(loginHost_, Qt::CaseInsensitive) == 0)
-        lines += "Authorization: " + login_->authorization(method, requestTarget) + kLineEnd;
+        lines += "Authorization: " + login_->authorization(method, requestTarget) + kHeaderLineEnd;
     return lines;
 }
 

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr CaptionKey kCaptions[] = {
+constexpr CaptionKey kAboutCaptions[] = {
     {"frmAbout", "02001", "About Quillspan"},
     {"lblTitle", "02002", "Quillspan KEVA"},
     {"lblVersionCaption", "02003", "Version:"},
@@ -47,13 +47,13 @@ AboutState::AboutState(KevaContext& context, FindProgram findProgram)
     , context_(context)
     , findProgram_(findProgram ? std::move(findProgram)
                                : [](const QString& name) { return QStandardPaths::findExecutable(name); })
-    , captions_(CaptionTable(kCaptions))
+    , captions_(CaptionTable(kAboutCaptions))
 {
 }
 
 void AboutState::applyCaptions()
 {
-    captions_ = CaptionTable(kCaptions, &context_.text);
+    captions_ = CaptionTable(kAboutCaptions, &context_.text);
 }
 
 bool AboutState::rightToLeft() const

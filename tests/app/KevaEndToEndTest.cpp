@@ -430,8 +430,6 @@ TEST_F(KevaEndToEnd, AFirstRunKeepsItsDownloadThroughACrashAndTheNextDay)
     EXPECT_TRUE(history.contains("\r\n100%\r\n")) << history.constData();
 }
 
-} // namespace
-
 // From a first run: a server that wants a login gets it from the window the
 // download asks with; ticked, the login is kept on the Logins page (in
 // Settings.ini), and the file arrives byte-exact.
@@ -465,3 +463,5 @@ TEST_F(KevaEndToEnd, AServerThatWantsALoginGetsTheOneTypedIntoTheDownloadsQuesti
     EXPECT_FALSE(settings.contains("s3cret")) << "the password is kept scrambled";
     EXPECT_FALSE(terminate().contains("s3cret"));
 }
+
+} // namespace

@@ -3,13 +3,12 @@
 #include "settings/SettingsDefaults.h"
 
 #include "support/CaseName.h"
+#include "support/RegistryRootNames.h"
 #include "support/TestHome.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
 
 // Values of the helper's own key; nullptr leaves a value out.
 struct FilterCase {

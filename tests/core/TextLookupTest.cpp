@@ -16,14 +16,14 @@ struct LookupCase {
     QString expected;
 };
 
-const QByteArray kEnglish = "[KEVA]\n"
-                            "11048=Connected\n"
-                            "11045= can not log in.\n"
-                            "01008=Total Transfer Rate: \n"
-                            "01010=\n"
-                            "01011=   \n"
-                            "padded=\"   both sides   \"\n"
-                            "long="
+const QByteArray kEnglishIni = "[KEVA]\n"
+                               "11048=Connected\n"
+                               "11045= can not log in.\n"
+                               "01008=Total Transfer Rate: \n"
+                               "01010=\n"
+                               "01011=   \n"
+                               "padded=\"   both sides   \"\n"
+                               "long="
     + QByteArray(600, 'x')
     + "\n"
       "longpadded=\""
@@ -37,7 +37,7 @@ class TextLookupCases : public testing::TestWithParam<LookupCase> { };
 TEST_P(TextLookupCases, ReadsTheLanguageFile)
 {
     TestHome home;
-    home.writeFile(QStringLiteral("home/Lang/English.ini"), kEnglish);
+    home.writeFile(QStringLiteral("home/Lang/English.ini"), kEnglishIni);
     const TextLookup text(home.programFolder() + QStringLiteral("/Lang"));
     const LookupCase& c = GetParam();
     EXPECT_EQ(text.GetText(QString::fromLatin1(c.key), QString::fromLatin1(c.fallback)), c.expected);
@@ -73,7 +73,7 @@ class LanguageFileReads : public testing::TestWithParam<ReparseCase> { };
 TEST_P(LanguageFileReads, ParseOnlyAChangedFile)
 {
     TestHome home;
-    home.writeFile(QStringLiteral("home/Lang/English.ini"), kEnglish);
+    home.writeFile(QStringLiteral("home/Lang/English.ini"), kEnglishIni);
     home.writeFile(QStringLiteral("home/Lang/German.ini"), "[KEVA]\n11048=Verbunden\n");
     TextLookup text(home.programFolder() + QStringLiteral("/Lang"));
     for (int i = 0; i < 100; ++i)
@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ReparseCase {"ReplacedWithSameSizeAndTime",
                                  [](TestHome& home, TextLookup&) {
                                      home.replaceFile(QStringLiteral("home/Lang/English.ini"),
-                                                      QByteArray(kEnglish).replace("=Connected", "=Connexion"));
+                                                      QByteArray(kEnglishIni).replace("=Connected", "=Connexion"));
                                  },
                                  QStringLiteral("Connexion"), 2},
                     ReparseCase {
@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TextLookup, MissingLanguageFileGivesEveryFallback)
 {
     TestHome home;
-    home.writeFile(QStringLiteral("home/Lang/English.ini"), kEnglish);
+    home.writeFile(QStringLiteral("home/Lang/English.ini"), kEnglishIni);
     TextLookup text(home.programFolder() + QStringLiteral("/Lang"));
     text.setLanguageFile(QStringLiteral("Klingon.ini"));
     EXPECT_EQ(text.GetText(QStringLiteral("11048"), QStringLiteral("Connected!")), QStringLiteral("Connected!"));
@@ -150,7 +150,7 @@ TEST(TextLookup, FindsTheLanguageFileWhateverTheLetterCaseOfItsName)
 TEST(TextLookup, CaptionsAreBuiltInOnceTheLanguagePackIsUnavailable)
 {
     TestHome home;
-    home.writeFile(QStringLiteral("home/Lang/English.ini"), kEnglish);
+    home.writeFile(QStringLiteral("home/Lang/English.ini"), kEnglishIni);
     TextLookup text(home.programFolder() + QStringLiteral("/Lang"));
     EXPECT_EQ(text.caption(QStringLiteral("11048"), QStringLiteral("built in")), QStringLiteral("Connected"));
     text.setLanguagePackUnavailable();

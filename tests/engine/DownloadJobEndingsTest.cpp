@@ -23,8 +23,6 @@
 
 namespace {
 
-constexpr qint64 kMiB = 1048576;
-
 using DownloadJobEndings = EngineTest;
 
 qsizetype getsIn(const FaultServer& server)

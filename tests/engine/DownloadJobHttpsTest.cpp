@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr qint64 kMiB = 1048576;
-
 class DownloadJobHttps : public EngineTest {
 protected:
     void SetUp() override

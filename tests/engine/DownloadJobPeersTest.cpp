@@ -24,8 +24,6 @@
 
 namespace {
 
-constexpr qint64 kMiB = 1048576;
-
 using DownloadJobPeers = EngineTest;
 
 // Sizes at the segment bounds: byte-exact files, and GETs that ask for each

@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr qint64 kMiB = 1048576;
 constexpr qint64 kRollback = 4096;
 
 class DownloadJobResume : public EngineTest {

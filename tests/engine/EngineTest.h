@@ -9,6 +9,8 @@
 
 #include <memory>
 
+inline constexpr qint64 kMiB = 1048576;
+
 class DownloadJob;
 class KevaContext;
 class NginxServer;

@@ -49,7 +49,7 @@ TEST(frmServerData, ExitClosesAndDeletesTheWindow)
     EXPECT_TRUE(QTest::qWaitFor([&] { return window.isNull(); }, 5000));
 }
 
-const CaptionCase kCaptions[] = {
+const CaptionCase kServerDataCaptions[] = {
     {"Window", "08000", "", "Server Interaction Info"},
     {"Banner", "08001", "asxPowerBanner1", "Server Interaction Info"},
     {"Command1", "08002", "Command1", "&Copy to Clipboard"},
@@ -61,7 +61,7 @@ class frmServerDataCaptions : public testing::TestWithParam<CaptionCase> { };
 TEST_P(frmServerDataCaptions, ShowTheTextOfTheirKey)
 {
     TestHome home;
-    WriteNumberedLanguageFile(home, CaptionCase::keys(kCaptions));
+    WriteNumberedLanguageFile(home, CaptionCase::keys(kServerDataCaptions));
     const frmServerData window(home.newContext().text, kLog);
     EXPECT_EQ(ShownCaption(window, QString::fromLatin1(GetParam().control)), GetParam().numbered());
 }
@@ -74,7 +74,7 @@ TEST_P(frmServerDataCaptions, ShowTheShippedEnglishText)
     EXPECT_EQ(ShownCaption(window, QString::fromLatin1(GetParam().control)), QString::fromUtf8(GetParam().english));
 }
 
-INSTANTIATE_TEST_SUITE_P(Controls, frmServerDataCaptions, testing::ValuesIn(kCaptions), CaseName());
+INSTANTIATE_TEST_SUITE_P(Controls, frmServerDataCaptions, testing::ValuesIn(kServerDataCaptions), CaseName());
 
 class frmServerDataLanguages : public testing::TestWithParam<const char*> { };
 

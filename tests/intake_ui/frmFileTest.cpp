@@ -102,7 +102,7 @@ TEST_F(frmFileTest, ShowsTheCaptionsOfTheState)
 }
 
 // A button pressed with or without a save path.
-struct ButtonCase {
+struct FileButtonCase {
     const char* name;
     bool pathChosen;    // the first save-as question was answered
     const char* button; // empty: Escape
@@ -111,11 +111,11 @@ struct ButtonCase {
     bool closes;
 };
 
-class frmFileButtons : public frmFileTest, public testing::WithParamInterface<ButtonCase> { };
+class frmFileButtons : public frmFileTest, public testing::WithParamInterface<FileButtonCase> { };
 
 TEST_P(frmFileButtons, CallTheState)
 {
-    const ButtonCase& c = GetParam();
+    const FileButtonCase& c = GetParam();
     if (c.pathChosen)
         answers = {path("f.zip")};
     open();
@@ -141,13 +141,13 @@ TEST_P(frmFileButtons, CallTheState)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, frmFileButtons,
-                         testing::Values(ButtonCase {"BeginDownload", true, "Command1", true, true, true},
-                                         ButtonCase {"DownloadLater", true, "Command2", false, true, true},
-                                         ButtonCase {"Cancel", true, "Command3", false, false, true},
-                                         ButtonCase {"Escape", true, "", false, false, true},
-                                         ButtonCase {"BeginWithoutPath", false, "Command1", false, false, false},
-                                         ButtonCase {"LaterWithoutPath", false, "Command2", false, false, false},
-                                         ButtonCase {"CancelWithoutPath", false, "Command3", false, false, true}),
+                         testing::Values(FileButtonCase {"BeginDownload", true, "Command1", true, true, true},
+                                         FileButtonCase {"DownloadLater", true, "Command2", false, true, true},
+                                         FileButtonCase {"Cancel", true, "Command3", false, false, true},
+                                         FileButtonCase {"Escape", true, "", false, false, true},
+                                         FileButtonCase {"BeginWithoutPath", false, "Command1", false, false, false},
+                                         FileButtonCase {"LaterWithoutPath", false, "Command2", false, false, false},
+                                         FileButtonCase {"CancelWithoutPath", false, "Command3", false, false, true}),
                          CaseName());
 
 class frmFileLanguages : public frmFileTest, public testing::WithParamInterface<const char*> { };

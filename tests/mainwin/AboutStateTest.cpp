@@ -3,6 +3,7 @@
 #include "settings/KevaContext.h"
 
 #include "support/CaseName.h"
+#include "support/RegistryRootNames.h"
 #include "support/TestHome.h"
 
 #include <QFile>
@@ -10,8 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
 
 struct SysInfoCase {
     const char* name;

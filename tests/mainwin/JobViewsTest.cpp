@@ -1,6 +1,7 @@
 #include "mainwin/HistoryFile.h"
 #include "mainwin/JobViews.h"
 
+#include "TestToday.h"
 #include "support/CaseName.h"
 #include "support/TestHome.h"
 
@@ -10,8 +11,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-const QDate kToday(2026, 12, 7);
 
 QByteArray record(const QString& name, const QDate& date, const QByteArray& status = "Download Success")
 {

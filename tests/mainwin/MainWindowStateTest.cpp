@@ -9,6 +9,7 @@
 #include "settings/LoadSettings.h"
 
 #include "SlowTransfers.h"
+#include "TestToday.h"
 #include "support/CaseName.h"
 #include "support/PeerRequirement.h"
 #include "support/TestHome.h"
@@ -23,8 +24,6 @@
 #include <unistd.h>
 
 namespace {
-
-const QDate kToday(2026, 12, 7);
 
 class MainWindowStateTest : public testing::Test {
 protected:

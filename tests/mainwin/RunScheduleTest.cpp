@@ -7,6 +7,7 @@
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
 
+#include "TestToday.h"
 #include "support/CaseName.h"
 #include "support/NginxServer.h"
 #include "support/PeerRequirement.h"
@@ -23,7 +24,6 @@
 
 namespace {
 
-const QDate kToday(2026, 12, 7);
 constexpr qsizetype kSize = 700 * 1024 + 17;
 constexpr qsizetype kPart = kSize * 45 / 100;
 

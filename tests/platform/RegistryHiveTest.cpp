@@ -7,7 +7,8 @@
 namespace {
 
 const QString kRoot = QStringLiteral("HKEY_LOCAL_MACHINE");
-const QStringList kKey = {QStringLiteral("Software"), QStringLiteral("Quillspan Software"), QStringLiteral("KEVA 1.0")};
+const QStringList kKeyParts = {QStringLiteral("Software"), QStringLiteral("Quillspan Software"),
+                               QStringLiteral("KEVA 1.0")};
 
 RegistryHive parse(const char* text)
 {
@@ -21,9 +22,9 @@ TEST(RegistryHive, ReadsValuesOfAnExport)
                                     "\"Timeout\"=\"60\"\r\n"
                                     "\"Path\"=\"C:\\\\Downloads \\\"new\\\"\"\r\n"
                                     "@=\"the default\"\r\n");
-    EXPECT_EQ(hive.value(kKey, QStringLiteral("Timeout")), QStringLiteral("60"));
-    EXPECT_EQ(hive.value(kKey, QStringLiteral("Path")), QStringLiteral("C:\\Downloads \"new\""));
-    EXPECT_EQ(hive.value(kKey, QString()), QStringLiteral("the default"));
+    EXPECT_EQ(hive.value(kKeyParts, QStringLiteral("Timeout")), QStringLiteral("60"));
+    EXPECT_EQ(hive.value(kKeyParts, QStringLiteral("Path")), QStringLiteral("C:\\Downloads \"new\""));
+    EXPECT_EQ(hive.value(kKeyParts, QString()), QStringLiteral("the default"));
     EXPECT_EQ(hive.unreadableLineCount(), 0);
 }
 
@@ -57,12 +58,12 @@ TEST(RegistryHive, RoundTripsEveryCharacter)
     };
     RegistryHive hive(kRoot);
     for (qsizetype i = 0; i < texts.size(); ++i)
-        hive.setValue(kKey, QStringLiteral("v%1").arg(i), texts[i]);
+        hive.setValue(kKeyParts, QStringLiteral("v%1").arg(i), texts[i]);
 
     const RegistryHive again = RegistryHive::parse(kRoot, hive.serialize());
     EXPECT_EQ(again.unreadableLineCount(), 0);
     for (qsizetype i = 0; i < texts.size(); ++i)
-        EXPECT_EQ(again.value(kKey, QStringLiteral("v%1").arg(i)), texts[i]) << i;
+        EXPECT_EQ(again.value(kKeyParts, QStringLiteral("v%1").arg(i)), texts[i]) << i;
 }
 
 TEST(RegistryHive, CreatesKeysAboveAndListsDirectSubkeysInOrder)
@@ -85,25 +86,25 @@ TEST(RegistryHive, CreatesKeysAboveAndListsDirectSubkeysInOrder)
 TEST(RegistryHive, RemovesValuesAndOnlyKeysWithoutSubkeys)
 {
     RegistryHive hive(kRoot);
-    hive.setValue(kKey, QStringLiteral("A"), QStringLiteral("1"));
-    hive.setValue(kKey, QString(), QStringLiteral("default"));
+    hive.setValue(kKeyParts, QStringLiteral("A"), QStringLiteral("1"));
+    hive.setValue(kKeyParts, QString(), QStringLiteral("default"));
 
-    EXPECT_TRUE(hive.removeValue(kKey, QStringLiteral("a")));
-    EXPECT_FALSE(hive.removeValue(kKey, QStringLiteral("a")));
-    EXPECT_TRUE(hive.removeValue(kKey, QString()));
-    EXPECT_FALSE(hive.value(kKey, QString()).has_value());
+    EXPECT_TRUE(hive.removeValue(kKeyParts, QStringLiteral("a")));
+    EXPECT_FALSE(hive.removeValue(kKeyParts, QStringLiteral("a")));
+    EXPECT_TRUE(hive.removeValue(kKeyParts, QString()));
+    EXPECT_FALSE(hive.value(kKeyParts, QString()).has_value());
 
-    EXPECT_FALSE(hive.removeKey(kKey.mid(0, 2))) << "a key with subkeys stays";
-    EXPECT_TRUE(hive.removeKey(kKey));
-    EXPECT_FALSE(hive.hasKey(kKey));
-    EXPECT_TRUE(hive.hasKey(kKey.mid(0, 2)));
-    EXPECT_FALSE(hive.removeKey(kKey));
+    EXPECT_FALSE(hive.removeKey(kKeyParts.mid(0, 2))) << "a key with subkeys stays";
+    EXPECT_TRUE(hive.removeKey(kKeyParts));
+    EXPECT_FALSE(hive.hasKey(kKeyParts));
+    EXPECT_TRUE(hive.hasKey(kKeyParts.mid(0, 2)));
+    EXPECT_FALSE(hive.removeKey(kKeyParts));
 }
 
 TEST(RegistryHive, EmptyFileIsAnEmptyHive)
 {
     const RegistryHive hive = parse("");
-    EXPECT_FALSE(hive.hasKey(kKey));
+    EXPECT_FALSE(hive.hasKey(kKeyParts));
     EXPECT_EQ(hive.unreadableLineCount(), 0);
     EXPECT_EQ(hive.serialize(), QByteArray("REGEDIT4\n\n"));
 }
@@ -122,13 +123,13 @@ TEST_P(RegistryHiveDamage, ReadsWhatParsesAndKeepsTheRest)
 {
     const DamageCase& c = GetParam();
     RegistryHive hive = parse(c.text);
-    EXPECT_EQ(hive.value(kKey, QStringLiteral("Good")), QString::fromUtf8(c.readableValue));
+    EXPECT_EQ(hive.value(kKeyParts, QStringLiteral("Good")), QString::fromUtf8(c.readableValue));
     EXPECT_EQ(hive.unreadableLineCount(), c.unreadable);
 
-    hive.setValue(kKey, QStringLiteral("Added"), QStringLiteral("new"));
+    hive.setValue(kKeyParts, QStringLiteral("Added"), QStringLiteral("new"));
     const RegistryHive again = RegistryHive::parse(kRoot, hive.serialize());
-    EXPECT_EQ(again.value(kKey, QStringLiteral("Good")), QString::fromUtf8(c.readableValue));
-    EXPECT_EQ(again.value(kKey, QStringLiteral("Added")), QStringLiteral("new"));
+    EXPECT_EQ(again.value(kKeyParts, QStringLiteral("Good")), QString::fromUtf8(c.readableValue));
+    EXPECT_EQ(again.value(kKeyParts, QStringLiteral("Added")), QStringLiteral("new"));
     EXPECT_EQ(again.unreadableLineCount(), c.unreadable) << "the damaged lines are kept";
 }
 

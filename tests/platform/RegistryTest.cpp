@@ -3,6 +3,7 @@
 #include "platform/RegistryReadSession.h"
 
 #include "support/CaseName.h"
+#include "support/RegistryRootNames.h"
 #include "support/TestHome.h"
 
 #include <QDir>
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
 const QString kKey = QStringLiteral("Software\\Quillspan Software\\KEVA 1.0");
 
 TEST(Registry, ValuesPersistInTheHiveFileOfTheirRoot)

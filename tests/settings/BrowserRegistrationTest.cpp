@@ -5,6 +5,7 @@
 #include "settings/NativeHostManifests.h"
 #include "settings/SwitchClickCapture.h"
 
+#include "support/RegistryRootNames.h"
 #include "support/TestHome.h"
 
 #include <QDir>
@@ -17,9 +18,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-constexpr auto HKCU = RegistryRoot::HKEY_CURRENT_USER;
-constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
 
 class BrowserRegistrationTest : public testing::Test {
 protected:

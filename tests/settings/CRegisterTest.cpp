@@ -1,5 +1,6 @@
 #include "settings/CRegister.h"
 
+#include "support/RegistryRootNames.h"
 #include "support/TestHome.h"
 
 #include <QDir>
@@ -8,8 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
 
 TEST(NormalizeKeyPath, RemovesOneBackslashAtEachEnd)
 {

@@ -7,6 +7,7 @@
 #include "settings/SettingsDialogState.h"
 
 #include "support/CaseName.h"
+#include "support/RegistryRootNames.h"
 #include "support/TestHome.h"
 
 #include <QFileInfo>
@@ -17,8 +18,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
 
 QString stored(KevaContext& context, const char* name)
 {

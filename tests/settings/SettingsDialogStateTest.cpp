@@ -6,13 +6,12 @@
 #include "settings/SettingsDefaults.h"
 
 #include "support/CaseName.h"
+#include "support/RegistryRootNames.h"
 #include "support/TestHome.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
 
 class SettingsDialog : public testing::Test {
 protected:

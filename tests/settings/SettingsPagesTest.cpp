@@ -7,6 +7,7 @@
 #include "settings/SettingsDefaults.h"
 #include "settings/StartupEntry.h"
 
+#include "support/RegistryRootNames.h"
 #include "support/TestHome.h"
 
 #include <QFileInfo>
@@ -15,7 +16,6 @@
 
 namespace {
 
-constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
 constexpr auto HKCR = RegistryRoot::HKEY_CLASSES_ROOT;
 using Answer = Prompter::Answer;
 

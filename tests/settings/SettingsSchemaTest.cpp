@@ -6,6 +6,7 @@
 #include "settings/SettingsDefaults.h"
 #include "settings/SettingsDialogState.h"
 
+#include "support/RegistryRootNames.h"
 #include "support/TestHome.h"
 
 #include <QSet>
@@ -16,8 +17,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-constexpr auto HKLM = RegistryRoot::HKEY_LOCAL_MACHINE;
 
 QString stored(KevaContext& context, const QString& name)
 {

@@ -22,7 +22,7 @@ struct Peer {
     std::function<std::unique_ptr<PeerServer>(const QString& folder)> make;
 };
 
-struct RangeCase {
+struct PeerRangeCase {
     std::string name;
     QByteArray range; // empty: no Range header
     int status;
@@ -35,7 +35,7 @@ const Peer kPeers[] = {
     {"Lighttpd", [](const QString& folder) { return std::make_unique<LighttpdServer>(folder); }},
 };
 
-const RangeCase kRanges[] = {
+const PeerRangeCase kRanges[] = {
     {"Whole", {}, 200, 0, 100000},
     {"Middle", "bytes=10-19", 206, 10, 10},
     {"OpenEnded", "bytes=99990-", 206, 99990, 10},
@@ -43,7 +43,7 @@ const RangeCase kRanges[] = {
     {"PastTheEnd", "bytes=100000-", 416, 0, 0},
 };
 
-class HttpPeerServerTest : public testing::TestWithParam<std::tuple<Peer, RangeCase>> { };
+class HttpPeerServerTest : public testing::TestWithParam<std::tuple<Peer, PeerRangeCase>> { };
 
 TEST_P(HttpPeerServerTest, HonoursTheRangeAndLogsIt)
 {
@@ -74,7 +74,7 @@ TEST_P(HttpPeerServerTest, HonoursTheRangeAndLogsIt)
 
 INSTANTIATE_TEST_SUITE_P(Peers, HttpPeerServerTest,
                          testing::Combine(testing::ValuesIn(kPeers), testing::ValuesIn(kRanges)),
-                         [](const testing::TestParamInfo<std::tuple<Peer, RangeCase>>& row) {
+                         [](const testing::TestParamInfo<std::tuple<Peer, PeerRangeCase>>& row) {
                              return std::get<0>(row.param).name + std::get<1>(row.param).name;
                          });
 

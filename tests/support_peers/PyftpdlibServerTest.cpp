@@ -19,8 +19,8 @@ namespace {
 using Kind = RawFtpClient::Event::Kind;
 using Events = QList<RawFtpClient::Event>;
 
-const QByteArray kUser = "kevatest";
-const QByteArray kPassword = "s3cret";
+const QByteArray kUserBytes = "kevatest";
+const QByteArray kPasswordBytes = "s3cret";
 
 qsizetype indexOf(const Events& events, const std::function<bool(const RawFtpClient::Event&)>& wanted)
 {
@@ -44,7 +44,7 @@ qsizetype replyIndex(const Events& events, int code)
 
 class PyftpdlibServerTest : public testing::Test {
 protected:
-    void SetUp() override { server.setUser(QString::fromLatin1(kUser), QString::fromLatin1(kPassword)); }
+    void SetUp() override { server.setUser(QString::fromLatin1(kUserBytes), QString::fromLatin1(kPasswordBytes)); }
 
     // Logs in anonymously in binary mode and opens a passive data connection.
     void prepareTransfer(RawFtpClient& client)
@@ -79,9 +79,9 @@ TEST_P(PyftpdlibServerLoginTest, AnswersTheLogin)
 
 INSTANTIATE_TEST_SUITE_P(Cases, PyftpdlibServerLoginTest,
                          testing::Values(LoginCase {"Anonymous", "anonymous", "guest", 230},
-                                         LoginCase {"NamedUser", kUser, kPassword, 230},
-                                         LoginCase {"WrongPassword", kUser, "wrong", 530},
-                                         LoginCase {"UnknownUser", "nobody", kPassword, 530}),
+                                         LoginCase {"NamedUser", kUserBytes, kPasswordBytes, 230},
+                                         LoginCase {"WrongPassword", kUserBytes, "wrong", 530},
+                                         LoginCase {"UnknownUser", "nobody", kPasswordBytes, 530}),
                          CaseName());
 
 // The shape of a transfer: what comes first, what the 150 says, where the
@@ -258,7 +258,7 @@ TEST_F(PyftpdlibServerTest, MultiLineGreetingAndLogin)
     EXPECT_TRUE(greeting.lines.startsWith("220-"));
     EXPECT_TRUE(greeting.lines.contains("\r\n 220 "));
     EXPECT_EQ(greeting.lines.count("\r\n"), 4);
-    const RawFtpClient::Reply login = client.login(kUser, kPassword);
+    const RawFtpClient::Reply login = client.login(kUserBytes, kPasswordBytes);
     EXPECT_EQ(login.code, 230);
     EXPECT_TRUE(login.lines.startsWith("230-"));
     EXPECT_EQ(login.lines.count("\r\n"), 3);
