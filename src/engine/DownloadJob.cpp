@@ -174,10 +174,12 @@ void DownloadJob::StartDownload(FileExistsChoice existing)
     }
     target_.prepare();
     view_.cmdOpenVisible = view_.cmdGotoDirVisible = false;
+    // The row names the file this start writes, also when it fails before
+    // the server answers (a later resume or new address goes by the row).
+    setRow(JobColumn::SavePath, savePath());
     if (overFtp_) {
         ContentLength = -1;
         ftp_.start(target_.choice() == FileExistsChoice::Resume);
-        setRow(JobColumn::SavePath, savePath());
         showChanges();
         return;
     }

@@ -15,6 +15,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -158,13 +159,15 @@ void rewrite(const QString& path, const std::function<void(QByteArray&)>& change
 }
 
 // Other bytes, same size: the validators (ETag and Last-Modified, both from
-// the time of the change) tell.
+// the time of the change) tell. The time moves a day on from the file's own,
+// so that two changes within one second still differ.
 void changeOnTheServer(const QString& served)
 {
+    const QDateTime changed = QFileInfo(served).lastModified().addDays(1);
     rewrite(served, [](QByteArray& c) { c[0] = static_cast<char>(c[0] ^ 0x55); });
     QFile file(served);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTimeUtc().addDays(1), QFileDevice::FileModificationTime));
+    ASSERT_TRUE(file.setFileTime(changed, QFileDevice::FileModificationTime));
 }
 
 INSTANTIATE_TEST_SUITE_P(

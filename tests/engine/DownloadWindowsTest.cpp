@@ -67,6 +67,17 @@ TEST_F(DownloadWindowsTest, ANewJobTakesTheNextSlotAndANewRow)
     EXPECT_EQ(job->listRow(), added);
 }
 
+// The row of a listed download names the file its start writes, also when
+// the download fails before the server answers: a new address or a resume
+// later goes by the row.
+TEST_F(DownloadWindowsTest, ARowNamesTheFileItsStartWrites)
+{
+    const JobList::Row listed = windows->QueueJob(kUrl, QStringLiteral("/d/file.zip"));
+    int row = 1;
+    ASSERT_NE(windows->StartJob(kUrl, home.path(QStringLiteral("chosen.zip")), row), nullptr);
+    EXPECT_EQ(listed->subItem(JobColumn::SavePath), home.path(QStringLiteral("chosen.zip")));
+}
+
 TEST_F(DownloadWindowsTest, QueueJobListsWithoutStarting)
 {
     windows->QueueJob(kUrl, QStringLiteral("/d/file.zip"));

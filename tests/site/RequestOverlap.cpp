@@ -29,7 +29,7 @@ QString RequestOverlap::logFormat(const QString& name)
     return QStringLiteral("log_format %1 '$msec|$request_time|$request';\n").arg(name);
 }
 
-int RequestOverlap::most(const QString& logPath)
+int RequestOverlap::most(const QString& logPath, qint64 slackMs)
 {
     struct Span {
         qint64 start;
@@ -46,7 +46,7 @@ int RequestOverlap::most(const QString& logPath)
     for (std::size_t i = 0; i < spans.size(); ++i) {
         int open = 0;
         for (std::size_t j = 0; j < spans.size(); ++j) {
-            if (i == j || (spans[j].start <= spans[i].start && spans[j].end > spans[i].start))
+            if (i == j || (spans[j].start <= spans[i].start && spans[j].end - slackMs > spans[i].start))
                 ++open;
         }
         most = std::max(most, open);

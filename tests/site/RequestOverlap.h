@@ -13,7 +13,11 @@ public:
     // The nginx directive for the format.
     static QString logFormat(const QString& name);
 
-    static int most(const QString& logPath);
+    // A request whose last `slackMs` overlap the next one's first do not
+    // count as served together: with limit_rate, nginx logs a request only
+    // after the delay that follows its last bytes, which the client may
+    // already have read and followed with its next request.
+    static int most(const QString& logPath, qint64 slackMs = 0);
     // The request lines, in the order they ended.
     static QStringList requests(const QString& logPath);
 };

@@ -134,7 +134,9 @@ TEST_F(SiteCrawlTest, QueuedRowsStartInTheirOrderWithinThePerServerLimit)
     ASSERT_TRUE(harness.waitUntilOver());
 
     EXPECT_EQ(harness.crawl->progress().done, 8);
-    EXPECT_LE(RequestOverlap::most(timingLog()), 2);
+    // Each file takes about 75 ms at 2 MB/s: a third download at once would
+    // overlap by far more than the delay nginx adds before its log line.
+    EXPECT_LE(RequestOverlap::most(timingLog(), 30), 2);
     QStringList gets;
     for (const QString& request : RequestOverlap::requests(timingLog())) {
         if (request.startsWith(QStringLiteral("GET /f")))
