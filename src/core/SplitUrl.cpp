@@ -66,6 +66,11 @@ bool HasValidHost(const QString& url)
     return !SplitUrl(url, {}).Server.isEmpty();
 }
 
+bool IsDownloadUrl(const QString& url)
+{
+    return HasDownloadScheme(url) && !HasControlCharacter(url) && HasValidHost(url);
+}
+
 UrlParts SplitUrl(const QString& url, const QList<SiteLogin>& logins)
 {
     const UrlHostPart cut = UrlHostPart::of(url);

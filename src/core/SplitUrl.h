@@ -35,6 +35,10 @@ bool HasControlCharacter(const QString& url);
 // with characters outside ASCII is a valid internationalised name.
 bool HasValidHost(const QString& url);
 
+// An address a download can start from: a download scheme, no control
+// character and a valid host.
+bool IsDownloadUrl(const QString& url);
+
 // Splits a download URL into the fields of its job, around its host part as
 // UrlHostPart reads it. A URL that contains
 // "http://" is fetched over HTTP (default port 80, the remote path keeps its

@@ -94,7 +94,7 @@ DownloadJob* DownloadWindows::ChangeAddress(int row, const QString& address)
     const JobList::Row listed = row > 0 ? jobs_.row(row) : JobList::Row();
     if (!listed)
         return nullptr;
-    if (!HasDownloadScheme(address) || HasControlCharacter(address) || !HasValidHost(address)) {
+    if (!IsDownloadUrl(address)) {
         context_.prompter.tell(context_.text.GetText(QStringLiteral("11041"), QStringLiteral("Invalid URL")),
                                kProgramTitle, Prompter::Icon::Exclamation);
         return nullptr;

@@ -221,7 +221,7 @@ bool AddUrlState::runChecks(const QString& url, const BrowserSession& session, S
 {
     const QString lowered = url.toLower();
     const QString invalid = context_.text.GetText(QStringLiteral("11041"), QStringLiteral("Invalid URL"));
-    if (!HasDownloadScheme(url) || HasControlCharacter(url) || !HasValidHost(url))
+    if (!IsDownloadUrl(url))
         return refuse(invalid, kProgramTitle, source), false;
     if (lowered.startsWith(QStringLiteral("ftp://")) && url.size() < 8)
         return refuse(invalid, kProgramTitle, source), false;
