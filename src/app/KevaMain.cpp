@@ -77,9 +77,13 @@ int main(int argc, char** argv)
     SiteCrawl siteCrawl(context, intake, windows);
     // A job's window is deleted with its job, when its slot takes a new job
     // or the slots go at the end.
-    windows.showWindow = [&context, &siteCrawl](DownloadJob& job) {
-        siteCrawl.watch(job);
-        frmDownload::showFor(context.text, job);
+    windows.showWindow = [&context](DownloadJob& job) { frmDownload::showFor(context.text, job); };
+    // Downloads beyond the limit of the Limits page wait in the queue.
+    windows.queueLimit = [&context] { return context.dialogSettings.downloadsAtOnce(); };
+    // The window the user opens over a job that runs without one only hides
+    // when closed.
+    state.showJobWindow = [&context](DownloadJob& job) {
+        frmDownload::showFor(context.text, job, frmDownload::Closing::HidesWindow);
     };
     windows.askFileExists = [&context, &window](const QString&) { return frmExist::ask(context.text, &window); };
     windows.askLogin = [&context, &window](const QString& server) { return frmLogin::ask(context, server, &window); };

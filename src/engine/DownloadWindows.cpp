@@ -13,11 +13,16 @@
 #include <QFileInfo>
 #include <QPointer>
 
+#include <algorithm>
+
 DownloadWindows::DownloadWindows(KevaContext& context, JobList& jobs, QObject* parent)
     : QObject(parent)
     , context_(context)
     , jobs_(jobs)
+    , queue_(jobs)
 {
+    // After the job that ended has returned: its slot may take the next one.
+    connect(this, &DownloadWindows::jobEnded, this, &DownloadWindows::startQueued, Qt::QueuedConnection);
 }
 
 DownloadWindows::~DownloadWindows() = default;
@@ -71,8 +76,29 @@ std::pair<QString, RequestOptions> DownloadWindows::ownParts(const QString& addr
     return {login.url, own};
 }
 
+DownloadJob* DownloadWindows::jobOf(const JobList::Row& row) const
+{
+    for (const auto& job : slots_) {
+        if (job && row && job->listRow() == row)
+            return job.get();
+    }
+    return nullptr;
+}
+
+int DownloadWindows::runningCount() const
+{
+    return static_cast<int>(
+        std::count_if(slots_.begin(), slots_.end(), [](const auto& job) { return job && job->isRunning(); }));
+}
+
+bool DownloadWindows::hasRoom() const
+{
+    const int limit = queueLimit ? queueLimit() : 0;
+    return limit <= 0 || runningCount() < std::min(limit, kSlots);
+}
+
 DownloadJob* DownloadWindows::StartJob(const QString& address, const QString& savePath, int& row,
-                                       const RequestOptions& given)
+                                       const RequestOptions& given, Window window)
 {
     const auto [url, options] = ownParts(address, given);
     // The row is held by its handle while the question is open: the user may
@@ -86,7 +112,62 @@ DownloadJob* DownloadWindows::StartJob(const QString& address, const QString& sa
         lastStartChoice_ = action;
         return nullptr;
     }
-    return start(url, savePath, row, options, action);
+    if (action != FileExistsChoice::Keep && !hasRoom()) {
+        wait(url, savePath, row, options, action);
+        return nullptr;
+    }
+    return start(url, savePath, row, options, action, window);
+}
+
+void DownloadWindows::wait(const QString& url, const QString& savePath, int& row, const RequestOptions& options,
+                           FileExistsChoice action)
+{
+    lastStartChoice_ = action;
+    JobList::Row listed = jobs_.row(row);
+    if (!listed) {
+        listed = jobs_.addRow(
+            {savePath, QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"), JobStatus::kQueued, url});
+        row = jobs_.rowCount();
+    } else {
+        jobs_.setSubItem(listed, JobColumn::SavePath, savePath);
+        jobs_.setSubItem(listed, JobColumn::Url, url);
+    }
+    // Kept beside the file too, so that the download still has them when it
+    // waits through a restart.
+    keep(url, savePath, options);
+    queue_.add({listed, options, action});
+}
+
+void DownloadWindows::startQueued()
+{
+    while (!queueHeld_ && hasRoom()) {
+        const std::optional<DownloadQueue::Entry> entry = queue_.takeFirst();
+        if (!entry)
+            return;
+        int row = jobs_.numberOf(entry->row);
+        const QString url = entry->row->subItem(JobColumn::Url);
+        const QString savePath = entry->row->subItem(JobColumn::SavePath);
+        const FileExistsChoice action = entry->existing.value_or(existingFileAction(savePath));
+        if (action == FileExistsChoice::Keep) {
+            jobs_.setSubItem(entry->row, JobColumn::Status, JobStatus::kNotDownloaded);
+            continue;
+        }
+        if (!start(url, savePath, row, entry->options, action, Window::Hidden))
+            return;
+    }
+}
+
+bool DownloadWindows::startNow(const JobList::Row& row)
+{
+    int number = jobs_.numberOf(row);
+    if (number == 0 || row->subItem(JobColumn::Status) != JobStatus::kQueued)
+        return false;
+    // A row that waits in a site download's own list has no entry here.
+    const DownloadQueue::Entry entry = queue_.take(row).value_or(DownloadQueue::Entry {row, {}, std::nullopt});
+    const QString savePath = row->subItem(JobColumn::SavePath);
+    start(row->subItem(JobColumn::Url), savePath, number, entry.options,
+          entry.existing.value_or(existingFileAction(savePath)), Window::Hidden);
+    return true;
 }
 
 DownloadJob* DownloadWindows::ChangeAddress(int row, const QString& address)
@@ -103,7 +184,7 @@ DownloadJob* DownloadWindows::ChangeAddress(int row, const QString& address)
     const QString savePath = listed->subItem(JobColumn::SavePath);
     // The user asked to go on: no question about the file that is there.
     const FileExistsChoice action = FileExists(savePath) ? FileExistsChoice::Resume : FileExistsChoice::Overwrite;
-    return start(url, savePath, row, options, action, true);
+    return start(url, savePath, row, options, action, Window::Shown, true);
 }
 
 // The file at a new address is another one: the user may start the download
@@ -126,11 +207,12 @@ void DownloadWindows::offerStartAgain(DownloadJob& job)
     if (row <= 0)
         return;
     jobs_.setSubItem(listed, JobColumn::Url, url);
-    start(url, savePath, row, RequestOptions(), FileExistsChoice::Overwrite);
+    start(url, savePath, row, RequestOptions(), FileExistsChoice::Overwrite, Window::Shown);
 }
 
 DownloadJob* DownloadWindows::start(const QString& url, const QString& savePath, int& row,
-                                    const RequestOptions& options, FileExistsChoice action, bool newAddress)
+                                    const RequestOptions& options, FileExistsChoice action, Window window,
+                                    bool newAddress)
 {
     const int index = slotFor(row);
     if (index < 0) {
@@ -188,7 +270,10 @@ DownloadJob* DownloadWindows::start(const QString& url, const QString& savePath,
     job.askLogin = askLogin;
     if (newAddress)
         job.moveToNewAddress();
-    if (showWindow)
+    // A row that waited in the queue starts now, in whichever way.
+    queue_.take(job.listRow());
+    emit jobStarting(job);
+    if (window == Window::Shown && showWindow)
         showWindow(job);
     job.StartDownload(action);
     return &job;

@@ -2,6 +2,7 @@
 
 #include "core/SiteLogin.h"
 #include "engine/DownloadJob.h"
+#include "engine/DownloadQueue.h"
 #include "engine/JobList.h"
 #include "engine/RateLimiter.h"
 
@@ -15,12 +16,15 @@
 
 class KevaContext;
 
-// The table of download slots, 0 to 100, and the two ways a download enters
-// it: StartJob (start now, in the slot of its row) and QueueJob (list only).
+// The table of download slots, 0 to 100, and the ways a download enters it:
+// StartJob (start now, in the slot of its row, or wait in the download queue
+// while as many downloads run as it allows) and QueueJob (list only).
 class DownloadWindows : public QObject {
     Q_OBJECT
 public:
     static constexpr int kSlots = 101;
+    // Whether a job that starts shows its download window.
+    enum class Window { Shown, Hidden };
 
     DownloadWindows(KevaContext& context, JobList& jobs, QObject* parent = nullptr);
     ~DownloadWindows() override;
@@ -34,8 +38,12 @@ public:
     // Asks the user for a login for a server that wants one the job does not
     // have (see DownloadJob::askLogin); without it, such downloads fail.
     std::function<std::optional<SiteLogin>(const QString& server)> askLogin;
-    // Shows a window over a job that starts; without it jobs run unseen.
+    // Shows a window over a job that starts (or that the user opens);
+    // without it jobs run unseen.
     std::function<void(DownloadJob& job)> showWindow;
+    // How many downloads may run at once (0: no limit). Without it every
+    // start runs at once, as on the command line.
+    std::function<int()> queueLimit;
 
     // While a scheduled run restarts jobs, its choice for existing files
     // is used instead of asking.
@@ -56,7 +64,12 @@ public:
     // job's requests, and a checksum in its fragment ("#sha256=HEX") checks
     // its file; both are left out of the address the row keeps. A job
     // whose file name is the address's takes the name the server gives.
-    DownloadJob* StartJob(const QString& url, const QString& savePath, int& row, const RequestOptions& options = {});
+    //
+    // While the download queue is full, the download waits in it instead
+    // (its row says "Queued"; nothing is returned) and starts without a
+    // window when its turn comes.
+    DownloadJob* StartJob(const QString& url, const QString& savePath, int& row, const RequestOptions& options = {},
+                          Window window = Window::Shown);
     // Takes the download of row `row` to `address` (its link expired, or
     // another server has the file) and starts it there. It goes on from its
     // resume data when the file there is the same (size, ETag and
@@ -76,6 +89,21 @@ public:
     // checksum it is checked against, so that no file is left beside the
     // rows of downloads that need none.
     static void keepForLater(const QString& url, const QString& savePath, const RequestOptions& options);
+    // The download queue.
+    // Whether one more download may run now.
+    bool hasRoom() const;
+    // Starts waiting downloads, first in the list first, while there is room
+    // and the queue is not held. Also after the limit was raised.
+    void startQueued();
+    // Pause All and Stop All hold the queue; Resume All lets it go on.
+    void holdQueue(bool held) { queueHeld_ = held; }
+    // Start Now: the waiting download of `row` starts at once, past the
+    // queue. False when the row does not wait.
+    bool startNow(const JobList::Row& row);
+    DownloadQueue& queue() { return queue_; }
+    // The job of `row`, when a slot holds one.
+    DownloadJob* jobOf(const JobList::Row& row) const;
+
     // What the last StartJob or QueueJob settled for an existing file: Keep
     // when the download did not start because its file is kept (or it was
     // only listed), Overwrite when nothing was settled (no free slot).
@@ -84,13 +112,19 @@ public:
 signals:
     // A job finished, well or not: what its row says is final for now.
     void jobEnded();
+    // A job starts, with its window or without.
+    void jobStarting(DownloadJob& job);
 
 private:
     int slotFor(int row) const;
     // Starts `url` into `savePath` in the job of `row` (-1: a new row), with
     // `action` settled for an existing file.
     DownloadJob* start(const QString& url, const QString& savePath, int& row, const RequestOptions& options,
-                       FileExistsChoice action, bool newAddress = false);
+                       FileExistsChoice action, Window window, bool newAddress = false);
+    // Lists or marks the row of `url` as waiting in the queue.
+    void wait(const QString& url, const QString& savePath, int& row, const RequestOptions& options,
+              FileExistsChoice action);
+    int runningCount() const;
     void offerStartAgain(DownloadJob& job);
     // What to do with the existing file `savePath`.
     FileExistsChoice existingFileAction(const QString& savePath) const;
@@ -106,5 +140,7 @@ private:
     // The speed limit all jobs share; declared first, so it outlives them.
     RateLimiter limiter_;
     std::array<std::unique_ptr<DownloadJob>, kSlots> slots_;
+    DownloadQueue queue_;
+    bool queueHeld_ = false;
     FileExistsChoice lastStartChoice_ = FileExistsChoice::Overwrite;
 };

@@ -78,6 +78,14 @@ void JobList::setSelected(const Row& row, bool selected)
     emit rowsRearranged();
 }
 
+void JobList::moveRow(int from, int to)
+{
+    if (from == to || !row(from) || !row(to))
+        return;
+    rows_.move(from - 1, to - 1);
+    emit rowsRearranged();
+}
+
 void JobList::sortBy(int subItem, bool ascending)
 {
     if (subItem < 1 || subItem > JobRow::kSubItems)

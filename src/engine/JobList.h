@@ -30,6 +30,8 @@ public:
     void removeRow(int number);
     void clear();
     void setSelected(const Row& row, bool selected);
+    // Moves row `from` to the place of row `to`; the rows between close up.
+    void moveRow(int from, int to);
     // Sorts by one sub-item, as text.
     void sortBy(int subItem, bool ascending);
 

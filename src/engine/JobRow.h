@@ -12,6 +12,9 @@ enum : int { SavePath = 1, Percent = 2, Size = 3, Received = 4, Status = 5, Url 
 namespace JobStatus {
 // The status of a row that is listed and has not started.
 inline const QString kNotDownloaded = QStringLiteral("Not Downloaded");
+// The status of a row that waits for its turn in the download queue. Kept in
+// the history as it stands, so that the row waits again after a restart.
+inline const QString kQueued = QStringLiteral("Queued");
 } // namespace JobStatus
 
 // One row of the job list: sub-item 1 save path, 2 percentage, 3 size,

@@ -98,12 +98,8 @@ JobList::Row AddUrlState::unfinishedRowFor(const QString& url, const BrowserSess
         if (QFileInfo(savePath).fileName() != name || row->subItem(JobColumn::Url) == url
             || percent == QStringLiteral("100%") || !QFileInfo(savePath).isAbsolute() || !QFileInfo::exists(savePath))
             continue;
-        bool running = false;
-        for (int index = 0; index < DownloadWindows::kSlots && !running; ++index) {
-            const DownloadJob* job = windows_.slot(index);
-            running = job && job->isRunning() && job->listRow() == row;
-        }
-        if (!running)
+        const DownloadJob* job = windows_.jobOf(row);
+        if (!job || !job->isRunning())
             return row;
     }
     return {};

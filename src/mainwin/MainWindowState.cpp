@@ -79,6 +79,9 @@ constexpr CaptionKey kCaptions[] = {
     {"mnuReDownload", "01095", "Re-Download URL..."},
     {"removeselection_qmnu", "01096", "Remove Selection"},
     {"changeaddress_qmnu", "01150", "Change Address..."},
+    {"startnow_qmnu", "01151", "Start Now"},
+    {"moveup_qmnu", "01152", "Move Up"},
+    {"movedown_qmnu", "01153", "Move Down"},
     {"pause_qmnu", "04012", "&Pause"},
     {"resume_qmnu", "04013", "&Resume"},
     {"stop_qmnu", "04014", "&Stop"},
@@ -153,6 +156,9 @@ void MainWindowState::Load()
         frmSchedule_->InitTimer(true);
         step(QStringLiteral("schedule timer"));
     }
+    // Rows that waited in the queue when the program last ended wait again.
+    windows_.queue().addListed();
+    windows_.startQueued();
 }
 
 void MainWindowState::attachSchedule(ScheduleState& frmSchedule)
@@ -329,12 +335,47 @@ void MainWindowState::run(JobCommand command, Scope scope)
 {
     if (command == JobCommand::Stop && scope == Scope::All)
         emit stoppingAll();
+    if (scope == Scope::All)
+        windows_.holdQueue(command != JobCommand::Resume);
     for (DownloadJob* job : targets(command, scope)) {
         if (command == JobCommand::Stop)
             job->StopMe();
         else
             job->Pause_Resume();
     }
+    windows_.startQueued();
+}
+
+QList<JobList::Row> MainWindowState::queuedSelection() const
+{
+    QList<JobList::Row> rows;
+    if (views_.shown() != JobViews::View::Downloads)
+        return rows;
+    const JobList& lstMain = views_.lstMain;
+    for (int number = 1; number <= lstMain.rowCount(); ++number) {
+        const JobList::Row row = lstMain.row(number);
+        if (row->selected && row->subItem(JobColumn::Status) == JobStatus::kQueued)
+            rows.append(row);
+    }
+    return rows;
+}
+
+void MainWindowState::startNow()
+{
+    for (const JobList::Row& row : queuedSelection())
+        windows_.startNow(row);
+}
+
+void MainWindowState::moveInQueue(DownloadQueue::Direction direction)
+{
+    windows_.queue().move(queuedSelection(), direction);
+}
+
+void MainWindowState::openJobWindow(const JobList::Row& row) const
+{
+    DownloadJob* job = windows_.jobOf(row);
+    if (job && job->view().visible && showJobWindow)
+        showJobWindow(*job);
 }
 
 void MainWindowState::PauseAll()
@@ -356,6 +397,8 @@ void MainWindowState::StopAll()
 // it drops to 0 once they end, are paused or closed, or their rows are gone.
 void MainWindowState::tmrGraph_Timer()
 {
+    // A limit raised in the settings lets more waiting downloads start.
+    windows_.startQueued();
     rateSum_ = 0;
     forEachWindowedJob([this](const DownloadJob& job) {
         if (job.isTransferring())

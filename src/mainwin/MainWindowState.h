@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/LanguageList.h"
+#include "engine/DownloadQueue.h"
 #include "mainwin/HistoryAutosave.h"
 #include "mainwin/JobViews.h"
 #include "schedule/ExtraTimer.h"
@@ -59,6 +60,16 @@ public:
     JobList::Row addressChangeRow() const;
     // Takes that row's download to `url` (see DownloadWindows::ChangeAddress).
     void changeAddress(const JobList::Row& row, const QString& url);
+    // The queue menu's entries for the download queue act on the selected
+    // rows of the Downloads list that wait in it.
+    QList<JobList::Row> queuedSelection() const;
+    // Start Now: they start at once, past the queue.
+    void startNow();
+    void moveInQueue(DownloadQueue::Direction direction);
+    // Opens the download window of `row`'s job, also of one that runs
+    // without a window; nothing when no job of the row is loaded.
+    void openJobWindow(const JobList::Row& row) const;
+    std::function<void(DownloadJob& job)> showJobWindow;
     // The language's texts, for the windows' questions.
     const TextLookup& texts() const;
 
@@ -75,7 +86,9 @@ public:
 
     // Commands on download jobs: pause the running ones, resume the paused
     // ones, stop the running ones. They act on the jobs whose window is open:
-    // all of them, or those whose rows are selected in the shown list.
+    // all of them, or those whose rows are selected in the shown list. On
+    // all of them, pause and stop also hold the download queue, and resume
+    // lets it go on.
     enum class JobCommand { Pause, Resume, Stop };
     enum class Scope { All, Selection };
     void run(JobCommand command, Scope scope);

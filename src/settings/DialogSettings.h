@@ -2,6 +2,7 @@
 
 #include "core/SiteLogin.h"
 #include "settings/FileTypeFolder.h"
+#include "settings/SettingText.h"
 
 #include <QList>
 #include <QString>
@@ -14,6 +15,9 @@ struct DialogSettings {
     QString txtMonitorServer;
     QString txtLimitHTTP;
     QString txtLimitFTP;
+    // Downloads at once over all servers (the download queue); 0: no limit.
+    QString txtLimitAll;
+    int downloadsAtOnce() const { return SettingText::integer<int>(txtLimitAll).value_or(3); }
     QList<FileTypeFolder> lstFileType;
     QList<SiteLogin> lstLogin;
     // The full path last chosen in the save prompt; new prompts propose its

@@ -147,6 +147,7 @@ void SettingsDialogState::holdForOtherParts()
     held.txtMonitorServer = monitoring.txtMonitorServer;
     held.txtLimitHTTP = limits.txtLimitHTTP;
     held.txtLimitFTP = limits.txtLimitFTP;
+    held.txtLimitAll = limits.txtLimitAll;
     held.lstFileType = saveTo.lstFileType;
     held.lstLogin = logins.lstLogin;
 }

@@ -171,6 +171,8 @@ QList<Entry> makeTable()
 
         dialogOnly("LimitHTTP", FirstRun::NotWritten, none, "3", Unit::Count, Page::Limits),
         dialogOnly("LimitFTP", FirstRun::NotWritten, none, "3", Unit::Count, Page::Limits),
+        // Downloads at once over all servers; 0: no limit.
+        dialogOnly("LimitAll", FirstRun::NotWritten, none, "3", Unit::Count, Page::Limits),
 
         // On exactly for "1"; the first run stores "0".
         {text("PromptDone"), FirstRun::Text, text("0"), text(""), &exactlyOneField<&AppSettings::PromptDone>, text(""),

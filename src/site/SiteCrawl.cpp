@@ -37,6 +37,9 @@ SiteCrawl::SiteCrawl(KevaContext& context, IntakeSession& session, DownloadWindo
     , session_(session)
     , windows_(windows)
 {
+    connect(&windows, &DownloadWindows::jobStarting, this, &SiteCrawl::watch);
+    // Another download that ends makes room for the crawl's next one.
+    connect(&windows, &DownloadWindows::jobEnded, this, &SiteCrawl::pumpSoon);
 }
 
 void SiteCrawl::begin()
@@ -242,10 +245,11 @@ void SiteCrawl::list(const SiteDownload& download)
 {
     if (!CrawlFolder::prepare(root_.folder, download.savePath))
         return;
-    JobList& jobs = windows_.jobs();
-    windows_.QueueJob(download.url, download.savePath);
+    const JobList::Row row = windows_.QueueJob(download.url, download.savePath);
+    // It waits for its turn as the download queue's rows do.
+    windows_.jobs().setSubItem(row, JobColumn::Status, JobStatus::kQueued);
     const QString server = GetServerName(download.url);
-    waiting_.append({download, jobs.row(jobs.rowCount()), server});
+    waiting_.append({download, row, server});
     ++waitingPerServer_[server];
     ++progress_.queued;
 }
@@ -263,7 +267,7 @@ void SiteCrawl::startWaiting()
     // A server found full is passed over; the scan ends once every server
     // with downloads waiting is full, so that a long list costs little.
     QSet<QString> full;
-    for (qsizetype at = 0; at < waiting_.size() && full.size() < waitingPerServer_.size();) {
+    for (qsizetype at = 0; at < waiting_.size() && full.size() < waitingPerServer_.size() && windows_.hasRoom();) {
         const QString server = waiting_[at].server;
         if (full.contains(server)
             || running.value(server) >= std::max(1, ServerLimit(context_.dialogSettings, waiting_[at].download.url))) {
@@ -277,10 +281,11 @@ void SiteCrawl::startWaiting()
         --progress_.queued;
         // A row the user removed, or started himself, is no longer the crawl's.
         int number = jobs.numberOf(entry.row);
-        if (number == 0 || entry.row->subItem(JobColumn::Status) != JobStatus::kNotDownloaded)
+        if (number == 0 || entry.row->subItem(JobColumn::Status) != JobStatus::kQueued)
             continue;
         starting_ = &server;
-        DownloadJob* job = windows_.StartJob(entry.download.url, entry.download.savePath, number);
+        DownloadJob* job = windows_.StartJob(entry.download.url, entry.download.savePath, number, RequestOptions(),
+                                             DownloadWindows::Window::Hidden);
         starting_ = nullptr;
         if (!job) {
             // No slot is free: the row waits for the next download to end.
@@ -296,6 +301,12 @@ void SiteCrawl::startWaiting()
 
 void SiteCrawl::clearWaiting()
 {
+    // The rows stay listed, as downloads that did not start.
+    JobList& jobs = windows_.jobs();
+    for (const Waiting& entry : std::as_const(waiting_)) {
+        if (jobs.numberOf(entry.row) > 0 && entry.row->subItem(JobColumn::Status) == JobStatus::kQueued)
+            jobs.setSubItem(entry.row, JobColumn::Status, JobStatus::kNotDownloaded);
+    }
     waiting_.clear();
     waitingPerServer_.clear();
 }

@@ -25,7 +25,10 @@ class KevaContext;
 // order the links were found. The crawl is over when nothing is left to
 // fetch, or when the global stop stops it; the mode then goes off.
 //
-// The crawl follows jobs from outside: DownloadWindows hands it every job
+// Its downloads run without a window each, and no more of them at once than
+// the download queue allows.
+//
+// The crawl follows jobs from outside: DownloadWindows tells it of every job
 // that starts (watch), and the job's end signals say how it ended. It acts
 // on them only once the job has returned from its signal, since starting a
 // job may reuse the slot of the one that just ended.
@@ -49,9 +52,6 @@ public:
     // The global stop: no queued row starts any more and no page is read;
     // the rows stay listed.
     void stop();
-    // Follows `job`, which is starting, while the mode is on.
-    void watch(DownloadJob& job);
-
 signals:
     void progressChanged(const QString& text);
 
@@ -81,6 +81,8 @@ private:
         int crawl = 0;
     };
 
+    // Follows `job`, which is starting, while the mode is on.
+    void watch(DownloadJob& job);
     void ended(const DownloadJob* job, State state);
     void forget(const DownloadJob* job);
     void setState(Watched& watched, State state);

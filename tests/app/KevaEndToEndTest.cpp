@@ -1,5 +1,6 @@
 #include "KevaOnDisplay.h"
 
+#include "engine/JobRow.h"
 #include "support/NginxServer.h"
 #include "support/PeerRequirement.h"
 
@@ -46,6 +47,11 @@ protected:
         QFile::setPermissions(home.path(QStringLiteral("www/file.bin")),
                               QFileDevice::ReadOwner | QFileDevice::ReadOther);
         nginx.addRateLimitedLocation(QStringLiteral("/slow/"), 300 * 1024);
+        // Slow enough that the queue has rows waiting for seconds.
+        nginx.addRateLimitedLocation(QStringLiteral("/queued/"), 50 * 1024);
+        nginx.addHttpText(QStringLiteral("    log_format timing '$msec|$request_time|$uri';\n"
+                                         "    access_log \"%1\" timing;\n")
+                              .arg(home.path(QStringLiteral("timing.log"))));
         KEVA_REQUIRE_PEER(nginx);
     }
     // Lets KEVA read the clock `FAKETIME` sets (faketime's library); its
@@ -149,28 +155,79 @@ QMap<QString, QByteArray> treeOf(const QString& folder)
     return tree;
 }
 
-// From a first run: three URLs typed into Add URL a line each (Shift+Enter),
-// with a comment among them. One save question places the first file; the
-// others arrive beside it under their own names, each in a row, byte-exact.
-TEST_F(KevaEndToEnd, SeveralUrlsTypedIntoAddUrlAskWhereToSaveOnce)
+// The most downloads that ran at the same time, by nginx's timing log
+// ($msec|$request_time|$uri): a file runs from its first request's start
+// to its last request's end.
+int mostAtOnce(const QByteArray& log)
 {
-    const QStringList names {QStringLiteral("one.bin"), QStringLiteral("two.bin"), QStringLiteral("three.bin")};
+    QMap<QByteArray, std::pair<double, double>> files;
+    for (const QByteArray& line : log.split('\n')) {
+        const QList<QByteArray> fields = line.split('|');
+        if (fields.size() < 3)
+            continue;
+        const double end = fields[0].toDouble();
+        const double begin = end - fields[1].toDouble();
+        const auto known = files.constFind(fields[2]);
+        files.insert(fields[2],
+                     known == files.constEnd()
+                         ? std::pair(begin, end)
+                         : std::pair(std::min(known->first, begin), std::max(known->second, end)));
+    }
+    // Ends come before starts at the same moment; nginx rounds to 1 ms.
+    std::vector<std::pair<double, int>> changes;
+    for (const auto& [begin, end] : files) {
+        changes.emplace_back(begin + 0.005, 1);
+        changes.emplace_back(end, -1);
+    }
+    std::sort(changes.begin(), changes.end());
+    int now = 0;
+    int most = 0;
+    for (const auto& change : changes)
+        most = std::max(most, now += change.second);
+    return most;
+}
+
+// The rows of a history file: seven lines each.
+QList<QList<QByteArray>> recordsOf(const QByteArray& history)
+{
+    const QList<QByteArray> lines = history.split('\n');
+    QList<QList<QByteArray>> records;
+    for (qsizetype at = 0; at + 7 <= lines.size(); at += 7) {
+        QList<QByteArray> record;
+        for (qsizetype k = at; k < at + 7; ++k)
+            record.append(lines[k].trimmed());
+        records.append(record);
+    }
+    return records;
+}
+
+// From a first run: seven URLs typed into Add URL a line each (Shift+Enter),
+// with a comment among them. One save question places the first file; the
+// others go beside it under their own names, each in a row. Three run at
+// once (the first run's limit) and the rest wait as "Queued" rows; those
+// still waiting when KEVA ends start at its next start. Every finished file
+// is byte-exact.
+TEST_F(KevaEndToEnd, SeveralUrlsTypedIntoAddUrlAskOnceAndWaitInTheQueueThroughARestart)
+{
+    constexpr int kFiles = 7;
     const QByteArray served = home.readFile(QStringLiteral("www/file.bin"));
-    for (int i = 0; i < names.size(); ++i) {
-        home.writeFile(QStringLiteral("www/") + names[i], served.mid(i * 1000, 200000 + i * 77777));
-        QFile::setPermissions(home.path(QStringLiteral("www/") + names[i]),
+    const auto name = [](int n) { return QStringLiteral("q%1.bin").arg(n); };
+    for (int n = 1; n <= kFiles; ++n) {
+        home.writeFile(QStringLiteral("www/") + name(n), served.mid(n * 1000, 150000 + n * 777));
+        QFile::setPermissions(home.path(QStringLiteral("www/") + name(n)),
                               QFileDevice::ReadOwner | QFileDevice::ReadOther);
     }
     ASSERT_TRUE(startKeva());
     ASSERT_FALSE(openFromMenu({QStringLiteral("alt+f"), QStringLiteral("a")}, QStringLiteral("^Add URL$")).isEmpty());
     keys({QStringLiteral("ctrl+a")});
-    const QStringList lines {nginx.url(QStringLiteral("/one.bin")).toString(), QStringLiteral("# mirrors"),
-                             nginx.url(QStringLiteral("/two.bin")).toString(),
-                             nginx.url(QStringLiteral("/three.bin")).toString()};
-    for (const QString& line : lines) {
-        if (line != lines.first())
+    for (int n = 1; n <= kFiles; ++n) {
+        if (n > 1)
             keys({QStringLiteral("shift+Return")});
-        typeText(line);
+        typeText(nginx.url(QStringLiteral("/queued/") + name(n)).toString());
+        if (n == 1) {
+            keys({QStringLiteral("shift+Return")});
+            typeText(QStringLiteral("# mirrors"));
+        }
     }
     keys({QStringLiteral("Return")});
     ASSERT_FALSE(focusWindow(QStringLiteral("Save file to")).isEmpty()) << "the first URL asks where to save";
@@ -181,18 +238,37 @@ TEST_F(KevaEndToEnd, SeveralUrlsTypedIntoAddUrlAskWhereToSaveOnce)
     ASSERT_FALSE(focusWindow(QStringLiteral("^Download File$")).isEmpty());
     keys({QStringLiteral("Return")}); // Begin Download
 
-    const QStringList saved {QStringLiteral("first.bin"), names[1], names[2]};
-    const auto allArrived = [&] {
-        for (int i = 0; i < names.size(); ++i) {
-            if (sha256(folder + QLatin1Char('/') + saved[i]) != sha256(home.path(QStringLiteral("www/") + names[i])))
-                return false;
-        }
-        return true;
+    const auto servedOf = [&](const QByteArray& url) {
+        return sha256(home.path(QStringLiteral("www/")) + QString::fromUtf8(url.mid(url.lastIndexOf('/') + 1)));
     };
-    EXPECT_TRUE(waitFor(allArrived, 120000)) << QStringList(treeOf(folder).keys()).join(QLatin1Char(' ')).toStdString();
+    const QString first = folder + QStringLiteral("/first.bin");
+    ASSERT_TRUE(waitFor([&] { return sha256(first) == sha256(home.path(QStringLiteral("www/q1.bin"))); }, 120000));
     EXPECT_TRUE(windowsNamed(QStringLiteral("Save file to")).isEmpty()) << "asked once";
+    const QByteArray ended = terminate();
+    QList<QList<QByteArray>> waiting;
+    for (const QList<QByteArray>& record : recordsOf(ended)) {
+        if (record[JobColumn::Status - 1] == "Queued")
+            waiting.append(record);
+    }
+    ASSERT_FALSE(waiting.isEmpty()) << "the last rows wait in the queue\n" << ended.constData();
+
+    ASSERT_TRUE(startKeva());
+    for (const QList<QByteArray>& record : std::as_const(waiting)) {
+        const QString path = QString::fromUtf8(record[JobColumn::SavePath - 1]);
+        EXPECT_TRUE(waitFor([&] { return sha256(path) == servedOf(record[JobColumn::Url - 1]); }, 120000))
+            << "a row that waited through the restart downloads: " << path.toStdString();
+    }
     const QByteArray history = terminate();
-    EXPECT_EQ(history.count("\r\n100%\r\n"), 3) << history.constData();
+    int done = 0;
+    for (const QList<QByteArray>& record : recordsOf(history)) {
+        if (record[JobColumn::Percent - 1] != "100%")
+            continue;
+        ++done;
+        EXPECT_EQ(sha256(QString::fromUtf8(record[JobColumn::SavePath - 1])), servedOf(record[JobColumn::Url - 1]))
+            << record[JobColumn::SavePath - 1].constData();
+    }
+    EXPECT_GE(done, 3 + waiting.size()) << history.constData();
+    EXPECT_EQ(mostAtOnce(home.readFile(QStringLiteral("timing.log"))), 3) << "three at once, never more";
 }
 
 // From a first run, as a user does it: Downloads > Site Downloader, Next, the

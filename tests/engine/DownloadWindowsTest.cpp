@@ -6,6 +6,8 @@
 #include "support/CaseName.h"
 #include "support/TestHome.h"
 
+#include <QTcpServer>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -215,6 +217,89 @@ TEST_P(DownloadWindowsListed, KeepsItsLoginAndChecksumBesideTheFileNotInTheRow)
     DownloadJob* job = windows->StartJob(kUrl, savePath, row);
     ASSERT_NE(job, nullptr);
     EXPECT_TRUE(job->requestOptions() == c.expected);
+}
+
+// A server that takes connections and never answers: its downloads stay
+// running, as long as a test needs them to.
+class SilentServer {
+public:
+    SilentServer() { server_.listen(QHostAddress::LocalHost); }
+    QString url(int n) const { return QStringLiteral("http://127.0.0.1:%1/f%2.bin").arg(server_.serverPort()).arg(n); }
+
+private:
+    QTcpServer server_;
+};
+
+QStringList statuses(const JobList& jobs)
+{
+    QStringList texts;
+    for (int number = 1; number <= jobs.rowCount(); ++number)
+        texts.append(jobs.row(number)->subItem(JobColumn::Status) == JobStatus::kQueued ? QStringLiteral("Q")
+                                                                                        : QStringLiteral("-"));
+    return texts;
+}
+
+// Beyond the limit downloads wait as "Queued" rows and start without a
+// window in the order of the list, the one moved up first, as others end;
+// Start Now starts one past the queue; held, the queue starts nothing.
+TEST_F(DownloadWindowsTest, TheQueueStartsWaitingRowsInListOrderAsOthersEnd)
+{
+    SilentServer server;
+    int limit = 2;
+    windows->queueLimit = [&limit] { return limit; };
+    QStringList shown;
+    windows->showWindow = [&shown](DownloadJob& job) { shown.append(job.url()); };
+    QStringList started;
+    QObject::connect(windows.get(), &DownloadWindows::jobStarting,
+                     [&started](DownloadJob& job) { started.append(job.url()); });
+    QList<DownloadJob*> running;
+    for (int n = 1; n <= 5; ++n) {
+        int row = -1;
+        DownloadJob* job = windows->StartJob(server.url(n), home.path(QStringLiteral("f%1.bin").arg(n)), row);
+        EXPECT_EQ(job != nullptr, n <= 2) << n;
+        EXPECT_EQ(row, n) << "every download has its row at once";
+        if (job)
+            running.append(job);
+    }
+    EXPECT_EQ(statuses(jobs), QStringList({"-", "-", "Q", "Q", "Q"}));
+    EXPECT_EQ(jobs.row(4)->subItem(JobColumn::SavePath), home.path(QStringLiteral("f4.bin")));
+
+    windows->queue().move({jobs.row(4)}, DownloadQueue::Direction::Up);
+    running.first()->StopMe();
+    windows->startQueued();
+    EXPECT_EQ(started.mid(2), QStringList({server.url(4)})) << "the row moved up goes first";
+    EXPECT_EQ(shown.size(), 2) << "queued downloads start without a window";
+
+    windows->holdQueue(true);
+    windows->jobOf(jobs.row(2))->StopMe();
+    windows->startQueued();
+    EXPECT_EQ(started.size(), 3) << "a held queue starts nothing";
+    EXPECT_TRUE(windows->startNow(jobs.row(5)));
+    EXPECT_EQ(started.last(), server.url(5));
+    EXPECT_FALSE(windows->startNow(jobs.row(5))) << "only a waiting row starts now";
+
+    windows->holdQueue(false);
+    limit = 0; // no limit: the rest starts
+    windows->startQueued();
+    EXPECT_EQ(started.last(), server.url(3));
+    EXPECT_EQ(statuses(jobs), QStringList({"-", "-", "-", "-", "-"}));
+}
+
+// Rows that said "Queued" when the program ended wait again after a start,
+// in the order of the list, with what was kept beside their files.
+TEST_F(DownloadWindowsTest, RowsReadBackAsQueuedWaitAgain)
+{
+    SilentServer server;
+    windows->queueLimit = [] { return 1; };
+    for (int n = 1; n <= 3; ++n)
+        jobs.addRow({home.path(QStringLiteral("f%1.bin").arg(n)), QStringLiteral("0%"), QStringLiteral("N/A"),
+                     QStringLiteral("N/A"), n == 2 ? JobStatus::kNotDownloaded : JobStatus::kQueued, server.url(n)});
+    windows->queue().addListed();
+    windows->startQueued();
+    ASSERT_NE(windows->jobOf(jobs.row(1)), nullptr);
+    EXPECT_EQ(windows->jobOf(jobs.row(2)), nullptr);
+    EXPECT_EQ(windows->jobOf(jobs.row(3)), nullptr);
+    EXPECT_EQ(statuses(jobs), QStringList({"-", "-", "Q"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DownloadWindowsListed,

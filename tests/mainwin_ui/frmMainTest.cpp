@@ -317,10 +317,12 @@ TEST_F(frmMainTest, RightClickOnAnyListOpensTheQueueMenu)
               (QStringList {QStringLiteral("Refresh"), QStringLiteral("Clear Queue"), QStringLiteral("Select All"),
                             QStringLiteral("De-Select All"), QStringLiteral("Re-Download URL..."),
                             QStringLiteral("Change Address..."), QStringLiteral("Remove Selection"),
+                            QStringLiteral("Start Now"), QStringLiteral("Move Up"), QStringLiteral("Move Down"),
                             QStringLiteral("&Pause"), QStringLiteral("&Resume"), QStringLiteral("&Stop"),
                             QStringLiteral("P&ause All"), QStringLiteral("R&esume All"), QStringLiteral("S&top All")}));
-    EXPECT_FALSE(window->findChild<QAction*>(QStringLiteral("changeaddress_qmnu"))->isEnabled())
-        << "no unfinished row is selected";
+    for (const char* name : {"changeaddress_qmnu", "startnow_qmnu", "moveup_qmnu", "movedown_qmnu"})
+        EXPECT_FALSE(window->findChild<QAction*>(QString::fromLatin1(name))->isEnabled())
+            << name << ": no unfinished or waiting row is selected";
 }
 
 TEST_F(frmMainTest, HeaderClickSortsTheJobListBothWays)

@@ -17,7 +17,6 @@ CrawlHarness::CrawlHarness()
     LoadSettings(*context, LoadReason::Startup);
     windows = std::make_unique<DownloadWindows>(*context, jobs);
     crawl = std::make_unique<SiteCrawl>(*context, intake, *windows);
-    windows->showWindow = [this](DownloadJob& job) { crawl->watch(job); };
 }
 
 void CrawlHarness::crawlFrom(const QString& startUrl, const QString& startSavePath)

@@ -68,7 +68,7 @@ frmDownload::frmDownload(const TextLookup& text, DownloadJob& job, QWidget* pare
     refresh();
 }
 
-frmDownload* frmDownload::showFor(const TextLookup& text, DownloadJob& job)
+frmDownload* frmDownload::showFor(const TextLookup& text, DownloadJob& job, Closing closing)
 {
     auto* window = TopLevelWindow::find<frmDownload>([&](const frmDownload& open) { return &open.job() == &job; });
     if (!window) {
@@ -85,6 +85,7 @@ frmDownload* frmDownload::showFor(const TextLookup& text, DownloadJob& job)
         window = new frmDownload(text, job);
         connect(&job, &QObject::destroyed, window, [window] { delete window; });
         WindowCascade::place(window, last, mainWindow);
+        window->closing_ = closing;
     }
     TopLevelWindow::bringForward(window);
     return window;
@@ -293,9 +294,11 @@ void frmDownload::showServerData(const QString& log)
 }
 
 // Closing the window from its title bar unloads the job, which finishes
-// the transfer first.
+// the transfer first; a window the user opened over a job that runs without
+// one only goes out of sight.
 void frmDownload::closeEvent(QCloseEvent* event)
 {
-    job_.unload();
+    if (closing_ == Closing::UnloadsJob)
+        job_.unload();
     QWidget::closeEvent(event);
 }

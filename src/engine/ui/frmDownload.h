@@ -25,9 +25,14 @@ class frmDownload : public QWidget {
 public:
     frmDownload(const TextLookup& text, DownloadJob& job, QWidget* parent = nullptr);
 
+    // What closing the window does: unload the job (the window of a job that
+    // started with one), or only hide the window (one the user opened over a
+    // job that runs without a window).
+    enum class Closing { UnloadsJob, HidesWindow };
+
     // Shows the window of `job`: the one already made for it, or a new
     // top-level window that is deleted together with the job.
-    static frmDownload* showFor(const TextLookup& text, DownloadJob& job);
+    static frmDownload* showFor(const TextLookup& text, DownloadJob& job, Closing closing = Closing::UnloadsJob);
 
     DownloadJob& job() const { return job_; }
 
@@ -50,6 +55,7 @@ private:
     const TextLookup& text_;
     DownloadJob& job_;
     QTimer refreshTimer_;
+    Closing closing_ = Closing::UnloadsJob;
     unsigned focusedStart_ = 0; // the job start whose focus went to cmdPause
 
     QGroupBox* Frame2 = nullptr;

@@ -215,6 +215,12 @@ void frmMain::buildLists()
         header->setSortIndicatorShown(true);
         header->setSortIndicator(section, views_.mainAscending() ? Qt::AscendingOrder : Qt::DescendingOrder);
     });
+    // A double click on a row of today's list shows its download's window,
+    // also of one that runs without a window.
+    connect(listView(JobViews::View::Downloads), &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex& index) {
+                state_.openJobWindow(models_[static_cast<std::size_t>(JobViews::View::Downloads)]->rowAt(index.row()));
+            });
 }
 
 QTreeView* frmMain::makeList(JobViews::View view, const char* name)
@@ -338,6 +344,19 @@ void frmMain::buildQueueMenu()
     connect(entry("removeselection_qmnu"), &QAction::triggered, this, [this] {
         focusShown();
         views_.removeSelectionShown();
+    });
+    queue_mnu->addSeparator();
+    // The download queue: on the selected rows that wait in it.
+    QAction* startNow = entry("startnow_qmnu");
+    connect(startNow, &QAction::triggered, &state_, &MainWindowState::startNow);
+    QAction* moveUp = entry("moveup_qmnu");
+    connect(moveUp, &QAction::triggered, &state_, [this] { state_.moveInQueue(DownloadQueue::Direction::Up); });
+    QAction* moveDown = entry("movedown_qmnu");
+    connect(moveDown, &QAction::triggered, &state_, [this] { state_.moveInQueue(DownloadQueue::Direction::Down); });
+    connect(queue_mnu, &QMenu::aboutToShow, this, [this, startNow, moveUp, moveDown] {
+        const bool waiting = !state_.queuedSelection().isEmpty();
+        for (QAction* action : {startNow, moveUp, moveDown})
+            action->setEnabled(waiting);
     });
     queue_mnu->addSeparator();
     // The job commands: on the jobs of the selected rows, or on all jobs as

@@ -329,6 +329,10 @@ void SettingsControls::buildPages(QWidget* dialog)
                        "090705");
     note->setWordWrap(true);
     limitsBox->addWidget(note);
+    // Over all servers: more downloads wait in the queue, in list order.
+    txtLimitAll = narrow(make<QLineEdit>(Frame9, "txtLimitAll"));
+    limitsBox->addLayout(row({label(Frame9, "Download at most", "090706"), txtLimitAll,
+                              label(Frame9, "files at once (0: no limit).", "090707")}));
     p->layout()->addWidget(Frame9);
     static_cast<QVBoxLayout*>(p->layout())->addStretch(1);
 

@@ -68,7 +68,7 @@ struct SettingsControls {
               *txtRetries = nullptr, *txtRollback = nullptr, *txtSpeedLimit = nullptr;
     QCheckBox *chkStopResume = nullptr, *chkRetry = nullptr;
     // Limits.
-    QLineEdit *txtLimitHTTP = nullptr, *txtLimitFTP = nullptr;
+    QLineEdit *txtLimitHTTP = nullptr, *txtLimitFTP = nullptr, *txtLimitAll = nullptr;
     // Logins.
     QLineEdit *txtLoginServer = nullptr, *txtLoginUsername = nullptr, *txtLoginPassword = nullptr;
     QPushButton *cmdLoginAdd = nullptr, *cmdLoginDelete = nullptr, *cmdLoginShow = nullptr;

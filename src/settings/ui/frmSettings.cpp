@@ -105,6 +105,7 @@ void frmSettings::connectControls()
         {txtSpeedLimit, [](SettingsDialogState& s) -> QString& { return s.connections.txtSpeedLimit; }, true},
         {txtLimitHTTP, [](SettingsDialogState& s) -> QString& { return s.limits.txtLimitHTTP; }, true},
         {txtLimitFTP, [](SettingsDialogState& s) -> QString& { return s.limits.txtLimitFTP; }, true},
+        {txtLimitAll, [](SettingsDialogState& s) -> QString& { return s.limits.txtLimitAll; }, true},
         {txtLoginServer, [](SettingsDialogState& s) -> QString& { return s.logins.txtLoginServer; }, false},
         {txtLoginUsername, [](SettingsDialogState& s) -> QString& { return s.logins.txtLoginUsername; }, false},
         {txtLoginPassword, [](SettingsDialogState& s) -> QString& { return s.logins.txtLoginPassword; }, false},
@@ -398,6 +399,7 @@ void frmSettings::refresh()
     setText(txtSpeedLimit, s.connections.txtSpeedLimit);
     setText(txtLimitHTTP, s.limits.txtLimitHTTP);
     setText(txtLimitFTP, s.limits.txtLimitFTP);
+    setText(txtLimitAll, s.limits.txtLimitAll);
 
     setText(txtLoginServer, s.logins.txtLoginServer);
     setText(txtLoginUsername, s.logins.txtLoginUsername);
