@@ -270,8 +270,12 @@ DownloadJob* DownloadWindows::start(const QString& url, const QString& savePath,
     job.askLogin = askLogin;
     if (newAddress)
         job.moveToNewAddress();
-    // A row that waited in the queue starts now, in whichever way.
+    // A row that waited in the queue starts now, in whichever way, and no
+    // longer says that it waits.
     queue_.take(job.listRow());
+    if (job.listRow()->subItem(JobColumn::Status) == JobStatus::kQueued)
+        jobs_.setSubItem(job.listRow(), JobColumn::Status,
+                         context_.text.GetText(QStringLiteral("11154"), QStringLiteral("Starting...")));
     emit jobStarting(job);
     if (window == Window::Shown && showWindow)
         showWindow(job);

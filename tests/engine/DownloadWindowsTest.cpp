@@ -230,12 +230,13 @@ private:
     QTcpServer server_;
 };
 
-QStringList statuses(const JobList& jobs)
+// Q for each row that waits in the queue, - for each other one.
+QString statuses(const JobList& jobs)
 {
-    QStringList texts;
+    QString texts;
     for (int number = 1; number <= jobs.rowCount(); ++number)
-        texts.append(jobs.row(number)->subItem(JobColumn::Status) == JobStatus::kQueued ? QStringLiteral("Q")
-                                                                                        : QStringLiteral("-"));
+        texts += jobs.row(number)->subItem(JobColumn::Status) == JobStatus::kQueued ? QLatin1Char('Q')
+                                                                                    : QLatin1Char('-');
     return texts;
 }
 
@@ -261,13 +262,13 @@ TEST_F(DownloadWindowsTest, TheQueueStartsWaitingRowsInListOrderAsOthersEnd)
         if (job)
             running.append(job);
     }
-    EXPECT_EQ(statuses(jobs), QStringList({"-", "-", "Q", "Q", "Q"}));
+    EXPECT_EQ(statuses(jobs), QStringLiteral("--QQQ"));
     EXPECT_EQ(jobs.row(4)->subItem(JobColumn::SavePath), home.path(QStringLiteral("f4.bin")));
 
     windows->queue().move({jobs.row(4)}, DownloadQueue::Direction::Up);
     running.first()->StopMe();
     windows->startQueued();
-    EXPECT_EQ(started.mid(2), QStringList({server.url(4)})) << "the row moved up goes first";
+    EXPECT_EQ(started.mid(2), QStringList {server.url(4)}) << "the row moved up goes first";
     EXPECT_EQ(shown.size(), 2) << "queued downloads start without a window";
 
     windows->holdQueue(true);
@@ -282,7 +283,7 @@ TEST_F(DownloadWindowsTest, TheQueueStartsWaitingRowsInListOrderAsOthersEnd)
     limit = 0; // no limit: the rest starts
     windows->startQueued();
     EXPECT_EQ(started.last(), server.url(3));
-    EXPECT_EQ(statuses(jobs), QStringList({"-", "-", "-", "-", "-"}));
+    EXPECT_EQ(statuses(jobs), QStringLiteral("-----"));
 }
 
 // Rows that said "Queued" when the program ended wait again after a start,
@@ -299,7 +300,7 @@ TEST_F(DownloadWindowsTest, RowsReadBackAsQueuedWaitAgain)
     ASSERT_NE(windows->jobOf(jobs.row(1)), nullptr);
     EXPECT_EQ(windows->jobOf(jobs.row(2)), nullptr);
     EXPECT_EQ(windows->jobOf(jobs.row(3)), nullptr);
-    EXPECT_EQ(statuses(jobs), QStringList({"-", "-", "Q"}));
+    EXPECT_EQ(statuses(jobs), QStringLiteral("--Q"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, DownloadWindowsListed,
