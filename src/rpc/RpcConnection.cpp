@@ -169,6 +169,9 @@ bool RpcConnection::admit(const RpcHttpRequest& request)
         return false;
     }
     bodyLength_ = static_cast<qsizetype>(length);
+    // curl asks before it sends a body of more than a kilobyte.
+    if (request.headerHas("Expect", "100-continue"))
+        write("HTTP/1.1 100 Continue\r\n\r\n");
     return true;
 }
 
