@@ -35,6 +35,7 @@ QString FakeDownloads::pause(const QString& gid, bool force)
 QString FakeDownloads::unpause(const QString& gid)
 {
     commands.append(QStringLiteral("unpause ") + gid);
+    emit downloadEvent(Event::Start, gid);
     return {};
 }
 
