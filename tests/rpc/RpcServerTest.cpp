@@ -146,12 +146,15 @@ TEST_F(RpcServerTest, AnswersEachFaultWithItsCodeAndChangesNothing)
     EXPECT_EQ(downloads.items.size(), 1);
 }
 
-TEST_F(RpcServerTest, AnswersAllowedWebPagesAndBatches)
+TEST_F(RpcServerTest, AnswersAllowedWebPagesAndBatchesAndCurlsExpect)
 {
     downloads.list(kGid, State::Active);
     const QByteArray batch = '[' + callText("aria2.pause", {QStringLiteral("token:s3cret"), kGid}, 7) + ','
         + R"({"jsonrpc":"2.0","method":"aria2.unpause","params":["token:s3cret","0123456789abcdef"]},)" + R"(5])";
-    const QByteArray response = exchange(post(batch, "Origin: https://ui.example\r\n"));
+    RpcTestClient client(server.port());
+    client.send(post(batch, "Origin: https://ui.example\r\nExpect: 100-continue\r\n"));
+    EXPECT_EQ(statusOf(client.response()), 100);
+    const QByteArray response = client.response();
     EXPECT_EQ(statusOf(response), 200);
     EXPECT_TRUE(response.contains("\r\nAccess-Control-Allow-Origin: https://ui.example\r\n"));
     EXPECT_EQ(bodyOf(response).array(),
