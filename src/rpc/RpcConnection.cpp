@@ -28,13 +28,13 @@ QByteArray statusText(int status)
     }
 }
 
-QByteArray tooLarge()
+QByteArray tooLargeBody()
 {
     return QByteArray(R"({"id":null,"jsonrpc":"2.0","error":{"code":-32600,"message":"Invalid Request",)"
                       R"("data":"The request is larger than 1 MiB"}})");
 }
 
-QByteArray tooManyCalls()
+QByteArray tooManyCallsBody()
 {
     return QByteArray(R"({"id":null,"jsonrpc":"2.0","error":{"code":-32600,"message":"Invalid Request",)"
                       R"("data":"More than 64 calls are waiting on this connection"}})");
@@ -112,7 +112,7 @@ void RpcConnection::readRequests()
         const QByteArray body = buffer_.left(bodyLength_);
         buffer_.remove(0, bodyLength_);
         if (++calls > RpcDispatcher::kMostCalls) {
-            reply(429, tooManyCalls(), "Content-Type: application/json-rpc\r\n");
+            reply(429, tooManyCallsBody(), "Content-Type: application/json-rpc\r\n");
             return;
         }
         const RpcDispatcher::Reply answer = dispatcher_.handle(body);
@@ -165,7 +165,7 @@ bool RpcConnection::admit(const RpcHttpRequest& request)
         return false;
     }
     if (length > WebSocketCodec::kMostBytes) {
-        reply(413, tooLarge(), "Content-Type: application/json-rpc\r\n");
+        reply(413, tooLargeBody(), "Content-Type: application/json-rpc\r\n");
         return false;
     }
     bodyLength_ = static_cast<qsizetype>(length);
@@ -200,7 +200,7 @@ void RpcConnection::readFrames(const QByteArray& bytes)
     const WebSocketCodec::Read read = codec_.feed(bytes);
     for (qsizetype i = 0; i < read.messages.size(); ++i) {
         if (i >= RpcDispatcher::kMostCalls) {
-            sendText(tooManyCalls());
+            sendText(tooManyCallsBody());
             continue;
         }
         const QByteArray answer = dispatcher_.handle(read.messages[i]).body;

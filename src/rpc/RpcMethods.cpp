@@ -31,7 +31,7 @@ RpcResult notFound(const QString& gid)
 }
 
 // The download list's answer to a command: done, or why not.
-RpcResult answer(const QString& problem, QJsonValue done)
+RpcResult outcome(const QString& problem, QJsonValue done)
 {
     return problem.isEmpty() ? RpcResult::ok(std::move(done)) : RpcResult::failed(problem);
 }
@@ -149,7 +149,7 @@ RpcResult RpcMethods::addUri(RpcParams& p)
     if (position)
         at = static_cast<int>(std::min<qint64>(*position, std::numeric_limits<int>::max()));
     const QString gid = downloads_.add(uris, *options, at, problem);
-    return answer(problem, gid);
+    return outcome(problem, gid);
 }
 
 RpcResult RpcMethods::onDownload(RpcParams& p, QString (RpcDownloads::*command)(const QString&, bool), bool force)
@@ -159,7 +159,7 @@ RpcResult RpcMethods::onDownload(RpcParams& p, QString (RpcDownloads::*command)(
         return *p.fault();
     if (!downloads_.status(gid))
         return notFound(gid);
-    return answer((downloads_.*command)(gid, force), gid);
+    return outcome((downloads_.*command)(gid, force), gid);
 }
 
 RpcResult RpcMethods::remove(RpcParams& p)
@@ -189,7 +189,7 @@ RpcResult RpcMethods::unpause(RpcParams& p)
         return *p.fault();
     if (!downloads_.status(gid))
         return notFound(gid);
-    return answer(downloads_.unpause(gid), gid);
+    return outcome(downloads_.unpause(gid), gid);
 }
 
 RpcResult RpcMethods::pauseAll(RpcParams&)
@@ -305,7 +305,7 @@ RpcResult RpcMethods::changeOption(RpcParams& p)
     const auto options = RpcOptionsJson::parse(given, RpcOptionsJson::Scope::Download, problem);
     if (!options)
         return RpcResult::failed(problem);
-    return answer(downloads_.changeOptions(gid, *options), QStringLiteral("OK"));
+    return outcome(downloads_.changeOptions(gid, *options), QStringLiteral("OK"));
 }
 
 RpcResult RpcMethods::getGlobalOption(RpcParams&)
@@ -322,7 +322,7 @@ RpcResult RpcMethods::changeGlobalOption(RpcParams& p)
     const auto options = RpcOptionsJson::parse(given, RpcOptionsJson::Scope::Global, problem);
     if (!options)
         return RpcResult::failed(problem);
-    return answer(downloads_.changeGlobalOptions(*options), QStringLiteral("OK"));
+    return outcome(downloads_.changeGlobalOptions(*options), QStringLiteral("OK"));
 }
 
 RpcResult RpcMethods::getGlobalStat(RpcParams&)
@@ -337,7 +337,7 @@ RpcResult RpcMethods::removeDownloadResult(RpcParams& p)
         return *p.fault();
     if (!downloads_.status(gid))
         return notFound(gid);
-    return answer(downloads_.removeResult(gid), QStringLiteral("OK"));
+    return outcome(downloads_.removeResult(gid), QStringLiteral("OK"));
 }
 
 RpcResult RpcMethods::purgeDownloadResult(RpcParams&)

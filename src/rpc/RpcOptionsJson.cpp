@@ -128,7 +128,7 @@ bool setOut(RpcOptions& o, const QJsonValue& v, QString& problem)
     return true;
 }
 
-const std::vector<Option>& table()
+const std::vector<Option>& optionTable()
 {
     using S = RpcOptionsJson::Scope;
     static const std::vector<Option> options = {
@@ -171,10 +171,10 @@ std::optional<RpcOptions> RpcOptionsJson::parse(const QJsonObject& object, Scope
 {
     RpcOptions options;
     for (auto it = object.begin(); it != object.end(); ++it) {
-        const auto option = std::find_if(table().begin(), table().end(), [&](const Option& o) {
+        const auto option = std::find_if(optionTable().begin(), optionTable().end(), [&](const Option& o) {
             return o.scope == scope && it.key() == QLatin1String(o.name);
         });
-        if (option == table().end()) {
+        if (option == optionTable().end()) {
             problem = QStringLiteral("The option %1 is not supported").arg(it.key());
             return std::nullopt;
         }

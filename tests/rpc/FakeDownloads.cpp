@@ -1,8 +1,6 @@
 #include "FakeDownloads.h"
 
-using State = RpcDownloadStatus::State;
-
-RpcDownloadStatus& FakeDownloads::list(const QString& gid, State state)
+RpcDownloadStatus& FakeDownloads::list(const QString& gid, RpcDownloadStatus::State state)
 {
     RpcDownloadStatus item;
     item.gid = gid;
@@ -23,7 +21,9 @@ QString FakeDownloads::add(const QStringList& uris, const RpcOptions& options, s
     addedUris = uris;
     addedOptions = options;
     addedPosition = position;
-    return list(QStringLiteral("00000000000000%1").arg(items.size(), 2, 10, QLatin1Char('0')), State::Waiting).gid;
+    return list(QStringLiteral("00000000000000%1").arg(items.size(), 2, 10, QLatin1Char('0')),
+                RpcDownloadStatus::State::Waiting)
+        .gid;
 }
 
 QString FakeDownloads::pause(const QString& gid, bool force)
@@ -64,7 +64,7 @@ std::optional<RpcDownloadStatus> FakeDownloads::status(const QString& gid) const
     return std::nullopt;
 }
 
-QList<RpcDownloadStatus> FakeDownloads::inState(std::initializer_list<State> states) const
+QList<RpcDownloadStatus> FakeDownloads::inState(std::initializer_list<RpcDownloadStatus::State> states) const
 {
     QList<RpcDownloadStatus> chosen;
     for (const RpcDownloadStatus& item : items) {
@@ -76,17 +76,18 @@ QList<RpcDownloadStatus> FakeDownloads::inState(std::initializer_list<State> sta
 
 QList<RpcDownloadStatus> FakeDownloads::active() const
 {
-    return inState({State::Active});
+    return inState({RpcDownloadStatus::State::Active});
 }
 
 QList<RpcDownloadStatus> FakeDownloads::waiting() const
 {
-    return inState({State::Waiting, State::Paused});
+    return inState({RpcDownloadStatus::State::Waiting, RpcDownloadStatus::State::Paused});
 }
 
 QList<RpcDownloadStatus> FakeDownloads::stopped() const
 {
-    return inState({State::Error, State::Complete, State::Removed});
+    return inState(
+        {RpcDownloadStatus::State::Error, RpcDownloadStatus::State::Complete, RpcDownloadStatus::State::Removed});
 }
 
 RpcGlobalStat FakeDownloads::globalStat() const
