@@ -24,6 +24,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
 #include "platform/TerminationSignals.h"
+#include "rpc/RpcCommandLine.h"
 #include "schedule/ScheduleState.h"
 #include "schedule/ui/frmSchedule.h"
 #include "settings/KevaContext.h"
@@ -39,6 +40,7 @@
 #include <QDateTime>
 #include <QSessionManager>
 #include <QSystemTrayIcon>
+#include <QTextStream>
 #include <QTreeView>
 #include <QTimer>
 
@@ -52,6 +54,14 @@ int main(int argc, char** argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
+    // The remote-control options (--enable-rpc, --rpc-port, --rpc-secret)
+    // are this run's own, never a URL to hand over; a bad one ends the start.
+    QString rpcProblem;
+    const auto rpcOptions = RpcCommandLine::take(arguments, rpcProblem);
+    if (!rpcOptions) {
+        QTextStream(stderr) << "KEVA: " << rpcProblem << '\n';
+        return 2;
+    }
     if (SingleInstance::handOff(SingleInstance::commandLine(arguments)))
         return 0;
 

@@ -44,6 +44,14 @@ struct AppSettings {
     bool UsePass = false;
     QString UserID;
     QString UserPass;
+    // The remote-control port (aria2's JSON-RPC interface): off by default,
+    // on 127.0.0.1 port 6800; the secret every call carries; the web pages
+    // (origins, separated by spaces) that may call it.
+    bool RpcEnabled = false;
+    std::uint16_t RpcPort = 0;
+    QString RpcSecret;
+    QString RpcListenAddress;
+    QString RpcAllowedOrigins;
 
     // Stores the nine stored segment bounds; odd-numbered bounds 3, 5, 7 and 9
     // get 1 added, so that each size range starts one byte above the last.

@@ -1,5 +1,6 @@
 #include "settings/ConnectionsPage.h"
 
+#include "settings/RpcSecret.h"
 #include "settings/SettingsPageIO.h"
 
 void ConnectionsPage::show(SettingsPageIO& io)
@@ -15,6 +16,12 @@ void ConnectionsPage::show(SettingsPageIO& io)
     txtRetries = io.read("Retries");
     txtRollback = io.read("Rollback");
     txtSpeedLimit = io.read("SpeedLimit");
+    io.read("RpcEnabled");
+    chkRpc = io.settings.RpcEnabled;
+    txtRpcPort = io.read("RpcPort");
+    txtRpcSecret = io.read("RpcSecret");
+    txtRpcAddress = io.read("RpcListenAddress");
+    txtRpcOrigins = io.read("RpcAllowedOrigins");
 }
 
 void ConnectionsPage::store(SettingsPageIO& io) const
@@ -28,4 +35,16 @@ void ConnectionsPage::store(SettingsPageIO& io) const
     io.write("Retries", txtRetries);
     io.write("Rollback", txtRollback);
     io.write("SpeedLimit", txtSpeedLimit);
+    io.write("RpcEnabled", chkRpc);
+    io.write("RpcPort", txtRpcPort);
+    io.write("RpcSecret", txtRpcSecret);
+    io.write("RpcListenAddress", txtRpcAddress);
+    io.write("RpcAllowedOrigins", txtRpcOrigins);
+}
+
+void ConnectionsPage::setRpc(bool checked)
+{
+    chkRpc = checked;
+    if (checked && txtRpcSecret.isEmpty())
+        txtRpcSecret = makeRpcSecret();
 }

@@ -13,6 +13,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class SettingsDialogState;
@@ -45,6 +46,9 @@ public:
     SaveLocationChoice saveLocation;
     // What other parts read of the settings dialog's values, as stored.
     DialogSettings dialogSettings;
+    // Called when the settings dialog's OK or Apply stored and reloaded the
+    // settings, for the parts that start or stop with them.
+    std::function<void()> settingsApplied;
 
     // The settings dialog's values, loaded from the store the first time they
     // are needed and again after the dialog was closed.

@@ -102,6 +102,8 @@ void SettingsDialogState::apply()
     StoreSettings();
     LoadSettings(context_, LoadReason::Reload);
     applyState.reset();
+    if (context_.settingsApplied)
+        context_.settingsApplied();
 }
 
 void SettingsDialogState::ok()
@@ -109,6 +111,8 @@ void SettingsDialogState::ok()
     StoreSettings();
     LoadSettings(context_, LoadReason::Reload);
     context_.closeSettingsDialog();
+    if (context_.settingsApplied)
+        context_.settingsApplied();
 }
 
 void SettingsDialogState::cancel()
@@ -203,6 +207,12 @@ void SettingsDialogState::setLogProx(bool checked)
 void SettingsDialogState::setSegment(bool checked)
 {
     segments.setSegment(checked);
+    applyState.changed();
+}
+
+void SettingsDialogState::setRpc(bool checked)
+{
+    connections.setRpc(checked);
     applyState.changed();
 }
 

@@ -53,6 +53,7 @@ public:
     void setUseProxy(bool checked);
     void setLogProx(bool checked);
     void setSegment(bool checked);
+    void setRpc(bool checked); // the remote-control port; the first tick makes its secret
     void chooseSaveRule(SaveToPage::Rule rule);
     void resetMonitorTypes();
     // The folder chosen through the parent folder's Browse button.

@@ -169,6 +169,13 @@ QList<Entry> makeTable()
          Unit::KilobytesPerSecond,
          Page::Connections},
 
+        loadedOnly("RpcEnabled", "0", &truthField<&AppSettings::RpcEnabled>, Unit::CheckBox, Page::Connections),
+        loadedOnly("RpcPort", "6800", &integerField<&AppSettings::RpcPort>, Unit::Count, Page::Connections),
+        loadedOnly("RpcSecret", "", &textField<&AppSettings::RpcSecret>, Unit::Text, Page::Connections),
+        loadedOnly("RpcListenAddress", "127.0.0.1", &textField<&AppSettings::RpcListenAddress>, Unit::Text,
+                   Page::Connections),
+        loadedOnly("RpcAllowedOrigins", "", &textField<&AppSettings::RpcAllowedOrigins>, Unit::Text, Page::Connections),
+
         dialogOnly("LimitHTTP", FirstRun::NotWritten, none, "3", Unit::Count, Page::Limits),
         dialogOnly("LimitFTP", FirstRun::NotWritten, none, "3", Unit::Count, Page::Limits),
         // Downloads at once over all servers; 0: no limit.

@@ -11,6 +11,7 @@
 #include "support/TestHome.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -234,6 +235,32 @@ TEST_F(SettingsPages, SegmentBoxEnablesTheTable)
     dialog().setSegment(false);
     EXPECT_FALSE(dialog().segments.segmentsEnabled);
     EXPECT_TRUE(dialog().applyState.Command1Enabled);
+}
+
+TEST_F(SettingsPages, TheRemoteControlBoxMakesItsSecretOnceAndApplyStartsIt)
+{
+    ConnectionsPage& page = dialog().connections;
+    EXPECT_FALSE(page.chkRpc);
+    EXPECT_EQ(page.txtRpcPort, QStringLiteral("6800"));
+    EXPECT_EQ(page.txtRpcAddress, QStringLiteral("127.0.0.1"));
+    EXPECT_EQ(page.txtRpcSecret, QString());
+
+    dialog().setRpc(true);
+    const QString secret = page.txtRpcSecret;
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(secret).hasMatch()) << secret.toStdString();
+    EXPECT_TRUE(dialog().applyState.Command1Enabled);
+    dialog().setRpc(false);
+    dialog().setRpc(true);
+    EXPECT_EQ(page.txtRpcSecret, secret);
+
+    int applied = 0;
+    context().settingsApplied = [&applied] { ++applied; };
+    dialog().apply();
+    EXPECT_EQ(applied, 1);
+    EXPECT_TRUE(context().appSettings.RpcEnabled);
+    EXPECT_EQ(context().appSettings.RpcPort, 6800);
+    EXPECT_EQ(context().appSettings.RpcSecret, secret);
+    EXPECT_EQ(context().appSettings.RpcListenAddress, QStringLiteral("127.0.0.1"));
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 #include "support/TestHome.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -217,6 +219,24 @@ TEST_F(frmSettingsTest, TheProxyBoxEnablesItsFrame)
     EXPECT_TRUE(control<QPushButton>("Command1")->isEnabled());
 }
 
+TEST_F(frmSettingsTest, TheRemoteControlBoxEnablesItsFieldsAndCopiesTheSecret)
+{
+    EXPECT_EQ(control<QLineEdit>("txtRpcPort")->text(), QStringLiteral("6800"));
+    EXPECT_EQ(control<QLineEdit>("txtRpcAddress")->text(), QStringLiteral("127.0.0.1"));
+    EXPECT_FALSE(control<QLineEdit>("txtRpcPort")->isEnabled());
+    control<QCheckBox>("chkRpc")->click();
+    EXPECT_TRUE(control<QLineEdit>("txtRpcPort")->isEnabled());
+    const QString secret = control<QLineEdit>("txtRpcSecret")->text();
+    EXPECT_EQ(secret.size(), 32);
+    control<QPushButton>("cmdRpcSecretCopy")->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), secret);
+    type("txtRpcOrigins", QStringLiteral("https://ui.example"));
+    control<QPushButton>("Command1")->click();
+    EXPECT_EQ(stored("RpcEnabled"), QStringLiteral("1"));
+    EXPECT_EQ(stored("RpcSecret"), secret);
+    EXPECT_EQ(context->appSettings.RpcAllowedOrigins, QStringLiteral("https://ui.example"));
+}
+
 TEST_F(frmSettingsTest, CancelLeavesTheStoredLimitsToOtherParts)
 {
     type("txtLimitHTTP", QStringLiteral("9"));
@@ -315,6 +335,7 @@ TEST_P(frmSettingsLanguages, ShowTheShippedTexts)
                                 {"caption_090612", "090612"},
                                 {"lblSpeedLimit", "090616"},
                                 {"lblSpeedLimitUnit", "090617"},
+                                {"chkRpc", "090619"},
                                 {"chkSegment", "091001"}});
     const auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("SSTab1"));
     EXPECT_EQ(tabs->tabText(3),

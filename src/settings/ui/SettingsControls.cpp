@@ -308,7 +308,25 @@ void SettingsControls::buildPages(QWidget* dialog)
     auto* speedBefore = make<QLabel>(Frame8, "lblSpeedLimit", "Limit all downloads to", "090616");
     auto* speedAfter = make<QLabel>(Frame8, "lblSpeedLimitUnit", "KB a second (0: no limit).", "090617");
     misc->addLayout(row({speedBefore, txtSpeedLimit, speedAfter}));
-    for (QGroupBox* frame : {Frame6, Frame7, Frame8})
+    frameRpc = make<QGroupBox>(p, "frameRpc", "Remote control", "090618");
+    chkRpc = make<QCheckBox>(frameRpc, "chkRpc", "Allow remote control (JSON-RPC)", "090619");
+    txtRpcPort = narrow(make<QLineEdit>(frameRpc, "txtRpcPort"));
+    txtRpcAddress = make<QLineEdit>(frameRpc, "txtRpcAddress");
+    txtRpcSecret = make<QLineEdit>(frameRpc, "txtRpcSecret");
+    txtRpcSecret->setReadOnly(true);
+    cmdRpcSecretCopy = make<QPushButton>(frameRpc, "cmdRpcSecretCopy", "Copy", "090623");
+    txtRpcOrigins = make<QLineEdit>(frameRpc, "txtRpcOrigins");
+    auto* remote = new QGridLayout(frameRpc);
+    remote->addWidget(chkRpc, 0, 0, 1, 3);
+    remote->addWidget(label(frameRpc, "Listen on", "090620"), 1, 0);
+    remote->addLayout(row({txtRpcAddress, label(frameRpc, "port", "090621"), txtRpcPort}), 1, 1, 1, 2);
+    remote->addWidget(label(frameRpc, "Secret", "090622"), 2, 0);
+    remote->addWidget(txtRpcSecret, 2, 1);
+    remote->addWidget(cmdRpcSecretCopy, 2, 2);
+    remote->addWidget(label(frameRpc, "Web pages allowed (origins, separated by spaces)", "090624"), 3, 0, 1, 3);
+    remote->addWidget(txtRpcOrigins, 4, 0, 1, 3);
+    remote->setColumnStretch(1, 1);
+    for (QGroupBox* frame : {Frame6, Frame7, Frame8, frameRpc})
         p->layout()->addWidget(frame);
     static_cast<QVBoxLayout*>(p->layout())->addStretch(1);
 

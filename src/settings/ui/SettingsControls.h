@@ -67,6 +67,10 @@ struct SettingsControls {
     QLineEdit *txtTimeout = nullptr, *txtTimeResume = nullptr, *txtTimeNoResume = nullptr, *txtRetryTime = nullptr,
               *txtRetries = nullptr, *txtRollback = nullptr, *txtSpeedLimit = nullptr;
     QCheckBox *chkStopResume = nullptr, *chkRetry = nullptr;
+    QGroupBox* frameRpc = nullptr;
+    QCheckBox* chkRpc = nullptr;
+    QLineEdit *txtRpcPort = nullptr, *txtRpcSecret = nullptr, *txtRpcAddress = nullptr, *txtRpcOrigins = nullptr;
+    QPushButton* cmdRpcSecretCopy = nullptr;
     // Limits.
     QLineEdit *txtLimitHTTP = nullptr, *txtLimitFTP = nullptr, *txtLimitAll = nullptr;
     // Logins.

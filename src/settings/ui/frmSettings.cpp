@@ -13,6 +13,8 @@
 #include "uiutil/frmDir.h"
 
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -103,6 +105,9 @@ void frmSettings::connectControls()
         {txtRetries, [](SettingsDialogState& s) -> QString& { return s.connections.txtRetries; }, true},
         {txtRollback, [](SettingsDialogState& s) -> QString& { return s.connections.txtRollback; }, true},
         {txtSpeedLimit, [](SettingsDialogState& s) -> QString& { return s.connections.txtSpeedLimit; }, true},
+        {txtRpcPort, [](SettingsDialogState& s) -> QString& { return s.connections.txtRpcPort; }, true},
+        {txtRpcAddress, [](SettingsDialogState& s) -> QString& { return s.connections.txtRpcAddress; }, true},
+        {txtRpcOrigins, [](SettingsDialogState& s) -> QString& { return s.connections.txtRpcOrigins; }, true},
         {txtLimitHTTP, [](SettingsDialogState& s) -> QString& { return s.limits.txtLimitHTTP; }, true},
         {txtLimitFTP, [](SettingsDialogState& s) -> QString& { return s.limits.txtLimitFTP; }, true},
         {txtLimitAll, [](SettingsDialogState& s) -> QString& { return s.limits.txtLimitAll; }, true},
@@ -185,6 +190,7 @@ void frmSettings::connectControls()
         {chkPass, [](SettingsDialogState& s, bool on) { s.proxy.setPass(on); }},
         {chkLoginReq, [](SettingsDialogState& s, bool on) { s.proxy.setLoginReq(on); }},
         {chkSegment, [](SettingsDialogState& s, bool on) { s.setSegment(on); }},
+        {chkRpc, [](SettingsDialogState& s, bool on) { s.setRpc(on); }},
         {optLastDir, [](SettingsDialogState& s, bool) { s.chooseSaveRule(Rule::LastDir); }},
         {optSameDir, [](SettingsDialogState& s, bool) { s.chooseSaveRule(Rule::SameDir); }},
         {optFileType, [](SettingsDialogState& s, bool) { s.chooseSaveRule(Rule::FileType); }},
@@ -222,6 +228,8 @@ void frmSettings::connectControls()
             state().setParentDir(folder);
         refresh();
     });
+    connect(cmdRpcSecretCopy, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(state().connections.txtRpcSecret); });
     connect(lstFileType, &QTreeWidget::currentItemChanged, this, [this] {
         state().saveTo.lstFileTypeSelected = lstFileType->indexOfTopLevelItem(lstFileType->currentItem());
     });
@@ -397,6 +405,14 @@ void frmSettings::refresh()
     setText(txtRetries, s.connections.txtRetries);
     setText(txtRollback, s.connections.txtRollback);
     setText(txtSpeedLimit, s.connections.txtSpeedLimit);
+    chkRpc->setChecked(s.connections.chkRpc);
+    setText(txtRpcPort, s.connections.txtRpcPort);
+    setText(txtRpcAddress, s.connections.txtRpcAddress);
+    setText(txtRpcSecret, s.connections.txtRpcSecret);
+    setText(txtRpcOrigins, s.connections.txtRpcOrigins);
+    for (QWidget* control :
+         std::initializer_list<QWidget*> {txtRpcPort, txtRpcAddress, txtRpcSecret, cmdRpcSecretCopy, txtRpcOrigins})
+        control->setEnabled(s.connections.chkRpc);
     setText(txtLimitHTTP, s.limits.txtLimitHTTP);
     setText(txtLimitFTP, s.limits.txtLimitFTP);
     setText(txtLimitAll, s.limits.txtLimitAll);
