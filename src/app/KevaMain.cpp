@@ -12,6 +12,7 @@
 #include "intake/ui/frmExist.h"
 #include "intake/ui/frmFile.h"
 #include "intake/ui/frmURL.h"
+#include "mainwin/RemoteDownloads.h"
 #include "mainwin/AboutState.h"
 #include "mainwin/JobViews.h"
 #include "mainwin/MainWindowState.h"
@@ -25,6 +26,8 @@
 #include "platform/Registry.h"
 #include "platform/TerminationSignals.h"
 #include "rpc/RpcCommandLine.h"
+#include "rpc/RpcServer.h"
+#include "rpc/RpcSwitch.h"
 #include "schedule/ScheduleState.h"
 #include "schedule/ui/frmSchedule.h"
 #include "settings/KevaContext.h"
@@ -176,9 +179,17 @@ int main(int argc, char** argv)
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &state, [&state] { state.sessionEnd(); });
 
+    // Remote control (JSON-RPC): the job list as front ends drive it, on
+    // when the settings or this run's command line say so.
+    RemoteDownloads remote(context, windows);
+    RpcServer rpcServer(remote);
+    RpcSwitch rpc(context, rpcServer, *rpcOptions);
+    context.settingsApplied = [&rpc] { rpc.apply(); };
+
     state.Load();
     StartupReport::watch(window);
     window.show();
+    rpc.apply();
 
     // A first start with a URL takes it in once it is up.
     if (const QString url = SingleInstance::firstStartUrl(SingleInstance::commandLine(arguments)); !url.isEmpty())

@@ -98,13 +98,14 @@ bool DownloadWindows::hasRoom() const
 }
 
 DownloadJob* DownloadWindows::StartJob(const QString& address, const QString& savePath, int& row,
-                                       const RequestOptions& given, Window window)
+                                       const RequestOptions& given, Window window,
+                                       std::optional<FileExistsChoice> existing)
 {
     const auto [url, options] = ownParts(address, given);
     // The row is held by its handle while the question is open: the user may
     // remove rows above it meanwhile.
     const JobList::Row listed = row > 0 ? jobs_.row(row) : JobList::Row();
-    const FileExistsChoice action = existingFileAction(savePath);
+    const FileExistsChoice action = existing.value_or(existingFileAction(savePath));
     if (listed)
         row = jobs_.numberOf(listed) > 0 ? jobs_.numberOf(listed) : -1;
     // A new download whose existing file the user keeps lists nothing.

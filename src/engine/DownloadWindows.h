@@ -68,8 +68,11 @@ public:
     // While the download queue is full, the download waits in it instead
     // (its row says "Queued"; nothing is returned) and starts without a
     // window when its turn comes.
+    //
+    // With `existing`, the caller has settled what to do with a file that
+    // is there, and nobody is asked.
     DownloadJob* StartJob(const QString& url, const QString& savePath, int& row, const RequestOptions& options = {},
-                          Window window = Window::Shown);
+                          Window window = Window::Shown, std::optional<FileExistsChoice> existing = std::nullopt);
     // Takes the download of row `row` to `address` (its link expired, or
     // another server has the file) and starts it there. It goes on from its
     // resume data when the file there is the same (size, ETag and
