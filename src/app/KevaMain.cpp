@@ -13,13 +13,18 @@
 #include "intake/ui/frmFile.h"
 #include "intake/ui/frmURL.h"
 #include "mainwin/AboutState.h"
+#include "mainwin/DesktopNotifier.h"
+#include "mainwin/DownloadNotices.h"
 #include "mainwin/JobViews.h"
 #include "mainwin/MainWindowState.h"
 #include "mainwin/SingleInstance.h"
+#include "mainwin/SystemPower.h"
+#include "mainwin/WhenAllDone.h"
 #include "mainwin/ui/ProgramIcons.h"
 #include "mainwin/ui/TrayIcon.h"
 #include "mainwin/ui/frmAbout.h"
 #include "mainwin/ui/frmMain.h"
+#include "mainwin/ui/frmPowerCountdown.h"
 #include "platform/DesktopShell.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
@@ -35,6 +40,7 @@
 #include "uiutil/MessageBoxPrompter.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDate>
 #include <QDateTime>
 #include <QSessionManager>
@@ -75,10 +81,30 @@ int main(int argc, char** argv)
 
     // A site download follows every job that starts while it runs.
     SiteCrawl siteCrawl(context, intake, windows);
+    // The desktop hears of each download that ends; the tray's balloon
+    // stands in where no notification service runs.
+    DesktopNotifier notifier(QDBusConnection::sessionBus(), shell);
+    DownloadNotices notices(context.appSettings, context.text, notifier);
+    notices.showBalloon = [&tray](const QString& title, const QString& body) { return tray.showBalloon(title, body); };
+    // Once every download has ended, the action of the When done page.
+    SystemPower power(QDBusConnection::systemBus());
+    WhenAllDone allDone(context, power);
+    allDone.anythingToDo = [&windows] {
+        for (int index = 0; index < DownloadWindows::kSlots; ++index) {
+            if (const DownloadJob* job = windows.slot(index); job && job->isRunning())
+                return true;
+        }
+        return false;
+    };
+    allDone.showCountdown = [&context](PowerCountdown& countdown) {
+        frmPowerCountdown::showFor(context.text, countdown);
+    };
     // A job's window is deleted with its job, when its slot takes a new job
     // or the slots go at the end.
-    windows.showWindow = [&context, &siteCrawl](DownloadJob& job) {
+    windows.showWindow = [&context, &siteCrawl, &notices, &allDone](DownloadJob& job) {
         siteCrawl.watch(job);
+        notices.watch(job);
+        allDone.watch(job);
         frmDownload::showFor(context.text, job);
     };
     windows.askFileExists = [&context, &window](const QString&) { return frmExist::ask(context.text, &window); };
