@@ -10,7 +10,6 @@
 #include "LocalDownloads.h"
 #include "PrivateBus.h"
 #include "support/CaseName.h"
-#include "support/PeerRequirement.h"
 #include "support/TestHome.h"
 
 #include <QFileInfo>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/PeerRequirement.h"
+
 #include <QDBusConnection>
 #include <QProcess>
 #include <QString>

@@ -398,12 +398,13 @@ void SettingsControls::buildPages(QWidget* dialog)
     p->layout()->addWidget(chkPromptDone);
     p->layout()->addWidget(chkCloseWindow);
     p->layout()->addWidget(chkNotifyWhenDone);
-    static_cast<QVBoxLayout*>(p->layout())
-        ->addLayout(row({label(p, "When every download has ended:", "090909"), cboAllDone}));
-    auto* command = new QHBoxLayout;
-    command->addWidget(lblAllDoneCommand);
-    command->addWidget(txtAllDoneCommand, 1);
-    static_cast<QVBoxLayout*>(p->layout())->addLayout(command);
+    auto* allDone = new QGridLayout;
+    allDone->addWidget(label(p, "When every download has ended:", "090909"), 0, 0);
+    allDone->addWidget(cboAllDone, 0, 1, Qt::AlignLeading);
+    allDone->addWidget(lblAllDoneCommand, 1, 0);
+    allDone->addWidget(txtAllDoneCommand, 1, 1);
+    allDone->setColumnStretch(1, 1);
+    static_cast<QVBoxLayout*>(p->layout())->addLayout(allDone);
     p->layout()->addWidget(Frame10);
     static_cast<QVBoxLayout*>(p->layout())->addStretch(1);
 
