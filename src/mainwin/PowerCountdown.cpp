@@ -27,15 +27,15 @@ void PowerCountdown::tick()
         emit changed();
         return;
     }
-    Now();
+    actNow();
 }
 
-void PowerCountdown::Cancel()
+void PowerCountdown::cancel()
 {
     finish();
 }
 
-void PowerCountdown::Now()
+void PowerCountdown::actNow()
 {
     if (finish())
         emit due();

@@ -5,7 +5,7 @@
 #include <QTimer>
 
 // The last chance to keep the machine awake: counts down the seconds before
-// it is suspended or shut down. Cancel stops it; Now, or the end of the
+// it is suspended or shut down. cancel() stops it; actNow(), or the end of the
 // count, acts. Either way it is over (finished) and deletes itself.
 class PowerCountdown : public QObject {
     Q_OBJECT
@@ -18,8 +18,8 @@ public:
     int secondsLeft() const { return secondsLeft_; }
 
     void start();
-    void Cancel();
-    void Now();
+    void cancel();
+    void actNow();
     // One second passed (the timer's tick, also called by tests).
     void tick();
 

@@ -104,7 +104,7 @@ TEST_P(WhenAllDonePower, AsksLogindAfterTheCountdown)
     ASSERT_EQ(shown, 1);
     ASSERT_NE(allDone->countdown(), nullptr);
     if (c.cancel)
-        allDone->countdown()->Cancel();
+        allDone->countdown()->cancel();
     const QString expected = QString::fromLatin1(c.call);
     if (expected.isEmpty())
         settle(1500);

@@ -36,7 +36,7 @@ frmPowerCountdown::frmPowerCountdown(const TextLookup& text, PowerCountdown& cou
     applyLayoutDirection(*this, text.rightToLeft());
 
     connect(cmdCancel, &QPushButton::clicked, this, &frmPowerCountdown::reject);
-    connect(cmdNow, &QPushButton::clicked, &countdown, &PowerCountdown::Now);
+    connect(cmdNow, &QPushButton::clicked, &countdown, &PowerCountdown::actNow);
     connect(&countdown, &PowerCountdown::changed, this, &frmPowerCountdown::refresh);
     connect(&countdown, &PowerCountdown::finished, this, &QDialog::accept);
     refresh();
@@ -54,7 +54,7 @@ void frmPowerCountdown::reject()
 {
     // The count's end closes the window; one that is over already closes here.
     if (countdown_)
-        countdown_->Cancel();
+        countdown_->cancel();
     if (isVisible())
         QDialog::reject();
 }
