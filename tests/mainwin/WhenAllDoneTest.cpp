@@ -5,6 +5,7 @@
 #include "engine/JobList.h"
 #include "mainwin/PowerCountdown.h"
 #include "mainwin/SystemPower.h"
+#include "platform/DesktopShell.h"
 #include "settings/KevaContext.h"
 #include "settings/LoadSettings.h"
 
@@ -13,7 +14,9 @@
 #include "support/CaseName.h"
 #include "support/TestHome.h"
 
-#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -22,12 +25,15 @@
 namespace {
 
 // Downloads of a window into the test's home; what WhenAllDone does once
-// they have ended, with "anything still to do" set by the test.
+// they have ended, with "anything still to do" set by the test. Commands
+// run for real.
 class WhenAllDoneTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        context = &home.newContext();
+        context = std::make_unique<KevaContext>(
+            ProgramFolder(home.programFolder(), home.programFolder() + QStringLiteral("/Lang")), home.registryFolder(),
+            home.prompter, shell, TestHome::binFolder() + QStringLiteral("/KEVA"));
         LoadSettings(*context, LoadReason::Startup);
         windows = std::make_unique<DownloadWindows>(*context, jobs);
         windows->showWindow = [this](DownloadJob& job) { allDone->watch(job); };
@@ -44,7 +50,8 @@ protected:
     static void settle(int ms) { LocalDownloads::settle(ms); }
 
     TestHome home;
-    KevaContext* context = nullptr;
+    DesktopShell shell;
+    std::unique_ptr<KevaContext> context;
     JobList jobs;
     LocalDownloads downloads;
     std::unique_ptr<DownloadWindows> windows;
@@ -56,21 +63,28 @@ TEST_F(WhenAllDoneTest, RunsTheCommandOnceWithTheLastFileWhenNothingIsLeftToDo)
 {
     SystemPower noBus(QDBusConnection(QStringLiteral("no bus")));
     make(noBus, AllDoneAction::RunCommand);
-    context->appSettings.AllDoneCommand = QStringLiteral("\"/opt/my tools/after.sh\" --quiet");
+    // A script in a folder with a space in its name notes its arguments.
+    const QString script = file("my tools/after.sh");
+    home.writeFile(QStringLiteral("my tools/after.sh"), "#!/bin/sh\nprintf '%s|' \"$@\" > \"$0.ran\"\n");
+    QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    context->appSettings.AllDoneCommand = QStringLiteral("\"%1\" --quiet").arg(script);
+    const QString ran = script + QStringLiteral(".ran");
 
     stillToDo = true;
     ASSERT_NE(downloads.run(*windows, file("first.bin")), nullptr);
-    settle(100);
-    EXPECT_TRUE(home.shell.started.isEmpty()) << "another download waits";
+    settle(500);
+    EXPECT_FALSE(QFileInfo::exists(ran)) << "another download waits";
 
     stillToDo = false;
     const DownloadJob* job = downloads.run(*windows, file("second.bin"));
     ASSERT_TRUE(job && job->completed());
     EXPECT_EQ(LocalDownloads::sha256(home.readFile(QStringLiteral("second.bin"))),
               LocalDownloads::sha256(downloads.content()));
-    settle(100);
-    const QStringList run = {QStringLiteral("/opt/my tools/after.sh"), QStringLiteral("--quiet"), file("second.bin")};
-    EXPECT_EQ(home.shell.started, QList<QStringList> {run});
+    const QDeadlineTimer deadline(10000);
+    while (!QFileInfo(ran).size() && !deadline.hasExpired())
+        settle(50);
+    EXPECT_EQ(home.readFile(QStringLiteral("my tools/after.sh.ran")),
+              (QStringLiteral("--quiet|") + file("second.bin") + QLatin1Char('|')).toUtf8());
     EXPECT_TRUE(home.prompter.shown.isEmpty());
 }
 
