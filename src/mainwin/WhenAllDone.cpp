@@ -52,8 +52,8 @@ void WhenAllDone::check()
     }
 }
 
-// The command gets the file as its one argument; without a finished file
-// (every download failed), none.
+// The file goes after the command's own arguments; without a finished file
+// (every download failed), nothing does.
 void WhenAllDone::runCommand(const QString& file)
 {
     const QString command = context_.appSettings.AllDoneCommand;
