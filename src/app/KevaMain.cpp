@@ -14,13 +14,18 @@
 #include "intake/ui/frmURL.h"
 #include "mainwin/RemoteDownloads.h"
 #include "mainwin/AboutState.h"
+#include "mainwin/DesktopNotifier.h"
+#include "mainwin/DownloadNotices.h"
 #include "mainwin/JobViews.h"
 #include "mainwin/MainWindowState.h"
 #include "mainwin/SingleInstance.h"
+#include "mainwin/SystemPower.h"
+#include "mainwin/WhenAllDone.h"
 #include "mainwin/ui/ProgramIcons.h"
 #include "mainwin/ui/TrayIcon.h"
 #include "mainwin/ui/frmAbout.h"
 #include "mainwin/ui/frmMain.h"
+#include "mainwin/ui/frmPowerCountdown.h"
 #include "platform/DesktopShell.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Registry.h"
@@ -39,6 +44,7 @@
 #include "uiutil/MessageBoxPrompter.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDate>
 #include <QDateTime>
 #include <QSessionManager>
@@ -88,6 +94,21 @@ int main(int argc, char** argv)
 
     // A site download follows every job that starts while it runs.
     SiteCrawl siteCrawl(context, intake, windows);
+    // The desktop hears of each download that ends; the tray's balloon
+    // stands in where no notification service runs.
+    DesktopNotifier notifier(QDBusConnection::sessionBus(), shell);
+    DownloadNotices notices(context.appSettings, context.text, notifier);
+    notices.showBalloon = [&tray](const QString& title, const QString& body) { return tray.showBalloon(title, body); };
+    // Once every download has ended, the action of the When done page.
+    SystemPower power(QDBusConnection::systemBus());
+    WhenAllDone allDone(context, power);
+    allDone.anythingToDo = [&windows] { return windows.busy(); };
+    // Both follow every job that starts, with its window or without.
+    QObject::connect(&windows, &DownloadWindows::jobStarting, &notices, &DownloadNotices::watch);
+    QObject::connect(&windows, &DownloadWindows::jobStarting, &allDone, &WhenAllDone::watch);
+    allDone.showCountdown = [&context](PowerCountdown& countdown) {
+        frmPowerCountdown::showFor(context.text, countdown);
+    };
     // A job's window is deleted with its job, when its slot takes a new job
     // or the slots go at the end.
     windows.showWindow = [&context](DownloadJob& job) { frmDownload::showFor(context.text, job); };

@@ -61,6 +61,12 @@ bool DownloadQueue::contains(const JobList::Row& row) const
     return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.row == row; });
 }
 
+bool DownloadQueue::hasWaiting() const
+{
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [&](const Entry& entry) { return waits(entry.row) && jobs_.numberOf(entry.row) > 0; });
+}
+
 void DownloadQueue::addListed()
 {
     for (int number = 1; number <= jobs_.rowCount(); ++number) {

@@ -36,6 +36,8 @@ public:
     std::optional<Entry> takeFirst();
     bool contains(const JobList::Row& row) const;
     bool isEmpty() const { return entries_.isEmpty(); }
+    // A listed row still waits in the queue.
+    bool hasWaiting() const;
     // Queues the rows of the list that say "Queued" and have no entry yet:
     // those read back from the history.
     void addListed();

@@ -104,6 +104,8 @@ public:
     // queue. False when the row does not wait.
     bool startNow(const JobList::Row& row);
     DownloadQueue& queue() { return queue_; }
+    // A download runs or waits in the queue.
+    bool busy() const { return runningCount() > 0 || queue_.hasWaiting(); }
     // The job of `row`, when a slot holds one.
     DownloadJob* jobOf(const JobList::Row& row) const;
 

@@ -27,6 +27,12 @@ struct AppSettings {
     std::array<double, 10> SegmentSize {};
     bool PromptDone = false;
     bool CloseDownloadWindowWhenDone = false;
+    // A desktop notification tells when a download of a window ends.
+    bool NotifyWhenDone = false;
+    // What happens once every download has ended (AllDoneAction), and the
+    // command that the action RunCommand runs.
+    std::int8_t AllDoneAction = 0;
+    QString AllDoneCommand;
     bool DownloadNowOption = false;
     bool DownloadLaterOption = false;
     bool DownloadPromptOption = false;

@@ -186,6 +186,11 @@ QList<Entry> makeTable()
          true, Unit::CheckBox, Page::WhenDone},
         {text("CloseDownloadWindowWhenDone"), FirstRun::Text, text("0"), text(""),
          &exactlyOneField<&AppSettings::CloseDownloadWindowWhenDone>, text(""), true, Unit::CheckBox, Page::WhenDone},
+        // On for a new user; older settings without it read as on too.
+        everywhere("NotifyWhenDone", "1", &truthField<&AppSettings::NotifyWhenDone>, Unit::CheckBox, Page::WhenDone,
+                   true),
+        loadedOnly("AllDoneAction", "0", &integerField<&AppSettings::AllDoneAction>, Unit::Count, Page::WhenDone),
+        loadedOnly("AllDoneCommand", "", &textField<&AppSettings::AllDoneCommand>, Unit::Text, Page::WhenDone),
         everywhere("DownloadNowOption", "0", &truthField<&AppSettings::DownloadNowOption>, Unit::Option, Page::WhenDone,
                    false),
         everywhere("DownloadLaterOption", "0", &truthField<&AppSettings::DownloadLaterOption>, Unit::Option,

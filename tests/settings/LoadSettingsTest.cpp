@@ -59,6 +59,8 @@ TEST(LoadSettings, FirstStartWritesEveryFirstRunValue)
         {"SegmentSize9", QStringLiteral("20971520")},
         {"PromptDone", QStringLiteral("0")},
         {"CloseDownloadWindowWhenDone", QStringLiteral("0")},
+        {"NotifyWhenDone", QStringLiteral("1")},
+        {"AllDoneAction", QStringLiteral("<missing>")},
         {"DownloadNowOption", QStringLiteral("0")},
         {"DownloadLaterOption", QStringLiteral("0")},
         {"DownloadPromptOption", QStringLiteral("-1")},
@@ -82,7 +84,9 @@ TEST(LoadSettings, FirstStartWritesEveryFirstRunValue)
 
     const AppSettings& s = context.appSettings;
     EXPECT_EQ(s.RunTimes, 1);
-    EXPECT_TRUE(s.ClickCapture && s.ClipboardMonitoring && s.StopResume && s.Retry && s.StartupWithWindows);
+    EXPECT_TRUE(s.ClickCapture && s.ClipboardMonitoring && s.StopResume && s.Retry && s.StartupWithWindows
+                && s.NotifyWhenDone);
+    EXPECT_EQ(s.AllDoneAction, 0);
     EXPECT_EQ(s.Timeout, 60);
     EXPECT_EQ(s.RetryTime, 300);
     EXPECT_EQ(s.Retries, 30);

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -128,6 +129,31 @@ TEST_F(frmSettingsTest, ASegmentBoundTypedInMegabytesIsAppliedInBytes)
     EXPECT_EQ(stored("SegmentSize1"), QStringLiteral("3145728"));
     EXPECT_EQ(context->appSettings.SegmentSize[1], 3145728);
     EXPECT_FALSE(control<QPushButton>("Command1")->isEnabled());
+}
+
+// A first run notifies and does nothing once all downloads have ended; the
+// command box counts for the command only.
+TEST_F(frmSettingsTest, WhenDoneChoicesAreAppliedToTheStoreAndTheRecord)
+{
+    auto* notify = control<QCheckBox>("chkNotifyWhenDone");
+    auto* action = control<QComboBox>("cboAllDone");
+    auto* command = control<QLineEdit>("txtAllDoneCommand");
+    EXPECT_TRUE(notify->isChecked());
+    EXPECT_EQ(action->currentText(), QStringLiteral("Do nothing"));
+    EXPECT_FALSE(command->isEnabled());
+
+    notify->click();
+    action->setCurrentIndex(1);
+    emit action->activated(1);
+    EXPECT_TRUE(command->isEnabled());
+    type("txtAllDoneCommand", QStringLiteral("notify-send done"));
+    QTest::mouseClick(control<QPushButton>("Command1"), Qt::LeftButton);
+    EXPECT_EQ(stored("NotifyWhenDone"), QStringLiteral("0"));
+    EXPECT_EQ(stored("AllDoneAction"), QStringLiteral("1"));
+    EXPECT_EQ(stored("AllDoneCommand"), QStringLiteral("notify-send done"));
+    EXPECT_FALSE(context->appSettings.NotifyWhenDone);
+    EXPECT_EQ(context->appSettings.AllDoneAction, 1);
+    EXPECT_EQ(context->appSettings.AllDoneCommand, QStringLiteral("notify-send done"));
 }
 
 TEST_F(frmSettingsTest, EachSaveOptionShowsItsOwnFrame)
@@ -336,6 +362,8 @@ TEST_P(frmSettingsLanguages, ShowTheShippedTexts)
                                 {"lblSpeedLimit", "090616"},
                                 {"lblSpeedLimitUnit", "090617"},
                                 {"chkRpc", "090619"},
+                                {"chkNotifyWhenDone", "090908"},
+                                {"lblAllDoneCommand", "090914"},
                                 {"chkSegment", "091001"}});
     const auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("SSTab1"));
     EXPECT_EQ(tabs->tabText(3),

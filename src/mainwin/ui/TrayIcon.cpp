@@ -87,3 +87,11 @@ void TrayIcon::setDialog(Dialog dialog, const std::function<void()>& open)
                                                      : "droptarget_traymnu";
     BindActionHook(this, {TRAYMNU.findChild<QAction*>(QString::fromLatin1(control))}, open);
 }
+
+bool TrayIcon::showBalloon(const QString& title, const QString& body)
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable() || !icon_.isVisible())
+        return false;
+    icon_.showMessage(title, body);
+    return true;
+}

@@ -29,6 +29,10 @@ public:
     void add() { icon_.show(); }
     void remove() { icon_.hide(); }
 
+    // Shows a notice in a balloon over the icon; false where the desktop has
+    // no tray or the icon is not in it.
+    bool showBalloon(const QString& title, const QString& body);
+
     QSystemTrayIcon& icon() { return icon_; }
     QMenu& menu() { return TRAYMNU; }
 

@@ -3,6 +3,7 @@
 #include "uiutil/BannerStrip.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -401,6 +402,12 @@ void SettingsControls::buildPages(QWidget* dialog)
     p = page(8, "090900");
     chkPromptDone = make<QCheckBox>(p, "chkPromptDone", "Bring up prompt telling me download is done.", "090901");
     chkCloseWindow = make<QCheckBox>(p, "chkCloseWindow", "Close download window.", "090902");
+    chkNotifyWhenDone = make<QCheckBox>(p, "chkNotifyWhenDone", "Show a desktop notification when a download ends",
+                                        "090908");
+    cboAllDone = make<QComboBox>(p, "cboAllDone");
+    cboAllDone->addItems({QString(), QString(), QString(), QString()});
+    txtAllDoneCommand = make<QLineEdit>(p, "txtAllDoneCommand");
+    auto* lblAllDoneCommand = make<QLabel>(p, "lblAllDoneCommand", "Command (given the file's path):", "090914");
     auto* Frame10 = make<QGroupBox>(p, "Frame10", "When New Downloads Added", "090903");
     chkDownloadNow = make<QRadioButton>(Frame10, "chkDownloadNow", "Start Downloading Immediately", "090904");
     chkDownloadLater = make<QRadioButton>(Frame10, "chkDownloadLater", "Add to list but do not start downloading.",
@@ -412,6 +419,14 @@ void SettingsControls::buildPages(QWidget* dialog)
     p->layout()->addWidget(label(p, "When Download is done:-", "090907"));
     p->layout()->addWidget(chkPromptDone);
     p->layout()->addWidget(chkCloseWindow);
+    p->layout()->addWidget(chkNotifyWhenDone);
+    auto* allDone = new QGridLayout;
+    allDone->addWidget(label(p, "When every download has ended:", "090909"), 0, 0);
+    allDone->addWidget(cboAllDone, 0, 1, Qt::AlignLeading);
+    allDone->addWidget(lblAllDoneCommand, 1, 0);
+    allDone->addWidget(txtAllDoneCommand, 1, 1);
+    allDone->setColumnStretch(1, 1);
+    static_cast<QVBoxLayout*>(p->layout())->addLayout(allDone);
     p->layout()->addWidget(Frame10);
     static_cast<QVBoxLayout*>(p->layout())->addStretch(1);
 

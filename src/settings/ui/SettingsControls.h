@@ -7,6 +7,7 @@
 
 class BannerStrip;
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -78,7 +79,10 @@ struct SettingsControls {
     QPushButton *cmdLoginAdd = nullptr, *cmdLoginDelete = nullptr, *cmdLoginShow = nullptr;
     QTreeWidget* lstLogin = nullptr;
     // When done.
-    QCheckBox *chkPromptDone = nullptr, *chkCloseWindow = nullptr;
+    QCheckBox *chkPromptDone = nullptr, *chkCloseWindow = nullptr, *chkNotifyWhenDone = nullptr;
+    // Its entries in the order of AllDoneAction.
+    QComboBox* cboAllDone = nullptr;
+    QLineEdit* txtAllDoneCommand = nullptr;
     QRadioButton *chkDownloadNow = nullptr, *chkDownloadLater = nullptr, *chkDownloadPrompt = nullptr;
     // Segments.
     QCheckBox* chkSegment = nullptr;

@@ -1,5 +1,6 @@
 #include "settings/ui/frmSettings.h"
 
+#include "settings/AllDoneAction.h"
 #include "settings/FolderChooserState.h"
 #include "settings/KevaContext.h"
 #include "settings/SettingsDialogState.h"
@@ -15,6 +16,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -114,6 +116,7 @@ void frmSettings::connectControls()
         {txtLoginServer, [](SettingsDialogState& s) -> QString& { return s.logins.txtLoginServer; }, false},
         {txtLoginUsername, [](SettingsDialogState& s) -> QString& { return s.logins.txtLoginUsername; }, false},
         {txtLoginPassword, [](SettingsDialogState& s) -> QString& { return s.logins.txtLoginPassword; }, false},
+        {txtAllDoneCommand, [](SettingsDialogState& s) -> QString& { return s.whenDone.txtAllDoneCommand; }, true},
     };
     for (const auto& edit : edits)
         onEdit(edit.box, edit.field, edit.enablesApply);
@@ -132,6 +135,7 @@ void frmSettings::connectControls()
     } clicks[] = {
         {chkCloseWindow, [](SettingsDialogState& s, bool on) { s.whenDone.chkCloseWindow = on; }},
         {chkPromptDone, [](SettingsDialogState& s, bool on) { s.whenDone.chkPromptDone = on; }},
+        {chkNotifyWhenDone, [](SettingsDialogState& s, bool on) { s.whenDone.chkNotifyWhenDone = on; }},
         {chkFtpPASV, [](SettingsDialogState& s, bool on) { s.proxy.chkFtpPASV = on; }},
         {chkFTPProxy, [](SettingsDialogState& s, bool on) { s.proxy.chkFTPProxy = on; }},
         {chkRetry, [](SettingsDialogState& s, bool on) { s.connections.chkRetry = on; }},
@@ -230,6 +234,11 @@ void frmSettings::connectControls()
     });
     connect(cmdRpcSecretCopy, &QPushButton::clicked, this,
             [this] { QGuiApplication::clipboard()->setText(state().connections.txtRpcSecret); });
+    connect(cboAllDone, &QComboBox::activated, this, [this](int index) {
+        state().whenDone.cboAllDone = allDoneActionOf(index);
+        state().applyState.changed();
+        refresh();
+    });
     connect(lstFileType, &QTreeWidget::currentItemChanged, this, [this] {
         state().saveTo.lstFileTypeSelected = lstFileType->indexOfTopLevelItem(lstFileType->currentItem());
     });
@@ -324,6 +333,11 @@ void frmSettings::applyCaptions()
         title.list->headerItem()->setText(
             title.column, context_.text.caption(QString::fromLatin1(title.key), QString::fromLatin1(title.builtIn)));
     }
+    const std::pair<const char*, const char*> allDoneEntries[] = {
+        {"090910", "Do nothing"}, {"090911", "Run a command"}, {"090912", "Suspend"}, {"090913", "Shut down"}};
+    int entry = 0;
+    for (const auto& [key, builtIn] : allDoneEntries)
+        cboAllDone->setItemText(entry++, context_.text.caption(QString::fromLatin1(key), QString::fromLatin1(builtIn)));
 }
 
 // The counters as they stand now: downloads finished since the dialog's
@@ -432,6 +446,10 @@ void frmSettings::refresh()
 
     chkPromptDone->setChecked(s.whenDone.chkPromptDone);
     chkCloseWindow->setChecked(s.whenDone.chkCloseWindow);
+    chkNotifyWhenDone->setChecked(s.whenDone.chkNotifyWhenDone);
+    cboAllDone->setCurrentIndex(static_cast<int>(s.whenDone.cboAllDone));
+    setText(txtAllDoneCommand, s.whenDone.txtAllDoneCommand);
+    txtAllDoneCommand->setEnabled(s.whenDone.txtAllDoneCommandEnabled());
     chkDownloadNow->setChecked(s.whenDone.chkDownloadNow);
     chkDownloadLater->setChecked(s.whenDone.chkDownloadLater);
     chkDownloadPrompt->setChecked(s.whenDone.chkDownloadPrompt);
