@@ -66,11 +66,11 @@ bool KevaOnDisplay::waitFor(const std::function<bool()>& done, int ms)
     return done();
 }
 
-bool KevaOnDisplay::startKeva()
+bool KevaOnDisplay::startKeva(const QStringList& arguments)
 {
     running.setProcessEnvironment(environment);
     running.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    running.start(keva, {});
+    running.start(keva, arguments);
     return running.waitForStarted()
         && waitFor(
                [] {

@@ -27,8 +27,9 @@ protected:
     // Starts a window manager (openbox) on the display and waits until it is
     // ready: windows then close, minimise and take the focus as on a desktop.
     bool startWindowManager();
-    // Starts the first KEVA and waits until its receiver can be found.
-    bool startKeva();
+    // Starts the first KEVA (with `arguments`) and waits until its receiver
+    // can be found.
+    bool startKeva(const QStringList& arguments = {});
     // A second start with a command line: it hands it over and ends at once.
     int secondStart(const QString& commandLine);
     // SIGTERM, as the system sends it at shutdown; gives the history written.
