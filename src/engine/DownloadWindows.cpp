@@ -53,8 +53,11 @@ int DownloadWindows::slotFor(int row) const
     return -1;
 }
 
-FileExistsChoice DownloadWindows::existingFileAction(const QString& savePath) const
+FileExistsChoice DownloadWindows::existingFileAction(const QString& savePath,
+                                                     std::optional<FileExistsChoice> settled) const
 {
+    if (settled)
+        return *settled;
     if (!FileExists(savePath))
         return FileExistsChoice::Overwrite;
     if (scheduleRun)
@@ -105,7 +108,7 @@ DownloadJob* DownloadWindows::StartJob(const QString& address, const QString& sa
     // The row is held by its handle while the question is open: the user may
     // remove rows above it meanwhile.
     const JobList::Row listed = row > 0 ? jobs_.row(row) : JobList::Row();
-    const FileExistsChoice action = existing.value_or(existingFileAction(savePath));
+    const FileExistsChoice action = existingFileAction(savePath, existing);
     if (listed)
         row = jobs_.numberOf(listed) > 0 ? jobs_.numberOf(listed) : -1;
     // A new download whose existing file the user keeps lists nothing.
@@ -148,7 +151,7 @@ void DownloadWindows::startQueued()
         int row = jobs_.numberOf(entry->row);
         const QString url = entry->row->subItem(JobColumn::Url);
         const QString savePath = entry->row->subItem(JobColumn::SavePath);
-        const FileExistsChoice action = entry->existing.value_or(existingFileAction(savePath));
+        const FileExistsChoice action = existingFileAction(savePath, entry->existing);
         if (action == FileExistsChoice::Keep) {
             jobs_.setSubItem(entry->row, JobColumn::Status, JobStatus::kNotDownloaded);
             continue;
@@ -166,8 +169,8 @@ bool DownloadWindows::startNow(const JobList::Row& row)
     // A row that waits in a site download's own list has no entry here.
     const DownloadQueue::Entry entry = queue_.take(row).value_or(DownloadQueue::Entry {row, {}, std::nullopt});
     const QString savePath = row->subItem(JobColumn::SavePath);
-    start(row->subItem(JobColumn::Url), savePath, number, entry.options,
-          entry.existing.value_or(existingFileAction(savePath)), Window::Hidden);
+    start(row->subItem(JobColumn::Url), savePath, number, entry.options, existingFileAction(savePath, entry.existing),
+          Window::Hidden);
     return true;
 }
 

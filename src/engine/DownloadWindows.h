@@ -131,8 +131,10 @@ private:
               FileExistsChoice action);
     int runningCount() const;
     void offerStartAgain(DownloadJob& job);
-    // What to do with the existing file `savePath`.
-    FileExistsChoice existingFileAction(const QString& savePath) const;
+    // What to do with the existing file `savePath`: what was `settled`
+    // already, else asked (or the schedule's choice).
+    FileExistsChoice existingFileAction(const QString& savePath,
+                                        std::optional<FileExistsChoice> settled = std::nullopt) const;
     // The address without its login and checksum fragment, and `options`
     // with those when they have none of their own.
     static std::pair<QString, RequestOptions> ownParts(const QString& address, const RequestOptions& options);
