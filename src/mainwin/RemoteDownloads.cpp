@@ -10,6 +10,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
 
@@ -56,25 +57,35 @@ RemoteDownloads::RemoteDownloads(KevaContext& context, DownloadWindows& windows,
     connect(&windows_, &DownloadWindows::jobStarting, this, &RemoteDownloads::follow);
 }
 
+QList<std::pair<JobList::Row, QString>> RemoteDownloads::listed() const
+{
+    QList<std::pair<JobList::Row, QString>> rows;
+    rows.reserve(jobs_.rowCount());
+    QHash<QString, int> seen;
+    for (int number = 1; number <= jobs_.rowCount(); ++number) {
+        const JobList::Row row = jobs_.row(number);
+        const QString file = row->subItem(JobColumn::SavePath) + QLatin1Char('\n') + row->subItem(JobColumn::Url);
+        const QByteArray key = (file + QLatin1Char('\n') + QString::number(seen[file]++)).toUtf8();
+        rows.append(
+            {row, QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16))});
+    }
+    return rows;
+}
+
 QString RemoteDownloads::gidOf(const JobList::Row& row) const
 {
-    const QString path = row->subItem(JobColumn::SavePath);
-    const QString url = row->subItem(JobColumn::Url);
-    int earlier = 0;
-    for (int number = 1; number <= jobs_.rowCount() && jobs_.row(number) != row; ++number) {
-        const JobList::Row other = jobs_.row(number);
-        if (other->subItem(JobColumn::SavePath) == path && other->subItem(JobColumn::Url) == url)
-            ++earlier;
+    for (const auto& [listedRow, gid] : listed()) {
+        if (listedRow == row)
+            return gid;
     }
-    const QByteArray key = (path + QLatin1Char('\n') + url + QLatin1Char('\n') + QString::number(earlier)).toUtf8();
-    return QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
+    return {};
 }
 
 JobList::Row RemoteDownloads::rowOf(const QString& gid) const
 {
-    for (int number = 1; number <= jobs_.rowCount(); ++number) {
-        if (gidOf(jobs_.row(number)) == gid)
-            return jobs_.row(number);
+    for (const auto& [row, listedGid] : listed()) {
+        if (listedGid == gid)
+            return row;
     }
     return {};
 }
@@ -84,10 +95,10 @@ QString RemoteDownloads::notFound(const QString& gid) const
     return QStringLiteral("GID %1 is not found").arg(gid);
 }
 
-RpcDownloadStatus RemoteDownloads::statusOf(const JobList::Row& row) const
+RpcDownloadStatus RemoteDownloads::statusOf(const JobList::Row& row, const QString& gid) const
 {
     RpcDownloadStatus status;
-    status.gid = gidOf(row);
+    status.gid = gid;
     const QString path = row->subItem(JobColumn::SavePath);
     const QString rowStatus = row->subItem(JobColumn::Status);
     const DownloadJob* job = windows_.jobOf(row);
@@ -127,9 +138,10 @@ RpcDownloadStatus RemoteDownloads::statusOf(const JobList::Row& row) const
 QList<RpcDownloadStatus> RemoteDownloads::inState(std::initializer_list<State> states) const
 {
     QList<RpcDownloadStatus> found;
+    const QList<std::pair<JobList::Row, QString>> rows = listed();
     for (const State state : states) {
-        for (int number = 1; number <= jobs_.rowCount(); ++number) {
-            RpcDownloadStatus status = statusOf(jobs_.row(number));
+        for (const auto& [row, gid] : rows) {
+            RpcDownloadStatus status = statusOf(row, gid);
             if (status.state == state)
                 found.append(std::move(status));
         }
@@ -218,7 +230,7 @@ QString RemoteDownloads::unpause(const QString& gid)
     const JobList::Row row = rowOf(gid);
     if (!row)
         return notFound(gid);
-    if (statusOf(row).state != State::Paused)
+    if (statusOf(row, gid).state != State::Paused)
         return QStringLiteral("GID %1 is not paused").arg(gid);
     DownloadJob* job = windows_.jobOf(row);
     if (job && job->isPaused() && job->canResume()) {
@@ -239,7 +251,7 @@ QString RemoteDownloads::remove(const QString& gid, bool)
     const JobList::Row row = rowOf(gid);
     if (!row)
         return notFound(gid);
-    RpcDownloadStatus status = statusOf(row);
+    RpcDownloadStatus status = statusOf(row, gid);
     if (DownloadJob* job = windows_.jobOf(row); job && job->isRunning())
         job->StopMe();
     windows_.queue().take(row);
@@ -274,7 +286,7 @@ void RemoteDownloads::unpauseAll()
 std::optional<RpcDownloadStatus> RemoteDownloads::status(const QString& gid) const
 {
     if (const JobList::Row row = rowOf(gid))
-        return statusOf(row);
+        return statusOf(row, gid);
     const auto removed = std::find_if(removed_.begin(), removed_.end(),
                                       [&](const RpcDownloadStatus& status) { return status.gid == gid; });
     if (removed != removed_.end())
@@ -295,8 +307,8 @@ QList<RpcDownloadStatus> RemoteDownloads::waiting() const
 QList<RpcDownloadStatus> RemoteDownloads::stopped() const
 {
     QList<RpcDownloadStatus> ended;
-    for (int number = 1; number <= jobs_.rowCount(); ++number) {
-        RpcDownloadStatus status = statusOf(jobs_.row(number));
+    for (const auto& [row, gid] : listed()) {
+        RpcDownloadStatus status = statusOf(row, gid);
         if (status.state == State::Complete || status.state == State::Error)
             ended.append(std::move(status));
     }
@@ -326,7 +338,7 @@ QString RemoteDownloads::removeResult(const QString& gid)
     const JobList::Row row = rowOf(gid);
     if (!row)
         return notFound(gid);
-    const State state = statusOf(row).state;
+    const State state = statusOf(row, gid).state;
     if (state != State::Complete && state != State::Error)
         return QStringLiteral("GID %1 has not ended").arg(gid);
     jobs_.removeRow(jobs_.numberOf(row));

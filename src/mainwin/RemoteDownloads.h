@@ -43,8 +43,10 @@ public:
     QString gidOf(const JobList::Row& row) const;
 
 private:
+    // Every row of today's list with its GID, made in one pass.
+    QList<std::pair<JobList::Row, QString>> listed() const;
     JobList::Row rowOf(const QString& gid) const;
-    RpcDownloadStatus statusOf(const JobList::Row& row) const;
+    RpcDownloadStatus statusOf(const JobList::Row& row, const QString& gid) const;
     QList<RpcDownloadStatus> inState(std::initializer_list<RpcDownloadStatus::State> states) const;
     void follow(DownloadJob& job);
     void tell(Event event, const DownloadJob& job);
