@@ -176,7 +176,9 @@ void SegmentConnection::readAvailable()
             const bool hadHeader = parser_.headersDone();
             offset += parser_.feed(buffer_.get() + offset, static_cast<qsizetype>(got) - offset, sink);
             if (!hadHeader && parser_.headersDone() && callbacks_.onHeader) {
-                callbacks_.onHeader();
+                // A copy: the handler may hand the connection to new callbacks.
+                const auto onHeader = callbacks_.onHeader;
+                onHeader();
                 if (!stillMine())
                     return;
             }

@@ -21,6 +21,7 @@ public:
     ~SegmentConnection() override;
 
     void setLimiter(RateLimiter* limiter) override { limiter_ = limiter; }
+    void setCallbacks(Callbacks callbacks) override { callbacks_ = std::move(callbacks); }
     void open(const UrlParts& target, const ProxyRoute* route, const QByteArray& request, bool headRequest) override;
     void close() override;
     bool isOpen() const override { return open_; }
