@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/SiteLogin.h"
+#include "engine/ConnectionPool.h"
 #include "engine/DownloadJob.h"
 #include "engine/JobList.h"
 #include "engine/RateLimiter.h"
@@ -105,6 +106,8 @@ private:
     JobList& jobs_;
     // The speed limit all jobs share; declared first, so it outlives them.
     RateLimiter limiter_;
+    // The connections the jobs keep open for their next requests; it outlives them too.
+    ConnectionPool pool_;
     std::array<std::unique_ptr<DownloadJob>, kSlots> slots_;
     FileExistsChoice lastStartChoice_ = FileExistsChoice::Overwrite;
 };

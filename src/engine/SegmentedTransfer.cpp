@@ -216,7 +216,9 @@ void SegmentedTransfer::body(int i, const char* data, qsizetype size)
     }
     if (!write(i, data, take))
         return;
-    if (knownSize() && segments_.segmentDone(i)) {
+    // A reply that ends with these bytes ends on its own, which keeps its
+    // connection for the next request; any other stops here.
+    if (knownSize() && segments_.segmentDone(i) && !connection.response().bodyDelivered()) {
         connection.close();
         takeOverWork(i);
     }
