@@ -211,8 +211,9 @@ TEST(HttpRequest, AddsTheBrowsersLinesAndKeepsPrivateOnesOnTheLinksHost)
                          "Cookie: sid=1\r\nConnection: keep-alive\r\n\r\n"));
     EXPECT_EQ(
         HttpRequest::head(target("/f", "cdn.example", 80), nullptr, &identity),
-        QByteArray("HEAD /f HTTP/1.1\r\nAccept: *.*, */*\r\nRange: bytes=0-\r\nUser-Agent: Browser/1\r\n"
-                   "Referer: http://h.example/page\r\nHost: cdn.example\r\nX-Token: t\r\nConnection: keep-alive\r\n\r\n"))
+        QByteArray(
+            "HEAD /f HTTP/1.1\r\nAccept: *.*, */*\r\nRange: bytes=0-\r\nUser-Agent: Browser/1\r\n"
+            "Referer: http://h.example/page\r\nHost: cdn.example\r\nX-Token: t\r\nConnection: keep-alive\r\n\r\n"))
         << "another host gets no cookie";
     const RequestIdentity none(RequestOptions(), QStringLiteral("h.example"));
     EXPECT_EQ(HttpRequest::get(target("/f", "h.example", 80), &range, 2, nullptr, &none),
