@@ -8,6 +8,9 @@ run, each peer beside it, ratios printed.
   syscalls `strace -f -c` of one crawl of the 3,000-file site: fsync,
            fdatasync, openat and rename calls per fetched file (the
            program's start-up, spread over many files, counts little).
+  connections
+           `strace -f -c` of one crawl of the 300-file site by site_crawl
+           and by wget: socket() and connect() calls per fetched file.
   urls     300 small files (1 to 40 KB) by URL: kevaget once per URL in a
            loop, and curl the same way, against `wget -i LIST` and
            `aria2c -i LIST -j 4`; then one small file fetched 100 times by
@@ -24,7 +27,7 @@ the load says how much).
     bench/many_bench.py
 
 Environment: KEVAGET (default build-rel/bin/kevaget), SITE_CRAWL (default
-build-rel/bin/site_crawl), BENCH_PARTS (default "crawl syscalls urls rss"),
+build-rel/bin/site_crawl), BENCH_PARTS (default "crawl syscalls connections urls rss"),
 BENCH_RUNS (runs per tool for crawl and urls, default 3), BENCH_RESULTS.
 Network use: 127.0.0.1 only; nginx is stopped and the temporary folders are
 removed at the end.
@@ -48,7 +51,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 BIN = os.path.join(HERE, "..", "build-rel", "bin")
 KEVAGET = os.environ.get("KEVAGET", os.path.join(BIN, "kevaget"))
 SITE_CRAWL = os.environ.get("SITE_CRAWL", os.path.join(BIN, "site_crawl"))
-PARTS = os.environ.get("BENCH_PARTS", "crawl syscalls urls rss").split()
+PARTS = os.environ.get("BENCH_PARTS", "crawl syscalls connections urls rss").split()
 RUNS = int(os.environ.get("BENCH_RUNS", "3"))
 RESULTS = os.environ.get("BENCH_RESULTS", os.path.join(HERE, "RESULTS-many.md"))
 WGET_CRAWL = ["wget", "-q", "-r", "-l", "inf", "-np", "-nH", "--cut-dirs=1", "-e", "robots=off", "-R", "gif,jpeg"]
@@ -158,20 +161,23 @@ class Bench:
 
     # ------------------------------------------------------------ syscalls
 
-    def syscalls(self):
-        url = self.site(700, 2300)
-        out = self.out("strace")
+    def traced(self, command):
+        """Runs `command` under `strace -f -c`: the calls of each system call."""
         summary = os.path.join(self.root, "strace.txt")
-        subprocess.run(["strace", "-f", "-c", "-o", summary, SITE_CRAWL, "crawl", url, out, "3"],
-                       capture_output=True, check=True)
-        fetched = len(tree(out))
+        subprocess.run(["strace", "-f", "-c", "-o", summary] + command, capture_output=True)
         counts = {}
         with open(summary) as file:
             for line in file:
                 fields = line.split()
-                if len(fields) >= 5 and fields[-1] in ("fsync", "fdatasync", "openat", "open", "rename",
-                                                       "renameat", "renameat2"):
+                if len(fields) >= 5 and fields[3].isdigit():
                     counts[fields[-1]] = int(fields[3])
+        return counts
+
+    def syscalls(self):
+        url = self.site(700, 2300)
+        out = self.out("strace")
+        counts = self.traced([SITE_CRAWL, "crawl", url, out, "3"])
+        fetched = len(tree(out))
         rows = [[call, counts.get(call, 0), f"{counts.get(call, 0) / fetched:.2f}"]
                 for call in ("fsync", "fdatasync", "openat", "rename", "renameat2")]
         print("per fetched file: " + ", ".join(f"{row[0]} {row[2]}" for row in rows))
@@ -179,6 +185,26 @@ class Bench:
                         f"`strace -f -c site_crawl crawl URL DIR 3`: {fetched} files fetched; the whole program "
                         "(start-up and the crawl's own files included).", ""] + table(
                             ["call", "calls", "per fetched file"], rows) + [""]
+
+    # ------------------------------------------------------------ connections
+
+    def connections(self):
+        url = self.site(70, 230)
+        rows = []
+        for tool, command in (("site_crawl (3 at a time)", lambda out: [SITE_CRAWL, "crawl", url, out, "3"]),
+                              ("wget -r -np", lambda out: WGET_CRAWL + ["-P", out, url])):
+            out = self.out("connections")
+            counts = self.traced(command(out))
+            sockets, connects = counts.get("socket", 0), counts.get("connect", 0)
+            fetched = len(tree(out))
+            rows.append([tool, fetched, sockets, f"{sockets / fetched:.2f}", connects, f"{connects / fetched:.2f}"])
+            print(f"{tool}: {sockets} sockets, {connects} connects for {fetched} files")
+        self.report += ["## Connections of a crawl (300-file site)", "",
+                        "`strace -f -c`: the calls of socket() (every socket of the program, a few of them not "
+                        "to the server) and of connect() (Qt calls it twice for a connection: the start, and "
+                        "the check once it is made).", ""] + table(
+                            ["tool", "files fetched", "socket calls", "per file", "connect calls", "per file"],
+                            rows) + [""]
 
     # ------------------------------------------------------------ urls
 

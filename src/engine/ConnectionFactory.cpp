@@ -3,11 +3,11 @@
 #include "engine/FtpConnection.h"
 #include "engine/SegmentConnection.h"
 
-ConnectionFactory ConnectionFactory::network()
+ConnectionFactory ConnectionFactory::network(ConnectionPool* pool)
 {
     return {
-        [](HttpConnection::Callbacks callbacks) -> std::unique_ptr<HttpConnection> {
-            return std::make_unique<SegmentConnection>(std::move(callbacks));
+        [pool](HttpConnection::Callbacks callbacks) -> std::unique_ptr<HttpConnection> {
+            return std::make_unique<SegmentConnection>(std::move(callbacks), pool);
         },
         [](FtpControl::Callbacks callbacks) -> std::unique_ptr<FtpControl> {
             return std::make_unique<FtpConnection>(std::move(callbacks));

@@ -234,6 +234,7 @@ DownloadJob* DownloadWindows::start(const QString& url, const QString& savePath,
         holder->CloseConnections();
     } else {
         holder = std::make_unique<DownloadJob>(context_, jobs_);
+        holder->setConnections(ConnectionFactory::network(&pool_));
         connect(holder.get(), &DownloadJob::completedSuccessfully, this, &DownloadWindows::jobEnded);
         connect(holder.get(), &DownloadJob::failedWith, this, &DownloadWindows::jobEnded);
         // Asked once the job has returned from its failure.

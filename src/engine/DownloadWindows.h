@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/SiteLogin.h"
+#include "engine/ConnectionPool.h"
 #include "engine/DownloadJob.h"
 #include "engine/DownloadQueue.h"
 #include "engine/JobList.h"
@@ -146,6 +147,8 @@ private:
     JobList& jobs_;
     // The speed limit all jobs share; declared first, so it outlives them.
     RateLimiter limiter_;
+    // The connections the jobs keep open for their next requests; it outlives them too.
+    ConnectionPool pool_;
     std::array<std::unique_ptr<DownloadJob>, kSlots> slots_;
     DownloadQueue queue_;
     bool queueHeld_ = false;

@@ -37,6 +37,9 @@ public:
 
     // Reads go through `limiter` (shared by every connection; it must outlive this).
     virtual void setLimiter(RateLimiter* limiter) = 0;
+    // Hands what the connection reads from now on to `callbacks`, also from
+    // inside one of its callbacks (the reply's body then goes to them).
+    virtual void setCallbacks(Callbacks callbacks) = 0;
     // Connects to the server of `target` (over TLS for https), or to the
     // proxy of `route` (through a tunnel for https), and sends `request`.
     virtual void open(const UrlParts& target, const ProxyRoute* route, const QByteArray& request, bool headRequest) = 0;

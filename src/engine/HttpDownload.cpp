@@ -56,7 +56,15 @@ void HttpDownload::start()
     identity_ = RequestIdentity(options, job_.urlParts().Server);
     if (!options.isEmpty())
         RequestOptionsFile::save(job_.target().path(), job_.url(), options);
-    probe_.start(job_.url(), job_.urlParts());
+    probe_.start(job_.url(), job_.urlParts(), probesWithHead());
+}
+
+// A file resumed from its own bytes wants none from the start of the remote
+// one: it asks with HEAD. Any other asks for the file itself, whose reply
+// tells what HEAD would and brings the first bytes with it.
+bool HttpDownload::probesWithHead() const
+{
+    return job_.target().choice() == FileExistsChoice::Resume;
 }
 
 void HttpDownload::resume()
@@ -65,7 +73,7 @@ void HttpDownload::resume()
     if (!probed_) {
         // Timed out before the size was known: probe again.
         job_.setPhase(JobPhase::Probing);
-        probe_.start(job_.url(), job_.urlParts());
+        probe_.start(job_.url(), job_.urlParts(), probesWithHead());
         job_.restartTimeOut();
         return;
     }
@@ -122,8 +130,12 @@ bool HttpDownload::takeServerName(const QString& name)
         || name == current.fileName())
         return true;
     const QString path = current.dir().filePath(name);
-    const FileExistsChoice choice = QFileInfo::exists(path) ? job_.choiceForExisting(path)
-                                                            : FileExistsChoice::Overwrite;
+    FileExistsChoice choice = FileExistsChoice::Overwrite;
+    if (QFileInfo::exists(path)) {
+        // No byte comes in while the user is asked: the transfer asks again.
+        probe_.close();
+        choice = job_.choiceForExisting(path);
+    }
     if (choice == FileExistsChoice::Keep) {
         job_.fail(job_.text("11086",
                             QStringLiteral("The server names the file %1, and a file of that name is kept; "
@@ -193,6 +205,10 @@ void HttpDownload::Check_Create(qint64 size)
         }
         job_.checkCompletionSoon();
     } else {
+        // The probe's reply goes on with the file's first bytes, unless
+        // the file goes on from bytes of its own.
+        if (!resume)
+            transfer_.takeFirstReply(probe_.takeConnection());
         transfer_.connectAll();
     }
     job_.startUpdates();

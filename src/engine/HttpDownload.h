@@ -14,7 +14,8 @@ class RateLimiter;
 
 // The HTTP side of a download job: the probe, then the file laid out in
 // segments (or continued where its resume data or its length says) and
-// fetched by the segmented transfer.
+// fetched by the segmented transfer, whose first segment goes on with the
+// probe's reply where that brings the file's first bytes.
 class HttpDownload {
 public:
     explicit HttpDownload(ProtocolJob& job);
@@ -33,6 +34,7 @@ public:
     bool resumable() const;
 
 private:
+    bool probesWithHead() const;
     std::optional<UrlParts> redirected(const QString& url);
     void probed(const HttpProbe::Result& result);
     // Saves the file under the server's name `name` where the user left the

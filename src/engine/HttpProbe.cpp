@@ -5,6 +5,7 @@
 #include "engine/HttpRequest.h"
 #include "engine/HttpResponseParser.h"
 #include "engine/HttpStatus.h"
+#include "engine/SegmentedTransfer.h"
 
 #include <QUrl>
 
@@ -15,13 +16,13 @@ HttpProbe::HttpProbe(const ConnectionFactory& factory, const ProxyPolicy& proxie
 {
 }
 
-void HttpProbe::start(const QString& url, const UrlParts& parts)
+void HttpProbe::start(const QString& url, const UrlParts& parts, bool head)
 {
     url_ = url;
     parts_ = parts;
     redirects_ = 0;
     logins_ = 0;
-    withGet_ = false;
+    head_ = head;
     send();
 }
 
@@ -29,6 +30,14 @@ void HttpProbe::close()
 {
     if (connection_)
         connection_->close();
+}
+
+std::unique_ptr<HttpConnection> HttpProbe::takeConnection()
+{
+    if (!handsOver_ || !connection_ || !connection_->isOpen())
+        return nullptr;
+    handsOver_ = false;
+    return std::move(connection_);
 }
 
 void HttpProbe::send()
@@ -52,11 +61,12 @@ void HttpProbe::send()
     }
     const std::optional<ProxyRoute> route = proxies_.routeFor(parts_);
     const ProxyRoute* via = route ? &*route : nullptr;
-    if (withGet_) {
-        const HttpRequest::Range whole {0, -1};
-        connection_->open(parts_, via, HttpRequest::get(parts_, &whole, 0, via, identity_), false);
-    } else {
+    handsOver_ = false;
+    if (head_) {
         connection_->open(parts_, via, HttpRequest::head(parts_, via, identity_), true);
+    } else {
+        const HttpRequest::Range first {0, SegmentedTransfer::kFirstPiece - 1};
+        connection_->open(parts_, via, HttpRequest::get(parts_, &first, 0, via, identity_), false);
     }
 }
 
@@ -72,11 +82,13 @@ void HttpProbe::header()
 {
     const HttpResponseParser& reply = connection_->response();
     callbacks_.onHeader(QString::fromLatin1(reply.headerText()));
-    connection_->close();
     const int code = reply.statusCode();
-    if ((code == 405 || code == 501) && !withGet_) {
+    // The body of a file's GET may go on to the transfer; any other is not read.
+    if (head_ || (code != 200 && code != 206))
+        connection_->close();
+    if ((code == 405 || code == 501) && head_) {
         // Some servers refuse HEAD; the header of a GET tells the same.
-        withGet_ = true;
+        head_ = false;
         send();
         return;
     }
@@ -90,13 +102,17 @@ void HttpProbe::header()
     result.lastModified = reply.header("Last-Modified").value_or(QByteArray());
     result.fileName = ContentDisposition::fileName(reply.header("Content-Disposition").value_or(QByteArray()));
     if (code == 206) {
-        if (const auto range = ContentRange::parse(reply.header("Content-Range").value_or(QByteArray())))
+        const auto range = ContentRange::parse(reply.header("Content-Range").value_or(QByteArray()));
+        if (range)
             result.size = range->total;
         result.rangesSupported = true;
+        // A part of unknown total would end the file early.
+        handsOver_ = range && range->first == 0 && range->total >= 0;
     } else if (code == 200) {
         if (const auto length = reply.contentLength())
             result.size = *length;
         result.rangesSupported = reply.header("Accept-Ranges").value_or(QByteArray()).toLower().contains("bytes");
+        handsOver_ = true;
     } else if (code == 416) {
         // An empty file has no first byte to give.
         const auto range = ContentRange::parse(reply.header("Content-Range").value_or(QByteArray()));
@@ -110,6 +126,10 @@ void HttpProbe::header()
         return;
     }
     callbacks_.onDone(result);
+    // The transfer did not take the rest of the reply.
+    handsOver_ = false;
+    if (connection_)
+        connection_->close();
 }
 
 // True when the reply sends the probe elsewhere and it has gone on there

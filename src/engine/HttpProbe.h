@@ -12,11 +12,16 @@
 #include <memory>
 #include <optional>
 
-// Learns what a download needs before its transfer: asks for the file with
-// HEAD (or, where a server refuses HEAD, with a GET whose body is not read),
-// follows redirects, answers a server that asks for a login when one is
-// known for its host, and returns the size, the validators, whether ranges
-// work and the server's name for the file.
+// Learns what a download needs before its transfer: asks for the file's
+// first piece with a GET (or with HEAD, where the caller wants no byte yet;
+// a server that refuses HEAD gets the GET), follows redirects, answers a
+// server that asks for a login when one is known for its host, and returns
+// the size, the validators, whether ranges work and the server's name for
+// the file. A 206 tells the size in its Content-Range and that ranges work;
+// a 200 brings the whole file, its size in Content-Length or unknown. The
+// reply's body is the file from its first byte: the transfer may take the
+// connection over, with the body still to come, so that a small file takes
+// one request in all.
 class HttpProbe {
 public:
     static constexpr int kMaxRedirects = 20;
@@ -48,9 +53,14 @@ public:
     // known, or refused the one sent; nothing when the user gives none.
     using AskLogin = std::function<std::optional<SiteLogin>(const QString& server)>;
     void setAskLogin(AskLogin ask) { askLogin_ = std::move(ask); }
-    // Probes `url`, whose parts are `parts`, from its first request.
-    void start(const QString& url, const UrlParts& parts);
+    // Probes `url`, whose parts are `parts`, from its first request: a HEAD
+    // when `head`, else the GET.
+    void start(const QString& url, const UrlParts& parts, bool head);
     void close();
+    // The connection of the reply that onDone was told of, while its body
+    // (the file from its first byte) is still to come; else nothing. Only
+    // from inside onDone.
+    std::unique_ptr<HttpConnection> takeConnection();
 
 private:
     void send();
@@ -71,5 +81,6 @@ private:
     AskLogin askLogin_;
     int redirects_ = 0;
     int logins_ = 0; // the logins sent to this host, each after a 401
-    bool withGet_ = false;
+    bool head_ = false;
+    bool handsOver_ = false; // the reply's body is the file from its first byte
 };

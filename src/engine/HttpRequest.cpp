@@ -22,7 +22,7 @@ QByteArray HttpRequest::head(const UrlParts& target, const ProxyRoute* route, co
          + "Host: " + hostHeader(target) + kLineEnd
          + (identity ? identity->lines(target, "HEAD", line) : QByteArray())
          + proxyLogin(target, route)
-         + "Connection: close" + kLineEnd
+         + "Connection: keep-alive" + kLineEnd
          + kLineEnd;
     // clang-format on
 }
@@ -45,7 +45,7 @@ QByteArray HttpRequest::get(const UrlParts& target, const Range* range, int segm
             request += "Referer: " + referer + kLineEnd;
         request += identity->lines(target, "GET", line);
     }
-    return request + proxyLogin(target, route) + kLineEnd;
+    return request + proxyLogin(target, route) + "Connection: keep-alive" + kLineEnd + kLineEnd;
 }
 
 QByteArray HttpRequest::connect(const UrlParts& target, const ProxyRoute& route)

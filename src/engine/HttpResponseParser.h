@@ -49,6 +49,9 @@ public:
     bool chunked() const { return chunked_; }
     // Body bytes delivered so far.
     qint64 bodyReceived() const { return bodyReceived_; }
+    // Every body byte the Content-Length announced has been delivered: the
+    // response ends with them.
+    bool bodyDelivered() const { return contentLength_ && bodyReceived_ >= *contentLength_; }
 
 private:
     void parseHeaders();

@@ -1,5 +1,6 @@
 #include "engine/SegmentConnection.h"
 
+#include "engine/ConnectionPool.h"
 #include "engine/HttpRequest.h"
 #include "engine/HttpStatus.h"
 #include "engine/RateLimiter.h"
@@ -18,9 +19,10 @@ constexpr qint64 kReadAhead = 256 * 1024;
 
 } // namespace
 
-SegmentConnection::SegmentConnection(Callbacks callbacks, QObject* parent)
+SegmentConnection::SegmentConnection(Callbacks callbacks, ConnectionPool* pool, QObject* parent)
     : QObject(parent)
     , callbacks_(std::move(callbacks))
+    , pool_(pool)
     , buffer_(std::make_unique_for_overwrite<char[]>(kReadBuffer))
 {
     readLater_.setSingleShot(true);
@@ -47,6 +49,11 @@ void SegmentConnection::makeSocket(bool tls)
     }
     tlsSocket_ = tls ? new QSslSocket(this) : nullptr;
     socket_ = tls ? tlsSocket_ : new QTcpSocket(this);
+    watch();
+}
+
+void SegmentConnection::watch()
+{
     connect(socket_, &QTcpSocket::connected, this, [this] {
         if (!tunnel_.isEmpty())
             socket_->write(tunnel_);
@@ -63,16 +70,30 @@ void SegmentConnection::makeSocket(bool tls)
     }
     connect(socket_, &QTcpSocket::readyRead, this, &SegmentConnection::readAvailable);
     connect(socket_, &QTcpSocket::disconnected, this, [this] {
-        if (!open_)
+        if (!open_ || retriedFresh())
             return;
         endPending_ = true;
         readAvailable();
     });
     connect(socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
-        if (!open_ || error == QAbstractSocket::RemoteHostClosedError)
+        if (!open_ || error == QAbstractSocket::RemoteHostClosedError || retriedFresh())
             return; // a closed connection is handled as its end
         fail(error, socket_->errorString());
     });
+}
+
+bool SegmentConnection::retriedFresh()
+{
+    if (!reused_ || replyStarted_ || socket_->bytesAvailable() > 0)
+        return false;
+    reused_ = false;
+    socket_->disconnect(this);
+    socket_->abort();
+    socket_->deleteLater();
+    socket_ = nullptr;
+    tlsSocket_ = nullptr;
+    connectFresh();
+    return true;
 }
 
 bool HttpConnection::toldInFull(int code)
@@ -95,20 +116,54 @@ void SegmentConnection::open(const UrlParts& target, const ProxyRoute* route, co
     ++generation_;
     open_ = true;
     endPending_ = false;
+    replyStarted_ = false;
     request_ = request;
     parser_.reset(headRequest);
     tls_ = target.IsHTTPS;
+    tlsHost_ = target.Server;
+    target_ = target;
+    route_ = route ? std::optional<ProxyRoute>(*route) : std::nullopt;
+    if (pool_) {
+        poolKey_ = ConnectionPool::keyFor(target, route);
+        if (QTcpSocket* kept = pool_->take(poolKey_)) {
+            sendOn(kept);
+            return;
+        }
+    }
+    connectFresh();
+}
+
+void SegmentConnection::sendOn(QTcpSocket* socket)
+{
+    if (socket_) {
+        socket_->disconnect(this);
+        socket_->deleteLater();
+    }
+    socket->setParent(this);
+    socket_ = socket;
+    tlsSocket_ = qobject_cast<QSslSocket*>(socket);
+    watch();
+    reused_ = true;
+    tunnel_.clear();
+    tunnelReply_.clear();
+    socket_->setReadBufferSize(limiter_ && limiter_->limit() > 0 ? limiter_->socketBuffer() : kReadAhead);
+    socket_->write(request_);
+}
+
+void SegmentConnection::connectFresh()
+{
+    reused_ = false;
     makeSocket(tls_);
     socket_->setReadBufferSize(limiter_ && limiter_->limit() > 0 ? limiter_->socketBuffer() : kReadAhead);
-    tlsHost_ = target.Server;
-    tunnel_ = route && tls_ ? HttpRequest::connect(target, *route) : QByteArray();
+    const ProxyRoute* route = route_ ? &*route_ : nullptr;
+    tunnel_ = route && tls_ ? HttpRequest::connect(target_, *route) : QByteArray();
     tunnelReply_.clear();
     if (route)
         socket_->connectToHost(route->host, static_cast<quint16>(route->port));
     else if (tls_)
-        tlsSocket_->connectToHostEncrypted(target.Server, static_cast<quint16>(target.Port));
+        tlsSocket_->connectToHostEncrypted(target_.Server, static_cast<quint16>(target_.Port));
     else
-        socket_->connectToHost(target.Server, static_cast<quint16>(target.Port));
+        socket_->connectToHost(target_.Server, static_cast<quint16>(target_.Port));
 }
 
 void SegmentConnection::close()
@@ -118,6 +173,15 @@ void SegmentConnection::close()
     open_ = false;
     ++generation_;
     readLater_.stop();
+    if (!socket_)
+        return;
+    if (keepsAlive()) {
+        socket_->disconnect(this);
+        pool_->put(poolKey_, socket_);
+        socket_ = nullptr;
+        tlsSocket_ = nullptr;
+        return;
+    }
     socket_->abort();
 }
 
@@ -164,6 +228,8 @@ void SegmentConnection::readAvailable()
         constexpr auto room = static_cast<qint64>(kReadBuffer);
         const qint64 got = limiter_ ? limiter_->read(*socket_, buffer_.get(), room)
                                     : socket_->read(buffer_.get(), room);
+        if (got > 0)
+            replyStarted_ = true;
         if (got <= 0) {
             if (limiter_ && limiter_->holdsBack(*socket_))
                 readLater_.start(limiter_->waitMs());
@@ -176,7 +242,9 @@ void SegmentConnection::readAvailable()
             const bool hadHeader = parser_.headersDone();
             offset += parser_.feed(buffer_.get() + offset, static_cast<qsizetype>(got) - offset, sink);
             if (!hadHeader && parser_.headersDone() && callbacks_.onHeader) {
-                callbacks_.onHeader();
+                // A copy: the handler may hand the connection to new callbacks.
+                const auto onHeader = callbacks_.onHeader;
+                onHeader();
                 if (!stillMine())
                     return;
             }
@@ -195,6 +263,19 @@ void SegmentConnection::ended()
 {
     parser_.connectionClosed();
     finish(parser_.state() == HttpResponseParser::State::Complete);
+}
+
+bool SegmentConnection::keepsAlive() const
+{
+    if (!pool_ || parser_.state() != HttpResponseParser::State::Complete || endPending_
+        || socket_->state() != QAbstractSocket::ConnectedState || socket_->bytesAvailable() > 0
+        || (limiter_ && limiter_->holdsBack(*socket_)))
+        return false;
+    const QByteArray connection = parser_.header("Connection").value_or(QByteArray()).toLower();
+    if (connection.contains("close"))
+        return false;
+    // HTTP/1.0 closes unless it says otherwise.
+    return parser_.statusLine().startsWith(QStringLiteral("HTTP/1.1")) || connection.contains("keep-alive");
 }
 
 void SegmentConnection::finish(bool complete)

@@ -11,16 +11,24 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
+
+class ConnectionPool;
 
 // An HTTP connection over TCP, or over TLS for https (the certificate checked
-// against the trusted authorities, and against the host name).
+// against the trusted authorities, and against the host name). With a pool,
+// a request goes out on a connection the pool keeps for its server where
+// there is one, and a connection whose reply was read to its end goes back
+// to the pool; a kept connection the server has closed meanwhile (it ends
+// before a byte of the reply) is replaced by a new one, once, unseen.
 class SegmentConnection : public QObject, public HttpConnection {
     Q_OBJECT
 public:
-    explicit SegmentConnection(Callbacks callbacks, QObject* parent = nullptr);
+    explicit SegmentConnection(Callbacks callbacks, ConnectionPool* pool = nullptr, QObject* parent = nullptr);
     ~SegmentConnection() override;
 
     void setLimiter(RateLimiter* limiter) override { limiter_ = limiter; }
+    void setCallbacks(Callbacks callbacks) override { callbacks_ = std::move(callbacks); }
     void open(const UrlParts& target, const ProxyRoute* route, const QByteArray& request, bool headRequest) override;
     void close() override;
     bool isOpen() const override { return open_; }
@@ -28,14 +36,31 @@ public:
 
 private:
     void makeSocket(bool tls);
+    // Sends the request on `socket`, a connection to the server kept open.
+    void sendOn(QTcpSocket* socket);
+    // Connects anew and sends the request once connected.
+    void connectFresh();
+    void watch();
+    // The kept connection ended before the reply began: true when the request
+    // has gone out again on a new one.
+    bool retriedFresh();
     void readAvailable();
     // Reads the proxy's answer to CONNECT; true once the tunnel is open.
     bool readTunnelReply();
     void fail(int code, const QString& description);
     void ended();
+    // The reply is read to its end, framed by its length or its chunks, and
+    // the server keeps the connection open: closing it hands it to the pool.
+    bool keepsAlive() const;
     void finish(bool complete);
 
     Callbacks callbacks_;
+    ConnectionPool* pool_ = nullptr;
+    QString poolKey_;
+    UrlParts target_;
+    std::optional<ProxyRoute> route_;
+    bool reused_ = false;       // the request went out on a kept connection
+    bool replyStarted_ = false; // a byte of the reply has come
     // Made by the first open(), and again when the scheme changes.
     QTcpSocket* socket_ = nullptr;
     QSslSocket* tlsSocket_ = nullptr; // socket_ over TLS, or null

@@ -29,8 +29,57 @@ void SegmentedTransfer::setTarget(const UrlParts& parts, qint64 size, const std:
 void SegmentedTransfer::connectAll()
 {
     fetched_.fill(0);
-    for (int i = 0; i < segments_.connections(); ++i)
-        connectSegment(i);
+    for (int i = 0; i < segments_.connections(); ++i) {
+        const auto& connection = connections_[static_cast<std::size_t>(i)];
+        if (!connection || !connection->isOpen())
+            connectSegment(i);
+    }
+}
+
+void SegmentedTransfer::takeFirstReply(std::unique_ptr<HttpConnection> connection)
+{
+    if (!connection)
+        return;
+    QString error;
+    if (!files_.open(0, &error)) {
+        connection->close();
+        callbacks_.onFail(error);
+        return;
+    }
+    connection->setCallbacks(callbacksFor(0));
+    connection->setLimiter(limiter_);
+    const HttpResponseParser& reply = connection->response();
+    if (knownSize()) {
+        // A 206 brings the piece it names, a 200 the whole file.
+        qint64 end = segments_.segmentEnd(0);
+        if (reply.statusCode() == 206) {
+            if (const auto range = ContentRange::parse(reply.header("Content-Range").value_or(QByteArray())))
+                end = std::min(end, range->last + 1);
+        }
+        segments_.SegAsked[0] = end;
+    } else {
+        segments_.SegPos[0] = 1;
+        files_.truncate(0);
+    }
+    connections_[0] = std::move(connection);
+    askedAt_[0].start();
+}
+
+HttpConnection::Callbacks SegmentedTransfer::callbacksFor(int i)
+{
+    return {
+        [this, i] { header(i); },
+        [this, i](const char* data, qsizetype size) { body(i, data, size); },
+        [this, i](bool complete) { ended(i, complete); },
+        [this, i](int code, const QString& description) {
+            connections_[static_cast<std::size_t>(i)]->close();
+            // An untrusted certificate, or a proxy that refuses, stays so.
+            if (HttpConnection::toldInFull(code))
+                callbacks_.onFail(description);
+            else
+                callbacks_.onNetworkError(code, description);
+        },
+    };
 }
 
 void SegmentedTransfer::closeAll()
@@ -62,21 +111,8 @@ void SegmentedTransfer::connectSegment(int i)
     if (knownSize() && segments_.segmentDone(i))
         return;
     auto& connection = connections_[static_cast<std::size_t>(i)];
-    if (!connection) {
-        connection = factory_.http(HttpConnection::Callbacks {
-            [this, i] { header(i); },
-            [this, i](const char* data, qsizetype size) { body(i, data, size); },
-            [this, i](bool complete) { ended(i, complete); },
-            [this, i](int code, const QString& description) {
-                connections_[static_cast<std::size_t>(i)]->close();
-                // An untrusted certificate, or a proxy that refuses, stays so.
-                if (HttpConnection::toldInFull(code))
-                    callbacks_.onFail(description);
-                else
-                    callbacks_.onNetworkError(code, description);
-            },
-        });
-    }
+    if (!connection)
+        connection = factory_.http(callbacksFor(i));
     connection->setLimiter(limiter_);
     QString error;
     if (!files_.open(i, &error)) {
@@ -180,7 +216,9 @@ void SegmentedTransfer::body(int i, const char* data, qsizetype size)
     }
     if (!write(i, data, take))
         return;
-    if (knownSize() && segments_.segmentDone(i)) {
+    // A reply that ends with these bytes ends on its own, which keeps its
+    // connection for the next request; any other stops here.
+    if (knownSize() && segments_.segmentDone(i) && !connection.response().bodyDelivered()) {
         connection.close();
         takeOverWork(i);
     }

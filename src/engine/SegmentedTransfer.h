@@ -81,7 +81,11 @@ public:
     bool rangeless() const { return rangeless_; }
     void allowRanges() { rangeless_ = false; }
 
-    // Connects every segment that has bytes left.
+    // Segment 0 goes on with `connection`, whose reply to a request from the
+    // file's first byte (a 206 of a piece, or a 200 of the whole file) has
+    // its header read and its body still to come; nothing when it is null.
+    void takeFirstReply(std::unique_ptr<HttpConnection> connection);
+    // Connects every segment that has bytes left and no connection open.
     void connectAll();
     void closeAll();
     // Forgets the failures of the last run (a resume goes on).
@@ -92,6 +96,7 @@ public:
     void tickRates();
 
 private:
+    HttpConnection::Callbacks callbacksFor(int i);
     void connectSegment(int i);
     void header(int i);
     void body(int i, const char* data, qsizetype size);

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSet>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -466,6 +467,38 @@ TEST_F(DownloadJobPeers, ASilentServerTimesOut)
     EXPECT_EQ(job->view().cmdStop, QStringLiteral("&Close"));
     job->StopMe();
     EXPECT_FALSE(job->view().visible);
+}
+
+// Small files fetched one after another by one process go over the
+// connections kept from the files before: nginx logs each request with its
+// connection's number.
+TEST_F(DownloadJobPeers, SmallFilesOneAfterAnotherShareConnections)
+{
+    constexpr int kFiles = 6;
+    QStringList names;
+    for (int i = 0; i < kFiles; ++i)
+        names << files.make(3000 + i);
+    NginxServer nginx(files.root());
+    const QString connectionLog = saveTo(QStringLiteral("connections.log"));
+    nginx.addHttpText(QStringLiteral("    log_format connection '$connection';\n"
+                                     "    access_log \"%1\" connection;\n")
+                          .arg(connectionLog));
+    KEVA_REQUIRE_PEER(nginx);
+
+    for (const QString& name : names) {
+        const auto result = runner->run(nginx.url(QLatin1Char('/') + name).toString(), saveTo(name));
+        ASSERT_TRUE(result.completed) << result.failure.toStdString();
+        EXPECT_TRUE(sameAsServed(name, name));
+    }
+    QStringList logged;
+    // nginx logs a request once its last byte is sent, a moment after the download may have ended.
+    ASSERT_TRUE(JobRunner::waitFor([&] {
+        logged = QString::fromLatin1(home.readFile(QStringLiteral("connections.log")))
+                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return logged.size() >= kFiles;
+    }));
+    EXPECT_EQ(logged.size(), kFiles) << "one request a file";
+    EXPECT_EQ(QSet<QString>(logged.begin(), logged.end()).size(), 1) << logged.join(QLatin1Char(' ')).toStdString();
 }
 
 TEST_F(DownloadJobPeers, ACancelledJobTouchesNothing)

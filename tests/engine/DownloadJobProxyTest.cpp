@@ -120,7 +120,11 @@ TEST_P(DownloadJobProxy, GoesThroughTheProxyAndKeepsItsLoginFromTheServer)
     }
     if (c.https) {
         const QString tunnel = QStringLiteral("CONNECT 127.0.0.1:%1").arg(nginx.port());
-        EXPECT_EQ(linesWith(*proxy, tunnel, requests.size()), requests.size()) << "each request through its own tunnel";
+        // A proxy logs a tunnel once it closes: the kept ones close with the runner.
+        runner.reset();
+        const qsizetype tunnels = linesWith(*proxy, tunnel, 1);
+        EXPECT_GE(tunnels, 1) << "through a tunnel";
+        EXPECT_LT(tunnels, requests.size()) << "the next request goes through the tunnel kept open";
     }
 }
 

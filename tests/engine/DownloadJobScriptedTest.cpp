@@ -52,21 +52,34 @@ protected:
     int requestFrom(qint64 first) const
     {
         for (int i = 0; i < server.requests.size(); ++i) {
-            if (!server.requests[i].head
-                && server.requests[i].header("Range").startsWith("bytes=" + QByteArray::number(first) + "-"))
+            if (server.requests[i].header("Range").startsWith("bytes=" + QByteArray::number(first) + "-"))
                 return i;
         }
         return -1;
     }
 
-    // Answers the ranged request from `first` with its header and `count` body bytes.
+    // The server answers the first request (the probe's GET) with its
+    // header at once and every other not at all: each body comes as the
+    // test sends it.
+    void answerTheProbeOnly()
+    {
+        server.respond = [this](const ScriptedHttp::Request& request) {
+            if (server.requests.size() > 1)
+                return QByteArray();
+            const QByteArray whole = ScriptedHttp::rangedReply(request, kBody);
+            return whole.left(whole.indexOf("\r\n\r\n") + 4);
+        };
+    }
+
+    // Answers the ranged request from `first` with its header (unless it
+    // was the probe's, whose header is out) and `count` body bytes.
     void send(qint64 first, qint64 count)
     {
         const int index = requestFrom(first);
         ASSERT_GE(index, 0) << "no request from " << first;
         const QByteArray whole = ScriptedHttp::rangedReply(server.requests[index], kBody);
         const qsizetype bodyStart = whole.indexOf("\r\n\r\n") + 4;
-        server.answer(index, whole.left(bodyStart + count));
+        server.answer(index, index == 0 ? whole.mid(bodyStart, count) : whole.left(bodyStart + count));
     }
 
     TestHome home;
@@ -78,14 +91,13 @@ protected:
 
 TEST_F(DownloadJobScripted, PhasesAndButtonsFollowTheTransfer)
 {
-    server.respond = [](const ScriptedHttp::Request& request) {
-        return request.head ? ScriptedHttp::rangedReply(request, kBody) : QByteArray();
-    };
+    answerTheProbeOnly();
     start();
     EXPECT_EQ(job->phase(), JobPhase::Probing);
     ASSERT_TRUE(JobRunner::waitFor([&] { return job->phase() == JobPhase::Transferring; }, 5000));
     ASSERT_EQ(job->segmentTable().NumSegments, 3);
-    EXPECT_EQ(server.requests.size(), 4) << "the probe and one GET per segment";
+    EXPECT_EQ(server.requests.size(), 3) << "the probe's GET, which goes on as segment 0, and one per other segment";
+    EXPECT_EQ(server.requests[0].line(), QByteArray("GET /file.bin HTTP/1.1"));
     send(0, 1000);
     ASSERT_TRUE(JobRunner::waitFor([&] { return job->receivedBytes() == 1000; }, 5000));
 
@@ -120,11 +132,9 @@ TEST_F(DownloadJobScripted, PhasesAndButtonsFollowTheTransfer)
 
 TEST_F(DownloadJobScripted, UpdateShowsTheWholeAndEachSegment)
 {
-    server.respond = [](const ScriptedHttp::Request& request) {
-        return request.head ? ScriptedHttp::rangedReply(request, kBody) : QByteArray();
-    };
+    answerTheProbeOnly();
     start();
-    ASSERT_TRUE(JobRunner::waitFor([&] { return server.requests.size() == 4; }, 5000));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return server.requests.size() == 3; }, 5000));
     send(0, 5000);
     send(10000, 10000);
     EXPECT_EQ(job->view().ProgressBar1, 50);
@@ -150,19 +160,17 @@ TEST_F(DownloadJobScripted, UpdateShowsTheWholeAndEachSegment)
 TEST_F(DownloadJobScripted, AFileInOnePieceDoneWithinASecondWritesNoResumeData)
 {
     context->appSettings.Segment = 0;
-    server.respond = [](const ScriptedHttp::Request& request) {
-        return request.head ? ScriptedHttp::rangedReply(request, kBody) : QByteArray();
-    };
+    answerTheProbeOnly();
     start();
-    ASSERT_TRUE(JobRunner::waitFor([&] { return server.requests.size() == 2; }, 5000));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->phase() == JobPhase::Transferring; }, 5000));
     ASSERT_EQ(job->segmentTable().connections(), 1);
-    const QByteArray reply = ScriptedHttp::rangedReply(server.requests[1], kBody);
-    const qsizetype half = reply.size() - kBody.size() / 2;
-    server.answer(1, reply.left(half));
+    EXPECT_EQ(server.requests.size(), 1) << "the probe's reply brings the file";
+    const qsizetype half = kBody.size() / 2;
+    server.answer(0, kBody.left(half));
     ASSERT_TRUE(JobRunner::waitFor([&] { return job->receivedBytes() > 0; }, 5000));
     const QString resume = home.path(QStringLiteral("file.bin.keva-resume"));
     EXPECT_FALSE(QFile::exists(resume)) << "half-way, within the first second";
-    server.answer(1, reply.mid(half));
+    server.answer(0, kBody.mid(half));
     ASSERT_TRUE(JobRunner::waitFor([&] { return job->completed(); }, 5000));
     const auto sha256 = [](const QByteArray& bytes) {
         return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
@@ -174,11 +182,9 @@ TEST_F(DownloadJobScripted, AFileInOnePieceDoneWithinASecondWritesNoResumeData)
 TEST_F(DownloadJobScripted, WatchdogCountsFromTheThirtySecondInterval)
 {
     context->appSettings.StopResume = true;
-    server.respond = [](const ScriptedHttp::Request& request) {
-        return request.head ? ScriptedHttp::rangedReply(request, kBody) : QByteArray();
-    };
+    answerTheProbeOnly();
     start();
-    ASSERT_TRUE(JobRunner::waitFor([&] { return server.requests.size() == 4; }, 5000));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return server.requests.size() == 3; }, 5000));
     ASSERT_TRUE(job->watchdogRunning());
     job->tmrReconnect_Timer(); // notes where the transfer stands
     job->tmrReconnect_Timer(); // nothing new: the 100 ms interval rounds to no stall
@@ -192,6 +198,45 @@ TEST_F(DownloadJobScripted, WatchdogCountsFromTheThirtySecondInterval)
     job->tmrReconnect_Timer();
     EXPECT_EQ(job->stalledSeconds(), 0) << "progress resets the count";
 }
+
+struct FirstReplyCase {
+    const char* name;
+    std::function<QByteArray(const ScriptedHttp::Request&)> reply;
+};
+
+class DownloadJobFirstReply : public DownloadJobScripted, public testing::WithParamInterface<FirstReplyCase> { };
+
+// A small file comes whole in the reply to the first GET, which tells what
+// a HEAD would: one request in all, and no HEAD.
+TEST_P(DownloadJobFirstReply, BringsTheWholeSmallFile)
+{
+    context->appSettings.Segment = 0; // one connection: a small file is not split
+    server.holdOpen = false;
+    server.respond = GetParam().reply;
+    start();
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->completed() || job->failed(); }, 5000));
+    EXPECT_EQ(job->view().lblStatus, QStringLiteral("Transfer Completed..."));
+    ASSERT_EQ(server.requests.size(), 1);
+    EXPECT_EQ(server.requests[0].line(), QByteArray("GET /file.bin HTTP/1.1"));
+    EXPECT_EQ(server.requests[0].header("Range"), QByteArray("bytes=0-262143"));
+    EXPECT_EQ(QCryptographicHash::hash(home.readFile(QStringLiteral("file.bin")), QCryptographicHash::Sha256),
+              QCryptographicHash::hash(kBody, QCryptographicHash::Sha256));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, DownloadJobFirstReply,
+    testing::Values(FirstReplyCase {"PartialContent",
+                                    [](const ScriptedHttp::Request& request) {
+                                        return ScriptedHttp::rangedReply(request, kBody);
+                                    }},
+                    FirstReplyCase {"WholeFileWithoutRanges",
+                                    [](const ScriptedHttp::Request&) {
+                                        return "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(kBody.size())
+                                            + "\r\n\r\n" + kBody;
+                                    }},
+                    FirstReplyCase {"WholeFileOfUnknownLength",
+                                    [](const ScriptedHttp::Request&) { return "HTTP/1.1 200 OK\r\n\r\n" + kBody; }}),
+    CaseName());
 
 struct RedirectCase {
     const char* name;

@@ -15,6 +15,7 @@ namespace {
 
 struct ProbeCase {
     const char* name;
+    bool head; // the probe starts with HEAD, not with the file's GET
     // The reply to the n-th request (0-based) of the probe.
     std::function<QByteArray(int n, const ScriptedHttp::Request&)> reply;
     qint64 size;
@@ -62,7 +63,7 @@ TEST_P(HttpProbeScript, LearnsTheFileOrSaysWhyNot)
                         },
                     });
     const QString url = QStringLiteral("http://host.example/dir/file.bin");
-    probe.start(url, SplitUrl(url, {}));
+    probe.start(url, SplitUrl(url, {}), c.head);
     const QDeadlineTimer deadline(5000);
     while (!over && !deadline.hasExpired())
         QCoreApplication::processEvents();
@@ -82,55 +83,58 @@ const QByteArray kFile(1000, 'f');
 INSTANTIATE_TEST_SUITE_P(
     Replies, HttpProbeScript,
     testing::Values(
-        ProbeCase {"HeadWithRanges",
+        ProbeCase {"HeadWithRanges", true,
                    [](int, const ScriptedHttp::Request& r) { return ScriptedHttp::rangedReply(r, kFile); }, 1000, true,
                    "", "HEAD /dir/file.bin HTTP/1.1", 1},
-        ProbeCase {"HeadWithoutRanges",
+        ProbeCase {"GetWithRanges", false,
+                   [](int, const ScriptedHttp::Request& r) { return ScriptedHttp::rangedReply(r, kFile); }, 1000, true,
+                   "", "GET /dir/file.bin HTTP/1.1", 1},
+        ProbeCase {"GetWithoutRanges", false,
                    [](int, const ScriptedHttp::Request&) {
                        return QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n");
                    },
-                   1000, false, "", "HEAD /dir/file.bin HTTP/1.1", 1},
-        ProbeCase {"HeadRefusedThenAskedWithAGet",
+                   1000, false, "", "GET /dir/file.bin HTTP/1.1", 1},
+        ProbeCase {"HeadRefusedThenAskedWithAGet", true,
                    [](int n, const ScriptedHttp::Request& r) {
                        return n == 0 ? QByteArray("HTTP/1.1 405 Method Not Allowed\r\nContent-Length: 0\r\n\r\n")
                                      : ScriptedHttp::rangedReply(r, kFile);
                    },
                    1000, true, "", "GET /dir/file.bin HTTP/1.1", 2},
-        ProbeCase {"RelativeRedirect",
+        ProbeCase {"RelativeRedirect", false,
                    [](int n, const ScriptedHttp::Request& r) {
                        return n == 0 ? redirectTo("../other/new.bin") : ScriptedHttp::rangedReply(r, kFile);
                    },
-                   1000, true, "", "HEAD /other/new.bin HTTP/1.1", 2},
-        ProbeCase {"TwentyRedirectsAreFollowed",
+                   1000, true, "", "GET /other/new.bin HTTP/1.1", 2},
+        ProbeCase {"TwentyRedirectsAreFollowed", false,
                    [](int n, const ScriptedHttp::Request& r) {
                        return n < 20 ? redirectTo("/hop" + QByteArray::number(n)) : ScriptedHttp::rangedReply(r, kFile);
                    },
-                   1000, true, "", "HEAD /hop19 HTTP/1.1", 21},
-        ProbeCase {"TheTwentyFirstIsNot",
+                   1000, true, "", "GET /hop19 HTTP/1.1", 21},
+        ProbeCase {"TheTwentyFirstIsNot", false,
                    [](int n, const ScriptedHttp::Request&) { return redirectTo("/hop" + QByteArray::number(n)); }, -1,
-                   false, "Too many redirects (more than 20).", "HEAD /hop19 HTTP/1.1", 21},
+                   false, "Too many redirects (more than 20).", "GET /hop19 HTTP/1.1", 21},
         ProbeCase {
-            "EmptyFile",
+            "EmptyFile", false,
             [](int, const ScriptedHttp::Request&) {
                 return QByteArray(
                     "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */0\r\nContent-Length: 0\r\n\r\n");
             },
-            0, false, "", "HEAD /dir/file.bin HTTP/1.1", 1},
+            0, false, "", "GET /dir/file.bin HTTP/1.1", 1},
         ProbeCase {
-            "UnsatisfiableRangeOfAFile",
+            "UnsatisfiableRangeOfAFile", false,
             [](int, const ScriptedHttp::Request&) {
                 return QByteArray(
                     "HTTP/1.1 416 Range Not Satisfiable\r\nContent-Range: bytes */5\r\nContent-Length: 0\r\n\r\n");
             },
-            -1, false, "HTTP 416 Range Not Satisfiable", "HEAD /dir/file.bin HTTP/1.1", 1},
-        ProbeCase {"NotFound",
+            -1, false, "HTTP 416 Range Not Satisfiable", "GET /dir/file.bin HTTP/1.1", 1},
+        ProbeCase {"NotFound", false,
                    [](int, const ScriptedHttp::Request&) {
                        return QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
                    },
-                   -1, false, "HTTP 404-Object Not Found", "HEAD /dir/file.bin HTTP/1.1", 1},
-        ProbeCase {"ClosedInTheStatusLine", [](int, const ScriptedHttp::Request&) { return QByteArray("HTTP/1.1 2"); },
-                   -1, false, "The server closed the connection before the reply was complete.",
-                   "HEAD /dir/file.bin HTTP/1.1", 1}),
+                   -1, false, "HTTP 404-Object Not Found", "GET /dir/file.bin HTTP/1.1", 1},
+        ProbeCase {"ClosedInTheStatusLine", false,
+                   [](int, const ScriptedHttp::Request&) { return QByteArray("HTTP/1.1 2"); }, -1, false,
+                   "The server closed the connection before the reply was complete.", "GET /dir/file.bin HTTP/1.1", 1}),
     CaseName());
 
 TEST(HttpProbe, KeepsTheValidators)
@@ -147,7 +151,7 @@ TEST(HttpProbe, KeepsTheValidators)
                     {[](const QString&) {}, [](const QString&) { return std::optional<UrlParts>(); },
                      [&](const HttpProbe::Result& found) { result = found; }, [](const QString&) {}});
     const QString url = QStringLiteral("http://h/f");
-    probe.start(url, SplitUrl(url, {}));
+    probe.start(url, SplitUrl(url, {}), false);
     const QDeadlineTimer deadline(5000);
     while (!result && !deadline.hasExpired())
         QCoreApplication::processEvents();

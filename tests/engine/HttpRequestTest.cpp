@@ -23,7 +23,7 @@ TEST(HttpRequest, ProbeAsksForTheWholeFileAsARange)
 {
     EXPECT_EQ(HttpRequest::head(target("/a b/f.zip", "h.example", 80), nullptr),
               QByteArray("HEAD /a%20b/f.zip HTTP/1.1\r\nAccept: *.*, */*\r\nRange: bytes=0-\r\nUser-Agent: KEVA\r\n"
-                         "Referer: h.example\r\nHost: h.example\r\nConnection: close\r\n\r\n"));
+                         "Referer: h.example\r\nHost: h.example\r\nConnection: keep-alive\r\n\r\n"));
     EXPECT_TRUE(HttpRequest::head(target("/f", "h", 8080), nullptr).contains("\r\nHost: h:8080\r\n"));
     EXPECT_TRUE(HttpRequest::head(target("/f", "h", 443, true), nullptr).contains("\r\nHost: h\r\n"))
         << "https's own port";
@@ -37,7 +37,7 @@ TEST(HttpRequest, SegmentRequestsCarryTheirRangeAndNumber)
     const HttpRequest::Range whole {0, 999};
     EXPECT_EQ(HttpRequest::get(target("/f.bin", "h", 80), &whole, 0, nullptr),
               QByteArray("GET /f.bin HTTP/1.1\r\nHost: h\r\nRange: bytes=0-999\r\nUser-Agent: KEVA Segment 0\r\n"
-                         "Accept:  */*\r\n\r\n"));
+                         "Accept:  */*\r\nConnection: keep-alive\r\n\r\n"));
     const HttpRequest::Range resumed {500, 999};
     EXPECT_TRUE(HttpRequest::get(target("/f", "h", 80), &resumed, 3, nullptr)
                     .contains("Range: bytes=500-999\r\nUser-Agent: KEVA Segment 3\r\n"));
@@ -208,11 +208,12 @@ TEST(HttpRequest, AddsTheBrowsersLinesAndKeepsPrivateOnesOnTheLinksHost)
     EXPECT_EQ(HttpRequest::get(target("/f", "h.example", 80), &range, 2, nullptr, &identity),
               QByteArray("GET /f HTTP/1.1\r\nHost: h.example\r\nRange: bytes=0-9\r\nUser-Agent: Browser/1\r\n"
                          "Accept:  */*\r\nReferer: http://h.example/page\r\nX-Token: t\r\nCookie: extra=2\r\n"
-                         "Cookie: sid=1\r\n\r\n"));
+                         "Cookie: sid=1\r\nConnection: keep-alive\r\n\r\n"));
     EXPECT_EQ(
         HttpRequest::head(target("/f", "cdn.example", 80), nullptr, &identity),
-        QByteArray("HEAD /f HTTP/1.1\r\nAccept: *.*, */*\r\nRange: bytes=0-\r\nUser-Agent: Browser/1\r\n"
-                   "Referer: http://h.example/page\r\nHost: cdn.example\r\nX-Token: t\r\nConnection: close\r\n\r\n"))
+        QByteArray(
+            "HEAD /f HTTP/1.1\r\nAccept: *.*, */*\r\nRange: bytes=0-\r\nUser-Agent: Browser/1\r\n"
+            "Referer: http://h.example/page\r\nHost: cdn.example\r\nX-Token: t\r\nConnection: keep-alive\r\n\r\n"))
         << "another host gets no cookie";
     const RequestIdentity none(RequestOptions(), QStringLiteral("h.example"));
     EXPECT_EQ(HttpRequest::get(target("/f", "h.example", 80), &range, 2, nullptr, &none),

@@ -11,6 +11,7 @@ public:
     }
 
     void setLimiter(RateLimiter*) override { }
+    void setCallbacks(Callbacks callbacks) override { callbacks_ = std::move(callbacks); }
     void open(const UrlParts& target, const ProxyRoute*, const QByteArray& request, bool headRequest) override
     {
         ++generation_;
@@ -50,8 +51,10 @@ public:
         while (offset < reply.size() && stillMine()) {
             const bool hadHeader = parser_.headersDone();
             offset += parser_.feed(reply.constData() + offset, reply.size() - offset, sink);
-            if (!hadHeader && parser_.headersDone() && callbacks_.onHeader)
-                callbacks_.onHeader();
+            if (!hadHeader && parser_.headersDone() && callbacks_.onHeader) {
+                const auto onHeader = callbacks_.onHeader;
+                onHeader();
+            }
             if (parser_.state() == HttpResponseParser::State::Complete
                 || parser_.state() == HttpResponseParser::State::Failed)
                 break;

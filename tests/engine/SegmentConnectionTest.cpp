@@ -1,0 +1,123 @@
+#include "engine/SegmentConnection.h"
+
+#include "engine/ConnectionPool.h"
+#include "engine/HttpRequest.h"
+
+#include "JobRunner.h"
+
+#include <QCryptographicHash>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include "support/CaseName.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+const QByteArray kBody(5000, 'k');
+
+QByteArray reply(const QByteArray& extraHeaders = {})
+{
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(kBody.size()) + "\r\n" + extraHeaders + "\r\n"
+        + kBody;
+}
+
+// A scripted server on loopback: the n-th request on the c-th connection
+// (both from 0) gets `answer(c, n)`; an empty answer closes the connection
+// without a reply.
+class KeptConnectionServer {
+public:
+    std::function<QByteArray(int connection, int request)> answer;
+    int connections = 0;
+    int requests = 0;
+
+    KeptConnectionServer()
+    {
+        server_.listen(QHostAddress::LocalHost);
+        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+                const int connection = connections++;
+                auto asked = std::make_shared<int>(0);
+                auto pending = std::make_shared<QByteArray>();
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [=, this] {
+                    *pending += socket->readAll();
+                    while (pending->contains("\r\n\r\n")) {
+                        pending->remove(0, pending->indexOf("\r\n\r\n") + 4);
+                        ++requests;
+                        const QByteArray bytes = answer(connection, (*asked)++);
+                        if (bytes.isEmpty()) {
+                            socket->close();
+                            return;
+                        }
+                        socket->write(bytes);
+                    }
+                });
+            }
+        });
+    }
+    quint16 port() const { return server_.serverPort(); }
+
+private:
+    QTcpServer server_;
+};
+
+struct KeepAliveCase {
+    const char* name;
+    std::function<QByteArray(int connection, int request)> answer;
+    int connections; // the server saw, for two downloads one after the other
+};
+
+void PrintTo(const KeepAliveCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class SegmentConnectionKeepAlive : public testing::TestWithParam<KeepAliveCase> { };
+
+// Two requests one after the other, each on a connection object of its own
+// as two jobs have, share the pool: the second goes out on the first's
+// connection where the server keeps it open, and a kept connection the
+// server closes before it answers is replaced unseen.
+TEST_P(SegmentConnectionKeepAlive, TheNextRequestTakesTheKeptConnection)
+{
+    const KeepAliveCase& c = GetParam();
+    KeptConnectionServer server;
+    server.answer = c.answer;
+    ConnectionPool pool;
+    UrlParts target = SplitUrl(QStringLiteral("http://127.0.0.1:%1/f.bin").arg(server.port()), {});
+    for (int run = 0; run < 2; ++run) {
+        QByteArray body;
+        std::optional<bool> complete;
+        QString error;
+        SegmentConnection connection({{},
+                                      [&](const char* data, qsizetype size) { body.append(data, size); },
+                                      [&](bool done) { complete = done; },
+                                      [&](int, const QString& description) { error = description; }},
+                                     &pool);
+        connection.open(target, nullptr, HttpRequest::get(target, nullptr, 0, nullptr), false);
+        ASSERT_TRUE(JobRunner::waitFor([&] { return complete.has_value() || !error.isEmpty(); }, 5000)) << run;
+        EXPECT_EQ(error, QString()) << run;
+        EXPECT_TRUE(complete.value_or(false)) << run;
+        EXPECT_EQ(QCryptographicHash::hash(body, QCryptographicHash::Sha256),
+                  QCryptographicHash::hash(kBody, QCryptographicHash::Sha256))
+            << run;
+    }
+    EXPECT_EQ(server.connections, c.connections);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, SegmentConnectionKeepAlive,
+                         testing::Values(KeepAliveCase {"KeepsItOpen", [](int, int) { return reply(); }, 1},
+                                         KeepAliveCase {"SaysItCloses",
+                                                        [](int, int) { return reply("Connection: close\r\n"); }, 2},
+                                         KeepAliveCase {"ClosesItBeforeTheNextReply",
+                                                        [](int connection, int request) {
+                                                            return connection == 0 && request == 1 ? QByteArray()
+                                                                                                   : reply();
+                                                        },
+                                                        2}),
+                         CaseName());
+
+} // namespace
