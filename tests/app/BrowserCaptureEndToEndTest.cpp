@@ -378,7 +378,7 @@ TEST_P(BrowserSessionDownload, KevaFetchesWithTheBrowsersCookiePageAndAgent)
     const QStringList requests = QString::fromUtf8(home.readFile(QStringLiteral("session.log")))
                                      .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
                                      .filter(QStringLiteral("/members/pack.zip"));
-    ASSERT_GE(requests.size(), 2) << "the probe and the transfer";
+    ASSERT_FALSE(requests.isEmpty()) << "every request of the download carries the session";
     for (const QString& request : requests) {
         const QStringList fields = request.split(QLatin1Char('|'));
         ASSERT_EQ(fields.size(), 4) << request.toStdString();
