@@ -16,7 +16,7 @@ const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 // A service that does not answer within this time counts as none: the
 // notice goes elsewhere rather than holding the program up.
-constexpr int kReplyTimeoutMs = 3000;
+constexpr int kNotifyReplyMs = 3000;
 // The server's own expiry time.
 constexpr int kServerExpiry = -1;
 
@@ -43,7 +43,7 @@ bool DesktopNotifier::notify(const QString& title, const QString& body, const QS
         pairs << action.key << action.caption;
     QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("Notify"));
     call << kProgramTitle << 0U << QString() << title << body << pairs << QVariantMap() << kServerExpiry;
-    const QDBusMessage reply = bus_.call(call, QDBus::Block, kReplyTimeoutMs);
+    const QDBusMessage reply = bus_.call(call, QDBus::Block, kNotifyReplyMs);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         return false;
     files_.insert(reply.arguments().constFirst().toUInt(), filePath);

@@ -6,7 +6,7 @@
 namespace {
 
 // logind answers once it has taken the request; the machine sleeps after.
-constexpr int kReplyTimeoutMs = 10000;
+constexpr int kLogindReplyMs = 10000;
 
 } // namespace
 
@@ -35,6 +35,6 @@ QString SystemPower::call(const QString& method)
                                                           QStringLiteral("/org/freedesktop/login1"),
                                                           QStringLiteral("org.freedesktop.login1.Manager"), method);
     request << false; // not interactive
-    const QDBusMessage reply = bus_.call(request, QDBus::Block, kReplyTimeoutMs);
+    const QDBusMessage reply = bus_.call(request, QDBus::Block, kLogindReplyMs);
     return reply.type() == QDBusMessage::ErrorMessage ? reply.errorMessage() : QString();
 }
