@@ -48,6 +48,9 @@ add_custom_target(keva_packaging ALL DEPENDS ${KEVA_COMPRESSED})
 install(FILES ${CMAKE_BINARY_DIR}/packaging/KEVA.1.gz ${CMAKE_BINARY_DIR}/packaging/kevaget.1.gz
   ${CMAKE_BINARY_DIR}/packaging/Vantrel.1.gz ${CMAKE_BINARY_DIR}/packaging/Vantsvc.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# KEVA without windows as a service of the user's session:
+# systemctl --user enable --now keva.
+install(FILES ${KEVA_PACKAGING_DIR}/systemd/keva.service DESTINATION lib/systemd/user)
 install(FILES ${KEVA_PACKAGING_DIR}/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz
   DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillspan)
 

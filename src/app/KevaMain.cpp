@@ -1,8 +1,11 @@
+#include "app/ConsoleLog.h"
+#include "app/ConsolePrompter.h"
 #include "app/StartupReport.h"
 #include "core/ProgramTitle.h"
 #include "engine/DownloadWindows.h"
 #include "engine/ui/frmDownload.h"
 #include "intake/AddUrlState.h"
+#include "intake/HandOffTarget.h"
 #include "intake/HandOffText.h"
 #include "intake/IntakeSession.h"
 #include "intake/SavePromptState.h"
@@ -71,8 +74,20 @@ int main(int argc, char** argv)
         QTextStream(stderr) << "KEVA: " << rpcProblem << '\n';
         return 2;
     }
-    if (SingleInstance::handOff(SingleInstance::commandLine(arguments)))
+    // Without windows (a service, a machine without a display): the same
+    // list, queue, schedule and remote control, no window, no tray, no
+    // question; what happens goes to standard error.
+    const bool noWindows = arguments.removeAll(QStringLiteral("--no-windows")) > 0;
+    if (noWindows) {
+        if (HandOffTarget::find()) {
+            QTextStream(stderr) << "KEVA: KEVA already runs for this user, on the same list and settings; end it "
+                                   "first\n";
+            return 1;
+        }
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    } else if (SingleInstance::handOff(SingleInstance::commandLine(arguments))) {
         return 0;
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KEVA"));
@@ -82,12 +97,20 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     DesktopShell shell;
-    MessageBoxPrompter prompter;
+    MessageBoxPrompter boxes;
+    ConsolePrompter console;
+    Prompter& prompter = noWindows ? static_cast<Prompter&>(console) : boxes;
     KevaContext context(ProgramFolder::fromEnvironment(), Registry::defaultFolder(), prompter, shell,
                         QApplication::applicationFilePath());
     IntakeSession intake;
     JobViews views;
     DownloadWindows windows(context, views.lstMain);
+    // Remote control (JSON-RPC): the job list as front ends drive it, on
+    // when the settings or this run's command line say so.
+    RemoteDownloads remote(context, windows);
+    RpcServer rpcServer(remote);
+    RpcSwitch rpc(context, rpcServer, *rpcOptions);
+    context.settingsApplied = [&rpc] { rpc.apply(); };
     MainWindowState state(context, intake, windows, views, [] { return QDate::currentDate(); });
     frmMain window(state, views, &QSystemTrayIcon::isSystemTrayAvailable);
     TrayIcon tray(state, window);
@@ -121,6 +144,15 @@ int main(int argc, char** argv)
     };
     windows.askFileExists = [&context, &window](const QString&) { return frmExist::ask(context.text, &window); };
     windows.askLogin = [&context, &window](const QString& server) { return frmLogin::ask(context, server, &window); };
+    ConsoleLog log;
+    if (noWindows) {
+        // Nobody to ask: a file that is there is kept, and a server that
+        // wants a login not given gets none.
+        windows.showWindow = nullptr;
+        windows.askFileExists = [](const QString&) { return FileExistsChoice::Keep; };
+        windows.askLogin = nullptr;
+        QObject::connect(&windows, &DownloadWindows::jobStarting, &log, &ConsoleLog::watch);
+    }
 
     // Every new URL passes the add-URL path: typed into its dialog, or handed
     // over (receiver window, first start, drops, re-download) through DownLoadURL.
@@ -136,7 +168,23 @@ int main(int argc, char** argv)
                                             const BrowserSession& session) {
         savePrompt.follow(leader, url, row, session);
     };
-    const auto takeUrl = [&addUrl](const QString& url) { return addUrl.DownLoadURL(url); };
+    // Without windows, a URL handed in goes to the list as a remote client's
+    // does: into the download folder, through the queue, with no question.
+    const auto takeUrl = [&addUrl, &remote, noWindows](const QString& url, const BrowserSession& session = {}) {
+        if (!noWindows)
+            return addUrl.DownLoadURL(url, session);
+        RpcOptions options;
+        options.referer = session.referrer;
+        options.userAgent = session.userAgent;
+        if (!session.cookie.isEmpty())
+            options.header = QStringList {QStringLiteral("Cookie: ") + session.cookie};
+        QString problem;
+        if (remote.add({url}, options, std::nullopt, problem).isEmpty()) {
+            QTextStream(stderr) << "KEVA: " << problem << Qt::endl;
+            return false;
+        }
+        return true;
+    };
     const auto openAddUrl = [&context, &addUrl, &window](Qt::WindowModality modality) {
         return [&context, &addUrl, &window, modality] { frmURL::showFor(context.text, addUrl, &window, modality); };
     };
@@ -181,15 +229,17 @@ int main(int argc, char** argv)
     // URLs from outside (the browser helper, a second start) arrive through
     // the hidden receiver window, made in step 3 of the load; the browser
     // helper's come with what the browser knew of them.
-    frmLocater receiver([&addUrl](const QString& text) {
+    frmLocater receiver([&takeUrl](const QString& text) {
         const HandOffText::Parsed handed = HandOffText::parse(text);
-        return addUrl.DownLoadURL(handed.url, handed.session);
+        return takeUrl(handed.url, handed.session);
     });
     // A second start without a URL brings the window back, also where no
     // tray can.
-    receiver.showWindow = [&window] { window.showRestored(); };
+    if (!noWindows)
+        receiver.showWindow = [&window] { window.showRestored(); };
     state.loadReceiver = [&receiver] { return receiver.load(); };
-    state.addTrayIcon = [&tray] { tray.add(); };
+    if (!noWindows)
+        state.addTrayIcon = [&tray] { tray.add(); };
     state.removeTrayIcon = [&tray] { tray.remove(); };
     state.quit = [] { QCoreApplication::quit(); };
     // The end of the desktop session, or a quit from elsewhere, saves as a
@@ -200,16 +250,11 @@ int main(int argc, char** argv)
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &state, [&state] { state.sessionEnd(); });
 
-    // Remote control (JSON-RPC): the job list as front ends drive it, on
-    // when the settings or this run's command line say so.
-    RemoteDownloads remote(context, windows);
-    RpcServer rpcServer(remote);
-    RpcSwitch rpc(context, rpcServer, *rpcOptions);
-    context.settingsApplied = [&rpc] { rpc.apply(); };
-
     state.Load();
-    StartupReport::watch(window);
-    window.show();
+    if (!noWindows) {
+        StartupReport::watch(window);
+        window.show();
+    }
     rpc.apply();
 
     // A first start with a URL takes it in once it is up.
