@@ -12,6 +12,7 @@
 
 #include <QFileInfo>
 #include <QPointer>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 
@@ -144,6 +145,11 @@ void DownloadWindows::wait(const QString& url, const QString& savePath, int& row
 
 void DownloadWindows::startQueued()
 {
+    // A question about an existing file runs events, the tick among them:
+    // the pass that asked goes on alone.
+    if (startingQueued_)
+        return;
+    const QScopedValueRollback<bool> starting(startingQueued_, true);
     while (!queueHeld_ && hasRoom()) {
         const std::optional<DownloadQueue::Entry> entry = queue_.takeFirst();
         if (!entry)

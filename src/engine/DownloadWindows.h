@@ -152,5 +152,6 @@ private:
     std::array<std::unique_ptr<DownloadJob>, kSlots> slots_;
     DownloadQueue queue_;
     bool queueHeld_ = false;
+    bool startingQueued_ = false;
     FileExistsChoice lastStartChoice_ = FileExistsChoice::Overwrite;
 };
