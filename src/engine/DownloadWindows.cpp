@@ -95,6 +95,11 @@ int DownloadWindows::runningCount() const
         std::count_if(slots_.begin(), slots_.end(), [](const auto& job) { return job && job->isRunning(); }));
 }
 
+JobList::Row DownloadWindows::addRow(const QString& url, const QString& savePath, const QString& status)
+{
+    return jobs_.addRow({savePath, QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"), status, url});
+}
+
 bool DownloadWindows::hasRoom() const
 {
     const int limit = queueLimit ? queueLimit() : 0;
@@ -130,8 +135,7 @@ void DownloadWindows::wait(const QString& url, const QString& savePath, int& row
     lastStartChoice_ = action;
     JobList::Row listed = jobs_.row(row);
     if (!listed) {
-        listed = jobs_.addRow(
-            {savePath, QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"), JobStatus::kQueued, url});
+        listed = addRow(url, savePath, JobStatus::kQueued);
         row = jobs_.rowCount();
     } else {
         jobs_.setSubItem(listed, JobColumn::SavePath, savePath);
@@ -268,8 +272,7 @@ DownloadJob* DownloadWindows::start(const QString& url, const QString& savePath,
     if (row < 0) {
         // The row names its file from the start, so that it still does when
         // the download fails before it learnt anything else.
-        job.setListRow(jobs_.addRow({savePath, QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"),
-                                     QStringLiteral("N/A"), url}));
+        job.setListRow(addRow(url, savePath, QStringLiteral("N/A")));
         row = jobs_.rowCount();
     } else {
         job.setListRow(jobs_.row(row));
@@ -301,8 +304,7 @@ JobList::Row DownloadWindows::QueueJob(const QString& address, const QString& sa
     if (later)
         keep(url, savePath, kept);
     lastStartChoice_ = FileExistsChoice::Keep;
-    return jobs_.addRow(
-        {savePath, QStringLiteral("0%"), QStringLiteral("N/A"), QStringLiteral("N/A"), JobStatus::kNotDownloaded, url});
+    return addRow(url, savePath, JobStatus::kNotDownloaded);
 }
 
 void DownloadWindows::keepForLater(const QString& address, const QString& savePath, const RequestOptions& options)

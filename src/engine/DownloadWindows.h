@@ -131,6 +131,8 @@ private:
     void wait(const QString& url, const QString& savePath, int& row, const RequestOptions& options,
               FileExistsChoice action);
     int runningCount() const;
+    // A new row of `url` into `savePath`, nothing received yet.
+    JobList::Row addRow(const QString& url, const QString& savePath, const QString& status);
     void offerStartAgain(DownloadJob& job);
     // What to do with the existing file `savePath`: what was `settled`
     // already, else asked (or the schedule's choice).
