@@ -173,13 +173,8 @@ int main(int argc, char** argv)
     const auto takeUrl = [&addUrl, &remote, noWindows](const QString& url, const BrowserSession& session = {}) {
         if (!noWindows)
             return addUrl.DownLoadURL(url, session);
-        RpcOptions options;
-        options.referer = session.referrer;
-        options.userAgent = session.userAgent;
-        if (!session.cookie.isEmpty())
-            options.header = QStringList {QStringLiteral("Cookie: ") + session.cookie};
         QString problem;
-        if (remote.add({url}, options, std::nullopt, problem).isEmpty()) {
+        if (remote.takeHandedIn(url, session, problem).isEmpty()) {
             QTextStream(stderr) << "KEVA: " << problem << Qt::endl;
             return false;
         }

@@ -154,25 +154,9 @@ QString RemoteDownloads::add(const QStringList& uris, const RpcOptions& options,
 {
     // Mirrors of one file: the first address is the download's.
     const QString url = uris.value(0);
-    if (!IsDownloadUrl(url)) {
-        problem = QStringLiteral("%1 is not an http, https or ftp address").arg(url);
-        return {};
-    }
-    QString name = options.out.value_or(NetworkName::fileNameOf(url));
-    if (name.isEmpty())
-        name = QStringLiteral("index.html");
+    const QString name = options.out.value_or(NetworkName::fileNameOf(url));
     if (name.contains(QLatin1Char('/')) || name == QStringLiteral(".") || name == QStringLiteral("..")) {
         problem = QStringLiteral("The option out must be a file name, not %1").arg(name);
-        return {};
-    }
-    if (options.dir && !QDir::isAbsolutePath(*options.dir)) {
-        problem = QStringLiteral("The option dir must be an absolute folder, not %1").arg(*options.dir);
-        return {};
-    }
-    QString path = options.dir ? SavePaths::join(*options.dir, name)
-                               : SavePaths::defaultPath(context_.dialogSettings.lastSavePath, name);
-    if (!QDir().mkpath(SavePaths::folderOf(path))) {
-        problem = QStringLiteral("The folder %1 can not be made").arg(SavePaths::folderOf(path));
         return {};
     }
     RequestOptions request;
@@ -183,6 +167,34 @@ QString RemoteDownloads::add(const QStringList& uris, const RpcOptions& options,
     request.browser.referrer = options.referer.value_or(QString());
     request.browser.userAgent = options.userAgent.value_or(QString());
     request.checksum = options.checksum;
+    return list(url, name, request, options, position, problem);
+}
+
+QString RemoteDownloads::takeHandedIn(const QString& url, const BrowserSession& session, QString& problem)
+{
+    return list(url, SavePaths::fileNameFor(url, session), RequestOptions::of(session), RpcOptions(), std::nullopt,
+                problem);
+}
+
+QString RemoteDownloads::list(const QString& url, QString name, const RequestOptions& request,
+                              const RpcOptions& options, std::optional<int> position, QString& problem)
+{
+    if (!IsDownloadUrl(url)) {
+        problem = QStringLiteral("%1 is not an http, https or ftp address").arg(url);
+        return {};
+    }
+    if (name.isEmpty())
+        name = QStringLiteral("index.html");
+    if (options.dir && !QDir::isAbsolutePath(*options.dir)) {
+        problem = QStringLiteral("The option dir must be an absolute folder, not %1").arg(*options.dir);
+        return {};
+    }
+    QString path = options.dir ? SavePaths::join(*options.dir, name)
+                               : SavePaths::defaultPath(context_.dialogSettings.lastSavePath, name);
+    if (!QDir().mkpath(SavePaths::folderOf(path))) {
+        problem = QStringLiteral("The folder %1 can not be made").arg(SavePaths::folderOf(path));
+        return {};
+    }
     // Nothing on disk is lost and nobody is asked: a file that is there is
     // gone on with or overwritten only when the client says so, else the
     // download takes a free name beside it.
@@ -268,8 +280,12 @@ QString RemoteDownloads::remove(const QString& gid, bool)
 void RemoteDownloads::pauseAll(bool)
 {
     windows_.holdQueue(true);
-    for (const RpcDownloadStatus& status : active())
-        pause(status.gid, false);
+    for (const auto& [row, gid] : listed()) {
+        if (DownloadJob* job = windows_.jobOf(row); job && job->isRunning()) {
+            job->Pause_Resume();
+            emit downloadEvent(Event::Pause, gid);
+        }
+    }
 }
 
 void RemoteDownloads::unpauseAll()
@@ -318,11 +334,21 @@ QList<RpcDownloadStatus> RemoteDownloads::stopped() const
 RpcGlobalStat RemoteDownloads::globalStat() const
 {
     RpcGlobalStat stat;
-    for (const RpcDownloadStatus& status : active())
-        stat.downloadSpeed += status.downloadSpeed;
-    stat.numActive = static_cast<int>(active().size());
-    stat.numWaiting = static_cast<int>(waiting().size());
-    stat.numStopped = static_cast<int>(stopped().size());
+    stat.numStopped = static_cast<int>(removed_.size());
+    for (const auto& [row, gid] : listed()) {
+        const RpcDownloadStatus status = statusOf(row, gid);
+        switch (status.state) {
+        case State::Active:
+            stat.downloadSpeed += status.downloadSpeed;
+            ++stat.numActive;
+            break;
+        case State::Waiting:
+        case State::Paused: ++stat.numWaiting; break;
+        case State::Complete:
+        case State::Error:
+        case State::Removed: ++stat.numStopped; break;
+        }
+    }
     stat.numStoppedTotal = std::max(endedInRun_, stat.numStopped);
     return stat;
 }

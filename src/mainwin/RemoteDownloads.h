@@ -39,10 +39,19 @@ public:
     RpcOptions globalOptions() const override;
     QString changeGlobalOptions(const RpcOptions& change) override;
 
+    // A URL handed in while KEVA runs without windows: listed as a remote
+    // client's download, with the browser's session and file name; its GID,
+    // or nothing and the reason in `problem`.
+    QString takeHandedIn(const QString& url, const BrowserSession& session, QString& problem);
+
     // The GID of `row` of today's list.
     QString gidOf(const JobList::Row& row) const;
 
 private:
+    // Lists `url` as `name` (in the client's dir, else beside the last
+    // saved file) and starts it through the queue.
+    QString list(const QString& url, QString name, const RequestOptions& request, const RpcOptions& options,
+                 std::optional<int> position, QString& problem);
     // Every row of today's list with its GID, made in one pass.
     QList<std::pair<JobList::Row, QString>> listed() const;
     JobList::Row rowOf(const QString& gid) const;
