@@ -270,6 +270,20 @@ def first_line(command):
     return ""
 
 
+def finish_runs_report(path, report, walls, ratio, all_good, mismatches):
+    """Ends a report of runs: a row per tool (its wall times, their median and
+    ratio(median)), then all_good or the runs that went wrong; writes it to
+    path and prints it."""
+    for tool, times in walls.items():
+        median = statistics.median(times)
+        report.append(f"| {tool} | {' '.join(f'{t:.2f}' for t in times)} | {median:.2f} | {ratio(median):.2f} |")
+    report += ["", all_good if not mismatches else "Runs that went wrong:"]
+    report += [f"- {line}" for line in mismatches]
+    with open(path, "w", encoding="utf-8") as file:
+        file.write("\n".join(report) + "\n")
+    print("\n".join(report))
+
+
 def cpu_model():
     try:
         with open("/proc/cpuinfo", encoding="utf-8") as f:

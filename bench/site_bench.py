@@ -28,7 +28,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from benchutil import first_line, start_nginx  # noqa: E402
+from benchutil import finish_runs_report, first_line, start_nginx  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SITE_CRAWL = os.environ.get("SITE_CRAWL", os.path.join(HERE, "..", "build", "bin", "site_crawl"))
@@ -105,14 +105,8 @@ def main():
                   "whole program (start-up included). A run whose tree differs from wget's first, by sha256, "
                   "counts as nan.", "",
                   "| tool | wall times (s) | median (s) | median / wget's |", "|---|---|---|---|"]
-        for tool, times in walls.items():
-            median = statistics.median(times)
-            report.append(f"| {tool} | {' '.join(f'{t:.2f}' for t in times)} | {median:.2f} | {median / wget_median:.2f} |")
-        report += ["", "Every tree equal to wget's." if not mismatches else "Runs that went wrong:"]
-        report += [f"- {line}" for line in mismatches]
-        with open(RESULTS, "w") as file:
-            file.write("\n".join(report) + "\n")
-        print("\n".join(report))
+        finish_runs_report(RESULTS, report, walls, lambda median: median / wget_median,
+                           "Every tree equal to wget's.", mismatches)
     finally:
         if nginx:
             nginx.terminate()

@@ -26,7 +26,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from benchutil import first_line, start_nginx  # noqa: E402
+from benchutil import finish_runs_report, first_line, start_nginx  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 KEVAGET = os.path.abspath(os.environ.get("KEVAGET", os.path.join(HERE, "..", "build-rel", "bin", "kevaget")))
@@ -117,15 +117,8 @@ def main():
                   "or whose files differ from the served ones, by sha256, counts as nan. On a loaded machine "
                   "the times scatter; the ratios of medians say more than the seconds.", "",
                   "| tool | wall times (s) | median (s) | kevaget's median / tool's |", "|---|---|---|---|"]
-        for tool, times in walls.items():
-            median = statistics.median(times)
-            report.append(f"| {tool} | {' '.join(f'{t:.2f}' for t in times)} | {median:.2f} "
-                          f"| {kevaget_median / median:.2f} |")
-        report += ["", "Every run's files equal to the served ones." if not mismatches else "Runs that went wrong:"]
-        report += [f"- {line}" for line in mismatches]
-        with open(RESULTS, "w", encoding="utf-8") as file:
-            file.write("\n".join(report) + "\n")
-        print("\n".join(report))
+        finish_runs_report(RESULTS, report, walls, lambda median: kevaget_median / median,
+                           "Every run's files equal to the served ones.", mismatches)
     finally:
         if nginx:
             nginx.terminate()
