@@ -207,21 +207,26 @@ bool MainWindowState::restartRow(const JobList::Row& row, const QString& url)
     return true;
 }
 
+QList<JobList::Row> MainWindowState::selectedTodayRows() const
+{
+    QList<JobList::Row> rows;
+    if (views_.shown() != JobViews::View::Downloads)
+        return rows;
+    const JobList& lstMain = views_.lstMain;
+    for (int number = 1; number <= lstMain.rowCount(); ++number) {
+        if (const JobList::Row row = lstMain.row(number); row->selected)
+            rows.append(row);
+    }
+    return rows;
+}
+
 JobList::Row MainWindowState::addressChangeRow() const
 {
-    if (views_.shown() != JobViews::View::Downloads)
+    const QList<JobList::Row> selected = selectedTodayRows();
+    if (selected.size() != 1)
         return {};
-    const JobList& lstMain = views_.lstMain;
-    JobList::Row chosen;
-    for (int number = 1; number <= lstMain.rowCount(); ++number) {
-        const JobList::Row row = lstMain.row(number);
-        if (!row->selected)
-            continue;
-        if (chosen)
-            return {};
-        chosen = row;
-    }
-    if (!chosen || chosen->subItem(JobColumn::Percent) == QStringLiteral("100%")
+    const JobList::Row& chosen = selected.first();
+    if (chosen->subItem(JobColumn::Percent) == QStringLiteral("100%")
         || !QDir::isAbsolutePath(chosen->subItem(JobColumn::SavePath)))
         return {};
     return chosen;
@@ -348,15 +353,8 @@ void MainWindowState::run(JobCommand command, Scope scope)
 
 QList<JobList::Row> MainWindowState::queuedSelection() const
 {
-    QList<JobList::Row> rows;
-    if (views_.shown() != JobViews::View::Downloads)
-        return rows;
-    const JobList& lstMain = views_.lstMain;
-    for (int number = 1; number <= lstMain.rowCount(); ++number) {
-        const JobList::Row row = lstMain.row(number);
-        if (row->selected && row->subItem(JobColumn::Status) == JobStatus::kQueued)
-            rows.append(row);
-    }
+    QList<JobList::Row> rows = selectedTodayRows();
+    rows.removeIf([](const JobList::Row& row) { return row->subItem(JobColumn::Status) != JobStatus::kQueued; });
     return rows;
 }
 

@@ -160,6 +160,8 @@ signals:
 private:
     enum class TrayFirst { Yes, No };
 
+    // The selected rows of the Downloads list while it is shown, in order.
+    QList<JobList::Row> selectedTodayRows() const;
     static bool appliesTo(JobCommand command, const DownloadJob& job);
     QList<DownloadJob*> targets(JobCommand command, Scope scope) const;
     void step(const QString& name);
