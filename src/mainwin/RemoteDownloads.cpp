@@ -90,6 +90,15 @@ JobList::Row RemoteDownloads::rowOf(const QString& gid) const
     return {};
 }
 
+qsizetype RemoteDownloads::removedAt(const QString& gid) const
+{
+    for (qsizetype at = 0; at < removed_.size(); ++at) {
+        if (removed_[at].gid == gid)
+            return at;
+    }
+    return -1;
+}
+
 QString RemoteDownloads::notFound(const QString& gid) const
 {
     return QStringLiteral("GID %1 is not found").arg(gid);
@@ -303,10 +312,8 @@ std::optional<RpcDownloadStatus> RemoteDownloads::status(const QString& gid) con
 {
     if (const JobList::Row row = rowOf(gid))
         return statusOf(row, gid);
-    const auto removed = std::find_if(removed_.begin(), removed_.end(),
-                                      [&](const RpcDownloadStatus& status) { return status.gid == gid; });
-    if (removed != removed_.end())
-        return *removed;
+    if (const qsizetype at = removedAt(gid); at >= 0)
+        return removed_[at];
     return std::nullopt;
 }
 
@@ -355,10 +362,8 @@ RpcGlobalStat RemoteDownloads::globalStat() const
 
 QString RemoteDownloads::removeResult(const QString& gid)
 {
-    const auto removed = std::find_if(removed_.begin(), removed_.end(),
-                                      [&](const RpcDownloadStatus& status) { return status.gid == gid; });
-    if (removed != removed_.end()) {
-        removed_.erase(removed);
+    if (const qsizetype at = removedAt(gid); at >= 0) {
+        removed_.removeAt(at);
         return {};
     }
     const JobList::Row row = rowOf(gid);

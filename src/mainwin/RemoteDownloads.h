@@ -60,6 +60,8 @@ private:
     void follow(DownloadJob& job);
     void tell(Event event, const DownloadJob& job);
     QString notFound(const QString& gid) const;
+    // Where removed_ tells of `gid`; -1 when it does not.
+    qsizetype removedAt(const QString& gid) const;
 
     KevaContext& context_;
     DownloadWindows& windows_;
