@@ -4,17 +4,18 @@ run, each peer beside it, ratios printed.
 
   crawl    the generated site (bench/site_bench.py) of 300 and of 3,000 files
            in nested folders, `site_crawl crawl URL DIR 3` against
-           `wget -r -l inf -np` (same restrictions as site_bench.py).
+           `wget -r -l inf -np` (same restrictions as site_bench.py): wall
+           time and peak RSS (`/usr/bin/time`).
   syscalls `strace -f -c` of one crawl of the 3,000-file site: fsync,
            fdatasync, openat and rename calls per fetched file (the
            program's start-up, spread over many files, counts little).
   connections
            `strace -f -c` of one crawl of the 300-file site by site_crawl
            and by wget: socket() and connect() calls per fetched file.
-  urls     300 small files (1 to 40 KB) by URL: kevaget once per URL in a
-           loop, and curl the same way, against `wget -i LIST` and
-           `aria2c -i LIST -j 4`; then one small file fetched 100 times by
-           kevaget and by curl (the cost of a run: start-up and transfer).
+  urls     300 small files (1 to 40 KB) by URL: `kevaget -i LIST -j 4`
+           against `wget -i LIST` and `aria2c -i LIST -j 4`; then one small
+           file fetched 100 times by kevaget and by curl (the cost of a run:
+           start-up and transfer).
   rss      1 GiB over http and over https (a certificate made for the run),
            saved to /dev/shm: peak RSS (`/usr/bin/time -v`) and wall time of
            kevaget (six connections), aria2c -x6 -s6 and curl.
@@ -145,19 +146,25 @@ class Bench:
             timed(tools["wget -r -np"](out))
             reference = tree(out)
             walls = {tool: [] for tool in tools}
+            peaks = {tool: [] for tool in tools}
+            peak_file = os.path.join(self.root, "peak.txt")
             for run in range(RUNS):
                 for tool in sorted(tools, reverse=run % 2 == 1):
                     out = self.out("crawl")
-                    wall, result = timed(tools[tool](out))
+                    wall, result = timed(["/usr/bin/time", "-f", "%M", "-o", peak_file] + tools[tool](out))
                     good = result.returncode in (0, 8) and tree(out) == reference
                     walls[tool].append(wall if good else float("nan"))
+                    with open(peak_file) as file:
+                        peaks[tool].append(int(file.read().split()[-1]) / 1024)
             keva, wget = median(walls["site_crawl (3 at a time)"]), median(walls["wget -r -np"])
             for tool, times in walls.items():
                 rows.append([f"{pages + files} ({len(reference)} fetched)", tool, " ".join(f"{t:.2f}" for t in times),
-                             f"{median(times):.2f}", f"{median(times) / wget:.2f}"])
-            print(f"crawl {pages + files}: site_crawl {keva:.2f} s, wget {wget:.2f} s, ratio {keva / wget:.2f}")
-        self.report += ["## Site crawl", "", "Every run's tree compared by sha256 with wget's (nan: differs or failed).",
-                        ""] + table(["site files", "tool", "wall s", "median s", "÷ wget"], rows) + [""]
+                             f"{median(times):.2f}", f"{median(times) / wget:.2f}", f"{max(peaks[tool]):.1f}"])
+            print(f"crawl {pages + files}: site_crawl {keva:.2f} s, wget {wget:.2f} s, ratio {keva / wget:.2f}, "
+                  f"peak RSS {max(peaks['site_crawl (3 at a time)']):.1f} MiB")
+        self.report += ["## Site crawl", "", "Every run's tree compared by sha256 with wget's (nan: differs or failed); "
+                        "peak RSS: the highest of the runs (`/usr/bin/time`).",
+                        ""] + table(["site files", "tool", "wall s", "median s", "÷ wget", "peak RSS MiB"], rows) + [""]
 
     # ------------------------------------------------------------ syscalls
 
@@ -224,16 +231,8 @@ class Bench:
         with open(listing, "w") as file:
             file.write("\n".join(urls) + "\n")
 
-        def loop(tool):
-            def run(out):
-                for url in urls:
-                    target = os.path.join(out, url.rsplit("/", 1)[1])
-                    command = ([KEVAGET, "-f", "-o", target, url] if tool == "kevaget"
-                               else ["curl", "-s", "-o", target, url])
-                    subprocess.run(command, stdin=subprocess.DEVNULL, capture_output=True)
-            return run
-
-        tools = {"kevaget, once per URL": loop("kevaget"), "curl, once per URL": loop("curl"),
+        tools = {"kevaget -i -j 4": lambda out: subprocess.run([KEVAGET, "-i", listing, "-j", "4"], cwd=out,
+                                                              capture_output=True),
                  "wget -i": lambda out: subprocess.run(["wget", "-q", "-i", listing, "-P", out], capture_output=True),
                  "aria2c -i -j 4": lambda out: subprocess.run(ARIA2C + ["-i", listing, "-j", "4", "-d", out],
                                                              capture_output=True)}
@@ -245,7 +244,7 @@ class Bench:
                 tools[tool](out)
                 wall = time.monotonic() - began
                 walls[tool].append(wall if tree(out) == served else float("nan"))
-        keva = median(walls["kevaget, once per URL"])
+        keva = median(walls["kevaget -i -j 4"])
         rows = [[tool, " ".join(f"{t:.2f}" for t in times), f"{median(times):.2f}",
                  f"{keva / median(times):.2f}"] for tool, times in walls.items()]
         print("300 URLs: " + ", ".join(f"{row[0]} {row[2]} s" for row in rows))

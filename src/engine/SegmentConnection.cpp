@@ -4,18 +4,18 @@
 #include "engine/HttpRequest.h"
 #include "engine/HttpStatus.h"
 #include "engine/RateLimiter.h"
+#include "engine/ReadBuffer.h"
 #include "engine/TlsFailure.h"
 
 namespace {
 
-constexpr std::size_t kReadBuffer = 256 * 1024;
 // Unbounded, a socket takes everything the kernel holds into a buffer of
 // its own, megabytes per connection; over TLS, Qt hands all of it to OpenSSL
 // in one piece, whose buffer then grows (a fresh allocation, a copy and a
 // wipe each time). Reading at most this much ahead keeps those buffers small
-// and warm: it halves the CPU time of a large https download, and the memory
-// of six plain connections, at the same speed.
-constexpr qint64 kReadAhead = 256 * 1024;
+// and warm: it halves the CPU time of a large https download against no
+// bound, and takes a quarter of the memory of 256 KiB at the same speed.
+constexpr qint64 kReadAhead = 64 * 1024;
 
 } // namespace
 
@@ -23,7 +23,6 @@ SegmentConnection::SegmentConnection(Callbacks callbacks, ConnectionPool* pool, 
     : QObject(parent)
     , callbacks_(std::move(callbacks))
     , pool_(pool)
-    , buffer_(std::make_unique_for_overwrite<char[]>(kReadBuffer))
 {
     readLater_.setSingleShot(true);
     connect(&readLater_, &QTimer::timeout, this, &SegmentConnection::readAvailable);
@@ -224,10 +223,11 @@ void SegmentConnection::readAvailable()
         if (stillMine() && callbacks_.onBody)
             callbacks_.onBody(data, size);
     };
+    const ReadBuffer buffer;
     while (stillMine()) {
-        constexpr auto room = static_cast<qint64>(kReadBuffer);
-        const qint64 got = limiter_ ? limiter_->read(*socket_, buffer_.get(), room)
-                                    : socket_->read(buffer_.get(), room);
+        constexpr auto room = static_cast<qint64>(ReadBuffer::kSize);
+        const qint64 got = limiter_ ? limiter_->read(*socket_, buffer.data(), room)
+                                    : socket_->read(buffer.data(), room);
         if (got > 0)
             replyStarted_ = true;
         if (got <= 0) {
@@ -240,7 +240,7 @@ void SegmentConnection::readAvailable()
         qsizetype offset = 0;
         while (offset < got && stillMine()) {
             const bool hadHeader = parser_.headersDone();
-            offset += parser_.feed(buffer_.get() + offset, static_cast<qsizetype>(got) - offset, sink);
+            offset += parser_.feed(buffer.data() + offset, static_cast<qsizetype>(got) - offset, sink);
             if (!hadHeader && parser_.headersDone() && callbacks_.onHeader) {
                 // A copy: the handler may hand the connection to new callbacks.
                 const auto onHeader = callbacks_.onHeader;

@@ -10,7 +10,6 @@
 #include <QTcpSocket>
 #include <QTimer>
 
-#include <memory>
 #include <optional>
 
 class ConnectionPool;
@@ -66,8 +65,6 @@ private:
     QSslSocket* tlsSocket_ = nullptr; // socket_ over TLS, or null
     HttpResponseParser parser_;
     QByteArray request_;
-    // Read into, never zero-filled: pages are touched only as data arrives.
-    std::unique_ptr<char[]> buffer_;
     bool open_ = false;
     bool tls_ = false;
     QString tlsHost_;         // the name the certificate must carry

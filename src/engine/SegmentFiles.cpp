@@ -26,8 +26,13 @@ bool SegmentFiles::write(int i, qint64 offset, const char* data, qsizetype size,
         return false;
     }
     Gathered& gathered = gathered_[at];
-    if (!gathered.bytes.isEmpty() && gathered.offset + gathered.bytes.size() != offset && !flush(i, error))
+    if (!gathered.bytes.isEmpty()
+        && (gathered.offset + gathered.bytes.size() != offset || gathered.bytes.size() + size > kGather)
+        && !flush(i, error))
         return false;
+    // A large piece is written as it stands: a copy would only cost memory.
+    if (size >= kGather / 4)
+        return put(i, offset, data, size, error);
     if (gathered.bytes.isEmpty()) {
         gathered.offset = offset;
         gathered.bytes.reserve(kGather); // kept from one gathering to the next
@@ -38,26 +43,28 @@ bool SegmentFiles::write(int i, qint64 offset, const char* data, qsizetype size,
 
 bool SegmentFiles::flush(int i, QString* error)
 {
-    const auto at = static_cast<std::size_t>(i);
-    Gathered& gathered = gathered_[at];
-    const char* data = gathered.bytes.constData();
-    qsizetype left = gathered.bytes.size();
-    qint64 offset = gathered.offset;
-    while (left > 0) {
-        const ssize_t written = ::pwrite(files_[at]->handle(), data, static_cast<size_t>(left), offset);
+    Gathered& gathered = gathered_[static_cast<std::size_t>(i)];
+    const bool written = put(i, gathered.offset, gathered.bytes.constData(), gathered.bytes.size(), error);
+    gathered.bytes.resize(0);
+    return written;
+}
+
+bool SegmentFiles::put(int i, qint64 offset, const char* data, qsizetype size, QString* error)
+{
+    const int handle = files_[static_cast<std::size_t>(i)]->handle();
+    while (size > 0) {
+        const ssize_t written = ::pwrite(handle, data, static_cast<size_t>(size), offset);
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
             *error = QString::fromLocal8Bit(std::strerror(written < 0 ? errno : ENOSPC));
-            gathered.bytes.resize(0);
             lost_ = true;
             return false;
         }
         data += written;
-        left -= written;
+        size -= written;
         offset += written;
     }
-    gathered.bytes.resize(0);
     return true;
 }
 

@@ -10,13 +10,14 @@
 #include <memory>
 
 // The target file as each segment's connection writes it: one handle per
-// segment, each writing its bytes at their own offsets. A connection's
-// pieces (a few kilobytes each over TLS) are gathered into larger writes;
-// sync() and closeAll() put everything gathered on the disk first.
+// segment, each writing its bytes at their own offsets. A connection's small
+// pieces (a few kilobytes each under a speed limit) are gathered into larger
+// writes, large ones written as they come; sync() and closeAll() put
+// everything gathered on the disk first.
 class SegmentFiles {
 public:
     // Bytes gathered for one segment before they are written.
-    static constexpr qsizetype kGather = 256 * 1024;
+    static constexpr qsizetype kGather = 64 * 1024;
 
     // A new download into `path`: nothing is lost yet.
     void setPath(const QString& path)
@@ -47,6 +48,7 @@ private:
         QByteArray bytes;
     };
     bool flush(int i, QString* error);
+    bool put(int i, qint64 offset, const char* data, qsizetype size, QString* error);
 
     QString path_;
     std::array<std::unique_ptr<QFile>, SegmentTable::kMaxSegments> files_;

@@ -17,13 +17,11 @@ bool TlsTrust::addAuthorities(const QString& path, QString* problem)
         *problem = QStringLiteral("%1 holds no PEM certificate").arg(path);
         return false;
     }
-    // Setting authorities ends the loading of the system's on demand: they
-    // are taken in first, so that both are trusted.
+    // Sockets still look the system's authorities up in their folder as a
+    // certificate asks for one, so both are trusted without reading all of the
+    // system's into memory (megabytes).
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    QList<QSslCertificate> trusted = configuration.caCertificates();
-    if (trusted.isEmpty())
-        trusted = QSslConfiguration::systemCaCertificates();
-    configuration.setCaCertificates(trusted + certificates);
+    configuration.setCaCertificates(configuration.caCertificates() + certificates);
     QSslConfiguration::setDefaultConfiguration(configuration);
     return true;
 }

@@ -18,6 +18,7 @@
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -75,7 +76,11 @@ protected:
         QProcess process;
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(home.path(QString()));
-        process.start(TestHome::binFolder() + QStringLiteral("/kevaget"), arguments);
+        const QString kevaget = TestHome::binFolder() + QStringLiteral("/kevaget");
+        if (wrapper.isEmpty())
+            process.start(kevaget, arguments);
+        else
+            process.start(wrapper.first(), wrapper.mid(1) + QStringList {kevaget} + arguments);
         process.write(input);
         process.closeWriteChannel();
         Outcome outcome;
@@ -95,6 +100,7 @@ protected:
 
     TestHome home;
     QByteArray served;
+    QStringList wrapper; // a program kevaget runs under, with its arguments
 };
 
 struct BadUrlCase {
@@ -162,12 +168,15 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName());
 
 // https:// with certificates made for the test: trusted only through
-// --ca-certificate, or with checks off through --no-check-certificate.
+// --ca-certificate, or with checks off through --no-check-certificate; a
+// named authority that did not sign the server's certificate leaves the
+// system's authorities trusted.
 struct TlsRunCase {
     const char* name;
-    QStringList options; // "CA" stands for the test authority's file
+    QStringList options; // "CA" and "SELF" stand for the test authority's file and an unrelated one
     int exitCode;
-    const char* errorText; // a line of stderr, empty for none
+    const char* errorText;     // a line of stderr, empty for none
+    bool systemTrusts = false; // the system's authorities (/etc/ssl/certs) are the test authority alone
 };
 
 class KevaGetTls : public KevaGet, public testing::WithParamInterface<TlsRunCase> { };
@@ -181,9 +190,27 @@ TEST_P(KevaGetTls, TrustsWhatTheOptionsSay)
     nginx.useTls(certificates.server().certificate, certificates.server().key);
     KEVA_REQUIRE_PEER(nginx);
 
+    if (c.systemTrusts) {
+        // A mount namespace of its own shows kevaget a system folder of authorities.
+        if (QProcess::execute(QStringLiteral("unshare"), {QStringLiteral("-rm"), QStringLiteral("true")}) != 0)
+            GTEST_SKIP() << "unshare -rm (user and mount namespaces) is not available here";
+        const QString system = home.path(QStringLiteral("system-certs"));
+        ASSERT_TRUE(QDir().mkpath(system));
+        ASSERT_TRUE(QFile::copy(certificates.authority(), system + QStringLiteral("/test-ca.pem")));
+        ASSERT_EQ(QProcess::execute(QStringLiteral("openssl"), {QStringLiteral("rehash"), system}), 0);
+        wrapper = {QStringLiteral("unshare"),
+                   QStringLiteral("-rm"),
+                   QStringLiteral("sh"),
+                   QStringLiteral("-c"),
+                   QStringLiteral("mount --bind \"$0\" /etc/ssl/certs && exec \"$@\""),
+                   system};
+    }
     QStringList arguments;
-    for (const QString& option : c.options)
-        arguments.append(option == QStringLiteral("CA") ? certificates.authority() : option);
+    for (const QString& option : c.options) {
+        arguments.append(option == QStringLiteral("CA")         ? certificates.authority()
+                             : option == QStringLiteral("SELF") ? certificates.selfSigned().certificate
+                                                                : option);
+    }
     const QString saved = home.path(QStringLiteral("got.bin"));
     arguments << QStringLiteral("-o") << saved << nginx.url(QStringLiteral("/file.bin")).toString();
     const Outcome outcome = run(arguments);
@@ -203,6 +230,12 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, KevaGetTls,
     testing::Values(
         TlsRunCase {"TrustedAuthority", {QStringLiteral("--ca-certificate"), QStringLiteral("CA")}, 0, ""},
+        TlsRunCase {"UnrelatedAuthority",
+                    {QStringLiteral("--ca-certificate"), QStringLiteral("SELF")},
+                    1,
+                    "kevaget: The server's certificate is not trusted: the certificate comes from an unknown "
+                    "authority."},
+        TlsRunCase {"SystemAuthorityAsWell", {QStringLiteral("--ca-certificate"), QStringLiteral("SELF")}, 0, "", true},
         TlsRunCase {"UnknownAuthority",
                     {},
                     1,

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QTimer>
 
 CrawlHarness::CrawlHarness()
 {
@@ -39,8 +40,13 @@ bool CrawlHarness::waitUntilOver(int timeoutMs)
 bool CrawlHarness::waitFor(const std::function<bool()>& done, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
+    // Sleeps until something happens, as the program's own event loop does
+    // (polling would take a core from the servers); the timer wakes it to look
+    // at the deadline.
+    QTimer wake;
+    wake.start(20);
     while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     return done();
 }
 
