@@ -207,8 +207,8 @@ void HttpDownload::Check_Create(qint64 size)
     } else {
         // The probe's reply goes on with the file's first bytes, unless
         // the file goes on from bytes of its own.
-        if (!resume)
-            transfer_.takeFirstReply(probe_.takeConnection());
+        if (!resume && !transfer_.takeFirstReply(probe_.takeConnection()))
+            return;
         transfer_.connectAll();
     }
     job_.startUpdates();

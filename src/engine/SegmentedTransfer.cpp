@@ -36,15 +36,17 @@ void SegmentedTransfer::connectAll()
     }
 }
 
-void SegmentedTransfer::takeFirstReply(std::unique_ptr<HttpConnection> connection)
+bool SegmentedTransfer::takeFirstReply(std::unique_ptr<HttpConnection> connection)
 {
     if (!connection)
-        return;
+        return true;
     QString error;
     if (!files_.open(0, &error)) {
+        // Kept, closed: this runs within the connection's own call.
         connection->close();
+        connections_[0] = std::move(connection);
         callbacks_.onFail(error);
-        return;
+        return false;
     }
     connection->setCallbacks(callbacksFor(0));
     connection->setLimiter(limiter_);
@@ -63,6 +65,7 @@ void SegmentedTransfer::takeFirstReply(std::unique_ptr<HttpConnection> connectio
     }
     connections_[0] = std::move(connection);
     askedAt_[0].start();
+    return true;
 }
 
 HttpConnection::Callbacks SegmentedTransfer::callbacksFor(int i)

@@ -84,7 +84,8 @@ public:
     // Segment 0 goes on with `connection`, whose reply to a request from the
     // file's first byte (a 206 of a piece, or a 200 of the whole file) has
     // its header read and its body still to come; nothing when it is null.
-    void takeFirstReply(std::unique_ptr<HttpConnection> connection);
+    // False when the file can not be opened (the failure is told).
+    bool takeFirstReply(std::unique_ptr<HttpConnection> connection);
     // Connects every segment that has bytes left and no connection open.
     void connectAll();
     void closeAll();

@@ -41,9 +41,10 @@ protected:
         job->setConnections(server.factory());
     }
 
-    void start(const QString& url = QStringLiteral("http://host.example/file.bin"))
+    void start(const QString& url = QStringLiteral("http://host.example/file.bin"),
+               const QString& saveAs = QStringLiteral("file.bin"))
     {
-        job->setTarget(url, home.path(QStringLiteral("file.bin")), SplitUrl(url, {}));
+        job->setTarget(url, home.path(saveAs), SplitUrl(url, {}));
         job->setListRow(jobs.addRow({QStringLiteral("N/A"), QStringLiteral("0%")}));
         job->StartDownload();
     }
@@ -237,6 +238,21 @@ INSTANTIATE_TEST_SUITE_P(
                     FirstReplyCase {"WholeFileOfUnknownLength",
                                     [](const ScriptedHttp::Request&) { return "HTTP/1.1 200 OK\r\n\r\n" + kBody; }}),
     CaseName());
+
+// A file that can not be opened ends the job with the reason, and the
+// first reply's connection, whose call it happens in, outlives it.
+TEST_F(DownloadJobScripted, AFileThatCanNotBeOpenedFailsTheJobWithTheReason)
+{
+    server.holdOpen = false;
+    server.respond = [](const ScriptedHttp::Request& request) { return ScriptedHttp::rangedReply(request, kBody); };
+    start(QStringLiteral("http://host.example/file.bin"), QStringLiteral("no-such-folder/file.bin"));
+    ASSERT_TRUE(JobRunner::waitFor([&] { return job->completed() || job->failed(); }, 5000));
+    EXPECT_TRUE(job->failed());
+    EXPECT_TRUE(job->view().lblStatus.startsWith(
+        QStringLiteral("Could not open %1 for writing").arg(home.path(QStringLiteral("no-such-folder/file.bin")))))
+        << job->view().lblStatus.toStdString();
+    EXPECT_EQ(server.requests.size(), 1) << "no connection after the failure";
+}
 
 struct RedirectCase {
     const char* name;
