@@ -4,6 +4,8 @@
 #include "engine/SegmentFiles.h"
 #include "engine/SegmentTable.h"
 
+#include <QFileInfo>
+
 void ResumeState::begin(const QString& url, const QString& savePath)
 {
     url_ = url;
@@ -12,8 +14,11 @@ void ResumeState::begin(const QString& url, const QString& savePath)
     lastModified_.clear();
     written_.reset();
     saved_.invalidate();
-    // A run that was killed while it wrote the resume data left a temporary file.
-    ResumeFile::removeStaleTemporaries(savePath);
+    // A run that was killed while it wrote the resume data left a temporary
+    // file beside the file it had begun. Only then is the folder listed for
+    // them: a crawl of many new files does not list its folders for each.
+    if (QFileInfo::exists(savePath))
+        ResumeFile::removeStaleTemporaries(savePath);
 }
 
 void ResumeState::setValidators(const QByteArray& etag, const QByteArray& lastModified)

@@ -261,11 +261,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, DownloadJobNewAddress,
                                          NewAddressCase {"AnotherFileFromTheBeginning", false, Prompter::Answer::Yes}),
                          CaseName());
 
-// Temporary files of resume data that a killed run was writing are removed
-// when the download of that file starts again; nothing else is touched.
+// Temporary files of resume data that a killed run was writing beside the
+// file it had begun are removed when the download of that file starts
+// again; nothing else is touched.
 TEST_F(DownloadJobResume, AStartRemovesTheTemporariesOfKilledRuns)
 {
     const QString name = files.make(200000);
+    QFile served(files.root() + QLatin1Char('/') + name);
+    ASSERT_TRUE(served.open(QIODevice::ReadOnly));
+    home.writeFile(name, served.read(1000)); // what the killed run got
     NginxServer nginx(files.root());
     KEVA_REQUIRE_PEER(nginx);
     QProcess ended;
