@@ -44,15 +44,47 @@ QString TextLookup::caption(const QString& key, const QString& builtIn) const
     return languagePackUnavailable_ ? builtIn : GetText(key, builtIn);
 }
 
+void TextLookup::setLanguageFile(const QString& languageFile)
+{
+    languageFile_ = languageFile;
+    const std::lock_guard guard(heldMutex_);
+    heldPath_.clear();
+}
+
+void TextLookup::hold() const
+{
+    profile_.hold();
+    const std::lock_guard guard(heldMutex_);
+    ++holds_;
+}
+
+void TextLookup::release() const
+{
+    profile_.release();
+    const std::lock_guard guard(heldMutex_);
+    if (--holds_ == 0)
+        heldPath_.clear();
+}
+
 QString TextLookup::languagePath() const
 {
-    const QString exact = languageFolder_ + QLatin1Char('/') + languageFile_;
-    if (QFileInfo::exists(exact))
-        return exact;
-    const QStringList files = QDir(languageFolder_).entryList(QDir::Files, QDir::Name);
-    for (const QString& file : files) {
-        if (file.compare(languageFile_, Qt::CaseInsensitive) == 0)
-            return languageFolder_ + QLatin1Char('/') + file;
+    {
+        const std::lock_guard guard(heldMutex_);
+        if (holds_ > 0 && !heldPath_.isEmpty())
+            return heldPath_;
     }
-    return exact;
+    QString path = languageFolder_ + QLatin1Char('/') + languageFile_;
+    if (!QFileInfo::exists(path)) {
+        const QStringList files = QDir(languageFolder_).entryList(QDir::Files, QDir::Name);
+        for (const QString& file : files) {
+            if (file.compare(languageFile_, Qt::CaseInsensitive) == 0) {
+                path = languageFolder_ + QLatin1Char('/') + file;
+                break;
+            }
+        }
+    }
+    const std::lock_guard guard(heldMutex_);
+    if (holds_ > 0)
+        heldPath_ = path;
+    return path;
 }

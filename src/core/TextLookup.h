@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <mutex>
+
 // Texts by digit key from the current language file, "<LanguageFile>" in the
 // language folder, section "KEVA". The file is read once and kept parsed
 // until it changes: an edited or replaced language file, or a change to
@@ -34,7 +36,7 @@ public:
 
     QString languageFolder() const { return languageFolder_; }
     QString languageFile() const { return languageFile_; }
-    void setLanguageFile(const QString& languageFile) { languageFile_ = languageFile; }
+    void setLanguageFile(const QString& languageFile);
     // Windows are laid out right to left with the Arabic language file.
     bool rightToLeft() const { return languageFile_ == QStringLiteral("Arabic.ini"); }
 
@@ -43,6 +45,10 @@ public:
     // is written, and the sentence around it keeps its order.
     // How many times a language file was read and parsed.
     int parseCount() const { return profile_.parseCount(); }
+    // While held (see TextReadSession), look-ups see the language file as
+    // the first of them found it, without looking at it again.
+    void hold() const;
+    void release() const;
 
     static QString leftToRightRun(const QString& run) { return QChar(0x2066) + run + QChar(0x2069); }
     // leftToRightRun in a right-to-left language; `run` as it is in others.
@@ -55,4 +61,7 @@ private:
     QString languageFile_;
     bool languagePackUnavailable_ = false;
     ProfileReader profile_;
+    mutable std::mutex heldMutex_;
+    mutable int holds_ = 0;
+    mutable QString heldPath_; // the file found while held
 };

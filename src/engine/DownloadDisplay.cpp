@@ -1,10 +1,11 @@
 #include "engine/DownloadDisplay.h"
 
-#include "core/TextLookup.h"
+#include "core/TextReadSession.h"
 #include "engine/ProgressMeter.h"
 
 void DownloadDisplay::readCaptions(const TextLookup& text)
 {
+    const TextReadSession session(text);
     const auto get = [&text](const char* key, const char* fallback) {
         return text.caption(QString::fromLatin1(key), QString::fromLatin1(fallback));
     };

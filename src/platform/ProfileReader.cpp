@@ -20,7 +20,7 @@ QString fitBuffer(QString text, int bufferSize)
 QString ProfileReader::getString(const QString& fileName, const QString& section, const QString& key,
                                  const QString& defaultValue, int bufferSize) const
 {
-    const auto parsed = file_.latest(fileName, [](const std::optional<QByteArray>& content) {
+    const auto parsed = file_.snapshot(fileName, [](const std::optional<QByteArray>& content) {
         return content ? ProfileFile::parse(*content) : ProfileFile();
     });
     if (const auto value = parsed->value(section, key))

@@ -20,6 +20,10 @@ public:
 
     // How many times a file was read and parsed.
     int parseCount() const { return file_.parseCount(); }
+    // While held, reads see the file as the first of them found it, without
+    // looking at it again (holds nest).
+    void hold() const { file_.hold(); }
+    void release() const { file_.release(); }
 
 private:
     mutable ParsedFileCache<ProfileFile> file_;

@@ -1,4 +1,5 @@
 #include "core/TextLookup.h"
+#include "core/TextReadSession.h"
 
 #include "support/CaseName.h"
 #include "support/TestHome.h"
@@ -98,6 +99,15 @@ INSTANTIATE_TEST_SUITE_P(
                                                       QByteArray(kEnglishIni).replace("=Connected", "=Connexion"));
                                  },
                                  QStringLiteral("Connexion"), 2},
+                    ReparseCase {"EditedDuringASession",
+                                 [](TestHome& home, TextLookup& text) {
+                                     const TextReadSession session(text);
+                                     EXPECT_EQ(text.GetText(QStringLiteral("11048")), QStringLiteral("Connected"));
+                                     home.writeFile(QStringLiteral("home/Lang/English.ini"), "[KEVA]\n11048=Online\n");
+                                     EXPECT_EQ(text.GetText(QStringLiteral("11048")), QStringLiteral("Connected"))
+                                         << "one look at the file for the session";
+                                 },
+                                 QStringLiteral("Online"), 2},
                     ReparseCase {
                         "OtherLanguage",
                         [](TestHome&, TextLookup& text) { text.setLanguageFile(QStringLiteral("German.ini")); },
