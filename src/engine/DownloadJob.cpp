@@ -2,6 +2,7 @@
 
 #include "core/Formatting.h"
 #include "core/ProgramTitle.h"
+#include "core/TextReadSession.h"
 #include "engine/HttpRequest.h"
 #include "engine/RequestOptionsFile.h"
 #include "settings/CRegister.h"
@@ -248,6 +249,7 @@ void DownloadJob::CloseConnections()
 
 void DownloadJob::FinishTransfer()
 {
+    const TextReadSession session(context_.text);
     CloseConnections();
     saveResumeState();
     timeOut_.stop();

@@ -1,9 +1,10 @@
 #include "site/CrawlProgress.h"
 
-#include "core/TextLookup.h"
+#include "core/TextReadSession.h"
 
 QString CrawlProgress::text(const TextLookup& lookup) const
 {
+    const TextReadSession session(lookup);
     const auto text = [&lookup](const char* key, const QString& fallback) {
         return lookup.GetText(QString::fromLatin1(key), fallback);
     };
