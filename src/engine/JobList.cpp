@@ -14,7 +14,16 @@ JobList::Row JobList::row(int number) const
 
 int JobList::numberOf(const Row& row) const
 {
-    return row ? static_cast<int>(rows_.indexOf(row)) + 1 : 0;
+    if (!row)
+        return 0;
+    if (!positions_) {
+        positions_.emplace();
+        positions_->reserve(rows_.size());
+        for (qsizetype i = 0; i < rows_.size(); ++i)
+            positions_->insert(rows_[i].get(), i);
+    }
+    const auto found = positions_->constFind(row.get());
+    return found == positions_->cend() ? 0 : static_cast<int>(*found) + 1;
 }
 
 JobList::Row JobList::made(const QStringList& subItems)
@@ -29,6 +38,8 @@ JobList::Row JobList::addRow(const QStringList& subItems)
 {
     Row row = made(subItems);
     rows_.append(row);
+    if (positions_)
+        positions_->insert(row.get(), rows_.size() - 1);
     emit rowsAdded(rowCount(), rowCount());
     return row;
 }
@@ -39,8 +50,11 @@ void JobList::addRows(const QList<QStringList>& rows)
         return;
     const int first = rowCount() + 1;
     rows_.reserve(rows_.size() + rows.size());
-    for (const QStringList& subItems : rows)
+    for (const QStringList& subItems : rows) {
         rows_.append(made(subItems));
+        if (positions_)
+            positions_->insert(rows_.last().get(), rows_.size() - 1);
+    }
     emit rowsAdded(first, rowCount());
 }
 
@@ -61,12 +75,14 @@ void JobList::removeRow(int number)
     if (number < 1 || number > rowCount())
         return;
     rows_.removeAt(number - 1);
+    positions_.reset();
     emit rowRemoved(number);
 }
 
 void JobList::clear()
 {
     rows_.clear();
+    positions_.reset();
     emit cleared();
 }
 
@@ -83,6 +99,7 @@ void JobList::moveRow(int from, int to)
     if (from == to || !row(from) || !row(to))
         return;
     rows_.move(from - 1, to - 1);
+    positions_.reset();
     emit rowsRearranged();
 }
 
@@ -94,5 +111,6 @@ void JobList::sortBy(int subItem, bool ascending)
         const int order = a->subItem(subItem).compare(b->subItem(subItem), Qt::CaseInsensitive);
         return ascending ? order < 0 : order > 0;
     });
+    positions_.reset();
     emit rowsRearranged();
 }

@@ -2,10 +2,12 @@
 
 #include "engine/JobRow.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 
 #include <memory>
+#include <optional>
 
 // The rows of the job list. A job keeps a handle on its own row, so it goes
 // on writing into the right row when rows above it are removed.
@@ -48,4 +50,8 @@ private:
     static Row made(const QStringList& subItems);
 
     QList<Row> rows_;
+    // Where each row stands, kept as rows are appended and made again at the
+    // first look after any other change: a row's number is asked at every
+    // change of its cells.
+    mutable std::optional<QHash<const JobRow*, qsizetype>> positions_;
 };
