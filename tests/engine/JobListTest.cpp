@@ -35,14 +35,17 @@ TEST_P(JobListNumbers, FollowEveryChange)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Changes, JobListNumbers,
-    testing::Values(ListChangeCase {"Nothing", [](JobList&) {}},
-                    ListChangeCase {"RowsAppended", [](JobList& jobs) { jobs.addRows({{QStringLiteral("x")}, {QStringLiteral("y")}}); }},
-                    ListChangeCase {"RowRemoved", [](JobList& jobs) { jobs.removeRow(2); }},
-                    ListChangeCase {"RowMoved", [](JobList& jobs) { jobs.moveRow(1, 3); }},
-                    ListChangeCase {"Sorted", [](JobList& jobs) { jobs.sortBy(1, true); }},
-                    ListChangeCase {"Cleared", [](JobList& jobs) { jobs.clear(); }}),
-    CaseName());
+INSTANTIATE_TEST_SUITE_P(Changes, JobListNumbers,
+                         testing::Values(ListChangeCase {"Nothing", [](JobList&) {}},
+                                         ListChangeCase {
+                                             "RowsAppended",
+                                             [](JobList& jobs) {
+                                                 jobs.addRows({{QStringLiteral("x")}, {QStringLiteral("y")}});
+                                             }},
+                                         ListChangeCase {"RowRemoved", [](JobList& jobs) { jobs.removeRow(2); }},
+                                         ListChangeCase {"RowMoved", [](JobList& jobs) { jobs.moveRow(1, 3); }},
+                                         ListChangeCase {"Sorted", [](JobList& jobs) { jobs.sortBy(1, true); }},
+                                         ListChangeCase {"Cleared", [](JobList& jobs) { jobs.clear(); }}),
+                         CaseName());
 
 } // namespace
