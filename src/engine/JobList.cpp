@@ -37,9 +37,7 @@ JobList::Row JobList::made(const QStringList& subItems)
 JobList::Row JobList::addRow(const QStringList& subItems)
 {
     Row row = made(subItems);
-    rows_.append(row);
-    if (positions_)
-        positions_->insert(row.get(), rows_.size() - 1);
+    append(row);
     emit rowsAdded(rowCount(), rowCount());
     return row;
 }
@@ -50,12 +48,16 @@ void JobList::addRows(const QList<QStringList>& rows)
         return;
     const int first = rowCount() + 1;
     rows_.reserve(rows_.size() + rows.size());
-    for (const QStringList& subItems : rows) {
-        rows_.append(made(subItems));
-        if (positions_)
-            positions_->insert(rows_.last().get(), rows_.size() - 1);
-    }
+    for (const QStringList& subItems : rows)
+        append(made(subItems));
     emit rowsAdded(first, rowCount());
+}
+
+void JobList::append(const Row& row)
+{
+    rows_.append(row);
+    if (positions_)
+        positions_->insert(row.get(), rows_.size() - 1);
 }
 
 void JobList::setSubItem(const Row& row, int subItem, const QString& text)

@@ -48,6 +48,8 @@ signals:
 
 private:
     static Row made(const QStringList& subItems);
+    // Appends `row`, and its place to the index while there is one.
+    void append(const Row& row);
 
     QList<Row> rows_;
     // Where each row stands, kept as rows are appended and made again at the
