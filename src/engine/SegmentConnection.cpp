@@ -5,7 +5,7 @@
 #include "engine/HttpStatus.h"
 #include "engine/RateLimiter.h"
 #include "engine/ReadBuffer.h"
-#include "engine/TlsFailure.h"
+#include "engine/TlsSession.h"
 
 namespace {
 
@@ -33,22 +33,8 @@ SegmentConnection::~SegmentConnection()
     // The socket goes with this object, after its members: it must not call back.
     if (socket_)
         socket_->disconnect(this);
-}
-
-// A TLS socket only for https: making one loads the TLS library and the
-// system's certificates, which a plain http connection does without.
-void SegmentConnection::makeSocket(bool tls)
-{
-    if (socket_ && (tlsSocket_ != nullptr) == tls)
-        return;
-    if (socket_) {
-        // It may be the one whose signal got us here.
-        socket_->disconnect(this);
-        socket_->deleteLater();
-    }
-    tlsSocket_ = tls ? new QSslSocket(this) : nullptr;
-    socket_ = tls ? tlsSocket_ : new QTcpSocket(this);
-    watch();
+    if (tlsSession_)
+        tlsSession_->disconnect(this);
 }
 
 void SegmentConnection::watch()
@@ -56,18 +42,16 @@ void SegmentConnection::watch()
     connect(socket_, &QTcpSocket::connected, this, [this] {
         if (!tunnel_.isEmpty())
             socket_->write(tunnel_);
-        else if (!tls_)
+        else if (tls_)
+            startTls();
+        else
             socket_->write(request_);
     });
-    if (tlsSocket_) {
-        connect(tlsSocket_, &QSslSocket::encrypted, this, [this] { socket_->write(request_); });
-        // A certificate that fails its checks ends the connection before a byte is sent.
-        connect(tlsSocket_, &QSslSocket::sslErrors, this, [this](const QList<QSslError>& errors) {
-            if (open_)
-                fail(QAbstractSocket::SslHandshakeFailedError, TlsFailureText(errors));
-        });
-    }
-    connect(socket_, &QTcpSocket::readyRead, this, &SegmentConnection::readAvailable);
+    // Over TLS, the session reads the socket and says when bytes have come.
+    connect(socket_, &QTcpSocket::readyRead, this, [this] {
+        if (!tlsSession_)
+            readAvailable();
+    });
     connect(socket_, &QTcpSocket::disconnected, this, [this] {
         if (!open_ || retriedFresh())
             return;
@@ -79,18 +63,54 @@ void SegmentConnection::watch()
             return; // a closed connection is handled as its end
         fail(error, socket_->errorString());
     });
+    if (tlsSession_)
+        watchTls();
+}
+
+// TLS is made only for https: a plain http connection never loads it.
+void SegmentConnection::startTls()
+{
+    tlsSession_ = TlsSession::start(socket_, tlsHost_);
+    watchTls();
+}
+
+void SegmentConnection::watchTls()
+{
+    connect(tlsSession_, &TlsSession::encrypted, this, [this] { tlsSession_->write(request_); });
+    // A certificate that fails its checks ends the connection before a byte is sent.
+    connect(tlsSession_, &TlsSession::failed, this, [this](const QString& text) {
+        if (open_)
+            fail(QAbstractSocket::SslHandshakeFailedError, text);
+    });
+    connect(tlsSession_, &TlsSession::readyRead, this, &SegmentConnection::readAvailable);
+}
+
+QIODevice& SegmentConnection::stream() const
+{
+    if (tlsSession_)
+        return *tlsSession_;
+    return *socket_;
+}
+
+void SegmentConnection::dropSocket()
+{
+    if (!socket_)
+        return;
+    socket_->disconnect(this);
+    if (tlsSession_)
+        tlsSession_->disconnect(this);
+    socket_->abort();
+    socket_->deleteLater();
+    socket_ = nullptr;
+    tlsSession_ = nullptr;
 }
 
 bool SegmentConnection::retriedFresh()
 {
-    if (!reused_ || replyStarted_ || socket_->bytesAvailable() > 0)
+    if (!reused_ || replyStarted_ || stream().bytesAvailable() > 0)
         return false;
     reused_ = false;
-    socket_->disconnect(this);
-    socket_->abort();
-    socket_->deleteLater();
-    socket_ = nullptr;
-    tlsSocket_ = nullptr;
+    dropSocket();
     connectFresh();
     return true;
 }
@@ -134,33 +154,35 @@ void SegmentConnection::open(const UrlParts& target, const ProxyRoute* route, co
 
 void SegmentConnection::sendOn(QTcpSocket* socket)
 {
-    if (socket_) {
-        socket_->disconnect(this);
-        socket_->deleteLater();
-    }
+    dropSocket();
     socket->setParent(this);
     socket_ = socket;
-    tlsSocket_ = qobject_cast<QSslSocket*>(socket);
+    tlsSession_ = TlsSession::of(socket);
     watch();
     reused_ = true;
     tunnel_.clear();
     tunnelReply_.clear();
     socket_->setReadBufferSize(limiter_ && limiter_->limit() > 0 ? limiter_->socketBuffer() : kReadAhead);
-    socket_->write(request_);
+    stream().write(request_);
 }
 
 void SegmentConnection::connectFresh()
 {
     reused_ = false;
-    makeSocket(tls_);
+    // A socket is connected again, unless a TLS session of an earlier
+    // connection is on it.
+    if (tlsSession_)
+        dropSocket();
+    if (!socket_) {
+        socket_ = new QTcpSocket(this);
+        watch();
+    }
     socket_->setReadBufferSize(limiter_ && limiter_->limit() > 0 ? limiter_->socketBuffer() : kReadAhead);
     const ProxyRoute* route = route_ ? &*route_ : nullptr;
     tunnel_ = route && tls_ ? HttpRequest::connect(target_, *route) : QByteArray();
     tunnelReply_.clear();
     if (route)
         socket_->connectToHost(route->host, static_cast<quint16>(route->port));
-    else if (tls_)
-        tlsSocket_->connectToHostEncrypted(target_.Server, static_cast<quint16>(target_.Port));
     else
         socket_->connectToHost(target_.Server, static_cast<quint16>(target_.Port));
 }
@@ -176,9 +198,11 @@ void SegmentConnection::close()
         return;
     if (keepsAlive()) {
         socket_->disconnect(this);
-        pool_->put(poolKey_, socket_);
+        if (tlsSession_)
+            tlsSession_->disconnect(this);
+        pool_->put(poolKey_, socket_); // a TLS session goes with its socket
         socket_ = nullptr;
-        tlsSocket_ = nullptr;
+        tlsSession_ = nullptr;
         return;
     }
     socket_->abort();
@@ -205,8 +229,7 @@ bool SegmentConnection::readTunnelReply()
     }
     tunnel_.clear();
     tunnelReply_.clear();
-    tlsSocket_->setPeerVerifyName(tlsHost_);
-    tlsSocket_->startClientEncryption();
+    startTls();
     return true;
 }
 
@@ -226,12 +249,12 @@ void SegmentConnection::readAvailable()
     const ReadBuffer buffer;
     while (stillMine()) {
         constexpr auto room = static_cast<qint64>(ReadBuffer::kSize);
-        const qint64 got = limiter_ ? limiter_->read(*socket_, buffer.data(), room)
-                                    : socket_->read(buffer.data(), room);
+        QIODevice& in = stream();
+        const qint64 got = limiter_ ? limiter_->read(in, buffer.data(), room) : in.read(buffer.data(), room);
         if (got > 0)
             replyStarted_ = true;
         if (got <= 0) {
-            if (limiter_ && limiter_->holdsBack(*socket_))
+            if (limiter_ && limiter_->holdsBack(in))
                 readLater_.start(limiter_->waitMs());
             else if (endPending_)
                 ended();
@@ -268,8 +291,8 @@ void SegmentConnection::ended()
 bool SegmentConnection::keepsAlive() const
 {
     if (!pool_ || parser_.state() != HttpResponseParser::State::Complete || endPending_
-        || socket_->state() != QAbstractSocket::ConnectedState || socket_->bytesAvailable() > 0
-        || (limiter_ && limiter_->holdsBack(*socket_)))
+        || socket_->state() != QAbstractSocket::ConnectedState || stream().bytesAvailable() > 0
+        || (limiter_ && limiter_->holdsBack(stream())))
         return false;
     const QByteArray connection = parser_.header("Connection").value_or(QByteArray()).toLower();
     if (connection.contains("close"))

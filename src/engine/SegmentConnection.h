@@ -6,13 +6,13 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
-#include <QSslSocket>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <optional>
 
 class ConnectionPool;
+class TlsSession;
 
 // An HTTP connection over TCP, or over TLS for https (the certificate checked
 // against the trusted authorities, and against the host name). With a pool,
@@ -34,9 +34,18 @@ public:
     const HttpResponseParser& response() const override { return parser_; }
 
 private:
-    void makeSocket(bool tls);
     // Sends the request on `socket`, a connection to the server kept open.
     void sendOn(QTcpSocket* socket);
+    // Starts TLS on the connected socket (directly, or in a proxy's tunnel);
+    // the request goes out once the server's certificate is accepted.
+    void startTls();
+    void watchTls();
+    // Lets go of the socket (and its TLS session), which may be the one
+    // whose signal got us here.
+    void dropSocket();
+    // Where the reply is read from and the request written to: the TLS
+    // session, or the socket itself.
+    QIODevice& stream() const;
     // Connects anew and sends the request once connected.
     void connectFresh();
     void watch();
@@ -60,9 +69,9 @@ private:
     std::optional<ProxyRoute> route_;
     bool reused_ = false;       // the request went out on a kept connection
     bool replyStarted_ = false; // a byte of the reply has come
-    // Made by the first open(), and again when the scheme changes.
+    // Made by the first open(), and again after a kept one was refused.
     QTcpSocket* socket_ = nullptr;
-    QSslSocket* tlsSocket_ = nullptr; // socket_ over TLS, or null
+    TlsSession* tlsSession_ = nullptr; // over socket_ for https, or null
     HttpResponseParser parser_;
     QByteArray request_;
     bool open_ = false;

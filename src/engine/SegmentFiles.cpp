@@ -33,10 +33,10 @@ bool SegmentFiles::write(int i, qint64 offset, const char* data, qsizetype size,
     // A large piece is written as it stands: a copy would only cost memory.
     if (size >= kGather / 4)
         return put(i, offset, data, size, error);
-    if (gathered.bytes.isEmpty()) {
+    // The gathering grows as small pieces come, and keeps its room for the
+    // next one.
+    if (gathered.bytes.isEmpty())
         gathered.offset = offset;
-        gathered.bytes.reserve(kGather); // kept from one gathering to the next
-    }
     gathered.bytes.append(data, size);
     return gathered.bytes.size() < kGather || flush(i, error);
 }

@@ -13,7 +13,6 @@
 #include "support/TestCertificates.h"
 
 #include <QFile>
-#include <QSslConfiguration>
 
 #include <gtest/gtest.h>
 
@@ -24,12 +23,11 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
-        systemTrust = QSslConfiguration::defaultConfiguration();
         ASSERT_TRUE(certificates.ok()) << certificates.error().toStdString();
         QString problem;
         ASSERT_TRUE(TlsTrust::addAuthorities(certificates.authority(), &problem)) << problem.toStdString();
     }
-    void TearDown() override { QSslConfiguration::setDefaultConfiguration(systemTrust); }
+    void TearDown() override { TlsTrust::reset(); }
 
     // nginx over TLS with `pair`, serving the test files, "/slow/" at 256 KB/s.
     std::unique_ptr<NginxServer> tlsServer(const TestCertificates::Pair& pair)
@@ -52,8 +50,6 @@ protected:
     }
 
     const TestCertificates& certificates = TestCertificates::instance();
-    // The trust of the system alone, without the test authority.
-    QSslConfiguration systemTrust;
 };
 
 struct TlsBoundCase {
@@ -167,6 +163,20 @@ TEST_F(DownloadJobHttps, FollowsRedirectsBetweenHttpAndHttps)
     EXPECT_EQ(result.job->url(), last->url(QLatin1Char('/') + name).toString());
 }
 
+TEST_F(DownloadJobHttps, AServerThatSpeaksNoTlsEndsTheJobWithTheReason)
+{
+    const QString name = files.make(50000);
+    NginxServer plain(files.root());
+    KEVA_REQUIRE_PEER(plain);
+    QUrl url = plain.url(QLatin1Char('/') + name);
+    url.setScheme(QStringLiteral("https"));
+
+    const auto result = runner->run(url.toString(), saveTo(name));
+    EXPECT_FALSE(result.completed);
+    EXPECT_EQ(result.failure, QStringLiteral("The secure connection failed: wrong version number."));
+    EXPECT_FALSE(QFile::exists(saveTo(name))) << "nothing written";
+}
+
 struct BadCertificateCase {
     const char* name;
     TestCertificates::Pair (*pair)(const TestCertificates&);
@@ -180,7 +190,7 @@ TEST_P(DownloadJobBadCertificates, EndTheJobWithTheirReasonAndWriteNothing)
 {
     const BadCertificateCase& c = GetParam();
     if (!c.trustAuthority)
-        QSslConfiguration::setDefaultConfiguration(systemTrust);
+        TlsTrust::reset(); // the system's authorities alone
     const QString name = files.make(50000);
     const auto nginx = tlsServer(c.pair(certificates));
     KEVA_REQUIRE_PEER(*nginx);

@@ -18,7 +18,6 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QSslConfiguration>
 
 #include <gtest/gtest.h>
 
@@ -54,9 +53,7 @@ struct ProxyCase {
 
 class DownloadJobProxy : public EngineTest, public testing::WithParamInterface<ProxyCase> {
 protected:
-    void TearDown() override { QSslConfiguration::setDefaultConfiguration(systemTrust_); }
-
-    QSslConfiguration systemTrust_ = QSslConfiguration::defaultConfiguration();
+    void TearDown() override { TlsTrust::reset(); }
 };
 
 TEST_P(DownloadJobProxy, GoesThroughTheProxyAndKeepsItsLoginFromTheServer)

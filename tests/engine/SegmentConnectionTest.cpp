@@ -2,14 +2,18 @@
 
 #include "engine/ConnectionPool.h"
 #include "engine/HttpRequest.h"
+#include "engine/TlsTrust.h"
 
 #include "JobRunner.h"
 
 #include <QCryptographicHash>
-#include <QTcpServer>
+#include <QFile>
+#include <QSslKey>
+#include <QSslServer>
 #include <QTcpSocket>
 
 #include "support/CaseName.h"
+#include "support/TestCertificates.h"
 
 #include <gtest/gtest.h>
 
@@ -25,24 +29,41 @@ QByteArray reply(const QByteArray& extraHeaders = {})
         + kBody;
 }
 
-// A scripted server on loopback: the n-th request on the c-th connection
-// (both from 0) gets `answer(c, n)`; an empty answer closes the connection
-// without a reply.
+QByteArray contentsOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A scripted server on loopback, over TLS or not: the n-th request on the
+// c-th connection (both from 0) gets `answer(c, n)`; an empty answer closes
+// the connection without a reply (over TLS, with the session's own close).
 class KeptConnectionServer {
 public:
     std::function<QByteArray(int connection, int request)> answer;
     int connections = 0;
     int requests = 0;
 
-    KeptConnectionServer()
+    explicit KeptConnectionServer(bool tls)
     {
-        server_.listen(QHostAddress::LocalHost);
-        QObject::connect(&server_, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        if (tls) {
+            const TestCertificates::Pair pair = TestCertificates::instance().server();
+            QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+            configuration.setLocalCertificate(QSslCertificate(contentsOf(pair.certificate)));
+            configuration.setPrivateKey(QSslKey(contentsOf(pair.key), QSsl::Ec));
+            auto tlsServer = std::make_unique<QSslServer>();
+            tlsServer->setSslConfiguration(configuration);
+            server_ = std::move(tlsServer);
+        } else {
+            server_ = std::make_unique<QTcpServer>();
+        }
+        server_->listen(QHostAddress::LocalHost);
+        QObject::connect(server_.get(), &QTcpServer::pendingConnectionAvailable, [this] {
+            while (QTcpSocket* socket = server_->nextPendingConnection()) {
                 const int connection = connections++;
                 auto asked = std::make_shared<int>(0);
                 auto pending = std::make_shared<QByteArray>();
-                QObject::connect(socket, &QTcpSocket::readyRead, socket, [=, this] {
+                const auto read = [=, this] {
                     *pending += socket->readAll();
                     while (pending->contains("\r\n\r\n")) {
                         pending->remove(0, pending->indexOf("\r\n\r\n") + 4);
@@ -54,20 +75,23 @@ public:
                         }
                         socket->write(bytes);
                     }
-                });
+                };
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, read);
+                read(); // a TLS connection is handed over with what came during its handshake
             }
         });
     }
-    quint16 port() const { return server_.serverPort(); }
+    quint16 port() const { return server_->serverPort(); }
 
 private:
-    QTcpServer server_;
+    std::unique_ptr<QTcpServer> server_;
 };
 
 struct KeepAliveCase {
     const char* name;
     std::function<QByteArray(int connection, int request)> answer;
     int connections; // the server saw, for two downloads one after the other
+    bool tls = false;
 };
 
 void PrintTo(const KeepAliveCase& c, std::ostream* os)
@@ -75,7 +99,10 @@ void PrintTo(const KeepAliveCase& c, std::ostream* os)
     *os << c.name;
 }
 
-class SegmentConnectionKeepAlive : public testing::TestWithParam<KeepAliveCase> { };
+class SegmentConnectionKeepAlive : public testing::TestWithParam<KeepAliveCase> {
+protected:
+    void TearDown() override { TlsTrust::reset(); }
+};
 
 // Two requests one after the other, each on a connection object of its own
 // as two jobs have, share the pool: the second goes out on the first's
@@ -84,10 +111,16 @@ class SegmentConnectionKeepAlive : public testing::TestWithParam<KeepAliveCase> 
 TEST_P(SegmentConnectionKeepAlive, TheNextRequestTakesTheKeptConnection)
 {
     const KeepAliveCase& c = GetParam();
-    KeptConnectionServer server;
+    if (c.tls) {
+        ASSERT_TRUE(TestCertificates::instance().ok()) << TestCertificates::instance().error().toStdString();
+        QString problem;
+        ASSERT_TRUE(TlsTrust::addAuthorities(TestCertificates::instance().authority(), &problem));
+    }
+    KeptConnectionServer server(c.tls);
     server.answer = c.answer;
     ConnectionPool pool;
-    UrlParts target = SplitUrl(QStringLiteral("http://127.0.0.1:%1/f.bin").arg(server.port()), {});
+    const QString scheme = c.tls ? QStringLiteral("https") : QStringLiteral("http");
+    UrlParts target = SplitUrl(QStringLiteral("%1://127.0.0.1:%2/f.bin").arg(scheme).arg(server.port()), {});
     for (int run = 0; run < 2; ++run) {
         QByteArray body;
         std::optional<bool> complete;
@@ -108,16 +141,21 @@ TEST_P(SegmentConnectionKeepAlive, TheNextRequestTakesTheKeptConnection)
     EXPECT_EQ(server.connections, c.connections);
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, SegmentConnectionKeepAlive,
-                         testing::Values(KeepAliveCase {"KeepsItOpen", [](int, int) { return reply(); }, 1},
-                                         KeepAliveCase {"SaysItCloses",
-                                                        [](int, int) { return reply("Connection: close\r\n"); }, 2},
-                                         KeepAliveCase {"ClosesItBeforeTheNextReply",
-                                                        [](int connection, int request) {
-                                                            return connection == 0 && request == 1 ? QByteArray()
-                                                                                                   : reply();
-                                                        },
-                                                        2}),
-                         CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Servers, SegmentConnectionKeepAlive,
+    testing::Values(KeepAliveCase {"KeepsItOpen", [](int, int) { return reply(); }, 1},
+                    KeepAliveCase {"SaysItCloses", [](int, int) { return reply("Connection: close\r\n"); }, 2},
+                    KeepAliveCase {"ClosesItBeforeTheNextReply",
+                                   [](int connection, int request) {
+                                       return connection == 0 && request == 1 ? QByteArray() : reply();
+                                   },
+                                   2},
+                    KeepAliveCase {"KeepsItOpenOverTls", [](int, int) { return reply(); }, 1, true},
+                    KeepAliveCase {"ClosesItsTlsSessionBeforeTheNextReply",
+                                   [](int connection, int request) {
+                                       return connection == 0 && request == 1 ? QByteArray() : reply();
+                                   },
+                                   2, true}),
+    CaseName());
 
 } // namespace
