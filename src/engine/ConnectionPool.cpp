@@ -1,5 +1,8 @@
 #include "engine/ConnectionPool.h"
 
+#include "engine/ReadBuffer.h"
+#include "engine/TlsSession.h"
+
 #include <QTcpSocket>
 
 #include <algorithm>
@@ -31,7 +34,8 @@ QString ConnectionPool::keyFor(const UrlParts& target, const ProxyRoute* route)
 
 QTcpSocket* ConnectionPool::take(const QString& key)
 {
-    const auto newest = std::find_if(idle_.rbegin(), idle_.rend(), [&](const Idle& idle) { return idle.key == key; });
+    const auto newest = std::find_if(idle_.rbegin(), idle_.rend(),
+                                     [&](const Idle& idle) { return idle.key == key && idle.toDrop == 0; });
     if (newest == idle_.rend())
         return nullptr;
     QTcpSocket* socket = newest->socket;
@@ -41,7 +45,13 @@ QTcpSocket* ConnectionPool::take(const QString& key)
     return socket;
 }
 
-void ConnectionPool::put(const QString& key, QTcpSocket* socket)
+int ConnectionPool::readyCount() const
+{
+    return static_cast<int>(
+        std::count_if(idle_.begin(), idle_.end(), [](const Idle& idle) { return idle.toDrop == 0; }));
+}
+
+void ConnectionPool::put(const QString& key, QTcpSocket* socket, qint64 toDrop)
 {
     const auto sameServer = std::count_if(idle_.begin(), idle_.end(),
                                           [&](const Idle& idle) { return idle.key == key; });
@@ -53,13 +63,30 @@ void ConnectionPool::put(const QString& key, QTcpSocket* socket)
     // Closed by the server, or speaking out of turn: of no more use.
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] { drop(socket); });
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { drop(socket); });
-    connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
-        if (socket->bytesAvailable() > 0)
-            drop(socket);
-    });
-    idle_.push_back({key, socket, QDeadlineTimer(kIdleMs)});
+    connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readIdle(socket); });
+    idle_.push_back({key, socket, QDeadlineTimer(kIdleMs), toDrop});
     if (!sweep_.isActive())
         sweep_.start();
+    readIdle(socket); // some of it may be here already
+}
+
+void ConnectionPool::readIdle(QTcpSocket* socket)
+{
+    const auto found = std::find_if(idle_.begin(), idle_.end(),
+                                    [&](const Idle& idle) { return idle.socket == socket; });
+    if (found == idle_.end())
+        return;
+    TlsSession* session = TlsSession::of(socket);
+    QIODevice& in = session ? static_cast<QIODevice&>(*session) : *socket;
+    if (found->toDrop > 0) {
+        const ReadBuffer scratch;
+        qint64 got = 0;
+        while (found->toDrop > 0
+               && (got = in.read(scratch.data(), std::min<qint64>(found->toDrop, ReadBuffer::kSize))) > 0)
+            found->toDrop -= got;
+    }
+    if (in.bytesAvailable() > 0)
+        drop(socket);
 }
 
 void ConnectionPool::drop(QTcpSocket* socket)

@@ -14,10 +14,12 @@ class QTcpSocket;
 
 // Connections whose last reply was read to its end, kept for the next
 // request to the same server (same scheme, host, port and proxy): HTTP/1.1
-// keep-alive across the requests of every job of a process. At most
-// kPerServer are kept for each server; each is closed when it has been idle
-// for kIdleMs, when the server closes it or sends anything unasked, and with
-// the pool.
+// keep-alive across the requests of every job of a process. A connection
+// may come with the rest of a short body nobody reads (a redirect's, an
+// error's): the pool reads it away before it offers the connection again.
+// At most kPerServer are kept for each server; each is closed when it has
+// been idle for kIdleMs, when the server closes it or sends anything unasked,
+// and with the pool.
 class ConnectionPool : public QObject {
     Q_OBJECT
 public:
@@ -33,18 +35,26 @@ public:
     // The connection kept last for `key`, now the caller's (without a
     // parent, and no longer watched), or null when none is kept.
     QTcpSocket* take(const QString& key);
-    // Keeps `socket`, connected and with nothing left to read, for `key`.
-    void put(const QString& key, QTcpSocket* socket);
-    int idleCount() const { return static_cast<int>(idle_.size()); }
+    // Keeps `socket`, connected, for `key`, once the `toDrop` bytes of its
+    // last reply still to come (what its TLS session decrypts, over TLS) have
+    // been read away.
+    void put(const QString& key, QTcpSocket* socket, qint64 toDrop = 0);
+    // Connections kept and ready for a request (the rest of their last
+    // reply read away).
+    int readyCount() const;
 
 private:
     struct Idle {
         QString key;
         QTcpSocket* socket = nullptr;
         QDeadlineTimer expires;
+        qint64 toDrop = 0;
     };
 
     void drop(QTcpSocket* socket);
+    // Reads away what is left of the socket's last reply; anything past it
+    // is unasked, and the connection goes.
+    void readIdle(QTcpSocket* socket);
     void closeExpired();
 
     std::vector<Idle> idle_; // oldest first

@@ -17,6 +17,10 @@ namespace {
 // bound, and takes a quarter of the memory of 256 KiB at the same speed.
 constexpr qint64 kReadAhead = 64 * 1024;
 
+// The longest rest of an unread body worth reading away to keep the
+// connection: a redirect's or an error's page, not a file.
+constexpr qint64 kMostToDrop = 64 * 1024;
+
 } // namespace
 
 SegmentConnection::SegmentConnection(Callbacks callbacks, ConnectionPool* pool, QObject* parent)
@@ -196,11 +200,11 @@ void SegmentConnection::close()
     readLater_.stop();
     if (!socket_)
         return;
-    if (keepsAlive()) {
+    if (const std::optional<qint64> toDrop = keptWith()) {
         socket_->disconnect(this);
         if (tlsSession_)
             tlsSession_->disconnect(this);
-        pool_->put(poolKey_, socket_); // a TLS session goes with its socket
+        pool_->put(poolKey_, socket_, *toDrop); // a TLS session goes with its socket
         socket_ = nullptr;
         tlsSession_ = nullptr;
         return;
@@ -267,7 +271,9 @@ void SegmentConnection::readAvailable()
             if (!hadHeader && parser_.headersDone() && callbacks_.onHeader) {
                 // A copy: the handler may hand the connection to new callbacks.
                 const auto onHeader = callbacks_.onHeader;
+                unfed_ = got - offset;
                 onHeader();
+                unfed_ = 0;
                 if (!stillMine())
                     return;
             }
@@ -288,17 +294,29 @@ void SegmentConnection::ended()
     finish(parser_.state() == HttpResponseParser::State::Complete);
 }
 
-bool SegmentConnection::keepsAlive() const
+std::optional<qint64> SegmentConnection::keptWith() const
 {
-    if (!pool_ || parser_.state() != HttpResponseParser::State::Complete || endPending_
-        || socket_->state() != QAbstractSocket::ConnectedState || stream().bytesAvailable() > 0
-        || (limiter_ && limiter_->holdsBack(stream())))
-        return false;
+    if (!pool_ || endPending_ || socket_->state() != QAbstractSocket::ConnectedState)
+        return std::nullopt;
+    qint64 toDrop = 0;
+    if (parser_.state() == HttpResponseParser::State::Body) {
+        const std::optional<qint64> length = parser_.contentLength();
+        if (parser_.chunked() || !length)
+            return std::nullopt;
+        toDrop = *length - parser_.bodyReceived() - unfed_;
+        if (toDrop < 0 || toDrop > kMostToDrop)
+            return std::nullopt;
+    } else if (parser_.state() != HttpResponseParser::State::Complete || stream().bytesAvailable() > 0
+               || (limiter_ && limiter_->holdsBack(stream()))) {
+        return std::nullopt;
+    }
     const QByteArray connection = parser_.header("Connection").value_or(QByteArray()).toLower();
     if (connection.contains("close"))
-        return false;
+        return std::nullopt;
     // HTTP/1.0 closes unless it says otherwise.
-    return parser_.statusLine().startsWith(QStringLiteral("HTTP/1.1")) || connection.contains("keep-alive");
+    if (!parser_.statusLine().startsWith(QStringLiteral("HTTP/1.1")) && !connection.contains("keep-alive"))
+        return std::nullopt;
+    return toDrop;
 }
 
 void SegmentConnection::finish(bool complete)

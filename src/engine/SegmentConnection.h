@@ -57,9 +57,12 @@ private:
     bool readTunnelReply();
     void fail(int code, const QString& description);
     void ended();
-    // The reply is read to its end, framed by its length or its chunks, and
-    // the server keeps the connection open: closing it hands it to the pool.
-    bool keepsAlive() const;
+    // Closing hands the connection to the pool when the server keeps it open
+    // and the reply is read to its end (framed by its length or its chunks),
+    // or all that is left of it is a short body framed by its length that
+    // nobody reads (a redirect's, an error's): the bytes of it still to come,
+    // which the pool reads away; nothing when the connection cannot be kept.
+    std::optional<qint64> keptWith() const;
     void finish(bool complete);
 
     Callbacks callbacks_;
@@ -80,6 +83,9 @@ private:
     QByteArray tunnel_;       // the CONNECT request, until the tunnel is open
     QByteArray tunnelReply_;  // the proxy's answer to it so far
     bool endPending_ = false; // the server closed while the limiter held data back
+    // While the reply's header is handled: the bytes of the last read past
+    // it, which the parser has not been given yet.
+    qint64 unfed_ = 0;
     RateLimiter* limiter_ = nullptr;
     QTimer readLater_;
     quint64 generation_ = 0; // changes on every open and close

@@ -11,6 +11,7 @@
 #include <QSslKey>
 #include <QSslServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include "support/CaseName.h"
 #include "support/TestCertificates.h"
@@ -29,6 +30,12 @@ QByteArray reply(const QByteArray& extraHeaders = {})
         + kBody;
 }
 
+// A redirect with a page of its own, which nobody reads.
+QByteArray redirect()
+{
+    return "HTTP/1.1 302 Found\r\nLocation: /f.bin\r\nContent-Length: 3000\r\n\r\n" + QByteArray(3000, 'r');
+}
+
 QByteArray contentsOf(const QString& path)
 {
     QFile file(path);
@@ -43,6 +50,7 @@ public:
     std::function<QByteArray(int connection, int request)> answer;
     int connections = 0;
     int requests = 0;
+    bool bodyLater = false; // each body goes out a moment after its header
 
     explicit KeptConnectionServer(bool tls)
     {
@@ -73,7 +81,10 @@ public:
                             socket->close();
                             return;
                         }
-                        socket->write(bytes);
+                        const qsizetype body = bytes.indexOf("\r\n\r\n") + 4;
+                        socket->write(bodyLater ? bytes.left(body) : bytes);
+                        if (bodyLater)
+                            QTimer::singleShot(50, socket, [socket, rest = bytes.mid(body)] { socket->write(rest); });
                     }
                 };
                 QObject::connect(socket, &QTcpSocket::readyRead, socket, read);
@@ -92,6 +103,10 @@ struct KeepAliveCase {
     std::function<QByteArray(int connection, int request)> answer;
     int connections; // the server saw, for two downloads one after the other
     bool tls = false;
+    // The first reply's body is not read: the connection is closed at its
+    // header, as a redirect's is.
+    bool firstUnread = false;
+    bool bodyLater = false;
 };
 
 void PrintTo(const KeepAliveCase& c, std::ostream* os)
@@ -118,6 +133,7 @@ TEST_P(SegmentConnectionKeepAlive, TheNextRequestTakesTheKeptConnection)
     }
     KeptConnectionServer server(c.tls);
     server.answer = c.answer;
+    server.bodyLater = c.bodyLater;
     ConnectionPool pool;
     const QString scheme = c.tls ? QStringLiteral("https") : QStringLiteral("http");
     UrlParts target = SplitUrl(QStringLiteral("%1://127.0.0.1:%2/f.bin").arg(scheme).arg(server.port()), {});
@@ -125,12 +141,22 @@ TEST_P(SegmentConnectionKeepAlive, TheNextRequestTakesTheKeptConnection)
         QByteArray body;
         std::optional<bool> complete;
         QString error;
-        SegmentConnection connection({{},
-                                      [&](const char* data, qsizetype size) { body.append(data, size); },
-                                      [&](bool done) { complete = done; },
-                                      [&](int, const QString& description) { error = description; }},
-                                     &pool);
-        connection.open(target, nullptr, HttpRequest::get(target, nullptr, 0, nullptr), false);
+        std::unique_ptr<SegmentConnection> connection;
+        const auto closeAtHeader = [&] {
+            if (run == 0 && c.firstUnread)
+                connection->close();
+        };
+        connection = std::make_unique<SegmentConnection>(
+            HttpConnection::Callbacks {
+                closeAtHeader, [&](const char* data, qsizetype size) { body.append(data, size); },
+                [&](bool done) { complete = done; }, [&](int, const QString& description) { error = description; }},
+            &pool);
+        connection->open(target, nullptr, HttpRequest::get(target, nullptr, 0, nullptr), false);
+        if (run == 0 && c.firstUnread) {
+            // The pool reads the rest of the body away, then offers the connection.
+            ASSERT_TRUE(JobRunner::waitFor([&] { return pool.readyCount() == 1; }, 5000));
+            continue;
+        }
         ASSERT_TRUE(JobRunner::waitFor([&] { return complete.has_value() || !error.isEmpty(); }, 5000)) << run;
         EXPECT_EQ(error, QString()) << run;
         EXPECT_TRUE(complete.value_or(false)) << run;
@@ -143,19 +169,23 @@ TEST_P(SegmentConnectionKeepAlive, TheNextRequestTakesTheKeptConnection)
 
 INSTANTIATE_TEST_SUITE_P(
     Servers, SegmentConnectionKeepAlive,
-    testing::Values(KeepAliveCase {"KeepsItOpen", [](int, int) { return reply(); }, 1},
-                    KeepAliveCase {"SaysItCloses", [](int, int) { return reply("Connection: close\r\n"); }, 2},
-                    KeepAliveCase {"ClosesItBeforeTheNextReply",
-                                   [](int connection, int request) {
-                                       return connection == 0 && request == 1 ? QByteArray() : reply();
-                                   },
-                                   2},
-                    KeepAliveCase {"KeepsItOpenOverTls", [](int, int) { return reply(); }, 1, true},
-                    KeepAliveCase {"ClosesItsTlsSessionBeforeTheNextReply",
-                                   [](int connection, int request) {
-                                       return connection == 0 && request == 1 ? QByteArray() : reply();
-                                   },
-                                   2, true}),
+    testing::Values(
+        KeepAliveCase {"KeepsItOpen", [](int, int) { return reply(); }, 1},
+        KeepAliveCase {"SaysItCloses", [](int, int) { return reply("Connection: close\r\n"); }, 2},
+        KeepAliveCase {
+            "ClosesItBeforeTheNextReply",
+            [](int connection, int request) { return connection == 0 && request == 1 ? QByteArray() : reply(); }, 2},
+        KeepAliveCase {"KeepsItOpenOverTls", [](int, int) { return reply(); }, 1, true},
+        KeepAliveCase {
+            "ClosesItsTlsSessionBeforeTheNextReply",
+            [](int connection, int request) { return connection == 0 && request == 1 ? QByteArray() : reply(); }, 2,
+            true},
+        KeepAliveCase {"ReadsAwayTheRestOfAnUnreadBody",
+                       [](int, int request) { return request == 0 ? redirect() : reply(); }, 1, false, true},
+        KeepAliveCase {"ReadsAwayAnUnreadBodyThatComesLater",
+                       [](int, int request) { return request == 0 ? redirect() : reply(); }, 1, false, true, true},
+        KeepAliveCase {"ReadsAwayAnUnreadBodyOverTls",
+                       [](int, int request) { return request == 0 ? redirect() : reply(); }, 1, true, true, true}),
     CaseName());
 
 } // namespace
