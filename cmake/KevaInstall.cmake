@@ -69,8 +69,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quillspan.org/")
 # The Qt libraries and the C++ runtime, found by dpkg-shlibdeps from the
-# programs; the trusted authorities for https.
+# programs; OpenSSL, which the programs load at their first https://
+# connection (so dpkg-shlibdeps does not see it); the trusted authorities
+# for https.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libssl3")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

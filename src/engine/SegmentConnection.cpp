@@ -74,7 +74,13 @@ void SegmentConnection::watch()
 // TLS is made only for https: a plain http connection never loads it.
 void SegmentConnection::startTls()
 {
-    tlsSession_ = TlsSession::start(socket_, tlsHost_);
+    QString problem;
+    tlsSession_ = TlsSession::start(socket_, tlsHost_, &problem);
+    if (!tlsSession_) {
+        fail(QAbstractSocket::SslHandshakeFailedError,
+             QStringLiteral("The secure connection failed: %1.").arg(problem));
+        return;
+    }
     watchTls();
 }
 

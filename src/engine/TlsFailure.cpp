@@ -1,8 +1,8 @@
 #include "engine/TlsFailure.h"
 
-#include <QStringList>
+#include "engine/OpenSsl.h"
 
-#include <openssl/x509_vfy.h>
+#include <QStringList>
 
 namespace {
 
@@ -20,7 +20,7 @@ QString reasonOf(int fault)
     case X509_V_ERR_HOSTNAME_MISMATCH:
     case X509_V_ERR_IP_ADDRESS_MISMATCH: return QStringLiteral("the certificate is for another host");
     case X509_V_ERR_CERT_REVOKED: return QStringLiteral("the certificate has been revoked");
-    default: return QString::fromLatin1(X509_verify_cert_error_string(fault));
+    default: return QString::fromLatin1(OpenSsl::loaded().X509_verify_cert_error_string(fault));
     }
 }
 

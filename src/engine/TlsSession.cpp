@@ -1,15 +1,12 @@
 #include "engine/TlsSession.h"
 
+#include "engine/OpenSsl.h"
 #include "engine/TlsFailure.h"
 #include "engine/TlsTrust.h"
 
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QUrl>
-
-#include <openssl/err.h>
-#include <openssl/ssl.h>
-#include <openssl/x509v3.h>
 
 #include <climits>
 
@@ -20,24 +17,24 @@ namespace {
 // between them.
 QTcpSocket* socketOf(BIO* bio)
 {
-    return static_cast<QTcpSocket*>(BIO_get_data(bio));
+    const OpenSsl& ssl = OpenSsl::loaded();
+    ssl.BIO_clear_flags(bio, BIO_FLAGS_RWS | BIO_FLAGS_SHOULD_RETRY);
+    return static_cast<QTcpSocket*>(ssl.BIO_get_data(bio));
 }
 
 int readSocket(BIO* bio, char* out, int size)
 {
-    BIO_clear_retry_flags(bio);
     QTcpSocket* socket = socketOf(bio);
-    if (socket->bytesAvailable() == 0) {
-        if (socket->state() == QAbstractSocket::ConnectedState)
-            BIO_set_retry_read(bio);
-        return socket->state() == QAbstractSocket::ConnectedState ? -1 : 0; // 0: the end
-    }
-    return static_cast<int>(socket->read(out, size));
+    if (socket->bytesAvailable() > 0)
+        return static_cast<int>(socket->read(out, size));
+    if (socket->state() != QAbstractSocket::ConnectedState)
+        return 0; // the end
+    OpenSsl::loaded().BIO_set_flags(bio, BIO_FLAGS_READ | BIO_FLAGS_SHOULD_RETRY);
+    return -1;
 }
 
 int writeSocket(BIO* bio, const char* in, int size)
 {
-    BIO_clear_retry_flags(bio);
     return static_cast<int>(socketOf(bio)->write(in, size));
 }
 
@@ -48,18 +45,19 @@ long controlSocket(BIO*, int command, long, void*)
 
 int makeSocketBio(BIO* bio)
 {
-    BIO_set_init(bio, 1);
+    OpenSsl::loaded().BIO_set_init(bio, 1);
     return 1;
 }
 
 BIO_METHOD* socketMethod()
 {
     static BIO_METHOD* const method = [] {
-        BIO_METHOD* made = BIO_meth_new(BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "Qt TCP socket");
-        BIO_meth_set_read(made, readSocket);
-        BIO_meth_set_write(made, writeSocket);
-        BIO_meth_set_ctrl(made, controlSocket);
-        BIO_meth_set_create(made, makeSocketBio);
+        const OpenSsl& ssl = OpenSsl::loaded();
+        BIO_METHOD* made = ssl.BIO_meth_new(ssl.BIO_get_new_index() | BIO_TYPE_SOURCE_SINK, "Qt TCP socket");
+        ssl.BIO_meth_set_read(made, readSocket);
+        ssl.BIO_meth_set_write(made, writeSocket);
+        ssl.BIO_meth_set_ctrl(made, controlSocket);
+        ssl.BIO_meth_set_create(made, makeSocketBio);
         return made;
     }();
     return method;
@@ -68,24 +66,29 @@ BIO_METHOD* socketMethod()
 // Where a session finds itself from OpenSSL's certificate check.
 int sessionIndex()
 {
-    static const int index = SSL_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    static const int index = OpenSsl::loaded().CRYPTO_get_ex_new_index(CRYPTO_EX_INDEX_SSL, 0, nullptr, nullptr,
+                                                                       nullptr, nullptr);
     return index;
 }
 
 QString handshakeFailure()
 {
-    const unsigned long error = ERR_peek_last_error();
-    const char* reason = error != 0 ? ERR_reason_error_string(error) : nullptr;
-    ERR_clear_error();
+    const OpenSsl& ssl = OpenSsl::loaded();
+    const unsigned long error = ssl.ERR_peek_last_error();
+    const char* reason = error != 0 ? ssl.ERR_reason_error_string(error) : nullptr;
+    ssl.ERR_clear_error();
     return QStringLiteral("The secure connection failed: %1.")
         .arg(reason ? QString::fromLatin1(reason) : QStringLiteral("the server ended it during the handshake"));
 }
 
 } // namespace
 
-TlsSession* TlsSession::start(QTcpSocket* socket, const QString& host)
+TlsSession* TlsSession::start(QTcpSocket* socket, const QString& host, QString* problem)
 {
-    auto* session = new TlsSession(socket, host);
+    SSL_CTX* context = TlsTrust::context(problem);
+    if (!context)
+        return nullptr;
+    auto* session = new TlsSession(socket, host, context);
     session->advance();
     return session;
 }
@@ -95,33 +98,35 @@ TlsSession* TlsSession::of(const QTcpSocket* socket)
     return socket->findChild<TlsSession*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
-TlsSession::TlsSession(QTcpSocket* socket, const QString& host)
+TlsSession::TlsSession(QTcpSocket* socket, const QString& host, ssl_ctx_st* context)
     : QIODevice(socket)
+    , ssl_(OpenSsl::loaded())
     , socket_(socket)
-    , ssl_(SSL_new(TlsTrust::context()))
+    , session_(ssl_.SSL_new(context))
 {
-    BIO* bio = BIO_new(socketMethod());
-    BIO_set_data(bio, socket);
-    SSL_set_bio(ssl_, bio, bio);
-    SSL_set_ex_data(ssl_, sessionIndex(), this);
-    SSL_set_verify(ssl_, SSL_VERIFY_PEER, &TlsSession::noteFault);
+    BIO* bio = ssl_.BIO_new(socketMethod());
+    ssl_.BIO_set_data(bio, socket);
+    ssl_.SSL_set_bio(session_, bio, bio);
+    ssl_.SSL_set_ex_data(session_, sessionIndex(), this);
+    ssl_.SSL_set_verify(session_, SSL_VERIFY_PEER, &TlsSession::noteFault);
     const QByteArray name = QUrl::toAce(host);
-    X509_VERIFY_PARAM* check = SSL_get0_param(ssl_);
+    X509_VERIFY_PARAM* check = ssl_.SSL_get0_param(session_);
     if (QHostAddress(host).isNull()) {
-        SSL_set_tlsext_host_name(ssl_, name.constData());
-        X509_VERIFY_PARAM_set_hostflags(check, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
-        X509_VERIFY_PARAM_set1_host(check, name.constData(), static_cast<size_t>(name.size()));
+        ssl_.SSL_ctrl(session_, SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name,
+                      const_cast<char*>(name.constData()));
+        ssl_.X509_VERIFY_PARAM_set_hostflags(check, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+        ssl_.X509_VERIFY_PARAM_set1_host(check, name.constData(), static_cast<size_t>(name.size()));
     } else {
-        X509_VERIFY_PARAM_set1_ip_asc(check, host.toLatin1().constData());
+        ssl_.X509_VERIFY_PARAM_set1_ip_asc(check, host.toLatin1().constData());
     }
-    SSL_set_connect_state(ssl_);
+    ssl_.SSL_set_connect_state(session_);
     open(QIODevice::ReadWrite | QIODevice::Unbuffered);
     connect(socket_, &QTcpSocket::readyRead, this, &TlsSession::advance);
 }
 
 TlsSession::~TlsSession()
 {
-    SSL_free(ssl_); // and its socket's BIO
+    ssl_.SSL_free(session_); // and its socket's BIO
 }
 
 // Each fault of the server's certificate is noted and the check goes on, so
@@ -130,9 +135,11 @@ TlsSession::~TlsSession()
 int TlsSession::noteFault(int passed, x509_store_ctx_st* store)
 {
     if (!passed) {
-        const auto* ssl = static_cast<SSL*>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
-        auto* session = static_cast<TlsSession*>(SSL_get_ex_data(ssl, sessionIndex()));
-        const int fault = X509_STORE_CTX_get_error(store);
+        const OpenSsl& ssl = OpenSsl::loaded();
+        const auto* connection = static_cast<SSL*>(
+            ssl.X509_STORE_CTX_get_ex_data(store, ssl.SSL_get_ex_data_X509_STORE_CTX_idx()));
+        auto* session = static_cast<TlsSession*>(ssl.SSL_get_ex_data(connection, sessionIndex()));
+        const int fault = ssl.X509_STORE_CTX_get_error(store);
         if (!session->faults_.contains(fault))
             session->faults_.append(fault);
     }
@@ -147,10 +154,10 @@ void TlsSession::advance()
         emit readyRead();
         return;
     }
-    ERR_clear_error();
-    const int done = SSL_do_handshake(ssl_);
+    ssl_.ERR_clear_error();
+    const int done = ssl_.SSL_do_handshake(session_);
     if (done != 1) {
-        const int error = SSL_get_error(ssl_, done);
+        const int error = ssl_.SSL_get_error(session_, done);
         if (error == SSL_ERROR_WANT_READ || error == SSL_ERROR_WANT_WRITE)
             return;
         ended_ = true;
@@ -172,14 +179,14 @@ qint64 TlsSession::bytesAvailable() const
         return 0;
     // What the socket holds may be no data at all (a ticket, the server's
     // close): a look at the next record tells, and takes such records away.
-    if (SSL_pending(ssl_) == 0 && socket_->bytesAvailable() > 0) {
+    if (ssl_.SSL_pending(session_) == 0 && socket_->bytesAvailable() > 0) {
         char peeked = 0;
-        ERR_clear_error();
-        SSL_peek(ssl_, &peeked, 1);
+        ssl_.ERR_clear_error();
+        ssl_.SSL_peek(session_, &peeked, 1);
     }
     // Records still in the socket count at their size, a little over the
     // bytes they hold.
-    return SSL_pending(ssl_) + socket_->bytesAvailable();
+    return ssl_.SSL_pending(session_) + socket_->bytesAvailable();
 }
 
 // Fills as much of `data` as the records that have come give, a record at a
@@ -190,17 +197,17 @@ qint64 TlsSession::readData(char* data, qint64 size)
         return ended_ ? -1 : 0;
     qint64 got = 0;
     while (got < size) {
-        ERR_clear_error();
+        ssl_.ERR_clear_error();
         const int room = static_cast<int>(std::min<qint64>(size - got, INT_MAX));
-        const int read = SSL_read(ssl_, data + got, room);
+        const int read = ssl_.SSL_read(session_, data + got, room);
         if (read > 0) {
             got += read;
             continue;
         }
-        const int error = SSL_get_error(ssl_, read);
+        const int error = ssl_.SSL_get_error(session_, read);
         if (error != SSL_ERROR_WANT_READ && error != SSL_ERROR_WANT_WRITE) {
             ended_ = true;
-            ERR_clear_error();
+            ssl_.ERR_clear_error();
         }
         break;
     }
@@ -211,10 +218,10 @@ qint64 TlsSession::writeData(const char* data, qint64 size)
 {
     if (ended_ || size > INT_MAX)
         return -1;
-    ERR_clear_error();
-    const int written = SSL_write(ssl_, data, static_cast<int>(size));
+    ssl_.ERR_clear_error();
+    const int written = ssl_.SSL_write(session_, data, static_cast<int>(size));
     if (written <= 0) {
-        ERR_clear_error();
+        ssl_.ERR_clear_error();
         return -1;
     }
     return written;

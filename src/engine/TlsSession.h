@@ -4,7 +4,9 @@
 #include <QList>
 #include <QString>
 
+class OpenSsl;
 class QTcpSocket;
+struct ssl_ctx_st;
 struct ssl_st;
 struct x509_store_ctx_st;
 
@@ -20,8 +22,9 @@ class TlsSession : public QIODevice {
     Q_OBJECT
 public:
     // Starts the handshake with `host` (a name or an address) on `socket`,
-    // which is connected; encrypted() or failed() tells how it went.
-    static TlsSession* start(QTcpSocket* socket, const QString& host);
+    // which is connected; encrypted() or failed() tells how it went. Null
+    // when the TLS library could not be loaded; `problem` says why.
+    static TlsSession* start(QTcpSocket* socket, const QString& host, QString* problem);
     // The session over `socket`, or null for a plain connection.
     static TlsSession* of(const QTcpSocket* socket);
     ~TlsSession() override;
@@ -42,14 +45,15 @@ protected:
     qint64 writeData(const char* data, qint64 size) override;
 
 private:
-    TlsSession(QTcpSocket* socket, const QString& host);
+    TlsSession(QTcpSocket* socket, const QString& host, ssl_ctx_st* context);
     // On the socket's readyRead: the handshake's next step, or word that
     // bytes may have come.
     void advance();
     static int noteFault(int passed, x509_store_ctx_st* store);
 
+    const OpenSsl& ssl_;
     QTcpSocket* socket_;
-    ssl_st* ssl_;
+    ssl_st* session_;
     bool encrypted_ = false;
     bool ended_ = false; // failed, or the server closed the session
     QList<int> faults_;  // what the certificate check found, in order

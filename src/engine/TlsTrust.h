@@ -7,8 +7,8 @@ struct ssl_ctx_st;
 // What TLS connections of this process trust: the system's authorities, plus
 // the ones a user names; or, for one run of the command-line tool only,
 // nothing is checked at all. All connections share one OpenSSL client
-// context, made at the first https:// connection, so that a program that
-// never speaks TLS never loads its library's state.
+// context, made at the first https:// connection (or named authority), so
+// that a program that never speaks TLS never loads the library.
 class TlsTrust {
 public:
     // Adds the PEM certificates in `path` as trusted authorities; on failure
@@ -21,6 +21,7 @@ public:
 
     static bool checksCertificates();
     // The client context: TLS 1.2 or later, trusting the system's authorities
-    // and the ones added; each connection checks its server against it.
-    static ssl_ctx_st* context();
+    // and the ones added; each connection checks its server against it. Null
+    // when the TLS library could not be loaded; `problem` says why.
+    static ssl_ctx_st* context(QString* problem = nullptr);
 };

@@ -3,7 +3,8 @@
 #   check_installed.sh PREFIX
 #   check_installed.sh --from-build BUILD_DIR   (cmake --install of that build
 #                                                 into a temporary prefix first)
-# 1. kevaget fetches a file from nginx, byte-exact (sha256);
+# 1. kevaget fetches a file from nginx, byte-exact (sha256), over http and
+#    over https (the TLS library loaded as the first https connection is made);
 # 2. Vantsvc --port P --publish DIR serves a listing that curl reads;
 # 3. KEVA's first start offscreen switches Firefox's capture on: the host
 #    manifest in ~/.mozilla names PREFIX/lib/quillspan/KEVA_IE_BHO, which
@@ -60,7 +61,12 @@ head -c 5000000 /dev/urandom > "$work/www/file.bin"
 chmod 644 "$work/www/file.bin"
 chmod 755 "$work/www"
 
+# A certificate for 127.0.0.1, its own authority.
+openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 -subj /CN=127.0.0.1 \
+  -addext subjectAltName=IP:127.0.0.1 -keyout "$work/nginx/key.pem" -out "$work/nginx/cert.pem" 2>/dev/null \
+  || fail "openssl does not make a certificate"
 port=$(free_port)
+tls_port=$(free_port)
 cat > "$work/nginx/nginx.conf" <<CONF
 worker_processes 1;
 pid $work/nginx.pid;
@@ -74,6 +80,10 @@ http {
   uwsgi_temp_path $work/nginx/uwsgi;
   scgi_temp_path $work/nginx/scgi;
   server { listen 127.0.0.1:$port; root $work/www; }
+  server {
+    listen 127.0.0.1:$tls_port ssl; root $work/www;
+    ssl_certificate $work/nginx/cert.pem; ssl_certificate_key $work/nginx/key.pem;
+  }
 }
 CONF
 nginx -c "$work/nginx/nginx.conf" -p "$work/nginx" || fail "nginx does not start"
@@ -84,6 +94,11 @@ wait_for 10 curl -sf -o /dev/null "$url" || fail "nginx does not answer on $port
 "$bin/kevaget" -o "$work/out/file.bin" "$url" >"$work/kevaget.log" 2>&1 || { cat "$work/kevaget.log" >&2; fail "kevaget"; }
 [ "$(sha256sum < "$work/out/file.bin")" = "$(sha256sum < "$work/www/file.bin")" ] || fail "kevaget's file differs"
 pass "kevaget fetched $url byte-exact"
+tls_url=https://127.0.0.1:$tls_port/file.bin
+"$bin/kevaget" -f --ca-certificate "$work/nginx/cert.pem" -o "$work/out/file.bin" "$tls_url" >"$work/kevaget.log" 2>&1 \
+  || { cat "$work/kevaget.log" >&2; fail "kevaget over https"; }
+[ "$(sha256sum < "$work/out/file.bin")" = "$(sha256sum < "$work/www/file.bin")" ] || fail "kevaget's https file differs"
+pass "kevaget fetched $tls_url byte-exact"
 
 # 2. Vantsvc lists the published folder.
 mkdir -p "$work/published"
