@@ -10,7 +10,6 @@
 #include "settings/SettingsDefaults.h"
 
 #include <QFileInfo>
-#include <QProcessEnvironment>
 
 #include <utility>
 
@@ -150,7 +149,7 @@ void DownloadJob::StartDownload(FileExistsChoice existing)
     completionQueued_ = succeeded_ = false;
     check_ = Check::None;
     ++view_.starts;
-    proxies_ = ProxyPolicy(context_.appSettings, QProcessEnvironment::systemEnvironment());
+    proxies_ = ProxyPolicy(context_.appSettings, ProxyPolicy::processVariables());
     // Through a proxy an ftp:// file is asked of the proxy over HTTP.
     overFtp_ = parts_.IsFTP && !proxies_.routeFor(parts_);
     // The choice is this job's own from here on, whatever later starts choose.

@@ -27,6 +27,16 @@ ProxyPolicy::ProxyPolicy(const AppSettings& settings, const QProcessEnvironment&
     ftpToo_ = settings.UseFTPProxy;
 }
 
+QProcessEnvironment ProxyPolicy::processVariables()
+{
+    QProcessEnvironment variables;
+    for (const char* name : {"http_proxy", "https_proxy", "no_proxy", "HTTP_PROXY", "HTTPS_PROXY", "NO_PROXY"}) {
+        if (qEnvironmentVariableIsSet(name))
+            variables.insert(QString::fromLatin1(name), qEnvironmentVariable(name));
+    }
+    return variables;
+}
+
 std::optional<ProxyRoute> ProxyPolicy::routeFor(const UrlParts& target) const
 {
     if (configured_)

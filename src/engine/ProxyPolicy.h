@@ -19,6 +19,11 @@ public:
     ProxyPolicy() = default;
     ProxyPolicy(const AppSettings& settings, const QProcessEnvironment& environment);
 
+    // The variables of this process's environment that the policy reads: a
+    // look-up of those few names, where a copy of the whole environment for
+    // each download of a crawl of thousands of files would cost more.
+    static QProcessEnvironment processVariables();
+
     std::optional<ProxyRoute> routeFor(const UrlParts& target) const;
 
 private:
