@@ -3,6 +3,7 @@
 #include "engine/JobRow.h"
 #include "support/NginxServer.h"
 #include "support/PeerRequirement.h"
+#include "support/TestCertificates.h"
 
 #include <QCryptographicHash>
 #include <QDate>
@@ -75,6 +76,29 @@ protected:
         return true;
     }
 
+    // Hands `url` over by a second start and answers the save dialog with
+    // `target` and the prompt with Begin Download.
+    void saveHandedOver(const QString& url, const QString& target)
+    {
+        EXPECT_EQ(secondStart(url), 0);
+        // The first URL of a session asks where to save it.
+        const QString dialog = display.xdotool({QStringLiteral("search"), QStringLiteral("--sync"),
+                                                QStringLiteral("--name"), QStringLiteral("Save file to")},
+                                               30000);
+        ASSERT_FALSE(dialog.isEmpty()) << "the save dialog appears";
+        display.xdotool(
+            {QStringLiteral("windowfocus"), QStringLiteral("--sync"), dialog.section(QLatin1Char('\n'), 0, 0)});
+        display.xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a")});
+        display.xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), target});
+        display.xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        // The prompt shows the chosen path; Enter presses its default button, Begin Download.
+        const QString prompt = display.xdotool({QStringLiteral("search"), QStringLiteral("--sync"),
+                                                QStringLiteral("--name"), QStringLiteral("^Download File$")},
+                                               30000);
+        ASSERT_FALSE(prompt.isEmpty()) << "the save prompt appears";
+        press(prompt.section(QLatin1Char('\n'), 0, 0), QStringLiteral("Return"));
+    }
+
     NginxServer nginx {home.path(QStringLiteral("www"))};
 };
 
@@ -86,25 +110,9 @@ TEST_F(KevaEndToEnd, ASecondStartHandsOverAUrlThatIsSavedWhereTheUserSays)
 {
     ASSERT_TRUE(startKeva()) << "the running KEVA registers its receiver";
     const QString url = nginx.url(QStringLiteral("/file.bin")).toString();
-    EXPECT_EQ(secondStart(url), 0);
-
-    // The first URL of a session asks where to save it.
-    const QString dialog = display.xdotool(
-        {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--name"), QStringLiteral("Save file to")},
-        30000);
-    ASSERT_FALSE(dialog.isEmpty()) << "the save dialog appears";
     const QString target = home.path(QStringLiteral("user/Downloads/chosen name.bin"));
-    display.xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), dialog.section(QLatin1Char('\n'), 0, 0)});
-    display.xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a")});
-    display.xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), target});
-    display.xdotool({QStringLiteral("key"), QStringLiteral("Return")});
-
-    // The prompt shows the chosen path; Enter presses its default button, Begin Download.
-    const QString prompt = display.xdotool({QStringLiteral("search"), QStringLiteral("--sync"),
-                                            QStringLiteral("--name"), QStringLiteral("^Download File$")},
-                                           30000);
-    ASSERT_FALSE(prompt.isEmpty()) << "the save prompt appears";
-    press(prompt.section(QLatin1Char('\n'), 0, 0), QStringLiteral("Return"));
+    saveHandedOver(url, target);
+    ASSERT_FALSE(HasFatalFailure());
 
     ASSERT_TRUE(waitFor([&] { return sha256(target) == sha256(home.path(QStringLiteral("www/file.bin"))); }, 60000))
         << "the file arrives byte-exact at the typed path";
@@ -112,6 +120,29 @@ TEST_F(KevaEndToEnd, ASecondStartHandsOverAUrlThatIsSavedWhereTheUserSays)
     const QByteArray history = terminate();
     EXPECT_TRUE(history.contains(target.toUtf8() + "\r\n100%\r\n")) << history.constData();
     EXPECT_TRUE(history.contains("Download Success\r\n" + url.toUtf8() + "\r\n")) << history.constData();
+}
+
+// The same road over https, from a server whose authority the system
+// trusts (its folder of authorities, here the one SSL_CERT_DIR names).
+TEST_F(KevaEndToEnd, AnHttpsUrlHandedOverArrivesByteExact)
+{
+    const TestCertificates& certificates = TestCertificates::instance();
+    ASSERT_TRUE(certificates.ok()) << certificates.error().toStdString();
+    NginxServer tls(home.path(QStringLiteral("www")));
+    tls.useTls(certificates.server().certificate, certificates.server().key);
+    KEVA_REQUIRE_PEER(tls);
+    const QString authorities = home.path(QStringLiteral("authorities"));
+    ASSERT_TRUE(QDir().mkpath(authorities));
+    ASSERT_TRUE(QFile::copy(certificates.authority(), authorities + QStringLiteral("/test-ca.pem")));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("openssl"), {QStringLiteral("rehash"), authorities}), 0);
+    environment.insert(QStringLiteral("SSL_CERT_DIR"), authorities);
+
+    ASSERT_TRUE(startKeva()) << "the running KEVA registers its receiver";
+    const QString target = home.path(QStringLiteral("user/Downloads/secure.bin"));
+    saveHandedOver(tls.url(QStringLiteral("/file.bin")).toString(), target);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(waitFor([&] { return sha256(target) == sha256(home.path(QStringLiteral("www/file.bin"))); }, 60000))
+        << "the file arrives byte-exact at the typed path";
 }
 
 // From a first run: links handed over back to back while the first one's
