@@ -74,11 +74,10 @@ void SegmentConnection::watch()
 // TLS is made only for https: a plain http connection never loads it.
 void SegmentConnection::startTls()
 {
-    QString problem;
-    tlsSession_ = TlsSession::start(socket_, tlsHost_, &problem);
+    QString failure;
+    tlsSession_ = TlsSession::start(socket_, tlsHost_, &failure);
     if (!tlsSession_) {
-        fail(QAbstractSocket::SslHandshakeFailedError,
-             QStringLiteral("The secure connection failed: %1.").arg(problem));
+        fail(QAbstractSocket::SslHandshakeFailedError, failure);
         return;
     }
     watchTls();

@@ -71,23 +71,31 @@ int sessionIndex()
     return index;
 }
 
+QString secureConnectionFailed(const QString& reason)
+{
+    return QStringLiteral("The secure connection failed: %1.").arg(reason);
+}
+
 QString handshakeFailure()
 {
     const OpenSsl& ssl = OpenSsl::loaded();
     const unsigned long error = ssl.ERR_peek_last_error();
     const char* reason = error != 0 ? ssl.ERR_reason_error_string(error) : nullptr;
     ssl.ERR_clear_error();
-    return QStringLiteral("The secure connection failed: %1.")
-        .arg(reason ? QString::fromLatin1(reason) : QStringLiteral("the server ended it during the handshake"));
+    return secureConnectionFailed(reason ? QString::fromLatin1(reason)
+                                         : QStringLiteral("the server ended it during the handshake"));
 }
 
 } // namespace
 
-TlsSession* TlsSession::start(QTcpSocket* socket, const QString& host, QString* problem)
+TlsSession* TlsSession::start(QTcpSocket* socket, const QString& host, QString* failure)
 {
-    SSL_CTX* context = TlsTrust::context(problem);
-    if (!context)
+    QString problem;
+    SSL_CTX* context = TlsTrust::context(&problem);
+    if (!context) {
+        *failure = secureConnectionFailed(problem);
         return nullptr;
+    }
     auto* session = new TlsSession(socket, host, context);
     session->advance();
     return session;

@@ -23,8 +23,9 @@ class TlsSession : public QIODevice {
 public:
     // Starts the handshake with `host` (a name or an address) on `socket`,
     // which is connected; encrypted() or failed() tells how it went. Null
-    // when the TLS library could not be loaded; `problem` says why.
-    static TlsSession* start(QTcpSocket* socket, const QString& host, QString* problem);
+    // when the TLS library could not be loaded; `failure` says so, in words a
+    // user knows.
+    static TlsSession* start(QTcpSocket* socket, const QString& host, QString* failure);
     // The session over `socket`, or null for a plain connection.
     static TlsSession* of(const QTcpSocket* socket);
     ~TlsSession() override;
