@@ -18,7 +18,6 @@
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -195,9 +194,7 @@ TEST_P(KevaGetTls, TrustsWhatTheOptionsSay)
         if (QProcess::execute(QStringLiteral("unshare"), {QStringLiteral("-rm"), QStringLiteral("true")}) != 0)
             GTEST_SKIP() << "unshare -rm (user and mount namespaces) is not available here";
         const QString system = home.path(QStringLiteral("system-certs"));
-        ASSERT_TRUE(QDir().mkpath(system));
-        ASSERT_TRUE(QFile::copy(certificates.authority(), system + QStringLiteral("/test-ca.pem")));
-        ASSERT_EQ(QProcess::execute(QStringLiteral("openssl"), {QStringLiteral("rehash"), system}), 0);
+        ASSERT_TRUE(certificates.writeAuthorityFolder(system));
         wrapper = {QStringLiteral("unshare"),
                    QStringLiteral("-rm"),
                    QStringLiteral("sh"),

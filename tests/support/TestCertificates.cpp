@@ -1,5 +1,6 @@
 #include "support/TestCertificates.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 
@@ -75,4 +76,10 @@ bool TestCertificates::run(const QStringList& command)
         return false;
     }
     return true;
+}
+
+bool TestCertificates::writeAuthorityFolder(const QString& folder) const
+{
+    return QDir().mkpath(folder) && QFile::copy(authority(), folder + QStringLiteral("/test-ca.pem"))
+        && QProcess::execute(QStringLiteral("openssl"), {QStringLiteral("rehash"), folder}) == 0;
 }

@@ -25,6 +25,9 @@ public:
     Pair expired() const { return pair(QStringLiteral("expired")); }
     Pair otherHost() const { return pair(QStringLiteral("other")); }
     Pair selfSigned() const { return pair(QStringLiteral("self")); }
+    // Makes `folder` hold the test authority as a system's folder of
+    // authorities holds its own (under its hashed name); false on failure.
+    bool writeAuthorityFolder(const QString& folder) const;
 
 private:
     TestCertificates();
